@@ -1,0 +1,23 @@
+# The README's commands. `make test` is what CI runs.
+.PHONY: all test native windows run bench clean
+
+all: native windows
+
+test:
+	scripts/test.sh
+
+native:
+	scripts/bootstrap.sh
+	cmake --preset native >/dev/null
+	cmake --build --preset native -j $$(nproc)
+
+windows:
+	scripts/bootstrap.sh
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j $$(nproc)
+
+bench: native
+	build/native/bin/nimbra-bench
+
+clean:
+	rm -rf build/native build/windows

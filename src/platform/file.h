@@ -1,0 +1,17 @@
+#pragma once
+// File operations on narrow paths in the system's code page. Contents are
+// bytes and pass through untouched.
+#include <cstdio>
+#include <optional>
+#include <string>
+
+std::FILE* OpenFile(const std::string& path, const char* mode);
+bool FileExists(const std::string& path);
+std::optional<std::string> ReadFileBytes(const std::string& path);
+// Writes bytes to a temporary file beside path and renames it over path, so
+// that path holds either the old or the new content, never a part.
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+[[nodiscard]] bool CopyFileBytes(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
+// The system's folder for temporary files, without a trailing separator.
+std::string TempDirectory();

@@ -1,0 +1,56 @@
+#include <atomic>
+#include <memory>
+
+#include "platform/file.h"
+
+// Implemented per platform.
+bool ReplaceFileWith(const std::string& tmp, const std::string& target);
+std::string UniqueSuffix();
+
+namespace {
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+}  // namespace
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  UniqueFile f(OpenFile(path, "rb"));
+  if (!f) return std::nullopt;
+  std::string bytes;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) bytes.append(buf, n);
+  if (std::ferror(f.get())) return std::nullopt;
+  return bytes;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  static std::atomic<unsigned> counter{0};
+  const std::string tmp = path + UniqueSuffix() + std::to_string(counter++);
+  {
+    UniqueFile f(OpenFile(tmp, "wb"));
+    if (!f) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
+    const bool flushed = std::fflush(f.get()) == 0;
+    if (!written || !flushed) {
+      f.reset();
+      RemoveFile(tmp);
+      return false;
+    }
+  }
+  if (!ReplaceFileWith(tmp, path)) {
+    RemoveFile(tmp);
+    return false;
+  }
+  return true;
+}
+
+bool CopyFileBytes(const std::string& from, const std::string& to) {
+  const auto bytes = ReadFileBytes(from);
+  if (!bytes) return false;
+  UniqueFile f(OpenFile(to, "wb"));
+  if (!f) return false;
+  const bool ok = std::fwrite(bytes->data(), 1, bytes->size(), f.get()) == bytes->size();
+  return std::fclose(f.release()) == 0 && ok;
+}

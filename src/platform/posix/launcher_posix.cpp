@@ -1,0 +1,70 @@
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/launcher.h"
+
+extern char** environ;
+
+namespace {
+
+std::optional<int> SpawnAndWait(const std::string& program, const std::vector<std::string>& args,
+                                unsigned timeoutMs) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+    return std::nullopt;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) {
+      if (WIFEXITED(status)) {
+        // posix_spawn reports a missing program through the child's exit 127.
+        return WEXITSTATUS(status);
+      }
+      return -1;
+    }
+    if (r < 0) return std::nullopt;
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+class PosixLauncher final : public ILauncher {
+ public:
+  bool ShellOpen(const std::string& file, const std::string& parameters) override {
+    // The Linux host has no shell association: "open" runs an executable
+    // file directly with the parameters as one argument, without waiting.
+    if (access(file.c_str(), X_OK) != 0) return false;
+    std::vector<std::string> args;
+    if (!parameters.empty()) args.push_back(parameters);
+    std::vector<char*> argv{const_cast<char*>(file.c_str())};
+    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, file.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
+    std::thread([pid] {  // reap the opened program whenever it ends
+      int status = 0;
+      waitpid(pid, &status, 0);
+    }).detach();
+    return true;
+  }
+  std::optional<int> RunAndWait(const std::string& program, const std::vector<std::string>& args,
+                                unsigned timeoutMs) override {
+    return SpawnAndWait(program, args, timeoutMs);
+  }
+};
+
+}  // namespace
+
+ILauncher& SystemLauncher() {
+  static PosixLauncher launcher;
+  return launcher;
+}

@@ -1,0 +1,30 @@
+#include <dlfcn.h>
+
+#include "platform/shared_library.h"
+
+SharedLibrary SharedLibrary::Open(const std::string& path) {
+  SharedLibrary lib;
+  lib.handle_ = dlopen(PlatformLibraryName(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+  return lib;
+}
+
+void SharedLibrary::Reset() {
+  if (handle_) dlclose(handle_);
+  handle_ = nullptr;
+}
+
+SharedLibrary::AnyFunction SharedLibrary::RawSymbol(const char* name) const {
+  if (!handle_) return nullptr;
+  // POSIX guarantees that a data pointer from dlsym converts to a function pointer.
+  return reinterpret_cast<AnyFunction>(dlsym(handle_, name));
+}
+
+std::string PlatformLibraryName(const std::string& dllName) {
+  const std::string ext = ".dll";
+  if (dllName.size() >= ext.size()) {
+    std::string tail = dllName.substr(dllName.size() - ext.size());
+    for (auto& c : tail) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (tail == ext) return dllName.substr(0, dllName.size() - ext.size()) + ".so";
+  }
+  return dllName;
+}

@@ -1,0 +1,74 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/launcher.h"
+#include "platform/win32/handle.h"
+#include "platform/win32/text_win.h"
+
+namespace {
+
+// Quotes one argument by the rules that CommandLineToArgvW and the C runtime
+// use to split a command line.
+std::wstring QuoteArgument(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+    } else if (c == L'"') {
+      out.append(backslashes * 2 + 1, L'\\');
+      out.push_back(c);
+      backslashes = 0;
+    } else {
+      out.append(backslashes, L'\\');
+      out.push_back(c);
+      backslashes = 0;
+    }
+  }
+  out.append(backslashes * 2, L'\\');
+  out.push_back(L'"');
+  return out;
+}
+
+class WinLauncher final : public ILauncher {
+ public:
+  bool ShellOpen(const std::string& file, const std::string& parameters) override {
+    const std::wstring wfile = AnsiToWide(file);
+    const std::wstring wparams = AnsiToWide(parameters);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOASYNC;
+    info.lpVerb = L"open";
+    info.lpFile = wfile.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : wparams.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&info) != FALSE;
+  }
+
+  std::optional<int> RunAndWait(const std::string& program, const std::vector<std::string>& args,
+                                unsigned timeoutMs) override {
+    const std::wstring wprogram = AnsiToWide(program);
+    std::wstring cmd = QuoteArgument(wprogram);
+    for (const auto& a : args) cmd += L" " + QuoteArgument(AnsiToWide(a));
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(wprogram.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &si, &pi))
+      return std::nullopt;
+    UniqueHandle process(pi.hProcess);
+    UniqueHandle thread(pi.hThread);
+    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process.get(), &code)) return std::nullopt;
+    return static_cast<int>(code);
+  }
+};
+
+}  // namespace
+
+ILauncher& SystemLauncher() {
+  static WinLauncher launcher;
+  return launcher;
+}
