@@ -56,7 +56,10 @@ class TempDir : public ::testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
   std::string Path(const char* name) const { return (dir_ / name).string(); }
   fs::path dir_;
 };
