@@ -1,10 +1,15 @@
 #include <dlfcn.h>
 
+#include "platform/program_path.h"
 #include "platform/shared_library.h"
 
 SharedLibrary SharedLibrary::Open(const std::string& path) {
   SharedLibrary lib;
-  lib.handle_ = dlopen(PlatformLibraryName(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string file = PlatformLibraryName(path);
+  // A bare name is the library beside the program (dlopen would search the
+  // system's folders instead).
+  if (file.find('/') == std::string::npos) file = JoinPath(DirectoryOf(ProgramPath()), file);
+  lib.handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   return lib;
 }
 
