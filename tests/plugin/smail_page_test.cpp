@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -233,6 +234,22 @@ TEST_F(SMailPageTest, ChosenPathsAndTemplateEditing) {
   EXPECT_EQ(page.Settings().m_sm_path, "smail.exe");
   page.EditTemplate();
   EXPECT_THAT(launcher_.opened, ElementsAre("t.txt|"));
+}
+
+TEST(SMailControlStates, TemplateGroupNeedsMailAndTemplateTheRestMail) {
+  const std::vector<int> templateGroup = {3003, 3004, 3005, 3013, 3014, 3016};
+  for (bool mail : {false, true}) {
+    for (bool tmpl : {false, true}) {
+      const auto states = SMailControlStates(mail, tmpl);
+      EXPECT_EQ(states.size(), 24u);  // all but the mail switch 3015
+      for (const auto& [id, enabled] : states) {
+        EXPECT_NE(id, 3015);
+        const bool inGroup =
+            std::find(templateGroup.begin(), templateGroup.end(), id) != templateGroup.end();
+        EXPECT_EQ(enabled, inGroup ? mail && tmpl : mail) << id << " " << mail << tmpl;
+      }
+    }
+  }
 }
 
 }  // namespace
