@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class ProfileStore {
@@ -39,21 +40,27 @@ class ProfileStore {
 
  private:
   struct Line {
-    std::string raw;    // the line as read, without its line end; rebuilt when set
-    std::string key;    // key of a "key=value" line, empty otherwise
-    std::string value;  // its trimmed value
+    std::string raw;    // the line as read (rebuilt when the value is set), without its end
+    std::string eol;    // its line end as read: "\r\n", "\n", "\r" or "" at the end of the file
+    bool isKey = false;
+    std::string key;    // trimmed key of a "key=value" line
+    std::string value;  // its trimmed, unquoted value
   };
   struct Section {
-    std::string name;         // empty for the lines before the first section
-    std::string header;       // the "[name]" line as read
+    std::string name;  // empty for the lines before the first section header
+    bool hasHeader = false;
+    Line header;
     std::vector<Line> lines;
+    std::unordered_map<std::string, size_t> index;  // folded key -> first line with that key
+    void Reindex();
   };
 
   const Line* Find(std::string_view section, std::string_view key) const;
   Section* FindSection(std::string_view section);
   const Section* FindSection(std::string_view section) const;
+  void RebuildSectionIndex();
 
   std::vector<Section> sections_;
-  std::string eol_ = "\r\n";
-  bool finalNewline_ = true;
+  std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> first such section
+  std::string eol_ = "\r\n";  // line end for new lines: the file's first one, CRLF by default
 };

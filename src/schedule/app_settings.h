@@ -1,0 +1,105 @@
+#pragma once
+// The program's settings in memory: paths, the TV listings site, the
+// associated iEPG extensions, the wake-up timer's name, and the user settings
+// both as stored and as in force.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class ProfileStore;
+
+constexpr size_t kPathSize = 256;  // fixed text buffers: at most 255 bytes
+
+// The user settings that override the built-in end actions and limits.
+class CUserSetParam {
+ public:
+  virtual ~CUserSetParam() = default;
+
+  int32_t item_num_max = 0;  // capacity of the schedule table
+  int32_t sleep_flag = 0;    // 1 hibernation, 0 standby
+  int32_t finish_act = 0;    // after the last schedule: 1 shut down, 0 as between schedules
+  int32_t epg_offset = 0;    // seconds an iEPG start is moved earlier
+  int32_t user_enable = 0;   // 1 when the user settings are in force
+  int32_t smenu_fhock = 0;   // 1 to catch standby and hibernation chosen from the Start menu
+};
+
+// The file types the iEPG extensions had before the program took them over.
+class PreviousAssociationTable {
+ public:
+  static constexpr int kSlots = 4;
+  // Takes the first free slot, unless the extension is remembered already or
+  // every slot is used.
+  void RememberAssociation(const std::string& extension, const std::string& progId);
+  // The remembered file type of extension, or nullptr.
+  const char* LookupAssociation(const std::string& extension) const;
+
+ private:
+  struct Slot {
+    char extension[kPathSize] = {};
+    char progId[kPathSize] = {};
+    int32_t used = 0;
+  };
+  Slot slots_[kSlots];
+};
+
+class CAppMngInfo {
+ public:
+  // The settings file keys.
+  static constexpr const char* kSection = "APP_MNG_INFO";
+
+  void LoadUserParam(const ProfileStore& store, CUserSetParam& param) const;
+  void SetDefaultUserParam(CUserSetParam& param) const;
+  void SaveUserParam(ProfileStore& store, const CUserSetParam& param) const;
+
+  CUserSetParam& GetUserValues() { return userValues_; }
+  CUserSetParam& GetUserSetting() { return effective_; }
+  const CUserSetParam& GetUserValues() const { return userValues_; }
+  const CUserSetParam& GetUserSetting() const { return effective_; }
+
+  // Path setters refuse a text of 256 bytes or more and keep the old value.
+  [[nodiscard]] bool SetTvAppPath(const std::string& path);
+  [[nodiscard]] bool SetProgPath(const std::string& path);
+  [[nodiscard]] bool SetWakeupTimerName(const std::string& name);
+  const char* GetTvAppPath() const { return tv_app_path_; }
+  const char* GetProgPath() const { return prog_path_; }
+  // The timer's name, or nullptr when it is empty.
+  const char* GetWakeupTimerName() const;
+
+  int32_t GetRegBkFlag() const { return reg_bk_flag_; }
+  void SetRegBkFlag(int32_t v) { reg_bk_flag_ = v; }
+  int32_t GetTvId() const { return tv_id_; }
+  void SetTvId(int32_t v) { tv_id_ = v; }
+  int32_t GetSelExt() const { return sel_ext_; }
+  void SetSelExt(int32_t v) { sel_ext_ = v; }
+  int32_t GetStartWithFile() const { return startWithFile_; }
+  void SetStartWithFile(int32_t v) { startWithFile_ = v; }
+
+  // The version text the plug-in reports; nullptr leaves the old one.
+  void SetPluginVersion(const char* text);
+  const char* GetPluginVersion() const { return pluginVersion_ ? pluginVersion_->c_str() : nullptr; }
+
+  PreviousAssociationTable& Associations() { return associations_; }
+  const PreviousAssociationTable& Associations() const { return associations_; }
+
+ private:
+  char tv_app_path_[kPathSize] = {};
+  char prog_path_[kPathSize] = {};
+  int32_t tv_id_ = 0;
+  int32_t sel_ext_ = 0;
+  int32_t startWithFile_ = 0;
+  std::unique_ptr<std::string> pluginVersion_;
+  char wakeup_timer_name_[kPathSize] = {};
+  CUserSetParam userValues_;
+  CUserSetParam effective_;
+  int32_t reg_bk_flag_ = 0;
+  PreviousAssociationTable associations_;
+};
+
+// The TV listings sites (indexed by tv_id) and the iEPG extensions (bits of sel_ext).
+int GetSiteCount();
+// The site's name (UTF-8) and address; nullptr past the list.
+const char* GetSiteName(int index);
+const char* GetSiteUrl(int index);
+int GetExtCount();
+// ".tvvi", ".tvpi", ".php3", ".epg"; nullptr past the list.
+const char* GetExtName(int index);

@@ -1,0 +1,76 @@
+#pragma once
+// The document: owns the schedule table and the settings, loads them when it
+// is created and saves them when it goes, and is the checked way into the
+// table for everything the user or an iEPG file adds.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "schedule/app_settings.h"
+#include "schedule/schedule_table.h"
+
+class IClock;
+class IPrompt;
+class ProfileStore;
+
+// The application title: the caption of the program's message boxes.
+inline constexpr const char* kAppTitle = "Nimbra";
+
+class CNimbraDoc {
+ public:
+  // Loads the settings file at settingsPath and writes the log's start banner.
+  CNimbraDoc(IClock& clock, IPrompt& prompt, std::string settingsPath);
+  // Saves the settings, frees the table and writes the log's end banner.
+  virtual ~CNimbraDoc();
+  CNimbraDoc(const CNimbraDoc&) = delete;
+  CNimbraDoc& operator=(const CNimbraDoc&) = delete;
+
+  // Checks entry against the time rules and inserts it in its sorted place.
+  // Returns its index, or -1 after telling the user why it was refused. With
+  // a full table the user is told so and the index is still returned.
+  int AddSchedule(const ScheduleEntry& entry);
+  ScheduleEntry& NextOccurrence(ScheduleEntry& entry);
+
+  void LoadSettings();
+  // Writes every key of the program's sections; the file is replaced whole or
+  // not at all. False (and a debug-log line) when it could not be written.
+  [[nodiscard]] bool SaveSettings();
+
+  ScheduleTable& Table() { return table_; }
+  const ScheduleTable& Table() const { return table_; }
+  CAppMngInfo& AppInfo() { return appInfo_; }
+  const CAppMngInfo& AppInfo() const { return appInfo_; }
+  const std::string& SettingsPath() const { return settingsPath_; }
+  // The chosen TV listings site's address ("" when none).
+  const char* GetListingsUrl() const { return listingsUrl_; }
+  [[nodiscard]] bool SetListingsUrl(const std::string& url);
+  // Entries that were stored beyond the table's capacity; kept and saved back.
+  int GetSurplusCount() const { return static_cast<int>(surplus_.size()); }
+
+  // Shows an OK message with the application title as caption.
+  void ShowMessage(const std::string& utf8Text);
+  IClock& Clock() { return clock_; }
+  IPrompt& Prompt() { return prompt_; }
+
+ private:
+  // One stored entry as read, kept for entries that did not fit the table.
+  struct StoredEntry {
+    std::string title;
+    int32_t start, end, loopF, loopMeth, bWday, kikanF, kikanS, kikanE;
+  };
+  static StoredEntry ReadStoredEntry(const ProfileStore& store, int index);
+  static void WriteStoredEntry(ProfileStore& store, int index, const StoredEntry& entry);
+  StoredEntry ToStored(const ScheduleEntry& entry) const;
+
+  IClock& clock_;
+  IPrompt& prompt_;
+  std::string settingsPath_;
+  ScheduleTable table_;
+  CAppMngInfo appInfo_;
+  char listingsUrl_[kPathSize] = {};
+  std::vector<StoredEntry> surplus_;
+};
+
+// Section and key names of the settings file.
+inline constexpr const char* kScheduleSection = "TV_REC_SCHEDULE";
+inline constexpr const char* kEpgSection = "EPG_MANEGEMENT";

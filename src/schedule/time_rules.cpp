@@ -1,0 +1,149 @@
+#include "schedule/time_rules.h"
+
+#include <cstdint>
+#include <ctime>
+#include <limits>
+
+#include "platform/local_time.h"
+#include "schedule/schedule_table.h"
+
+int32_t TimeToSeconds(const SystemTime& st) {
+  if (st.wYear == 0 && st.wMonth == 0 && st.wDay == 0) return 0;
+  if (st.wYear < 1970) return -1;
+  std::tm tm{};
+  tm.tm_year = st.wYear - 1900;
+  tm.tm_mon = st.wMonth - 1;
+  tm.tm_mday = st.wDay;
+  tm.tm_hour = st.wHour;
+  tm.tm_min = st.wMinute;
+  tm.tm_sec = st.wSecond;
+  tm.tm_isdst = -1;
+  const int64_t t = MakeLocalSeconds(&tm);
+  if (t < 0 || t > std::numeric_limits<int32_t>::max()) return -1;
+  return static_cast<int32_t>(t);
+}
+
+bool SecondsToTime(int64_t t, SystemTime* st) {
+  if (t < 0) return false;
+  std::tm tm{};
+  if (!LocalTimeOf(t, &tm)) return false;
+  st->wYear = static_cast<uint16_t>(tm.tm_year + 1900);
+  st->wMonth = static_cast<uint16_t>(tm.tm_mon + 1);
+  st->wDayOfWeek = static_cast<uint16_t>(tm.tm_wday);
+  st->wDay = static_cast<uint16_t>(tm.tm_mday);
+  st->wHour = static_cast<uint16_t>(tm.tm_hour);
+  st->wMinute = static_cast<uint16_t>(tm.tm_min);
+  st->wSecond = static_cast<uint16_t>(tm.tm_sec);
+  st->wMilliseconds = 0;
+  return true;
+}
+
+void ClearTimeOfDay(SystemTime* st) {
+  st->wHour = 0;
+  st->wMinute = 0;
+  st->wSecond = 0;
+  st->wMilliseconds = 0;
+}
+
+bool IsValidDateTime(const SystemTime& st, int currentYear) {
+  return st.wDay >= 1 && st.wDay <= 31 && st.wHour <= 23 && st.wMinute <= 59 && st.wMonth >= 1 &&
+         st.wMonth <= 12 && st.wSecond <= 59 && st.wYear >= currentYear;
+}
+
+bool IsValidOrder(const SystemTime& s, const SystemTime& e, int currentYear) {
+  return TimeToSeconds(s) <= TimeToSeconds(e) && IsValidDateTime(s, currentYear) &&
+         IsValidDateTime(e, currentYear);
+}
+
+bool HasMinInterval(const SystemTime& s, const SystemTime& e, int minutes) {
+  const int32_t span = TimeToSeconds(e) - TimeToSeconds(s);
+  const int32_t days = span / 86400;
+  const int32_t hours = span / 3600 - days * 24;
+  const int32_t mins = span / 60 - (span / 3600) * 60;
+  return days != 0 || hours != 0 || mins >= minutes;
+}
+
+int FindInsertPos(const ScheduleTable& table, const ScheduleEntry& entry) {
+  const int n = table.GetScheduleCount();
+  if (n == 0) return 0;
+  const int32_t newStart = TimeToSeconds(entry.s);
+  const int32_t newEnd = TimeToSeconds(entry.e);
+  if (newEnd < table.StartSeconds(0)) return 0;
+  for (int i = 0; i + 1 < n; ++i) {
+    if (table.EndSeconds(i) < newStart && newEnd < table.StartSeconds(i + 1)) return i + 1;
+  }
+  return table.EndSeconds(n - 1) >= newStart ? -1 : n;
+}
+
+int FindCurrentSchedule(const ScheduleTable& table) {
+  int32_t best = table.CurrentLimitSeconds();
+  int result = -1;
+  const int n = table.GetScheduleCount();
+  for (int i = 0; i < n; ++i) {
+    if (table.GetSchedule(i)->state == kStateFinished) continue;
+    const int32_t start = table.StartSeconds(i);
+    if (start < best) {
+      best = start;
+      result = i;
+    }
+  }
+  return result;
+}
+
+int FindNextSchedule(const ScheduleTable& table, const ScheduleEntry& ref) {
+  int result = -1;
+  uint32_t bestDiff = std::numeric_limits<uint32_t>::max();
+  const int32_t refEnd = TimeToSeconds(ref.e);
+  const int n = table.GetScheduleCount();
+  for (int i = 0; i < n; ++i) {
+    const int32_t start = table.StartSeconds(i);
+    const uint32_t d = static_cast<uint32_t>(start) - static_cast<uint32_t>(refEnd);
+    if (refEnd < start && table.GetSchedule(i)->state != kStateFinished && d < bestDiff) {
+      result = i;
+      bestDiff = d;
+    }
+  }
+  return result;
+}
+
+ScheduleEntry& NextOccurrence(ScheduleEntry& entry) {
+  if (entry.loop == 0) return entry;
+  // The weekday comes from the date itself, whatever the record's own field says.
+  SystemTime start = entry.s;
+  SecondsToTime(TimeToSeconds(entry.s), &start);
+  const int w = start.wDayOfWeek % 7;
+  int d = 0;
+  for (int step = 1; step <= 7; ++step) {
+    if (entry.b_way & (1 << ((w + step) % 7))) {
+      d = step;
+      break;
+    }
+  }
+  if (d == 0) {
+    // Repeats on no weekday (only a hand-edited file can say so): nothing
+    // follows, so the entry ends here rather than guessing a day.
+    entry.state = kStateFinished;
+    return entry;
+  }
+  const int64_t newStart = static_cast<int64_t>(TimeToSeconds(entry.s)) + d * 86400;
+  const int64_t newEnd = static_cast<int64_t>(TimeToSeconds(entry.e)) + d * 86400;
+  if (entry.kikan_f) {
+    SystemTime day{};
+    if (SecondsToTime(newStart, &day)) {
+      ClearTimeOfDay(&day);
+      if (TimeToSeconds(day) > TimeToSeconds(entry.kikan_e)) {
+        entry.state = kStateFinished;
+        return entry;
+      }
+    }
+  }
+  entry.state = kStateWaiting;
+  SecondsToTime(newStart, &entry.s);
+  SecondsToTime(newEnd, &entry.e);
+  return entry;
+}
+
+int32_t MethodWeekdays(int method) {
+  static const int32_t kSets[kRepeatMethodCount] = {0, 127, 42, 20, 62, 65};
+  return (method >= 0 && method < kRepeatMethodCount) ? kSets[method] : 0;
+}
