@@ -2,6 +2,10 @@
 // Identifiers of the program's resources: menus, commands, strings, dialogs
 // and their controls. Shared by the .rc file and the window classes.
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 // Menu, accelerators, icon, tool-bar bitmap of the main frame.
 #define IDR_MAINFRAME 128
 
@@ -46,6 +50,7 @@
 // Tool bar, status bar and its indicator panes.
 #define IDW_TOOLBAR 59392
 #define IDW_STATUS_BAR 59393
+#define IDW_PANE_FIRST 59648
 #define ID_INDICATOR_CAPS 59137
 #define ID_INDICATOR_NUM 59138
 #define ID_INDICATOR_SCRL 59139
