@@ -157,6 +157,9 @@ void CancelAllThreadDialogs() {
 int64_t FixedClock::SecondsNow() const { return TimeToSeconds(now_); }
 
 bool SaveScreenshot(const std::string& name) {
+  for (HWND d : ThreadDialogs()) {
+    RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  }
   const int w = GetSystemMetrics(SM_CXSCREEN);
   const int h = GetSystemMetrics(SM_CYSCREEN);
   HDC screen = GetDC(nullptr);
