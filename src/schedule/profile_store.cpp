@@ -1,7 +1,5 @@
 #include "schedule/profile_store.h"
 
-#include <algorithm>
-
 #include "platform/file.h"
 
 namespace {
@@ -16,10 +14,21 @@ std::string_view Trim(std::string_view s) {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string Folded(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), Lower);
-  return out;
+bool SameFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+// FNV-1a over the folded bytes.
+uint64_t FoldedHash(std::string_view s) {
+  uint64_t h = 1469598103934665603ull;
+  for (char c : s) {
+    h ^= static_cast<unsigned char>(Lower(c));
+    h *= 1099511628211ull;
+  }
+  return h;
 }
 
 // A value enclosed in a matching pair of quotes is read without them.
@@ -29,7 +38,52 @@ std::string_view Unquote(std::string_view v) {
   return v;
 }
 
+const char* EolText(uint8_t eol) {
+  switch (eol) {
+    case 1: return "\r\n";
+    case 2: return "\n";
+    case 3: return "\r";
+    default: return "";
+  }
+}
+
 }  // namespace
+
+void ProfileStore::Section::Reindex() {
+  index.clear();
+  index.reserve(lines.size());
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].isKey) index.emplace(FoldedHash(lines[i].Key()), static_cast<uint32_t>(i));
+}
+
+const ProfileStore::Line* ProfileStore::Section::Find(std::string_view key) const {
+  const auto range = index.equal_range(FoldedHash(key));
+  const Line* best = nullptr;
+  uint32_t bestIndex = 0;
+  for (auto it = range.first; it != range.second; ++it) {
+    const Line& l = lines[it->second];
+    if ((!best || it->second < bestIndex) && SameFolded(l.Key(), key)) {
+      best = &l;
+      bestIndex = it->second;
+    }
+  }
+  return best;
+}
+
+ProfileStore::Line* ProfileStore::Section::Find(std::string_view key) {
+  return const_cast<Line*>(static_cast<const Section*>(this)->Find(key));
+}
+
+void ProfileStore::SetLineKeyValue(Line& line, std::string_view key, std::string_view value) {
+  line.raw.clear();
+  line.raw.reserve(key.size() + 1 + value.size());
+  line.raw.append(key).append("=").append(value);
+  line.isKey = true;
+  line.keyPos = 0;
+  line.keyLen = static_cast<uint32_t>(key.size());
+  line.valuePos = line.keyLen + 1;
+  line.valueLen = static_cast<uint32_t>(value.size());
+}
 
 ProfileStore ProfileStore::Parse(std::string_view bytes) {
   ProfileStore store;
@@ -39,30 +93,31 @@ ProfileStore ProfileStore::Parse(std::string_view bytes) {
   while (pos < bytes.size()) {
     size_t end = pos;
     while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
-    std::string_view text = bytes.substr(pos, end - pos);
-    std::string eol;
+    Line line;
+    line.raw.assign(bytes.data() + pos, end - pos);
+    size_t eolLen = 0;
     if (end < bytes.size()) {
       if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') {
-        eol = "\r\n";
+        line.eol = kEolCrLf;
+        eolLen = 2;
       } else {
-        eol = std::string(1, bytes[end]);
+        line.eol = bytes[end] == '\n' ? kEolLf : kEolCr;
+        eolLen = 1;
       }
       if (!eolChosen) {
-        store.eol_ = eol;
+        store.eol_ = line.eol;
         eolChosen = true;
       }
     }
-    pos = end + eol.size();
+    pos = end + eolLen;
 
-    Line line;
-    line.raw = std::string(text);
-    line.eol = eol;
+    const std::string_view text(line.raw);
     const std::string_view t = Trim(text);
     if (!t.empty() && t.front() == '[') {
       Section section;
       const size_t close = t.find(']');
-      section.name = std::string(Trim(t.substr(1, close == std::string_view::npos ? t.size() - 1
-                                                                                  : close - 1)));
+      section.name = std::string(
+          Trim(t.substr(1, close == std::string_view::npos ? t.size() - 1 : close - 1)));
       section.header = std::move(line);
       section.hasHeader = true;
       store.sections_.push_back(std::move(section));
@@ -70,26 +125,18 @@ ProfileStore ProfileStore::Parse(std::string_view bytes) {
     }
     const size_t eq = text.find('=');
     if (eq != std::string_view::npos) {
+      const std::string_view key = Trim(text.substr(0, eq));
+      const std::string_view value = Unquote(Trim(text.substr(eq + 1)));
       line.isKey = true;
-      line.key = std::string(Trim(text.substr(0, eq)));
-      line.value = std::string(Unquote(Trim(text.substr(eq + 1))));
+      line.keyPos = static_cast<uint32_t>(key.data() - text.data());
+      line.keyLen = static_cast<uint32_t>(key.size());
+      line.valuePos = static_cast<uint32_t>(value.data() - text.data());
+      line.valueLen = static_cast<uint32_t>(value.size());
     }
     store.sections_.back().lines.push_back(std::move(line));
   }
   for (auto& s : store.sections_) s.Reindex();
-  store.RebuildSectionIndex();
   return store;
-}
-
-void ProfileStore::Section::Reindex() {
-  index.clear();
-  for (size_t i = 0; i < lines.size(); ++i)
-    if (lines[i].isKey) index.emplace(Folded(lines[i].key), i);  // the first key of a name wins
-}
-
-void ProfileStore::RebuildSectionIndex() {
-  sectionIndex_.clear();
-  for (size_t i = 1; i < sections_.size(); ++i) sectionIndex_.emplace(Folded(sections_[i].name), i);
 }
 
 ProfileStore ProfileStore::Load(const std::string& path) {
@@ -102,36 +149,42 @@ bool ProfileStore::Save(const std::string& path) const {
 }
 
 std::string ProfileStore::Serialize() const {
+  size_t size = 0;
+  for (const auto& s : sections_) {
+    size += s.header.raw.size() + 2;
+    for (const auto& l : s.lines) size += l.raw.size() + 2;
+  }
   std::string out;
-  const Line* pending = nullptr;  // last line written, whose end may still be missing
-  auto put = [&](const Line& l, const std::string& text) {
-    if (pending && pending->eol.empty()) out += eol_;
-    out += text;
-    out += l.eol;
-    pending = &l;
+  out.reserve(size);
+  const Line* previous = nullptr;
+  auto put = [&](const Line& l) {
+    // A line that had no end (the file's last) gets one when more follow.
+    if (previous && previous->eol == kEolNone) out += EolText(eol_);
+    out += l.raw;
+    out += EolText(l.eol);
+    previous = &l;
   };
   for (const auto& s : sections_) {
-    if (s.hasHeader) put(s.header, s.header.raw);
-    for (const auto& l : s.lines) put(l, l.raw);
+    if (s.hasHeader) put(s.header);
+    for (const auto& l : s.lines) put(l);
   }
   return out;
 }
 
 const ProfileStore::Section* ProfileStore::FindSection(std::string_view section) const {
-  const auto it = sectionIndex_.find(Folded(Trim(section)));
-  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+  const std::string_view name = Trim(section);
+  for (size_t i = 1; i < sections_.size(); ++i)
+    if (SameFolded(sections_[i].name, name)) return &sections_[i];
+  return nullptr;
 }
 
 ProfileStore::Section* ProfileStore::FindSection(std::string_view section) {
-  const auto it = sectionIndex_.find(Folded(Trim(section)));
-  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+  return const_cast<Section*>(static_cast<const ProfileStore*>(this)->FindSection(section));
 }
 
 const ProfileStore::Line* ProfileStore::Find(std::string_view section, std::string_view key) const {
   const Section* s = FindSection(section);
-  if (!s) return nullptr;
-  const auto it = s->index.find(Folded(Trim(key)));
-  return it == s->index.end() ? nullptr : &s->lines[it->second];
+  return s ? s->Find(Trim(key)) : nullptr;
 }
 
 bool ProfileStore::HasKey(std::string_view section, std::string_view key) const {
@@ -141,13 +194,13 @@ bool ProfileStore::HasKey(std::string_view section, std::string_view key) const 
 std::string ProfileStore::GetString(std::string_view section, std::string_view key,
                                     std::string_view def) const {
   const Line* l = Find(section, key);
-  return l ? l->value : std::string(Trim(def));
+  return std::string(l ? l->Value() : Trim(def));
 }
 
 int32_t ProfileStore::GetInt(std::string_view section, std::string_view key, int32_t def) const {
   const Line* l = Find(section, key);
   if (!l) return def;
-  std::string_view v = l->value;
+  std::string_view v = l->Value();
   bool negative = false;
   if (!v.empty() && (v.front() == '-' || v.front() == '+')) {
     negative = v.front() == '-';
@@ -174,22 +227,17 @@ void ProfileStore::SetString(std::string_view section, std::string_view key,
     fresh.header.eol = eol_;
     fresh.hasHeader = true;
     sections_.push_back(std::move(fresh));
-    sectionIndex_.emplace(Folded(sec), sections_.size() - 1);
     s = &sections_.back();
   }
-  const std::string folded = Folded(k);
-  const auto it = s->index.find(folded);
-  if (it != s->index.end()) {
-    Line& l = s->lines[it->second];
-    l.value = std::string(value);
-    l.raw = l.key + "=" + l.value;
+  if (Line* existing = s->Find(k)) {
+    const uint8_t eol = existing->eol;
+    const std::string keyText(existing->Key());
+    SetLineKeyValue(*existing, keyText, value);
+    existing->eol = eol;
     return;
   }
   Line l;
-  l.isKey = true;
-  l.key = std::string(k);
-  l.value = std::string(value);
-  l.raw = l.key + "=" + l.value;
+  SetLineKeyValue(l, k, value);
   l.eol = eol_;
   // New keys go after the last non-empty line of the section, so blank lines
   // that separate it from the next section stay where they were.
@@ -197,7 +245,7 @@ void ProfileStore::SetString(std::string_view section, std::string_view key,
   while (at > 0 && Trim(s->lines[at - 1].raw).empty()) --at;
   if (at == s->lines.size()) {
     s->lines.push_back(std::move(l));
-    s->index.emplace(folded, s->lines.size() - 1);
+    s->index.emplace(FoldedHash(k), static_cast<uint32_t>(s->lines.size() - 1));
   } else {
     s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(l));
     s->Reindex();

@@ -39,28 +39,34 @@ class ProfileStore {
   void SetInt(std::string_view section, std::string_view key, int32_t value);
 
  private:
+  // One line as read: its text and, for a "key=value" line, where the
+  // trimmed key and the trimmed, unquoted value lie in it.
   struct Line {
-    std::string raw;    // the line as read (rebuilt when the value is set), without its end
-    std::string eol;    // its line end as read: "\r\n", "\n", "\r" or "" at the end of the file
+    std::string raw;  // without its line end; rebuilt when the value is set
+    uint32_t keyPos = 0, keyLen = 0, valuePos = 0, valueLen = 0;
+    uint8_t eol = 0;  // kEol* below
     bool isKey = false;
-    std::string key;    // trimmed key of a "key=value" line
-    std::string value;  // its trimmed, unquoted value
+    std::string_view Key() const { return std::string_view(raw).substr(keyPos, keyLen); }
+    std::string_view Value() const { return std::string_view(raw).substr(valuePos, valueLen); }
   };
+  enum : uint8_t { kEolNone, kEolCrLf, kEolLf, kEolCr };
   struct Section {
     std::string name;  // empty for the lines before the first section header
     bool hasHeader = false;
     Line header;
     std::vector<Line> lines;
-    std::unordered_map<std::string, size_t> index;  // folded key -> first line with that key
+    // Folded-key hash -> line indexes; the lowest matching index is the key.
+    std::unordered_multimap<uint64_t, uint32_t> index;
     void Reindex();
+    const Line* Find(std::string_view key) const;
+    Line* Find(std::string_view key);
   };
 
-  const Line* Find(std::string_view section, std::string_view key) const;
   Section* FindSection(std::string_view section);
   const Section* FindSection(std::string_view section) const;
-  void RebuildSectionIndex();
+  const Line* Find(std::string_view section, std::string_view key) const;
+  static void SetLineKeyValue(Line& line, std::string_view key, std::string_view value);
 
   std::vector<Section> sections_;
-  std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> first such section
-  std::string eol_ = "\r\n";  // line end for new lines: the file's first one, CRLF by default
+  uint8_t eol_ = kEolCrLf;  // line end for new lines: the file's first one, CRLF by default
 };

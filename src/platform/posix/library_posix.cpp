@@ -1,10 +1,15 @@
 #include <dlfcn.h>
 
+#include <cerrno>
+
 #include "platform/shared_library.h"
 
-SharedLibrary SharedLibrary::Open(const std::string& path) {
+SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
+  errno = 0;
   lib.handle_ = dlopen(PlatformLibraryName(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+  // dlopen has no error number of its own; errno tells a missing file (2).
+  if (!lib.handle_ && error) *error = static_cast<unsigned>(errno);
   return lib;
 }
 

@@ -1,0 +1,242 @@
+// The document's load and save of the settings file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/sjis.h"
+#include "schedule/nimbra_doc.h"
+#include "schedule/profile_store.h"
+#include "support/fakes.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+SystemTime At(int y, int mo, int d, int h, int mi, int s = 0) {
+  return MakeSystemTime(y, mo, d, h, mi, s);
+}
+
+std::string EntryKeys(int i, const std::string& title, int32_t start, int32_t end, int loop = 0,
+                      int meth = 0, int wday = 0, int kf = 0, int32_t ks = 0, int32_t ke = 0) {
+  const std::string n = std::to_string(i);
+  return "sch_title[" + n + "]=" + title + "\r\nsch_start[" + n + "]=" + std::to_string(start) +
+         "\r\nsch_end[" + n + "]=" + std::to_string(end) + "\r\nsch_loop_f[" + n +
+         "]=" + std::to_string(loop) + "\r\nsch_loop_meth[" + n + "]=" + std::to_string(meth) +
+         "\r\nsch_b_wday[" + n + "]=" + std::to_string(wday) + "\r\nsch_kikan_f[" + n +
+         "]=" + std::to_string(kf) + "\r\nsch_kikan_s[" + n + "]=" + std::to_string(ks) +
+         "\r\nsch_kikan_e[" + n + "]=" + std::to_string(ke) + "\r\n";
+}
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  std::string Path() const { return dir.File("Nimbra.ini"); }
+  void Write(const std::string& text) { WriteAll(Path(), text); }
+  int32_t T(const SystemTime& t) const { return TimeToSeconds(t); }
+
+  ScratchDir dir;
+  FakeClock clock{TimeToSeconds(MakeSystemTime(2027, 1, 10, 12, 0, 0))};
+  ScriptedPrompt prompt;
+};
+
+TEST_F(SettingsFile, MissingFileGivesDefaults) {
+  CNimbraDoc doc(clock, prompt, Path());
+  const CAppMngInfo& info = doc.AppInfo();
+  EXPECT_STREQ(info.GetWakeupTimerName(), "tz_wakeup_timer");
+  EXPECT_STREQ(info.GetTvAppPath(), "");
+  EXPECT_EQ(info.GetTvId(), 0);
+  EXPECT_STREQ(doc.GetListingsUrl(), GetSiteUrl(0));
+  const CUserSetParam& eff = info.GetUserSetting();
+  EXPECT_EQ(eff.user_enable, 0);
+  EXPECT_EQ(eff.item_num_max, 10);
+  EXPECT_EQ(eff.sleep_flag, 1);
+  EXPECT_EQ(eff.finish_act, 1);
+  EXPECT_EQ(eff.epg_offset, 0);
+  EXPECT_EQ(doc.Table().GetCapacity(), 10);
+  EXPECT_EQ(doc.Table().GetScheduleCount(), 0);
+  EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(SettingsFile, UserValuesAreReadEvenWhenTheyAreNotInForce) {
+  Write("[APP_MNG_INFO]\r\nuser_enable=0\r\nitem_num_max=20\r\nsleep_flag=5\r\n"
+        "smenu_fhock=5\r\nfinish_act=0\r\nepg_offset=60\r\ntv_id=7\r\n");
+  CNimbraDoc doc(clock, prompt, Path());
+  EXPECT_EQ(doc.Table().GetCapacity(), 10);
+  EXPECT_EQ(doc.AppInfo().GetUserSetting().finish_act, 1);
+  const CUserSetParam& user = doc.AppInfo().GetUserValues();
+  EXPECT_EQ(user.item_num_max, 20);
+  EXPECT_EQ(user.sleep_flag, 1);  // any non-zero value is 1
+  EXPECT_EQ(user.smenu_fhock, 5);  // as read
+  EXPECT_EQ(user.finish_act, 0);
+  EXPECT_EQ(user.epg_offset, 60);
+  EXPECT_STREQ(doc.GetListingsUrl(), "");  // no such site
+}
+
+TEST_F(SettingsFile, UserValuesInForceSizeTheTableAndAreSavedBack) {
+  Write("[APP_MNG_INFO]\r\nuser_enable=1\r\nitem_num_max=20\r\nsleep_flag=5\r\nsmenu_fhock=5\r\n");
+  {
+    CNimbraDoc doc(clock, prompt, Path());
+    EXPECT_EQ(doc.Table().GetCapacity(), 20);
+    EXPECT_EQ(doc.AppInfo().GetUserSetting().sleep_flag, 1);
+  }
+  const ProfileStore saved = ProfileStore::Load(Path());
+  EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "sleep_flag", -1), 1);
+  EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "smenu_fhock", -1), 5);
+  EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "item_num_max", -1), 20);
+}
+
+TEST_F(SettingsFile, LongPathsAreIgnored) {
+  Write("[APP_MNG_INFO]\r\ntv_app_path=" + std::string(256, 'p') + "\r\nprog_path=" +
+        std::string(255, 'q') + "\r\n");
+  CNimbraDoc doc(clock, prompt, Path());
+  EXPECT_STREQ(doc.AppInfo().GetTvAppPath(), "");
+  EXPECT_EQ(std::strlen(doc.AppInfo().GetProgPath()), 255u);
+}
+
+TEST_F(SettingsFile, EntriesLoadInFileOrderWithStateFromTheClock) {
+  const int32_t now = static_cast<int32_t>(clock.SecondsNow());
+  Write("[TV_REC_SCHEDULE]\r\nsch_num=4\r\n" +
+        EntryKeys(0, "later", now + 3600, now + 7200) +
+        EntryKeys(1, "ends now", now - 600, now) +        // running in its end second
+        EntryKeys(2, "past", now - 7200, now - 1) +
+        EntryKeys(3, "overlapping", now + 3000, now + 4000));
+  CNimbraDoc doc(clock, prompt, Path());
+  const ScheduleTable& t = doc.Table();
+  ASSERT_EQ(t.GetScheduleCount(), 4);
+  EXPECT_STREQ(t.GetSchedule(0)->title, "later");
+  EXPECT_EQ(t.GetSchedule(0)->state, kStateWaiting);
+  EXPECT_EQ(t.GetSchedule(1)->state, kStateRunning);
+  EXPECT_EQ(t.GetSchedule(2)->state, kStateFinished);
+  EXPECT_STREQ(t.GetSchedule(3)->title, "overlapping");
+  EXPECT_EQ(t.StartSeconds(0), now + 3600);
+}
+
+TEST_F(SettingsFile, RepeatFieldsAndPeriodDatesRoundTrip) {
+  const int32_t s = T(At(2027, 1, 11, 21, 0));
+  const int32_t ks = T(At(2027, 1, 11, 0, 0));
+  const int32_t ke = T(At(2027, 3, 31, 0, 0));
+  Write("[TV_REC_SCHEDULE]\r\nsch_num=2\r\n" + EntryKeys(0, "w", s, s + 1800, 1, 4, 62, 1, ks, ke) +
+        EntryKeys(1, "once", s + 86400, s + 90000));
+  {
+    CNimbraDoc doc(clock, prompt, Path());
+    const ScheduleEntry& w = *doc.Table().GetSchedule(0);
+    EXPECT_EQ(w.loop, 1);
+    EXPECT_EQ(w.loop_meth, 4);
+    EXPECT_EQ(w.b_way, 62);
+    EXPECT_EQ(w.kikan_f, 1);
+    EXPECT_EQ(w.kikan_e.wMonth, 3);
+    EXPECT_EQ(w.kikan_e.wDay, 31);
+    // A period date stored as 0 loads as 1970-01-01 09:00 (unset).
+    const ScheduleEntry& once = *doc.Table().GetSchedule(1);
+    EXPECT_EQ(once.kikan_s.wYear, 1970);
+    EXPECT_EQ(once.kikan_s.wHour, 9);
+  }
+  const ProfileStore saved = ProfileStore::Load(Path());
+  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_kikan_s[0]", -1), ks);
+  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_kikan_e[0]", -1), ke);
+  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_kikan_e[1]", -1), 0);
+  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_b_wday[0]", -1), 62);
+}
+
+TEST_F(SettingsFile, EntriesBeyondTheCapacityAreKeptAndComeBackWithMoreRoom) {
+  const int32_t base = T(At(2027, 2, 1, 10, 0));
+  std::string keys = "[APP_MNG_INFO]\r\nuser_enable=1\r\nitem_num_max=2\r\n[TV_REC_SCHEDULE]\r\nsch_num=4\r\n";
+  for (int i = 0; i < 4; ++i)
+    keys += EntryKeys(i, "e" + std::to_string(i), base + i * 3600, base + i * 3600 + 600);
+  Write(keys);
+  {
+    CNimbraDoc doc(clock, prompt, Path());
+    EXPECT_EQ(doc.Table().GetScheduleCount(), 2);
+    EXPECT_EQ(doc.GetSurplusCount(), 2);
+    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"登録最大数を超えました。"});
+    EXPECT_EQ(prompt.shown[0].caption, "Nimbra");
+    doc.Table().DeleteSchedule(0);
+  }
+  ProfileStore saved = ProfileStore::Load(Path());
+  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 3);
+  EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[0]", ""), "e1");
+  EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[1]", ""), "e2");
+  EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[2]", ""), "e3");
+  // Surplus keys of the shorter save stay in the file; the next load ignores them.
+  EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[3]", ""), "e3");
+
+  saved.SetInt("APP_MNG_INFO", "item_num_max", 10);
+  ASSERT_TRUE(saved.Save(Path()));
+  ScriptedPrompt quiet;
+  CNimbraDoc doc(clock, quiet, Path());
+  EXPECT_EQ(doc.Table().GetScheduleCount(), 3);
+  EXPECT_TRUE(quiet.shown.empty());
+}
+
+TEST_F(SettingsFile, UnconvertibleTimesLoadAsAFinishedEntryWithDefinedTimes) {
+  const int32_t s = T(At(2027, 1, 11, 21, 0));
+  Write("[TV_REC_SCHEDULE]\r\nsch_num=3\r\n" + EntryKeys(0, "both bad", -5, -1) +
+        EntryKeys(1, "end bad", s, -1) + EntryKeys(2, "ok", s + 7200, s + 9000));
+  CNimbraDoc doc(clock, prompt, Path());
+  const ScheduleTable& t = doc.Table();
+  ASSERT_EQ(t.GetScheduleCount(), 3);
+  EXPECT_EQ(t.GetSchedule(0)->state, kStateFinished);
+  EXPECT_EQ(t.GetSchedule(0)->s.wYear, 1970);
+  EXPECT_EQ(t.GetSchedule(1)->state, kStateFinished);
+  EXPECT_EQ(t.GetSchedule(1)->e, t.GetSchedule(1)->s);
+  EXPECT_EQ(t.GetSchedule(2)->state, kStateWaiting);
+}
+
+TEST_F(SettingsFile, ShiftJisTitlesPassThroughAndLongOnesAreCutCleanly) {
+  const std::string sjisTitle = "\x83\x5c\x83\x74\x83\x67\x95\x5c abc";  // 0x5C trail bytes
+  std::string longTitle = "a";
+  for (int i = 0; i < 300; ++i) longTitle += "\x95\x5c";
+  const int32_t s = T(At(2027, 1, 11, 21, 0));
+  Write("[TV_REC_SCHEDULE]\r\nsch_num=3\r\n" + EntryKeys(0, sjisTitle, s, s + 600) +
+        EntryKeys(1, longTitle, s + 1200, s + 1800) + "sch_start[2]=" + std::to_string(s + 3600) +
+        "\r\nsch_end[2]=" + std::to_string(s + 4000) + "\r\n");
+  {
+    CNimbraDoc doc(clock, prompt, Path());
+    EXPECT_EQ(std::string(doc.Table().GetSchedule(0)->title), sjisTitle);
+    EXPECT_EQ(std::string(doc.Table().GetSchedule(1)->title), longTitle.substr(0, 511));
+    EXPECT_EQ(SjisToUtf8(doc.Table().GetSchedule(2)->title), "タイトルなし");
+  }
+  const ProfileStore saved = ProfileStore::Load(Path());
+  EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[0]", ""), sjisTitle);
+}
+
+TEST_F(SettingsFile, SaveKeepsForeignSectionsCommentsAndLineEnds) {
+  Write("; kept\n[section_smail]\nm_sm_server=smtp.example.jp\n[APP_MNG_INFO]\ndebug_flag=0\n"
+        "wakeup_timer_name=custom\n[EPG_MANEGEMENT]\n.tvpi=OldTv.File\n.epg=\n");
+  {
+    CNimbraDoc doc(clock, prompt, Path());
+    EXPECT_STREQ(doc.AppInfo().GetWakeupTimerName(), "custom");
+    EXPECT_STREQ(doc.AppInfo().Associations().LookupAssociation(".tvpi"), "OldTv.File");
+    EXPECT_EQ(doc.AppInfo().Associations().LookupAssociation(".epg"), nullptr);
+    doc.AppInfo().SetTvId(2);
+    ASSERT_TRUE(doc.SaveSettings());
+  }
+  const std::string text = ReadAll(Path());
+  EXPECT_EQ(text.find('\r'), std::string::npos);
+  EXPECT_EQ(text.rfind("; kept\n[section_smail]\nm_sm_server=smtp.example.jp\n", 0), 0u);
+  const ProfileStore saved = ProfileStore::Parse(text);
+  EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "tv_id", 0), 2);
+  EXPECT_EQ(saved.GetString("APP_MNG_INFO", "wakeup_timer_name", ""), "custom");  // never written
+  EXPECT_EQ(saved.GetString("EPG_MANEGEMENT", ".tvpi", ""), "OldTv.File");
+  EXPECT_TRUE(saved.HasKey("EPG_MANEGEMENT", ".tvvi"));
+  EXPECT_FALSE(saved.HasKey("APP_MNG_INFO", "item_num_max"));  // user settings off
+}
+
+TEST_F(SettingsFile, AFailedSaveKeepsTheOldFileAndSaysSo) {
+  CNimbraDoc doc(clock, prompt, dir.File("missing-folder/Nimbra.ini"));
+  EXPECT_FALSE(doc.SaveSettings());
+}
+
+TEST(AssociationTable, KeepsTheFirstRememberedAndAtMostFour) {
+  PreviousAssociationTable t;
+  t.RememberAssociation(".tvpi", "A");
+  t.RememberAssociation(".tvpi", "B");
+  t.RememberAssociation(".tvvi", "C");
+  t.RememberAssociation(".epg", "D");
+  t.RememberAssociation(".php3", "E");
+  t.RememberAssociation(".xyz", "F");
+  EXPECT_STREQ(t.LookupAssociation(".tvpi"), "A");
+  EXPECT_STREQ(t.LookupAssociation(".php3"), "E");
+  EXPECT_EQ(t.LookupAssociation(".xyz"), nullptr);
+  EXPECT_EQ(t.LookupAssociation(".TVPI"), nullptr);  // exact match only
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#include "support/scratch_dir.h"
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/file.h"
+#include "platform/program_path.h"
+
+namespace fs = std::filesystem;
+
+ScratchDir::ScratchDir() {
+  static std::atomic<unsigned> counter{0};
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  path_ = JoinPath(TempDirectory(), "nimbra-test-" + std::to_string(stamp) + "-" +
+                                        std::to_string(counter++));
+  fs::create_directories(fs::u8path(path_));
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  fs::remove_all(fs::u8path(path_), ec);
+}
+
+std::string ScratchDir::File(const std::string& name) const { return JoinPath(path_, name); }
+
+std::string ReadAll(const std::string& path) {
+  const auto bytes = ReadFileBytes(path);
+  return bytes ? *bytes : std::string();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+  std::FILE* f = OpenFile(path, "wb");
+  if (!f) return;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
