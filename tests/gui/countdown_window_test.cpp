@@ -20,6 +20,8 @@
 
 namespace {
 
+constexpr int kSteps = 20;  // 10 seconds in 500 ms steps
+
 struct Observed {
   std::wstring caption;
   std::set<std::wstring> texts;
@@ -31,10 +33,17 @@ class CountdownWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { InitCommonControlsOnce(); }
 
+  // The worker takes each step only after this thread has seen the one
+  // before, so that every step's state is observed.
+  void GateSteps(CCountdown& countdown) {
+    countdown.SetStepWait([this](int) { WaitForSingleObject(stepGate_, 5000); });
+  }
+
   // Runs the countdown until its window has closed itself; onFirstText runs
   // once, when the first status text is shown.
   Observed RunToClose(CCountdown& countdown, const std::function<void(HWND)>& onFirstText) {
     Observed seen;
+    int releasedPos = -1;
     auto* dlg = dynamic_cast<CProgressSubDlg*>(countdown.Window());
     if (!dlg) return seen;
     bool fired = false;
@@ -57,11 +66,18 @@ class CountdownWindowTest : public ::testing::Test {
         fired = true;
         if (onFirstText) onFirstText(h);
       }
+      if (seen.rangeHigh == kSteps && seen.lastPos != releasedPos) {
+        releasedPos = seen.lastPos;
+        SetEvent(stepGate_);
+      }
       Sleep(1);
     }
     return seen;
   }
 
+  void TearDown() override { CloseHandle(stepGate_); }
+
+  HANDLE stepGate_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   RecordingPower power_;
   ScriptedPrompt prompt_;
   FakeClock clock_;
@@ -71,7 +87,7 @@ class CountdownWindowTest : public ::testing::Test {
 
 TEST_F(CountdownWindowTest, CountsToTheEndRunsTheSuspendAndClosesItself) {
   CCountdown countdown(control_);
-  countdown.SetStepWait([](int) { Sleep(5); });
+  GateSteps(countdown);
   ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 1, 0, nullptr, SuspendAction,
                                    nullptr, 0, SuspendCancelAction, nullptr, 0));
   ASSERT_TRUE(countdown.Create(factory_));
@@ -93,7 +109,7 @@ TEST_F(CountdownWindowTest, CountsToTheEndRunsTheSuspendAndClosesItself) {
 
 TEST_F(CountdownWindowTest, StopButtonRunsTheCancelActionInsteadAndClosesItself) {
   CCountdown countdown(control_);
-  countdown.SetStepWait([](int) { Sleep(20); });
+  GateSteps(countdown);
   ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction,
                                    nullptr, 0, SuspendCancelAction, nullptr, 0));
   ASSERT_TRUE(countdown.Create(factory_));
