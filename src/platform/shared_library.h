@@ -22,8 +22,9 @@ class SharedLibrary {
   SharedLibrary(const SharedLibrary&) = delete;
   SharedLibrary& operator=(const SharedLibrary&) = delete;
 
-  // Loads the library at path; an empty object when it cannot be loaded.
-  static SharedLibrary Open(const std::string& path);
+  // Loads the library at path; an empty object when it cannot be loaded, and
+  // then *error (when given) holds the system's error code.
+  static SharedLibrary Open(const std::string& path, unsigned* error = nullptr);
   explicit operator bool() const { return handle_ != nullptr; }
   void Reset();
 
