@@ -3,9 +3,11 @@
 #include "platform/shared_library.h"
 #include "platform/win32/text_win.h"
 
-SharedLibrary SharedLibrary::Open(const std::string& path) {
+SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
-  lib.handle_ = LoadLibraryW(AnsiToWide(path).c_str());
+  const std::wstring wpath = AnsiToWide(path);
+  lib.handle_ = LoadLibraryW(wpath.c_str());
+  if (!lib.handle_ && error) *error = GetLastError();
   return lib;
 }
 

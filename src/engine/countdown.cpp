@@ -1,0 +1,239 @@
+#include "engine/countdown.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+#include "app/debug_log.h"
+#include "engine/power_control.h"
+#include "platform/clock.h"
+#include "platform/prompt.h"
+#include "schedule/nimbra_doc.h"
+
+namespace {
+
+constexpr const char* kDummyDoneText = "No func setting, then call dummy function1";
+constexpr const char* kDummyCancelText = "No func setting, then call dummy function2";
+
+std::optional<std::vector<unsigned char>> CopyArg(const void* arg, size_t len) {
+  if (!arg) return std::nullopt;
+  const auto* bytes = static_cast<const unsigned char*>(arg);
+  return std::vector<unsigned char>(bytes, bytes + len);
+}
+
+std::vector<unsigned char> TextArg(const char* text) {
+  return std::vector<unsigned char>(text, text + std::strlen(text) + 1);
+}
+
+void ActionTrace(ThreadObj* obj, const char* tag, int number) {
+  if (DebugLogLevel() == 0) return;
+  const SystemTime now = obj->power->Clock().LocalNow();
+  DebugLogWrite("%s %d %d:%d:%d.%d\n", tag, number, now.wHour, now.wMinute, now.wSecond, 0);
+}
+
+int RunAction(ThreadObj* obj, ThreadAction action,
+              const std::optional<std::vector<unsigned char>>& arg) {
+  return action(obj, arg ? static_cast<const void*>(arg->data()) : nullptr);
+}
+
+}  // namespace
+
+std::string CountdownText(int stepCount, int step, int stepMs) {
+  const int remaining = static_cast<int>((stepCount - step) / (1000.0 / stepMs));
+  char text[64];
+  std::snprintf(text, sizeof text, "%d秒後に終了します", remaining);
+  return text;
+}
+
+std::unique_ptr<ThreadObj> ThreadObjInit(CCountdown* owner, CPowerControl* power,
+                                         const char* caption, int seconds, int stepMs,
+                                         int powerMode, int wakeFlag, const SystemTime* wakeTime,
+                                         ThreadAction done, const void* doneArg, size_t doneLen,
+                                         ThreadAction cancel, const void* cancelArg,
+                                         size_t cancelLen) {
+  auto obj = std::make_unique<ThreadObj>();
+  obj->owner = owner;
+  obj->power = power;
+  obj->stepMs = stepMs > 0 ? stepMs : 1;
+  obj->powerMode = powerMode;
+  obj->wakeFlag = wakeFlag;
+  obj->stepCount = static_cast<int>(seconds * (1000.0 / obj->stepMs));
+  if (wakeFlag && wakeTime) obj->wakeTime = *wakeTime;
+  if (caption) obj->caption = caption;
+  if (done) {
+    obj->done = done;
+    obj->doneArg = CopyArg(doneArg, doneLen);
+  } else {
+    obj->done = DummyAction;
+    obj->doneArg = TextArg(kDummyDoneText);
+  }
+  if (cancel) {
+    obj->cancel = cancel;
+    obj->cancelArg = CopyArg(cancelArg, cancelLen);
+  } else {
+    obj->cancel = DummyAction;
+    obj->cancelArg = TextArg(kDummyCancelText);
+  }
+  return obj;
+}
+
+bool ThreadObjStart(ThreadObj* obj) {
+  try {
+    obj->thread = std::thread([obj] { obj->exitCode = ThreadExecution(obj); });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  if (obj->owner && obj->owner->Window())
+    obj->owner->Window()->SetCaption(obj->caption ? *obj->caption : std::string());
+  return true;
+}
+
+int ThreadExecution(ThreadObj* obj) {
+  CCountdown* owner = obj->owner;
+  if (!owner) return 0;
+  ICountdownWindow* window = owner->Window();
+  bool stopped = false;
+  for (int i = 0; i < obj->stepCount; ++i) {
+    window->SetStatusText(CountdownText(obj->stepCount, i, obj->stepMs));
+    if (!owner->Step(i, obj->stepCount, obj->stepMs)) {
+      // A replaced or destroyed countdown ends quietly: no action, no message.
+      if (owner->Abandoned()) return 1;
+      window->SetStatusText("中止しています");
+      stopped = true;
+      break;
+    }
+  }
+  if (owner->Abandoned()) return 1;
+  // The actions run here on the worker, their message boxes included; no
+  // exception may leave the thread.
+  try {
+    if (stopped)
+      RunAction(obj, obj->cancel, obj->cancelArg);
+    else
+      RunAction(obj, obj->done, obj->doneArg);
+  } catch (...) {
+    DebugLogWrite("countdown action failed");
+  }
+  if (stopped)
+    window->PostStopped();
+  else
+    window->PostCompleted();
+  return stopped ? 1 : 0;
+}
+
+void ThreadObjCancel(ThreadObj* obj) {
+  if (obj && obj->thread.joinable()) obj->thread.join();
+}
+
+void ThreadObjDestory(std::unique_ptr<ThreadObj>& obj) {
+  if (!obj) return;
+  ThreadObjCancel(obj.get());
+  obj.reset();
+}
+
+int DummyAction(ThreadObj* obj, const void* text) {
+  ActionTrace(obj, text ? static_cast<const char*>(text) : "", 542);
+  return 0;
+}
+
+int SuspendAction(ThreadObj* obj, const void*) {
+  ActionTrace(obj, "Enter sleep or stand-by", 553);
+  bool armed = true;
+  if (obj->wakeFlag) {
+    const SystemTime& w = obj->wakeTime;
+    armed = obj->power->TzSetWakeupTimer(w);
+    DebugLogWrite("bRet=%d %d/%d/%d %d:%d:%d\n", armed ? 1 : 0, w.wYear, w.wMonth, w.wDay,
+                  w.wHour, w.wMinute, w.wSecond);
+  }
+  if (armed) obj->power->SuspendSystem(obj->powerMode);
+  return armed ? 1 : 0;
+}
+
+int SuspendCancelAction(ThreadObj* obj, const void*) {
+  ActionTrace(obj, "deny suspend mode", 580);
+  obj->power->Prompt().Show("サスペンドを中止しました", kAppTitle, PromptButtons::Ok);
+  return 0;
+}
+
+int ShutdownAction(ThreadObj* obj, const void*) {
+  ActionTrace(obj, "shutdown", 592);
+  obj->power->ShutdownSystem();
+  return 0;
+}
+
+int ShutdownCancelAction(ThreadObj* obj, const void*) {
+  ActionTrace(obj, "shutdown cancel", 606);
+  obj->power->Prompt().Show("シャットダウンを中止しました", kAppTitle, PromptButtons::Ok);
+  return 0;
+}
+
+CCountdown::CCountdown(CPowerControl& power) : power_(power) {}
+
+CCountdown::~CCountdown() {
+  {
+    std::lock_guard<std::mutex> lock(waitMutex_);
+    abandoned_.store(true);
+  }
+  wake_.notify_all();
+  ThreadObjDestory(obj_);
+  if (window_) window_->Close();
+  window_.reset();
+}
+
+bool CCountdown::Initialize(const char* caption, int seconds, int stepMs, int powerMode,
+                            int wakeFlag, const SystemTime* wakeTime, ThreadAction done,
+                            const void* doneArg, size_t doneLen, ThreadAction cancel,
+                            const void* cancelArg, size_t cancelLen) {
+  if (wakeFlag && !wakeTime) {
+    power_.Prompt().Show("Thread Initialize failed.", kAppTitle, PromptButtons::Ok);
+    return false;
+  }
+  obj_ = ThreadObjInit(this, &power_, caption, seconds, stepMs, powerMode, wakeFlag, wakeTime,
+                       done, doneArg, doneLen, cancel, cancelArg, cancelLen);
+  return obj_ != nullptr;
+}
+
+bool CCountdown::Create(ICountdownWindowFactory& factory) {
+  if (!obj_ || window_) return false;
+  window_ = factory.CreateCountdownWindow(*this);
+  if (!window_) return false;
+  if (!ThreadObjStart(obj_.get())) {
+    DebugLogWrite("countdown: the worker thread could not be started");
+    window_->Close();
+    window_.reset();
+    return false;
+  }
+  return true;
+}
+
+void CCountdown::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(waitMutex_);
+    running_.store(0);
+  }
+  wake_.notify_all();
+}
+
+void CCountdown::Finish() {
+  ThreadObjDestory(obj_);
+  if (window_) window_->Close();
+}
+
+bool CCountdown::Step(int step, int stepCount, int stepMs) {
+  if (!running_.load() || Abandoned()) return false;
+  window_->SetProgressRange(0, stepCount);
+  window_->SetProgressPos(step);
+  WaitStep(stepMs);
+  return !Abandoned();
+}
+
+void CCountdown::WaitStep(int stepMs) {
+  if (stepWait_) {
+    stepWait_(stepMs);
+    return;
+  }
+  std::unique_lock<std::mutex> lock(waitMutex_);
+  wake_.wait_for(lock, std::chrono::milliseconds(stepMs),
+                 [this] { return abandoned_.load() || !running_.load(); });
+}

@@ -1,0 +1,251 @@
+#include "engine/scheduler.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "app/debug_log.h"
+#include "engine/power_control.h"
+#include "platform/clock.h"
+#include "platform/prompt.h"
+#include "schedule/nimbra_doc.h"
+#include "schedule/time_rules.h"
+
+namespace {
+
+constexpr const char* kPluginItem = "smail";
+
+std::string WithName(const char* format, const char* name) {
+  char text[256];
+  std::snprintf(text, sizeof text, format, name);
+  return text;
+}
+
+}  // namespace
+
+CScheduler::CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin,
+                       CPowerControl& power, ICountdownWindowFactory& windows)
+    : doc_(doc), view_(view), plugin_(plugin), power_(power), windows_(windows) {}
+
+CScheduler::~CScheduler() {
+  power_.KeepAwake(false);
+  power_.CancelWakeupTimer();
+  countdown_.reset();
+}
+
+bool CScheduler::OnTimer(unsigned id) {
+  if (id == kTickTimer) {
+    // No tick starts while one runs, even when a message box inside it
+    // (plug-in failure, a refused roll-over) pumps messages.
+    view_.KillTimer(kTickTimer);
+    try {
+      Tick();
+    } catch (const std::exception& e) {
+      DEBUG_LOG_STAMPED(doc_.Clock(), "tick failed: %s", e.what());
+    }
+    view_.SetTimer(kTickTimer, kTickMs);
+    return false;
+  }
+  if (id == kImportTimer) {
+    view_.KillTimer(kImportTimer);
+    view_.ImportCommandLineFile();
+  }
+  return true;
+}
+
+void CScheduler::Tick() {
+  ScheduleTable& table = doc_.Table();
+  bool running = false;
+  const int i = FindCurrentSchedule(table);
+  if (i >= 0) {
+    ScheduleEntry* cur = table.GetSchedule(i);
+    const int32_t tS = table.StartSeconds(i);
+    const int32_t tE = table.EndSeconds(i);
+    const int64_t tN = doc_.Clock().SecondsNow();
+    if (tS <= tN && tN < tE) {
+      running = true;
+      if (cur->state != kStateRunning) {
+        cur->state = kStateRunning;
+        view_.RefreshList();
+      }
+    } else if (tN >= tE && tN - tE < kCatchUpSeconds) {
+      EndProcessing(i);
+    } else if (tN > tE) {
+      CloseMissed(i, static_cast<int>(tN - tE));
+    }
+  }
+  // Without this a PC woken by the timer goes back to sleep after a couple of
+  // minutes without input, in the middle of the recording.
+  power_.KeepAwake(running);
+}
+
+ScheduleEntry CScheduler::FinishOrRoll(int index) {
+  ScheduleTable& table = doc_.Table();
+  ScheduleEntry* cur = table.GetSchedule(index);
+  // The plug-in gets its own copy: it reads the record, the table stays ours.
+  ScheduleEntry param = *cur;
+  plugin_.RunPlugin(kPluginItem, &param, static_cast<int>(sizeof(ScheduleEntry)));
+
+  ScheduleEntry ended = *cur;
+  doc_.NextOccurrence(*cur);
+  if (cur->loop && cur->state != kStateFinished) {
+    Reinsert(index, ended);
+  } else {
+    cur->state = kStateFinished;
+    ended = *cur;
+  }
+  return ended;
+}
+
+int CScheduler::Reinsert(int index, const ScheduleEntry& ended) {
+  ScheduleTable& table = doc_.Table();
+  const ScheduleEntry moved = *table.GetSchedule(index);
+  table.DeleteSchedule(index);
+  const int at = doc_.AddSchedule(moved);
+  if (at >= 0) return at;
+  // The next occurrence was refused (the user has been told why). The entry
+  // stays, finished with its last times, where it was.
+  ScheduleEntry* back = table.InsertScheduleEntry(index, ended);
+  if (back) back->state = kStateFinished;
+  DEBUG_LOG_STAMPED(doc_.Clock(), "次回の登録を拒否されたため終了扱いで残す");
+  return -1;
+}
+
+void CScheduler::EndProcessing(int index) {
+  ScheduleTable& table = doc_.Table();
+  DEBUG_LOG_STAMPED(doc_.Clock(), "終了時刻に入った！");
+  power_.CancelWakeupTimer();
+  const ScheduleEntry ended = FinishOrRoll(index);
+
+  countdown_.reset();
+  const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
+  const int n = FindNextSchedule(table, ended);
+  if (n == -1) {
+    DEBUG_LOG_STAMPED(doc_.Clock(), "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
+                      user.finish_act, user.sleep_flag);
+    view_.RefreshList();
+    if (user.finish_act == 1)
+      StartCountdown("シャットダウンの準備中", 0, nullptr, ShutdownAction, ShutdownCancelAction);
+    else
+      StartCountdown("サスペンドの準備中", 0, nullptr, SuspendAction, SuspendCancelAction);
+  } else {
+    DEBUG_LOG_STAMPED(doc_.Clock(), "後続スケジュール有り。復帰タイマーセット！");
+    const SystemTime next = table.GetSchedule(n)->s;
+    view_.RefreshList();
+    StartCountdown("サスペンドの準備中", 1, &next, SuspendAction, SuspendCancelAction);
+  }
+}
+
+void CScheduler::CloseMissed(int index, int lateSeconds) {
+  // The PC slept through the end, or the clock jumped: ending it now with a
+  // power action would switch the PC off at a moment nobody chose. Close it
+  // so the scheduler moves on to the following schedules.
+  DEBUG_LOG_STAMPED(doc_.Clock(), "終了時刻を%d秒過ぎていたため、電源操作なしで終了", lateSeconds);
+  FinishOrRoll(index);
+  view_.RefreshList();
+  Save();
+}
+
+void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemTime* wakeTime,
+                                ThreadAction done, ThreadAction cancel) {
+  // Whatever the user entered is on disk before any power action can run.
+  Save();
+  countdown_.reset();
+  auto countdown = std::make_unique<CCountdown>(power_);
+  if (stepWait_) countdown->SetStepWait(stepWait_);
+  const int mode = doc_.AppInfo().GetUserSetting().sleep_flag;
+  if (!countdown->Initialize(caption, kCountdownSeconds, kCountdownStepMs, mode, wakeFlag,
+                             wakeTime, done, nullptr, 0, cancel, nullptr, 0))
+    return;
+  if (!countdown->Create(windows_)) {
+    DEBUG_LOG_STAMPED(doc_.Clock(), "countdown window could not be created");
+    return;
+  }
+  countdown_ = std::move(countdown);
+}
+
+void CScheduler::Save() { (void)doc_.SaveSettings(); }
+
+void CScheduler::SuspendNow(bool noConfirm) {
+  ScheduleTable& table = doc_.Table();
+  const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
+  const char* name = user.sleep_flag == 1 ? "休止モード" : "スタンバイ";
+  IPrompt& prompt = doc_.Prompt();
+
+  if (table.GetScheduleCount() == 0) {
+    doc_.ShowMessage("スケジュールが登録されていません");
+    return;
+  }
+  if (!noConfirm &&
+      prompt.Show(WithName("%sに入りますか？", name), kAppTitle, PromptButtons::YesNo) !=
+          PromptAnswer::Yes)
+    return;
+
+  // An all-zero target (every entry finished) arms no timer: the PC sleeps
+  // as after the last schedule.
+  bool haveTarget = false;
+  SystemTime target{};
+  const int i = FindCurrentSchedule(table);
+  if (i >= 0) {
+    ScheduleEntry* cur = table.GetSchedule(i);
+    if (cur->state == kStateWaiting) {
+      target = cur->s;
+      haveTarget = true;
+    } else if (cur->state == kStateRunning) {
+      if (!noConfirm &&
+          prompt.Show(WithName("実行中ですが%sに入りますか？", name), kAppTitle,
+                      PromptButtons::YesNo) != PromptAnswer::Yes)
+        return;
+      const ScheduleEntry saved = *cur;
+      const int64_t now = doc_.Clock().SecondsNow();
+      if (cur->loop && table.StartSeconds(i) < now) doc_.NextOccurrence(*cur);
+      // Where the current entry is now: -1 when it has ended.
+      int curIndex = i;
+      if (!cur->loop || cur->state == kStateFinished) {
+        cur->state = kStateFinished;
+        curIndex = -1;
+      } else if (cur->s != saved.s) {
+        // Moved on: back to its sorted place, as at the end of a schedule.
+        curIndex = Reinsert(i, saved);
+      }
+      const int n = FindNextSchedule(table, saved);
+      if (n == -1 && curIndex == -1) {
+        Save();
+        view_.RefreshList();
+        doc_.ShowMessage(WithName("後に続くスケジュールがありません。\n%sをキャンセルします。", name));
+        return;
+      }
+      int t;
+      if (curIndex >= 0 && table.GetSchedule(curIndex)->s == saved.s)
+        t = curIndex;  // not moved on: wake for it
+      else if (n >= 0)
+        t = n;
+      else
+        t = curIndex;  // moved on, and nothing before its next occurrence
+      ScheduleEntry* chosen = table.GetSchedule(t);
+      chosen->state = kStateRunning;
+      target = chosen->s;
+      haveTarget = true;
+    }
+  }
+
+  view_.RefreshList();
+  power_.CancelWakeupTimer();
+  countdown_.reset();
+  StartCountdown("サスペンドの準備中", haveTarget ? 1 : 0, haveTarget ? &target : nullptr,
+                 SuspendAction, SuspendCancelAction);
+}
+
+bool CScheduler::HasFollowingSchedule() const {
+  const ScheduleTable& table = doc_.Table();
+  if (table.GetScheduleCount() == 0) return false;
+  const int i = FindCurrentSchedule(table);
+  if (i < 0) return false;
+  ScheduleEntry c = *table.GetSchedule(i);
+  if (c.state == kStateWaiting) return true;
+  if (c.state != kStateRunning) return false;
+  const ScheduleEntry saved = c;
+  if (c.loop && TimeToSeconds(c.s) < doc_.Clock().SecondsNow()) NextOccurrence(c);
+  if (!c.loop || c.state == kStateFinished) c.state = kStateFinished;
+  const int n = FindNextSchedule(table, saved);
+  return !(n == -1 && c.state == kStateFinished);
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The power service: the resume timer that wakes the PC for the next
+// schedule, standby, hibernation and shutdown, and the request that keeps the
+// PC awake while a schedule runs. The decisions (which error stops a suspend,
+// what the user is told) belong to the caller; this only does the steps and
+// reports the system's codes.
+#include <cstdint>
+#include <string>
+
+// How far a shutdown got.
+enum class ShutdownResult {
+  kOk,               // the session is ending
+  kTokenFailed,      // the process token could not be opened
+  kPrivilegeFailed,  // the shutdown privilege could not be enabled
+  kExitFailed,       // the system refused to end the session
+};
+
+class IPower {
+ public:
+  virtual ~IPower() = default;
+
+  // Creates the auto-reset resume timer called name (no name when empty), or
+  // opens it when one of that name exists already, and holds it in place of
+  // any timer held before. Returns whether a handle was obtained; *error gets
+  // the system's last-error code read right after the call (183 when the
+  // timer existed already).
+  virtual bool OpenWakeTimer(const std::string& name, uint32_t* error) = 0;
+  // Arms the held timer to fire once at wakeSeconds, an absolute time in
+  // calendar seconds since 1970-01-01 00:00 UTC, and to resume the PC from
+  // standby or hibernation then. A time at or before now fires at once.
+  // Returns the system call's result; *error gets the last-error code after
+  // it, cleared before the call (a success can still carry 50 or 722 when the
+  // machine will not resume by timer).
+  virtual bool ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) = 0;
+  // Cancels and closes the held timer; false when none was held.
+  virtual bool CancelWakeTimer() = 0;
+  virtual bool HasWakeTimer() const = 0;
+
+  // Enables the shutdown privilege and enters hibernation (mode 1) or standby
+  // (mode 0), wake events left enabled. Returns the system call's result.
+  virtual bool Suspend(int mode) = 0;
+  // Enables the shutdown privilege and ends the session with a forced shutdown.
+  virtual ShutdownResult Shutdown() = 0;
+
+  // While on, asks the system not to sleep for lack of input. The request
+  // belongs to the calling thread: switch it on and off on the same one.
+  virtual void KeepAwake(bool on) = 0;
+};
+
+// System error codes the callers look at.
+inline constexpr uint32_t kErrorInvalidHandle = 6;
+inline constexpr uint32_t kErrorNotSupported = 50;
+inline constexpr uint32_t kErrorAlreadyExists = 183;
+inline constexpr uint32_t kErrorTimerResumeIgnored = 722;
+
+// Calendar seconds as a FILETIME value: 100-ns units since 1601-01-01 UTC.
+constexpr int64_t CalendarSecondsToFileTime(int64_t seconds) {
+  return (seconds + 11644473600LL) * 10000000LL;
+}
+
+// The machine's own power service. On Linux nothing acts on the machine: the
+// service only records what it was asked (see recording_power.h).
+IPower& SystemPower();

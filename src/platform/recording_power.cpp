@@ -1,0 +1,106 @@
+#include "platform/recording_power.h"
+
+bool RecordingPower::OpenWakeTimer(const std::string& name, uint32_t* error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  calls_.push_back({"open", name, 0});
+  if (failOpen_) {
+    *error = openError_;
+    return false;
+  }
+  // A named timer that this service still holds is opened, not created.
+  *error = (held_ && !name.empty() && name == heldName_) ? kErrorAlreadyExists : 0;
+  if (*error == 0) armedAt_ = 0;
+  held_ = true;
+  heldName_ = name;
+  return true;
+}
+
+bool RecordingPower::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  calls_.push_back({"arm", "", wakeSeconds});
+  *error = armError_;
+  if (armOk_ && held_) armedAt_ = wakeSeconds;
+  return armOk_ && held_;
+}
+
+bool RecordingPower::CancelWakeTimer() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  calls_.push_back({"cancel", "", 0});
+  const bool was = held_;
+  held_ = false;
+  heldName_.clear();
+  armedAt_ = 0;
+  return was;
+}
+
+bool RecordingPower::HasWakeTimer() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return held_;
+}
+
+bool RecordingPower::Suspend(int mode) {
+  Record({"suspend", "", mode});
+  return true;
+}
+
+ShutdownResult RecordingPower::Shutdown() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  calls_.push_back({"shutdown", "", 0});
+  return shutdownResult_;
+}
+
+void RecordingPower::KeepAwake(bool on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  calls_.push_back({"awake", "", on ? 1 : 0});
+  awake_ = on;
+}
+
+void RecordingPower::FailOpen(uint32_t error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failOpen_ = true;
+  openError_ = error;
+}
+
+void RecordingPower::SetArmResult(bool ok, uint32_t error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  armOk_ = ok;
+  armError_ = error;
+}
+
+void RecordingPower::SetShutdownResult(ShutdownResult r) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  shutdownResult_ = r;
+}
+
+std::vector<RecordingPower::Call> RecordingPower::Calls() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return calls_;
+}
+
+std::vector<RecordingPower::Call> RecordingPower::Calls(const std::string& what) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<Call> out;
+  for (const Call& c : calls_)
+    if (c.what == what) out.push_back(c);
+  return out;
+}
+
+bool RecordingPower::KeepingAwake() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return awake_;
+}
+
+int64_t RecordingPower::ArmedAt() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return armedAt_;
+}
+
+void RecordingPower::Clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  calls_.clear();
+}
+
+void RecordingPower::Record(Call call) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  calls_.push_back(std::move(call));
+}

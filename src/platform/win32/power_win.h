@@ -1,0 +1,27 @@
+#pragma once
+// The Windows power service: waitable timers that resume the system, the
+// shutdown privilege, SetSuspendState, ExitWindowsEx and the execution-state
+// request. Declared here so that the Win32 tests can make their own instance
+// instead of sharing the program's.
+#include <windows.h>
+
+#include <mutex>
+
+#include "platform/power.h"
+#include "platform/win32/handle.h"
+
+class Win32Power final : public IPower {
+ public:
+  bool OpenWakeTimer(const std::string& name, uint32_t* error) override;
+  bool ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) override;
+  bool CancelWakeTimer() override;
+  bool HasWakeTimer() const override;
+  bool Suspend(int mode) override;
+  ShutdownResult Shutdown() override;
+  void KeepAwake(bool on) override;
+
+ private:
+  // The worker arms the timer while the interface thread may cancel it.
+  mutable std::mutex mutex_;
+  UniqueHandle timer_;
+};
