@@ -161,14 +161,11 @@ TEST_F(CountdownTest, NoWindowMeansNoCount) {
 }
 
 TEST_F(CountdownTest, MissingActionsBecomeTheDummyWithItsTrace) {
-  ScratchDir dir;
-  SetDebugLogPath(dir.File("dbg.log"));
-  SetDebugLogLevel(1);
+  ScopedDebugLog log;
   auto c = Start(0, nullptr, nullptr, nullptr);
   ASSERT_EQ(windows.last->WaitEnd(), FakeCountdownWindow::End::kCompleted);
   c->Finish();
-  SetDebugLogLevel(0);
-  EXPECT_NE(ReadAll(dir.File("dbg.log")).find("No func setting, then call dummy function1 542 22:0:0.0"),
+  EXPECT_NE(log.Text().find("No func setting, then call dummy function1 542 22:0:0.0"),
             std::string::npos);
   EXPECT_TRUE(power.Calls().empty());
 }

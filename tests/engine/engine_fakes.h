@@ -2,6 +2,7 @@
 // Test doubles for the scheduler's partners: the list view, the plug-in and
 // the countdown's window. The window is driven from the worker thread, so it
 // records under a lock and lets a test wait for the worker's last word.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -10,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "app/debug_log.h"
 #include "engine/countdown.h"
 #include "engine/scheduler.h"
 #include "schedule/schedule_entry.h"
+#include "support/scratch_dir.h"
 
 class FakeView final : public IScheduleView {
  public:
@@ -140,3 +143,30 @@ class FakeWindowFactory final : public ICountdownWindowFactory {
 
 // A step wait that does not sleep: the count runs as fast as it can.
 inline void NoWait(int) {}
+
+// Points the debug log at a file of its own while it lives, switched on;
+// the previous path and level come back afterwards.
+class ScopedDebugLog {
+ public:
+  ScopedDebugLog() : savedPath_(DebugLogPath()), savedLevel_(DebugLogLevel()) {
+    SetDebugLogPath(dir_.File("dbg_print.log"));
+    SetDebugLogLevel(1);
+  }
+  ~ScopedDebugLog() {
+    SetDebugLogLevel(savedLevel_);
+    SetDebugLogPath(savedPath_);
+  }
+  void Off() { SetDebugLogLevel(0); }
+  // The text written so far, line ends as "\n" (the file is text mode).
+  std::string Text() const {
+    std::string text = ReadAll(dir_.File("dbg_print.log"));
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+  }
+  void Clear() const { WriteAll(dir_.File("dbg_print.log"), ""); }
+
+ private:
+  ScratchDir dir_;
+  std::string savedPath_;
+  unsigned savedLevel_;
+};

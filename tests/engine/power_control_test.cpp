@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/debug_log.h"
-#include "platform/file.h"
+#include "engine/engine_fakes.h"
 #include "platform/recording_power.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
@@ -113,9 +113,7 @@ TEST_F(PowerControlTest, CancelTwiceIsHarmless) {
 }
 
 TEST_F(PowerControlTest, ShutdownFailuresGoToTheDebugLog) {
-  ScratchDir dir;
-  SetDebugLogPath(dir.File("dbg.log"));
-  SetDebugLogLevel(1);
+  ScopedDebugLog log;
   const struct {
     ShutdownResult result;
     const char* line;
@@ -126,27 +124,23 @@ TEST_F(PowerControlTest, ShutdownFailuresGoToTheDebugLog) {
       {ShutdownResult::kOk, ""},
   };
   for (const auto& c : cases) {
-    RemoveFile(dir.File("dbg.log"));
+    log.Clear();
     power.SetShutdownResult(c.result);
     control.ShutdownSystem();
-    const std::string log = ReadAll(dir.File("dbg.log"));
+    const std::string text = log.Text();
     if (c.line[0])
-      EXPECT_NE(log.find(std::string(c.line) + "\n"), std::string::npos) << log;
+      EXPECT_NE(text.find(std::string(c.line) + "\n"), std::string::npos) << text;
     else
-      EXPECT_EQ(log, "");
+      EXPECT_EQ(text, "");
   }
-  SetDebugLogLevel(0);
   EXPECT_EQ(power.Calls("shutdown").size(), 4u);
 }
 
 TEST_F(PowerControlTest, TimerTraceLines) {
-  ScratchDir dir;
-  SetDebugLogPath(dir.File("dbg.log"));
-  SetDebugLogLevel(1);
+  ScopedDebugLog scoped;
   ASSERT_TRUE(control.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
-  SetDebugLogLevel(0);
   // Each line may carry the prefix of an earlier stamped line.
-  const std::string log = ReadAll(dir.File("dbg.log"));
+  const std::string log = scoped.Text();
   size_t at = 0;
   for (const char* line : {"TzSetWakeupTimer ln=14\n", "TzSetWakeupTimer ln=17\n",
                            "TzSetWakeupTimer ln=37\n", "TzSetWakeupTimer ln=45\n"}) {

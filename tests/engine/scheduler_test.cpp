@@ -138,15 +138,13 @@ TEST_F(SchedulerTest, OneShotRunsInItsWindowAndEndsExactlyOnce) {
 }
 
 TEST_F(SchedulerTest, EndWritesItsDebugLogLine) {
-  SetDebugLogPath(dir.File("dbg.log"));
-  SetDebugLogLevel(1);
+  ScopedDebugLog scoped;
   Add(At(10, 21, 0), At(10, 22, 0));
   Add(At(10, 23, 0), At(10, 23, 30));
   clock.SetLocal(At(10, 21, 59, 58));
   WalkTo(At(10, 22, 0, 0));
   WaitCountdown();
-  SetDebugLogLevel(0);
-  const std::string log = ReadAll(dir.File("dbg.log"));
+  const std::string log = scoped.Text();
   EXPECT_NE(log.find("[2030/05/10 22:00:00] 終了時刻に入った！\n"), std::string::npos) << log;
   EXPECT_NE(log.find("後続スケジュール有り。復帰タイマーセット！"), std::string::npos);
   EXPECT_NE(log.find("Enter sleep or stand-by 553 22:0:0.0\n"), std::string::npos);

@@ -1,15 +1,20 @@
 #include <dlfcn.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "platform/shared_library.h"
 
 SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
-  errno = 0;
-  lib.handle_ = dlopen(PlatformLibraryName(path).c_str(), RTLD_NOW | RTLD_LOCAL);
-  // dlopen has no error number of its own; errno tells a missing file (2).
-  if (!lib.handle_ && error) *error = static_cast<unsigned>(errno);
+  const std::string name = PlatformLibraryName(path);
+  lib.handle_ = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!lib.handle_ && error) {
+    // dlopen gives only a text: a missing or unreadable file gets its errno,
+    // a file that is there but will not load ENOEXEC.
+    *error = access(name.c_str(), R_OK) != 0 ? static_cast<unsigned>(errno) : ENOEXEC;
+  }
   return lib;
 }
 
