@@ -191,7 +191,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EndCase{1, false, "シャットダウンの準備中", "shutdown"},
                       EndCase{0, false, "サスペンドの準備中", "sleep"},
                       EndCase{1, true, "サスペンドの準備中", "wake"},
-                      EndCase{0, true, "サスペンドの準備中", "wake"}));
+                      EndCase{0, true, "サスペンドの準備中", "wake"}),
+    [](const ::testing::TestParamInfo<EndCase>& info) {
+      return std::string("finish_act") + std::to_string(info.param.finishAct) +
+             (info.param.follower ? "_follower" : "_last");
+    });
 
 TEST_F(SchedulerTest, DailyEntryRollsOnToItsSortedPlaceAndIsSaved) {
   Add(At(10, 21, 0), At(10, 22, 0), kDaily);
