@@ -157,6 +157,7 @@ struct EndCase {
   const char* caption;
   const char* action;  // "shutdown", "sleep", "wake"
 };
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.action; }
 
 class EndActionTest : public SchedulerTest, public ::testing::WithParamInterface<EndCase> {};
 
