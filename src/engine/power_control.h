@@ -16,8 +16,9 @@ class IPrompt;
 
 class CPowerControl {
  public:
-  // timerName: the wake-up timer's name from the settings ("" for none).
-  CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, std::string timerName);
+  // timerName: the wake-up timer's name from the settings (GetWakeupTimerName);
+  // nullptr or "" for an unnamed timer.
+  CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, const char* timerName);
 
   // Arms the wake-up timer for wakeTime (local time, seconds resolution). True
   // when the PC will wake then; false after the user was told why not, so

@@ -417,6 +417,9 @@ TEST_F(SchedulerTest, HasFollowingScheduleChangesNothing) {
 }
 
 TEST_F(SchedulerTest, TimersAndTheImport) {
+  sched->StartTimers(true);
+  EXPECT_EQ(view.events, (std::vector<std::string>{"set 4567 500", "set 1234 200"}));
+  view.events.clear();
   EXPECT_FALSE(sched->OnTimer(CScheduler::kTickTimer));
   EXPECT_EQ(view.events, (std::vector<std::string>{"kill 1234", "set 1234 200"}));
   view.events.clear();

@@ -62,7 +62,7 @@ TEST(Win32Power, ArmingOverAnExistingTimerIsRefusedWithItsMessage) {
   Win32Power p;
   FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
   ScriptedPrompt prompt;
-  CPowerControl control(p, prompt, clock, name);
+  CPowerControl control(p, prompt, clock, name.c_str());
   SystemTime wake{};
   SecondsToTime(clock.SecondsNow() + 3600, &wake);
   EXPECT_FALSE(control.TzSetWakeupTimer(wake));
@@ -75,7 +75,8 @@ TEST(Win32Power, UnderWineTheTimerCannotResumeSoNothingSleeps) {
   Win32Power p;
   FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
   ScriptedPrompt prompt;
-  CPowerControl control(p, prompt, clock, UniqueName("wine"));
+  const std::string name = UniqueName("wine");
+  CPowerControl control(p, prompt, clock, name.c_str());
   SystemTime wake{};
   SecondsToTime(clock.SecondsNow() + 3600, &wake);
   EXPECT_FALSE(control.TzSetWakeupTimer(wake));
