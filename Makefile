@@ -16,6 +16,11 @@ windows:
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $$(nproc)
 
+# Builds Nimbra.exe and starts it under Wine on $$DISPLAY, or inside a virtual
+# display with a screenshot in build/screenshots/ when there is none.
+run:
+	scripts/run.sh $(ARGS)
+
 bench: native
 	build/native/bin/nimbra-bench
 

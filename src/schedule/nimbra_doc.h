@@ -10,6 +10,7 @@
 #include "schedule/schedule_table.h"
 
 class IClock;
+class INimbraView;
 class IPrompt;
 class ProfileStore;
 
@@ -30,6 +31,40 @@ class CNimbraDoc {
   // a full table the user is told so and the index is still returned.
   int AddSchedule(const ScheduleEntry& entry);
   ScheduleEntry& NextOccurrence(ScheduleEntry& entry);
+
+  // The list view the editing commands talk to; nullptr detaches it (the
+  // commands then do nothing).
+  void SetView(INimbraView* view) { view_ = view; }
+  INimbraView* View() const { return view_; }
+
+  // The editing commands. Each runs its dialog until the entry is accepted or
+  // the user cancels, shows a refused entry's dialog again with the values
+  // just entered, refreshes the list and saves the settings after every
+  // accepted change (CommitEdit). Those that return bool say whether an
+  // entry was accepted.
+  //
+  // New one-shot entry in the reservation dialog.
+  bool OnScheduleAdd();
+  // Change of the selected entry: ChangeSchedule(false).
+  bool OnScheduleChange();
+  // Change of the selected entry in the repeat dialog when forceRepeatDialog
+  // or the entry repeats, else in the reservation dialog. A refused change
+  // puts the old entry back at its row, as it was. Afterwards the row gets
+  // the focus without the selection.
+  bool ChangeSchedule(bool forceRepeatDialog);
+  // Asks "No.%03d %s を削除しますか？" and deletes the selected entry on Yes.
+  bool OnScheduleDelete();
+  // The selected entry in the repeat dialog, or a new entry from it.
+  bool OnRegularSchedule();
+  // The iEPG import's broadcast: the reservation dialog preset with it.
+  bool AddScheduleFromSeconds(int64_t tStart, int64_t tEnd, const std::string& titleSjis);
+  bool AddScheduleWithDialog(const SystemTime& s, const SystemTime& e,
+                             const std::string& titleSjis);
+
+  // Saves after an edit the user confirmed (the settings sheet's included).
+  // A failure goes to the view's SettingsSaveFailed, once until a save
+  // succeeds again. False when the file could not be written.
+  bool CommitEdit();
 
   void LoadSettings();
   // Writes every key of the program's sections; the file is replaced whole or
@@ -62,8 +97,14 @@ class CNimbraDoc {
   static void WriteStoredEntry(ProfileStore& store, int index, const StoredEntry& entry);
   StoredEntry ToStored(const ScheduleEntry& entry) const;
 
+  // Puts entry back at index without the time checks, with its own state.
+  void RestoreEntry(int index, const ScheduleEntry& entry);
+  bool AfterAccepted();
+
   IClock& clock_;
   IPrompt& prompt_;
+  INimbraView* view_ = nullptr;
+  bool saveFailureReported_ = false;
   std::string settingsPath_;
   ScheduleTable table_;
   CAppMngInfo appInfo_;

@@ -1,19 +1,22 @@
 #include <dlfcn.h>
-
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "platform/program_path.h"
 #include "platform/shared_library.h"
 
 SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
-  const std::string name = PlatformLibraryName(path);
-  lib.handle_ = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string file = PlatformLibraryName(path);
+  // A bare name is the library beside the program (dlopen would search the
+  // system's folders instead).
+  if (file.find('/') == std::string::npos) file = JoinPath(DirectoryOf(ProgramPath()), file);
+  lib.handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!lib.handle_ && error) {
     // dlopen gives only a text: a missing or unreadable file gets its errno,
     // a file that is there but will not load ENOEXEC.
-    *error = access(name.c_str(), R_OK) != 0 ? static_cast<unsigned>(errno) : ENOEXEC;
+    *error = access(file.c_str(), R_OK) != 0 ? static_cast<unsigned>(errno) : ENOEXEC;
   }
   return lib;
 }

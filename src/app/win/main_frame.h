@@ -1,0 +1,60 @@
+#pragma once
+// The main frame: menu, tool bar, status bar and the list view inside. It
+// routes the commands to the view and the document, enables them, hides into
+// the tray instead of minimizing, answers the system's power and end-of-session
+// broadcasts, and saves the settings when the session ends.
+#include <memory>
+#include <string>
+
+#include "framework/controls.h"
+#include "framework/window.h"
+
+class CNimbraDoc;
+class CNimbraView;
+class CSettingsSaver;
+
+class CMainFrame : public CWindow {
+ public:
+  CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver);
+  ~CMainFrame() override;
+
+  // Creates the frame (hidden), its bars and its view; false on failure.
+  bool Create();
+  CNimbraView* GetView() { return view_.get(); }
+  HACCEL GetAccelerators() const { return accelerators_.get(); }
+
+  // Command enabling of the tool bar and the keyboard indicators.
+  void OnIdle();
+  // Whether command id is enabled now.
+  bool IsCommandEnabled(UINT id) const;
+  // Messages for the frame's windows before dispatch; true when consumed.
+  bool PreTranslateMessage(MSG& msg);
+
+  // Opens the settings sheet on page 0 (EPG) or 1 (user settings).
+  void OpenSettings(int page);
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  bool OnCreate();
+  void CreateToolBar();
+  bool CreateStatusBar();
+  void RecalcLayout();
+  void OnCommand(UINT id);
+  LRESULT OnPowerBroadcast(WPARAM event);
+  void OnInitMenuPopup(HMENU menu);
+  void ShowPrompt(UINT id);
+  void ShowIdleMessage();
+  void UpdateIndicators();
+
+  CNimbraDoc& doc_;
+  CSettingsSaver& saver_;
+  std::unique_ptr<CNimbraView> view_;
+  HWND toolBar_ = nullptr;  // children: destroyed with the frame
+  HWND statusBar_ = nullptr;
+  UniqueImageList toolImages_;
+  UniqueAccelerator accelerators_;
+  UINT taskbarCreated_ = 0;
+  std::wstring indicatorTexts_[4];
+};

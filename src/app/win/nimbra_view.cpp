@@ -1,0 +1,250 @@
+#include "app/win/nimbra_view.h"
+
+#include <cstdio>
+
+#include "app/win/main_frame.h"
+#include "app/win/power_log.h"
+#include "app/win/regular_time_dlg.h"
+#include "app/win/resource.h"
+#include "app/win/schedule_time_dlg.h"
+#include "app/win/settings_saver.h"
+#include "framework/message_box.h"
+#include "platform/clock.h"
+#include "platform/prompt.h"
+#include "platform/win32/text_win.h"
+#include "schedule/list_cells.h"
+#include "schedule/nimbra_doc.h"
+#include "schedule/time_rules.h"
+
+namespace {
+
+const wchar_t kViewClass[] = L"NimbraView";
+
+std::string TimerName(const CNimbraDoc& doc) {
+  const char* name = doc.AppInfo().GetWakeupTimerName();
+  return name ? name : "";
+}
+
+}  // namespace
+
+CNimbraView::CNimbraView(CNimbraDoc& doc, CMainFrame& frame, CSettingsSaver& saver)
+    : doc_(doc),
+      frame_(frame),
+      saver_(saver),
+      pluginHost_(SystemPrompt()),
+      power_(MakeProgramPower()),
+      powerControl_(*power_, SystemPrompt(), doc.Clock(), TimerName(doc)) {
+  scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, powerControl_,
+                                            countdownWindows_);
+  doc_.SetView(this);
+}
+
+CNimbraView::~CNimbraView() {
+  doc_.SetView(nullptr);
+  scheduler_.reset();
+  tray_.Remove();
+  Destroy();
+}
+
+bool CNimbraView::Create(HWND parent) {
+  WNDCLASSEXW wc{};
+  wc.lpszClassName = kViewClass;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  if (!CWindow::RegisterClass(wc)) return false;
+  if (!CWindow::Create(0, kViewClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                       parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDW_PANE_FIRST)))) {
+    return false;
+  }
+  HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+                              0, 0, 0, 0, GetHwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!list) return false;
+  list_.Attach(list);
+  return true;
+}
+
+void CNimbraView::OnInitialUpdate() {
+  if (firstUpdate_) {
+    list_.DeleteAllItems();
+    for (int i = 0; i < kListColumnCount; ++i) list_.DeleteColumn(0);
+    list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < kListColumnCount; ++i) {
+      list_.InsertColumn(i, Utf8ToWide(kListColumns[i].heading), 0);
+    }
+    for (int i = 0; i < kListColumnCount; ++i) {
+      list_.SetColumnWidth(i, ScaleForDpi(kListColumns[i].width));
+    }
+    RefreshList();
+    firstUpdate_ = 0;
+    // "繰り返し予約" starts grayed; command enabling decides from then on.
+    HMENU operations = GetSubMenu(GetMenu(frame_.GetHwnd()), 1);
+    if (operations) EnableMenuItem(operations, 4, MF_BYPOSITION | MF_GRAYED);
+  }
+  CAppMngInfo& info = doc_.AppInfo();
+  if (info.GetStartWithFile()) {
+    info.SetStartWithFile(0);
+    SetTimer(CScheduler::kImportTimer, CScheduler::kImportDelayMs);
+  }
+  SetTimer(CScheduler::kTickTimer, CScheduler::kTickMs);
+  if (const char* version = pluginHost_.GetVersionText()) info.SetPluginVersion(version);
+}
+
+void CNimbraView::RefreshList() {
+  list_.DeleteAllItems();
+  const ScheduleTable& table = doc_.Table();
+  const int count = table.GetScheduleCount();
+  for (int i = 0; i < count; ++i) {
+    const ScheduleEntry* e = table.GetSchedule(i);
+    if (!e) break;
+    const auto cells = ListCellTexts(i, *e);
+    const int row = list_.InsertItem(i + 1, Utf8ToWide(cells[0]));
+    for (int c = 1; c < kListColumnCount; ++c) list_.SetItemText(row, c, Utf8ToWide(cells[c]));
+  }
+}
+
+int CNimbraView::GetSelectedRow() { return list_.GetNextItem(-1, LVNI_SELECTED); }
+
+void CNimbraView::FocusRowClearSelection(int row) {
+  list_.SetItemState(row, LVIS_FOCUSED, LVIS_FOCUSED | LVIS_SELECTED);
+}
+
+bool CNimbraView::ShowReservationDialog(ReservationValues& values) {
+  CScheduleTimeDlg dlg(GetHwnd());
+  static_cast<ReservationValues&>(dlg) = values;
+  if (dlg.DoModal() != IDOK) return false;
+  values = dlg;
+  return true;
+}
+
+bool CNimbraView::ShowRepeatDialog(RepeatValues& values) {
+  CRegularTimeDlg dlg(GetHwnd(), doc_.Clock());
+  static_cast<RepeatValues&>(dlg) = values;
+  const bool ok = dlg.DoModal() == IDOK;
+  values = dlg;  // a refused setting reopens with what the user left
+  return ok;
+}
+
+void CNimbraView::SettingsSaveFailed(const std::string&) { saver_.ReportFailure(GetHwnd()); }
+
+void CNimbraView::SetTimer(unsigned id, unsigned ms) { ::SetTimer(GetHwnd(), id, ms, nullptr); }
+
+void CNimbraView::KillTimer(unsigned id) { ::KillTimer(GetHwnd(), id); }
+
+void CNimbraView::ImportCommandLineFile() {}
+
+void CNimbraView::Go2Tray() {
+  if (inTray_) return;
+  UniqueIcon icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+                                                MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                                GetSystemMetrics(SM_CXSMICON),
+                                                GetSystemMetrics(SM_CYSMICON), 0)));
+  // Without an icon in the notification area the hidden window could not be
+  // brought back, so it stays shown.
+  if (!tray_.Add(GetHwnd(), 0, kTrayMessage, icon.get(), AppTitle())) return;
+  trayIcon_ = std::move(icon);
+  hiddenFrame_ = frame_.GetHwnd();
+  ShowWindow(hiddenFrame_, SW_HIDE);
+  inTray_ = 1;
+}
+
+void CNimbraView::Come2Tray() {
+  if (!inTray_) return;
+  tray_.Remove();
+  trayIcon_.reset();
+  ShowWindow(hiddenFrame_, SW_SHOWNORMAL);
+  hiddenFrame_ = nullptr;
+  inTray_ = 0;
+}
+
+void CNimbraView::OnTaskbarCreated() {
+  if (inTray_) tray_.Readd();
+}
+
+void CNimbraView::OnResume() {
+  ScheduleTable& table = doc_.Table();
+  const int i = FindCurrentSchedule(table);
+  if (i < 0) return;
+  ScheduleEntry* cur = table.GetSchedule(i);
+  const int32_t now = TimeToSeconds(doc_.Clock().LocalNow());
+  if (table.StartSeconds(i) <= now && now < table.EndSeconds(i) && cur->state != kStateRunning) {
+    cur->state = kStateRunning;
+    RefreshList();
+  }
+}
+
+void CNimbraView::OpenUrl(const char* address) {
+  if (!address || !*address) return;
+  ShellExecuteW(GetHwnd(), L"open", AnsiToWide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool CNimbraView::ConfirmOperation(const char* utf8Text) {
+  char q[512];
+  std::snprintf(q, sizeof q, "現在の操作( %s )を続行しますか？", utf8Text ? utf8Text : "未定義操作");
+  return AppMessageBox(GetHwnd(), std::string(q), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool CNimbraView::PreTranslateMessage(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.hwnd != list_.GetHwnd()) return false;
+  if (msg.wParam == VK_RETURN) {
+    doc_.OnScheduleChange();
+    return true;
+  }
+  if (msg.wParam == VK_DELETE) {
+    doc_.OnScheduleDelete();
+    return true;
+  }
+  return false;
+}
+
+void CNimbraView::ShowOperationMenu(POINT pt) {
+  HMENU operations = GetSubMenu(GetMenu(frame_.GetHwnd()), 1);
+  TrackPopupAt(operations, pt, frame_.GetHwnd());
+}
+
+LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SIZE:
+      MoveWindow(list_.GetHwnd(), 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+      return 0;
+    case WM_SETFOCUS:
+      SetFocus(list_.GetHwnd());
+      return 0;
+    case WM_TIMER:
+      if (scheduler_->OnTimer(static_cast<unsigned>(wp))) break;
+      return 0;
+    case WM_NOTIFY: {
+      const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+      if (hdr->hwndFrom == list_.GetHwnd() && hdr->code == NM_DBLCLK) {
+        doc_.OnScheduleChange();
+        return 0;
+      }
+      break;
+    }
+    case WM_CONTEXTMENU: {
+      POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+      if (pt.x == -1 && pt.y == -1) GetCursorPos(&pt);
+      ShowOperationMenu(pt);
+      return 0;
+    }
+    case kTrayMessage:
+      if (inTray_) {
+        POINT pt;
+        GetCursorPos(&pt);
+        if (lp == WM_LBUTTONDBLCLK) {
+          Come2Tray();
+        } else if (lp == WM_RBUTTONDOWN) {
+          SetForegroundWindow(GetHwnd());
+          ShowOperationMenu(pt);
+          PostMessageW(GetHwnd(), WM_NULL, 0, 0);
+        }
+      }
+      return 0;
+    case WM_DESTROY:
+      ::KillTimer(GetHwnd(), CScheduler::kTickTimer);
+      ::KillTimer(GetHwnd(), CScheduler::kImportTimer);
+      break;
+    default:
+      break;
+  }
+  return DefaultProc(msg, wp, lp);
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Thin helpers over the common controls, menus and the notification area that
+// the program uses: each owns what it creates and says what failed.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "platform/win32/handle.h"
+
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct ImageListTraits {
+  static HIMAGELIST Invalid() { return nullptr; }
+  static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+};
+struct AcceleratorTraits {
+  static HACCEL Invalid() { return nullptr; }
+  static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
+};
+using UniqueMenu = UniqueAny<HMENU, MenuTraits>;
+using UniqueImageList = UniqueAny<HIMAGELIST, ImageListTraits>;
+using UniqueAccelerator = UniqueAny<HACCEL, AcceleratorTraits>;
+
+// Registers the common control classes the program uses (list view, tool and
+// status bars, progress bar, date-time pickers); once per process.
+bool InitCommonControlsOnce();
+
+// Pixels at 96 dots per inch scaled to the screen's resolution.
+int ScaleForDpi(int pixels96);
+
+// Shows popup at screen point pt, tracked with the right button, commands
+// going to owner.
+void TrackPopupAt(HMENU popup, POINT pt, HWND owner);
+
+// A report-style list view control (not owned: it is a child window).
+class CListCtrl {
+ public:
+  CListCtrl() = default;
+  explicit CListCtrl(HWND hwnd) : hwnd_(hwnd) {}
+  HWND GetHwnd() const { return hwnd_; }
+  void Attach(HWND hwnd) { hwnd_ = hwnd; }
+
+  void SetExtendedStyle(DWORD style);
+  int InsertColumn(int index, const std::wstring& heading, int width);
+  bool DeleteColumn(int index);
+  bool SetColumnWidth(int index, int width);
+  int GetColumnCount() const;
+  int InsertItem(int index, const std::wstring& text);
+  bool SetItemText(int row, int column, const std::wstring& text);
+  std::wstring GetItemText(int row, int column) const;
+  bool DeleteAllItems();
+  int GetItemCount() const;
+  // The next row after start with the given state (LVNI_SELECTED ...); -1
+  // when none.
+  int GetNextItem(int start, UINT flags) const;
+  bool SetItemState(int row, UINT state, UINT mask);
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+// One icon in the notification area.
+class CTrayIcon {
+ public:
+  CTrayIcon() = default;
+  ~CTrayIcon() { Remove(); }
+  CTrayIcon(const CTrayIcon&) = delete;
+  CTrayIcon& operator=(const CTrayIcon&) = delete;
+
+  // Adds the icon: owner gets callbackMessage with the mouse message in
+  // lParam. false when the shell refused.
+  bool Add(HWND owner, UINT id, UINT callbackMessage, HICON icon, const std::wstring& tip);
+  // Adds the same icon again (after the taskbar restarted).
+  bool Readd();
+  bool Remove();
+  bool IsAdded() const { return added_; }
+
+ private:
+  NOTIFYICONDATAW data_{};
+  bool added_ = false;
+};

@@ -1,0 +1,18 @@
+#pragma once
+// The program's message loop on the user-interface thread.
+#include <windows.h>
+
+#include <functional>
+
+struct MessageLoopHooks {
+  // Sees every message first; true when it consumed it.
+  std::function<bool(MSG&)> preTranslate;
+  // Runs whenever the queue has run empty (command enabling, indicators).
+  std::function<void()> onIdle;
+  // Accelerators translated for this window.
+  HWND acceleratorWindow = nullptr;
+  HACCEL accelerators = nullptr;
+};
+
+// Runs until WM_QUIT; the exit code it carried.
+int RunMessageLoop(const MessageLoopHooks& hooks);

@@ -1,0 +1,115 @@
+#include "framework/property_sheet.h"
+
+CPropertyPage::CPropertyPage(UINT templateId, HINSTANCE module) : CDialog(templateId, module) {}
+
+HPROPSHEETPAGE CPropertyPage::CreatePage() {
+  PROPSHEETPAGEW psp{};
+  psp.dwSize = sizeof(psp);
+  psp.dwFlags = PSP_DEFAULT;
+  psp.hInstance = GetModule();
+  psp.pszTemplate = MAKEINTRESOURCEW(GetTemplateId());
+  psp.pfnDlgProc = &CPropertyPage::PageProc;
+  psp.lParam = reinterpret_cast<LPARAM>(this);
+  return CreatePropertySheetPageW(&psp);
+}
+
+void CPropertyPage::SetModified(bool changed) {
+  HWND sheet = GetSheetHwnd();
+  if (sheet) SendMessageW(sheet, changed ? PSM_CHANGED : PSM_UNCHANGED,
+                          reinterpret_cast<WPARAM>(GetHwnd()), 0);
+}
+
+HWND CPropertyPage::GetSheetHwnd() const { return GetHwnd() ? GetParent(GetHwnd()) : nullptr; }
+
+bool CPropertyPage::OnSetActive() { return true; }
+
+bool CPropertyPage::OnKillActive() { return UpdateData(true); }
+
+bool CPropertyPage::OnApply() { return true; }
+
+void CPropertyPage::OnReset() {}
+
+INT_PTR CPropertyPage::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NOTIFY) {
+    auto* hdr = reinterpret_cast<NMHDR*>(lp);
+    if (hdr->hwndFrom == GetSheetHwnd()) {
+      switch (hdr->code) {
+        case PSN_SETACTIVE:
+          SetMessageResult(OnSetActive() ? 0 : -1);
+          return TRUE;
+        case PSN_KILLACTIVE:
+          SetMessageResult(OnKillActive() ? FALSE : TRUE);
+          return TRUE;
+        case PSN_APPLY: {
+          const bool ok = OnApply();
+          // lParam is TRUE when the OK button started the apply.
+          if (sheet_ && reinterpret_cast<PSHNOTIFY*>(lp)->lParam) sheet_->closedWithOk_ = ok;
+          SetMessageResult(ok ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE);
+          return TRUE;
+        }
+        case PSN_RESET:
+          if (sheet_) sheet_->closedWithOk_ = false;
+          OnReset();
+          return TRUE;
+        default:
+          break;
+      }
+    }
+  }
+  return CDialog::DialogProc(msg, wp, lp);
+}
+
+INT_PTR CALLBACK CPropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  CDialog* self = nullptr;
+  if (msg == WM_INITDIALOG) {
+    auto* psp = reinterpret_cast<PROPSHEETPAGEW*>(lp);
+    self = reinterpret_cast<CPropertyPage*>(psp->lParam);
+    if (self) static_cast<CPropertyPage*>(self)->Attach(hwnd);
+  } else {
+    self = FromHandle(hwnd);
+  }
+  return Dispatch(self, hwnd, msg, wp, lp);
+}
+
+CPropertySheet::CPropertySheet(std::wstring caption, HWND parent, UINT startPage)
+    : caption_(std::move(caption)), parent_(parent), startPage_(startPage) {}
+
+void CPropertySheet::AddPage(CPropertyPage* page) {
+  if (!page) return;
+  page->sheet_ = this;
+  pages_.push_back(page);
+}
+
+CPropertyPage* CPropertySheet::GetPage(int index) const {
+  return index >= 0 && index < GetPageCount() ? pages_[static_cast<size_t>(index)] : nullptr;
+}
+
+void CPropertySheet::SetActivePage(int index) {
+  if (index >= 0 && index < GetPageCount()) startPage_ = static_cast<UINT>(index);
+}
+
+INT_PTR CPropertySheet::DoModal() {
+  std::vector<HPROPSHEETPAGE> handles;
+  for (CPropertyPage* page : pages_) {
+    HPROPSHEETPAGE h = page->CreatePage();
+    if (!h) {
+      for (HPROPSHEETPAGE made : handles) DestroyPropertySheetPage(made);
+      return -1;
+    }
+    handles.push_back(h);
+  }
+  PROPSHEETHEADERW psh{};
+  psh.dwSize = sizeof(psh);
+  psh.dwFlags = PSH_DEFAULT | PSH_NOCONTEXTHELP;
+  psh.hwndParent = parent_;
+  psh.hInstance = GetModuleHandleW(nullptr);
+  psh.pszCaption = caption_.c_str();
+  psh.nPages = static_cast<UINT>(handles.size());
+  psh.nStartPage = startPage_ < psh.nPages ? startPage_ : 0;
+  psh.phpage = handles.data();
+  closedWithOk_ = false;
+  // The system takes over the page handles and destroys them with the sheet.
+  const INT_PTR r = PropertySheetW(&psh);
+  if (r < 0) return -1;
+  return closedWithOk_ ? IDOK : IDCANCEL;
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Property sheets and pages. A page is a dialog whose template comes from the
+// module that owns it (a plug-in library's page joins the program's sheet);
+// the sheet's notifications are mapped once, here, to virtual handlers.
+#include <windows.h>
+#include <prsht.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/dialog.h"
+
+class CPropertySheet;
+
+class CPropertyPage : public CDialog {
+ public:
+  explicit CPropertyPage(UINT templateId, HINSTANCE module = nullptr);
+
+  // Builds the system's page for this object. Virtual, so that a page of a
+  // plug-in library is built by that library's own code.
+  virtual HPROPSHEETPAGE CreatePage();
+  // Marks the page changed (enables the sheet's Apply button) or unchanged.
+  void SetModified(bool changed = true);
+  // The sheet's window while the page is shown.
+  HWND GetSheetHwnd() const;
+
+ protected:
+  // PSN_SETACTIVE: false keeps the page from being shown.
+  virtual bool OnSetActive();
+  // PSN_KILLACTIVE: false keeps the page active. Default: the members come
+  // back from the controls.
+  virtual bool OnKillActive();
+  // PSN_APPLY (Apply or OK): false keeps the sheet open on this page.
+  virtual bool OnApply();
+  // PSN_RESET (Cancel).
+  virtual void OnReset();
+
+  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  friend class CPropertySheet;
+  static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  CPropertySheet* sheet_ = nullptr;
+};
+
+class CPropertySheet {
+ public:
+  CPropertySheet(std::wstring caption, HWND parent, UINT startPage);
+  virtual ~CPropertySheet() = default;
+  CPropertySheet(const CPropertySheet&) = delete;
+  CPropertySheet& operator=(const CPropertySheet&) = delete;
+
+  // Adds a page (not owned; it must outlive the sheet's run).
+  void AddPage(CPropertyPage* page);
+  int GetPageCount() const { return static_cast<int>(pages_.size()); }
+  CPropertyPage* GetPage(int index) const;
+  // The page shown first.
+  void SetActivePage(int index);
+  // Runs the sheet modally: IDOK when it was closed with OK, IDCANCEL
+  // otherwise, -1 when it could not be shown.
+  INT_PTR DoModal();
+
+ private:
+  friend class CPropertyPage;
+  std::wstring caption_;
+  HWND parent_;
+  UINT startPage_;
+  std::vector<CPropertyPage*> pages_;
+  bool closedWithOk_ = false;
+};

@@ -1,0 +1,214 @@
+// The entry dialogs shown for real, in this process, and driven from a timer
+// while they run modally.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/win/picker.h"
+#include "app/win/regular_time_dlg.h"
+#include "app/win/resource.h"
+#include "app/win/schedule_time_dlg.h"
+#include "framework/controls.h"
+#include "gui_driver.h"
+#include "platform/win32/text_win.h"
+
+using gui::ModalScript;
+
+namespace {
+
+constexpr wchar_t kReservation[] = L"スケジュール予約";
+constexpr wchar_t kRepeat[] = L"繰り返し予約";
+const std::wstring kError1 =
+    L"日時指定error\n終了日(時刻)が開始日(時刻)より早い、\nまたは開始日と指定曜日が一致していない";
+
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitCommonControlsOnce(); }
+};
+
+bool Checked(HWND dlg, int id) {
+  return SendMessageW(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+TEST_F(DialogTest, ReservationComposesStartAndEndFromItsPickersKeepingSeconds) {
+  CScheduleTimeDlg dlg(nullptr);
+  dlg.m_start = MakeSystemTime(2030, 5, 1, 10, 0, 0);
+  dlg.m_end = MakeSystemTime(2030, 5, 1, 11, 0, 0);
+  dlg.m_title = "\x83\x65\x83\x58\x83\x67";  // テスト
+
+  std::wstring shownTitle;
+  SystemTime shownStartTime{};
+  ModalScript script;
+  script.Add([&] {
+    HWND d = gui::FindThreadDialog(kReservation);
+    if (!d) return false;
+    shownTitle = gui::WindowText(GetDlgItem(d, IDC_TITLE));
+    shownStartTime = GetPickerTime(GetDlgItem(d, IDC_START_TIME));
+    // A new date for the start, a new time (with seconds) for the end.
+    SetPickerTime(GetDlgItem(d, IDC_START_DATE), MakeSystemTime(2030, 6, 2, 3, 4, 5));
+    SetPickerTime(GetDlgItem(d, IDC_START_TIME), MakeSystemTime(2031, 1, 1, 21, 0, 35));
+    SetPickerTime(GetDlgItem(d, IDC_END_TIME), MakeSystemTime(2031, 1, 1, 22, 30, 17));
+    SetWindowTextW(GetDlgItem(d, IDC_TITLE), L"ニュース");
+    gui::SaveScreenshot("reservation-dialog");
+    gui::Click(d, IDOK);
+    return true;
+  });
+  ASSERT_EQ(IDOK, script.Run([&] { return dlg.DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+
+  EXPECT_EQ(L"テスト", shownTitle);
+  EXPECT_EQ(10, shownStartTime.wHour);
+  EXPECT_EQ(2030, dlg.m_start.wYear);
+  EXPECT_EQ(6, dlg.m_start.wMonth);
+  EXPECT_EQ(2, dlg.m_start.wDay);
+  EXPECT_EQ(21, dlg.m_start.wHour);
+  EXPECT_EQ(0, dlg.m_start.wMinute);
+  EXPECT_EQ(35, dlg.m_start.wSecond);
+  // The end keeps its date and takes the new time of day.
+  EXPECT_EQ(1, dlg.m_end.wDay);
+  EXPECT_EQ(5, dlg.m_end.wMonth);
+  EXPECT_EQ(22, dlg.m_end.wHour);
+  EXPECT_EQ(30, dlg.m_end.wMinute);
+  EXPECT_EQ(17, dlg.m_end.wSecond);
+  EXPECT_EQ(WideToSjis(L"ニュース"), dlg.m_title);
+}
+
+TEST_F(DialogTest, ReservationRefusesATitleOverTheByteLimitAndStaysOpen) {
+  CScheduleTimeDlg dlg(nullptr);
+  dlg.m_start = dlg.m_end = MakeSystemTime(2030, 5, 1, 10, 0, 0);
+  std::wstring message;
+  bool stillOpen = false;
+  ModalScript script;
+  script.Add([&] {
+    HWND d = gui::FindThreadDialog(kReservation);
+    if (!d) return false;
+    // 129 double-byte characters: 258 bytes, over the 256-byte limit.
+    SetWindowTextW(GetDlgItem(d, IDC_TITLE), std::wstring(129, L'あ').c_str());
+    gui::Click(d, IDOK);
+    return true;
+  });
+  script.Add([&] {
+    HWND box = gui::FindMessageBox(gui::ThreadDialogs());
+    if (!box) return false;
+    message = gui::MessageBoxText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  script.Add([&] {
+    if (gui::FindMessageBox(gui::ThreadDialogs())) return false;
+    HWND d = gui::FindThreadDialog(kReservation);
+    stillOpen = d != nullptr;
+    if (d) gui::Click(d, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return dlg.DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_NE(std::wstring::npos, message.find(L"256"));
+  EXPECT_TRUE(stillOpen);
+  EXPECT_TRUE(dlg.m_title.empty());
+}
+
+// 2030-05-01 is a Wednesday.
+const SystemTime kWednesdayMorning = [] {
+  SystemTime t = MakeSystemTime(2030, 5, 1, 9, 0, 0);
+  t.wDayOfWeek = 3;
+  return t;
+}();
+
+TEST_F(DialogTest, RepeatOkWithEndBeforeStartShowsE1AndStaysOpen) {
+  gui::FixedClock clock(kWednesdayMorning);
+  CRegularTimeDlg dlg(nullptr, clock);
+  dlg.m_start = MakeSystemTime(2030, 5, 1, 23, 0, 0);
+  dlg.m_end = MakeSystemTime(2030, 5, 1, 1, 0, 0);  // same day (同): before the start
+  dlg.m_kikan_s = dlg.m_kikan_e = MakeSystemTime(2030, 5, 1);
+  std::wstring message;
+  bool stillOpen = false;
+  ModalScript script;
+  script.Add([&] {
+    HWND d = gui::FindThreadDialog(kRepeat);
+    if (!d) return false;
+    gui::Click(d, IDOK);
+    return true;
+  });
+  script.Add([&] {
+    HWND box = gui::FindMessageBox(gui::ThreadDialogs());
+    if (!box) return false;
+    message = gui::MessageBoxText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  script.Add([&] {
+    if (gui::FindMessageBox(gui::ThreadDialogs())) return false;
+    HWND d = gui::FindThreadDialog(kRepeat);
+    stillOpen = d != nullptr;
+    if (d) gui::Click(d, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return dlg.DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_EQ(kError1, message);
+  EXPECT_TRUE(stillOpen);
+}
+
+TEST_F(DialogTest, RepeatWeekendMethodChecksSundayAndSaturdayAndStartsOnTheComingSaturday) {
+  gui::FixedClock clock(kWednesdayMorning);
+  CRegularTimeDlg dlg(nullptr, clock);
+  dlg.m_start = MakeSystemTime(2030, 5, 1, 21, 0, 0);
+  dlg.m_end = MakeSystemTime(2030, 5, 1, 22, 0, 0);
+  dlg.m_kikan_s = dlg.m_kikan_e = MakeSystemTime(1970, 1, 1, 9, 0, 0);  // never set
+  dlg.m_loop = 1;
+  std::wstring summary;
+  bool sun = false, sat = false, mon = true;
+  SystemTime periodStart{};
+  std::wstring endDayItem0, endDayItem1;
+  ModalScript script;
+  script.Add([&] {
+    HWND d = gui::FindThreadDialog(kRepeat);
+    if (!d) return false;
+    wchar_t item[8] = {};
+    SendMessageW(GetDlgItem(d, IDC_END_DAY), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
+    endDayItem0 = item;
+    SendMessageW(GetDlgItem(d, IDC_END_DAY), CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
+    endDayItem1 = item;
+    HWND method = GetDlgItem(d, IDC_LOOP_METHOD);
+    SendMessageW(method, CB_SETCURSEL, 5, 0);
+    SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_LOOP_METHOD, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(method));
+    sun = Checked(d, IDC_WEEK_SUN);
+    sat = Checked(d, IDC_WEEK_SAT);
+    mon = Checked(d, IDC_WEEK_MON);
+    periodStart = GetPickerTime(GetDlgItem(d, IDC_KIKAN_S));
+    SetPickerTime(GetDlgItem(d, IDC_KIKAN_E), MakeSystemTime(2030, 6, 30));
+    gui::SaveScreenshot("repeat-dialog");
+    gui::Click(d, IDOK);
+    return true;
+  });
+  script.Add([&] {
+    HWND box = gui::FindThreadDialog(L"設定の確認");
+    if (!box) return false;
+    summary = gui::MessageBoxText(box);
+    PostMessageW(box, WM_COMMAND, IDYES, 0);
+    return true;
+  });
+  ASSERT_EQ(IDOK, script.Run([&] { return dlg.DoModal(); }));
+  EXPECT_EQ(L"同", endDayItem0);
+  EXPECT_EQ(L"翌", endDayItem1);
+  EXPECT_TRUE(sun);
+  EXPECT_TRUE(sat);
+  EXPECT_FALSE(mon);
+  EXPECT_EQ(4, periodStart.wDay);
+  EXPECT_EQ(6, periodStart.wDayOfWeek);
+  EXPECT_EQ(65, dlg.m_b_way);
+  EXPECT_EQ(5, dlg.m_loop_meth);
+  EXPECT_EQ(1, dlg.m_kikan_f);
+  EXPECT_EQ(4, dlg.m_start.wDay);
+  EXPECT_EQ(21, dlg.m_start.wHour);
+  EXPECT_EQ(22, dlg.m_end.wHour);
+  EXPECT_EQ(30, dlg.m_kikan_e.wDay);
+  EXPECT_NE(std::wstring::npos, summary.find(L"繰り返し方法：毎週（土、日） \n"));
+  EXPECT_NE(std::wstring::npos, summary.find(L"開始日：　　　2030/05/04 (土)\n"));
+  EXPECT_NE(std::wstring::npos, summary.find(L"終了日：　　　2030/06/30 (日)\n"));
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+#pragma once
+// Drives windows from tests under Wine. In-process: a script of steps runs
+// from a thread timer while a modal dialog runs its own loop. Cross-process:
+// finding another process's windows and reading its list view.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/system_time.h"
+
+namespace gui {
+
+// A step returns true when it is done; false tries it again at the next tick.
+using Step = std::function<bool()>;
+
+class ModalScript {
+ public:
+  void Add(Step step) { steps_.push_back(std::move(step)); }
+  // Runs show() (which enters a modal loop) while the steps run; when the
+  // steps stall for too long every dialog of the thread is cancelled.
+  INT_PTR Run(const std::function<INT_PTR()>& show);
+  bool Completed() const { return next_ == steps_.size(); }
+
+ private:
+  static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD);
+  std::vector<Step> steps_;
+  size_t next_ = 0;
+  int idleTicks_ = 0;
+};
+
+// Visible dialog-class windows (#32770) of this thread, or of process pid.
+std::vector<HWND> ThreadDialogs();
+std::vector<HWND> ProcessDialogs(DWORD pid);
+// The first dialog with this caption (nullptr caption: any).
+HWND FindThreadDialog(const wchar_t* caption);
+// A message box among windows: the one with the text static 0xFFFF.
+HWND FindMessageBox(const std::vector<HWND>& windows);
+std::wstring MessageBoxText(HWND box);
+std::wstring WindowText(HWND hwnd);
+// Posts a click of button id to dlg.
+void Click(HWND dlg, int id);
+void CancelAllThreadDialogs();
+
+// Fixed local time for dialogs that ask the clock.
+class FixedClock : public IClock {
+ public:
+  explicit FixedClock(SystemTime now) : now_(now) {}
+  SystemTime LocalNow() const override { return now_; }
+  int64_t SecondsNow() const override;
+  SystemTime now_;
+};
+
+// Writes the whole screen to <screenshot folder>/name.bmp; false on failure.
+bool SaveScreenshot(const std::string& name);
+
+// Cross-process list view and picker access.
+std::wstring RemoteListText(HWND list, int row, int column);
+int RemoteListCount(HWND list);
+bool RemoteSelectRow(HWND list, int row);
+bool RemoteSetPicker(HWND picker, const SystemTime& t);
+
+}  // namespace gui
