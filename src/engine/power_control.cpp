@@ -21,8 +21,8 @@ std::string Format(const char* format, unsigned value) {
 
 }  // namespace
 
-CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, const char* timerName)
-    : power_(power), prompt_(prompt), clock_(clock), timerName_(timerName ? timerName : "") {}
+CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, std::string timerName)
+    : power_(power), prompt_(prompt), clock_(clock), timerName_(std::move(timerName)) {}
 
 bool CPowerControl::TzSetWakeupTimer(const SystemTime& wakeTime) {
   uint32_t error = 0;

@@ -16,9 +16,9 @@ class IPrompt;
 
 class CPowerControl {
  public:
-  // timerName: the wake-up timer's name from the settings (GetWakeupTimerName);
-  // nullptr or "" for an unnamed timer.
-  CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, const char* timerName);
+  // timerName: the wake-up timer's name from the settings ("" for an unnamed
+  // timer; GetWakeupTimerName gives nullptr then).
+  CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, std::string timerName);
 
   // Arms the wake-up timer for wakeTime (local time, seconds resolution). True
   // when the PC will wake then; false after the user was told why not, so

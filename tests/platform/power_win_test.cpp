@@ -62,7 +62,7 @@ TEST(Win32Power, ArmingOverAnExistingTimerIsRefusedWithItsMessage) {
   Win32Power p;
   FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
   ScriptedPrompt prompt;
-  CPowerControl control(p, prompt, clock, name.c_str());
+  CPowerControl control(p, prompt, clock, name);
   SystemTime wake{};
   SecondsToTime(clock.SecondsNow() + 3600, &wake);
   EXPECT_FALSE(control.TzSetWakeupTimer(wake));
@@ -76,7 +76,7 @@ TEST(Win32Power, UnderWineTheTimerCannotResumeSoNothingSleeps) {
   FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
   ScriptedPrompt prompt;
   const std::string name = UniqueName("wine");
-  CPowerControl control(p, prompt, clock, name.c_str());
+  CPowerControl control(p, prompt, clock, name);
   SystemTime wake{};
   SecondsToTime(clock.SecondsNow() + 3600, &wake);
   EXPECT_FALSE(control.TzSetWakeupTimer(wake));
