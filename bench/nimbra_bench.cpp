@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench_settings.h"
 #include "engine/countdown.h"
 #include "engine/power_control.h"
 #include "engine/scheduler.h"
@@ -36,29 +37,11 @@ class NoWindows final : public ICountdownWindowFactory {
   std::unique_ptr<ICountdownWindow> CreateCountdownWindow(CCountdown&) override { return nullptr; }
 };
 
-// A settings file with `entries` one-hour schedules two hours apart.
-std::string TickSettings(int entries) {
-  std::string text = "[APP_MNG_INFO]\r\nuser_enable=1\r\nitem_num_max=" + std::to_string(entries) +
-                     "\r\n[TV_REC_SCHEDULE]\r\nsch_num=" + std::to_string(entries) + "\r\n";
-  const int32_t base = TimeToSeconds(MakeSystemTime(2030, 1, 1, 0, 0, 0));
-  for (int i = 0; i < entries; ++i) {
-    const std::string n = std::to_string(i);
-    const int32_t s = base + i * 7200;
-    text += "sch_title[" + n + "]=bench " + n + "\r\n";
-    text += "sch_start[" + n + "]=" + std::to_string(s) + "\r\n";
-    text += "sch_end[" + n + "]=" + std::to_string(s + 3600) + "\r\n";
-  }
-  return text;
-}
-
 // The common tick: the clock in a schedule's window (or before one), no end
 // second, so the tick only finds the current schedule and compares.
 void BM_Tick(benchmark::State& state) {
   const int entries = static_cast<int>(state.range(0));
-  const std::string path =
-      JoinPath(TempDirectory(), "nimbra-tick-bench-" + std::to_string(entries) + ".ini");
-  if (!WriteFileAtomically(path, TickSettings(entries)))
-    std::fprintf(stderr, "cannot write %s\n", path.c_str());
+  const std::string path = BenchSettingsFile("tick-bench", entries);
   {
     FakeClock clock(TimeToSeconds(MakeSystemTime(2029, 12, 31, 0, 0, 0)));
     ScriptedPrompt prompt;
