@@ -1,7 +1,9 @@
 #pragma once
 // The library service: load a shared library by path, resolve its exports by
 // name, free it when the owner goes. A name ending in ".dll" stands for the
-// same name ending in ".so" on Linux, so callers spell the Windows name.
+// same name ending in ".so" on Linux, so callers spell the Windows name. A
+// bare name is found by the system's search order on Windows and beside the
+// program on Linux.
 #include <string>
 #include <utility>
 

@@ -2,12 +2,17 @@
 
 #include <cerrno>
 
+#include "platform/program_path.h"
 #include "platform/shared_library.h"
 
 SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
+  std::string file = PlatformLibraryName(path);
+  // A bare name is the library beside the program (dlopen would search the
+  // system's folders instead).
+  if (file.find('/') == std::string::npos) file = JoinPath(DirectoryOf(ProgramPath()), file);
   errno = 0;
-  lib.handle_ = dlopen(PlatformLibraryName(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+  lib.handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   // dlopen has no error number of its own; errno tells a missing file (2).
   if (!lib.handle_ && error) *error = static_cast<unsigned>(errno);
   return lib;

@@ -1,0 +1,109 @@
+#include "mail/command_line.h"
+
+namespace {
+
+bool IsLeadByte(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+std::string QuoteArgumentValue(std::string_view value) {
+  if (value.find_first_of(" \t\"") == std::string_view::npos) return std::string(value);
+  std::string out;
+  out.reserve(value.size() + 8);
+  out.push_back('"');
+  size_t backslashes = 0;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (IsLeadByte(c) && i + 1 < value.size()) {
+      out.append(value.substr(i, 2));
+      ++i;
+      backslashes = 0;
+    } else if (c == '\\') {
+      out.push_back(c);
+      ++backslashes;
+    } else if (c == '"') {
+      out.append(backslashes + 1, '\\');  // double the run, then escape the quote
+      out.push_back(c);
+      backslashes = 0;
+    } else {
+      out.push_back(c);
+      backslashes = 0;
+    }
+  }
+  out.append(backslashes, '\\');
+  out.push_back('"');
+  return out;
+}
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+  std::vector<std::string> args;
+  size_t i = 0;
+  const size_t n = line.size();
+
+  // The program name: quotes only group, backslashes are plain characters.
+  {
+    std::string name;
+    bool quoted = false;
+    while (i < n && (quoted || !IsBlank(line[i]))) {
+      const char c = line[i];
+      if (c == '"') {
+        quoted = !quoted;
+        ++i;
+      } else if (IsLeadByte(c) && i + 1 < n) {
+        name.append(line.substr(i, 2));
+        i += 2;
+      } else {
+        name.push_back(c);
+        ++i;
+      }
+    }
+    args.push_back(std::move(name));
+  }
+
+  for (;;) {
+    while (i < n && IsBlank(line[i])) ++i;
+    if (i >= n) break;
+    std::string arg;
+    bool quoted = false;
+    while (i < n && (quoted || !IsBlank(line[i]))) {
+      const char c = line[i];
+      if (c == '\\') {
+        size_t run = 0;
+        while (i < n && line[i] == '\\') {
+          ++run;
+          ++i;
+        }
+        if (i < n && line[i] == '"') {
+          arg.append(run / 2, '\\');
+          if (run % 2 == 1) {
+            arg.push_back('"');
+            ++i;
+          }
+        } else {
+          arg.append(run, '\\');
+        }
+      } else if (c == '"') {
+        if (quoted && i + 1 < n && line[i + 1] == '"') {
+          arg.push_back('"');  // "" inside quotes stands for one quote
+          i += 2;
+        } else {
+          quoted = !quoted;
+          ++i;
+        }
+      } else if (IsLeadByte(c) && i + 1 < n) {
+        arg.append(line.substr(i, 2));
+        i += 2;
+      } else {
+        arg.push_back(c);
+        ++i;
+      }
+    }
+    args.push_back(std::move(arg));
+  }
+  return args;
+}

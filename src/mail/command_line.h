@@ -1,0 +1,17 @@
+#pragma once
+// The Windows command-line convention, for handing the mailer its arguments
+// without a command interpreter. Texts are Shift-JIS: the second byte of a
+// double-byte character is never taken for a backslash or a quote.
+#include <string>
+#include <string_view>
+#include <vector>
+
+// value as one argument: unchanged when it holds no blank, tab or double
+// quote, else in double quotes with quotes and the backslashes before them
+// escaped. The result may follow option letters directly (-s"Rec done").
+std::string QuoteArgumentValue(std::string_view value);
+
+// Splits a command line as the C runtime does for main(): the first argument
+// by the program-name rule (quotes group, no escapes), the others by the
+// backslash and quote rules.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);

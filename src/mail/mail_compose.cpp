@@ -1,0 +1,167 @@
+#include "mail/mail_compose.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "mail/command_line.h"
+#include "platform/file.h"
+#include "platform/launcher.h"
+#include "platform/prompt.h"
+
+// Descriptions in Shift-JIS.
+const MailKeyRow kMailKeyTable[10] = {
+    {"SCH_START_DATE", "\x8a\x4a\x8e\x6e\x93\xfa\x95\x74"},       // 開始日付
+    {"SCH_START_TIME", "\x8a\x4a\x8e\x6e\x8e\x9e\x8d\x8f"},       // 開始時刻
+    {"SCH_END_DATE", "\x8f\x49\x97\xb9\x93\xfa\x95\x74"},         // 終了日付
+    {"SCH_END_TIME", "\x8f\x49\x97\xb9\x8e\x9e\x8d\x8f"},         // 終了時刻
+    {"SCH_TITLE", "\x83\x5e\x83\x43\x83\x67\x83\x8b"},            // タイトル
+    {"SCH_LOOP_FLAG", "\x8c\x4a\x82\xe8\x95\xd4\x82\xb5\x82\xcc\x97\x4c\x96\xb3"},  // 繰り返しの有無
+    {"SCH_TERM_FLAG", "\x8a\xfa\x8a\xd4\x8e\x77\x92\xe8\x82\xcc\x97\x4c\x96\xb3"},  // 期間指定の有無
+    {"SCH_TERM_START_DATE",
+     "\x8a\xfa\x8a\xd4\x82\xcc\x8a\x4a\x8e\x6e\x93\xfa\x95\x74"},  // 期間の開始日付
+    {"SCH_TERM_END_DATE",
+     "\x8a\xfa\x8a\xd4\x82\xcc\x8f\x49\x97\xb9\x93\xfa\x95\x74"},  // 期間の終了日付
+    {nullptr, nullptr},
+};
+
+namespace {
+
+constexpr const char* kYes = "\x97\x4c\x82\xe8";  // 有り
+constexpr const char* kNo = "\x96\xb3\x82\xb5";   // 無し
+
+std::string_view TitleOf(const MailScheduleData& data) {
+  size_t n = 0;
+  while (n < sizeof data.title && data.title[n] != '\0') ++n;
+  return std::string_view(data.title, n);
+}
+
+// A number in exactly width digits: values too wide become all nines.
+void AppendClamped(std::string& out, unsigned value, int width) {
+  const unsigned limit = width == 4 ? 9999 : 99;
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%0*u", width, value > limit ? limit : value);
+  out += buf;
+}
+
+// "yyyymmdd_hh:mm:ss" with every field clamped to its width.
+void AppendStamp(std::string& out, const SystemTime& t) {
+  AppendClamped(out, t.wYear, 4);
+  AppendClamped(out, t.wMonth, 2);
+  AppendClamped(out, t.wDay, 2);
+  out += '_';
+  AppendClamped(out, t.wHour, 2);
+  out += ':';
+  AppendClamped(out, t.wMinute, 2);
+  out += ':';
+  AppendClamped(out, t.wSecond, 2);
+}
+
+std::string DateText(const SystemTime& t) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04u/%02u/%02u", unsigned{t.wYear}, unsigned{t.wMonth},
+                unsigned{t.wDay});
+  return buf;
+}
+
+std::string TimeText(const SystemTime& t) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", unsigned{t.wHour}, unsigned{t.wMinute},
+                unsigned{t.wSecond});
+  return buf;
+}
+
+void AppendOption(std::string& out, const char* option, std::string_view value) {
+  if (value.empty()) return;
+  out += option;
+  out += QuoteArgumentValue(value);
+  out += ' ';
+}
+
+void ReplaceAll(std::string& text, std::string_view key, std::string_view value) {
+  size_t pos = 0;
+  while ((pos = text.find(key, pos)) != std::string::npos) {
+    text.replace(pos, key.size(), value);
+    pos += value.size();
+  }
+}
+
+}  // namespace
+
+std::string BuildArgumentText(const MailArguments& args, const MailScheduleData& data) {
+  std::string out;
+  out.reserve(64 + args.server.size() + args.src_addr.size() + args.title.size() +
+              args.file.size() + args.dst_addr.size() + 2 * sizeof data.title);
+  AppendOption(out, "-h", args.server);
+  AppendOption(out, "-f", args.src_addr);
+  AppendOption(out, "-s", args.title);
+  if (args.flags & kMailFlagVerbose) out += "-i ";
+  if (args.flags & kMailFlagDebug) out += "-d ";
+  if (args.flags & kMailFlagTemplate) {
+    out += "-F";
+    out += QuoteArgumentValue(args.file);
+  } else {
+    out += "-T";
+    AppendStamp(out, data.s);
+    out += "--";
+    AppendStamp(out, data.e);
+    out += "___";
+    out += QuoteArgumentValue(TitleOf(data));
+  }
+  if (!args.dst_addr.empty()) {
+    out += ' ';
+    out += QuoteArgumentValue(args.dst_addr);
+  }
+  return out;
+}
+
+std::string ExpandTemplate(std::string text, const MailScheduleData& data) {
+  const bool period = data.kikan_f != 0;
+  // The order matters: a value inserted early is searched again by the later
+  // keys (a title holding "SCH_LOOP_FLAG" gets it replaced too).
+  ReplaceAll(text, "SCH_START_TIME", TimeText(data.s));
+  ReplaceAll(text, "SCH_START_DATE", DateText(data.s));
+  ReplaceAll(text, "SCH_END_TIME", TimeText(data.e));
+  ReplaceAll(text, "SCH_END_DATE", DateText(data.e));
+  ReplaceAll(text, "SCH_TITLE", TitleOf(data));
+  ReplaceAll(text, "SCH_TERM_FLAG", period ? kYes : kNo);
+  ReplaceAll(text, "SCH_TERM_START_DATE", period ? DateText(data.kikan_s) : std::string());
+  ReplaceAll(text, "SCH_TERM_END_DATE", period ? DateText(data.kikan_e) : std::string());
+  ReplaceAll(text, "SCH_LOOP_FLAG", data.loop != 0 ? kYes : kNo);
+  return text;
+}
+
+bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyPath,
+                       const MailScheduleData& data, IPrompt& prompt) {
+  const auto text = ReadFileBytes(templatePath);
+  if (!text) {
+    prompt.Show("error", "file", PromptButtons::Ok);
+    return false;
+  }
+  const std::string body = ExpandTemplate(*text, data);
+  std::FILE* f = OpenFile(bodyPath, "wb");
+  if (f == nullptr) {
+    prompt.Show("error", "file", PromptButtons::Ok);
+    return false;
+  }
+  const bool written = std::fwrite(body.data(), 1, body.size(), f) == body.size();
+  return std::fclose(f) == 0 && written;
+}
+
+std::string MailerCommandLine(std::string_view path, std::string_view text) {
+  std::string line = QuoteArgumentValue(path);
+  line += ' ';
+  line += text;
+  return line;
+}
+
+int RunMailer(const std::string& commandLine, ILauncher& launcher) {
+  std::vector<std::string> args = SplitCommandLine(commandLine);
+  if (args.empty() || args.front().empty()) return -1;
+  const std::string program = std::move(args.front());
+  args.erase(args.begin());
+  // The mailer may take its time (a slow server): wait for as long as it runs.
+  return launcher.RunAndWait(program, args, UINT_MAX) ? 0 : -1;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The mail library Pellux bound at run time: its module and its six exports.
+#include <string>
+
+#include "mail/pellux.h"
+#include "platform/shared_library.h"
+
+class IPrompt;
+
+class MailLibrary {
+ public:
+  // Loads fileName ("Pellux.dll") from folder, never through the search
+  // order: the current directory may be a download folder. Reports a
+  // library that cannot be loaded ("%s open error.") or lacks an export
+  // ("Smail function load error."); then the library is not bound, and a
+  // loaded one stays loaded until this object goes.
+  bool Load(const std::string& folder, const std::string& fileName, IPrompt& prompt);
+  bool IsBound() const { return bound_; }
+
+  SmInitMailFn initmail = nullptr;
+  SmDestroyMailFn destroymail = nullptr;
+  SmSendMailFn sendmail = nullptr;
+  SmSetSchData2MailFn set_schdata2mail = nullptr;
+  SmTemplateExplainTopFn template_explain_top = nullptr;
+  SmTemplateExplainGetAndNextFn template_explain_get_and_next = nullptr;
+
+ private:
+  SharedLibrary module_;
+  bool bound_ = false;
+};

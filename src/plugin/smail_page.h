@@ -1,0 +1,79 @@
+#pragma once
+// The mail page without its window: the settings, the bound mail library, the
+// stored schedule record, sending the mail at a schedule's end, and what the
+// page's buttons do (test mail, preview, explanation, template editing). The
+// Win32 page moves the settings between its controls and this object and
+// calls these operations from its handlers.
+#include <string>
+
+#include "mail/pellux.h"
+#include "plugin/mail_library.h"
+#include "plugin/plugin_page.h"
+#include "plugin/plugin_param.h"
+#include "plugin/smail_settings.h"
+
+class IPrompt;
+class ILauncher;
+
+// The file the test mail and the preview are written to, in the current
+// directory.
+constexpr const char* kPreviewFile = "tempo-----.txt";
+constexpr const char* kMailLibraryFile = "Pellux.dll";
+
+// The record of the test mail and the preview.
+PluginParam MakeTestRecord();
+
+class SMailPage final : public PluginPage {
+ public:
+  // Reads the settings from settingsPath, then binds the mail library from
+  // libraryFolder (its errors are reported at once).
+  SMailPage(IPrompt& prompt, ILauncher& launcher, std::string settingsPath,
+            const std::string& libraryFolder);
+  ~SMailPage() override;
+
+  int Load() override;
+  // Writes the nine keys into the settings file, keeping everything else in
+  // it; 0 when the file cannot be written.
+  int Save() override;
+  // Sends the mail for the stored record when mail is on and the library
+  // is bound.
+  void Run() override;
+  int SetParam(const void* data) override;
+
+  SMailSettings& Settings() { return settings_; }
+  const SMailSettings& Settings() const { return settings_; }
+  bool IsBound() const { return library_.IsBound(); }
+  const PluginParam& StoredParam() const { return param_; }
+  const std::string& SettingsPath() const { return settingsPath_; }
+
+  // A mail object for the test record, its body or argument text written to
+  // file; null when the library is not bound or refuses the settings. The
+  // caller hands it to DestroyMail.
+  MailObject* MakeTestMail(const char* file);
+  void DestroyMail(MailObject* mail);
+
+  // The buttons of the page.
+  void SendTestMail();
+  void Preview();
+  void ExplainTemplate();
+  void EditTemplate();
+  // A path chosen in a file dialog: taken when it is not empty, else
+  // reported. True when taken.
+  bool AcceptMailerPath(const std::string& path);
+  bool AcceptTemplatePath(const std::string& path);
+
+  // The text the explanation shows, from the library's key listing (UTF-8);
+  // empty when the library gives no mail object.
+  std::string ExplanationText();
+
+ private:
+  MailObject* InitMail(const char* file, int32_t flags);
+  void Tell(const std::string& text);
+
+  IPrompt& prompt_;
+  ILauncher& launcher_;
+  std::string settingsPath_;
+  SMailSettings settings_;
+  PluginParam param_{};
+  MailLibrary library_;
+};

@@ -1,0 +1,115 @@
+#include "mail/mail_compose.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/launcher.h"
+#include "platform/prompt.h"
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+
+namespace {
+
+class RecordingPrompt final : public IPrompt {
+ public:
+  PromptAnswer Show(const std::string& text, const std::string& caption,
+                    PromptButtons buttons) override {
+    shown.push_back(caption + "|" + text);
+    return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+  }
+  std::vector<std::string> shown;
+};
+
+class RecordingLauncher final : public ILauncher {
+ public:
+  bool ShellOpen(const std::string&, const std::string&) override { return false; }
+  std::optional<int> RunAndWait(const std::string& p, const std::vector<std::string>& a,
+                                unsigned) override {
+    program = p;
+    args = a;
+    return exitCode;
+  }
+  std::optional<int> exitCode = 0;
+  std::string program;
+  std::vector<std::string> args;
+};
+
+MailScheduleData SomeSchedule() {
+  MailScheduleData d{};
+  d.s = MakeSystemTime(2010, 3, 5, 21, 0, 0);
+  d.e = MakeSystemTime(2010, 3, 5, 22, 30, 0);
+  return d;
+}
+
+class TempDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("nimbra_mail_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  std::string Path(const char* name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+using WriteTemplateBodyTest = TempDir;
+
+TEST_F(WriteTemplateBodyTest, MissingTemplateIsReportedAndLeavesTheBodyAlone) {
+  const std::string body = Path("body.txt");
+  ASSERT_TRUE(WriteFileAtomically(body, "old body"));
+  RecordingPrompt prompt;
+  EXPECT_FALSE(WriteTemplateBody(Path("missing.txt"), body, SomeSchedule(), prompt));
+  EXPECT_THAT(prompt.shown, ElementsAre("file|error"));
+  EXPECT_EQ(ReadFileBytes(body), "old body");
+}
+
+TEST_F(WriteTemplateBodyTest, UnwritableBodyIsReported) {
+  const std::string tmpl = Path("t.txt");
+  ASSERT_TRUE(WriteFileAtomically(tmpl, "SCH_TITLE"));
+  RecordingPrompt prompt;
+  EXPECT_FALSE(WriteTemplateBody(tmpl, Path("no such folder/body.txt"), SomeSchedule(), prompt));
+  EXPECT_FALSE(WriteTemplateBody(tmpl, "", SomeSchedule(), prompt));
+  EXPECT_THAT(prompt.shown, ElementsAre("file|error", "file|error"));
+}
+
+TEST(BuildArgumentText, TemplateModeWithoutFileKeepsTheBareOption) {
+  MailArguments a;
+  a.server = "smtp";
+  a.src_addr = "a@b";
+  a.title = "notitle";
+  a.dst_addr = "c@d";
+  a.flags = kMailFlagAlways | kMailFlagTemplate;
+  EXPECT_EQ(BuildArgumentText(a, SomeSchedule()), "-hsmtp -fa@b -snotitle -F c@d");
+}
+
+TEST(RunMailer, StartsTheQuotedProgramWithTheSplitArguments) {
+  RecordingLauncher launcher;
+  launcher.exitCode = 7;  // the mailer's own failure is not ours
+  EXPECT_EQ(RunMailer(MailerCommandLine(R"(C:\my mail\smail.exe)",
+                                        R"(-hsmtp -s"Rec done" -Tx___a&b c@d)"),
+                      launcher),
+            0);
+  EXPECT_EQ(launcher.program, R"(C:\my mail\smail.exe)");
+  EXPECT_THAT(launcher.args, ElementsAre("-hsmtp", "-sRec done", "-Tx___a&b", "c@d"));
+}
+
+TEST(RunMailer, GivesMinusOneWhenNothingCanBeStarted) {
+  RecordingLauncher launcher;
+  launcher.exitCode = std::nullopt;
+  EXPECT_EQ(RunMailer(MailerCommandLine("smail", "-hx"), launcher), -1);
+  EXPECT_EQ(RunMailer(MailerCommandLine("", "-hx"), launcher), -1);
+}
+
+}  // namespace

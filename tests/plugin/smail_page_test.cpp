@@ -1,0 +1,238 @@
+#include "plugin/smail_page.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/file.h"
+#include "platform/launcher.h"
+#include "platform/program_path.h"
+#include "platform/prompt.h"
+#include "platform/shared_library.h"
+#include "recorder_support.h"
+#include "schedule/profile_store.h"
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+const std::string kReserved = "\x97\x5c\x96\xf1\x82\xb5\x82\xbd\x82\xe6";  // 予約したよ
+
+class ScriptedPrompt final : public IPrompt {
+ public:
+  PromptAnswer Show(const std::string& text, const std::string&, PromptButtons buttons) override {
+    shown.push_back(text);
+    if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
+    return answer;
+  }
+  PromptAnswer answer = PromptAnswer::No;
+  std::vector<std::string> shown;
+};
+
+class RecordingLauncher final : public ILauncher {
+ public:
+  bool ShellOpen(const std::string& file, const std::string& parameters) override {
+    opened.push_back(file + "|" + parameters);
+    return true;
+  }
+  std::optional<int> RunAndWait(const std::string&, const std::vector<std::string>&,
+                                unsigned) override {
+    return std::nullopt;
+  }
+  std::vector<std::string> opened;
+};
+
+PluginParam Record(const std::string& title) {
+  PluginParam p;
+  std::memset(&p, 0, sizeof p);
+  p.s = MakeSystemTime(2010, 3, 5, 21, 0, 0);
+  p.e = MakeSystemTime(2010, 3, 5, 22, 30, 0);
+  std::memcpy(p.title, title.data(), title.size());
+  return p;
+}
+
+// Each test runs in a folder of its own that holds its settings file and,
+// as the current directory, the preview file.
+class SMailPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::current_path();
+    dir_ = fs::temp_directory_path() /
+           ("nimbra_smail_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    fs::current_path(dir_);
+    ini_ = (dir_ / "Nimbra.ini").string();
+    ClearRecord();
+  }
+  void TearDown() override {
+    page_.reset();
+    fs::current_path(home_);
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+
+  // Settings file with mail on, in text mode, to the recorder.
+  void WriteMailSettings(const std::string& extra = "") {
+    ASSERT_TRUE(WriteFileAtomically(
+        ini_, "[APP_MNG_INFO]\r\ntv_id=1\r\n[section_smail]\r\nm_sm_enable_check=1\r\n"
+              "m_sm_server=smtp\r\nm_sm_path=" + RecorderPath() +
+                  "\r\nm_sm_src_addr=a@b\r\nm_sm_dst_addr=c@d\r\nm_sm_title=Rec done\r\n" +
+                  extra));
+  }
+  SMailPage& Page(const std::string& libraryFolder = DirectoryOf(ProgramPath())) {
+    page_ = std::make_unique<SMailPage>(prompt_, launcher_, ini_, libraryFolder);
+    return *page_;
+  }
+
+  ScriptedPrompt prompt_;
+  RecordingLauncher launcher_;
+  std::unique_ptr<SMailPage> page_;
+  fs::path home_, dir_;
+  std::string ini_;
+};
+
+TEST_F(SMailPageTest, BindsTheMailLibraryFromTheGivenFolderOnly) {
+  WriteMailSettings();
+  EXPECT_TRUE(Page().IsBound());
+  EXPECT_THAT(prompt_.shown, IsEmpty());
+  EXPECT_EQ(Page().Settings().m_sm_title, "Rec done");
+
+  // The current directory and the program's folder hold no sway.
+  fs::create_directories(dir_ / "empty");
+  EXPECT_FALSE(Page((dir_ / "empty").string()).IsBound());
+  EXPECT_THAT(prompt_.shown, ElementsAre("Pellux.dll open error."));
+}
+
+TEST_F(SMailPageTest, ALibraryWithoutTheMailFunctionsIsReported) {
+  const std::string folder = (dir_ / "wrong").string();
+  fs::create_directories(folder);
+  const std::string bin = DirectoryOf(ProgramPath());
+  ASSERT_TRUE(CopyFileBytes(JoinPath(bin, PlatformLibraryName("Pelluxdlg.dll")),
+                            JoinPath(folder, PlatformLibraryName("Pellux.dll"))));
+  WriteMailSettings();
+  SMailPage& page = Page(folder);
+  EXPECT_FALSE(page.IsBound());
+  EXPECT_THAT(prompt_.shown, ElementsAre("Smail function load error."));
+  const PluginParam record = Record("T");
+  page.SetParam(&record);
+  page.Run();
+  page.SendTestMail();
+  page.Preview();
+  page.ExplainTemplate();
+  EXPECT_THAT(prompt_.shown,
+              ElementsAre("Smail function load error.", "DLLが読み込まれていません",
+                          "DLLが読み込まれていません", "読み込みに失敗しました。"));
+  EXPECT_FALSE(RecordedArguments());
+}
+
+TEST_F(SMailPageTest, RunSendsTheStoredRecordOnlyWithMailOn) {
+  WriteMailSettings();
+  SMailPage& page = Page();
+  const PluginParam record = Record(kReserved + " & echo>pwned");
+  EXPECT_EQ(page.SetParam(&record), 1);
+
+  page.Settings().m_sm_enable_check = 0;
+  page.Run();
+  EXPECT_FALSE(RecordedArguments());
+
+  page.Settings().m_sm_enable_check = 1;
+  page.Settings().m_sm_info_check = 1;
+  page.Run();
+  EXPECT_THAT(RecordedArguments().value_or(std::vector<std::string>{}),
+              ElementsAre("-hsmtp", "-fa@b", "-sRec done", "-i",
+                          "-T20100305_21:00:00--20100305_22:30:00___" + kReserved + " & echo>pwned",
+                          "c@d"));
+  EXPECT_EQ(std::memcmp(&page.StoredParam(), &record, sizeof record), 0);
+  EXPECT_FALSE(FileExists("pwned"));
+}
+
+TEST_F(SMailPageTest, TestMailAsksFirstAndSendsTheTestRecord) {
+  WriteMailSettings();
+  SMailPage& page = Page();
+  page.SendTestMail();
+  EXPECT_THAT(prompt_.shown, ElementsAre("テストメールを送信します。送信しますか？"));
+  EXPECT_FALSE(RecordedArguments());
+
+  prompt_.answer = PromptAnswer::Yes;
+  page.SendTestMail();
+  EXPECT_THAT(RecordedArguments().value_or(std::vector<std::string>{}),
+              ElementsAre("-hsmtp", "-fa@b", "-sRec done",
+                          "-T20010101_00:01:01--20020202_00:02:00___" + kReserved, "c@d"));
+}
+
+TEST_F(SMailPageTest, PreviewWritesTheArgumentTextAndOpensIt) {
+  WriteMailSettings();
+  Page().Preview();
+  EXPECT_EQ(ReadFileBytes(kPreviewFile),
+            R"(-hsmtp -fa@b -s"Rec done" -T20010101_00:01:01--20020202_00:02:00___)" + kReserved +
+                " c@d");
+  EXPECT_THAT(launcher_.opened, ElementsAre("tempo-----.txt|"));
+  EXPECT_FALSE(RecordedArguments());  // a preview sends nothing
+}
+
+TEST_F(SMailPageTest, PreviewWithTemplateShowsTheExpandedBody) {
+  ASSERT_TRUE(WriteFileAtomically("template.txt", "SCH_TITLE SCH_START_DATE SCH_END_TIME"));
+  WriteMailSettings("m_sm_temp_check=1\r\nm_sm_temp_path=template.txt\r\n");
+  Page().Preview();
+  EXPECT_EQ(ReadFileBytes(kPreviewFile), kReserved + " 2001/01/01 00:02:00");
+}
+
+TEST_F(SMailPageTest, ExplanationListsTheKeysWithTheirMeaning) {
+  WriteMailSettings();
+  Page().ExplainTemplate();
+  EXPECT_THAT(prompt_.shown,
+              ElementsAre("テンプレート内の以下の文字列は、\n\n"
+                          "SCH_START_DATE -> 開始日付\n"
+                          "SCH_START_TIME -> 開始時刻\n"
+                          "SCH_END_DATE -> 終了日付\n"
+                          "SCH_END_TIME -> 終了時刻\n"
+                          "SCH_TITLE -> タイトル\n"
+                          "SCH_LOOP_FLAG -> 繰り返しの有無\n"
+                          "SCH_TERM_FLAG -> 期間指定の有無\n"
+                          "SCH_TERM_START_DATE -> 期間の開始日付\n"
+                          "SCH_TERM_END_DATE -> 期間の終了日付\n"
+                          "\nのような内容に置き換えられます。"));
+}
+
+TEST_F(SMailPageTest, SaveKeepsTheProgramsSectionsAndLoadRereads) {
+  WriteMailSettings();
+  SMailPage& page = Page();
+  page.Settings().m_sm_dst_addr = "x@y";
+  EXPECT_EQ(page.Save(), 1);
+  const ProfileStore store = ProfileStore::Load(ini_);
+  EXPECT_EQ(store.GetString("APP_MNG_INFO", "tv_id", ""), "1");
+  EXPECT_EQ(store.GetString("section_smail", "m_sm_dst_addr", ""), "x@y");
+  EXPECT_EQ(store.GetString("section_smail", "m_sm_info_check", ""), "0");
+
+  page.Settings().m_sm_dst_addr = "edited";
+  page.Load();
+  EXPECT_EQ(page.Settings().m_sm_dst_addr, "x@y");
+}
+
+TEST_F(SMailPageTest, ChosenPathsAndTemplateEditing) {
+  SMailPage& page = Page();
+  EXPECT_FALSE(page.AcceptMailerPath(""));
+  EXPECT_FALSE(page.AcceptTemplatePath(""));
+  EXPECT_THAT(prompt_.shown,
+              ElementsAre("exeファイルを指定して下さい", "Templateファイルを指定して下さい"));
+  page.EditTemplate();
+  EXPECT_THAT(launcher_.opened, IsEmpty());
+
+  EXPECT_TRUE(page.AcceptMailerPath("smail.exe"));
+  EXPECT_TRUE(page.AcceptTemplatePath("t.txt"));
+  EXPECT_EQ(page.Settings().m_sm_path, "smail.exe");
+  page.EditTemplate();
+  EXPECT_THAT(launcher_.opened, ElementsAre("t.txt|"));
+}
+
+}  // namespace
