@@ -10,6 +10,7 @@
 #include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/profile_store.h"
 #include "schedule/time_rules.h"
 
 namespace {
@@ -70,5 +71,19 @@ void BM_SaveSettings(benchmark::State& state) {
   RemoveFile(path);
 }
 BENCHMARK(BM_SaveSettings)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+
+}  // namespace
+
+namespace {
+
+void BM_ParseSettings(benchmark::State& state) {
+  const std::string text = MakeSettings(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    const ProfileStore store = ProfileStore::Parse(text);
+    benchmark::DoNotOptimize(store.GetInt("TV_REC_SCHEDULE", "sch_num", 0));
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ParseSettings)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 
 }  // namespace

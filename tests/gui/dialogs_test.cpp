@@ -211,12 +211,4 @@ TEST_F(DialogTest, RepeatWeekendMethodChecksSundayAndSaturdayAndStartsOnTheComin
   EXPECT_NE(std::wstring::npos, summary.find(L"終了日：　　　2030/06/30 (日)\n"));
 }
 
-TEST(RepeatDialogNames, MethodNamesAndWeekdayLetters) {
-  EXPECT_STREQ("毎日", CRegularTimeDlg::GetMethodName(1));
-  EXPECT_STREQ("毎週", CRegularTimeDlg::GetMethodName(6));
-  EXPECT_EQ("月水", CRegularTimeDlg::GetWeekString(10));
-  EXPECT_EQ("日土", CRegularTimeDlg::GetWeekString(65));
-  EXPECT_EQ("", CRegularTimeDlg::GetWeekString(0));
-}
-
 }  // namespace

@@ -71,7 +71,7 @@ bool CMainFrame::Create() {
 bool CMainFrame::OnCreate() {
   CreateToolBar();
   if (!CreateStatusBar()) return false;
-  view_ = std::make_unique<CNimbraView>(doc_, *this);
+  view_ = std::make_unique<CNimbraView>(doc_, *this, saver_);
   if (!view_->Create(GetHwnd())) return false;
   RecalcLayout();
   return true;
@@ -251,16 +251,16 @@ void CMainFrame::OnCommand(UINT id) {
       if (view) view->RefreshList();
       break;
     case ID_SCHEDULE_ADD:
-      if (view) view->OnScheduleAdd();
+      doc_.OnScheduleAdd();
       break;
     case ID_SCHEDULE_CHANGE:
-      if (view) view->OnScheduleChange();
+      doc_.OnScheduleChange();
       break;
     case ID_SCHEDULE_DELETE:
-      if (view) view->OnScheduleDelete();
+      doc_.OnScheduleDelete();
       break;
     case ID_REGULAR_SCHEDULE:
-      if (view) view->OnRegularSchedule();
+      doc_.OnRegularSchedule();
       break;
     case ID_MENU_GO2TRAY:
       if (view) view->Go2Tray();

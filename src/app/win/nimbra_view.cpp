@@ -1,15 +1,18 @@
 #include "app/win/nimbra_view.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "app/win/main_frame.h"
+#include "app/win/power_log.h"
 #include "app/win/regular_time_dlg.h"
 #include "app/win/resource.h"
 #include "app/win/schedule_time_dlg.h"
+#include "app/win/settings_saver.h"
 #include "framework/message_box.h"
 #include "platform/clock.h"
+#include "platform/prompt.h"
 #include "platform/win32/text_win.h"
+#include "schedule/list_cells.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/time_rules.h"
 
@@ -17,91 +20,28 @@ namespace {
 
 const wchar_t kViewClass[] = L"NimbraView";
 
-struct ColumnSpec {
-  const wchar_t* heading;
-  int width;
-};
-constexpr ColumnSpec kColumns[CNimbraView::kColumnCount] = {
-    {L"No", 50},     {L"タイトル", 120}, {L"起動時刻", 120}, {L"終了時刻", 120},
-    {L"状態", 40},   {L"繰返し", 50},    {L"開始日", 80},    {L"終了日", 80},
-};
-
-std::wstring Format(const wchar_t* format, ...) {
-  wchar_t buf[512];
-  va_list args;
-  va_start(args, format);
-  _vsnwprintf(buf, sizeof buf / sizeof buf[0] - 1, format, args);
-  va_end(args);
-  buf[sizeof buf / sizeof buf[0] - 1] = L'\0';
-  return buf;
-}
-
-std::wstring DateTimeText(const SystemTime& t) {
-  return Format(L"%02d/%02d/%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                t.wSecond);
-}
-
-std::wstring StateWord(int32_t state) {
-  switch (state) {
-    case 0: return L"待ち";
-    case 1: return L"実行";
-    case 2: return L"終了";
-    default: return L"未定義";
-  }
-}
-
-std::wstring PeriodDateText(const ScheduleEntry& e, const SystemTime& d) {
-  if (!(e.loop && e.kikan_f)) return L"指定なし";
-  return Format(L"%02d/%02d/%02d (%ls)", d.wYear, d.wMonth, d.wDay,
-                Utf8ToWide(CRegularTimeDlg::GetWeekString(1 << (d.wDayOfWeek % 7))).c_str());
-}
-
-std::wstring CellText(const ScheduleEntry& e, int row, int column) {
-  switch (column) {
-    case 0: return Format(L"%03d", row + 1);
-    case 1: return SjisToWide(std::string(e.title, strnlen(e.title, sizeof e.title)));
-    case 2: return DateTimeText(e.s);
-    case 3: return DateTimeText(e.e);
-    case 4: return StateWord(e.state);
-    case 5: return e.loop ? L"あり" : L"なし";
-    case 6: return PeriodDateText(e, e.kikan_s);
-    case 7: return PeriodDateText(e, e.kikan_e);
-    default: return std::wstring();
-  }
-}
-
-// The title of a schedule from the repeat dialog, in Shift-JIS.
-std::string RepeatTitle(const CRegularTimeDlg& dlg, const char* plainTitleUtf8) {
-  std::string utf8;
-  if (dlg.m_loop) {
-    utf8 = std::string(CRegularTimeDlg::GetMethodName(dlg.m_loop_meth)) + " " +
-           (dlg.m_loop_meth == 0 ? CRegularTimeDlg::GetWeekString(dlg.m_b_way) : std::string());
-  } else {
-    utf8 = plainTitleUtf8;
-  }
-  return WideToSjis(Utf8ToWide(utf8));
-}
-
-ScheduleEntry EntryFromRepeatDialog(const CRegularTimeDlg& dlg, const char* plainTitleUtf8) {
-  ScheduleEntry e{};
-  e.s = dlg.m_start;
-  e.e = dlg.m_end;
-  CopyTitle(e.title, RepeatTitle(dlg, plainTitleUtf8).c_str());
-  if (dlg.m_loop) {
-    SystemTime ks = dlg.m_kikan_s, ke = dlg.m_kikan_e;
-    ClearTimeOfDay(&ks);
-    ClearTimeOfDay(&ke);
-    if (!dlg.m_kikan_f) ks = ke = SystemTime{};
-    SetRepeatFields(&e, 1, dlg.m_loop_meth, dlg.m_b_way, dlg.m_kikan_f, ks, ke);
-  }
-  return e;
+std::string TimerName(const CNimbraDoc& doc) {
+  const char* name = doc.AppInfo().GetWakeupTimerName();
+  return name ? name : "";
 }
 
 }  // namespace
 
-CNimbraView::CNimbraView(CNimbraDoc& doc, CMainFrame& frame) : doc_(doc), frame_(frame) {}
+CNimbraView::CNimbraView(CNimbraDoc& doc, CMainFrame& frame, CSettingsSaver& saver)
+    : doc_(doc),
+      frame_(frame),
+      saver_(saver),
+      pluginHost_(SystemPrompt()),
+      power_(MakeProgramPower()),
+      powerControl_(*power_, SystemPrompt(), doc.Clock(), TimerName(doc)) {
+  scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, powerControl_,
+                                            countdownWindows_);
+  doc_.SetView(this);
+}
 
 CNimbraView::~CNimbraView() {
+  doc_.SetView(nullptr);
+  scheduler_.reset();
   tray_.Remove();
   Destroy();
 }
@@ -110,7 +50,6 @@ bool CNimbraView::Create(HWND parent) {
   WNDCLASSEXW wc{};
   wc.lpszClassName = kViewClass;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.style = CS_DBLCLKS;
   if (!CWindow::RegisterClass(wc)) return false;
   if (!CWindow::Create(0, kViewClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0,
                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDW_PANE_FIRST)))) {
@@ -127,10 +66,14 @@ bool CNimbraView::Create(HWND parent) {
 void CNimbraView::OnInitialUpdate() {
   if (firstUpdate_) {
     list_.DeleteAllItems();
-    for (int i = 0; i < kColumnCount; ++i) list_.DeleteColumn(0);
+    for (int i = 0; i < kListColumnCount; ++i) list_.DeleteColumn(0);
     list_.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < kColumnCount; ++i) list_.InsertColumn(i, kColumns[i].heading, 0);
-    for (int i = 0; i < kColumnCount; ++i) list_.SetColumnWidth(i, ScaleForDpi(kColumns[i].width));
+    for (int i = 0; i < kListColumnCount; ++i) {
+      list_.InsertColumn(i, Utf8ToWide(kListColumns[i].heading), 0);
+    }
+    for (int i = 0; i < kListColumnCount; ++i) {
+      list_.SetColumnWidth(i, ScaleForDpi(kListColumns[i].width));
+    }
     RefreshList();
     firstUpdate_ = 0;
     // "繰り返し予約" starts grayed; command enabling decides from then on.
@@ -140,9 +83,10 @@ void CNimbraView::OnInitialUpdate() {
   CAppMngInfo& info = doc_.AppInfo();
   if (info.GetStartWithFile()) {
     info.SetStartWithFile(0);
-    SetTimer(GetHwnd(), kImportTimer, 500, nullptr);
+    SetTimer(CScheduler::kImportTimer, CScheduler::kImportDelayMs);
   }
-  SetTimer(GetHwnd(), kSchedulerTimer, 200, nullptr);
+  SetTimer(CScheduler::kTickTimer, CScheduler::kTickMs);
+  if (const char* version = pluginHost_.GetVersionText()) info.SetPluginVersion(version);
 }
 
 void CNimbraView::RefreshList() {
@@ -152,10 +96,41 @@ void CNimbraView::RefreshList() {
   for (int i = 0; i < count; ++i) {
     const ScheduleEntry* e = table.GetSchedule(i);
     if (!e) break;
-    const int row = list_.InsertItem(i + 1, CellText(*e, i, 0));
-    for (int c = 1; c < kColumnCount; ++c) list_.SetItemText(row, c, CellText(*e, i, c));
+    const auto cells = ListCellTexts(i, *e);
+    const int row = list_.InsertItem(i + 1, Utf8ToWide(cells[0]));
+    for (int c = 1; c < kListColumnCount; ++c) list_.SetItemText(row, c, Utf8ToWide(cells[c]));
   }
 }
+
+int CNimbraView::GetSelectedRow() { return list_.GetNextItem(-1, LVNI_SELECTED); }
+
+void CNimbraView::FocusRowClearSelection(int row) {
+  list_.SetItemState(row, LVIS_FOCUSED, LVIS_FOCUSED | LVIS_SELECTED);
+}
+
+bool CNimbraView::ShowReservationDialog(ReservationValues& values) {
+  CScheduleTimeDlg dlg(GetHwnd());
+  static_cast<ReservationValues&>(dlg) = values;
+  if (dlg.DoModal() != IDOK) return false;
+  values = dlg;
+  return true;
+}
+
+bool CNimbraView::ShowRepeatDialog(RepeatValues& values) {
+  CRegularTimeDlg dlg(GetHwnd(), doc_.Clock());
+  static_cast<RepeatValues&>(dlg) = values;
+  const bool ok = dlg.DoModal() == IDOK;
+  values = dlg;  // a refused setting reopens with what the user left
+  return ok;
+}
+
+void CNimbraView::SettingsSaveFailed(const std::string&) { saver_.ReportFailure(GetHwnd()); }
+
+void CNimbraView::SetTimer(unsigned id, unsigned ms) { ::SetTimer(GetHwnd(), id, ms, nullptr); }
+
+void CNimbraView::KillTimer(unsigned id) { ::KillTimer(GetHwnd(), id); }
+
+void CNimbraView::ImportCommandLineFile() {}
 
 void CNimbraView::Go2Tray() {
   if (inTray_) return;
@@ -166,7 +141,7 @@ void CNimbraView::Go2Tray() {
   // Without an icon in the notification area the hidden window could not be
   // brought back, so it stays shown.
   if (!tray_.Add(GetHwnd(), 0, kTrayMessage, icon.get(), AppTitle())) return;
-  trayIconHandle_ = std::move(icon);
+  trayIcon_ = std::move(icon);
   hiddenFrame_ = frame_.GetHwnd();
   ShowWindow(hiddenFrame_, SW_HIDE);
   inTray_ = 1;
@@ -175,7 +150,7 @@ void CNimbraView::Go2Tray() {
 void CNimbraView::Come2Tray() {
   if (!inTray_) return;
   tray_.Remove();
-  trayIconHandle_.reset();
+  trayIcon_.reset();
   ShowWindow(hiddenFrame_, SW_SHOWNORMAL);
   hiddenFrame_ = nullptr;
   inTray_ = 0;
@@ -184,50 +159,6 @@ void CNimbraView::Come2Tray() {
 void CNimbraView::OnTaskbarCreated() {
   if (inTray_) tray_.Readd();
 }
-
-void CNimbraView::OpenUrl(const char* address) {
-  if (!address || !*address) return;
-  ShellExecuteW(GetHwnd(), L"open", AnsiToWide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-bool CNimbraView::ConfirmOperation(const char* utf8Text) {
-  const std::wstring what = Utf8ToWide(utf8Text ? utf8Text : "未定義操作");
-  const std::wstring q = Format(L"現在の操作( %ls )を続行しますか？", what.c_str());
-  return AppMessageBox(GetHwnd(), q, MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
-bool CNimbraView::PreTranslateMessage(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || msg.hwnd != list_.GetHwnd()) return false;
-  if (msg.wParam == VK_RETURN) {
-    OnScheduleChange();
-    return true;
-  }
-  if (msg.wParam == VK_DELETE) {
-    OnScheduleDelete();
-    return true;
-  }
-  return false;
-}
-
-int CNimbraView::GetSelectedRow() const { return list_.GetNextItem(-1, LVNI_SELECTED); }
-
-void CNimbraView::ShowOperationMenu(POINT pt) {
-  HMENU operations = GetSubMenu(GetMenu(frame_.GetHwnd()), 1);
-  TrackPopupAt(operations, pt, frame_.GetHwnd());
-}
-
-void CNimbraView::OnTimer(UINT_PTR id) {
-  if (id == kSchedulerTimer) {
-    KillTimer(GetHwnd(), kSchedulerTimer);
-    SetTimer(GetHwnd(), kSchedulerTimer, 200, nullptr);
-  } else if (id == kImportTimer) {
-    KillTimer(GetHwnd(), kImportTimer);
-  }
-}
-
-void CNimbraView::SuspendNow(bool) {}
-
-bool CNimbraView::HasFollowingSchedule() { return false; }
 
 void CNimbraView::OnResume() {
   ScheduleTable& table = doc_.Table();
@@ -241,96 +172,33 @@ void CNimbraView::OnResume() {
   }
 }
 
-void CNimbraView::OnScheduleAdd() {
-  CScheduleTimeDlg dlg(GetHwnd());
-  dlg.m_start = dlg.m_end = doc_.Clock().LocalNow();
-  while (dlg.DoModal() == IDOK) {
-    ScheduleEntry e{};
-    e.s = dlg.m_start;
-    e.e = dlg.m_end;
-    CopyTitle(e.title, dlg.m_title.c_str());
-    if (doc_.AddSchedule(e) != -1) {
-      RefreshList();
-      return;
-    }
-  }
+void CNimbraView::OpenUrl(const char* address) {
+  if (!address || !*address) return;
+  ShellExecuteW(GetHwnd(), L"open", AnsiToWide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void CNimbraView::OnScheduleChange() { ChangeSchedule(false); }
-
-void CNimbraView::ChangeSchedule(bool forceRepeatDialog) {
-  const int k = GetSelectedRow();
-  if (k < 0 || k >= doc_.Table().GetScheduleCount()) return;
-  const ScheduleEntry cur = *doc_.Table().GetSchedule(k);
-  bool accepted = false;
-  if (forceRepeatDialog || cur.loop) {
-    CRegularTimeDlg dlg(GetHwnd(), doc_.Clock());
-    dlg.m_start = cur.s;
-    dlg.m_end = cur.e;
-    dlg.m_loop = cur.loop;
-    dlg.m_loop_meth = cur.loop_meth;
-    dlg.m_b_way = cur.b_way;
-    dlg.m_kikan_f = cur.kikan_f;
-    dlg.m_kikan_s = cur.kikan_s;
-    dlg.m_kikan_e = cur.kikan_e;
-    while (!accepted && dlg.DoModal() == IDOK) {
-      const ScheduleEntry backup = *doc_.Table().GetSchedule(k);
-      doc_.Table().DeleteSchedule(k);
-      if (doc_.AddSchedule(EntryFromRepeatDialog(dlg, "繰り返しなし予約")) == -1) {
-        doc_.AddSchedule(backup);
-      } else {
-        accepted = true;
-      }
-    }
-  } else {
-    CScheduleTimeDlg dlg(GetHwnd());
-    dlg.m_start = cur.s;
-    dlg.m_end = cur.e;
-    dlg.m_title.assign(cur.title, strnlen(cur.title, sizeof cur.title));
-    while (!accepted && dlg.DoModal() == IDOK) {
-      const ScheduleEntry backup = *doc_.Table().GetSchedule(k);
-      doc_.Table().DeleteSchedule(k);
-      ScheduleEntry e{};
-      e.s = dlg.m_start;
-      e.e = dlg.m_end;
-      CopyTitle(e.title, dlg.m_title.c_str());
-      if (doc_.AddSchedule(e) == -1) {
-        doc_.AddSchedule(backup);
-      } else {
-        accepted = true;
-      }
-    }
-  }
-  RefreshList();
-  list_.SetItemState(k, LVIS_FOCUSED, LVIS_FOCUSED | LVIS_SELECTED);
+bool CNimbraView::ConfirmOperation(const char* utf8Text) {
+  char q[512];
+  std::snprintf(q, sizeof q, "現在の操作( %s )を続行しますか？", utf8Text ? utf8Text : "未定義操作");
+  return AppMessageBox(GetHwnd(), std::string(q), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-void CNimbraView::OnScheduleDelete() {
-  const int k = GetSelectedRow();
-  if (k < 0 || k >= doc_.Table().GetScheduleCount()) return;
-  const ScheduleEntry* e = doc_.Table().GetSchedule(k);
-  const std::wstring q =
-      Format(L"No.%03d %ls を削除しますか？", k + 1,
-             SjisToWide(std::string(e->title, strnlen(e->title, sizeof e->title))).c_str());
-  if (AppMessageBox(GetHwnd(), q, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-  doc_.Table().DeleteSchedule(k);
-  RefreshList();
+bool CNimbraView::PreTranslateMessage(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.hwnd != list_.GetHwnd()) return false;
+  if (msg.wParam == VK_RETURN) {
+    doc_.OnScheduleChange();
+    return true;
+  }
+  if (msg.wParam == VK_DELETE) {
+    doc_.OnScheduleDelete();
+    return true;
+  }
+  return false;
 }
 
-void CNimbraView::OnRegularSchedule() {
-  const int k = GetSelectedRow();
-  if (k >= 0 && k < doc_.Table().GetScheduleCount()) {
-    ChangeSchedule(doc_.Table().GetSchedule(k)->loop == 0);
-    return;
-  }
-  CRegularTimeDlg dlg(GetHwnd(), doc_.Clock());
-  dlg.m_start = dlg.m_end = dlg.m_kikan_s = dlg.m_kikan_e = doc_.Clock().LocalNow();
-  while (dlg.DoModal() == IDOK) {
-    if (doc_.AddSchedule(EntryFromRepeatDialog(dlg, "タイトルなし")) != -1) {
-      RefreshList();
-      return;
-    }
-  }
+void CNimbraView::ShowOperationMenu(POINT pt) {
+  HMENU operations = GetSubMenu(GetMenu(frame_.GetHwnd()), 1);
+  TrackPopupAt(operations, pt, frame_.GetHwnd());
 }
 
 LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -342,12 +210,12 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       SetFocus(list_.GetHwnd());
       return 0;
     case WM_TIMER:
-      OnTimer(wp);
+      if (scheduler_->OnTimer(static_cast<unsigned>(wp))) break;
       return 0;
     case WM_NOTIFY: {
       const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
       if (hdr->hwndFrom == list_.GetHwnd() && hdr->code == NM_DBLCLK) {
-        OnScheduleChange();
+        doc_.OnScheduleChange();
         return 0;
       }
       break;
@@ -372,8 +240,8 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_DESTROY:
-      KillTimer(GetHwnd(), kSchedulerTimer);
-      KillTimer(GetHwnd(), kImportTimer);
+      ::KillTimer(GetHwnd(), CScheduler::kTickTimer);
+      ::KillTimer(GetHwnd(), CScheduler::kImportTimer);
       break;
     default:
       break;

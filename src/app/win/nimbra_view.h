@@ -1,32 +1,36 @@
 #pragma once
 // The main window's only view: the schedule list in report mode. It carries
-// the scheduler's timers, the tray icon and the countdown window, and turns
-// double-click, Enter, Delete and the context menu into the document's
-// commands.
+// the scheduler with its timers and countdown, the plug-in host and the tray
+// icon, turns double-click, Enter, Delete and the context menu into the
+// document's commands, and shows the document's dialogs.
 #include <memory>
 #include <string>
 
+#include "app/plugin_host.h"
+#include "engine/power_control.h"
+#include "engine/scheduler.h"
+#include "engine/win/progress_sub_dlg.h"
 #include "framework/controls.h"
 #include "framework/window.h"
+#include "schedule/nimbra_view.h"
 
 class CMainFrame;
 class CNimbraDoc;
+class CSettingsSaver;
+class IPower;
 
-class CNimbraView : public CWindow {
+class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
  public:
   static constexpr UINT kTrayMessage = WM_USER + 100;  // 1124
-  static constexpr UINT_PTR kSchedulerTimer = 1234;
-  static constexpr UINT_PTR kImportTimer = 4567;
-  static constexpr int kColumnCount = 8;
 
-  CNimbraView(CNimbraDoc& doc, CMainFrame& frame);
+  CNimbraView(CNimbraDoc& doc, CMainFrame& frame, CSettingsSaver& saver);
+  // Cancels the wake-up timer, ends the countdown, unloads the plug-in.
   ~CNimbraView() override;
 
-  // Creates the view as a child of the frame, filling its client area.
+  // Creates the view as a child of the frame.
   bool Create(HWND parent);
   // First-time set-up: columns, rows, timers, the plug-in's version text.
   void OnInitialUpdate();
-  void RefreshList();
 
   void Go2Tray();
   void Come2Tray();
@@ -38,45 +42,52 @@ class CNimbraView : public CWindow {
   void OpenUrl(const char* address);
   // "現在の操作( %s )を続行しますか？"; true on Yes.
   bool ConfirmOperation(const char* utf8Text);
-
   // Enter and Delete in the list; true when consumed.
   bool PreTranslateMessage(const MSG& msg);
 
-  // The selected row (= table index), -1 when none.
-  int GetSelectedRow() const;
-  CListCtrl& List() { return list_; }
-  CNimbraDoc& Document() { return doc_; }
-
-  // The manual suspend command (休止モード / スタンバイ); noConfirm skips
-  // the questions.
-  void SuspendNow(bool noConfirm);
-  // Whether suspending now leaves a schedule to wake up for.
-  bool HasFollowingSchedule();
+  void SuspendNow(bool noConfirm) { scheduler_->SuspendNow(noConfirm); }
+  bool HasFollowingSchedule() const { return scheduler_->HasFollowingSchedule(); }
   // The machine resumed: a schedule whose window has begun shows as running.
   void OnResume();
+  CPluginHost& GetPluginHost() { return pluginHost_; }
 
   // The first command-line argument (system code page) for the import.
   void SetCommandLineFile(std::string path) { commandLineFile_ = std::move(path); }
+  CListCtrl& List() { return list_; }
 
-  // The document's editing commands, run on the selected row.
-  void OnScheduleAdd();
-  void OnScheduleChange();
-  void OnScheduleDelete();
-  void OnRegularSchedule();
+  // INimbraView
+  int GetSelectedRow() override;
+  void RefreshList() override;
+  void FocusRowClearSelection(int row) override;
+  bool ShowReservationDialog(ReservationValues& values) override;
+  bool ShowRepeatDialog(RepeatValues& values) override;
+  void SettingsSaveFailed(const std::string& path) override;
+
+  // IScheduleView
+  void SetTimer(unsigned id, unsigned ms) override;
+  void KillTimer(unsigned id) override;
+  void ImportCommandLineFile() override;
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  void OnTimer(UINT_PTR id);
   void ShowOperationMenu(POINT pt);
-  void ChangeSchedule(bool forceRepeatDialog);
 
   CNimbraDoc& doc_;
   CMainFrame& frame_;
+  CSettingsSaver& saver_;
+  // Destroyed in reverse: the scheduler (wake-up timer, countdown) before the
+  // plug-in host.
+  CPluginHost pluginHost_;
+  std::unique_ptr<IPower> power_;
+  CPowerControl powerControl_;
+  CProgressSubDlgFactory countdownWindows_;
+  std::unique_ptr<CScheduler> scheduler_;
+
   CListCtrl list_;
   CTrayIcon tray_;
-  UniqueIcon trayIconHandle_;
+  UniqueIcon trayIcon_;
   HWND hiddenFrame_ = nullptr;
   int32_t inTray_ = 0;
   int32_t firstUpdate_ = 1;

@@ -34,14 +34,3 @@ inline bool SetPickerTime(HWND picker, const SystemTime& t) {
   SYSTEMTIME st = ToWin(t);
   return SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st)) != 0;
 }
-
-// One date-time from a date picker's date part and a time picker's time of
-// day: year, month, day of week, day and milliseconds from date; hour,
-// minute and second from time.
-inline SystemTime ComposeDateAndTime(const SystemTime& date, const SystemTime& time) {
-  SystemTime r = date;
-  r.wHour = time.wHour;
-  r.wMinute = time.wMinute;
-  r.wSecond = time.wSecond;
-  return r;
-}

@@ -8,7 +8,7 @@
 CScheduleTimeDlg::CScheduleTimeDlg(HWND parent) : CDialog(IDD_SCHEDULE_TIME), parent_(parent) {}
 
 void CScheduleTimeDlg::DoDataExchange(CDataExchange& dx) {
-  dx.Text(IDC_TITLE, m_title, kTitleLimit, TextCoding::Sjis);
+  dx.Text(IDC_TITLE, m_title, kReservationTitleLimit, TextCoding::Sjis);
 }
 
 BOOL CScheduleTimeDlg::OnInitDialog() {
@@ -22,9 +22,9 @@ BOOL CScheduleTimeDlg::OnInitDialog() {
 }
 
 void CScheduleTimeDlg::OnOK() {
-  const SystemTime start = ComposeDateAndTime(GetPickerTime(GetItem(IDC_START_DATE)),
+  const SystemTime start = ComposeDateTime(GetPickerTime(GetItem(IDC_START_DATE)),
                                               GetPickerTime(GetItem(IDC_START_TIME)));
-  const SystemTime end = ComposeDateAndTime(GetPickerTime(GetItem(IDC_END_DATE)),
+  const SystemTime end = ComposeDateTime(GetPickerTime(GetItem(IDC_END_DATE)),
                                             GetPickerTime(GetItem(IDC_END_TIME)));
   // The title's check may keep the dialog open; the times are kept either way,
   // as the user entered them.

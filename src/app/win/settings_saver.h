@@ -11,6 +11,8 @@ class CSettingsSaver {
   explicit CSettingsSaver(CNimbraDoc& doc) : doc_(doc) {}
   // True when the file was written.
   bool Save(HWND owner);
+  // Tells the user that the file could not be written (once per run).
+  void ReportFailure(HWND owner);
 
  private:
   CNimbraDoc& doc_;

@@ -1,0 +1,55 @@
+#include "app/win/power_log.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "platform/win32/power_win.h"
+#include "platform/win32/text_win.h"
+
+void CPowerLog::Write(const std::string& what, int64_t value) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (FILE* f = _wfopen(AnsiToWide(path_).c_str(), L"a")) {
+    std::fprintf(f, "%s %lld\n", what.c_str(), static_cast<long long>(value));
+    std::fclose(f);
+  }
+}
+
+bool CPowerLog::OpenWakeTimer(const std::string& name, uint32_t* error) {
+  Write("open", 0);
+  return record_.OpenWakeTimer(name, error);
+}
+
+bool CPowerLog::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
+  Write("arm", wakeSeconds);
+  return record_.ArmWakeTimer(wakeSeconds, error);
+}
+
+bool CPowerLog::CancelWakeTimer() {
+  Write("cancel", 0);
+  return record_.CancelWakeTimer();
+}
+
+bool CPowerLog::HasWakeTimer() const { return record_.HasWakeTimer(); }
+
+bool CPowerLog::Suspend(int mode) {
+  Write("suspend", mode);
+  return record_.Suspend(mode);
+}
+
+ShutdownResult CPowerLog::Shutdown() {
+  Write("shutdown", 0);
+  return record_.Shutdown();
+}
+
+void CPowerLog::KeepAwake(bool on) {
+  Write("awake", on ? 1 : 0);
+  record_.KeepAwake(on);
+}
+
+std::unique_ptr<IPower> MakeProgramPower() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableW(L"NIMBRA_POWER_LOG", path, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) return std::make_unique<CPowerLog>(WideToAnsi(path));
+  return std::make_unique<Win32Power>();
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The countdown's window (template 146): a progress bar, a status text and
+// the "中止" button. Modeless, without parent or system menu; Enter and
+// Escape do nothing, so it closes only when its worker reports the end
+// (WM_USER+1 completed, WM_USER+2 stopped).
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "engine/countdown.h"
+#include "framework/dialog.h"
+
+class CProgressSubDlg : public CDialog, public ICountdownWindow {
+ public:
+  static constexpr UINT kCompleted = WM_USER + 1;
+  static constexpr UINT kStopped = WM_USER + 2;
+
+  explicit CProgressSubDlg(CCountdown& countdown);
+  ~CProgressSubDlg() override;
+
+  // Creates and shows the window; false when it cannot.
+  bool Create();
+
+  // ICountdownWindow, worker thread: everything is posted.
+  void SetProgressRange(int low, int high) override;
+  void SetProgressPos(int pos) override;
+  void SetStatusText(const std::string& utf8) override;
+  void PostCompleted() override;
+  void PostStopped() override;
+  // ICountdownWindow, interface thread.
+  void SetCaption(const std::string& utf8) override;
+  void Close() override;
+
+ protected:
+  BOOL OnInitDialog() override;
+  void OnOK() override {}
+  void OnCancel() override {}
+  bool OnCommand(int id, int code, HWND control) override;
+  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  static constexpr UINT kStatusChanged = WM_APP + 1;
+  void Post(HWND target, UINT msg, WPARAM wp, LPARAM lp);
+
+  CCountdown& countdown_;
+  // The window handles, readable from the worker thread.
+  std::mutex mutex_;
+  HWND window_ = nullptr;
+  HWND progress_ = nullptr;
+  std::wstring statusText_;
+};
+
+// Makes CProgressSubDlg windows for the scheduler's countdowns.
+class CProgressSubDlgFactory : public ICountdownWindowFactory {
+ public:
+  std::unique_ptr<ICountdownWindow> CreateCountdownWindow(CCountdown& countdown) override;
+};

@@ -1,0 +1,136 @@
+// The countdown's real window with a real worker thread, in this process:
+// it counts, it stops on "中止", and it closes itself. The power service only
+// records; nothing touches the machine.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <set>
+#include <string>
+
+#include "app/win/resource.h"
+#include "engine/countdown.h"
+#include "engine/power_control.h"
+#include "engine/win/progress_sub_dlg.h"
+#include "framework/controls.h"
+#include "gui_driver.h"
+#include "platform/recording_power.h"
+#include "support/fakes.h"
+
+namespace {
+
+constexpr int kSteps = 20;  // 10 seconds in 500 ms steps
+
+struct Observed {
+  std::wstring caption;
+  std::set<std::wstring> texts;
+  int lastPos = -1;
+  int rangeHigh = -1;
+};
+
+class CountdownWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitCommonControlsOnce(); }
+
+  // The worker takes each step only after this thread has seen the one
+  // before, so that every step's state is observed.
+  void GateSteps(CCountdown& countdown) {
+    countdown.SetStepWait([this](int) { WaitForSingleObject(stepGate_, 5000); });
+  }
+
+  // Runs the countdown until its window has closed itself; onFirstText runs
+  // once, when the first status text is shown.
+  Observed RunToClose(CCountdown& countdown, const std::function<void(HWND)>& onFirstText) {
+    Observed seen;
+    int releasedPos = -1;
+    auto* dlg = dynamic_cast<CProgressSubDlg*>(countdown.Window());
+    if (!dlg) return seen;
+    bool fired = false;
+    // Bounded so that a broken countdown fails instead of hanging.
+    for (int i = 0; i < 20000 && dlg->GetHwnd(); ++i) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+      HWND h = dlg->GetHwnd();
+      if (!h) break;
+      seen.caption = gui::WindowText(h);
+      const std::wstring text = gui::WindowText(GetDlgItem(h, IDC_PROGRESS_TEXT));
+      seen.texts.insert(text);
+      HWND bar = GetDlgItem(h, IDC_PROGRESS);
+      seen.lastPos = static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0));
+      seen.rangeHigh = static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+      if (!fired && text != L"Static" && !text.empty()) {
+        fired = true;
+        if (onFirstText) onFirstText(h);
+      }
+      if (seen.rangeHigh == kSteps && seen.lastPos != releasedPos) {
+        releasedPos = seen.lastPos;
+        SetEvent(stepGate_);
+      }
+      Sleep(1);
+    }
+    return seen;
+  }
+
+  void TearDown() override { CloseHandle(stepGate_); }
+
+  HANDLE stepGate_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  RecordingPower power_;
+  ScriptedPrompt prompt_;
+  FakeClock clock_;
+  CPowerControl control_{power_, prompt_, clock_, "tz_wakeup_timer"};
+  CProgressSubDlgFactory factory_;
+};
+
+TEST_F(CountdownWindowTest, CountsToTheEndRunsTheSuspendAndClosesItself) {
+  CCountdown countdown(control_);
+  GateSteps(countdown);
+  ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 1, 0, nullptr, SuspendAction,
+                                   nullptr, 0, SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(countdown.Create(factory_));
+  const Observed seen = RunToClose(countdown, [](HWND) { gui::SaveScreenshot("countdown"); });
+
+  auto* dlg = dynamic_cast<CProgressSubDlg*>(countdown.Window());
+  ASSERT_NE(nullptr, dlg);
+  EXPECT_EQ(nullptr, dlg->GetHwnd()) << "the window closes itself";
+  EXPECT_EQ(L"サスペンドの準備中", seen.caption);
+  EXPECT_TRUE(seen.texts.count(L"10秒後に終了します"));
+  EXPECT_TRUE(seen.texts.count(L"0秒後に終了します"));
+  EXPECT_FALSE(seen.texts.count(L"中止しています"));
+  EXPECT_EQ(20, seen.rangeHigh);
+  EXPECT_EQ(19, seen.lastPos);
+  ASSERT_EQ(1u, power_.Calls("suspend").size());
+  EXPECT_EQ(1, power_.Calls("suspend")[0].value);
+  EXPECT_TRUE(prompt_.shown.empty());
+}
+
+TEST_F(CountdownWindowTest, StopButtonRunsTheCancelActionInsteadAndClosesItself) {
+  CCountdown countdown(control_);
+  GateSteps(countdown);
+  ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction,
+                                   nullptr, 0, SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(countdown.Create(factory_));
+  const Observed seen = RunToClose(countdown, [](HWND h) {
+    // Enter and Escape do nothing; the button stops the count.
+    SendMessageW(h, WM_COMMAND, IDOK, 0);
+    SendMessageW(h, WM_COMMAND, IDCANCEL, 0);
+    SendMessageW(h, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(h));
+    SendMessageW(h, WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_STOP, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(h, IDC_PROGRESS_STOP)));
+  });
+
+  auto* dlg = dynamic_cast<CProgressSubDlg*>(countdown.Window());
+  ASSERT_NE(nullptr, dlg);
+  EXPECT_EQ(nullptr, dlg->GetHwnd());
+  EXPECT_TRUE(seen.texts.count(L"10秒後に終了します"));
+  EXPECT_FALSE(seen.texts.count(L"0秒後に終了します"));
+  EXPECT_TRUE(power_.Calls("suspend").empty());
+  ASSERT_EQ(1u, prompt_.shown.size());
+  EXPECT_EQ("サスペンドを中止しました", prompt_.shown[0].text);
+}
+
+}  // namespace
