@@ -1,11 +1,10 @@
 #include "mail/command_line.h"
 
+#include "platform/sjis.h"
+
 namespace {
 
-bool IsLeadByte(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
-}
+bool IsLeadByte(char c) { return IsSjisLeadByte(static_cast<unsigned char>(c)); }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 

@@ -1,6 +1,5 @@
 // The six exports of the mail library over its one mail object. The texts the
 // object points to are owned here; no exception leaves an export.
-#include <new>
 #include <string>
 
 #include "mail/mail_compose.h"

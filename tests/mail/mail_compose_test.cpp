@@ -11,21 +11,12 @@
 #include "platform/file.h"
 #include "platform/launcher.h"
 #include "platform/prompt.h"
+#include "support/fakes.h"
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
 namespace {
-
-class RecordingPrompt final : public IPrompt {
- public:
-  PromptAnswer Show(const std::string& text, const std::string& caption,
-                    PromptButtons buttons) override {
-    shown.push_back(caption + "|" + text);
-    return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
-  }
-  std::vector<std::string> shown;
-};
 
 class RecordingLauncher final : public ILauncher {
  public:
@@ -69,19 +60,22 @@ using WriteTemplateBodyTest = TempDir;
 TEST_F(WriteTemplateBodyTest, MissingTemplateIsReportedAndLeavesTheBodyAlone) {
   const std::string body = Path("body.txt");
   ASSERT_TRUE(WriteFileAtomically(body, "old body"));
-  RecordingPrompt prompt;
+  ScriptedPrompt prompt;
   EXPECT_FALSE(WriteTemplateBody(Path("missing.txt"), body, SomeSchedule(), prompt));
-  EXPECT_THAT(prompt.shown, ElementsAre("file|error"));
+  ASSERT_EQ(prompt.shown.size(), 1u);
+  EXPECT_EQ(prompt.shown[0].text, "error");
+  EXPECT_EQ(prompt.shown[0].caption, "file");
   EXPECT_EQ(ReadFileBytes(body), "old body");
 }
 
 TEST_F(WriteTemplateBodyTest, UnwritableBodyIsReported) {
   const std::string tmpl = Path("t.txt");
   ASSERT_TRUE(WriteFileAtomically(tmpl, "SCH_TITLE"));
-  RecordingPrompt prompt;
+  ScriptedPrompt prompt;
   EXPECT_FALSE(WriteTemplateBody(tmpl, Path("no such folder/body.txt"), SomeSchedule(), prompt));
   EXPECT_FALSE(WriteTemplateBody(tmpl, "", SomeSchedule(), prompt));
-  EXPECT_THAT(prompt.shown, ElementsAre("file|error", "file|error"));
+  EXPECT_THAT(prompt.Texts(), ElementsAre("error", "error"));
+  EXPECT_EQ(prompt.shown[0].caption, "file");
 }
 
 TEST(BuildArgumentText, TemplateModeWithoutFileKeepsTheBareOption) {

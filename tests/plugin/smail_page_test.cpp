@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "platform/shared_library.h"
 #include "recorder_support.h"
 #include "schedule/profile_store.h"
+#include "support/fakes.h"
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
@@ -25,17 +27,6 @@ using ::testing::IsEmpty;
 namespace {
 
 const std::string kReserved = "\x97\x5c\x96\xf1\x82\xb5\x82\xbd\x82\xe6";  // 予約したよ
-
-class ScriptedPrompt final : public IPrompt {
- public:
-  PromptAnswer Show(const std::string& text, const std::string&, PromptButtons buttons) override {
-    shown.push_back(text);
-    if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
-    return answer;
-  }
-  PromptAnswer answer = PromptAnswer::No;
-  std::vector<std::string> shown;
-};
 
 class RecordingLauncher final : public ILauncher {
  public:
@@ -104,13 +95,13 @@ class SMailPageTest : public ::testing::Test {
 TEST_F(SMailPageTest, BindsTheMailLibraryFromTheGivenFolderOnly) {
   WriteMailSettings();
   EXPECT_TRUE(Page().IsBound());
-  EXPECT_THAT(prompt_.shown, IsEmpty());
+  EXPECT_THAT(prompt_.Texts(), IsEmpty());
   EXPECT_EQ(Page().Settings().m_sm_title, "Rec done");
 
   // The current directory and the program's folder hold no sway.
   fs::create_directories(dir_ / "empty");
   EXPECT_FALSE(Page((dir_ / "empty").string()).IsBound());
-  EXPECT_THAT(prompt_.shown, ElementsAre("Pellux.dll open error."));
+  EXPECT_THAT(prompt_.Texts(), ElementsAre("Pellux.dll open error."));
 }
 
 TEST_F(SMailPageTest, ALibraryWithoutTheMailFunctionsIsReported) {
@@ -122,14 +113,14 @@ TEST_F(SMailPageTest, ALibraryWithoutTheMailFunctionsIsReported) {
   WriteMailSettings();
   SMailPage& page = Page(folder);
   EXPECT_FALSE(page.IsBound());
-  EXPECT_THAT(prompt_.shown, ElementsAre("Smail function load error."));
+  EXPECT_THAT(prompt_.Texts(), ElementsAre("Smail function load error."));
   const PluginParam record = Record("T");
   page.SetParam(&record);
   page.Run();
   page.SendTestMail();
   page.Preview();
   page.ExplainTemplate();
-  EXPECT_THAT(prompt_.shown,
+  EXPECT_THAT(prompt_.Texts(),
               ElementsAre("Smail function load error.", "DLLが読み込まれていません",
                           "DLLが読み込まれていません", "読み込みに失敗しました。"));
   EXPECT_FALSE(RecordedArguments());
@@ -160,10 +151,10 @@ TEST_F(SMailPageTest, TestMailAsksFirstAndSendsTheTestRecord) {
   WriteMailSettings();
   SMailPage& page = Page();
   page.SendTestMail();
-  EXPECT_THAT(prompt_.shown, ElementsAre("テストメールを送信します。送信しますか？"));
+  EXPECT_THAT(prompt_.Texts(), ElementsAre("テストメールを送信します。送信しますか？"));
   EXPECT_FALSE(RecordedArguments());
 
-  prompt_.answer = PromptAnswer::Yes;
+  prompt_.QueueAnswer(PromptAnswer::Yes);
   page.SendTestMail();
   EXPECT_THAT(RecordedArguments().value_or(std::vector<std::string>{}),
               ElementsAre("-hsmtp", "-fa@b", "-sRec done",
@@ -190,7 +181,7 @@ TEST_F(SMailPageTest, PreviewWithTemplateShowsTheExpandedBody) {
 TEST_F(SMailPageTest, ExplanationListsTheKeysWithTheirMeaning) {
   WriteMailSettings();
   Page().ExplainTemplate();
-  EXPECT_THAT(prompt_.shown,
+  EXPECT_THAT(prompt_.Texts(),
               ElementsAre("テンプレート内の以下の文字列は、\n\n"
                           "SCH_START_DATE -> 開始日付\n"
                           "SCH_START_TIME -> 開始時刻\n"
@@ -223,7 +214,7 @@ TEST_F(SMailPageTest, ChosenPathsAndTemplateEditing) {
   SMailPage& page = Page();
   EXPECT_FALSE(page.AcceptMailerPath(""));
   EXPECT_FALSE(page.AcceptTemplatePath(""));
-  EXPECT_THAT(prompt_.shown,
+  EXPECT_THAT(prompt_.Texts(),
               ElementsAre("exeファイルを指定して下さい", "Templateファイルを指定して下さい"));
   page.EditTemplate();
   EXPECT_THAT(launcher_.opened, IsEmpty());
@@ -233,6 +224,22 @@ TEST_F(SMailPageTest, ChosenPathsAndTemplateEditing) {
   EXPECT_EQ(page.Settings().m_sm_path, "smail.exe");
   page.EditTemplate();
   EXPECT_THAT(launcher_.opened, ElementsAre("t.txt|"));
+}
+
+TEST(SMailControlStates, TemplateGroupNeedsMailAndTemplateTheRestMail) {
+  const std::vector<int> templateGroup = {3003, 3004, 3005, 3013, 3014, 3016};
+  for (bool mail : {false, true}) {
+    for (bool tmpl : {false, true}) {
+      const auto states = SMailControlStates(mail, tmpl);
+      EXPECT_EQ(states.size(), 24u);  // all but the mail switch 3015
+      for (const auto& [id, enabled] : states) {
+        EXPECT_NE(id, 3015);
+        const bool inGroup =
+            std::find(templateGroup.begin(), templateGroup.end(), id) != templateGroup.end();
+        EXPECT_EQ(enabled, inGroup ? mail && tmpl : mail) << id << " " << mail << tmpl;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+#pragma once
+// Identifiers of the mail page's dialog and controls, for the resource script
+// and the code.
+#define IDD_SMAIL_PAGE 2003
+
+#define IDC_SM_SRC_ADDR 3000
+#define IDC_SM_DST_ADDR 3001
+#define IDC_SM_TEMP_CHECK 3002
+#define IDC_SM_TEMP_PATH 3003
+#define IDC_SM_TEMP_BROWSE 3004
+#define IDC_SM_TEMP_EDIT 3005
+#define IDC_SM_PREVIEW 3006
+#define IDC_SM_PATH_BROWSE 3007
+#define IDC_SM_PATH 3008
+#define IDC_SM_TITLE 3009
+#define IDC_SM_SERVER 3010
+#define IDC_SM_INFO_CHECK 3011
+#define IDC_SM_TEST_SEND 3012
+#define IDC_SM_TEMP_GROUP 3013
+#define IDC_SM_TEMP_PATH_LABEL 3014
+#define IDC_SM_ENABLE_CHECK 3015
+#define IDC_SM_EXPLAIN 3016
+#define IDC_SM_MAIL_GROUP 3017
+#define IDC_SM_SERVER_LABEL 3018
+#define IDC_SM_PATH_LABEL 3019
+#define IDC_SM_SRC_LABEL 3020
+#define IDC_SM_SRC_EXAMPLE 3021
+#define IDC_SM_DST_LABEL 3022
+#define IDC_SM_DST_EXAMPLE 3023
+#define IDC_SM_TITLE_LABEL 3024
