@@ -10,9 +10,18 @@ class ILauncher {
   virtual ~ILauncher() = default;
   // Shell "open" of file with optional parameters; true when it was started.
   virtual bool ShellOpen(const std::string& file, const std::string& parameters) = 0;
+  // The same, started in directory (its working directory) and shown. A
+  // launcher that cannot choose the directory opens the file as ShellOpen.
+  virtual bool ShellOpenIn(const std::string& file, const std::string& parameters,
+                           const std::string& directory) {
+    (void)directory;
+    return ShellOpen(file, parameters);
+  }
   // Starts program with arguments (no command interpreter) and waits at most
-  // timeoutMs for it to end; its exit code, or none when it could not be
-  // started or did not end in time.
+  // timeoutMs for it to end. A program named without a folder is looked for in
+  // the system's own folder first, then where the system searches programs.
+  // Its exit code, or none when it could not be started or did not end in
+  // time.
   virtual std::optional<int> RunAndWait(const std::string& program,
                                         const std::vector<std::string>& args,
                                         unsigned timeoutMs) = 0;

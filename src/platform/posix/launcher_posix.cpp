@@ -18,7 +18,8 @@ std::optional<int> SpawnAndWait(const std::string& program, const std::vector<st
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+  // A bare name is looked for on the PATH.
+  if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
     return std::nullopt;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
@@ -37,24 +38,38 @@ std::optional<int> SpawnAndWait(const std::string& program, const std::vector<st
   }
 }
 
+// The Linux host has no shell association: "open" runs an executable file
+// directly with the parameters as one argument, without waiting.
+bool Open(const std::string& file, const std::string& parameters, const std::string* directory) {
+  if (access(file.c_str(), X_OK) != 0) return false;
+  std::vector<std::string> args;
+  if (!parameters.empty()) args.push_back(parameters);
+  std::vector<char*> argv{const_cast<char*>(file.c_str())};
+  for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (directory && !directory->empty())
+    posix_spawn_file_actions_addchdir_np(&actions, directory->c_str());
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, file.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return false;
+  std::thread([pid] {  // reap the opened program whenever it ends
+    int status = 0;
+    waitpid(pid, &status, 0);
+  }).detach();
+  return true;
+}
+
 class PosixLauncher final : public ILauncher {
  public:
   bool ShellOpen(const std::string& file, const std::string& parameters) override {
-    // The Linux host has no shell association: "open" runs an executable
-    // file directly with the parameters as one argument, without waiting.
-    if (access(file.c_str(), X_OK) != 0) return false;
-    std::vector<std::string> args;
-    if (!parameters.empty()) args.push_back(parameters);
-    std::vector<char*> argv{const_cast<char*>(file.c_str())};
-    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, file.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
-    std::thread([pid] {  // reap the opened program whenever it ends
-      int status = 0;
-      waitpid(pid, &status, 0);
-    }).detach();
-    return true;
+    return Open(file, parameters, nullptr);
+  }
+  bool ShellOpenIn(const std::string& file, const std::string& parameters,
+                   const std::string& directory) override {
+    return Open(file, parameters, &directory);
   }
   std::optional<int> RunAndWait(const std::string& program, const std::vector<std::string>& args,
                                 unsigned timeoutMs) override {

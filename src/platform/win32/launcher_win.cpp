@@ -31,30 +31,53 @@ std::wstring QuoteArgument(const std::wstring& arg) {
   return out;
 }
 
+// A bare program name ("reg.exe") names the system's own program when there
+// is one; anything else is left to CreateProcess's search (empty result).
+std::wstring SystemProgram(const std::wstring& program) {
+  if (program.find_first_of(L"\\/:") != std::wstring::npos) return program;
+  wchar_t dir[MAX_PATH];
+  const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::wstring();
+  std::wstring full = std::wstring(dir, n) + L"\\" + program;
+  return GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES ? full : std::wstring();
+}
+
+bool ShellOpenWith(const std::string& file, const std::string& parameters,
+                   const std::string* directory, int show) {
+  const std::wstring wfile = AnsiToWide(file);
+  const std::wstring wparams = AnsiToWide(parameters);
+  const std::wstring wdir = directory ? AnsiToWide(*directory) : std::wstring();
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOASYNC;
+  info.lpVerb = L"open";
+  info.lpFile = wfile.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : wparams.c_str();
+  info.lpDirectory = wdir.empty() ? nullptr : wdir.c_str();
+  info.nShow = show;
+  return ShellExecuteExW(&info) != FALSE;
+}
+
 class WinLauncher final : public ILauncher {
  public:
   bool ShellOpen(const std::string& file, const std::string& parameters) override {
-    const std::wstring wfile = AnsiToWide(file);
-    const std::wstring wparams = AnsiToWide(parameters);
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOASYNC;
-    info.lpVerb = L"open";
-    info.lpFile = wfile.c_str();
-    info.lpParameters = parameters.empty() ? nullptr : wparams.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    return ShellExecuteExW(&info) != FALSE;
+    return ShellOpenWith(file, parameters, nullptr, SW_SHOWNORMAL);
+  }
+  bool ShellOpenIn(const std::string& file, const std::string& parameters,
+                   const std::string& directory) override {
+    return ShellOpenWith(file, parameters, &directory, SW_SHOW);
   }
 
   std::optional<int> RunAndWait(const std::string& program, const std::vector<std::string>& args,
                                 unsigned timeoutMs) override {
     const std::wstring wprogram = AnsiToWide(program);
-    std::wstring cmd = QuoteArgument(wprogram);
+    const std::wstring resolved = SystemProgram(wprogram);
+    std::wstring cmd = QuoteArgument(resolved.empty() ? wprogram : resolved);
     for (const auto& a : args) cmd += L" " + QuoteArgument(AnsiToWide(a));
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(wprogram.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+    if (!CreateProcessW(resolved.empty() ? nullptr : resolved.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &si, &pi))
       return std::nullopt;
     UniqueHandle process(pi.hProcess);

@@ -1,0 +1,235 @@
+#include "iepg/file_association.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "app/debug_log.h"
+#include "iepg/path_text.h"
+#include "platform/clock.h"
+#include "platform/file.h"
+#include "platform/launcher.h"
+#include "platform/program_path.h"
+#include "platform/registry.h"
+#include "schedule/nimbra_doc.h"
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+const std::string kCommandKey = std::string(kProgId) + "\\shell\\open\\Command";
+
+// Where Windows keeps the user's own choice of program for an extension.
+std::string UserChoiceKey(const std::string& ext) {
+  return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\" + ext +
+         "\\UserChoice";
+}
+
+// What reg.exe writes for an export of nothing: a file that imports as no change.
+std::string EmptyRegFile() {
+  const char text[] = "Windows Registry Editor Version 5.00\r\n\r\n";
+  std::string out = "\xFF\xFE";  // UTF-16LE, as reg.exe writes
+  for (const char* p = text; *p; ++p) {
+    out.push_back(*p);
+    out.push_back('\0');
+  }
+  return out;
+}
+
+std::string JoinedExtensions(const std::vector<std::string>& exts) {
+  std::string out;
+  for (const auto& e : exts) out += (out.empty() ? "" : " ") + e;
+  return out;
+}
+
+}  // namespace
+
+std::string OpenCommandFor(const std::string& modulePath) { return modulePath + " \"%1\""; }
+
+std::string BackupDateText(const SystemTime& t) {
+  char buf[128];
+  std::snprintf(buf, sizeof buf, "%d年%02d月%02d日 %d時%d分%d秒", t.wYear, t.wMonth, t.wDay,
+                t.wHour, t.wMinute, t.wSecond);
+  return buf;
+}
+
+bool AppendFile(const std::string& src, const std::string& dst) {
+  UniqueFile in(OpenFile(src, "rb"));
+  if (!in) return false;
+  UniqueFile out(OpenFile(dst, "ab"));
+  if (!out) return false;
+  char buf[4096];
+  bool ok = true;
+  size_t n;
+  while (ok && (n = std::fread(buf, 1, sizeof buf, in.get())) > 0)
+    ok = std::fwrite(buf, 1, n, out.get()) == n;
+  ok = ok && !std::ferror(in.get());
+  return (std::fclose(out.release()) == 0) && ok;
+}
+
+std::string GetModuleDirectory() { return DirectoryOf(ProgramPath()); }
+
+CFileAssociation::CFileAssociation(CNimbraDoc& doc, IRegistry& registry, ILauncher& launcher,
+                                   std::string modulePath)
+    : doc_(doc), registry_(registry), launcher_(launcher), modulePath_(std::move(modulePath)) {}
+
+AssociationResult CFileAssociation::EnsureProgId(const std::string& command) {
+  const KeyStatus progId = registry_.CreateKey(RegistryRoot::UserClasses, kProgId);
+  if (progId == KeyStatus::Failed) return AssociationResult::WriteFailed;
+  bool ok = true;
+  // A new file type gets its description and shell keys; an existing one
+  // keeps them, and only a command that no longer names this program (it
+  // was moved) is rewritten.
+  if (progId == KeyStatus::Created ||
+      !registry_.ReadString(RegistryRoot::UserClasses, kProgId, "")) {
+    ok = registry_.WriteString(RegistryRoot::UserClasses, kProgId, "", kProgIdDescription) && ok;
+  }
+  const std::string shell = std::string(kProgId) + "\\shell";
+  if (!registry_.KeyExists(RegistryRoot::UserClasses, shell))
+    ok = registry_.WriteString(RegistryRoot::UserClasses, shell, "", "") && ok;
+  if (registry_.ReadString(RegistryRoot::UserClasses, kCommandKey, "") != command)
+    ok = registry_.WriteString(RegistryRoot::UserClasses, kCommandKey, "", command) && ok;
+  return ok ? AssociationResult::Done : AssociationResult::WriteFailed;
+}
+
+AssociationResult CFileAssociation::AssociateExtension(const std::string& ext,
+                                                       const std::string& command) {
+  if (registry_.KeyExists(RegistryRoot::ClassesRoot, ext)) {
+    const auto current = registry_.ReadString(RegistryRoot::ClassesRoot, ext, "");
+    if (current && !current->empty() && *current != kProgId)
+      doc_.AppInfo().Associations().RememberAssociation(ext, *current);
+  }
+  if (EnsureProgId(command) != AssociationResult::Done) {
+    DebugLogWrite("association: cannot write %s for %s", kProgId, ext.c_str());
+    return AssociationResult::WriteFailed;
+  }
+  if (!registry_.WriteString(RegistryRoot::UserClasses, ext, "", kProgId)) {
+    DebugLogWrite("association: cannot write %s", ext.c_str());
+    return AssociationResult::WriteFailed;
+  }
+  return AssociationResult::Done;
+}
+
+AssociationResult CFileAssociation::UnassociateExtension(const std::string& ext) {
+  const char* previous = doc_.AppInfo().Associations().LookupAssociation(ext);
+  if (!previous) return AssociationResult::Done;
+  if (!registry_.KeyExists(RegistryRoot::ClassesRoot, ext)) return AssociationResult::Done;
+  // Only an extension that is still ours is given back: a handler the user
+  // chose since then stays.
+  if (registry_.ReadString(RegistryRoot::ClassesRoot, ext, "") != std::string(kProgId))
+    return AssociationResult::Done;
+  if (!registry_.WriteString(RegistryRoot::UserClasses, ext, "", previous)) {
+    DebugLogWrite("association: cannot give %s back to %s", ext.c_str(), previous);
+    return AssociationResult::WriteFailed;
+  }
+  return AssociationResult::Done;
+}
+
+bool CFileAssociation::IsOverriddenByUserChoice(const std::string& ext) {
+  const auto choice = registry_.ReadString(RegistryRoot::CurrentUser, UserChoiceKey(ext), "ProgId");
+  return choice && !choice->empty() && *choice != kProgId;
+}
+
+bool CFileAssociation::ExportRegistryKey(const std::string& ext, const std::string& file,
+                                         const std::string& dir) {
+  const std::string path = JoinPath(dir, file);
+  const auto code = launcher_.RunAndWait("reg.exe", {"EXPORT", "HKCR\\" + ext, path, "/y"},
+                                         kExportTimeoutMs);
+  if (!code || *code != 0) {
+    DebugLogWrite("backup: reg.exe export of %s %s", ext.c_str(),
+                  code ? "failed" : "did not end in time");
+    return false;
+  }
+  return FileExists(path);
+}
+
+bool CFileAssociation::BackupExtRegistry(const std::string& name) {
+  const std::string dir = doc_.AppInfo().GetProgPath();
+  std::vector<std::string> exported;
+  bool ok = true;
+  for (int i = 0; i < GetExtCount(); ++i) {
+    const std::string ext = GetExtName(i);
+    const std::string file = ext.substr(1) + ".reg";
+    const std::string path = JoinPath(dir, file);
+    RemoveFile(path);  // never append a stale export
+    if (!registry_.KeyExists(RegistryRoot::ClassesRoot, ext)) continue;  // nothing to keep
+    if (ExportRegistryKey(ext, file, dir))
+      exported.push_back(path);
+    else
+      ok = false;
+  }
+
+  const std::string date = BackupDateText(doc_.Clock().LocalNow());
+  const std::string backup = JoinPath(dir, Utf8ToPathText(date + "_" + name));
+  RemoveFile(backup);
+  if (ok) {
+    if (exported.empty()) ok = WriteFileAtomically(backup, EmptyRegFile());
+    for (const auto& path : exported) ok = AppendFile(path, backup) && ok;
+  }
+  for (const auto& path : exported) RemoveFile(path);
+  ok = ok && FileExists(backup);
+
+  if (ok) {
+    doc_.ShowMessage("正常にバックアップが完了しました。\nバックアップ日時：" + date);
+  } else {
+    RemoveFile(backup);  // no half backup beside a complete one later
+    doc_.ShowMessage(
+        "拡張子のレジストリをバックアップできませんでした。\n"
+        "関連付けは続けて行います。次に設定をOKしたときに、もう一度バックアップします。");
+  }
+  return ok;
+}
+
+void CFileAssociation::ApplyEpgSettings(int32_t selExt, int32_t tvId,
+                                        const std::string& appPath) {
+  CAppMngInfo& info = doc_.AppInfo();
+  bool canAssociate = true;
+  if (info.GetRegBkFlag() == 0) {
+    doc_.ShowMessage(
+        "拡張子のレジストリをバックアップします。\n【OKボタン】を押すとバックアップを開始します。\n"
+        "レジストリのバックアップをDOSコマンドで行うため、\nOKボタンを押した後にDOSプロンプトが表示されます。");
+    if (!info.SetProgPath(DirectoryOf(modulePath_))) {
+      // Without its folder the program cannot keep a backup: leave the
+      // registry alone, but keep the user's other settings.
+      doc_.ShowMessage(
+          "プログラムのフォルダのパスが長すぎるため、拡張子のバックアップと関連付けができません。\n" +
+          PathTextToUtf8(DirectoryOf(modulePath_)));
+      canAssociate = false;
+    } else if (BackupExtRegistry(kBackupName)) {
+      info.SetRegBkFlag(1);
+    }
+  }
+
+  if (canAssociate) {
+    const std::string command = OpenCommandFor(modulePath_);
+    std::vector<std::string> failed, overridden;
+    for (int i = 0; i < GetExtCount(); ++i) {
+      const std::string ext = GetExtName(i);
+      const bool selected = (selExt >> i) & 1;
+      const AssociationResult r =
+          selected ? AssociateExtension(ext, command) : UnassociateExtension(ext);
+      if (r != AssociationResult::Done)
+        failed.push_back(ext);
+      else if (selected && IsOverriddenByUserChoice(ext))
+        overridden.push_back(ext);
+    }
+    if (!failed.empty())
+      doc_.ShowMessage("次の拡張子の関連付けをレジストリに書き込めませんでした。\n" +
+                       JoinedExtensions(failed));
+    if (!overridden.empty())
+      doc_.ShowMessage("次の拡張子は、Windowsの既定のアプリの設定で別のアプリが選ばれています。\n" +
+                       JoinedExtensions(overridden) +
+                       "\n\nこれらのファイルを開くアプリは、Windowsの「既定のアプリ」の設定で決まります。");
+    info.SetSelExt(selExt);
+  }
+
+  const char* url = GetSiteUrl(tvId);
+  (void)doc_.SetListingsUrl(url ? url : "");
+  info.SetTvId(tvId);
+  if (!info.SetTvAppPath(appPath))
+    doc_.ShowMessage("録画ソフトのパスが長すぎるため、設定できませんでした。\n" +
+                     PathTextToUtf8(appPath));
+  (void)doc_.CommitEdit();
+}

@@ -1,0 +1,8 @@
+#include "iepg/memory_registry.h"
+#include "iepg/system_registry.h"
+
+// No registry here: associations live for the process only.
+IRegistry& SystemRegistry() {
+  static MemoryRegistry registry;
+  return registry;
+}
