@@ -74,14 +74,26 @@ INT_PTR CALLBACK CPropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 CPropertySheet::CPropertySheet(std::wstring caption, HWND parent, UINT startPage)
     : caption_(std::move(caption)), parent_(parent), startPage_(startPage) {}
 
+CPropertySheet::~CPropertySheet() {
+  for (Entry& e : pages_) {
+    if (e.handle) DestroyPropertySheetPage(e.handle);
+  }
+}
+
 void CPropertySheet::AddPage(CPropertyPage* page) {
   if (!page) return;
   page->sheet_ = this;
-  pages_.push_back(page);
+  pages_.push_back(Entry{page, nullptr});
+}
+
+bool CPropertySheet::AddPageHandle(HPROPSHEETPAGE page) {
+  if (!page) return false;
+  pages_.push_back(Entry{nullptr, page});
+  return true;
 }
 
 CPropertyPage* CPropertySheet::GetPage(int index) const {
-  return index >= 0 && index < GetPageCount() ? pages_[static_cast<size_t>(index)] : nullptr;
+  return index >= 0 && index < GetPageCount() ? pages_[static_cast<size_t>(index)].page : nullptr;
 }
 
 void CPropertySheet::SetActivePage(int index) {
@@ -90,13 +102,20 @@ void CPropertySheet::SetActivePage(int index) {
 
 INT_PTR CPropertySheet::DoModal() {
   std::vector<HPROPSHEETPAGE> handles;
-  for (CPropertyPage* page : pages_) {
-    HPROPSHEETPAGE h = page->CreatePage();
+  std::vector<HPROPSHEETPAGE> ours;
+  for (const Entry& e : pages_) {
+    if (!e.page) {
+      if (e.handle) handles.push_back(e.handle);
+      continue;
+    }
+    HPROPSHEETPAGE h = e.page->CreatePage();
     if (!h) {
-      for (HPROPSHEETPAGE made : handles) DestroyPropertySheetPage(made);
+      // Ours go; the others stay with this object, which destroys them.
+      for (HPROPSHEETPAGE made : ours) DestroyPropertySheetPage(made);
       return -1;
     }
     handles.push_back(h);
+    ours.push_back(h);
   }
   PROPSHEETHEADERW psh{};
   psh.dwSize = sizeof(psh);
@@ -108,7 +127,9 @@ INT_PTR CPropertySheet::DoModal() {
   psh.nStartPage = startPage_ < psh.nPages ? startPage_ : 0;
   psh.phpage = handles.data();
   closedWithOk_ = false;
-  // The system takes over the page handles and destroys them with the sheet.
+  // The system takes over the page handles and destroys them with the sheet;
+  // a page made elsewhere is shown once only.
+  for (Entry& e : pages_) e.handle = nullptr;
   const INT_PTR r = PropertySheetW(&psh);
   if (r < 0) return -1;
   return closedWithOk_ ? IDOK : IDCANCEL;

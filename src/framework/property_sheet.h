@@ -46,13 +46,20 @@ class CPropertyPage : public CDialog {
 class CPropertySheet {
  public:
   CPropertySheet(std::wstring caption, HWND parent, UINT startPage);
-  virtual ~CPropertySheet() = default;
+  // Destroys the pages made elsewhere that were never shown.
+  virtual ~CPropertySheet();
   CPropertySheet(const CPropertySheet&) = delete;
   CPropertySheet& operator=(const CPropertySheet&) = delete;
 
   // Adds a page (not owned; it must outlive the sheet's run).
   void AddPage(CPropertyPage* page);
+  // Adds a page that another module made (a plug-in's page, with its own
+  // template, procedure and object), after the pages added so far. The sheet
+  // owns it from now on: the system destroys it with the sheet, or this
+  // object does when the sheet is never shown. False for a null page.
+  bool AddPageHandle(HPROPSHEETPAGE page);
   int GetPageCount() const { return static_cast<int>(pages_.size()); }
+  // The page object at index; nullptr for a page made elsewhere.
   CPropertyPage* GetPage(int index) const;
   // The page shown first.
   void SetActivePage(int index);
@@ -65,6 +72,12 @@ class CPropertySheet {
   std::wstring caption_;
   HWND parent_;
   UINT startPage_;
-  std::vector<CPropertyPage*> pages_;
+  // One per page in sheet order: either our page object or the handle of a
+  // page made elsewhere (owned until the system takes it).
+  struct Entry {
+    CPropertyPage* page = nullptr;
+    HPROPSHEETPAGE handle = nullptr;
+  };
+  std::vector<Entry> pages_;
   bool closedWithOk_ = false;
 };
