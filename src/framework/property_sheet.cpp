@@ -2,7 +2,7 @@
 
 CPropertyPage::CPropertyPage(UINT templateId, HINSTANCE module) : CDialog(templateId, module) {}
 
-HPROPSHEETPAGE CPropertyPage::CreatePage() {
+PROPSHEETPAGEW CPropertyPage::Describe() {
   PROPSHEETPAGEW psp{};
   psp.dwSize = sizeof(psp);
   psp.dwFlags = PSP_DEFAULT;
@@ -10,7 +10,34 @@ HPROPSHEETPAGE CPropertyPage::CreatePage() {
   psp.pszTemplate = MAKEINTRESOURCEW(GetTemplateId());
   psp.pfnDlgProc = &CPropertyPage::PageProc;
   psp.lParam = reinterpret_cast<LPARAM>(this);
+  if (!title_.empty()) {
+    psp.dwFlags |= PSP_USETITLE;
+    psp.pszTitle = title_.c_str();
+  }
+  return psp;
+}
+
+HPROPSHEETPAGE CPropertyPage::CreatePage() {
+  PROPSHEETPAGEW psp = Describe();
   return CreatePropertySheetPageW(&psp);
+}
+
+HPROPSHEETPAGE CPropertyPage::CreateSelfOwnedPage(std::unique_ptr<CPropertyPage> page,
+                                                  std::wstring title) {
+  if (!page) return nullptr;
+  page->title_ = std::move(title);
+  PROPSHEETPAGEW psp = page->Describe();
+  psp.dwFlags |= PSP_USECALLBACK;
+  psp.pfnCallback = &CPropertyPage::ReleaseProc;
+  HPROPSHEETPAGE h = CreatePropertySheetPageW(&psp);
+  // From here on the system page owns the object.
+  if (h) page.release();
+  return h;
+}
+
+UINT CALLBACK CPropertyPage::ReleaseProc(HWND, UINT msg, PROPSHEETPAGEW* psp) {
+  if (msg == PSPCB_RELEASE && psp) delete reinterpret_cast<CPropertyPage*>(psp->lParam);
+  return 1;
 }
 
 void CPropertyPage::SetModified(bool changed) {

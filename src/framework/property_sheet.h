@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ class CPropertyPage : public CDialog {
   // Builds the system's page for this object. Virtual, so that a page of a
   // plug-in library is built by that library's own code.
   virtual HPROPSHEETPAGE CreatePage();
+  // Builds the system's page for a page object that the system page then
+  // owns: the object is deleted when the system destroys the page (with its
+  // sheet, or by DestroyPropertySheetPage). For a page that joins a sheet
+  // another module runs. title, when not empty, is the page's tab text.
+  // Null (the object deleted) on failure.
+  static HPROPSHEETPAGE CreateSelfOwnedPage(std::unique_ptr<CPropertyPage> page,
+                                            std::wstring title);
   // Marks the page changed (enables the sheet's Apply button) or unchanged.
   void SetModified(bool changed = true);
   // The sheet's window while the page is shown.
@@ -40,7 +48,10 @@ class CPropertyPage : public CDialog {
  private:
   friend class CPropertySheet;
   static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static UINT CALLBACK ReleaseProc(HWND hwnd, UINT msg, PROPSHEETPAGEW* psp);
+  PROPSHEETPAGEW Describe();
   CPropertySheet* sheet_ = nullptr;
+  std::wstring title_;
 };
 
 class CPropertySheet {
