@@ -1,5 +1,14 @@
 #include "framework/property_sheet.h"
 
+#include <commctrl.h>
+
+namespace {
+
+// The sheet whose window is being created on this thread.
+thread_local CPropertySheet* g_starting = nullptr;
+
+}  // namespace
+
 CPropertyPage::CPropertyPage(UINT templateId, HINSTANCE module) : CDialog(templateId, module) {}
 
 PROPSHEETPAGEW CPropertyPage::Describe() {
@@ -67,15 +76,10 @@ INT_PTR CPropertyPage::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
         case PSN_KILLACTIVE:
           SetMessageResult(OnKillActive() ? FALSE : TRUE);
           return TRUE;
-        case PSN_APPLY: {
-          const bool ok = OnApply();
-          // lParam is TRUE when the OK button started the apply.
-          if (sheet_ && reinterpret_cast<PSHNOTIFY*>(lp)->lParam) sheet_->closedWithOk_ = ok;
-          SetMessageResult(ok ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE);
+        case PSN_APPLY:
+          SetMessageResult(OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE);
           return TRUE;
-        }
         case PSN_RESET:
-          if (sheet_) sheet_->closedWithOk_ = false;
           OnReset();
           return TRUE;
         default:
@@ -153,11 +157,48 @@ INT_PTR CPropertySheet::DoModal() {
   psh.nPages = static_cast<UINT>(handles.size());
   psh.nStartPage = startPage_ < psh.nPages ? startPage_ : 0;
   psh.phpage = handles.data();
-  closedWithOk_ = false;
+  psh.dwFlags |= PSH_USECALLBACK;
+  psh.pfnCallback = &CPropertySheet::SheetCallback;
+  okRequested_ = false;
   // The system takes over the page handles and destroys them with the sheet;
   // a page made elsewhere is shown once only.
   for (Entry& e : pages_) e.handle = nullptr;
+  CPropertySheet* const outer = g_starting;
+  g_starting = this;
   const INT_PTR r = PropertySheetW(&psh);
+  g_starting = outer;
+  hwnd_ = nullptr;
   if (r < 0) return -1;
-  return closedWithOk_ ? IDOK : IDCANCEL;
+  return okRequested_ ? IDOK : IDCANCEL;
+}
+
+int CALLBACK CPropertySheet::SheetCallback(HWND hwnd, UINT msg, LPARAM) {
+  // The sheet's window exists from here on; the callback carries no context,
+  // so the sheet being started on this thread is the one.
+  if (msg == PSCB_INITIALIZED && g_starting) {
+    CPropertySheet* self = g_starting;
+    g_starting = nullptr;
+    self->hwnd_ = hwnd;
+    SetWindowSubclass(hwnd, &CPropertySheet::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(self));
+  }
+  return 0;
+}
+
+LRESULT CALLBACK CPropertySheet::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                                              UINT_PTR, DWORD_PTR data) {
+  auto* self = reinterpret_cast<CPropertySheet*>(data);
+  // Whatever ends the sheet last decides: OK (the button, Enter, or
+  // PSM_PRESSBUTTON, which all come as IDOK) when its apply succeeded, and
+  // nothing else, since a refused apply keeps the sheet open.
+  if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+    if (LOWORD(wp) == IDOK) self->okRequested_ = true;
+    if (LOWORD(wp) == IDCANCEL) self->okRequested_ = false;
+  } else if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_CLOSE) {
+    self->okRequested_ = false;
+  } else if (msg == WM_CLOSE) {
+    self->okRequested_ = false;
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, &CPropertySheet::SubclassProc, 0);
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
 }

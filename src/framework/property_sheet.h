@@ -77,9 +77,14 @@ class CPropertySheet {
   // Runs the sheet modally: IDOK when it was closed with OK, IDCANCEL
   // otherwise, -1 when it could not be shown.
   INT_PTR DoModal();
+  // The sheet's window while it runs.
+  HWND GetHwnd() const { return hwnd_; }
 
  private:
   friend class CPropertyPage;
+  static int CALLBACK SheetCallback(HWND hwnd, UINT msg, LPARAM lp);
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                       DWORD_PTR data);
   std::wstring caption_;
   HWND parent_;
   UINT startPage_;
@@ -90,5 +95,6 @@ class CPropertySheet {
     HPROPSHEETPAGE handle = nullptr;
   };
   std::vector<Entry> pages_;
-  bool closedWithOk_ = false;
+  HWND hwnd_ = nullptr;
+  bool okRequested_ = false;
 };
