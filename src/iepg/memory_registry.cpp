@@ -57,12 +57,17 @@ bool MemoryRegistry::KeyExists(RegistryRoot root, const std::string& path) {
 std::optional<std::string> MemoryRegistry::ReadString(RegistryRoot root, const std::string& path,
                                                       const std::string& name) {
   const std::string folded = Fold(path);
-  const Layer& keys = LayerOf(LayerFor(root, folded));
-  const auto key = keys.find(folded);
-  if (key == keys.end()) return std::nullopt;
-  const auto value = key->second.values.find(Fold(name));
-  if (value == key->second.values.end()) return std::nullopt;
-  return value->second;
+  auto read = [&](RegistryRoot layer) -> std::optional<std::string> {
+    const Layer& keys = LayerOf(layer);
+    const auto key = keys.find(folded);
+    if (key == keys.end()) return std::nullopt;
+    const auto value = key->second.values.find(Fold(name));
+    if (value == key->second.values.end()) return std::nullopt;
+    return value->second;
+  };
+  if (root != RegistryRoot::ClassesRoot) return read(root);
+  if (auto user = read(RegistryRoot::UserClasses)) return user;
+  return read(RegistryRoot::ClassesRoot);
 }
 
 bool MemoryRegistry::WriteString(RegistryRoot root, const std::string& path,

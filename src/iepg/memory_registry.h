@@ -1,8 +1,8 @@
 #pragma once
-// A registry held in memory, with the merge of HKEY_CLASSES_ROOT: a class key
-// of the current user (UserClasses) hides the machine's key of the same path;
-// ClassesRoot writes go to the user's key when it exists, else to the
-// machine's. Key and value names compare case-insensitively (ASCII).
+// A registry held in memory, with the merge of HKEY_CLASSES_ROOT: a value of
+// the current user's classes (UserClasses) hides the machine's value of the
+// same key; ClassesRoot writes go to the user's key when it exists, else to
+// the machine's. Key and value names compare case-insensitively (ASCII).
 #include <map>
 #include <optional>
 #include <set>

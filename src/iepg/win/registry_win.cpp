@@ -34,6 +34,42 @@ LSTATUS Create(RegistryRoot root, const std::string& path, UniqueHKey* key, DWOR
                          KEY_READ | KEY_WRITE, nullptr, key->put(), disposition);
 }
 
+std::optional<std::string> QueryString(RegistryRoot root, const std::string& path,
+                                       const std::string& name) {
+  std::wstring sub;
+  const HKEY base = BaseOf(root, path, &sub);
+  UniqueHKey key;
+  if (RegOpenKeyExW(base, sub.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+    return std::nullopt;
+  const std::wstring wname = AnsiToWide(name);
+  std::vector<wchar_t> buf(256);
+  for (;;) {
+    DWORD type = 0;
+    DWORD bytes = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+    const LSTATUS rc = RegQueryValueExW(key.get(), wname.c_str(), nullptr, &type,
+                                        reinterpret_cast<BYTE*>(buf.data()), &bytes);
+    if (rc == ERROR_MORE_DATA) {
+      buf.resize(bytes / sizeof(wchar_t) + 2);
+      continue;
+    }
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
+    // The stored text need not end in a zero, or may end in several.
+    std::wstring text(buf.data(), bytes / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    return WideToAnsi(text);
+  }
+}
+
+bool OpenExists(RegistryRoot root, const std::string& path) {
+  std::wstring sub;
+  const HKEY base = BaseOf(root, path, &sub);
+  UniqueHKey key;
+  return RegOpenKeyExW(base, sub.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+// Reads of the classes root look at the user's classes first. Windows' own
+// HKEY_CLASSES_ROOT does the same; doing it here also gives the merged view
+// where the root is the machine's classes alone (Wine).
 class WinRegistry final : public IRegistry {
  public:
   KeyStatus CreateKey(RegistryRoot root, const std::string& path) override {
@@ -44,36 +80,17 @@ class WinRegistry final : public IRegistry {
   }
 
   bool KeyExists(RegistryRoot root, const std::string& path) override {
-    std::wstring sub;
-    const HKEY base = BaseOf(root, path, &sub);
-    UniqueHKey key;
-    return RegOpenKeyExW(base, sub.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    if (root == RegistryRoot::ClassesRoot && OpenExists(RegistryRoot::UserClasses, path))
+      return true;
+    return OpenExists(root, path);
   }
 
   std::optional<std::string> ReadString(RegistryRoot root, const std::string& path,
                                         const std::string& name) override {
-    std::wstring sub;
-    const HKEY base = BaseOf(root, path, &sub);
-    UniqueHKey key;
-    if (RegOpenKeyExW(base, sub.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
-      return std::nullopt;
-    const std::wstring wname = AnsiToWide(name);
-    std::vector<wchar_t> buf(256);
-    for (;;) {
-      DWORD type = 0;
-      DWORD bytes = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-      const LSTATUS rc = RegQueryValueExW(key.get(), wname.c_str(), nullptr, &type,
-                                          reinterpret_cast<BYTE*>(buf.data()), &bytes);
-      if (rc == ERROR_MORE_DATA) {
-        buf.resize(bytes / sizeof(wchar_t) + 2);
-        continue;
-      }
-      if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
-      // The stored text need not end in a zero, or may end in several.
-      std::wstring text(buf.data(), bytes / sizeof(wchar_t));
-      while (!text.empty() && text.back() == L'\0') text.pop_back();
-      return WideToAnsi(text);
+    if (root == RegistryRoot::ClassesRoot) {
+      if (auto user = QueryString(RegistryRoot::UserClasses, path, name)) return user;
     }
+    return QueryString(root, path, name);
   }
 
   bool WriteString(RegistryRoot root, const std::string& path, const std::string& name,

@@ -1,0 +1,106 @@
+// The Windows registry behind IRegistry, on the test prefix's own per-user
+// classes only: every key lives under a name of this test and is removed
+// afterwards.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "iepg/file_association.h"
+#include "iepg/recording_launcher.h"
+#include "iepg/system_registry.h"
+#include "platform/file.h"
+#include "platform/launcher.h"
+#include "platform/program_path.h"
+#include "schedule/nimbra_doc.h"
+#include "support/fakes.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+class WinRegistry : public ::testing::Test {
+ protected:
+  WinRegistry() : name_(".nimbratest" + std::to_string(GetCurrentProcessId())) {}
+  ~WinRegistry() override {
+    RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + Wide(name_)).c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + Wide(name_)).c_str());
+  }
+  static std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+  const std::string& Name() const { return name_; }
+
+  IRegistry& registry = SystemRegistry();
+
+ private:
+  std::string name_;
+};
+
+TEST_F(WinRegistry, CreatesReadsAndWritesUserClasses) {
+  const RegistryRoot user = RegistryRoot::UserClasses;
+  EXPECT_FALSE(registry.KeyExists(user, Name()));
+  EXPECT_EQ(registry.ReadString(user, Name(), ""), std::nullopt);
+  EXPECT_EQ(registry.CreateKey(user, Name() + "\\shell\\open"), KeyStatus::Created);
+  EXPECT_EQ(registry.CreateKey(user, Name() + "\\shell\\open"), KeyStatus::Existed);
+  EXPECT_EQ(registry.CreateKey(user, Name()), KeyStatus::Existed);
+  EXPECT_EQ(registry.ReadString(user, Name(), ""), std::nullopt);  // no default value yet
+
+  EXPECT_TRUE(registry.WriteString(user, Name(), "", "nimbra file"));
+  EXPECT_TRUE(registry.WriteString(user, Name() + "\\shell\\open\\Command", "",
+                                   "C:\\Nimbra\\Nimbra.exe \"%1\""));
+  EXPECT_TRUE(registry.WriteString(user, Name(), "Named", ""));
+  EXPECT_EQ(registry.ReadString(user, Name(), ""), "nimbra file");
+  EXPECT_EQ(registry.ReadString(user, Name(), "Named"), "");
+  EXPECT_EQ(registry.ReadString(user, Name() + "\\SHELL\\open\\command", ""),
+            "C:\\Nimbra\\Nimbra.exe \"%1\"");
+
+  // Stored as REG_SZ with its terminating zero.
+  wchar_t buf[64];
+  DWORD type = 0, bytes = sizeof buf;
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + Wide(Name())).c_str(),
+                         nullptr, RRF_RT_ANY, &type, buf, &bytes),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(bytes, (std::wcslen(L"nimbra file") + 1) * sizeof(wchar_t));
+
+  // The classes root shows the user's classes.
+  EXPECT_TRUE(registry.KeyExists(RegistryRoot::ClassesRoot, Name()));
+  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, Name(), ""), "nimbra file");
+}
+
+TEST_F(WinRegistry, AssociatesAnExtensionAndReadsItBack) {
+  ScratchDir dir;
+  FakeClock clock;
+  ScriptedPrompt prompt;
+  CNimbraDoc doc(clock, prompt, dir.File("Nimbra.ini"));
+  RecordingLauncher launcher;
+  const bool hadProgId = registry.KeyExists(RegistryRoot::UserClasses, kProgId);
+  ASSERT_TRUE(registry.WriteString(RegistryRoot::UserClasses, Name(), "", "other.file"));
+  CFileAssociation assoc(doc, registry, launcher, ProgramPath());
+  EXPECT_EQ(assoc.AssociateExtension(Name(), OpenCommandFor(ProgramPath())),
+            AssociationResult::Done);
+  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, Name(), ""), "Tz_auto");
+  EXPECT_STREQ(doc.AppInfo().Associations().LookupAssociation(Name()), "other.file");
+  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, "Tz_auto\\shell\\open\\Command", ""),
+            OpenCommandFor(ProgramPath()));
+  EXPECT_EQ(assoc.UnassociateExtension(Name()), AssociationResult::Done);
+  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, Name(), ""), "other.file");
+  if (!hadProgId) RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Tz_auto");
+  if (!hadProgId) RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Tz_auto");
+}
+
+TEST_F(WinRegistry, RegExeExportsAKeyAndIsWaitedFor) {
+  // A class every Windows (and Wine prefix) has; only read.
+  const std::string ext = ".ini";
+  if (!registry.KeyExists(RegistryRoot::ClassesRoot, ext)) GTEST_SKIP() << "no " << ext;
+  ScratchDir dir;
+  FakeClock clock;
+  ScriptedPrompt prompt;
+  CNimbraDoc doc(clock, prompt, dir.File("Nimbra.ini"));
+  CFileAssociation assoc(doc, registry, SystemLauncher(), ProgramPath());
+  ASSERT_TRUE(assoc.ExportRegistryKey(ext, "test.reg", dir.path()));
+  const std::string bytes = ReadAll(dir.File("test.reg"));
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");  // UTF-16LE, as the backup appends it
+  EXPECT_FALSE(assoc.ExportRegistryKey(Name() + "missing", "none.reg", dir.path()));
+  EXPECT_FALSE(FileExists(dir.File("none.reg")));
+}
+
+}  // namespace
