@@ -8,6 +8,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "app/win/resource.h"
@@ -217,6 +219,101 @@ TEST_F(SettingsEndToEnd, TheMailPageSendsATestMailWithWhatItShows) {
   EXPECT_TRUE(Contains(saved, "m_sm_path=" + WideToAnsi(mailer))) << saved;
   EXPECT_TRUE(Contains(saved, "m_sm_title=" + WideToSjis(L"録画終了"))) << saved;
 
+  EXPECT_EQ(0, nimbra.Exit());
+}
+
+}  // namespace
+
+namespace {
+
+std::string Sjis(const std::wstring& w) { return WideToSjis(w); }
+
+// The whole road of a schedule: an iEPG file given to the program, the
+// reservation dialog confirmed, the schedule's end mailed through the
+// plug-in, the countdown, and the suspend it ends in (logged, never real).
+TEST(Mission, FromAnIepgFileToTheMailTheCountdownAndTheSuspend) {
+  ScratchProgramFolder folder(
+      {L"Nimbra.exe", L"Pelluxdlg.dll", L"Pellux.dll", L"recording_mailer.exe"});
+  ASSERT_TRUE(folder.Ok());
+  // The recording program is a second recording stand-in.
+  const std::wstring recorder = folder.File(L"recorder.exe");
+  ASSERT_TRUE(CopyFileW(folder.File(L"recording_mailer.exe").c_str(), recorder.c_str(), FALSE));
+  const std::wstring mailer = folder.File(L"recording_mailer.exe");
+  const std::wstring powerLog = folder.File(L"power.log");
+  SetEnvironmentVariableW(L"NIMBRA_POWER_LOG", powerLog.c_str());
+
+  const std::wstring ini = folder.File(L"Nimbra.ini");
+  ASSERT_TRUE(gui::WriteFileBytes(
+      ini, "[APP_MNG_INFO]\r\ntv_app_path=" + WideToAnsi(recorder) +
+               "\r\nreg_bk_flag=1\r\nsel_ext=0\r\nuser_enable=1\r\nsleep_flag=1\r\nfinish_act=0\r\n"
+               "[section_smail]\r\nm_sm_enable_check=1\r\nm_sm_server=smtp.example.jp\r\n"
+               "m_sm_path=" + WideToAnsi(mailer) +
+               "\r\nm_sm_src_addr=pc@example.jp\r\nm_sm_dst_addr=me@example.jp\r\n"
+               "m_sm_title=" + Sjis(L"録画終了") + "\r\n"));
+
+  // A broadcast that began ten minutes ago; its end is brought near in the
+  // reservation dialog.
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME ft;
+  SystemTimeToFileTime(&now, &ft);
+  ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
+  auto shifted = [&](int64_t seconds) {
+    ULARGE_INTEGER u = t;
+    u.QuadPart += static_cast<ULONGLONG>(seconds * 10000000LL);
+    FILETIME f{u.LowPart, u.HighPart};
+    SYSTEMTIME s;
+    FileTimeToSystemTime(&f, &s);
+    return s;
+  };
+  const SYSTEMTIME start = shifted(-600);
+  const SYSTEMTIME later = shifted(600);
+  if (start.wDay != now.wDay || later.wDay != now.wDay) GTEST_SKIP() << "too close to midnight";
+  char header[512];
+  std::snprintf(header, sizeof header,
+                "Content-type: application/x-tv-program-info; charset=shift_jis\r\n"
+                "version: 1\r\nstation: NHK\r\nyear: %d\r\nmonth: %02d\r\ndate: %02d\r\n"
+                "start: %02d:%02d\r\nend: %02d:%02d\r\nprogram-title: ",
+                now.wYear, now.wMonth, now.wDay, start.wHour, start.wMinute, later.wHour,
+                later.wMinute);
+  const std::wstring iepg = folder.File(L"program.tvpi");
+  ASSERT_TRUE(gui::WriteFileBytes(iepg, header + Sjis(L"ニュース") + "\r\n\r\n"));
+
+  Program nimbra(folder.Path());
+  ASSERT_TRUE(nimbra.Start(iepg));
+  ASSERT_NE(nullptr, nimbra.WaitForFrame());
+
+  HWND dialog = nimbra.WaitForCaption(L"スケジュール予約");
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_EQ(L"ニュース", gui::WindowText(GetDlgItem(dialog, IDC_TITLE)));
+  SystemTime end{};
+  const SYSTEMTIME soon = shifted(12);
+  std::memcpy(&end, &soon, sizeof end);
+  ASSERT_TRUE(gui::RemoteSetPicker(GetDlgItem(dialog, IDC_END_TIME), end));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+
+  // The recording program was started on the working copy.
+  std::string recorded;
+  for (int i = 0; i < Program::kMaxPolls && recorded.empty(); ++i) {
+    Sleep(50);
+    recorded = gui::ReadFileBytes(recorder + L".args");
+  }
+  EXPECT_TRUE(Contains(recorded, "default.pl")) << recorded;
+
+  HWND countdown = nimbra.WaitForCaption(L"サスペンドの準備中");
+  ASSERT_NE(nullptr, countdown);
+  // The mail went out before the countdown began.
+  const std::string mail = gui::ReadFileBytes(mailer + L".args");
+  EXPECT_TRUE(Contains(mail, "smtp.example.jp")) << mail;
+  EXPECT_TRUE(Contains(mail, Sjis(L"録画終了"))) << mail;
+
+  std::string log;
+  for (int i = 0; i < Program::kMaxPolls && !Contains(log, "suspend"); ++i) {
+    Sleep(50);
+    log = gui::ReadFileBytes(powerLog);
+  }
+  EXPECT_TRUE(Contains(log, "suspend 1")) << log;
+  EXPECT_FALSE(Contains(log, "shutdown")) << log;
   EXPECT_EQ(0, nimbra.Exit());
 }
 
