@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/plugin_host.h"
 #include "app/win/nimbra_property.h"
@@ -17,6 +18,7 @@
 #include "gui_driver.h"
 #include "platform/program_path.h"
 #include "platform/win32/text_win.h"
+#include "plugin/plugin_sheet.h"
 #include "plugin/smail_page.h"
 #include "plugin/smail_resource.h"
 #include "schedule/app_settings.h"
@@ -483,6 +485,41 @@ TEST_F(PluginSheetTest, TheMailPageIsTheThirdPageWithItsOwnTemplate) {
   EXPECT_EQ(L"SMAIL", tab);
   EXPECT_EQ(L"メール機能を有効にする", enableText);
   EXPECT_EQ(L"テスト送信", testText);
+}
+
+// What the plug-in hands over through the sheet record.
+struct PageCollector {
+  int32_t answer = 1;
+  std::vector<void*> pages;
+  static int32_t Add(PluginSheet* sheet, void* page) {
+    auto* self = static_cast<PageCollector*>(sheet->owner);
+    self->pages.push_back(page);
+    return self->answer;
+  }
+};
+
+TEST_F(PluginSheetTest, PagesGoOnlyToASheetRecordOfTheRightSize) {
+  const PluginFunctionTable* plg = host_->GetFunctionTable();
+  PageCollector taken;
+  PluginSheet good{sizeof(PluginSheet), &taken, &PageCollector::Add};
+  plg->PLG_AddPage(&good, host_->GetContext());
+  ASSERT_EQ(1u, taken.pages.size());  // the mail page
+  // Taken, so ours to destroy (which frees the plug-in's page object).
+  EXPECT_TRUE(DestroyPropertySheetPage(static_cast<HPROPSHEETPAGE>(taken.pages[0])));
+
+  PageCollector refused;
+  refused.answer = 0;  // the plug-in destroys what was not taken
+  PluginSheet refusing{sizeof(PluginSheet), &refused, &PageCollector::Add};
+  plg->PLG_AddPage(&refusing, host_->GetContext());
+  EXPECT_EQ(1u, refused.pages.size());
+
+  PageCollector none;
+  PluginSheet older{sizeof(PluginSheet) - 4, &none, &PageCollector::Add};
+  plg->PLG_AddPage(&older, host_->GetContext());
+  plg->PLG_AddPage(&good, nullptr);
+  plg->PLG_AddPage(nullptr, host_->GetContext());
+  EXPECT_TRUE(none.pages.empty());
+  EXPECT_EQ(1u, taken.pages.size());
 }
 
 TEST_F(PluginSheetTest, MailPageEnablingFollowsBothSwitchesInEveryCombination) {
