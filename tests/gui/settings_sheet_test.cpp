@@ -271,6 +271,68 @@ TEST_F(SettingsSheetTest, EpgPageRefusesATypedPathThatDoesNotFitAndKeepsTheOld) 
   EXPECT_EQ("C:\\rec\\old.exe", sheet->m_epg.m_tv_app_path);
 }
 
+// The file-open dialog of this thread: the dialog with a file name box.
+constexpr int kFileNameCombo = 0x47c;  // cmb13
+constexpr int kFileNameEdit = 0x480;   // edt1
+HWND FindFileDialog() {
+  for (HWND h : gui::ThreadDialogs()) {
+    if (GetDlgItem(h, kFileNameCombo) || GetDlgItem(h, kFileNameEdit)) return h;
+  }
+  return nullptr;
+}
+void ChooseFile(HWND dlg, const wchar_t* path) {
+  SetDlgItemTextW(dlg, GetDlgItem(dlg, kFileNameCombo) ? kFileNameCombo : kFileNameEdit, path);
+  PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+TEST_F(SettingsSheetTest, EpgBrowseTakesTheChosenProgramAndCancelKeepsThePath) {
+  auto sheet = Sheet(0);
+  sheet->m_epg.m_tv_app_path = "C:\\rec\\old.exe";
+  std::wstring afterCancel, afterChoice;
+  bool applyAfterCancel = false;
+  HWND s = nullptr, p = nullptr;
+  ModalScript script;
+  script.Add([&] {
+    s = gui::FindThreadDialog(kCaption);
+    p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    gui::Click(p, IDC_EPG_APP_BROWSE);
+    return true;
+  });
+  script.Add([&] {
+    HWND f = FindFileDialog();
+    if (!f) return false;
+    PostMessageW(f, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return true;
+  });
+  script.Add([&] {
+    if (FindFileDialog()) return false;
+    afterCancel = gui::WindowText(GetDlgItem(p, IDC_EPG_APP_PATH));
+    applyAfterCancel = Enabled(s, kApplyButton);  // marked whatever the answer
+    gui::Click(p, IDC_EPG_APP_BROWSE);
+    return true;
+  });
+  script.Add([&] {
+    HWND f = FindFileDialog();
+    if (!f) return false;
+    ChooseFile(f, L"C:\\windows\\notepad.exe");
+    return true;
+  });
+  script.Add([&] {
+    if (FindFileDialog()) return false;
+    afterChoice = gui::WindowText(GetDlgItem(p, IDC_EPG_APP_PATH));
+    PressSheet(s, IDOK);
+    return true;
+  });
+  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_EQ(L"C:\\rec\\old.exe", afterCancel);
+  EXPECT_TRUE(applyAfterCancel);
+  EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\notepad.exe", afterChoice.c_str())) << afterChoice;
+  EXPECT_EQ(0, _stricmp("C:\\windows\\notepad.exe", sheet->m_epg.m_tv_app_path.c_str()));
+  EXPECT_TRUE(prompt_.shown.empty());
+}
+
 // ---- user page ----
 
 TEST_F(SettingsSheetTest, UserPageOffShowsTheStoredValuesGreyedAndAppliesTheDefaults) {
@@ -556,6 +618,101 @@ TEST_F(PluginSheetTest, MailPageEnablingFollowsBothSwitchesInEveryCombination) {
       EXPECT_EQ("", afterTemplateToggle) << where;
     }
   }
+}
+
+TEST_F(PluginSheetTest, MailPageBrowseButtonsFillTheirBoxesAndCancelLeavesThem) {
+  WriteSMail(1, 1, "m_sm_path=C:\\old\\smail.exe\r\n");
+  Reload();
+  auto sheet = Sheet(2);
+  std::wstring pathAfterCancel, pathAfterChoice, templateAfterChoice;
+  bool modifiedByChoice = false;
+  HWND s = nullptr, p = nullptr;
+  ModalScript script;
+  script.Add([&] {
+    s = gui::FindThreadDialog(kCaption);
+    p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    gui::Click(p, IDC_SM_PATH_BROWSE);
+    return true;
+  });
+  script.Add([&] {
+    HWND f = FindFileDialog();
+    if (!f) return false;
+    PostMessageW(f, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return true;
+  });
+  script.Add([&] {
+    if (FindFileDialog()) return false;
+    pathAfterCancel = gui::WindowText(GetDlgItem(p, IDC_SM_PATH));
+    gui::Click(p, IDC_SM_PATH_BROWSE);
+    return true;
+  });
+  script.Add([&] {
+    HWND f = FindFileDialog();
+    if (!f) return false;
+    ChooseFile(f, L"C:\\windows\\notepad.exe");
+    return true;
+  });
+  script.Add([&] {
+    if (FindFileDialog()) return false;
+    pathAfterChoice = gui::WindowText(GetDlgItem(p, IDC_SM_PATH));
+    modifiedByChoice = Enabled(s, kApplyButton);
+    gui::Click(p, IDC_SM_TEMP_BROWSE);
+    return true;
+  });
+  script.Add([&] {
+    HWND f = FindFileDialog();
+    if (!f) return false;
+    ChooseFile(f, L"C:\\windows\\win.ini");
+    return true;
+  });
+  script.Add([&] {
+    if (FindFileDialog()) return false;
+    templateAfterChoice = gui::WindowText(GetDlgItem(p, IDC_SM_TEMP_PATH));
+    PressSheet(s, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_EQ(L"C:\\old\\smail.exe", pathAfterCancel);
+  EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\notepad.exe", pathAfterChoice.c_str())) << pathAfterChoice;
+  EXPECT_TRUE(modifiedByChoice);
+  EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\win.ini", templateAfterChoice.c_str())) << templateAfterChoice;
+}
+
+TEST_F(PluginSheetTest, MailPageExplainsTheTemplateKeysInAMessageBox) {
+  WriteSMail(1, 1);
+  Reload();
+  auto sheet = Sheet(2);
+  std::wstring text;
+  HWND s = nullptr;
+  ModalScript script;
+  script.Add([&] {
+    s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    gui::Click(p, IDC_SM_EXPLAIN);
+    return true;
+  });
+  script.Add([&] {
+    HWND box = gui::FindMessageBox(gui::ThreadDialogs());
+    if (!box) return false;
+    text = gui::MessageBoxText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  script.Add([&] {
+    if (gui::FindMessageBox(gui::ThreadDialogs())) return false;
+    PressSheet(s, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_EQ(0u, text.find(L"テンプレート内の以下の文字列は、")) << text;
+  EXPECT_NE(std::wstring::npos, text.find(L" -> ")) << text;
+  const std::wstring tail = L"のような内容に置き換えられます。";
+  ASSERT_GE(text.size(), tail.size());
+  EXPECT_EQ(tail, text.substr(text.size() - tail.size()));
 }
 
 TEST_F(PluginSheetTest, MailPageSavesItsSettingsOnOkAndForgetsEditsOnCancel) {
