@@ -53,6 +53,7 @@ TEST(SchedulerEndToEnd, FromTheFirstStartToShutdownAfterTheLast) {
   FakeView view;
   FakeWindowFactory windows;
   CPluginHost host(prompt, library);
+  ASSERT_STREQ(doc.AppInfo().GetWakeupTimerName(), "tz_wakeup_timer");
   CPowerControl control(power, prompt, clock, doc.AppInfo().GetWakeupTimerName());
   CScheduler sched(doc, view, host, control, windows);
   sched.SetCountdownStepWait(NoWait);

@@ -157,6 +157,7 @@ struct EndCase {
   const char* caption;
   const char* action;  // "shutdown", "sleep", "wake"
 };
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.action; }
 
 class EndActionTest : public SchedulerTest, public ::testing::WithParamInterface<EndCase> {};
 
@@ -191,7 +192,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EndCase{1, false, "シャットダウンの準備中", "shutdown"},
                       EndCase{0, false, "サスペンドの準備中", "sleep"},
                       EndCase{1, true, "サスペンドの準備中", "wake"},
-                      EndCase{0, true, "サスペンドの準備中", "wake"}));
+                      EndCase{0, true, "サスペンドの準備中", "wake"}),
+    [](const ::testing::TestParamInfo<EndCase>& info) {
+      return std::string("finish_act") + std::to_string(info.param.finishAct) +
+             (info.param.follower ? "_follower" : "_last");
+    });
 
 TEST_F(SchedulerTest, DailyEntryRollsOnToItsSortedPlaceAndIsSaved) {
   Add(At(10, 21, 0), At(10, 22, 0), kDaily);
@@ -412,6 +417,9 @@ TEST_F(SchedulerTest, HasFollowingScheduleChangesNothing) {
 }
 
 TEST_F(SchedulerTest, TimersAndTheImport) {
+  sched->StartTimers(true);
+  EXPECT_EQ(view.events, (std::vector<std::string>{"set 4567 500", "set 1234 200"}));
+  view.events.clear();
   EXPECT_FALSE(sched->OnTimer(CScheduler::kTickTimer));
   EXPECT_EQ(view.events, (std::vector<std::string>{"kill 1234", "set 1234 200"}));
   view.events.clear();

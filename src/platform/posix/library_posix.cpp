@@ -1,5 +1,4 @@
 #include <dlfcn.h>
-
 #include <unistd.h>
 
 #include <cerrno>
