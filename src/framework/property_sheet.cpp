@@ -1,8 +1,17 @@
 #include "framework/property_sheet.h"
 
+#include <commctrl.h>
+
+namespace {
+
+// The sheet whose window is being created on this thread.
+thread_local CPropertySheet* g_starting = nullptr;
+
+}  // namespace
+
 CPropertyPage::CPropertyPage(UINT templateId, HINSTANCE module) : CDialog(templateId, module) {}
 
-HPROPSHEETPAGE CPropertyPage::CreatePage() {
+PROPSHEETPAGEW CPropertyPage::Describe() {
   PROPSHEETPAGEW psp{};
   psp.dwSize = sizeof(psp);
   psp.dwFlags = PSP_DEFAULT;
@@ -10,7 +19,34 @@ HPROPSHEETPAGE CPropertyPage::CreatePage() {
   psp.pszTemplate = MAKEINTRESOURCEW(GetTemplateId());
   psp.pfnDlgProc = &CPropertyPage::PageProc;
   psp.lParam = reinterpret_cast<LPARAM>(this);
+  if (!title_.empty()) {
+    psp.dwFlags |= PSP_USETITLE;
+    psp.pszTitle = title_.c_str();
+  }
+  return psp;
+}
+
+HPROPSHEETPAGE CPropertyPage::CreatePage() {
+  PROPSHEETPAGEW psp = Describe();
   return CreatePropertySheetPageW(&psp);
+}
+
+HPROPSHEETPAGE CPropertyPage::CreateSelfOwnedPage(std::unique_ptr<CPropertyPage> page,
+                                                  std::wstring title) {
+  if (!page) return nullptr;
+  page->title_ = std::move(title);
+  PROPSHEETPAGEW psp = page->Describe();
+  psp.dwFlags |= PSP_USECALLBACK;
+  psp.pfnCallback = &CPropertyPage::ReleaseProc;
+  HPROPSHEETPAGE h = CreatePropertySheetPageW(&psp);
+  // From here on the system page owns the object.
+  if (h) page.release();
+  return h;
+}
+
+UINT CALLBACK CPropertyPage::ReleaseProc(HWND, UINT msg, PROPSHEETPAGEW* psp) {
+  if (msg == PSPCB_RELEASE && psp) delete reinterpret_cast<CPropertyPage*>(psp->lParam);
+  return 1;
 }
 
 void CPropertyPage::SetModified(bool changed) {
@@ -40,15 +76,10 @@ INT_PTR CPropertyPage::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
         case PSN_KILLACTIVE:
           SetMessageResult(OnKillActive() ? FALSE : TRUE);
           return TRUE;
-        case PSN_APPLY: {
-          const bool ok = OnApply();
-          // lParam is TRUE when the OK button started the apply.
-          if (sheet_ && reinterpret_cast<PSHNOTIFY*>(lp)->lParam) sheet_->closedWithOk_ = ok;
-          SetMessageResult(ok ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE);
+        case PSN_APPLY:
+          SetMessageResult(OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE);
           return TRUE;
-        }
         case PSN_RESET:
-          if (sheet_) sheet_->closedWithOk_ = false;
           OnReset();
           return TRUE;
         default:
@@ -74,14 +105,26 @@ INT_PTR CALLBACK CPropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 CPropertySheet::CPropertySheet(std::wstring caption, HWND parent, UINT startPage)
     : caption_(std::move(caption)), parent_(parent), startPage_(startPage) {}
 
+CPropertySheet::~CPropertySheet() {
+  for (Entry& e : pages_) {
+    if (e.handle) DestroyPropertySheetPage(e.handle);
+  }
+}
+
 void CPropertySheet::AddPage(CPropertyPage* page) {
   if (!page) return;
   page->sheet_ = this;
-  pages_.push_back(page);
+  pages_.push_back(Entry{page, nullptr});
+}
+
+bool CPropertySheet::AddPageHandle(HPROPSHEETPAGE page) {
+  if (!page) return false;
+  pages_.push_back(Entry{nullptr, page});
+  return true;
 }
 
 CPropertyPage* CPropertySheet::GetPage(int index) const {
-  return index >= 0 && index < GetPageCount() ? pages_[static_cast<size_t>(index)] : nullptr;
+  return index >= 0 && index < GetPageCount() ? pages_[static_cast<size_t>(index)].page : nullptr;
 }
 
 void CPropertySheet::SetActivePage(int index) {
@@ -90,13 +133,20 @@ void CPropertySheet::SetActivePage(int index) {
 
 INT_PTR CPropertySheet::DoModal() {
   std::vector<HPROPSHEETPAGE> handles;
-  for (CPropertyPage* page : pages_) {
-    HPROPSHEETPAGE h = page->CreatePage();
+  std::vector<HPROPSHEETPAGE> ours;
+  for (const Entry& e : pages_) {
+    if (!e.page) {
+      if (e.handle) handles.push_back(e.handle);
+      continue;
+    }
+    HPROPSHEETPAGE h = e.page->CreatePage();
     if (!h) {
-      for (HPROPSHEETPAGE made : handles) DestroyPropertySheetPage(made);
+      // Ours go; the others stay with this object, which destroys them.
+      for (HPROPSHEETPAGE made : ours) DestroyPropertySheetPage(made);
       return -1;
     }
     handles.push_back(h);
+    ours.push_back(h);
   }
   PROPSHEETHEADERW psh{};
   psh.dwSize = sizeof(psh);
@@ -107,9 +157,48 @@ INT_PTR CPropertySheet::DoModal() {
   psh.nPages = static_cast<UINT>(handles.size());
   psh.nStartPage = startPage_ < psh.nPages ? startPage_ : 0;
   psh.phpage = handles.data();
-  closedWithOk_ = false;
-  // The system takes over the page handles and destroys them with the sheet.
+  psh.dwFlags |= PSH_USECALLBACK;
+  psh.pfnCallback = &CPropertySheet::SheetCallback;
+  okRequested_ = false;
+  // The system takes over the page handles and destroys them with the sheet;
+  // a page made elsewhere is shown once only.
+  for (Entry& e : pages_) e.handle = nullptr;
+  CPropertySheet* const outer = g_starting;
+  g_starting = this;
   const INT_PTR r = PropertySheetW(&psh);
+  g_starting = outer;
+  hwnd_ = nullptr;
   if (r < 0) return -1;
-  return closedWithOk_ ? IDOK : IDCANCEL;
+  return okRequested_ ? IDOK : IDCANCEL;
+}
+
+int CALLBACK CPropertySheet::SheetCallback(HWND hwnd, UINT msg, LPARAM) {
+  // The sheet's window exists from here on; the callback carries no context,
+  // so the sheet being started on this thread is the one.
+  if (msg == PSCB_INITIALIZED && g_starting) {
+    CPropertySheet* self = g_starting;
+    g_starting = nullptr;
+    self->hwnd_ = hwnd;
+    SetWindowSubclass(hwnd, &CPropertySheet::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(self));
+  }
+  return 0;
+}
+
+LRESULT CALLBACK CPropertySheet::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
+                                              UINT_PTR, DWORD_PTR data) {
+  auto* self = reinterpret_cast<CPropertySheet*>(data);
+  // Whatever ends the sheet last decides: OK (the button, Enter, or
+  // PSM_PRESSBUTTON, which all come as IDOK) when its apply succeeded, and
+  // nothing else, since a refused apply keeps the sheet open.
+  if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+    if (LOWORD(wp) == IDOK) self->okRequested_ = true;
+    if (LOWORD(wp) == IDCANCEL) self->okRequested_ = false;
+  } else if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_CLOSE) {
+    self->okRequested_ = false;
+  } else if (msg == WM_CLOSE) {
+    self->okRequested_ = false;
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, &CPropertySheet::SubclassProc, 0);
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ class CPropertyPage : public CDialog {
   // Builds the system's page for this object. Virtual, so that a page of a
   // plug-in library is built by that library's own code.
   virtual HPROPSHEETPAGE CreatePage();
+  // Builds the system's page for a page object that the system page then
+  // owns: the object is deleted when the system destroys the page (with its
+  // sheet, or by DestroyPropertySheetPage). For a page that joins a sheet
+  // another module runs. title, when not empty, is the page's tab text.
+  // Null (the object deleted) on failure.
+  static HPROPSHEETPAGE CreateSelfOwnedPage(std::unique_ptr<CPropertyPage> page,
+                                            std::wstring title);
   // Marks the page changed (enables the sheet's Apply button) or unchanged.
   void SetModified(bool changed = true);
   // The sheet's window while the page is shown.
@@ -40,31 +48,53 @@ class CPropertyPage : public CDialog {
  private:
   friend class CPropertySheet;
   static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static UINT CALLBACK ReleaseProc(HWND hwnd, UINT msg, PROPSHEETPAGEW* psp);
+  PROPSHEETPAGEW Describe();
   CPropertySheet* sheet_ = nullptr;
+  std::wstring title_;
 };
 
 class CPropertySheet {
  public:
   CPropertySheet(std::wstring caption, HWND parent, UINT startPage);
-  virtual ~CPropertySheet() = default;
+  // Destroys the pages made elsewhere that were never shown.
+  virtual ~CPropertySheet();
   CPropertySheet(const CPropertySheet&) = delete;
   CPropertySheet& operator=(const CPropertySheet&) = delete;
 
   // Adds a page (not owned; it must outlive the sheet's run).
   void AddPage(CPropertyPage* page);
+  // Adds a page that another module made (a plug-in's page, with its own
+  // template, procedure and object), after the pages added so far. The sheet
+  // owns it from now on: the system destroys it with the sheet, or this
+  // object does when the sheet is never shown. False for a null page.
+  bool AddPageHandle(HPROPSHEETPAGE page);
   int GetPageCount() const { return static_cast<int>(pages_.size()); }
+  // The page object at index; nullptr for a page made elsewhere.
   CPropertyPage* GetPage(int index) const;
   // The page shown first.
   void SetActivePage(int index);
   // Runs the sheet modally: IDOK when it was closed with OK, IDCANCEL
   // otherwise, -1 when it could not be shown.
   INT_PTR DoModal();
+  // The sheet's window while it runs.
+  HWND GetHwnd() const { return hwnd_; }
 
  private:
   friend class CPropertyPage;
+  static int CALLBACK SheetCallback(HWND hwnd, UINT msg, LPARAM lp);
+  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                       DWORD_PTR data);
   std::wstring caption_;
   HWND parent_;
   UINT startPage_;
-  std::vector<CPropertyPage*> pages_;
-  bool closedWithOk_ = false;
+  // One per page in sheet order: either our page object or the handle of a
+  // page made elsewhere (owned until the system takes it).
+  struct Entry {
+    CPropertyPage* page = nullptr;
+    HPROPSHEETPAGE handle = nullptr;
+  };
+  std::vector<Entry> pages_;
+  HWND hwnd_ = nullptr;
+  bool okRequested_ = false;
 };

@@ -14,6 +14,8 @@ void PLG_Save(PluginManager* manager);
 void PLG_Run(PluginManager* manager);
 int32_t PLG_RunInit(PluginManager* manager);
 int32_t PLG_GetSize(PluginManager* manager);
+// sheet is the program's PluginSheet record (plugin/plugin_sheet.h): each
+// item's page window is handed to it.
 void PLG_AddPage(void* sheet, PluginManager* manager);
 void PLG_GetVersion(PluginManager* manager, const char** version);
 void* PLG_GetPlugin(void* any);

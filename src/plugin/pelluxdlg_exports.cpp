@@ -7,7 +7,9 @@
 #include "platform/launcher.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
+#include "plugin/page_windows.h"
 #include "plugin/pelluxdlg.h"
+#include "plugin/plugin_sheet.h"
 #include "plugin/plugin_manager.h"
 #include "schedule/settings_path.h"
 
@@ -90,10 +92,12 @@ extern "C" int32_t PLG_GetSize(PluginManager* manager) {
 }
 
 extern "C" void PLG_AddPage(void* sheet, PluginManager* manager) {
-  // The page windows join the program's settings sheet through the Win32
-  // layer; the portable plug-in has no page window to add.
-  (void)sheet;
-  (void)manager;
+  // The sheet is the program's PluginSheet record (plugin_sheet.h).
+  if (!IsLive(manager) || sheet == nullptr) return;
+  try {
+    AddPageWindows(*manager, *static_cast<PluginSheet*>(sheet));
+  } catch (...) {
+  }
 }
 
 extern "C" void PLG_GetVersion(PluginManager* manager, const char** version) {

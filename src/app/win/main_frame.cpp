@@ -3,10 +3,16 @@
 #include <commctrl.h>
 
 #include "app/win/about_dlg.h"
+#include "app/win/nimbra_property.h"
 #include "app/win/nimbra_view.h"
 #include "app/win/resource.h"
 #include "app/win/settings_saver.h"
 #include "framework/message_box.h"
+#include "iepg/file_association.h"
+#include "iepg/system_registry.h"
+#include "platform/launcher.h"
+#include "platform/program_path.h"
+#include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/time_rules.h"
 
@@ -232,7 +238,22 @@ void CMainFrame::OnInitMenuPopup(HMENU menu) {
   }
 }
 
-void CMainFrame::OpenSettings(int) {}
+void CMainFrame::OpenSettings(int page) {
+  CPluginHost* host = view_ ? &view_->GetPluginHost() : nullptr;
+  CNimbraProperty sheet(host ? host->GetContext() : nullptr, host ? host->GetFunctionTable() : nullptr,
+                        L"設定", GetHwnd(), 0, SystemPrompt());
+  if (page >= 0 && page < sheet.GetPageCount()) sheet.SetActivePage(page);
+  CAppMngInfo& info = doc_.AppInfo();
+  const int32_t tvId = info.GetTvId();
+  // A stored index that names no site stays one that names none.
+  sheet.m_epg.m_tv_id = static_cast<uint8_t>(tvId >= 0 && tvId <= 0xFF ? tvId : 0xFF);
+  sheet.m_epg.m_sel_ext = static_cast<uint8_t>(info.GetSelExt() & 0xFF);
+  sheet.m_epg.m_tv_app_path = info.GetTvAppPath();
+  sheet.m_user.SetAppInfo(&info);
+  if (sheet.DoModal() != IDOK) return;
+  CFileAssociation association(doc_, SystemRegistry(), SystemLauncher(), ProgramPath());
+  association.ApplyEpgSettings(sheet.m_epg.m_sel_ext, sheet.m_epg.m_tv_id, sheet.m_epg.m_tv_app_path);
+}
 
 void CMainFrame::OnCommand(UINT id) {
   if (!IsCommandEnabled(id)) return;

@@ -1,0 +1,116 @@
+#include "app/settings_pages.h"
+
+#include "platform/prompt.h"
+#include "schedule/app_settings.h"
+
+int ShownSite(uint8_t tvId) { return tvId < kSiteChoices ? tvId : 0; }
+
+uint8_t SiteFromChecks(const std::array<bool, kSiteChoices>& checked, uint8_t current) {
+  for (int i = 0; i < kSiteChoices; ++i) {
+    if (checked[static_cast<size_t>(i)]) return static_cast<uint8_t>(i);
+  }
+  return current;
+}
+
+uint8_t ExtensionsFromChecks(const std::array<bool, kExtensionChoices>& checked) {
+  uint8_t bits = 0;
+  for (int i = 0; i < kExtensionChoices; ++i) {
+    if (checked[static_cast<size_t>(i)]) bits = static_cast<uint8_t>(bits | (1u << i));
+  }
+  return bits;
+}
+
+bool TakeTvAppPath(IPrompt& prompt, const std::string& path, std::string* current) {
+  if (path.size() >= kPathSize) {
+    prompt.Show("録画ソフトのパスが長すぎます。\n255バイト以内のパスを指定して下さい。", "",
+                PromptButtons::Ok);
+    return false;
+  }
+  *current = path;
+  return true;
+}
+
+BrowseOutcome TakeBrowsedTvAppPath(IPrompt& prompt, const std::optional<std::string>& chosen,
+                                   std::string* current) {
+  if (!chosen) return BrowseOutcome::Cancelled;
+  if (chosen->empty()) {
+    prompt.Show("録画ソフトのexeファイルを指定して下さい", "", PromptButtons::Ok);
+    return BrowseOutcome::Refused;
+  }
+  return TakeTvAppPath(prompt, *chosen, current) ? BrowseOutcome::Taken : BrowseOutcome::Refused;
+}
+
+bool UserPageValues::operator==(const UserPageValues& o) const {
+  return m_user_enable == o.m_user_enable && m_smenu_fhock == o.m_smenu_fhock &&
+         m_sleep_flag == o.m_sleep_flag && m_finish_act == o.m_finish_act &&
+         m_item_num_idx == o.m_item_num_idx && m_epg_offset_idx == o.m_epg_offset_idx;
+}
+
+namespace {
+
+template <size_t N>
+uint8_t IndexIn(const std::array<int32_t, N>& values, int32_t v) {
+  for (size_t i = 0; i < N; ++i) {
+    if (values[i] == v) return static_cast<uint8_t>(i);
+  }
+  return 0;
+}
+
+// A combo box selection as an index into a list of n; none or out of range
+// gives the first.
+uint8_t SelectionIndex(int selection, size_t n) {
+  return selection >= 0 && static_cast<size_t>(selection) < n ? static_cast<uint8_t>(selection) : 0;
+}
+
+}  // namespace
+
+uint8_t CapacityIndex(int32_t itemNumMax) { return IndexIn(kCapacityValues, itemNumMax); }
+uint8_t LeadIndex(int32_t epgOffset) { return IndexIn(kLeadValues, epgOffset); }
+
+void LoadFromParam(UserPageValues& v, const CUserSetParam& param) {
+  v.m_item_num_idx = CapacityIndex(param.item_num_max);
+  v.m_epg_offset_idx = LeadIndex(param.epg_offset);
+  v.m_finish_act = param.finish_act != 0 ? 1 : 0;
+  v.m_sleep_flag = param.sleep_flag != 0 ? 1 : 0;
+  v.m_smenu_fhock = param.smenu_fhock;
+}
+
+void LoadDefaults(UserPageValues& v, const CAppMngInfo& info) {
+  CUserSetParam defaults;
+  info.SetDefaultUserParam(defaults);
+  LoadFromParam(v, defaults);
+}
+
+UserPageValues InitialUserPageValues(const CAppMngInfo& info) {
+  UserPageValues v;
+  const CUserSetParam& eff = info.GetUserSetting();
+  LoadFromParam(v, eff.user_enable ? eff : info.GetUserValues());
+  v.m_user_enable = eff.user_enable;
+  return v;
+}
+
+void ApplyUserPage(UserPageValues& v, const UserPageControls& c, CAppMngInfo& info) {
+  v.m_sleep_flag = c.standby ? 0 : 1;
+  v.m_finish_act = c.sameAsOthers ? 0 : 1;
+  v.m_item_num_idx = SelectionIndex(c.capacitySelection, kCapacityValues.size());
+  v.m_epg_offset_idx = SelectionIndex(c.leadSelection, kLeadValues.size());
+  if (!v.m_user_enable) LoadDefaults(v, info);
+
+  CUserSetParam& eff = info.GetUserSetting();
+  eff.finish_act = v.m_finish_act;
+  eff.item_num_max = kCapacityValues[v.m_item_num_idx];
+  eff.sleep_flag = v.m_sleep_flag;
+  eff.epg_offset = kLeadValues[v.m_epg_offset_idx];
+  eff.user_enable = v.m_user_enable;
+  eff.smenu_fhock = v.m_smenu_fhock;
+  if (v.m_user_enable) {
+    // Saving writes these as the user's own values; the page shows those
+    // when it opens with the user settings off.
+    CUserSetParam& own = info.GetUserValues();
+    own.finish_act = eff.finish_act;
+    own.item_num_max = eff.item_num_max;
+    own.sleep_flag = eff.sleep_flag;
+    own.epg_offset = eff.epg_offset;
+    own.smenu_fhock = eff.smenu_fhock;
+  }
+}

@@ -1,0 +1,93 @@
+#pragma once
+// What the two pages of the settings sheet do, without their windows: the
+// values each page edits, how they are shown, and how the page's apply turns
+// the controls back into settings. The Win32 pages only move these values
+// between their controls and these functions.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class CAppMngInfo;
+class CUserSetParam;
+class IPrompt;
+
+// ---- EPG page: recording program, TV listings site, iEPG extensions ----
+
+// What the EPG page edits; the frame fills it from the stored settings and
+// hands it to the file association after OK.
+struct EpgPageValues {
+  std::string m_tv_app_path;  // recording program, system code page
+  uint8_t m_tv_id = 0;        // listings site
+  uint8_t m_sel_ext = 15;     // bit i: extension i is associated
+};
+
+constexpr int kSiteChoices = 3;
+constexpr int kExtensionChoices = 4;
+
+// The site whose radio button is checked when the page opens: one past the
+// list shows the first.
+int ShownSite(uint8_t tvId);
+// The site at apply: the first checked radio button in site order; with none
+// checked the current site stays.
+uint8_t SiteFromChecks(const std::array<bool, kSiteChoices>& checked, uint8_t current);
+// The extension bits at apply, bit i from box i.
+uint8_t ExtensionsFromChecks(const std::array<bool, kExtensionChoices>& checked);
+
+// Takes a recording program path from the page (typed into the box or
+// chosen in the file dialog) into *current. A path of 256 bytes or more does
+// not fit the stored setting: it is refused with a message and *current
+// stays. True when taken.
+bool TakeTvAppPath(IPrompt& prompt, const std::string& path, std::string* current);
+
+enum class BrowseOutcome { Taken, Refused, Cancelled };
+// The file dialog's answer for the recording program: none when cancelled;
+// an empty path is refused with "録画ソフトのexeファイルを指定して下さい".
+BrowseOutcome TakeBrowsedTvAppPath(IPrompt& prompt, const std::optional<std::string>& chosen,
+                                   std::string* current);
+
+// ---- User page: end actions, capacity, iEPG lead time ----
+
+inline constexpr std::array<int32_t, 8> kCapacityValues = {10, 20, 30, 40, 50, 100, 500, 1000};
+inline constexpr std::array<int32_t, 9> kLeadValues = {0, 10, 20, 30, 40, 50, 60, 90, 120};
+
+// What the user page edits.
+struct UserPageValues {
+  int32_t m_user_enable = 0;  // the user settings are in force
+  int32_t m_smenu_fhock = 0;  // catch the Start menu's standby and hibernation
+  int32_t m_sleep_flag = 0;   // between schedules: 1 hibernation, 0 standby
+  int32_t m_finish_act = 0;   // after the last: 1 shut down, 0 as between schedules
+  uint8_t m_item_num_idx = 0;    // into kCapacityValues
+  uint8_t m_epg_offset_idx = 0;  // into kLeadValues
+
+  bool operator==(const UserPageValues& o) const;
+};
+
+// The position of value in its list; 0 when it is not offered.
+uint8_t CapacityIndex(int32_t itemNumMax);
+uint8_t LeadIndex(int32_t epgOffset);
+
+// The page's values from a parameter set; m_user_enable is left alone.
+void LoadFromParam(UserPageValues& v, const CUserSetParam& param);
+// The built-in values (hibernation, shutdown, 10, 0 s, no Start menu
+// detection); m_user_enable is left alone.
+void LoadDefaults(UserPageValues& v, const CAppMngInfo& info);
+// What the page shows when it opens: the values in force when the user
+// settings are on, otherwise the user's own values as stored (shown greyed).
+UserPageValues InitialUserPageValues(const CAppMngInfo& info);
+
+// The state of the user page's controls at apply. With neither radio button
+// of a pair checked, the first (休止モード, シャットダウン) counts. A
+// selection of -1 (none) or beyond the list reads as the first item.
+struct UserPageControls {
+  bool standby = false;       // スタンバイ rather than 休止モード
+  bool sameAsOthers = false;  // 最後以外と同じ rather than シャットダウン
+  int capacitySelection = -1;
+  int leadSelection = -1;
+};
+
+// The page's apply: reads the controls into v, falls back to the defaults
+// when the user settings are off, and writes the result into the values in
+// force. With the user settings on, the user's own values follow as well,
+// since they are what the settings file will hold.
+void ApplyUserPage(UserPageValues& v, const UserPageControls& controls, CAppMngInfo& info);

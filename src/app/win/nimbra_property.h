@@ -1,0 +1,22 @@
+#pragma once
+// The settings sheet "設定": the EPG page, the user page, and behind them the
+// pages the settings plug-in adds through its PLG_AddPage.
+#include <string>
+
+#include "app/win/property_epg.h"
+#include "app/win/property_user.h"
+#include "framework/property_sheet.h"
+
+struct PluginFunctionTable;
+class IPrompt;
+
+class CNimbraProperty : public CPropertySheet {
+ public:
+  // The plug-in adds its pages when both its context and its function table
+  // are given.
+  CNimbraProperty(void* pluginContext, const PluginFunctionTable* functions, std::wstring caption,
+                  HWND parent, UINT startPage, IPrompt& prompt);
+
+  CPropertyUser m_user;
+  CPropertyEPG m_epg;
+};

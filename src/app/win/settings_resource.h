@@ -1,0 +1,40 @@
+#pragma once
+// Identifiers of the settings sheet's two pages and their controls. Shared by
+// the resource script and the page classes.
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// EPG page: recording program, TV listings site, iEPG extensions.
+#define IDD_PROPERTY_EPG 137
+#define IDC_EPG_SITE_0 1001
+#define IDC_EPG_SITE_2 1002
+#define IDC_EPG_SITE_1 1003
+#define IDC_EPG_APP_PATH 1007
+#define IDC_EPG_APP_BROWSE 1008
+#define IDC_EPG_EXT_0 1014
+#define IDC_EPG_EXT_2 1015
+#define IDC_EPG_EXT_1 1016
+#define IDC_EPG_EXT_3 1017
+
+// User page: end actions, capacity, iEPG lead time.
+#define IDD_PROPERTY_USER 138
+#define IDC_USER_LAST_SAME 1004
+#define IDC_USER_CAPACITY 1037
+#define IDC_USER_LEAD 1038
+#define IDC_USER_DEFAULTS 1039
+#define IDC_USER_ENABLE 1040
+#define IDC_USER_HIBERNATE 1041
+#define IDC_USER_STANDBY 1042
+#define IDC_USER_LAST_SHUTDOWN 1043
+#define IDC_USER_ACTION_GROUP 1044
+#define IDC_USER_OTHERS_GROUP 1045
+#define IDC_USER_LAST_GROUP 1046
+#define IDC_USER_LIST_GROUP 1047
+#define IDC_USER_CAPACITY_LABEL 1048
+#define IDC_USER_LEAD_LABEL 1049
+#define IDC_USER_LEAD_UNIT 1050
+#define IDC_USER_LEAD_TAIL 1051
+#define IDC_USER_HELP 1052
+#define IDC_USER_SMENU_FHOCK 1053

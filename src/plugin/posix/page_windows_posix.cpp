@@ -1,0 +1,3 @@
+#include "plugin/page_windows.h"
+
+int AddPageWindows(PluginManager&, PluginSheet&) { return 0; }

@@ -1,0 +1,148 @@
+#include "plugin/win/property_smail.h"
+
+#include <optional>
+#include <string>
+
+#include "framework/data_exchange.h"
+#include "framework/file_dialog.h"
+#include "framework/message_box.h"
+#include "platform/win32/text_win.h"
+#include "plugin/smail_page.h"
+#include "plugin/smail_resource.h"
+
+namespace {
+
+// The settings file holds at most this many bytes per text.
+constexpr size_t kTextBytes = 255;
+
+bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
+
+// A path from a file dialog in the system code page; none when cancelled.
+std::optional<std::string> Browse(HWND owner, const wchar_t* ext, const wchar_t* filter) {
+  std::optional<std::wstring> chosen = BrowseForFile(owner, ext, filter);
+  if (!chosen) return std::nullopt;
+  return WideToAnsi(*chosen);
+}
+
+}  // namespace
+
+const wchar_t CPropertySMail::kTitle[] = L"SMAIL";
+
+CPropertySMail::CPropertySMail(SMailPage& page, HINSTANCE module)
+    : CPropertyPage(IDD_SMAIL_PAGE, module), page_(page) {}
+
+void CPropertySMail::DoDataExchange(CDataExchange& dx) {
+  SMailSettings& s = page_.Settings();
+  dx.Check(IDC_SM_ENABLE_CHECK, s.m_sm_enable_check);
+  dx.Text(IDC_SM_SERVER, s.m_sm_server, kTextBytes, TextCoding::Ansi);
+  dx.Text(IDC_SM_PATH, s.m_sm_path, kTextBytes, TextCoding::Ansi);
+  dx.Text(IDC_SM_SRC_ADDR, s.m_sm_src_addr, kTextBytes, TextCoding::Ansi);
+  dx.Text(IDC_SM_DST_ADDR, s.m_sm_dst_addr, kTextBytes, TextCoding::Ansi);
+  dx.Text(IDC_SM_TITLE, s.m_sm_title, kTextBytes, TextCoding::Sjis);
+  dx.Check(IDC_SM_TEMP_CHECK, s.m_sm_temp_check);
+  dx.Check(IDC_SM_INFO_CHECK, s.m_sm_info_check);
+  dx.Text(IDC_SM_TEMP_PATH, s.m_sm_temp_path, kTextBytes, TextCoding::Ansi);
+}
+
+BOOL CPropertySMail::OnInitDialog() {
+  initialising_ = true;
+  CPropertyPage::OnInitDialog();
+  const SMailSettings& s = page_.Settings();
+  EnableControls(s.m_sm_enable_check != 0, s.m_sm_temp_check != 0);
+  initialising_ = false;
+  return TRUE;
+}
+
+void CPropertySMail::EnableControls(bool mailOn, bool templateOn) {
+  for (const auto& [id, on] : SMailControlStates(mailOn, templateOn)) {
+    EnableWindow(GetItem(id), on ? TRUE : FALSE);
+  }
+}
+
+bool CPropertySMail::TakeControls() { return UpdateData(true); }
+
+bool CPropertySMail::OnCommand(int id, int code, HWND) {
+  HWND dlg = GetHwnd();
+  SMailSettings& s = page_.Settings();
+  if (code == EN_CHANGE) {
+    if (id == IDC_SM_PATH || id == IDC_SM_DST_ADDR || id == IDC_SM_SRC_ADDR || id == IDC_SM_TITLE) {
+      if (!initialising_) SetModified();
+      return true;
+    }
+    return false;
+  }
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_SM_ENABLE_CHECK:
+      s.m_sm_enable_check = s.m_sm_enable_check ? 0 : 1;
+      CheckDlgButton(dlg, id, s.m_sm_enable_check ? BST_CHECKED : BST_UNCHECKED);
+      EnableControls(s.m_sm_enable_check != 0, Checked(dlg, IDC_SM_TEMP_CHECK));
+      return true;
+    case IDC_SM_TEMP_CHECK:
+      s.m_sm_temp_check = s.m_sm_temp_check ? 0 : 1;
+      CheckDlgButton(dlg, id, s.m_sm_temp_check ? BST_CHECKED : BST_UNCHECKED);
+      EnableControls(Checked(dlg, IDC_SM_ENABLE_CHECK), s.m_sm_temp_check != 0);
+      return true;
+    case IDC_SM_INFO_CHECK:
+      s.m_sm_info_check = s.m_sm_info_check ? 0 : 1;
+      CheckDlgButton(dlg, id, s.m_sm_info_check ? BST_CHECKED : BST_UNCHECKED);
+      return true;
+    case IDC_SM_PATH_BROWSE:
+      BrowseMailer();
+      return true;
+    case IDC_SM_TEMP_BROWSE:
+      BrowseTemplate();
+      return true;
+    // The buttons act on what the page shows, not on what it showed when it
+    // was last left.
+    case IDC_SM_TEMP_EDIT:
+      if (TakeControls()) page_.EditTemplate();
+      return true;
+    case IDC_SM_PREVIEW:
+      if (TakeControls()) page_.Preview();
+      return true;
+    case IDC_SM_TEST_SEND:
+      if (TakeControls()) page_.SendTestMail();
+      return true;
+    case IDC_SM_EXPLAIN:
+      if (TakeControls()) page_.ExplainTemplate();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CPropertySMail::BrowseMailer() {
+  const std::optional<std::string> path =
+      Browse(GetHwnd(), L"*.exe", L"exeﾌｧｲﾙ(*.exe)|*.exe||");
+  if (!path) return;
+  if (page_.AcceptMailerPath(*path)) {
+    // The edit's change notification marks the page modified.
+    SetDlgItemTextW(GetHwnd(), IDC_SM_PATH, AnsiToWide(*path).c_str());
+  }
+}
+
+void CPropertySMail::BrowseTemplate() {
+  const std::optional<std::string> path =
+      Browse(GetHwnd(), L"*.*", L"templateﾌｧｲﾙ(*.*)|*.*||");
+  if (!path) return;
+  if (page_.AcceptTemplatePath(*path)) {
+    SetDlgItemTextW(GetHwnd(), IDC_SM_TEMP_PATH, AnsiToWide(*path).c_str());
+  }
+}
+
+bool CPropertySMail::OnApply() {
+  if (!TakeControls()) return false;
+  SetModified(false);
+  if (!page_.Save()) {
+    AppMessageBox(GetHwnd(), std::wstring(L"メールの設定を設定ファイルに保存できませんでした。"),
+                  MB_OK | MB_ICONEXCLAMATION);
+  }
+  return CPropertyPage::OnApply();
+}
+
+void CPropertySMail::OnReset() {
+  // Cancel: what was edited since the last apply is dropped, so that the
+  // mail at a schedule's end goes out with the stored settings.
+  page_.Load();
+}

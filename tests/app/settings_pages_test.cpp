@@ -1,0 +1,233 @@
+#include "app/settings_pages.h"
+
+#include <gtest/gtest.h>
+
+#include "schedule/app_settings.h"
+#include "support/fakes.h"
+
+namespace {
+
+// ---- EPG page ----
+
+TEST(EpgPage, ShownSiteIsTheStoredOneOrTheFirstBeyondTheList) {
+  const struct {
+    uint8_t stored;
+    int shown;
+  } cases[] = {{0, 0}, {1, 1}, {2, 2}, {3, 0}, {255, 0}};
+  for (const auto& c : cases) EXPECT_EQ(c.shown, ShownSite(c.stored)) << int(c.stored);
+}
+
+TEST(EpgPage, SiteAtApplyIsTheFirstCheckedOrStaysWithNone) {
+  const struct {
+    std::array<bool, 3> checked;
+    uint8_t current, expected;
+  } cases[] = {
+      {{true, false, false}, 2, 0},
+      {{false, true, false}, 0, 1},
+      {{false, false, true}, 0, 2},
+      {{false, true, true}, 0, 1},  // several checked: site order decides
+      {{false, false, false}, 7, 7},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.expected, SiteFromChecks(c.checked, c.current));
+}
+
+TEST(EpgPage, ExtensionBitsFollowTheirBoxesForEveryCombination) {
+  for (unsigned bits = 0; bits < 16; ++bits) {
+    std::array<bool, 4> checked{};
+    for (int i = 0; i < 4; ++i) checked[static_cast<size_t>(i)] = (bits >> i) & 1;
+    EXPECT_EQ(bits, ExtensionsFromChecks(checked));
+  }
+}
+
+TEST(EpgPage, APathOf255BytesIsTakenAndOneOf256IsRefusedKeepingTheOld) {
+  ScriptedPrompt prompt;
+  std::string path = "C:\\old\\rec.exe";
+  EXPECT_TRUE(TakeTvAppPath(prompt, std::string(255, 'a'), &path));
+  EXPECT_EQ(std::string(255, 'a'), path);
+  EXPECT_TRUE(prompt.shown.empty());
+
+  path = "C:\\old\\rec.exe";
+  // 128 double-byte characters: 256 bytes in the system code page.
+  std::string sjis;
+  for (int i = 0; i < 128; ++i) sjis += "\x98\x5e";  // 録
+  EXPECT_FALSE(TakeTvAppPath(prompt, sjis, &path));
+  EXPECT_EQ("C:\\old\\rec.exe", path);
+  ASSERT_EQ(1u, prompt.shown.size());
+  EXPECT_NE(std::string::npos, prompt.shown[0].text.find("長すぎます"));
+}
+
+TEST(EpgPage, AnEmptyTypedPathIsTaken) {
+  // Clearing the box is how the user removes the recording program.
+  ScriptedPrompt prompt;
+  std::string path = "C:\\old\\rec.exe";
+  EXPECT_TRUE(TakeTvAppPath(prompt, "", &path));
+  EXPECT_EQ("", path);
+}
+
+TEST(EpgPage, BrowseTakesAChosenPathRefusesAnEmptyOneAndIgnoresCancel) {
+  ScriptedPrompt prompt;
+  std::string path = "C:\\old\\rec.exe";
+  EXPECT_EQ(BrowseOutcome::Cancelled, TakeBrowsedTvAppPath(prompt, std::nullopt, &path));
+  EXPECT_EQ("C:\\old\\rec.exe", path);
+  EXPECT_TRUE(prompt.shown.empty());
+
+  EXPECT_EQ(BrowseOutcome::Refused, TakeBrowsedTvAppPath(prompt, std::string(), &path));
+  EXPECT_EQ("C:\\old\\rec.exe", path);
+  ASSERT_EQ(1u, prompt.shown.size());
+  EXPECT_EQ("録画ソフトのexeファイルを指定して下さい", prompt.shown[0].text);
+  EXPECT_EQ("", prompt.shown[0].caption);
+
+  EXPECT_EQ(BrowseOutcome::Refused, TakeBrowsedTvAppPath(prompt, std::string(300, 'x'), &path));
+  EXPECT_EQ("C:\\old\\rec.exe", path);
+
+  EXPECT_EQ(BrowseOutcome::Taken, TakeBrowsedTvAppPath(prompt, std::string("D:\\tv.exe"), &path));
+  EXPECT_EQ("D:\\tv.exe", path);
+}
+
+// ---- User page ----
+
+TEST(UserPage, EveryOfferedValueHasItsPositionAndOthersTheFirst) {
+  for (size_t i = 0; i < kCapacityValues.size(); ++i) EXPECT_EQ(i, CapacityIndex(kCapacityValues[i]));
+  for (size_t i = 0; i < kLeadValues.size(); ++i) EXPECT_EQ(i, LeadIndex(kLeadValues[i]));
+  EXPECT_EQ(7, CapacityIndex(1000));
+  EXPECT_EQ(0, CapacityIndex(15));
+  EXPECT_EQ(0, LeadIndex(45));
+  EXPECT_EQ(0, LeadIndex(-10));
+}
+
+CUserSetParam Param(int32_t items, int32_t sleep, int32_t finish, int32_t lead, int32_t enable,
+                    int32_t fhock) {
+  CUserSetParam p;
+  p.item_num_max = items;
+  p.sleep_flag = sleep;
+  p.finish_act = finish;
+  p.epg_offset = lead;
+  p.user_enable = enable;
+  p.smenu_fhock = fhock;
+  return p;
+}
+
+TEST(UserPage, OpensWithTheValuesInForceWhenTheUserSettingsAreOn) {
+  CAppMngInfo info;
+  info.GetUserSetting() = Param(500, 0, 0, 90, 1, 1);
+  info.GetUserValues() = Param(20, 1, 1, 10, 0, 0);
+  const UserPageValues v = InitialUserPageValues(info);
+  EXPECT_EQ(1, v.m_user_enable);
+  EXPECT_EQ(6, v.m_item_num_idx);
+  EXPECT_EQ(7, v.m_epg_offset_idx);
+  EXPECT_EQ(0, v.m_sleep_flag);
+  EXPECT_EQ(0, v.m_finish_act);
+  EXPECT_EQ(1, v.m_smenu_fhock);
+}
+
+TEST(UserPage, OpensWithTheStoredValuesWhenTheUserSettingsAreOff) {
+  CAppMngInfo info;
+  info.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
+  info.GetUserValues() = Param(20, 0, 0, 30, 0, 5);
+  const UserPageValues v = InitialUserPageValues(info);
+  EXPECT_EQ(0, v.m_user_enable);
+  EXPECT_EQ(1, v.m_item_num_idx);
+  EXPECT_EQ(3, v.m_epg_offset_idx);
+  EXPECT_EQ(0, v.m_sleep_flag);
+  EXPECT_EQ(0, v.m_finish_act);
+  EXPECT_EQ(5, v.m_smenu_fhock);  // taken as it is
+}
+
+TEST(UserPage, LoadingFlattensFlagsToZeroOrOne) {
+  UserPageValues v;
+  LoadFromParam(v, Param(30, 5, -1, 0, 0, 0));
+  EXPECT_EQ(1, v.m_sleep_flag);
+  EXPECT_EQ(1, v.m_finish_act);
+}
+
+TEST(UserPage, DefaultsAreHibernationShutdownTenAndNoLeadKeepingTheSwitch) {
+  CAppMngInfo info;
+  UserPageValues v{1, 1, 0, 0, 5, 5};
+  LoadDefaults(v, info);
+  const UserPageValues expected{1, 0, 1, 1, 0, 0};
+  EXPECT_EQ(expected, v);
+}
+
+TEST(UserPage, ApplyReadsTheRadioPairs) {
+  const struct {
+    bool standby, sameAsOthers;
+    int32_t sleep, finish;
+  } cases[] = {{false, false, 1, 1}, {true, false, 0, 1}, {false, true, 1, 0}, {true, true, 0, 0}};
+  for (const auto& c : cases) {
+    CAppMngInfo info;
+    UserPageValues v;
+    v.m_user_enable = 1;
+    UserPageControls controls;
+    controls.standby = c.standby;
+    controls.sameAsOthers = c.sameAsOthers;
+    ApplyUserPage(v, controls, info);
+    EXPECT_EQ(c.sleep, info.GetUserSetting().sleep_flag) << c.standby << c.sameAsOthers;
+    EXPECT_EQ(c.finish, info.GetUserSetting().finish_act) << c.standby << c.sameAsOthers;
+  }
+}
+
+TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem) {
+  CAppMngInfo info;
+  info.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
+  info.GetUserValues() = Param(10, 1, 1, 0, 0, 0);
+  UserPageValues v;
+  v.m_user_enable = 1;
+  v.m_smenu_fhock = 1;
+  UserPageControls controls;
+  controls.standby = true;
+  controls.capacitySelection = 7;
+  controls.leadSelection = 8;
+  ApplyUserPage(v, controls, info);
+  const CUserSetParam& eff = info.GetUserSetting();
+  EXPECT_EQ(1000, eff.item_num_max);
+  EXPECT_EQ(120, eff.epg_offset);
+  EXPECT_EQ(0, eff.sleep_flag);
+  EXPECT_EQ(1, eff.finish_act);
+  EXPECT_EQ(1, eff.user_enable);
+  EXPECT_EQ(1, eff.smenu_fhock);
+  const CUserSetParam& own = info.GetUserValues();
+  EXPECT_EQ(1000, own.item_num_max);
+  EXPECT_EQ(120, own.epg_offset);
+  EXPECT_EQ(0, own.sleep_flag);
+  EXPECT_EQ(1, own.smenu_fhock);
+}
+
+TEST(UserPage, ApplyWithTheUserSettingsOffPutsTheDefaultsInForceAndKeepsTheStoredValues) {
+  CAppMngInfo info;
+  info.GetUserSetting() = Param(500, 0, 0, 60, 1, 1);
+  info.GetUserValues() = Param(500, 0, 0, 60, 0, 1);
+  UserPageValues v = InitialUserPageValues(info);
+  v.m_user_enable = 0;  // the box was just cleared
+  UserPageControls controls;
+  controls.standby = true;
+  controls.sameAsOthers = true;
+  controls.capacitySelection = 6;
+  controls.leadSelection = 6;
+  ApplyUserPage(v, controls, info);
+  const CUserSetParam& eff = info.GetUserSetting();
+  EXPECT_EQ(10, eff.item_num_max);
+  EXPECT_EQ(0, eff.epg_offset);
+  EXPECT_EQ(1, eff.sleep_flag);
+  EXPECT_EQ(1, eff.finish_act);
+  EXPECT_EQ(0, eff.user_enable);
+  EXPECT_EQ(0, eff.smenu_fhock);
+  // What the file keeps as the user's own values is not touched.
+  EXPECT_EQ(500, info.GetUserValues().item_num_max);
+  EXPECT_EQ(60, info.GetUserValues().epg_offset);
+}
+
+TEST(UserPage, ApplyReadsNoSelectionOrOneBeyondTheListAsTheFirstItem) {
+  for (int selection : {-1, 9, 100}) {  // 8 capacities, 9 lead values
+    CAppMngInfo info;
+    UserPageValues v;
+    v.m_user_enable = 1;
+    UserPageControls controls;
+    controls.capacitySelection = selection;
+    controls.leadSelection = selection;
+    ApplyUserPage(v, controls, info);
+    EXPECT_EQ(10, info.GetUserSetting().item_num_max) << selection;
+    EXPECT_EQ(0, info.GetUserSetting().epg_offset) << selection;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+#include "program_driver.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "gui_driver.h"
+
+namespace gui {
+
+std::wstring ExeFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p = path;
+  return p.substr(0, p.find_last_of(L'\\'));
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::string out;
+  if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    fclose(f);
+  }
+  return out;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  FILE* f = _wfopen(path.c_str(), L"wb");
+  if (!f) return false;
+  const bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return fclose(f) == 0 && ok;
+}
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+ScratchProgramFolder::ScratchProgramFolder(const std::vector<std::wstring>& files) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  path_ = std::wstring(temp) + L"nimbra-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(GetTickCount());
+  if (!CreateDirectoryW(path_.c_str(), nullptr)) return;
+  ok_ = true;
+  for (const std::wstring& f : files) {
+    if (!CopyFileW((ExeFolder() + L"\\" + f).c_str(), File(f).c_str(), FALSE)) ok_ = false;
+  }
+}
+
+ScratchProgramFolder::~ScratchProgramFolder() {
+  if (path_.empty()) return;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((path_ + L"\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW(File(fd.cFileName).c_str());
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryW(path_.c_str());
+}
+
+Program::~Program() {
+  if (process_) {
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 9);
+    WaitForSingleObject(process_, 5000);
+    CloseHandle(process_);
+  }
+}
+
+bool Program::Start(const std::wstring& argument) {
+  std::wstring cmd = L"\"" + folder_ + L"\\Nimbra.exe\"";
+  if (!argument.empty()) cmd += L" \"" + argument + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
+                      &si, &pi)) {
+    return false;
+  }
+  CloseHandle(pi.hThread);
+  process_ = pi.hProcess;
+  pid_ = pi.dwProcessId;
+  return true;
+}
+
+void Program::DismissPluginMessages() {
+  HWND box = FindMessageBox(ProcessDialogs(pid_));
+  if (!box) return;
+  const std::wstring text = MessageBoxText(box);
+  if (text.find(L"LoadLibrary") != std::wstring::npos ||
+      text.find(L"ハンドルの取得に失敗しました") != std::wstring::npos) {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+}
+
+HWND Program::WaitForFrame() {
+  for (int i = 0; i < kMaxPolls; ++i) {
+    DismissPluginMessages();
+    HWND frame = nullptr;
+    while ((frame = FindWindowExW(nullptr, frame, L"NimbraMainFrame", nullptr))) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(frame, &pid);
+      if (pid == pid_ && IsWindowVisible(frame)) {
+        frame_ = frame;
+        HWND view = FindWindowExW(frame, nullptr, L"NimbraView", nullptr);
+        list_ = FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr);
+        return frame;
+      }
+    }
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+HWND Program::WaitForDialog(const std::function<bool(HWND)>& match) {
+  for (int i = 0; i < kMaxPolls; ++i) {
+    for (HWND h : ProcessDialogs(pid_)) {
+      if (match(h)) return h;
+    }
+    DismissPluginMessages();
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+HWND Program::WaitForCaption(const std::wstring& caption) {
+  return WaitForDialog([&](HWND h) { return WindowText(h) == caption; });
+}
+
+HWND Program::WaitForMessage(const std::wstring& text) {
+  return WaitForDialog([&](HWND h) { return GetDlgItem(h, 0xFFFF) && MessageBoxText(h) == text; });
+}
+
+std::vector<std::wstring> Program::AnswerMessagesUntil(const std::function<bool()>& done,
+                                                       bool* timedOut) {
+  std::vector<std::wstring> seen;
+  HWND last = nullptr;
+  *timedOut = true;
+  for (int i = 0; i < kMaxPolls; ++i) {
+    if (HWND box = FindMessageBox(ProcessDialogs(pid_))) {
+      // A box takes a moment to go: each one is counted once.
+      if (box != last) seen.push_back(MessageBoxText(box));
+      if (box != last || i % 20 == 0) PostMessageW(box, WM_COMMAND, IDOK, 0);
+      last = box;
+    } else if (done()) {
+      *timedOut = false;
+      break;
+    }
+    Sleep(50);
+  }
+  return seen;
+}
+
+int Program::Exit() {
+  PostMessageW(frame_, WM_COMMAND, 57665 /* ID_APP_EXIT */, 0);
+  return WaitForExit();
+}
+
+int Program::WaitForExit() {
+  for (int i = 0; i < kMaxPolls; ++i) {
+    DismissPluginMessages();
+    if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) {
+      DWORD code = 0;
+      GetExitCodeProcess(process_, &code);
+      return static_cast<int>(code);
+    }
+  }
+  return -1;
+}
+
+}  // namespace gui

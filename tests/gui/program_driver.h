@@ -1,0 +1,77 @@
+#pragma once
+// The real Nimbra.exe in a scratch folder of its own, started and driven
+// from the test process the way a user would, through its windows. Its power
+// service is the log named by NIMBRA_POWER_LOG, so a schedule's end never
+// puts the machine to sleep.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gui {
+
+// The folder of the running test, where the built programs lie.
+std::wstring ExeFolder();
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// True when this process runs under Wine (whose registry is the throwaway
+// prefix's, never a real machine's).
+bool RunningUnderWine();
+
+// A fresh folder under the temporary folder holding copies of the named
+// files of ExeFolder(); removed with its files when the object goes.
+class ScratchProgramFolder {
+ public:
+  explicit ScratchProgramFolder(const std::vector<std::wstring>& files);
+  ~ScratchProgramFolder();
+  ScratchProgramFolder(const ScratchProgramFolder&) = delete;
+  ScratchProgramFolder& operator=(const ScratchProgramFolder&) = delete;
+  bool Ok() const { return ok_; }
+  const std::wstring& Path() const { return path_; }
+  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+ private:
+  std::wstring path_;
+  bool ok_ = false;
+};
+
+class Program {
+ public:
+  static constexpr int kMaxPolls = 3000;  // 50 ms each: a hung program fails the test
+
+  explicit Program(std::wstring folder) : folder_(std::move(folder)) {}
+  ~Program();
+
+  // Starts Nimbra.exe of the folder, in that folder, with an optional
+  // argument.
+  bool Start(const std::wstring& argument = L"");
+  HWND WaitForFrame();
+  // The first dialog (or message box) of the program that matches.
+  HWND WaitForDialog(const std::function<bool(HWND)>& match);
+  HWND WaitForCaption(const std::wstring& caption);
+  HWND WaitForMessage(const std::wstring& text);
+  // Closes every message box (OK) until done() holds; the texts seen, in
+  // order. False in *timedOut when done() never held.
+  std::vector<std::wstring> AnswerMessagesUntil(const std::function<bool()>& done, bool* timedOut);
+  // Ends the program the way its menu does; its exit code, or -1.
+  int Exit();
+  int WaitForExit();
+
+  HWND Frame() const { return frame_; }
+  HWND List() const { return list_; }
+  DWORD Pid() const { return pid_; }
+
+ private:
+  // Without the plug-in beside it the program reports so; those boxes are
+  // closed as they come.
+  void DismissPluginMessages();
+
+  std::wstring folder_;
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  HWND frame_ = nullptr;
+  HWND list_ = nullptr;
+};
+
+}  // namespace gui

@@ -1,0 +1,320 @@
+// End to end through the settings sheet of the real Nimbra.exe: the sheet
+// opened from the menu commands, its OK leaving the settings file and the
+// per-user classes of the Wine prefix as they should be, and the plug-in's
+// mail page sending a test mail to a recording stand-in for the mailer.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/win/resource.h"
+#include "app/win/settings_resource.h"
+#include "gui_driver.h"
+#include "platform/win32/text_win.h"
+#include "plugin/smail_resource.h"
+#include "program_driver.h"
+
+namespace {
+
+using gui::Program;
+using gui::ScratchProgramFolder;
+
+constexpr wchar_t kCaption[] = L"設定";
+constexpr const wchar_t* kClassKeys[] = {L"Software\\Classes\\.tvvi", L"Software\\Classes\\.tvpi",
+                                         L"Software\\Classes\\.php3", L"Software\\Classes\\.epg",
+                                         L"Software\\Classes\\Tz_auto"};
+
+HWND CurrentPage(HWND sheet) {
+  return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+int TabCount(HWND sheet) {
+  HWND tabs = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+  return static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+}
+void Press(HWND page, int id) { SendDlgItemMessageW(page, id, BM_CLICK, 0, 0); }
+
+// The default value of a key of the current user's classes; "-" when the key
+// or value is missing.
+std::wstring UserClassValue(const std::wstring& key) {
+  wchar_t buf[1024];
+  DWORD size = sizeof buf;
+  if (RegGetValueW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + key).c_str(), nullptr, RRF_RT_REG_SZ,
+                   nullptr, buf, &size) != ERROR_SUCCESS) {
+    return L"-";
+  }
+  return buf;
+}
+
+bool Contains(const std::string& haystack, const std::string& needle) {
+  return haystack.find(needle) != std::string::npos;
+}
+
+class SettingsEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The registry touched here is the throwaway Wine prefix's only.
+    if (!gui::RunningUnderWine()) GTEST_SKIP() << "changes the user's file associations";
+    ClearClasses();
+  }
+  void TearDown() override {
+    if (gui::RunningUnderWine()) ClearClasses();
+  }
+  static void ClearClasses() {
+    for (const wchar_t* key : kClassKeys) {
+      RegDeleteTreeW(HKEY_CURRENT_USER, key);
+      RegDeleteTreeW(HKEY_LOCAL_MACHINE, key);
+    }
+  }
+};
+
+TEST_F(SettingsEndToEnd, OkAssociatesTheTickedExtensionsBacksUpOnceAndSaves) {
+  // .php3 belongs to another program before, registered for the machine
+  // (Wine's reg.exe exports only those through HKEY_CLASSES_ROOT).
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.php3", 0,
+                                           nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  const wchar_t other[] = L"OtherEditor.php3";
+  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof other);
+  RegCloseKey(key);
+
+  ScratchProgramFolder folder({L"Nimbra.exe"});
+  ASSERT_TRUE(folder.Ok());
+  const std::wstring ini = folder.File(L"Nimbra.ini");
+  ASSERT_TRUE(gui::WriteFileBytes(
+      ini, "[APP_MNG_INFO]\r\ntv_id=0\r\nsel_ext=0\r\nreg_bk_flag=0\r\ntv_app_path=C:\\rec\\tv.exe\r\n"));
+  SetEnvironmentVariableW(L"NIMBRA_POWER_LOG", folder.File(L"power.log").c_str());
+
+  Program nimbra(folder.Path());
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame());
+
+  PostMessageW(nimbra.Frame(), WM_COMMAND, ID_SETTING_EPG, 0);
+  HWND sheet = nimbra.WaitForCaption(kCaption);
+  ASSERT_NE(nullptr, sheet);
+  HWND page = CurrentPage(sheet);
+  ASSERT_NE(nullptr, page);
+  EXPECT_EQ(2, TabCount(sheet));  // no plug-in beside the program
+  EXPECT_EQ(L"C:\\rec\\tv.exe", gui::WindowText(GetDlgItem(page, IDC_EPG_APP_PATH)));
+  EXPECT_NE(nullptr, GetDlgItem(page, IDC_EPG_SITE_0));
+
+  Press(page, IDC_EPG_EXT_0);   // .tvvi
+  Press(page, IDC_EPG_EXT_2);   // .php3
+  Press(page, IDC_EPG_SITE_2);  // ONTV JAPAN
+  PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+
+  bool timedOut = false;
+  const std::vector<std::wstring> messages = nimbra.AnswerMessagesUntil(
+      [&] {
+        const std::string s = gui::ReadFileBytes(ini);
+        return !IsWindow(sheet) && Contains(s, "tv_id=2") && Contains(s, "sel_ext=5");
+      },
+      &timedOut);
+  EXPECT_FALSE(timedOut);
+  ASSERT_GE(messages.size(), 2u);
+  EXPECT_EQ(0u, messages[0].find(L"拡張子のレジストリをバックアップします。"));
+  EXPECT_EQ(0u, messages[1].find(L"正常にバックアップが完了しました。")) << messages[1];
+
+  const std::string saved = gui::ReadFileBytes(ini);
+  EXPECT_TRUE(Contains(saved, "reg_bk_flag=1")) << saved;
+  EXPECT_TRUE(Contains(saved, "tv_app_path=C:\\rec\\tv.exe")) << saved;
+  EXPECT_TRUE(Contains(saved, ".php3=OtherEditor.php3")) << saved;  // remembered for later
+
+  EXPECT_EQ(L"Tz_auto", UserClassValue(L".tvvi"));
+  EXPECT_EQ(L"Tz_auto", UserClassValue(L".php3"));
+  EXPECT_NE(L"Tz_auto", UserClassValue(L".tvpi"));
+  EXPECT_NE(L"Tz_auto", UserClassValue(L".epg"));
+  EXPECT_EQ(L"nimbra file", UserClassValue(L"Tz_auto"));
+  const std::wstring command = UserClassValue(L"Tz_auto\\shell\\open\\Command");
+  EXPECT_EQ(L"\\Nimbra.exe \"%1\"", command.substr(command.size() - 16)) << command;
+
+  // The backup is one file named by its date.
+  WIN32_FIND_DATAW fd;
+  HANDLE found = FindFirstFileW(folder.File(L"*_ext_bak.reg").c_str(), &fd);
+  EXPECT_NE(INVALID_HANDLE_VALUE, found);
+  if (found != INVALID_HANDLE_VALUE) FindClose(found);
+
+  // Unticking .php3 later gives it back to the program it had.
+  PostMessageW(nimbra.Frame(), WM_COMMAND, ID_SETTING_USER, 0);
+  sheet = nimbra.WaitForCaption(kCaption);
+  ASSERT_NE(nullptr, sheet);
+  SendMessageW(sheet, PSM_SETCURSEL, 0, 0);
+  page = CurrentPage(sheet);
+  Press(page, IDC_EPG_EXT_2);
+  PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  const std::vector<std::wstring> again = nimbra.AnswerMessagesUntil(
+      [&] { return !IsWindow(sheet) && Contains(gui::ReadFileBytes(ini), "sel_ext=1"); }, &timedOut);
+  EXPECT_FALSE(timedOut);
+  EXPECT_TRUE(again.empty()) << "the backup is made once";
+  EXPECT_EQ(L"OtherEditor.php3", UserClassValue(L".php3"));
+  EXPECT_EQ(L"Tz_auto", UserClassValue(L".tvvi"));
+
+  EXPECT_EQ(0, nimbra.Exit());
+}
+
+TEST_F(SettingsEndToEnd, TheMailPageSendsATestMailWithWhatItShows) {
+  ScratchProgramFolder folder(
+      {L"Nimbra.exe", L"Pelluxdlg.dll", L"Pellux.dll", L"recording_mailer.exe"});
+  ASSERT_TRUE(folder.Ok());
+  const std::wstring ini = folder.File(L"Nimbra.ini");
+  // No extension ticked and the backup made: OK touches no registry.
+  ASSERT_TRUE(gui::WriteFileBytes(
+      ini, "[APP_MNG_INFO]\r\nsel_ext=0\r\nreg_bk_flag=1\r\n[section_smail]\r\nm_sm_enable_check=1\r\n"));
+  SetEnvironmentVariableW(L"NIMBRA_POWER_LOG", folder.File(L"power.log").c_str());
+
+  Program nimbra(folder.Path());
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame());
+
+  PostMessageW(nimbra.Frame(), WM_COMMAND, ID_SETTING_USER, 0);
+  HWND sheet = nimbra.WaitForCaption(kCaption);
+  ASSERT_NE(nullptr, sheet);
+  EXPECT_EQ(3, TabCount(sheet));
+  SendMessageW(sheet, PSM_SETCURSEL, 2, 0);
+  HWND page = CurrentPage(sheet);
+  ASSERT_NE(nullptr, GetDlgItem(page, IDC_SM_TEST_SEND));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_SM_TEST_SEND)));
+
+  const std::wstring mailer = folder.File(L"recording_mailer.exe");
+  SetDlgItemTextW(page, IDC_SM_SERVER, L"smtp.example.jp");
+  SetDlgItemTextW(page, IDC_SM_PATH, mailer.c_str());
+  SetDlgItemTextW(page, IDC_SM_SRC_ADDR, L"pc@example.jp");
+  SetDlgItemTextW(page, IDC_SM_DST_ADDR, L"me@example.jp");
+  SetDlgItemTextW(page, IDC_SM_TITLE, L"録画終了");
+  PostMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_SM_TEST_SEND, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_SM_TEST_SEND)));
+  HWND question = nimbra.WaitForMessage(L"テストメールを送信します。送信しますか？");
+  ASSERT_NE(nullptr, question);
+  PostMessageW(question, WM_COMMAND, IDYES, 0);
+
+  const std::wstring record = mailer + L".args";
+  std::string args;
+  for (int i = 0; i < Program::kMaxPolls && args.empty(); ++i) {
+    Sleep(50);
+    args = gui::ReadFileBytes(record);
+  }
+  ASSERT_FALSE(args.empty());
+  EXPECT_TRUE(Contains(args, "smtp.example.jp")) << args;
+  EXPECT_TRUE(Contains(args, "pc@example.jp")) << args;
+  EXPECT_TRUE(Contains(args, "me@example.jp")) << args;
+  EXPECT_TRUE(Contains(args, WideToSjis(L"録画終了"))) << args;
+  // The preview file of the test mail lies in the program's folder.
+  EXPECT_FALSE(gui::ReadFileBytes(folder.File(L"tempo-----.txt")).empty());
+
+  // OK keeps what the page shows.
+  PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  bool timedOut = false;
+  const std::vector<std::wstring> messages = nimbra.AnswerMessagesUntil(
+      [&] {
+        return !IsWindow(sheet) && Contains(gui::ReadFileBytes(ini), "m_sm_server=smtp.example.jp");
+      },
+      &timedOut);
+  EXPECT_FALSE(timedOut);
+  EXPECT_TRUE(messages.empty());
+  const std::string saved = gui::ReadFileBytes(ini);
+  EXPECT_TRUE(Contains(saved, "m_sm_path=" + WideToAnsi(mailer))) << saved;
+  EXPECT_TRUE(Contains(saved, "m_sm_title=" + WideToSjis(L"録画終了"))) << saved;
+
+  EXPECT_EQ(0, nimbra.Exit());
+}
+
+}  // namespace
+
+namespace {
+
+std::string Sjis(const std::wstring& w) { return WideToSjis(w); }
+
+// The whole road of a schedule: an iEPG file given to the program, the
+// reservation dialog confirmed, the schedule's end mailed through the
+// plug-in, the countdown, and the suspend it ends in (logged, never real).
+TEST(Mission, FromAnIepgFileToTheMailTheCountdownAndTheSuspend) {
+  ScratchProgramFolder folder(
+      {L"Nimbra.exe", L"Pelluxdlg.dll", L"Pellux.dll", L"recording_mailer.exe"});
+  ASSERT_TRUE(folder.Ok());
+  // The recording program is a second recording stand-in.
+  const std::wstring recorder = folder.File(L"recorder.exe");
+  ASSERT_TRUE(CopyFileW(folder.File(L"recording_mailer.exe").c_str(), recorder.c_str(), FALSE));
+  const std::wstring mailer = folder.File(L"recording_mailer.exe");
+  const std::wstring powerLog = folder.File(L"power.log");
+  SetEnvironmentVariableW(L"NIMBRA_POWER_LOG", powerLog.c_str());
+
+  const std::wstring ini = folder.File(L"Nimbra.ini");
+  ASSERT_TRUE(gui::WriteFileBytes(
+      ini, "[APP_MNG_INFO]\r\ntv_app_path=" + WideToAnsi(recorder) +
+               "\r\nreg_bk_flag=1\r\nsel_ext=0\r\nuser_enable=1\r\nsleep_flag=1\r\nfinish_act=0\r\n"
+               "[section_smail]\r\nm_sm_enable_check=1\r\nm_sm_server=smtp.example.jp\r\n"
+               "m_sm_path=" + WideToAnsi(mailer) +
+               "\r\nm_sm_src_addr=pc@example.jp\r\nm_sm_dst_addr=me@example.jp\r\n"
+               "m_sm_title=" + Sjis(L"録画終了") + "\r\n"));
+
+  // A broadcast that began ten minutes ago; its end is brought near in the
+  // reservation dialog.
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  FILETIME ft;
+  SystemTimeToFileTime(&now, &ft);
+  ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
+  auto shifted = [&](int64_t seconds) {
+    ULARGE_INTEGER u = t;
+    u.QuadPart += static_cast<ULONGLONG>(seconds * 10000000LL);
+    FILETIME f{u.LowPart, u.HighPart};
+    SYSTEMTIME s;
+    FileTimeToSystemTime(&f, &s);
+    return s;
+  };
+  const SYSTEMTIME start = shifted(-600);
+  const SYSTEMTIME later = shifted(600);
+  if (start.wDay != now.wDay || later.wDay != now.wDay) GTEST_SKIP() << "too close to midnight";
+  char header[512];
+  std::snprintf(header, sizeof header,
+                "Content-type: application/x-tv-program-info; charset=shift_jis\r\n"
+                "version: 1\r\nstation: NHK\r\nyear: %d\r\nmonth: %02d\r\ndate: %02d\r\n"
+                "start: %02d:%02d\r\nend: %02d:%02d\r\nprogram-title: ",
+                now.wYear, now.wMonth, now.wDay, start.wHour, start.wMinute, later.wHour,
+                later.wMinute);
+  const std::wstring iepg = folder.File(L"program.tvpi");
+  ASSERT_TRUE(gui::WriteFileBytes(iepg, header + Sjis(L"ニュース") + "\r\n\r\n"));
+
+  Program nimbra(folder.Path());
+  ASSERT_TRUE(nimbra.Start(iepg));
+  ASSERT_NE(nullptr, nimbra.WaitForFrame());
+
+  HWND dialog = nimbra.WaitForCaption(L"スケジュール予約");
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_EQ(L"ニュース", gui::WindowText(GetDlgItem(dialog, IDC_TITLE)));
+  SystemTime end{};
+  const SYSTEMTIME soon = shifted(12);
+  std::memcpy(&end, &soon, sizeof end);
+  ASSERT_TRUE(gui::RemoteSetPicker(GetDlgItem(dialog, IDC_END_TIME), end));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+
+  // The recording program was started on the working copy.
+  std::string recorded;
+  for (int i = 0; i < Program::kMaxPolls && recorded.empty(); ++i) {
+    Sleep(50);
+    recorded = gui::ReadFileBytes(recorder + L".args");
+  }
+  EXPECT_TRUE(Contains(recorded, "default.pl")) << recorded;
+
+  HWND countdown = nimbra.WaitForCaption(L"サスペンドの準備中");
+  ASSERT_NE(nullptr, countdown);
+  // The mail went out before the countdown began.
+  const std::string mail = gui::ReadFileBytes(mailer + L".args");
+  EXPECT_TRUE(Contains(mail, "smtp.example.jp")) << mail;
+  EXPECT_TRUE(Contains(mail, Sjis(L"録画終了"))) << mail;
+
+  std::string log;
+  for (int i = 0; i < Program::kMaxPolls && !Contains(log, "suspend"); ++i) {
+    Sleep(50);
+    log = gui::ReadFileBytes(powerLog);
+  }
+  EXPECT_TRUE(Contains(log, "suspend 1")) << log;
+  EXPECT_FALSE(Contains(log, "shutdown")) << log;
+  EXPECT_EQ(0, nimbra.Exit());
+}
+
+}  // namespace

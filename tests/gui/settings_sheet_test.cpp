@@ -1,0 +1,782 @@
+// The settings sheet shown for real, in this process: its own two pages, and
+// the mail page of the real plug-in library beside this test, driven from a
+// timer while the sheet runs modally.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/plugin_host.h"
+#include "app/win/nimbra_property.h"
+#include "app/win/settings_resource.h"
+#include "framework/controls.h"
+#include "gui_driver.h"
+#include "platform/program_path.h"
+#include "platform/win32/text_win.h"
+#include "plugin/plugin_sheet.h"
+#include "plugin/smail_page.h"
+#include "plugin/smail_resource.h"
+#include "schedule/app_settings.h"
+#include "schedule/settings_path.h"
+#include "support/fakes.h"
+#include "support/scratch_dir.h"
+
+using gui::ModalScript;
+
+namespace {
+
+constexpr wchar_t kCaption[] = L"設定";
+constexpr int kApplyButton = 0x3021;
+
+bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
+bool Enabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
+int Selection(HWND dlg, int id) {
+  return static_cast<int>(SendDlgItemMessageW(dlg, id, CB_GETCURSEL, 0, 0));
+}
+int ItemCount(HWND dlg, int id) {
+  return static_cast<int>(SendDlgItemMessageW(dlg, id, CB_GETCOUNT, 0, 0));
+}
+// A real click: an auto button changes its state, then notifies its page.
+void Press(HWND dlg, int id) { SendDlgItemMessageW(dlg, id, BM_CLICK, 0, 0); }
+
+HWND Tabs(HWND sheet) { return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0)); }
+int TabCount(HWND sheet) { return static_cast<int>(SendMessageW(Tabs(sheet), TCM_GETITEMCOUNT, 0, 0)); }
+int CurrentTab(HWND sheet) { return static_cast<int>(SendMessageW(Tabs(sheet), TCM_GETCURSEL, 0, 0)); }
+std::wstring TabText(HWND sheet, int index) {
+  wchar_t text[64] = {};
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  item.cchTextMax = 64;
+  SendMessageW(Tabs(sheet), TCM_GETITEMW, index, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+HWND ShowPage(HWND sheet, int index) {
+  SendMessageW(sheet, PSM_SETCURSEL, index, 0);
+  return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+HWND CurrentPage(HWND sheet) {
+  return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+void PressSheet(HWND sheet, int id) { PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+CUserSetParam Param(int32_t items, int32_t sleep, int32_t finish, int32_t lead, int32_t enable,
+                    int32_t fhock) {
+  CUserSetParam p;
+  p.item_num_max = items;
+  p.sleep_flag = sleep;
+  p.finish_act = finish;
+  p.epg_offset = lead;
+  p.user_enable = enable;
+  p.smenu_fhock = fhock;
+  return p;
+}
+
+class SettingsSheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitCommonControlsOnce(); }
+
+  // The sheet without the plug-in, opened on page start.
+  std::unique_ptr<CNimbraProperty> Sheet(UINT start) {
+    auto sheet = std::make_unique<CNimbraProperty>(nullptr, nullptr, kCaption, nullptr, start, prompt_);
+    sheet->m_user.SetAppInfo(&info_);
+    return sheet;
+  }
+
+  ScriptedPrompt prompt_;
+  CAppMngInfo info_;
+};
+
+// ---- the sheet ----
+
+TEST_F(SettingsSheetTest, WithoutThePlugInItHasTwoPagesAndOpensOnThePageAsked) {
+  for (UINT start : {0u, 1u}) {
+    auto sheet = Sheet(start);
+    EXPECT_EQ(2, sheet->GetPageCount());
+    int tabs = 0, current = -1;
+    std::wstring first, second;
+    ModalScript script;
+    script.Add([&] {
+      HWND s = gui::FindThreadDialog(kCaption);
+      if (!s || !CurrentPage(s)) return false;
+      tabs = TabCount(s);
+      current = CurrentTab(s);
+      first = TabText(s, 0);
+      second = TabText(s, 1);
+      gui::SaveScreenshot(start == 0 ? "settings-epg-page" : "settings-user-page");
+      PressSheet(s, IDCANCEL);
+      return true;
+    });
+    EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+    EXPECT_TRUE(script.Completed());
+    EXPECT_EQ(2, tabs);
+    EXPECT_EQ(static_cast<int>(start), current);
+    EXPECT_EQ(L"EPG設定", first);
+    EXPECT_EQ(L"ユーザ設定", second);
+  }
+}
+
+// A page made "elsewhere": the system page owns it, as a plug-in's page.
+class CountedPage : public CPropertyPage {
+ public:
+  explicit CountedPage(int* alive) : CPropertyPage(IDD_PROPERTY_EPG), alive_(alive) { ++*alive_; }
+  ~CountedPage() override { --*alive_; }
+
+ private:
+  int* alive_;
+};
+
+TEST_F(SettingsSheetTest, APageMadeElsewhereGoesWithTheSheetShownOrNot) {
+  int alive = 0;
+  {
+    auto sheet = Sheet(0);
+    ASSERT_TRUE(sheet->AddPageHandle(
+        CPropertyPage::CreateSelfOwnedPage(std::make_unique<CountedPage>(&alive), L"外部")));
+    EXPECT_EQ(3, sheet->GetPageCount());
+    EXPECT_EQ(1, alive);
+  }
+  EXPECT_EQ(0, alive);  // never shown: the sheet object destroyed it
+
+  auto sheet = Sheet(0);
+  ASSERT_TRUE(sheet->AddPageHandle(
+      CPropertyPage::CreateSelfOwnedPage(std::make_unique<CountedPage>(&alive), L"外部")));
+  std::wstring tab;
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    if (!s || !CurrentPage(s)) return false;
+    tab = TabText(s, 2);
+    ShowPage(s, 2);
+    PressSheet(s, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_EQ(L"外部", tab);
+  EXPECT_EQ(0, alive);  // shown: the system destroyed it with the sheet
+  EXPECT_FALSE(sheet->AddPageHandle(nullptr));
+}
+
+TEST_F(SettingsSheetTest, OkFromAPageNeverAppliedByOurPagesStillCountsAsOk) {
+  int alive = 0;
+  auto sheet = Sheet(2);
+  ASSERT_TRUE(sheet->AddPageHandle(
+      CPropertyPage::CreateSelfOwnedPage(std::make_unique<CountedPage>(&alive), L"外部")));
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    if (!s || !CurrentPage(s)) return false;
+    PressSheet(s, IDOK);
+    return true;
+  });
+  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+}
+
+// ---- EPG page ----
+
+TEST_F(SettingsSheetTest, EpgPageShowsItsValuesAndOkTakesWhatWasChanged) {
+  auto sheet = Sheet(0);
+  sheet->m_epg.m_tv_app_path = "C:\\rec\\old.exe";
+  sheet->m_epg.m_tv_id = 1;
+  sheet->m_epg.m_sel_ext = 0x5;  // .tvvi and .php3
+  std::wstring shownPath;
+  bool site1 = false, ext0 = false, ext1 = false, ext2 = false, ext3 = false;
+  bool applyBefore = true, applyAfterTyping = false;
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    shownPath = gui::WindowText(GetDlgItem(p, IDC_EPG_APP_PATH));
+    site1 = Checked(p, IDC_EPG_SITE_1);
+    ext0 = Checked(p, IDC_EPG_EXT_0);
+    ext1 = Checked(p, IDC_EPG_EXT_1);
+    ext2 = Checked(p, IDC_EPG_EXT_2);
+    ext3 = Checked(p, IDC_EPG_EXT_3);
+    applyBefore = Enabled(s, kApplyButton);
+    // Typing a path is an edit: it enables Apply and is taken on OK.
+    SetDlgItemTextW(p, IDC_EPG_APP_PATH, L"D:\\録画\\new.exe");
+    applyAfterTyping = Enabled(s, kApplyButton);
+    Press(p, IDC_EPG_SITE_2);
+    Press(p, IDC_EPG_EXT_0);
+    Press(p, IDC_EPG_EXT_3);
+    PressSheet(s, IDOK);
+    return true;
+  });
+  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_EQ(L"C:\\rec\\old.exe", shownPath);
+  EXPECT_TRUE(site1);
+  EXPECT_TRUE(ext0);
+  EXPECT_FALSE(ext1);
+  EXPECT_TRUE(ext2);
+  EXPECT_FALSE(ext3);
+  EXPECT_FALSE(applyBefore);
+  EXPECT_TRUE(applyAfterTyping);
+  EXPECT_EQ(WideToAnsi(L"D:\\録画\\new.exe"), sheet->m_epg.m_tv_app_path);
+  EXPECT_EQ(2, sheet->m_epg.m_tv_id);
+  EXPECT_EQ(0xC, sheet->m_epg.m_sel_ext);  // .php3 and .epg
+  EXPECT_TRUE(prompt_.shown.empty());
+}
+
+TEST_F(SettingsSheetTest, EpgPageShowsAStoredSiteBeyondTheListAsTheFirst) {
+  auto sheet = Sheet(0);
+  sheet->m_epg.m_tv_id = 7;
+  bool first = false;
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    first = Checked(p, IDC_EPG_SITE_0) && !Checked(p, IDC_EPG_SITE_1) && !Checked(p, IDC_EPG_SITE_2);
+    PressSheet(s, IDOK);
+    return true;
+  });
+  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(first);
+  EXPECT_EQ(0, sheet->m_epg.m_tv_id);
+}
+
+TEST_F(SettingsSheetTest, EpgPageRefusesATypedPathThatDoesNotFitAndKeepsTheOld) {
+  auto sheet = Sheet(0);
+  sheet->m_epg.m_tv_app_path = "C:\\rec\\old.exe";
+  // 200 double-byte characters: 400 bytes in the system code page.
+  const std::wstring tooLong = L"C:\\" + std::wstring(200, L'録') + L".exe";
+  bool stillOpen = false;
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    SetDlgItemTextW(p, IDC_EPG_APP_PATH, tooLong.c_str());
+    PressSheet(s, IDOK);
+    return true;
+  });
+  script.Add([&] {
+    if (prompt_.shown.empty()) return false;
+    HWND s = gui::FindThreadDialog(kCaption);
+    stillOpen = s != nullptr;
+    if (s) PressSheet(s, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_TRUE(stillOpen);
+  ASSERT_EQ(1u, prompt_.shown.size());
+  EXPECT_NE(std::string::npos, prompt_.shown[0].text.find("長すぎます"));
+  EXPECT_EQ("C:\\rec\\old.exe", sheet->m_epg.m_tv_app_path);
+}
+
+// The file-open dialog of this thread: the dialog with a file name box.
+constexpr int kFileNameCombo = 0x47c;  // cmb13
+constexpr int kFileNameEdit = 0x480;   // edt1
+HWND FindFileDialog() {
+  for (HWND h : gui::ThreadDialogs()) {
+    if (GetDlgItem(h, kFileNameCombo) || GetDlgItem(h, kFileNameEdit)) return h;
+  }
+  return nullptr;
+}
+void ChooseFile(HWND dlg, const wchar_t* path) {
+  SetDlgItemTextW(dlg, GetDlgItem(dlg, kFileNameCombo) ? kFileNameCombo : kFileNameEdit, path);
+  PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+TEST_F(SettingsSheetTest, EpgBrowseTakesTheChosenProgramAndCancelKeepsThePath) {
+  auto sheet = Sheet(0);
+  sheet->m_epg.m_tv_app_path = "C:\\rec\\old.exe";
+  std::wstring afterCancel, afterChoice;
+  bool applyAfterCancel = false;
+  HWND s = nullptr, p = nullptr;
+  ModalScript script;
+  script.Add([&] {
+    s = gui::FindThreadDialog(kCaption);
+    p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    gui::Click(p, IDC_EPG_APP_BROWSE);
+    return true;
+  });
+  script.Add([&] {
+    HWND f = FindFileDialog();
+    if (!f) return false;
+    PostMessageW(f, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return true;
+  });
+  script.Add([&] {
+    if (FindFileDialog()) return false;
+    afterCancel = gui::WindowText(GetDlgItem(p, IDC_EPG_APP_PATH));
+    applyAfterCancel = Enabled(s, kApplyButton);  // marked whatever the answer
+    gui::Click(p, IDC_EPG_APP_BROWSE);
+    return true;
+  });
+  script.Add([&] {
+    HWND f = FindFileDialog();
+    if (!f) return false;
+    ChooseFile(f, L"C:\\windows\\notepad.exe");
+    return true;
+  });
+  script.Add([&] {
+    if (FindFileDialog()) return false;
+    afterChoice = gui::WindowText(GetDlgItem(p, IDC_EPG_APP_PATH));
+    PressSheet(s, IDOK);
+    return true;
+  });
+  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_EQ(L"C:\\rec\\old.exe", afterCancel);
+  EXPECT_TRUE(applyAfterCancel);
+  EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\notepad.exe", afterChoice.c_str())) << afterChoice;
+  EXPECT_EQ(0, _stricmp("C:\\windows\\notepad.exe", sheet->m_epg.m_tv_app_path.c_str()));
+  EXPECT_TRUE(prompt_.shown.empty());
+}
+
+// ---- user page ----
+
+TEST_F(SettingsSheetTest, UserPageOffShowsTheStoredValuesGreyedAndAppliesTheDefaults) {
+  info_.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
+  info_.GetUserValues() = Param(1000, 0, 0, 30, 0, 1);
+  auto sheet = Sheet(1);
+  int capacity = -1, lead = -1, capacityItems = 0, leadItems = 0;
+  bool standby = false, same = false, fhock = false, enable = true;
+  bool greyed = false, switchAndHelpEnabled = false;
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    capacity = Selection(p, IDC_USER_CAPACITY);
+    lead = Selection(p, IDC_USER_LEAD);
+    capacityItems = ItemCount(p, IDC_USER_CAPACITY);
+    leadItems = ItemCount(p, IDC_USER_LEAD);
+    standby = Checked(p, IDC_USER_STANDBY) && !Checked(p, IDC_USER_HIBERNATE);
+    same = Checked(p, IDC_USER_LAST_SAME) && !Checked(p, IDC_USER_LAST_SHUTDOWN);
+    fhock = Checked(p, IDC_USER_SMENU_FHOCK);
+    enable = Checked(p, IDC_USER_ENABLE);
+    greyed = true;
+    for (int id : {IDC_USER_CAPACITY, IDC_USER_LEAD, IDC_USER_HIBERNATE, IDC_USER_STANDBY,
+                   IDC_USER_LAST_SHUTDOWN, IDC_USER_LAST_SAME, IDC_USER_DEFAULTS,
+                   IDC_USER_SMENU_FHOCK, IDC_USER_ACTION_GROUP, IDC_USER_LEAD_TAIL}) {
+      greyed = greyed && !Enabled(p, id);
+    }
+    switchAndHelpEnabled = Enabled(p, IDC_USER_ENABLE) && Enabled(p, IDC_USER_HELP);
+    PressSheet(s, IDOK);
+    return true;
+  });
+  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_EQ(7, capacity);
+  EXPECT_EQ(3, lead);
+  EXPECT_EQ(8, capacityItems);
+  EXPECT_EQ(9, leadItems);
+  EXPECT_TRUE(standby);
+  EXPECT_TRUE(same);
+  EXPECT_TRUE(fhock);
+  EXPECT_FALSE(enable);
+  EXPECT_TRUE(greyed);
+  EXPECT_TRUE(switchAndHelpEnabled);
+  const CUserSetParam& eff = info_.GetUserSetting();
+  EXPECT_EQ(10, eff.item_num_max);
+  EXPECT_EQ(1, eff.sleep_flag);
+  EXPECT_EQ(1, eff.finish_act);
+  EXPECT_EQ(0, eff.epg_offset);
+  EXPECT_EQ(0, eff.user_enable);
+  EXPECT_EQ(0, eff.smenu_fhock);
+  EXPECT_EQ(1000, info_.GetUserValues().item_num_max);
+}
+
+TEST_F(SettingsSheetTest, UserPageDefaultsButtonShowsTheBuiltInValuesAndOkAppliesThem) {
+  info_.GetUserSetting() = Param(500, 0, 0, 90, 1, 1);
+  info_.GetUserValues() = info_.GetUserSetting();
+  auto sheet = Sheet(1);
+  int capacity = -1, lead = -1, capacityItems = 0, leadItems = 0;
+  bool applyBefore = true, applyAfter = false, hibernate = false, shutdown = false, fhock = true;
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    applyBefore = Enabled(s, kApplyButton);
+    Press(p, IDC_USER_DEFAULTS);
+    Press(p, IDC_USER_DEFAULTS);
+    applyAfter = Enabled(s, kApplyButton);
+    capacity = Selection(p, IDC_USER_CAPACITY);
+    lead = Selection(p, IDC_USER_LEAD);
+    capacityItems = ItemCount(p, IDC_USER_CAPACITY);
+    leadItems = ItemCount(p, IDC_USER_LEAD);
+    hibernate = Checked(p, IDC_USER_HIBERNATE) && !Checked(p, IDC_USER_STANDBY);
+    shutdown = Checked(p, IDC_USER_LAST_SHUTDOWN) && !Checked(p, IDC_USER_LAST_SAME);
+    fhock = Checked(p, IDC_USER_SMENU_FHOCK);
+    PressSheet(s, IDOK);
+    return true;
+  });
+  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_FALSE(applyBefore);
+  EXPECT_TRUE(applyAfter);
+  EXPECT_EQ(0, capacity);
+  EXPECT_EQ(0, lead);
+  EXPECT_EQ(8, capacityItems);  // the lists are filled once
+  EXPECT_EQ(9, leadItems);
+  EXPECT_TRUE(hibernate);
+  EXPECT_TRUE(shutdown);
+  EXPECT_FALSE(fhock);
+  const CUserSetParam& eff = info_.GetUserSetting();
+  EXPECT_EQ(10, eff.item_num_max);
+  EXPECT_EQ(0, eff.epg_offset);
+  EXPECT_EQ(1, eff.sleep_flag);
+  EXPECT_EQ(1, eff.finish_act);
+  EXPECT_EQ(1, eff.user_enable);
+  EXPECT_EQ(0, eff.smenu_fhock);
+}
+
+TEST_F(SettingsSheetTest, UserPageSwitchedOnAndOkAppliesWithoutTheApplyButton) {
+  info_.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
+  info_.GetUserValues() = Param(50, 0, 1, 60, 0, 0);
+  auto sheet = Sheet(1);
+  bool applyEnabled = true, capacityEnabled = false;
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    Press(p, IDC_USER_ENABLE);
+    applyEnabled = Enabled(s, kApplyButton);
+    capacityEnabled = Enabled(p, IDC_USER_CAPACITY);
+    PressSheet(s, IDOK);
+    return true;
+  });
+  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_FALSE(applyEnabled);
+  EXPECT_TRUE(capacityEnabled);
+  const CUserSetParam& eff = info_.GetUserSetting();
+  EXPECT_EQ(1, eff.user_enable);
+  EXPECT_EQ(50, eff.item_num_max);
+  EXPECT_EQ(0, eff.sleep_flag);
+  EXPECT_EQ(60, eff.epg_offset);
+}
+
+TEST_F(SettingsSheetTest, UserPageHelpExplainsTheBuiltInValues) {
+  auto sheet = Sheet(1);
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    Press(p, IDC_USER_HELP);
+    PressSheet(s, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  ASSERT_EQ(1u, prompt_.shown.size());
+  EXPECT_EQ("ユーザ設定画面のヘルプ", prompt_.shown[0].caption);
+  EXPECT_EQ(WideToUtf8(CPropertyUser::kHelpText), prompt_.shown[0].text);
+  EXPECT_EQ(0u, prompt_.shown[0].text.find("【ユーザ設定が無効の時】\n"));
+}
+
+// ---- with the plug-in ----
+
+// The real plug-in beside this test, reading this test's settings file.
+class PluginSheetTest : public SettingsSheetTest {
+ protected:
+  void SetUp() override {
+    SettingsSheetTest::SetUp();
+    ini_ = SettingsFilePath();
+    WriteSMail(0, 0);
+    host_ = std::make_unique<CPluginHost>(prompt_);
+    ASSERT_NE(nullptr, host_->GetContext());
+  }
+  void TearDown() override {
+    host_.reset();
+    DeleteFileW(AnsiToWide(ini_).c_str());
+  }
+
+  void WriteSMail(int mail, int templ, const std::string& more = "") {
+    WriteAll(ini_, "[section_smail]\r\nm_sm_enable_check=" + std::to_string(mail) +
+                       "\r\nm_sm_temp_check=" + std::to_string(templ) + "\r\n" + more);
+  }
+  // Makes the plug-in read the settings file again.
+  void Reload() { host_->GetFunctionTable()->PLG_Load(host_->GetContext()); }
+
+  std::unique_ptr<CNimbraProperty> Sheet(UINT start) {
+    auto sheet = std::make_unique<CNimbraProperty>(host_->GetContext(), host_->GetFunctionTable(),
+                                                   kCaption, nullptr, start, prompt_);
+    sheet->m_user.SetAppInfo(&info_);
+    return sheet;
+  }
+
+  std::string ini_;
+  std::unique_ptr<CPluginHost> host_;
+};
+
+// Every control's enabled state, keyed by id, against the rule.
+std::string EnablingMismatches(HWND page, bool mailOn, bool templateOn) {
+  std::string out;
+  for (const auto& [id, on] : SMailControlStates(mailOn, templateOn)) {
+    if (Enabled(page, id) != on) out += std::to_string(id) + (on ? " disabled; " : " enabled; ");
+  }
+  if (!Enabled(page, IDC_SM_ENABLE_CHECK)) out += "mail switch disabled; ";
+  return out;
+}
+
+TEST_F(PluginSheetTest, TheMailPageIsTheThirdPageWithItsOwnTemplate) {
+  auto sheet = Sheet(2);
+  EXPECT_EQ(3, sheet->GetPageCount());
+  EXPECT_EQ(nullptr, sheet->GetPage(2));  // not ours: the plug-in's object
+  int tabs = 0, current = -1;
+  std::wstring tab, enableText, testText;
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    tabs = TabCount(s);
+    current = CurrentTab(s);
+    tab = TabText(s, 2);
+    enableText = gui::WindowText(GetDlgItem(p, IDC_SM_ENABLE_CHECK));
+    testText = gui::WindowText(GetDlgItem(p, IDC_SM_TEST_SEND));
+    gui::SaveScreenshot("settings-smail-page");
+    PressSheet(s, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_EQ(3, tabs);
+  EXPECT_EQ(2, current);
+  EXPECT_EQ(L"SMAIL", tab);
+  EXPECT_EQ(L"メール機能を有効にする", enableText);
+  EXPECT_EQ(L"テスト送信", testText);
+}
+
+// What the plug-in hands over through the sheet record.
+struct PageCollector {
+  int32_t answer = 1;
+  std::vector<void*> pages;
+  static int32_t Add(PluginSheet* sheet, void* page) {
+    auto* self = static_cast<PageCollector*>(sheet->owner);
+    self->pages.push_back(page);
+    return self->answer;
+  }
+};
+
+TEST_F(PluginSheetTest, PagesGoOnlyToASheetRecordOfTheRightSize) {
+  const PluginFunctionTable* plg = host_->GetFunctionTable();
+  PageCollector taken;
+  PluginSheet good{sizeof(PluginSheet), &taken, &PageCollector::Add};
+  plg->PLG_AddPage(&good, host_->GetContext());
+  ASSERT_EQ(1u, taken.pages.size());  // the mail page
+  // Taken, so ours to destroy (which frees the plug-in's page object).
+  EXPECT_TRUE(DestroyPropertySheetPage(static_cast<HPROPSHEETPAGE>(taken.pages[0])));
+
+  PageCollector refused;
+  refused.answer = 0;  // the plug-in destroys what was not taken
+  PluginSheet refusing{sizeof(PluginSheet), &refused, &PageCollector::Add};
+  plg->PLG_AddPage(&refusing, host_->GetContext());
+  EXPECT_EQ(1u, refused.pages.size());
+
+  PageCollector none;
+  PluginSheet older{sizeof(PluginSheet) - 4, &none, &PageCollector::Add};
+  plg->PLG_AddPage(&older, host_->GetContext());
+  plg->PLG_AddPage(&good, nullptr);
+  plg->PLG_AddPage(nullptr, host_->GetContext());
+  EXPECT_TRUE(none.pages.empty());
+  EXPECT_EQ(1u, taken.pages.size());
+}
+
+TEST_F(PluginSheetTest, MailPageEnablingFollowsBothSwitchesInEveryCombination) {
+  for (int mail : {0, 1}) {
+    for (int templ : {0, 1}) {
+      WriteSMail(mail, templ);
+      Reload();
+      auto sheet = Sheet(2);
+      std::string atOpen, afterMailToggle, afterMailBack, afterTemplateToggle;
+      ModalScript script;
+      script.Add([&] {
+        HWND s = gui::FindThreadDialog(kCaption);
+        HWND p = s ? CurrentPage(s) : nullptr;
+        if (!p) return false;
+        atOpen = EnablingMismatches(p, mail, templ);
+        Press(p, IDC_SM_ENABLE_CHECK);
+        afterMailToggle = EnablingMismatches(p, !mail, templ);
+        Press(p, IDC_SM_ENABLE_CHECK);
+        // Back on, the template group follows the template box again.
+        afterMailBack = EnablingMismatches(p, mail, templ);
+        if (mail) {
+          Press(p, IDC_SM_TEMP_CHECK);
+          afterTemplateToggle = EnablingMismatches(p, mail, !templ);
+        }
+        PressSheet(s, IDCANCEL);
+        return true;
+      });
+      EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+      EXPECT_TRUE(script.Completed());
+      const std::string where = "mail " + std::to_string(mail) + " template " + std::to_string(templ);
+      EXPECT_EQ("", atOpen) << where;
+      EXPECT_EQ("", afterMailToggle) << where;
+      EXPECT_EQ("", afterMailBack) << where;
+      EXPECT_EQ("", afterTemplateToggle) << where;
+    }
+  }
+}
+
+TEST_F(PluginSheetTest, MailPageBrowseButtonsFillTheirBoxesAndCancelLeavesThem) {
+  WriteSMail(1, 1, "m_sm_path=C:\\old\\smail.exe\r\n");
+  Reload();
+  auto sheet = Sheet(2);
+  std::wstring pathAfterCancel, pathAfterChoice, templateAfterChoice;
+  bool modifiedByChoice = false;
+  HWND s = nullptr, p = nullptr;
+  ModalScript script;
+  script.Add([&] {
+    s = gui::FindThreadDialog(kCaption);
+    p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    gui::Click(p, IDC_SM_PATH_BROWSE);
+    return true;
+  });
+  script.Add([&] {
+    HWND f = FindFileDialog();
+    if (!f) return false;
+    PostMessageW(f, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return true;
+  });
+  script.Add([&] {
+    if (FindFileDialog()) return false;
+    pathAfterCancel = gui::WindowText(GetDlgItem(p, IDC_SM_PATH));
+    gui::Click(p, IDC_SM_PATH_BROWSE);
+    return true;
+  });
+  script.Add([&] {
+    HWND f = FindFileDialog();
+    if (!f) return false;
+    ChooseFile(f, L"C:\\windows\\notepad.exe");
+    return true;
+  });
+  script.Add([&] {
+    if (FindFileDialog()) return false;
+    pathAfterChoice = gui::WindowText(GetDlgItem(p, IDC_SM_PATH));
+    modifiedByChoice = Enabled(s, kApplyButton);
+    gui::Click(p, IDC_SM_TEMP_BROWSE);
+    return true;
+  });
+  script.Add([&] {
+    HWND f = FindFileDialog();
+    if (!f) return false;
+    ChooseFile(f, L"C:\\windows\\win.ini");
+    return true;
+  });
+  script.Add([&] {
+    if (FindFileDialog()) return false;
+    templateAfterChoice = gui::WindowText(GetDlgItem(p, IDC_SM_TEMP_PATH));
+    PressSheet(s, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_EQ(L"C:\\old\\smail.exe", pathAfterCancel);
+  EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\notepad.exe", pathAfterChoice.c_str())) << pathAfterChoice;
+  EXPECT_TRUE(modifiedByChoice);
+  EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\win.ini", templateAfterChoice.c_str())) << templateAfterChoice;
+}
+
+TEST_F(PluginSheetTest, MailPageExplainsTheTemplateKeysInAMessageBox) {
+  WriteSMail(1, 1);
+  Reload();
+  auto sheet = Sheet(2);
+  std::wstring text;
+  HWND s = nullptr;
+  ModalScript script;
+  script.Add([&] {
+    s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    gui::Click(p, IDC_SM_EXPLAIN);
+    return true;
+  });
+  script.Add([&] {
+    HWND box = gui::FindMessageBox(gui::ThreadDialogs());
+    if (!box) return false;
+    text = gui::MessageBoxText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  script.Add([&] {
+    if (gui::FindMessageBox(gui::ThreadDialogs())) return false;
+    PressSheet(s, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(script.Completed());
+  EXPECT_EQ(0u, text.find(L"テンプレート内の以下の文字列は、")) << text;
+  EXPECT_NE(std::wstring::npos, text.find(L" -> ")) << text;
+  const std::wstring tail = L"のような内容に置き換えられます。";
+  ASSERT_GE(text.size(), tail.size());
+  EXPECT_EQ(tail, text.substr(text.size() - tail.size()));
+}
+
+TEST_F(PluginSheetTest, MailPageSavesItsSettingsOnOkAndForgetsEditsOnCancel) {
+  WriteSMail(1, 0, "m_sm_server=old.example.jp\r\n");
+  Reload();
+  {
+    auto sheet = Sheet(2);
+    bool applyAfterServer = true, applyAfterTitle = false;
+    std::wstring shownServer;
+    ModalScript script;
+    script.Add([&] {
+      HWND s = gui::FindThreadDialog(kCaption);
+      HWND p = s ? CurrentPage(s) : nullptr;
+      if (!p) return false;
+      shownServer = gui::WindowText(GetDlgItem(p, IDC_SM_SERVER));
+      SetDlgItemTextW(p, IDC_SM_SERVER, L"smtp.example.jp");
+      applyAfterServer = Enabled(s, kApplyButton);  // the server edit does not mark the page
+      SetDlgItemTextW(p, IDC_SM_TITLE, L"録画終了");
+      applyAfterTitle = Enabled(s, kApplyButton);
+      Press(p, IDC_SM_INFO_CHECK);
+      PressSheet(s, IDOK);
+      return true;
+    });
+    EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+    EXPECT_EQ(L"old.example.jp", shownServer);
+    EXPECT_FALSE(applyAfterServer);
+    EXPECT_TRUE(applyAfterTitle);
+  }
+  const std::string saved = ReadAll(ini_);
+  EXPECT_NE(std::string::npos, saved.find("m_sm_server=smtp.example.jp")) << saved;
+  EXPECT_NE(std::string::npos, saved.find("m_sm_title=" + WideToSjis(L"録画終了"))) << saved;
+  EXPECT_NE(std::string::npos, saved.find("m_sm_info_check=1")) << saved;
+  EXPECT_NE(std::string::npos, saved.find("m_sm_temp_path=")) << saved;  // all nine keys
+
+  {
+    auto sheet = Sheet(2);
+    ModalScript script;
+    script.Add([&] {
+      HWND s = gui::FindThreadDialog(kCaption);
+      HWND p = s ? CurrentPage(s) : nullptr;
+      if (!p) return false;
+      SetDlgItemTextW(p, IDC_SM_SERVER, L"cancelled.example.jp");
+      ShowPage(s, 0);  // leaving the page takes its values
+      PressSheet(s, IDCANCEL);
+      return true;
+    });
+    EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  }
+  EXPECT_EQ(saved, ReadAll(ini_));
+  std::wstring shownAgain;
+  {
+    auto sheet = Sheet(2);
+    ModalScript script;
+    script.Add([&] {
+      HWND s = gui::FindThreadDialog(kCaption);
+      HWND p = s ? CurrentPage(s) : nullptr;
+      if (!p) return false;
+      shownAgain = gui::WindowText(GetDlgItem(p, IDC_SM_SERVER));
+      PressSheet(s, IDCANCEL);
+      return true;
+    });
+    EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  }
+  EXPECT_EQ(L"smtp.example.jp", shownAgain);
+}
+
+}  // namespace
