@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "platform/sjis.h"
 #include "schedule/nimbra_doc.h"
@@ -220,9 +221,23 @@ TEST_F(SettingsFile, SaveKeepsForeignSectionsCommentsAndLineEnds) {
   EXPECT_FALSE(saved.HasKey("APP_MNG_INFO", "item_num_max"));  // user settings off
 }
 
-TEST_F(SettingsFile, AFailedSaveKeepsTheOldFileAndSaysSo) {
-  CNimbraDoc doc(clock, prompt, dir.File("missing-folder/Nimbra.ini"));
-  EXPECT_FALSE(doc.SaveSettings());
+TEST_F(SettingsFile, AFailedSaveSaysSoAndLeavesNothingBehind) {
+  // Something that cannot be replaced by a file stands where the settings go.
+  std::filesystem::create_directory(std::filesystem::u8path(Path()));
+  {
+    CNimbraDoc doc(clock, prompt, Path());
+    EXPECT_FALSE(doc.SaveSettings());
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(Path())));
+  size_t files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(std::filesystem::u8path(dir.path()))) {
+    (void)e;
+    ++files;
+  }
+  EXPECT_EQ(files, 1u);  // no temporary file left beside it
+
+  CNimbraDoc nowhere(clock, prompt, dir.File("missing-folder/Nimbra.ini"));
+  EXPECT_FALSE(nowhere.SaveSettings());
 }
 
 TEST(AssociationTable, KeepsTheFirstRememberedAndAtMostFour) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "platform/file.h"
@@ -12,9 +13,11 @@
 namespace fs = std::filesystem;
 
 ScratchDir::ScratchDir() {
+  // Every test runs in a process of its own: the counter alone would repeat.
   static std::atomic<unsigned> counter{0};
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   path_ = JoinPath(TempDirectory(), "nimbra-test-" + std::to_string(stamp) + "-" +
+                                        std::to_string(std::random_device{}()) + "-" +
                                         std::to_string(counter++));
   fs::create_directories(fs::u8path(path_));
 }
