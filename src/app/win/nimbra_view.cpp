@@ -9,7 +9,10 @@
 #include "app/win/schedule_time_dlg.h"
 #include "app/win/settings_saver.h"
 #include "framework/message_box.h"
+#include "iepg/iepg_import.h"
 #include "platform/clock.h"
+#include "platform/launcher.h"
+#include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "platform/win32/text_win.h"
 #include "schedule/list_cells.h"
@@ -130,7 +133,12 @@ void CNimbraView::SetTimer(unsigned id, unsigned ms) { ::SetTimer(GetHwnd(), id,
 
 void CNimbraView::KillTimer(unsigned id) { ::KillTimer(GetHwnd(), id); }
 
-void CNimbraView::ImportCommandLineFile() {}
+void CNimbraView::ImportCommandLineFile() {
+  // The working copy and the recording program's folder are the program's
+  // own folder, wherever the program was started from.
+  (void)::ImportCommandLineFile(doc_, SystemLauncher(), commandLineFile_,
+                                DirectoryOf(ProgramPath()));
+}
 
 void CNimbraView::Go2Tray() {
   if (inTray_) return;
