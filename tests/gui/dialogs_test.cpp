@@ -50,7 +50,7 @@ TEST_F(DialogTest, ReservationComposesStartAndEndFromItsPickersKeepingSeconds) {
     SetPickerTime(GetDlgItem(d, IDC_START_TIME), MakeSystemTime(2031, 1, 1, 21, 0, 35));
     SetPickerTime(GetDlgItem(d, IDC_END_TIME), MakeSystemTime(2031, 1, 1, 22, 30, 17));
     SetWindowTextW(GetDlgItem(d, IDC_TITLE), L"ニュース");
-    gui::SaveScreenshot("reservation-dialog");
+    gui::SaveScreenshot("reservation-dialog", d);
     gui::Click(d, IDOK);
     return true;
   });
@@ -180,7 +180,7 @@ TEST_F(DialogTest, RepeatWeekendMethodChecksSundayAndSaturdayAndStartsOnTheComin
     mon = Checked(d, IDC_WEEK_MON);
     periodStart = GetPickerTime(GetDlgItem(d, IDC_KIKAN_S));
     SetPickerTime(GetDlgItem(d, IDC_KIKAN_E), MakeSystemTime(2030, 6, 30));
-    gui::SaveScreenshot("repeat-dialog");
+    gui::SaveScreenshot("repeat-dialog", d);
     gui::Click(d, IDOK);
     return true;
   });
