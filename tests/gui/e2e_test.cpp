@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +22,15 @@
 namespace {
 
 constexpr int kMaxPolls = 3000;  // 50 ms each: a hung program fails the test instead of hanging it
+constexpr UINT kTrayMessage = WM_USER + 100;  // the tray icon's callback to the view
+
+bool WaitUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < kMaxPolls; ++i) {
+    if (done()) return true;
+    Sleep(50);
+  }
+  return false;
+}
 
 std::wstring ExeFolder() {
   wchar_t path[MAX_PATH];
@@ -124,8 +134,8 @@ class Program {
         GetWindowThreadProcessId(frame, &pid);
         if (pid == pid_ && IsWindowVisible(frame)) {
           frame_ = frame;
-          HWND view = FindWindowExW(frame, nullptr, L"NimbraView", nullptr);
-          list_ = FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr);
+          view_ = FindWindowExW(frame, nullptr, L"NimbraView", nullptr);
+          list_ = FindWindowExW(view_, nullptr, WC_LISTVIEWW, nullptr);
           return frame;
         }
       }
@@ -181,6 +191,7 @@ class Program {
   }
 
   HWND Frame() const { return frame_; }
+  HWND View() const { return view_; }
   HWND List() const { return list_; }
   DWORD Pid() const { return pid_; }
 
@@ -189,6 +200,7 @@ class Program {
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
   HWND frame_ = nullptr;
+  HWND view_ = nullptr;
   HWND list_ = nullptr;
   std::wstring unexpected_;
 };
@@ -270,6 +282,16 @@ TEST_F(EndToEndTest, ShowsTheStoredSchedulesEditsThemAndSavesOnExit) {
   gui::Click(dlg, IDOK);
   ASSERT_TRUE(nimbra.WaitForRows(2));
   EXPECT_EQ(L"映画", gui::RemoteListText(nimbra.List(), 1, 1));
+
+  // Minimizing hides the window behind the tray icon, where the schedule
+  // commands are off; a double click on the icon brings the window back.
+  PostMessageW(nimbra.Frame(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(nimbra.Frame()); }));
+  EXPECT_FALSE(IsIconic(nimbra.Frame()));
+  PostMessageW(nimbra.Frame(), WM_COMMAND, ID_SCHEDULE_ADD, 0);
+  PostMessageW(nimbra.View(), kTrayMessage, 0, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(nimbra.Frame()) != FALSE; }));
+  EXPECT_TRUE(gui::ProcessDialogs(nimbra.Pid()).empty());
 
   EXPECT_EQ(0, nimbra.Exit());
   const std::string ini = ReadAll(Ini());
