@@ -370,6 +370,37 @@ TEST_F(EndToEndTest, StartedWithAnIepgFileStartsTheRecorderAndOffersTheSchedule)
   EXPECT_NE(std::string::npos, ini.find("tv_app_path=" + WideToSjis(recorder)));
 }
 
+TEST_F(EndToEndTest, TheSystemsSuspendIsReplacedByTheCountdownWhenAScheduleFollows) {
+  // Watching the system's suspend is on, and tomorrow's schedule waits.
+  WriteAll(Ini(), SettingsFile({{L"ニュース", now_ + 86400, now_ + 86400 + 3600}},
+                               "user_enable=1\r\nsmenu_fhock=1\r\nsleep_flag=0\r\n"));
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  ASSERT_TRUE(nimbra.WaitForRows(1));
+
+  DWORD_PTR answer = 0;
+  ASSERT_NE(0, SendMessageTimeoutW(nimbra.Frame(), WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0,
+                                   SMTO_ABORTIFHUNG, 30000, &answer));
+  EXPECT_EQ(0x424D5144u, answer) << "the system's own suspend is refused";
+  HWND countdown = nimbra.WaitForCaption(L"サスペンドの準備中");
+  ASSERT_NE(nullptr, countdown) << WideToUtf8(nimbra.Unexpected());
+
+  // Stopping it cancels the suspend and says so; the window then closes.
+  gui::Click(countdown, IDC_PROGRESS_STOP);
+  HWND box = nimbra.WaitForMessage(L"サスペンドを中止しました");
+  ASSERT_NE(nullptr, box) << WideToUtf8(nimbra.Unexpected());
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(countdown); }));
+  // The schedule is still the one to wake up for.
+  EXPECT_EQ(L"待ち", gui::RemoteListText(nimbra.List(), 0, 4));
+
+  EXPECT_EQ(0, nimbra.Exit());
+  const std::string log = ReadAll(powerLog_);
+  EXPECT_EQ(std::string::npos, log.find("suspend")) << log;
+  EXPECT_EQ(std::string::npos, log.find("arm")) << log;
+}
+
 // The mailer's arguments as the recording mailer wrote them (each ended by a
 // zero byte), as UTF-16.
 std::vector<std::wstring> MailerArguments(const std::string& record) {
