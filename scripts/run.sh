@@ -12,13 +12,7 @@ cd "$root"
 
 "$root/scripts/bootstrap.sh"
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)" --target Nimbra
-if cmake --build --preset windows --target help 2>/dev/null | grep -q '^Pelluxdlg'; then
-  cmake --build --preset windows -j "$(nproc)" --target Pelluxdlg
-fi
-if cmake --build --preset windows --target help 2>/dev/null | grep -q '^Pellux:'; then
-  cmake --build --preset windows -j "$(nproc)" --target Pellux
-fi
+cmake --build --preset windows -j "$(nproc)" --target Nimbra Pelluxdlg Pellux
 
 . "$root/scripts/wine-env.sh"
 bin="$root/build/windows/bin"

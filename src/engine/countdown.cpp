@@ -177,7 +177,7 @@ CCountdown::~CCountdown() {
   }
   wake_.notify_all();
   ThreadObjDestory(obj_);
-  if (window_) window_->Close();
+  if (window_ && !closed_) window_->Close();
   window_.reset();
 }
 
@@ -217,7 +217,8 @@ void CCountdown::Stop() {
 
 void CCountdown::Finish() {
   ThreadObjDestory(obj_);
-  if (window_) window_->Close();
+  if (window_ && !closed_) window_->Close();
+  closed_ = true;
 }
 
 bool CCountdown::Step(int step, int stepCount, int stepMs) {

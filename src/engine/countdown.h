@@ -128,7 +128,7 @@ class CCountdown {
   // action.
   void Stop();
   // The window got "completed" or "stopped": waits for the worker, frees it
-  // and closes the window.
+  // and closes the window. Again later does nothing.
   void Finish();
 
   bool IsRunning() const { return running_.load(); }
@@ -150,6 +150,7 @@ class CCountdown {
   CPowerControl& power_;
   std::unique_ptr<ThreadObj> obj_;
   std::unique_ptr<ICountdownWindow> window_;
+  bool closed_ = false;  // the window was told to close
   std::atomic<int> running_{1};
   std::atomic<bool> abandoned_{false};
   std::mutex waitMutex_;

@@ -16,7 +16,8 @@ class IPrompt;
 
 class CPowerControl {
  public:
-  // timerName: the wake-up timer's name from the settings ("" for none).
+  // timerName: the wake-up timer's name from the settings ("" for an unnamed
+  // timer; GetWakeupTimerName gives nullptr then).
   CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, std::string timerName);
 
   // Arms the wake-up timer for wakeTime (local time, seconds resolution). True

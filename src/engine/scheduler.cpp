@@ -32,6 +32,11 @@ CScheduler::~CScheduler() {
   countdown_.reset();
 }
 
+void CScheduler::StartTimers(bool importCommandLineFile) {
+  if (importCommandLineFile) view_.SetTimer(kImportTimer, kImportDelayMs);
+  view_.SetTimer(kTickTimer, kTickMs);
+}
+
 bool CScheduler::OnTimer(unsigned id) {
   if (id == kTickTimer) {
     // No tick starts while one runs, even when a message box inside it

@@ -58,6 +58,9 @@ class CScheduler {
   CScheduler(const CScheduler&) = delete;
   CScheduler& operator=(const CScheduler&) = delete;
 
+  // Starts the tick (the view's first update), and the one-shot import of
+  // the command-line file when the program was started with one.
+  void StartTimers(bool importCommandLineFile);
   // The view's timer handler. True when the framework's default handling
   // should follow (the import timer and timers that are not ours).
   bool OnTimer(unsigned id);

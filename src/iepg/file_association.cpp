@@ -14,11 +14,6 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
 const std::string kCommandKey = std::string(kProgId) + "\\shell\\open\\Command";
 
 // Where Windows keeps the user's own choice of program for an extension.
@@ -60,12 +55,7 @@ bool AppendFile(const std::string& src, const std::string& dst) {
   if (!in) return false;
   UniqueFile out(OpenFile(dst, "ab"));
   if (!out) return false;
-  char buf[4096];
-  bool ok = true;
-  size_t n;
-  while (ok && (n = std::fread(buf, 1, sizeof buf, in.get())) > 0)
-    ok = std::fwrite(buf, 1, n, out.get()) == n;
-  ok = ok && !std::ferror(in.get());
+  const bool ok = CopyStream(in.get(), out.get());
   return (std::fclose(out.release()) == 0) && ok;
 }
 

@@ -8,11 +8,6 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
 // The leading decimal number of text after any blanks; 0 when it has none.
 // Kept in a sane range so that a hostile file cannot overflow anything.
 int LeadingNumber(std::string_view text) {
@@ -112,12 +107,7 @@ bool TzCopyFile2File(const std::string& source, const std::string& destination) 
   if (!in) return false;
   UniqueFile out(OpenFile(destination, "w"));
   if (!out) return false;
-  char buf[4096];
-  bool ok = true;
-  size_t n;
-  while (ok && (n = std::fread(buf, 1, sizeof buf, in.get())) > 0)
-    ok = std::fwrite(buf, 1, n, out.get()) == n;
-  ok = ok && !std::ferror(in.get());
+  bool ok = CopyStream(in.get(), out.get());
   ok = (std::fclose(out.release()) == 0) && ok;
   if (!ok) RemoveFile(destination);
   return ok;

@@ -2,8 +2,15 @@
 // File operations on narrow paths in the system's code page. Contents are
 // bytes and pass through untouched.
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+// An open C file that closes itself.
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 
 std::FILE* OpenFile(const std::string& path, const char* mode);
 bool FileExists(const std::string& path);
@@ -12,6 +19,8 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // that path holds either the old or the new content, never a part.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 [[nodiscard]] bool CopyFileBytes(const std::string& from, const std::string& to);
+// Copies the rest of in to out; false on a read or write error.
+[[nodiscard]] bool CopyStream(std::FILE* in, std::FILE* out);
 bool RemoveFile(const std::string& path);
 // The system's folder for temporary files, without a trailing separator.
 std::string TempDirectory();

@@ -1,5 +1,4 @@
 #include <atomic>
-#include <memory>
 
 #include "platform/file.h"
 
@@ -7,12 +6,6 @@
 bool ReplaceFileWith(const std::string& tmp, const std::string& target);
 std::string UniqueSuffix();
 
-namespace {
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-}  // namespace
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
   UniqueFile f(OpenFile(path, "rb"));
@@ -46,11 +39,19 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
   return true;
 }
 
+bool CopyStream(std::FILE* in, std::FILE* out) {
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, in)) > 0)
+    if (std::fwrite(buf, 1, n, out) != n) return false;
+  return !std::ferror(in);
+}
+
 bool CopyFileBytes(const std::string& from, const std::string& to) {
-  const auto bytes = ReadFileBytes(from);
-  if (!bytes) return false;
-  UniqueFile f(OpenFile(to, "wb"));
-  if (!f) return false;
-  const bool ok = std::fwrite(bytes->data(), 1, bytes->size(), f.get()) == bytes->size();
-  return std::fclose(f.release()) == 0 && ok;
+  UniqueFile in(OpenFile(from, "rb"));
+  if (!in) return false;
+  UniqueFile out(OpenFile(to, "wb"));
+  if (!out) return false;
+  const bool ok = CopyStream(in.get(), out.get());
+  return std::fclose(out.release()) == 0 && ok;
 }

@@ -1,4 +1,5 @@
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -11,10 +12,12 @@ SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   // A bare name is the library beside the program (dlopen would search the
   // system's folders instead).
   if (file.find('/') == std::string::npos) file = JoinPath(DirectoryOf(ProgramPath()), file);
-  errno = 0;
   lib.handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  // dlopen has no error number of its own; errno tells a missing file (2).
-  if (!lib.handle_ && error) *error = static_cast<unsigned>(errno);
+  if (!lib.handle_ && error) {
+    // dlopen gives only a text: a missing or unreadable file gets its errno,
+    // a file that is there but will not load ENOEXEC.
+    *error = access(file.c_str(), R_OK) != 0 ? static_cast<unsigned>(errno) : ENOEXEC;
+  }
   return lib;
 }
 

@@ -1,0 +1,164 @@
+// The program's power steps over a recording power service: what reaches the
+// service, what the user is told, what goes to the debug log.
+#include "engine/power_control.h"
+
+#include <gtest/gtest.h>
+
+#include "app/debug_log.h"
+#include "engine/engine_fakes.h"
+#include "platform/recording_power.h"
+#include "support/fakes.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+class PowerControlTest : public ::testing::Test {
+ protected:
+  const int64_t now = TimeToSeconds(MakeSystemTime(2030, 5, 10, 12, 0, 0));
+  FakeClock clock{now};
+  ScriptedPrompt prompt;
+  RecordingPower power;
+  CPowerControl control{power, prompt, clock, "tz_wakeup_timer"};
+};
+
+TEST_F(PowerControlTest, ArmsAtTheAbsoluteWakeTime) {
+  // 30 seconds ahead, and one already past: both are handed on as the
+  // absolute time itself (a past one fires at once).
+  for (const SystemTime wake : {MakeSystemTime(2030, 5, 10, 12, 0, 30),
+                                MakeSystemTime(2030, 5, 10, 11, 59, 0)}) {
+    SCOPED_TRACE(wake.wMinute);
+    power.Clear();
+    ASSERT_TRUE(control.TzSetWakeupTimer(wake));
+    const auto calls = power.Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].what, "open");
+    EXPECT_EQ(calls[0].name, "tz_wakeup_timer");
+    EXPECT_EQ(calls[1].what, "arm");
+    EXPECT_EQ(calls[1].value, TimeToSeconds(wake));
+    control.CancelWakeupTimer();
+  }
+  EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(PowerControlTest, SecondArmingWithoutCancelKeepsTheFirst) {
+  ASSERT_TRUE(control.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
+  EXPECT_FALSE(control.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 14, 0, 0)));
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"すでにウェイクタイマーが動作中です"});
+  EXPECT_EQ(power.ArmedAt(), TimeToSeconds(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
+  // The held handle is that timer: the next cancel cancels it.
+  control.CancelWakeupTimer();
+  EXPECT_FALSE(power.HasWakeTimer());
+}
+
+TEST_F(PowerControlTest, TimerCreationFailures) {
+  const struct {
+    uint32_t error;
+    const char* text;
+  } cases[] = {
+      {6, "ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=6)"},
+      {5, "ウェイクタイマーエラー(error=5)"},
+  };
+  for (const auto& c : cases) {
+    RecordingPower failing;
+    failing.FailOpen(c.error);
+    ScriptedPrompt p;
+    CPowerControl pc(failing, p, clock, "tz_wakeup_timer");
+    EXPECT_FALSE(pc.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
+    EXPECT_EQ(p.Texts(), std::vector<std::string>{c.text});
+    EXPECT_TRUE(failing.Calls("arm").empty());
+  }
+}
+
+TEST_F(PowerControlTest, ATimerThatWillNotResumeTheMachineIsAnError) {
+  const struct {
+    bool ok;
+    uint32_t error;
+    bool armed;
+  } cases[] = {
+      {true, 0, true},
+      {true, kErrorTimerResumeIgnored, false},  // what Wine answers
+      {true, kErrorNotSupported, false},
+      {false, 87, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    RecordingPower p;
+    p.SetArmResult(c.ok, c.error);
+    ScriptedPrompt pr;
+    CPowerControl pc(p, pr, clock, "tz_wakeup_timer");
+    EXPECT_EQ(pc.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)), c.armed);
+    if (c.armed) {
+      EXPECT_TRUE(pr.shown.empty());
+      EXPECT_TRUE(p.HasWakeTimer());
+    } else {
+      EXPECT_EQ(pr.Texts(),
+                std::vector<std::string>{"ウェイクタイマーエラー(error=" + std::to_string(c.error) + ")"});
+      EXPECT_FALSE(p.HasWakeTimer());  // nothing half-armed is left behind
+    }
+  }
+}
+
+TEST_F(PowerControlTest, UnnamedTimerWhenTheNameIsEmpty) {
+  CPowerControl pc(power, prompt, clock, "");
+  ASSERT_TRUE(pc.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
+  EXPECT_EQ(power.Calls("open").at(0).name, "");
+}
+
+TEST_F(PowerControlTest, CancelTwiceIsHarmless) {
+  ASSERT_TRUE(control.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
+  control.CancelWakeupTimer();
+  control.CancelWakeupTimer();
+  EXPECT_FALSE(power.HasWakeTimer());
+  EXPECT_EQ(power.ArmedAt(), 0);
+}
+
+TEST_F(PowerControlTest, ShutdownFailuresGoToTheDebugLog) {
+  ScopedDebugLog log;
+  const struct {
+    ShutdownResult result;
+    const char* line;
+  } cases[] = {
+      {ShutdownResult::kTokenFailed, "OpenProcessToken error\n"},
+      {ShutdownResult::kPrivilegeFailed, "AdjustTokenPrivileges error\n"},
+      {ShutdownResult::kExitFailed, "ExitWindowsEx error\n"},
+      {ShutdownResult::kOk, ""},
+  };
+  for (const auto& c : cases) {
+    log.Clear();
+    power.SetShutdownResult(c.result);
+    control.ShutdownSystem();
+    const std::string text = log.Text();
+    if (c.line[0])
+      EXPECT_NE(text.find(std::string(c.line) + "\n"), std::string::npos) << text;
+    else
+      EXPECT_EQ(text, "");
+  }
+  EXPECT_EQ(power.Calls("shutdown").size(), 4u);
+}
+
+TEST_F(PowerControlTest, TimerTraceLines) {
+  ScopedDebugLog scoped;
+  ASSERT_TRUE(control.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
+  // Each line may carry the prefix of an earlier stamped line.
+  const std::string log = scoped.Text();
+  size_t at = 0;
+  for (const char* line : {"TzSetWakeupTimer ln=14\n", "TzSetWakeupTimer ln=17\n",
+                           "TzSetWakeupTimer ln=37\n", "TzSetWakeupTimer ln=45\n"}) {
+    at = log.find(line, at);
+    ASSERT_NE(at, std::string::npos) << line << log;
+  }
+}
+
+TEST_F(PowerControlTest, KeepAwakeReachesTheServiceOnlyOnAChange) {
+  control.KeepAwake(false);
+  control.KeepAwake(true);
+  control.KeepAwake(true);
+  control.KeepAwake(false);
+  const auto calls = power.Calls("awake");
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].value, 0);
+  EXPECT_EQ(calls[1].value, 1);
+  EXPECT_EQ(calls[2].value, 0);
+}
+
+}  // namespace

@@ -1,0 +1,448 @@
+// The scheduler walked second by second with a fake clock: the running
+// state, the end processing, roll-over, the wake target, the end countdown's
+// set-up, the manual suspend command and the catch-up of a missed end.
+#include "engine/scheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "app/debug_log.h"
+#include "engine/engine_fakes.h"
+#include "engine/power_control.h"
+#include "platform/recording_power.h"
+#include "schedule/nimbra_doc.h"
+#include "schedule/profile_store.h"
+#include "support/fakes.h"
+#include "support/scratch_dir.h"
+
+namespace {
+
+// Days of May 2030: the 10th is a Friday. Day of week filled in, as the
+// table holds it.
+SystemTime At(int day, int hour, int minute, int second = 0) {
+  SystemTime t{};
+  SecondsToTime(TimeToSeconds(MakeSystemTime(2030, 5, day, hour, minute, second)), &t);
+  return t;
+}
+
+constexpr int kDaily = 127;
+constexpr int kFriday = 1 << 5;
+constexpr int kWeekdays = 62;  // "毎週（月～金）"
+
+class SchedulerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clock.SetLocal(At(10, 20, 0));
+    doc = std::make_unique<CNimbraDoc>(clock, prompt, dir.File("Nimbra.ini"));
+    User().sleep_flag = 0;
+    User().finish_act = 1;
+    control = std::make_unique<CPowerControl>(power, prompt, clock, "tz_wakeup_timer");
+    sched = std::make_unique<CScheduler>(*doc, view, plugin, *control, windows);
+    sched->SetCountdownStepWait(NoWait);
+  }
+  void TearDown() override {
+    WaitCountdown();
+    sched.reset();
+    doc.reset();
+  }
+
+  CUserSetParam& User() { return doc->AppInfo().GetUserSetting(); }
+  ScheduleTable& Table() { return doc->Table(); }
+  ScheduleEntry& E(int i) { return *Table().GetSchedule(i); }
+
+  int Add(const SystemTime& s, const SystemTime& e, int weekdays = 0) {
+    ScheduleEntry entry{};
+    entry.s = s;
+    entry.e = e;
+    std::strcpy(entry.title, "title");
+    if (weekdays) {
+      entry.loop = 1;
+      entry.b_way = weekdays;
+    }
+    return doc->AddSchedule(entry);
+  }
+
+  // Five ticks in every second up to and including t.
+  void WalkTo(const SystemTime& t) {
+    const int64_t target = TimeToSeconds(t);
+    while (clock.SecondsNow() < target) {
+      clock.Advance(1);
+      for (int k = 0; k < 5; ++k) sched->Tick();
+    }
+  }
+  void JumpTo(const SystemTime& t) {
+    clock.SetLocal(t);
+    sched->Tick();
+  }
+
+  // Lets the countdown started last run to its end and closes it.
+  void WaitCountdown() {
+    if (!sched || !sched->Countdown() || !windows.last) return;
+    if (sched->Countdown()->Worker()) {
+      windows.last->WaitEnd();
+      sched->Countdown()->Finish();
+    }
+  }
+
+  ScratchDir dir;
+  FakeClock clock;
+  ScriptedPrompt prompt;
+  RecordingPower power;
+  std::unique_ptr<CNimbraDoc> doc;
+  FakeView view;
+  FakePlugin plugin;
+  FakeWindowFactory windows;
+  std::unique_ptr<CPowerControl> control;
+  std::unique_ptr<CScheduler> sched;
+};
+
+TEST_F(SchedulerTest, OneShotRunsInItsWindowAndEndsExactlyOnce) {
+  Add(At(10, 21, 0), At(10, 22, 0));
+  clock.SetLocal(At(10, 20, 59, 55));
+
+  WalkTo(At(10, 20, 59, 59));
+  EXPECT_EQ(E(0).state, kStateWaiting);
+  EXPECT_FALSE(power.KeepingAwake());
+
+  WalkTo(At(10, 21, 0, 0));
+  EXPECT_EQ(E(0).state, kStateRunning);
+  EXPECT_EQ(view.refreshes, 1);
+  EXPECT_TRUE(power.KeepingAwake());
+
+  clock.SetLocal(At(10, 21, 59, 50));
+  WalkTo(At(10, 21, 59, 59));
+  EXPECT_TRUE(plugin.names.empty());
+  EXPECT_EQ(view.refreshes, 1);
+
+  WalkTo(At(10, 22, 0, 0));
+  ASSERT_EQ(plugin.names, std::vector<std::string>{"smail"});
+  EXPECT_EQ(plugin.sizes, std::vector<int>{596});
+  EXPECT_STREQ(plugin.entries[0].title, "title");
+  EXPECT_EQ(E(0).state, kStateFinished);
+  EXPECT_EQ(E(0).e, At(10, 22, 0));
+  EXPECT_FALSE(power.KeepingAwake());
+  ASSERT_EQ(windows.created, 1);
+  EXPECT_EQ(windows.last->Caption(), "シャットダウンの準備中");
+  // The wake-up timer is cancelled at the end, not armed.
+  EXPECT_EQ(power.Calls("cancel").size(), 1u);
+
+  WalkTo(At(10, 22, 0, 5));
+  EXPECT_EQ(plugin.names.size(), 1u);
+  EXPECT_EQ(windows.created, 1);
+
+  WaitCountdown();
+  EXPECT_EQ(power.Calls("shutdown").size(), 1u);
+  EXPECT_TRUE(power.Calls("arm").empty());
+}
+
+TEST_F(SchedulerTest, EndWritesItsDebugLogLine) {
+  ScopedDebugLog scoped;
+  Add(At(10, 21, 0), At(10, 22, 0));
+  Add(At(10, 23, 0), At(10, 23, 30));
+  clock.SetLocal(At(10, 21, 59, 58));
+  WalkTo(At(10, 22, 0, 0));
+  WaitCountdown();
+  const std::string log = scoped.Text();
+  EXPECT_NE(log.find("[2030/05/10 22:00:00] 終了時刻に入った！\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("後続スケジュール有り。復帰タイマーセット！"), std::string::npos);
+  EXPECT_NE(log.find("Enter sleep or stand-by 553 22:0:0.0\n"), std::string::npos);
+  EXPECT_NE(log.find("bRet=1 2030/5/10 23:0:0\n"), std::string::npos);
+}
+
+struct EndCase {
+  int finishAct;
+  bool follower;
+  const char* caption;
+  const char* action;  // "shutdown", "sleep", "wake"
+};
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.action; }
+
+class EndActionTest : public SchedulerTest, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(EndActionTest, CountdownByFinishActAndFollower) {
+  const EndCase& c = GetParam();
+  User().finish_act = c.finishAct;
+  User().sleep_flag = 1;
+  Add(At(10, 21, 0), At(10, 22, 0));
+  if (c.follower) Add(At(11, 6, 0), At(11, 7, 0));
+  clock.SetLocal(At(10, 21, 59, 59));
+  WalkTo(At(10, 22, 0, 0));
+  ASSERT_EQ(windows.created, 1);
+  EXPECT_EQ(windows.last->Caption(), c.caption);
+  WaitCountdown();
+
+  const std::string action = c.action;
+  EXPECT_EQ(power.Calls("shutdown").size(), action == "shutdown" ? 1u : 0u);
+  const auto suspends = power.Calls("suspend");
+  ASSERT_EQ(suspends.size(), action == "shutdown" ? 0u : 1u);
+  if (!suspends.empty()) {
+    EXPECT_EQ(suspends[0].value, 1);  // hibernation, as set
+  }
+  const auto arms = power.Calls("arm");
+  ASSERT_EQ(arms.size(), action == "wake" ? 1u : 0u);
+  if (!arms.empty()) {
+    EXPECT_EQ(arms[0].value, TimeToSeconds(At(11, 6, 0)));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EndActionTest,
+    ::testing::Values(EndCase{1, false, "シャットダウンの準備中", "shutdown"},
+                      EndCase{0, false, "サスペンドの準備中", "sleep"},
+                      EndCase{1, true, "サスペンドの準備中", "wake"},
+                      EndCase{0, true, "サスペンドの準備中", "wake"}),
+    [](const ::testing::TestParamInfo<EndCase>& info) {
+      return std::string("finish_act") + std::to_string(info.param.finishAct) +
+             (info.param.follower ? "_follower" : "_last");
+    });
+
+TEST_F(SchedulerTest, DailyEntryRollsOnToItsSortedPlaceAndIsSaved) {
+  Add(At(10, 21, 0), At(10, 22, 0), kDaily);
+  Add(At(11, 8, 0), At(11, 9, 0));
+  clock.SetLocal(At(10, 21, 59, 59));
+  WalkTo(At(10, 22, 0, 0));
+
+  ASSERT_EQ(Table().GetScheduleCount(), 2);
+  EXPECT_EQ(E(0).s, At(11, 8, 0));
+  EXPECT_EQ(E(1).s, At(11, 21, 0));
+  EXPECT_EQ(E(1).e, At(11, 22, 0));
+  EXPECT_EQ(E(1).state, kStateWaiting);
+  EXPECT_EQ(E(1).loop, 1);
+  EXPECT_EQ(windows.last->Caption(), "サスペンドの準備中");
+
+  // On disk before any power action can run.
+  const ProfileStore stored = ProfileStore::Load(dir.File("Nimbra.ini"));
+  EXPECT_EQ(stored.GetInt(kScheduleSection, "sch_num", 0), 2);
+  EXPECT_EQ(stored.GetInt(kScheduleSection, "sch_start[1]", 0), TimeToSeconds(At(11, 21, 0)));
+
+  WaitCountdown();
+  const auto arms = power.Calls("arm");
+  ASSERT_EQ(arms.size(), 1u);
+  EXPECT_EQ(arms[0].value, TimeToSeconds(At(11, 8, 0)));  // the nearest follower
+}
+
+TEST_F(SchedulerTest, RepeatingEntryRollsToItsNextDayAndWakesForIt) {
+  const struct {
+    int weekdays;
+    int nextDay;
+  } cases[] = {{kDaily, 11}, {kFriday, 17}, {kWeekdays, 13}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.weekdays);
+    WaitCountdown();
+    while (Table().GetScheduleCount() > 0) Table().DeleteSchedule(0);
+    power.Clear();
+    clock.SetLocal(At(10, 6, 59, 58));
+    Add(At(10, 6, 0), At(10, 7, 0), c.weekdays);
+    WalkTo(At(10, 7, 0, 0));
+    ASSERT_EQ(Table().GetScheduleCount(), 1);
+    EXPECT_EQ(E(0).s, At(c.nextDay, 6, 0));
+    EXPECT_EQ(E(0).state, kStateWaiting);
+    WaitCountdown();
+    const auto arms = power.Calls("arm");
+    ASSERT_EQ(arms.size(), 1u);
+    EXPECT_EQ(arms[0].value, TimeToSeconds(At(c.nextDay, 6, 0)));
+  }
+}
+
+TEST_F(SchedulerTest, RefusedRollOverKeepsTheEntryAsFinished) {
+  Add(At(10, 21, 0), At(10, 22, 0), kDaily);
+  Add(At(11, 21, 30), At(11, 21, 45));  // where tomorrow's occurrence would go
+  clock.SetLocal(At(10, 21, 59, 59));
+  WalkTo(At(10, 22, 0, 0));
+
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"既存のスケジュールと重なっています"});
+  ASSERT_EQ(Table().GetScheduleCount(), 2);
+  EXPECT_EQ(E(0).s, At(10, 21, 0));
+  EXPECT_EQ(E(0).e, At(10, 22, 0));
+  EXPECT_EQ(E(0).state, kStateFinished);
+  EXPECT_EQ(E(0).loop, 1);
+  EXPECT_EQ(E(0).b_way, kDaily);
+  EXPECT_STREQ(E(0).title, "title");
+  WaitCountdown();
+  EXPECT_EQ(power.Calls("arm").at(0).value, TimeToSeconds(At(11, 21, 30)));
+}
+
+TEST_F(SchedulerTest, MissedEndIsCaughtUp) {
+  const struct {
+    int lateSeconds;
+    bool countdown;
+  } cases[] = {{1, true}, {59, true}, {60, false}, {3 * 3600, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lateSeconds);
+    WaitCountdown();
+    while (Table().GetScheduleCount() > 0) Table().DeleteSchedule(0);
+    const int created = windows.created;
+    const size_t runs = plugin.names.size();
+    Add(At(10, 21, 0), At(10, 22, 0));
+    Add(At(11, 1, 0), At(11, 2, 0));
+    JumpTo(At(10, 21, 30));
+    ASSERT_EQ(E(0).state, kStateRunning);
+
+    clock.SetLocal(At(10, 22, 0));
+    clock.Advance(c.lateSeconds);
+    sched->Tick();
+    EXPECT_EQ(plugin.names.size(), runs + 1);
+    EXPECT_EQ(E(0).state, kStateFinished);
+    EXPECT_EQ(windows.created, created + (c.countdown ? 1 : 0));
+    EXPECT_FALSE(power.KeepingAwake());
+
+    // The scheduler goes on with the following schedule.
+    JumpTo(At(11, 1, 0));
+    EXPECT_EQ(E(1).state, kStateRunning);
+  }
+}
+
+TEST_F(SchedulerTest, MissedEndOfARepeatingEntryRollsItOnQuietly) {
+  Add(At(10, 21, 0), At(10, 22, 0), kDaily);
+  JumpTo(At(10, 21, 0));
+  JumpTo(At(11, 9, 0));  // slept through the night
+  EXPECT_EQ(windows.created, 0);
+  EXPECT_EQ(E(0).s, At(11, 21, 0));
+  EXPECT_EQ(E(0).state, kStateWaiting);
+  EXPECT_EQ(ProfileStore::Load(dir.File("Nimbra.ini")).GetInt(kScheduleSection, "sch_start[0]", 0),
+            TimeToSeconds(At(11, 21, 0)));
+}
+
+TEST_F(SchedulerTest, SuspendNowWithAnEmptyTable) {
+  sched->SuspendNow(false);
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"スケジュールが登録されていません"});
+  EXPECT_EQ(prompt.shown[0].caption, kAppTitle);
+  EXPECT_EQ(windows.created, 0);
+}
+
+TEST_F(SchedulerTest, SuspendNowAnsweredNoChangesNothing) {
+  User().sleep_flag = 1;
+  Add(At(10, 21, 0), At(10, 22, 0));
+  sched->SuspendNow(false);
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"休止モードに入りますか？"});
+  EXPECT_EQ(windows.created, 0);
+  EXPECT_TRUE(power.Calls().empty());
+}
+
+TEST_F(SchedulerTest, SuspendNowBeforeAWaitingEntryWakesForIt) {
+  Add(At(10, 21, 0), At(10, 22, 0));
+  prompt.QueueAnswer(PromptAnswer::Yes);
+  sched->SuspendNow(false);
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"スタンバイに入りますか？"});
+  ASSERT_EQ(windows.created, 1);
+  EXPECT_EQ(windows.last->Caption(), "サスペンドの準備中");
+  WaitCountdown();
+  EXPECT_EQ(power.Calls().front().what, "cancel");
+  EXPECT_EQ(power.Calls("arm").at(0).value, TimeToSeconds(At(10, 21, 0)));
+  EXPECT_EQ(power.Calls("suspend").at(0).value, 0);
+}
+
+TEST_F(SchedulerTest, SuspendNowDuringALoneRunningEntryIsCancelled) {
+  User().sleep_flag = 1;
+  Add(At(10, 21, 0), At(10, 22, 0));
+  JumpTo(At(10, 21, 30));
+  prompt.QueueAnswer(PromptAnswer::Yes);
+  prompt.QueueAnswer(PromptAnswer::Yes);
+  sched->SuspendNow(false);
+  EXPECT_EQ(prompt.Texts(),
+            (std::vector<std::string>{"休止モードに入りますか？", "実行中ですが休止モードに入りますか？",
+                                      "後に続くスケジュールがありません。\n休止モードをキャンセルします。"}));
+  EXPECT_EQ(E(0).state, kStateFinished);
+  EXPECT_EQ(windows.created, 0);
+}
+
+TEST_F(SchedulerTest, SuspendNowDuringARunningEntryTargetsTheNextOne) {
+  Add(At(10, 21, 0), At(10, 22, 0));
+  Add(At(10, 23, 0), At(10, 23, 30));
+  JumpTo(At(10, 21, 30));
+
+  prompt.QueueAnswer(PromptAnswer::Yes);
+  prompt.QueueAnswer(PromptAnswer::No);
+  sched->SuspendNow(false);
+  EXPECT_EQ(E(0).state, kStateRunning);  // second question answered No
+  EXPECT_EQ(windows.created, 0);
+
+  sched->SuspendNow(true);  // from the power handling: no questions
+  EXPECT_EQ(prompt.shown.size(), 2u);
+  EXPECT_EQ(E(0).state, kStateFinished);
+  EXPECT_EQ(E(1).state, kStateRunning);
+  WaitCountdown();
+  EXPECT_EQ(power.Calls("arm").at(0).value, TimeToSeconds(At(10, 23, 0)));
+}
+
+TEST_F(SchedulerTest, SuspendNowDuringARunningDailyEntryMovesItOn) {
+  Add(At(10, 21, 0), At(10, 22, 0), kDaily);
+  Add(At(11, 8, 0), At(11, 9, 0));
+  JumpTo(At(10, 21, 30));
+  sched->SuspendNow(true);
+  ASSERT_EQ(Table().GetScheduleCount(), 2);
+  EXPECT_EQ(E(0).s, At(11, 8, 0));
+  EXPECT_EQ(E(0).state, kStateRunning);
+  EXPECT_EQ(E(1).s, At(11, 21, 0));
+  EXPECT_EQ(E(1).state, kStateWaiting);
+  WaitCountdown();
+  EXPECT_EQ(power.Calls("arm").at(0).value, TimeToSeconds(At(11, 8, 0)));
+}
+
+TEST_F(SchedulerTest, SuspendNowWithEveryEntryFinishedArmsNoTimer) {
+  Add(At(10, 21, 0), At(10, 22, 0));
+  JumpTo(At(10, 21, 0));
+  JumpTo(At(10, 22, 0));
+  WaitCountdown();
+  power.Clear();
+  prompt.QueueAnswer(PromptAnswer::Yes);
+  sched->SuspendNow(false);
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"スタンバイに入りますか？"});
+  ASSERT_EQ(windows.created, 2);
+  WaitCountdown();
+  EXPECT_TRUE(power.Calls("open").empty());
+  EXPECT_TRUE(power.Calls("arm").empty());
+  EXPECT_EQ(power.Calls("suspend").size(), 1u);
+}
+
+TEST_F(SchedulerTest, HasFollowingScheduleChangesNothing) {
+  EXPECT_FALSE(sched->HasFollowingSchedule());  // empty table
+
+  Add(At(10, 21, 0), At(10, 22, 0), kDaily);
+  EXPECT_TRUE(sched->HasFollowingSchedule());  // waiting
+
+  JumpTo(At(10, 21, 30));
+  const std::vector<char> before(reinterpret_cast<const char*>(&E(0)),
+                                 reinterpret_cast<const char*>(&E(0)) + sizeof(ScheduleEntry));
+  EXPECT_TRUE(sched->HasFollowingSchedule());  // running, repeats
+  EXPECT_EQ(std::memcmp(before.data(), &E(0), sizeof(ScheduleEntry)), 0);
+
+  E(0).loop = 0;
+  EXPECT_FALSE(sched->HasFollowingSchedule());  // running one-shot, nothing after
+  Add(At(10, 23, 0), At(10, 23, 30));
+  EXPECT_TRUE(sched->HasFollowingSchedule());  // running, a later one follows
+  EXPECT_EQ(E(0).state, kStateRunning);
+}
+
+TEST_F(SchedulerTest, TimersAndTheImport) {
+  sched->StartTimers(true);
+  EXPECT_EQ(view.events, (std::vector<std::string>{"set 4567 500", "set 1234 200"}));
+  view.events.clear();
+  EXPECT_FALSE(sched->OnTimer(CScheduler::kTickTimer));
+  EXPECT_EQ(view.events, (std::vector<std::string>{"kill 1234", "set 1234 200"}));
+  view.events.clear();
+  EXPECT_TRUE(sched->OnTimer(CScheduler::kImportTimer));
+  EXPECT_EQ(view.events, (std::vector<std::string>{"kill 4567", "import"}));
+  view.events.clear();
+  EXPECT_TRUE(sched->OnTimer(77));
+  EXPECT_TRUE(view.events.empty());
+}
+
+TEST_F(SchedulerTest, GoingAwayStopsTheCountdownAndLetsThePcSleep) {
+  sched->SetCountdownStepWait(nullptr);  // a real ten-second count
+  Add(At(10, 21, 0), At(10, 22, 0));
+  JumpTo(At(10, 21, 0));
+  EXPECT_TRUE(power.KeepingAwake());
+  JumpTo(At(10, 22, 0));
+  windows.last->WaitPositions(1);
+  power.Clear();
+  sched.reset();
+  EXPECT_FALSE(power.KeepingAwake());
+  EXPECT_TRUE(power.Calls("shutdown").empty());
+  EXPECT_TRUE(power.Calls("suspend").empty());
+  EXPECT_EQ(power.Calls("cancel").size(), 1u);
+}
+
+}  // namespace
