@@ -91,7 +91,11 @@ TEST_F(CountdownWindowTest, CountsToTheEndRunsTheSuspendAndClosesItself) {
   ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 1, 0, nullptr, SuspendAction,
                                    nullptr, 0, SuspendCancelAction, nullptr, 0));
   ASSERT_TRUE(countdown.Create(factory_));
-  const Observed seen = RunToClose(countdown, [](HWND) { gui::SaveScreenshot("countdown"); });
+  auto* window = dynamic_cast<CProgressSubDlg*>(countdown.Window());
+  ASSERT_NE(nullptr, window);
+  EXPECT_EQ(L"", gui::WindowText(GetDlgItem(window->GetHwnd(), IDC_PROGRESS_TEXT)))
+      << "no status before the first count";
+  const Observed seen = RunToClose(countdown, [](HWND w) { gui::SaveScreenshot("countdown", w); });
 
   auto* dlg = dynamic_cast<CProgressSubDlg*>(countdown.Window());
   ASSERT_NE(nullptr, dlg);

@@ -5,11 +5,13 @@
 
 #include <commctrl.h>
 
+#include "app/win/about_dlg.h"
 #include "app/win/picker.h"
 #include "app/win/regular_time_dlg.h"
 #include "app/win/resource.h"
 #include "app/win/schedule_time_dlg.h"
 #include "framework/controls.h"
+#include "framework/message_box.h"
 #include "gui_driver.h"
 #include "platform/win32/text_win.h"
 
@@ -50,7 +52,7 @@ TEST_F(DialogTest, ReservationComposesStartAndEndFromItsPickersKeepingSeconds) {
     SetPickerTime(GetDlgItem(d, IDC_START_TIME), MakeSystemTime(2031, 1, 1, 21, 0, 35));
     SetPickerTime(GetDlgItem(d, IDC_END_TIME), MakeSystemTime(2031, 1, 1, 22, 30, 17));
     SetWindowTextW(GetDlgItem(d, IDC_TITLE), L"ニュース");
-    gui::SaveScreenshot("reservation-dialog");
+    gui::SaveScreenshot("reservation-dialog", d);
     gui::Click(d, IDOK);
     return true;
   });
@@ -107,6 +109,32 @@ TEST_F(DialogTest, ReservationRefusesATitleOverTheByteLimitAndStaysOpen) {
   EXPECT_NE(std::wstring::npos, message.find(L"256"));
   EXPECT_TRUE(stillOpen);
   EXPECT_TRUE(dlg.m_title.empty());
+}
+
+TEST_F(DialogTest, AboutBoxAddsTheVersionTheRightsAndThePluginsText) {
+  struct Case {
+    const char* plugin;
+    const wchar_t* shown;
+  } cases[] = {{"Pelluxdlg Ver 1.2.10", L"Pelluxdlg Ver 1.2.10"}, {nullptr, L""}};
+  for (const Case& c : cases) {
+    CAboutDlg dlg(nullptr, c.plugin);
+    std::wstring version, rights, plugin;
+    ModalScript script;
+    script.Add([&] {
+      HWND d = gui::FindThreadDialog(L"ﾊﾞｰｼﾞｮﾝ情報");
+      if (!d) return false;
+      version = gui::WindowText(GetDlgItem(d, IDC_ABOUT_VERSION));
+      rights = gui::WindowText(GetDlgItem(d, IDC_ABOUT_RIGHTS));
+      plugin = gui::WindowText(GetDlgItem(d, IDC_ABOUT_PLUGIN));
+      if (c.plugin) gui::SaveScreenshot("about-box", d);
+      gui::Click(d, IDOK);
+      return true;
+    });
+    EXPECT_EQ(IDOK, script.Run([&] { return dlg.DoModal(); }));
+    EXPECT_EQ(L"Nimbra Ver2.8.7", version);
+    EXPECT_EQ(L"Copyright (C) " + LoadResourceString(IDS_RIGHTS), rights);
+    EXPECT_EQ(c.shown, plugin);
+  }
 }
 
 // 2030-05-01 is a Wednesday.
@@ -180,7 +208,7 @@ TEST_F(DialogTest, RepeatWeekendMethodChecksSundayAndSaturdayAndStartsOnTheComin
     mon = Checked(d, IDC_WEEK_MON);
     periodStart = GetPickerTime(GetDlgItem(d, IDC_KIKAN_S));
     SetPickerTime(GetDlgItem(d, IDC_KIKAN_E), MakeSystemTime(2030, 6, 30));
-    gui::SaveScreenshot("repeat-dialog");
+    gui::SaveScreenshot("repeat-dialog", d);
     gui::Click(d, IDOK);
     return true;
   });

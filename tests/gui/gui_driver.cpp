@@ -2,7 +2,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "schedule/time_rules.h"
 
@@ -81,6 +85,78 @@ std::wstring ScreenshotDir() {
   return dir;
 }
 
+uint32_t Crc32(const std::string& bytes, size_t from) {
+  static uint32_t table[256];
+  if (table[1] == 0) {
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      table[n] = c;
+    }
+  }
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = from; i < bytes.size(); ++i) {
+    crc = table[(crc ^ static_cast<uint8_t>(bytes[i])) & 0xFF] ^ (crc >> 8);
+  }
+  return crc ^ 0xFFFFFFFFu;
+}
+
+void PutBig32(std::string& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
+}
+
+void PutChunk(std::string& out, const char* type, const std::string& data) {
+  PutBig32(out, static_cast<uint32_t>(data.size()));
+  const size_t from = out.size();
+  out.append(type, 4);
+  out += data;
+  PutBig32(out, Crc32(out, from));
+}
+
+// A PNG of 24-bit BGR rows (top first): the image data as stored (not
+// compressed) deflate blocks, which every reader takes.
+std::string EncodePng(const uint8_t* bgr, int w, int h, size_t stride) {
+  std::string raw;
+  raw.reserve((static_cast<size_t>(w) * 3 + 1) * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y) {
+    raw.push_back(0);  // no filter
+    const uint8_t* row = bgr + stride * static_cast<size_t>(y);
+    for (int x = 0; x < w; ++x) {
+      raw.push_back(static_cast<char>(row[3 * x + 2]));
+      raw.push_back(static_cast<char>(row[3 * x + 1]));
+      raw.push_back(static_cast<char>(row[3 * x]));
+    }
+  }
+  std::string z = "\x78\x01";
+  uint32_t a = 1, b = 0;
+  for (char c : raw) {
+    a = (a + static_cast<uint8_t>(c)) % 65521;
+    b = (b + a) % 65521;
+  }
+  size_t pos = 0;
+  do {
+    const size_t n = std::min<size_t>(raw.size() - pos, 65535);
+    z.push_back(pos + n == raw.size() ? 1 : 0);
+    z.push_back(static_cast<char>(n & 0xFF));
+    z.push_back(static_cast<char>(n >> 8));
+    z.push_back(static_cast<char>(~n & 0xFF));
+    z.push_back(static_cast<char>((~n >> 8) & 0xFF));
+    z.append(raw, pos, n);
+    pos += n;
+  } while (pos < raw.size());
+  PutBig32(z, (b << 16) | a);
+
+  std::string header;
+  PutBig32(header, static_cast<uint32_t>(w));
+  PutBig32(header, static_cast<uint32_t>(h));
+  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits, RGB, deflate, no filter, no interlace
+  std::string png = "\x89PNG\r\n\x1a\n";
+  PutChunk(png, "IHDR", header);
+  PutChunk(png, "IDAT", z);
+  PutChunk(png, "IEND", std::string());
+  return png;
+}
+
 }  // namespace
 
 INT_PTR ModalScript::Run(const std::function<INT_PTR()>& show) {
@@ -156,44 +232,48 @@ void CancelAllThreadDialogs() {
 
 int64_t FixedClock::SecondsNow() const { return TimeToSeconds(now_); }
 
-bool SaveScreenshot(const std::string& name) {
+bool SaveScreenshot(const std::string& name, HWND window) {
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (window) {
+    RECT r;
+    if (!GetWindowRect(window, &r) || !IntersectRect(&area, &area, &r)) return false;
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  }
   for (HWND d : ThreadDialogs()) {
     RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   }
-  const int w = GetSystemMetrics(SM_CXSCREEN);
-  const int h = GetSystemMetrics(SM_CYSCREEN);
+  const int w = area.right - area.left;
+  const int h = area.bottom - area.top;
   HDC screen = GetDC(nullptr);
   if (!screen) return false;
   HDC mem = CreateCompatibleDC(screen);
   HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
   HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  BitBlt(mem, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
   SelectObject(mem, old);
 
   BITMAPINFOHEADER bi{};
   bi.biSize = sizeof bi;
   bi.biWidth = w;
-  bi.biHeight = h;
+  bi.biHeight = -h;  // top row first, as PNG stores it
   bi.biPlanes = 1;
   bi.biBitCount = 24;
   const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
-  std::vector<char> pixels(stride * static_cast<size_t>(h));
-  GetDIBits(mem, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+  std::vector<uint8_t> pixels(stride * static_cast<size_t>(h));
+  const int rows = GetDIBits(mem, bmp, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&bi),
+                             DIB_RGB_COLORS);
   DeleteObject(bmp);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
+  if (rows != h) return false;
 
   const std::wstring dir = ScreenshotDir();
   CreateDirectoryW(dir.c_str(), nullptr);
-  const std::wstring path = dir + L"\\" + std::wstring(name.begin(), name.end()) + L".bmp";
+  const std::wstring path = dir + L"\\" + std::wstring(name.begin(), name.end()) + L".png";
+  const std::string png = EncodePng(pixels.data(), w, h, stride);
   FILE* out = _wfopen(path.c_str(), L"wb");
   if (!out) return false;
-  BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi;
-  fh.bfSize = static_cast<DWORD>(fh.bfOffBits + pixels.size());
-  bool ok = std::fwrite(&fh, sizeof fh, 1, out) == 1 && std::fwrite(&bi, sizeof bi, 1, out) == 1 &&
-            std::fwrite(pixels.data(), pixels.size(), 1, out) == 1;
+  bool ok = std::fwrite(png.data(), png.size(), 1, out) == 1;
   ok = std::fclose(out) == 0 && ok;
   return ok;
 }
@@ -230,6 +310,16 @@ bool RemoteSetPicker(HWND picker, const SystemTime& t) {
   if (!mem.Write(&t, sizeof t)) return false;
   return SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID,
                       reinterpret_cast<LPARAM>(mem.Address())) != 0;
+}
+
+bool RemoteGetPicker(HWND picker, SystemTime* t) {
+  RemoteBuffer mem(picker, sizeof(SYSTEMTIME));
+  if (!mem) return false;
+  if (SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(mem.Address())) !=
+      GDT_VALID) {
+    return false;
+  }
+  return mem.Read(t, sizeof *t);
 }
 
 }  // namespace gui

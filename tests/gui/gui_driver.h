@@ -53,13 +53,16 @@ class FixedClock : public IClock {
   SystemTime now_;
 };
 
-// Writes the whole screen to <screenshot folder>/name.bmp; false on failure.
-bool SaveScreenshot(const std::string& name);
+// Writes what the screen shows of window (the whole screen when nullptr) to
+// <screenshot folder>/name.png; false on failure.
+bool SaveScreenshot(const std::string& name, HWND window = nullptr);
 
 // Cross-process list view and picker access.
 std::wstring RemoteListText(HWND list, int row, int column);
 int RemoteListCount(HWND list);
 bool RemoteSelectRow(HWND list, int row);
 bool RemoteSetPicker(HWND picker, const SystemTime& t);
+// The picker's value; false when it has none or cannot be read.
+bool RemoteGetPicker(HWND picker, SystemTime* t);
 
 }  // namespace gui

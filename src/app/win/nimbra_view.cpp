@@ -10,9 +10,9 @@
 #include "app/win/settings_saver.h"
 #include "framework/message_box.h"
 #include "iepg/iepg_import.h"
+#include "platform/clock.h"
 #include "platform/launcher.h"
 #include "platform/program_path.h"
-#include "platform/clock.h"
 #include "platform/prompt.h"
 #include "platform/win32/text_win.h"
 #include "schedule/list_cells.h"
@@ -134,7 +134,10 @@ void CNimbraView::SetTimer(unsigned id, unsigned ms) { ::SetTimer(GetHwnd(), id,
 void CNimbraView::KillTimer(unsigned id) { ::KillTimer(GetHwnd(), id); }
 
 void CNimbraView::ImportCommandLineFile() {
-  ::ImportCommandLineFile(doc_, SystemLauncher(), commandLineFile_, DirectoryOf(ProgramPath()));
+  // The working copy and the recording program's folder are the program's
+  // own folder, wherever the program was started from.
+  (void)::ImportCommandLineFile(doc_, SystemLauncher(), commandLineFile_,
+                                DirectoryOf(ProgramPath()));
 }
 
 void CNimbraView::Go2Tray() {

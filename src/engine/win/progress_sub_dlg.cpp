@@ -14,6 +14,9 @@ bool CProgressSubDlg::Create() { return CDialog::Create(nullptr); }
 
 BOOL CProgressSubDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  // No status until the worker's first count; the resource's placeholder
+  // text is never shown.
+  SetDlgItemTextW(GetHwnd(), IDC_PROGRESS_TEXT, L"");
   std::lock_guard<std::mutex> lock(mutex_);
   window_ = GetHwnd();
   progress_ = GetItem(IDC_PROGRESS);
