@@ -16,45 +16,21 @@
 
 #include "app/win/resource.h"
 #include "gui_driver.h"
+#include "program_driver.h"
 #include "platform/win32/text_win.h"
 #include "schedule/time_rules.h"
 
 namespace {
 
-constexpr int kMaxPolls = 3000;  // 50 ms each: a hung program fails the test instead of hanging it
 constexpr UINT kTrayMessage = WM_USER + 100;  // the tray icon's callback to the view
 
-bool WaitUntil(const std::function<bool()>& done) {
-  for (int i = 0; i < kMaxPolls; ++i) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return false;
-}
+using gui::Program;
+using gui::WaitForFile;
+using gui::WaitUntil;
 
-std::wstring ExeFolder() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p = path;
-  return p.substr(0, p.find_last_of(L'\\'));
-}
-
-std::string ReadAll(const std::wstring& path) {
-  std::string out;
-  if (FILE* f = _wfopen(path.c_str(), L"rb")) {
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    fclose(f);
-  }
-  return out;
-}
-
+std::string ReadAll(const std::wstring& path) { return gui::ReadFileBytes(path); }
 void WriteAll(const std::wstring& path, const std::string& bytes) {
-  FILE* f = _wfopen(path.c_str(), L"wb");
-  ASSERT_NE(nullptr, f);
-  fwrite(bytes.data(), 1, bytes.size(), f);
-  fclose(f);
+  ASSERT_TRUE(gui::WriteFileBytes(path, bytes));
 }
 
 struct Entry {
@@ -75,137 +51,9 @@ std::string SettingsFile(const std::vector<Entry>& entries,
 }
 
 void CopyInto(const std::wstring& folder, const std::wstring& name) {
-  ASSERT_TRUE(CopyFileW((ExeFolder() + L"\\" + name).c_str(), (folder + L"\\" + name).c_str(), FALSE))
+  ASSERT_TRUE(CopyFileW((gui::ExeFolder() + L"\\" + name).c_str(), (folder + L"\\" + name).c_str(), FALSE))
       << WideToUtf8(name);
 }
-
-// Polls for a file that another process writes; its bytes, or "" after the
-// time limit.
-std::string WaitForFile(const std::wstring& path) {
-  for (int i = 0; i < kMaxPolls; ++i) {
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return ReadAll(path);
-    Sleep(50);
-  }
-  return std::string();
-}
-
-class Program {
- public:
-  explicit Program(const std::wstring& folder) : folder_(folder) {}
-  ~Program() {
-    if (process_) {
-      if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 9);
-      CloseHandle(process_);
-    }
-  }
-
-  // Starts the program with an optional argument, in currentDir (by
-  // default its own folder).
-  bool Start(const std::wstring& argument = L"", const std::wstring& currentDir = L"") {
-    std::wstring cmd = L"\"" + folder_ + L"\\Nimbra.exe\"";
-    if (!argument.empty()) cmd += L" \"" + argument + L"\"";
-    const std::wstring dir = currentDir.empty() ? folder_ : currentDir;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
-                        &pi)) {
-      return false;
-    }
-    CloseHandle(pi.hThread);
-    process_ = pi.hProcess;
-    pid_ = pi.dwProcessId;
-    return true;
-  }
-
-  // The text of a message box that showed up while waiting for something
-  // else (a wait then gives up at once instead of running into its limit).
-  const std::wstring& Unexpected() const { return unexpected_; }
-
-  HWND WaitForFrame() {
-    for (int i = 0; i < kMaxPolls; ++i) {
-      if (HWND box = gui::FindMessageBox(gui::ProcessDialogs(pid_))) {
-        unexpected_ = gui::MessageBoxText(box);
-        return nullptr;
-      }
-      HWND frame = nullptr;
-      while ((frame = FindWindowExW(nullptr, frame, L"NimbraMainFrame", nullptr))) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(frame, &pid);
-        if (pid == pid_ && IsWindowVisible(frame)) {
-          frame_ = frame;
-          view_ = FindWindowExW(frame, nullptr, L"NimbraView", nullptr);
-          list_ = FindWindowExW(view_, nullptr, WC_LISTVIEWW, nullptr);
-          return frame;
-        }
-      }
-      Sleep(50);
-    }
-    return nullptr;
-  }
-
-  // A dialog (or message box) of the program whose caption or text matches.
-  // Another message box ends the wait (see Unexpected).
-  HWND WaitForDialog(const std::function<bool(HWND)>& match) {
-    for (int i = 0; i < kMaxPolls; ++i) {
-      for (HWND h : gui::ProcessDialogs(pid_)) {
-        if (match(h)) return h;
-      }
-      if (HWND box = gui::FindMessageBox(gui::ProcessDialogs(pid_))) {
-        // A box seen while it was still being filled in may match by now.
-        if (match(box)) return box;
-        unexpected_ = gui::MessageBoxText(box);
-        return nullptr;
-      }
-      Sleep(50);
-    }
-    return nullptr;
-  }
-  HWND WaitForCaption(const std::wstring& caption) {
-    return WaitForDialog([&](HWND h) { return gui::WindowText(h) == caption; });
-  }
-  HWND WaitForMessage(const std::wstring& text) {
-    return WaitForDialog([&](HWND h) { return GetDlgItem(h, 0xFFFF) && gui::MessageBoxText(h) == text; });
-  }
-
-  bool WaitForRows(int n) {
-    for (int i = 0; i < kMaxPolls; ++i) {
-      if (gui::RemoteListCount(list_) == n) return true;
-      Sleep(50);
-    }
-    return false;
-  }
-
-  // Ends the program the way its menu does; its exit code, or -1.
-  int Exit() {
-    PostMessageW(frame_, WM_COMMAND, ID_APP_EXIT, 0);
-    return WaitForExit();
-  }
-  int WaitForExit() {
-    for (int i = 0; i < kMaxPolls; ++i) {
-      if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) {
-        DWORD code = 0;
-        GetExitCodeProcess(process_, &code);
-        return static_cast<int>(code);
-      }
-    }
-    return -1;
-  }
-
-  HWND Frame() const { return frame_; }
-  HWND View() const { return view_; }
-  HWND List() const { return list_; }
-  DWORD Pid() const { return pid_; }
-
- private:
-  std::wstring folder_;
-  HANDLE process_ = nullptr;
-  DWORD pid_ = 0;
-  HWND frame_ = nullptr;
-  HWND view_ = nullptr;
-  HWND list_ = nullptr;
-  std::wstring unexpected_;
-};
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -455,7 +303,7 @@ TEST_F(EndToEndTest, AScheduleThatEndsIsMailedAndRunsTheCountdownToTheSuspend) {
   EXPECT_EQ(expected, MailerArguments(WaitForFile(mailer + L".args")));
 
   // The countdown completes by itself and closes.
-  for (int i = 0; i < kMaxPolls && IsWindow(countdown); ++i) Sleep(50);
+  WaitUntil([&] { return !IsWindow(countdown); });
   EXPECT_FALSE(IsWindow(countdown));
   EXPECT_EQ(L"終了", gui::RemoteListText(nimbra.List(), 0, 4));
 

@@ -63,6 +63,24 @@ ScratchProgramFolder::~ScratchProgramFolder() {
   RemoveDirectoryW(path_.c_str());
 }
 
+bool WaitUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < Program::kMaxPolls; ++i) {
+    if (done()) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+std::string WaitForFile(const std::wstring& path) {
+  std::string bytes;
+  WaitUntil([&] {
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    bytes = ReadFileBytes(path);
+    return true;
+  });
+  return bytes;
+}
+
 Program::~Program() {
   if (process_) {
     if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 9);
@@ -71,14 +89,15 @@ Program::~Program() {
   }
 }
 
-bool Program::Start(const std::wstring& argument) {
+bool Program::Start(const std::wstring& argument, const std::wstring& currentDir) {
   std::wstring cmd = L"\"" + folder_ + L"\\Nimbra.exe\"";
   if (!argument.empty()) cmd += L" \"" + argument + L"\"";
+  const std::wstring dir = currentDir.empty() ? folder_ : currentDir;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
-                      &si, &pi)) {
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
+                      &pi)) {
     return false;
   }
   CloseHandle(pi.hThread);
@@ -87,27 +106,36 @@ bool Program::Start(const std::wstring& argument) {
   return true;
 }
 
-void Program::DismissPluginMessages() {
+bool Program::CheckForMessageBox(const std::function<bool(HWND)>& match, HWND* matched) {
   HWND box = FindMessageBox(ProcessDialogs(pid_));
-  if (!box) return;
-  const std::wstring text = MessageBoxText(box);
-  if (text.find(L"LoadLibrary") != std::wstring::npos ||
-      text.find(L"ハンドルの取得に失敗しました") != std::wstring::npos) {
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  if (!box) return false;
+  // A box seen while it was still being filled in may match by now.
+  if (match && match(box)) {
+    *matched = box;
+    return true;
   }
+  const std::wstring text = MessageBoxText(box);
+  if (dismissPluginErrors_ && (text.find(L"LoadLibrary") != std::wstring::npos ||
+                               text.find(L"ハンドルの取得に失敗しました") != std::wstring::npos)) {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return false;
+  }
+  unexpected_ = text;
+  return true;
 }
 
 HWND Program::WaitForFrame() {
   for (int i = 0; i < kMaxPolls; ++i) {
-    DismissPluginMessages();
+    HWND ignored = nullptr;
+    if (CheckForMessageBox(nullptr, &ignored)) return nullptr;
     HWND frame = nullptr;
     while ((frame = FindWindowExW(nullptr, frame, L"NimbraMainFrame", nullptr))) {
       DWORD pid = 0;
       GetWindowThreadProcessId(frame, &pid);
       if (pid == pid_ && IsWindowVisible(frame)) {
         frame_ = frame;
-        HWND view = FindWindowExW(frame, nullptr, L"NimbraView", nullptr);
-        list_ = FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr);
+        view_ = FindWindowExW(frame, nullptr, L"NimbraView", nullptr);
+        list_ = FindWindowExW(view_, nullptr, WC_LISTVIEWW, nullptr);
         return frame;
       }
     }
@@ -121,7 +149,8 @@ HWND Program::WaitForDialog(const std::function<bool(HWND)>& match) {
     for (HWND h : ProcessDialogs(pid_)) {
       if (match(h)) return h;
     }
-    DismissPluginMessages();
+    HWND matched = nullptr;
+    if (CheckForMessageBox(match, &matched)) return matched;
     Sleep(50);
   }
   return nullptr;
@@ -133,6 +162,10 @@ HWND Program::WaitForCaption(const std::wstring& caption) {
 
 HWND Program::WaitForMessage(const std::wstring& text) {
   return WaitForDialog([&](HWND h) { return GetDlgItem(h, 0xFFFF) && MessageBoxText(h) == text; });
+}
+
+bool Program::WaitForRows(int n) {
+  return WaitUntil([&] { return RemoteListCount(list_) == n; });
 }
 
 std::vector<std::wstring> Program::AnswerMessagesUntil(const std::function<bool()>& done,
@@ -162,7 +195,8 @@ int Program::Exit() {
 
 int Program::WaitForExit() {
   for (int i = 0; i < kMaxPolls; ++i) {
-    DismissPluginMessages();
+    HWND ignored = nullptr;
+    if (dismissPluginErrors_) CheckForMessageBox(nullptr, &ignored);
     if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) {
       DWORD code = 0;
       GetExitCodeProcess(process_, &code);

@@ -36,21 +36,37 @@ class ScratchProgramFolder {
   bool ok_ = false;
 };
 
+// Polls done() every 50 ms until it holds or the time limit runs out.
+bool WaitUntil(const std::function<bool()>& done);
+// Polls for a file that another process writes; its bytes, or "" after the
+// time limit.
+std::string WaitForFile(const std::wstring& path);
+
 class Program {
  public:
   static constexpr int kMaxPolls = 3000;  // 50 ms each: a hung program fails the test
 
   explicit Program(std::wstring folder) : folder_(std::move(folder)) {}
   ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
 
-  // Starts Nimbra.exe of the folder, in that folder, with an optional
-  // argument.
-  bool Start(const std::wstring& argument = L"");
+  // Starts Nimbra.exe of the folder with an optional argument, in currentDir
+  // (by default its own folder).
+  bool Start(const std::wstring& argument = L"", const std::wstring& currentDir = L"");
+  // Without its plug-in beside it the program says so at start and at every
+  // schedule's end; a test that runs it so closes those boxes as they come.
+  void DismissPluginLoadErrors() { dismissPluginErrors_ = true; }
+
   HWND WaitForFrame();
-  // The first dialog (or message box) of the program that matches.
+  // The first dialog (or message box) of the program that matches. Any other
+  // message box ends the wait at once (see Unexpected).
   HWND WaitForDialog(const std::function<bool(HWND)>& match);
   HWND WaitForCaption(const std::wstring& caption);
   HWND WaitForMessage(const std::wstring& text);
+  bool WaitForRows(int n);
+  // The text of a message box that showed up while waiting for something else.
+  const std::wstring& Unexpected() const { return unexpected_; }
   // Closes every message box (OK) until done() holds; the texts seen, in
   // order. False in *timedOut when done() never held.
   std::vector<std::wstring> AnswerMessagesUntil(const std::function<bool()>& done, bool* timedOut);
@@ -59,19 +75,23 @@ class Program {
   int WaitForExit();
 
   HWND Frame() const { return frame_; }
+  HWND View() const { return view_; }
   HWND List() const { return list_; }
   DWORD Pid() const { return pid_; }
 
  private:
-  // Without the plug-in beside it the program reports so; those boxes are
-  // closed as they come.
-  void DismissPluginMessages();
+  // A message box nobody waits for: closed when it is a tolerated plug-in
+  // load error, otherwise recorded as unexpected. True when the wait must end.
+  bool CheckForMessageBox(const std::function<bool(HWND)>& match, HWND* matched);
 
   std::wstring folder_;
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
   HWND frame_ = nullptr;
+  HWND view_ = nullptr;
   HWND list_ = nullptr;
+  bool dismissPluginErrors_ = false;
+  std::wstring unexpected_;
 };
 
 }  // namespace gui
