@@ -457,6 +457,27 @@ TEST_F(SettingsSheetTest, UserPageSwitchedOnAndOkAppliesWithoutTheApplyButton) {
   EXPECT_EQ(60, eff.epg_offset);
 }
 
+TEST_F(SettingsSheetTest, UserPageShowsAnyNonZeroSwitchFromTheFileAsOn) {
+  info_.GetUserSetting() = Param(10, 1, 1, 0, 2, 2);
+  auto sheet = Sheet(1);
+  bool enable = false, fhock = false, capacityEnabled = false;
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    HWND p = s ? CurrentPage(s) : nullptr;
+    if (!p) return false;
+    enable = Checked(p, IDC_USER_ENABLE);
+    fhock = Checked(p, IDC_USER_SMENU_FHOCK);
+    capacityEnabled = Enabled(p, IDC_USER_CAPACITY);
+    PressSheet(s, IDCANCEL);
+    return true;
+  });
+  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_TRUE(enable);
+  EXPECT_TRUE(fhock);
+  EXPECT_TRUE(capacityEnabled);
+}
+
 TEST_F(SettingsSheetTest, UserPageHelpExplainsTheBuiltInValues) {
   auto sheet = Sheet(1);
   ModalScript script;

@@ -57,9 +57,10 @@ void CPropertyUser::FillLists() {
 }
 
 void CPropertyUser::ShowValues() {
+  // The settings file may hold any non-zero number for a switch that is on.
   HWND dlg = GetHwnd();
-  CheckDlgButton(dlg, IDC_USER_ENABLE, values_.m_user_enable == 1 ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dlg, IDC_USER_SMENU_FHOCK, values_.m_smenu_fhock == 1 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dlg, IDC_USER_ENABLE, values_.m_user_enable != 0 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dlg, IDC_USER_SMENU_FHOCK, values_.m_smenu_fhock != 0 ? BST_CHECKED : BST_UNCHECKED);
   const bool hibernate = values_.m_sleep_flag == 1;
   CheckDlgButton(dlg, IDC_USER_HIBERNATE, hibernate ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dlg, IDC_USER_STANDBY, hibernate ? BST_UNCHECKED : BST_CHECKED);
