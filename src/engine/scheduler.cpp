@@ -14,6 +14,11 @@ namespace {
 
 constexpr const char* kPluginItem = "smail";
 
+// Now as the user's clock shows it, converted like the schedules' own times:
+// both sides of every comparison go through the same local-time conversion,
+// even where the C runtime's time zone and the system's disagree.
+int64_t LocalSecondsNow(const IClock& clock) { return TimeToSeconds(clock.LocalNow()); }
+
 std::string WithName(const char* format, const char* name) {
   char text[256];
   std::snprintf(text, sizeof text, format, name);
@@ -65,7 +70,7 @@ void CScheduler::Tick() {
     ScheduleEntry* cur = table.GetSchedule(i);
     const int32_t tS = table.StartSeconds(i);
     const int32_t tE = table.EndSeconds(i);
-    const int64_t tN = doc_.Clock().SecondsNow();
+    const int64_t tN = LocalSecondsNow(doc_.Clock());
     if (tS <= tN && tN < tE) {
       running = true;
       if (cur->state != kStateRunning) {
@@ -201,7 +206,7 @@ void CScheduler::SuspendNow(bool noConfirm) {
                       PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
       const ScheduleEntry saved = *cur;
-      const int64_t now = doc_.Clock().SecondsNow();
+      const int64_t now = LocalSecondsNow(doc_.Clock());
       if (cur->loop && table.StartSeconds(i) < now) doc_.NextOccurrence(*cur);
       // Where the current entry is now: -1 when it has ended.
       int curIndex = i;
@@ -249,7 +254,7 @@ bool CScheduler::HasFollowingSchedule() const {
   if (c.state == kStateWaiting) return true;
   if (c.state != kStateRunning) return false;
   const ScheduleEntry saved = c;
-  if (c.loop && TimeToSeconds(c.s) < doc_.Clock().SecondsNow()) NextOccurrence(c);
+  if (c.loop && TimeToSeconds(c.s) < LocalSecondsNow(doc_.Clock())) NextOccurrence(c);
   if (!c.loop || c.state == kStateFinished) c.state = kStateFinished;
   const int n = FindNextSchedule(table, saved);
   return !(n == -1 && c.state == kStateFinished);

@@ -137,6 +137,31 @@ TEST_F(SchedulerTest, OneShotRunsInItsWindowAndEndsExactlyOnce) {
   EXPECT_TRUE(power.Calls("arm").empty());
 }
 
+// The C runtime's time zone and the system's can disagree (a TZ the runtime
+// misreads); the schedules follow the clock the user sees.
+class SkewedClock final : public IClock {
+ public:
+  explicit SkewedClock(const FakeClock& local) : local_(local) {}
+  SystemTime LocalNow() const override { return local_.LocalNow(); }
+  int64_t SecondsNow() const override { return local_.SecondsNow() - 9 * 3600; }
+
+ private:
+  const FakeClock& local_;
+};
+
+TEST_F(SchedulerTest, FollowsTheLocalClockTheUserSees) {
+  SkewedClock skewed(clock);
+  CNimbraDoc skewedDoc(skewed, prompt, dir.File("Skewed.ini"));
+  CScheduler s(skewedDoc, view, plugin, *control, windows);
+  ScheduleEntry entry{};
+  entry.s = At(10, 21, 0);
+  entry.e = At(10, 22, 0);
+  ASSERT_GE(skewedDoc.AddSchedule(entry), 0);
+  clock.SetLocal(At(10, 21, 0));
+  s.Tick();
+  EXPECT_EQ(skewedDoc.Table().GetSchedule(0)->state, kStateRunning);
+}
+
 TEST_F(SchedulerTest, EndWritesItsDebugLogLine) {
   ScopedDebugLog scoped;
   Add(At(10, 21, 0), At(10, 22, 0));
