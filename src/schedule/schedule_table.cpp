@@ -7,7 +7,8 @@
 #include "schedule/time_rules.h"
 
 void ScheduleTable::AllocScheduleTable(int maxCount) {
-  const int capacity = maxCount <= 0 ? kDefaultCapacity : maxCount;
+  const int capacity =
+      maxCount <= 0 ? kDefaultCapacity : (maxCount > kMaxCapacity ? kMaxCapacity : maxCount);
   slots_.assign(static_cast<size_t>(capacity), ScheduleEntry{});
   startMemo_.assign(slots_.size(), Memo{});
   endMemo_.assign(slots_.size(), Memo{});

@@ -10,8 +10,13 @@
 class ScheduleTable {
  public:
   static constexpr int kDefaultCapacity = 10;
+  // Ten times the largest capacity the settings page offers. Only a
+  // hand-edited settings file asks for more, and allocating what it asks
+  // could fail at every start.
+  static constexpr int kMaxCapacity = 10000;
 
-  // capacity = maxCount, or 10 when maxCount <= 0; all slots zero; count 0.
+  // capacity = maxCount, or 10 when maxCount <= 0, at most kMaxCapacity; all
+  // slots zero; count 0.
   void AllocScheduleTable(int maxCount);
   void FreeScheduleTable();
 

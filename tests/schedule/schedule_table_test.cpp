@@ -24,6 +24,8 @@ TEST(ScheduleTable, AllocatesZeroedSlotsWithTheDefaultForNonPositiveCapacity) {
   EXPECT_EQ(t.GetCapacity(), 10);
   t.AllocScheduleTable(-3);
   EXPECT_EQ(t.GetCapacity(), 10);
+  t.AllocScheduleTable(2147483647);  // a hand-edited file must not stop every start
+  EXPECT_EQ(t.GetCapacity(), ScheduleTable::kMaxCapacity);
   t.AllocScheduleTable(20);
   EXPECT_EQ(t.GetCapacity(), 20);
   EXPECT_EQ(t.GetScheduleCount(), 0);
