@@ -33,6 +33,26 @@ bool Checked(HWND dlg, int id) {
   return SendMessageW(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// Script steps: read and close the message box that the dialog's OK raised,
+// then note whether the dialog is still open and cancel it.
+void AnswerMessageThenCancel(ModalScript& script, const wchar_t* caption, std::wstring* message,
+                             bool* stillOpen) {
+  script.Add([=] {
+    HWND box = gui::FindMessageBox(gui::ThreadDialogs());
+    if (!box) return false;
+    *message = gui::MessageBoxText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  script.Add([=] {
+    if (gui::FindMessageBox(gui::ThreadDialogs())) return false;
+    HWND d = gui::FindThreadDialog(caption);
+    *stillOpen = d != nullptr;
+    if (d) gui::Click(d, IDCANCEL);
+    return true;
+  });
+}
+
 TEST_F(DialogTest, ReservationComposesStartAndEndFromItsPickersKeepingSeconds) {
   CScheduleTimeDlg dlg(nullptr);
   dlg.m_start = MakeSystemTime(2030, 5, 1, 10, 0, 0);
@@ -90,20 +110,7 @@ TEST_F(DialogTest, ReservationRefusesATitleOverTheByteLimitAndStaysOpen) {
     gui::Click(d, IDOK);
     return true;
   });
-  script.Add([&] {
-    HWND box = gui::FindMessageBox(gui::ThreadDialogs());
-    if (!box) return false;
-    message = gui::MessageBoxText(box);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    return true;
-  });
-  script.Add([&] {
-    if (gui::FindMessageBox(gui::ThreadDialogs())) return false;
-    HWND d = gui::FindThreadDialog(kReservation);
-    stillOpen = d != nullptr;
-    if (d) gui::Click(d, IDCANCEL);
-    return true;
-  });
+  AnswerMessageThenCancel(script, kReservation, &message, &stillOpen);
   EXPECT_EQ(IDCANCEL, script.Run([&] { return dlg.DoModal(); }));
   EXPECT_TRUE(script.Completed());
   EXPECT_NE(std::wstring::npos, message.find(L"256"));
@@ -159,20 +166,7 @@ TEST_F(DialogTest, RepeatOkWithEndBeforeStartShowsE1AndStaysOpen) {
     gui::Click(d, IDOK);
     return true;
   });
-  script.Add([&] {
-    HWND box = gui::FindMessageBox(gui::ThreadDialogs());
-    if (!box) return false;
-    message = gui::MessageBoxText(box);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    return true;
-  });
-  script.Add([&] {
-    if (gui::FindMessageBox(gui::ThreadDialogs())) return false;
-    HWND d = gui::FindThreadDialog(kRepeat);
-    stillOpen = d != nullptr;
-    if (d) gui::Click(d, IDCANCEL);
-    return true;
-  });
+  AnswerMessageThenCancel(script, kRepeat, &message, &stillOpen);
   EXPECT_EQ(IDCANCEL, script.Run([&] { return dlg.DoModal(); }));
   EXPECT_TRUE(script.Completed());
   EXPECT_EQ(kError1, message);
