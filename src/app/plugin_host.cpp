@@ -6,8 +6,8 @@
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
 
-std::string DefaultPluginPath() {
-  return JoinPath(DirectoryOf(ProgramPath()), "Pelluxdlg.dll");
+std::string PluginPathFor(const std::string& programPath) {
+  return JoinPath(DirectoryOf(programPath), "Pelluxdlg.dll");
 }
 
 CPluginHost::CPluginHost(IPrompt& prompt, std::string libraryPath)
@@ -74,13 +74,15 @@ const char* CPluginHost::GetVersionText() const {
   return text;
 }
 
-void CPluginHost::RunPlugin(const char* name, void* block, int size) {
+void CPluginHost::RunPlugin(const char* name, const ScheduleEntry& entry) {
   void* handle = context_ ? table_.PLG_GetPropertyHandle(context_, name) : nullptr;
   if (!handle) {
     Show("ハンドルの取得に失敗しました。");
     return;
   }
-  if (table_.PRO_SetParam(handle, block, size) == 0) {
+  // The plug-in gets its own copy: it reads the record, the table stays ours.
+  ScheduleEntry block = entry;
+  if (table_.PRO_SetParam(handle, &block, static_cast<int>(sizeof block)) == 0) {
     Show("パラメータの設定に失敗しました。");
     return;
   }

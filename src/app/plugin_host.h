@@ -35,16 +35,16 @@ struct PluginFunctionTable {
   ProSetParamFn PRO_SetParam = nullptr;
 };
 
-// The plug-in's file: "Pelluxdlg.dll" in the folder of the running program,
-// never found through the search order (which includes the current folder,
-// where a downloaded file may have been opened from).
-std::string DefaultPluginPath();
+// The plug-in's file: "Pelluxdlg.dll" in the folder of the program at
+// programPath, never found through the search order (which includes the
+// current folder, where a downloaded file may have been opened from).
+std::string PluginPathFor(const std::string& programPath);
 
 class CPluginHost : public IPluginRunner {
  public:
   // Loads the plug-in at libraryPath; failures are shown to the user and
   // leave the host without a plug-in.
-  CPluginHost(IPrompt& prompt, std::string libraryPath = DefaultPluginPath());
+  CPluginHost(IPrompt& prompt, std::string libraryPath);
   ~CPluginHost() override;
   CPluginHost(const CPluginHost&) = delete;
   CPluginHost& operator=(const CPluginHost&) = delete;
@@ -59,8 +59,9 @@ class CPluginHost : public IPluginRunner {
   const PluginFunctionTable* GetFunctionTable() const { return context_ ? &table_ : nullptr; }
   // The plug-in's version text (owned by the plug-in), or nullptr.
   const char* GetVersionText() const;
-  // Runs the plug-in item called name with the parameter block.
-  void RunPlugin(const char* name, void* block, int size) override;
+  // Runs the plug-in item called name with a copy of entry as its 596-byte
+  // parameter block.
+  void RunPlugin(const char* name, const ScheduleEntry& entry) override;
 
  private:
   void Show(const std::string& text);

@@ -57,7 +57,3 @@ inline constexpr uint32_t kErrorTimerResumeIgnored = 722;
 constexpr int64_t CalendarSecondsToFileTime(int64_t seconds) {
   return (seconds + 11644473600LL) * 10000000LL;
 }
-
-// The machine's own power service. On Linux nothing acts on the machine: the
-// service only records what it was asked (see recording_power.h).
-IPower& SystemPower();

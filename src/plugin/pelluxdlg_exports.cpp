@@ -7,11 +7,11 @@
 #include "platform/launcher.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
+#include "platform/settings_path.h"
 #include "plugin/page_windows.h"
 #include "plugin/pelluxdlg.h"
-#include "plugin/plugin_sheet.h"
 #include "plugin/plugin_manager.h"
-#include "schedule/settings_path.h"
+#include "plugin/plugin_sheet.h"
 
 namespace {
 

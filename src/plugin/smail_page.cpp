@@ -5,10 +5,9 @@
 
 #include "platform/file.h"
 #include "platform/launcher.h"
+#include "platform/profile_store.h"
 #include "platform/prompt.h"
 #include "platform/sjis.h"
-#include "plugin/smail_resource.h"
-#include "schedule/profile_store.h"
 
 PluginParam MakeTestRecord() {
   PluginParam p;
@@ -27,19 +26,8 @@ PluginParam MakeTestRecord() {
   return p;
 }
 
-std::vector<std::pair<int, bool>> SMailControlStates(bool mailOn, bool templateOn) {
-  static const int kTemplateGroup[] = {IDC_SM_TEMP_PATH,  IDC_SM_TEMP_BROWSE,     IDC_SM_TEMP_EDIT,
-                                       IDC_SM_TEMP_GROUP, IDC_SM_TEMP_PATH_LABEL, IDC_SM_EXPLAIN};
-  static const int kMailControls[] = {
-      IDC_SM_SERVER,      IDC_SM_PATH,       IDC_SM_PATH_BROWSE, IDC_SM_SRC_ADDR,
-      IDC_SM_DST_ADDR,    IDC_SM_TITLE,      IDC_SM_TEST_SEND,   IDC_SM_MAIL_GROUP,
-      IDC_SM_SERVER_LABEL, IDC_SM_PATH_LABEL, IDC_SM_SRC_LABEL,  IDC_SM_SRC_EXAMPLE,
-      IDC_SM_DST_LABEL,   IDC_SM_DST_EXAMPLE, IDC_SM_TITLE_LABEL, IDC_SM_TEMP_CHECK,
-      IDC_SM_INFO_CHECK,  IDC_SM_PREVIEW};
-  std::vector<std::pair<int, bool>> states;
-  for (int id : kTemplateGroup) states.emplace_back(id, mailOn && templateOn);
-  for (int id : kMailControls) states.emplace_back(id, mailOn);
-  return states;
+SMailEnabling SMailControlsEnabled(bool mailOn, bool templateOn) {
+  return SMailEnabling{mailOn, mailOn && templateOn};
 }
 
 SMailPage::SMailPage(IPrompt& prompt, ILauncher& launcher, std::string settingsPath,

@@ -5,8 +5,6 @@
 // Win32 page moves the settings between its controls and this object and
 // calls these operations from its handlers.
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "mail/pellux.h"
 #include "plugin/mail_library.h"
@@ -25,10 +23,14 @@ constexpr const char* kMailLibraryFile = "Pellux.dll";
 // The record of the test mail and the preview.
 PluginParam MakeTestRecord();
 
-// Which controls of the page are enabled, as (control id, enabled): the
-// template group only while mail is on and the template is in use, every
-// other control but the mail switch while mail is on.
-std::vector<std::pair<int, bool>> SMailControlStates(bool mailOn, bool templateOn);
+// Which parts of the page are enabled: every control but the mail switch
+// while mail is on, the template group only while mail is on and the template
+// is in use. The page window knows which controls form each part.
+struct SMailEnabling {
+  bool mail;
+  bool templateGroup;
+};
+SMailEnabling SMailControlsEnabled(bool mailOn, bool templateOn);
 
 class SMailPage final : public PluginPage {
  public:

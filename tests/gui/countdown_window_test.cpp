@@ -9,12 +9,13 @@
 #include <set>
 #include <string>
 
-#include "app/win/resource.h"
 #include "engine/countdown.h"
 #include "engine/power_control.h"
+#include "engine/win/progress_resource.h"
 #include "engine/win/progress_sub_dlg.h"
 #include "framework/controls.h"
 #include "gui_driver.h"
+#include "platform/debug_log.h"
 #include "platform/recording_power.h"
 #include "support/fakes.h"
 
@@ -81,7 +82,8 @@ class CountdownWindowTest : public ::testing::Test {
   RecordingPower power_;
   ScriptedPrompt prompt_;
   FakeClock clock_;
-  CPowerControl control_{power_, prompt_, clock_, "tz_wakeup_timer"};
+  CDebugLog log_;
+  CPowerControl control_{power_, prompt_, clock_, log_, "tz_wakeup_timer"};
   CProgressSubDlgFactory factory_;
 };
 

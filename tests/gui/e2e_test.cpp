@@ -1,8 +1,9 @@
 // End to end: the real Nimbra.exe with its plug-in and mail library, copied
 // into a scratch folder with a prepared settings file, started and driven
-// from this process the way a user would, through its windows. Its power
-// service is the log named by NIMBRA_POWER_LOG, so a schedule's end never
-// puts the machine to sleep. Outside programs are recording stand-ins.
+// from this process the way a user would, through its windows. It runs as a
+// dry run, so a schedule's end only writes its power steps to
+// Nimbra-dryrun.log and never puts the machine to sleep. Outside programs are
+// recording stand-ins.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,9 +16,10 @@
 #include <vector>
 
 #include "app/win/resource.h"
+#include "engine/win/progress_resource.h"
 #include "gui_driver.h"
-#include "program_driver.h"
 #include "platform/win32/text_win.h"
+#include "program_driver.h"
 #include "schedule/time_rules.h"
 
 namespace {
@@ -67,8 +69,7 @@ class EndToEndTest : public ::testing::Test {
     for (const wchar_t* name : {L"Nimbra.exe", L"Pelluxdlg.dll", L"Pellux.dll"}) {
       CopyInto(folder_, name);
     }
-    powerLog_ = folder_ + L"\\power.log";
-    SetEnvironmentVariableW(L"NIMBRA_POWER_LOG", powerLog_.c_str());
+    powerLog_ = folder_ + L"\\Nimbra-dryrun.log";
     now_ = static_cast<int64_t>(time(nullptr));
   }
 
@@ -86,6 +87,7 @@ TEST_F(EndToEndTest, ShowsTheStoredSchedulesEditsThemAndSavesOnExit) {
   Program nimbra(folder_);
   ASSERT_TRUE(nimbra.Start());
   ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  EXPECT_EQ(L"Nimbra [ドライラン]", gui::WindowText(nimbra.Frame()));
   ASSERT_TRUE(nimbra.WaitForRows(2));
   EXPECT_EQ(L"001", gui::RemoteListText(nimbra.List(), 0, 0));
   EXPECT_EQ(L"ニュース", gui::RemoteListText(nimbra.List(), 0, 1));

@@ -90,7 +90,7 @@ Program::~Program() {
 }
 
 bool Program::Start(const std::wstring& argument, const std::wstring& currentDir) {
-  std::wstring cmd = L"\"" + folder_ + L"\\Nimbra.exe\"";
+  std::wstring cmd = L"\"" + folder_ + L"\\Nimbra.exe\" /dryrun";
   if (!argument.empty()) cmd += L" \"" + argument + L"\"";
   const std::wstring dir = currentDir.empty() ? folder_ : currentDir;
   STARTUPINFOW si{};

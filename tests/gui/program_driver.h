@@ -1,8 +1,9 @@
 #pragma once
 // The real Nimbra.exe in a scratch folder of its own, started and driven
-// from the test process the way a user would, through its windows. Its power
-// service is the log named by NIMBRA_POWER_LOG, so a schedule's end never
-// puts the machine to sleep.
+// from the test process the way a user would, through its windows. It is
+// always started as a dry run (/dryrun): its power steps go to
+// Nimbra-dryrun.log beside it, so a schedule's end never puts the machine to
+// sleep.
 #include <windows.h>
 
 #include <functional>
@@ -51,8 +52,8 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // Starts Nimbra.exe of the folder with an optional argument, in currentDir
-  // (by default its own folder).
+  // Starts Nimbra.exe of the folder as a dry run with an optional argument,
+  // in currentDir (by default its own folder).
   bool Start(const std::wstring& argument = L"", const std::wstring& currentDir = L"");
   // Without its plug-in beside it the program says so at start and at every
   // schedule's end; a test that runs it so closes those boxes as they come.

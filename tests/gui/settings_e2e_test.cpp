@@ -16,7 +16,7 @@
 #include "app/win/settings_resource.h"
 #include "gui_driver.h"
 #include "platform/win32/text_win.h"
-#include "plugin/smail_resource.h"
+#include "plugin/win/smail_resource.h"
 #include "program_driver.h"
 
 namespace {
@@ -87,7 +87,6 @@ TEST_F(SettingsEndToEnd, OkAssociatesTheTickedExtensionsBacksUpOnceAndSaves) {
   const std::wstring ini = folder.File(L"Nimbra.ini");
   ASSERT_TRUE(gui::WriteFileBytes(
       ini, "[APP_MNG_INFO]\r\ntv_id=0\r\nsel_ext=0\r\nreg_bk_flag=0\r\ntv_app_path=C:\\rec\\tv.exe\r\n"));
-  SetEnvironmentVariableW(L"NIMBRA_POWER_LOG", folder.File(L"power.log").c_str());
 
   Program nimbra(folder.Path());
   nimbra.DismissPluginLoadErrors();  // no plug-in beside the program here
@@ -165,7 +164,6 @@ TEST_F(SettingsEndToEnd, TheMailPageSendsATestMailWithWhatItShows) {
   // No extension ticked and the backup made: OK touches no registry.
   ASSERT_TRUE(gui::WriteFileBytes(
       ini, "[APP_MNG_INFO]\r\nsel_ext=0\r\nreg_bk_flag=1\r\n[section_smail]\r\nm_sm_enable_check=1\r\n"));
-  SetEnvironmentVariableW(L"NIMBRA_POWER_LOG", folder.File(L"power.log").c_str());
 
   Program nimbra(folder.Path());
   ASSERT_TRUE(nimbra.Start());
@@ -240,8 +238,7 @@ TEST(Mission, FromAnIepgFileToTheMailTheCountdownAndTheSuspend) {
   const std::wstring recorder = folder.File(L"recorder.exe");
   ASSERT_TRUE(CopyFileW(folder.File(L"recording_mailer.exe").c_str(), recorder.c_str(), FALSE));
   const std::wstring mailer = folder.File(L"recording_mailer.exe");
-  const std::wstring powerLog = folder.File(L"power.log");
-  SetEnvironmentVariableW(L"NIMBRA_POWER_LOG", powerLog.c_str());
+  const std::wstring powerLog = folder.File(L"Nimbra-dryrun.log");
 
   const std::wstring ini = folder.File(L"Nimbra.ini");
   ASSERT_TRUE(gui::WriteFileBytes(

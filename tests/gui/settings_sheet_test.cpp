@@ -17,12 +17,12 @@
 #include "framework/controls.h"
 #include "gui_driver.h"
 #include "platform/program_path.h"
+#include "platform/settings_path.h"
 #include "platform/win32/text_win.h"
 #include "plugin/plugin_sheet.h"
 #include "plugin/smail_page.h"
-#include "plugin/smail_resource.h"
+#include "plugin/win/smail_resource.h"
 #include "schedule/app_settings.h"
-#include "schedule/settings_path.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
 
@@ -505,7 +505,7 @@ class PluginSheetTest : public SettingsSheetTest {
     SettingsSheetTest::SetUp();
     ini_ = SettingsFilePath();
     WriteSMail(0, 0);
-    host_ = std::make_unique<CPluginHost>(prompt_);
+    host_ = std::make_unique<CPluginHost>(prompt_, PluginPathFor(ProgramPath()));
     ASSERT_NE(nullptr, host_->GetContext());
   }
   void TearDown() override {
@@ -531,12 +531,19 @@ class PluginSheetTest : public SettingsSheetTest {
   std::unique_ptr<CPluginHost> host_;
 };
 
-// Every control's enabled state, keyed by id, against the rule.
+// Every control's enabled state, keyed by id: the template group only with
+// mail and the template on, every other control but the mail switch (3015)
+// with mail on, the mail switch always.
 std::string EnablingMismatches(HWND page, bool mailOn, bool templateOn) {
+  static const int kTemplateGroup[] = {3003, 3004, 3005, 3013, 3014, 3016};
+  static const int kMailControls[] = {3000, 3001, 3002, 3006, 3007, 3008, 3009, 3010, 3011,
+                                      3012, 3017, 3018, 3019, 3020, 3021, 3022, 3023, 3024};
   std::string out;
-  for (const auto& [id, on] : SMailControlStates(mailOn, templateOn)) {
+  auto check = [&](int id, bool on) {
     if (Enabled(page, id) != on) out += std::to_string(id) + (on ? " disabled; " : " enabled; ");
-  }
+  };
+  for (int id : kTemplateGroup) check(id, mailOn && templateOn);
+  for (int id : kMailControls) check(id, mailOn);
   if (!Enabled(page, IDC_SM_ENABLE_CHECK)) out += "mail switch disabled; ";
   return out;
 }

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/profile_store.h"
 #include "platform/program_path.h"
+#include "platform/settings_path.h"
 #include "platform/shared_library.h"
 #include "plugin/pelluxdlg.h"
 #include "plugin/plugin_param.h"
 #include "recorder_support.h"
-#include "schedule/profile_store.h"
-#include "schedule/settings_path.h"
 
 using ::testing::ElementsAre;
 

@@ -8,11 +8,11 @@
 
 #include "platform/file.h"
 #include "platform/program_path.h"
+#include "platform/settings_path.h"
 #include "platform/shared_library.h"
 #include "plugin/pelluxdlg.h"
 #include "plugin/plugin_param.h"
 #include "recorder_support.h"
-#include "schedule/settings_path.h"
 
 namespace fs = std::filesystem;
 

@@ -13,11 +13,11 @@
 
 #include "platform/file.h"
 #include "platform/launcher.h"
+#include "platform/profile_store.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "platform/shared_library.h"
 #include "recorder_support.h"
-#include "schedule/profile_store.h"
 #include "support/fakes.h"
 
 namespace fs = std::filesystem;
@@ -226,19 +226,19 @@ TEST_F(SMailPageTest, ChosenPathsAndTemplateEditing) {
   EXPECT_THAT(launcher_.opened, ElementsAre("t.txt|"));
 }
 
-TEST(SMailControlStates, TemplateGroupNeedsMailAndTemplateTheRestMail) {
-  const std::vector<int> templateGroup = {3003, 3004, 3005, 3013, 3014, 3016};
-  for (bool mail : {false, true}) {
-    for (bool tmpl : {false, true}) {
-      const auto states = SMailControlStates(mail, tmpl);
-      EXPECT_EQ(states.size(), 24u);  // all but the mail switch 3015
-      for (const auto& [id, enabled] : states) {
-        EXPECT_NE(id, 3015);
-        const bool inGroup =
-            std::find(templateGroup.begin(), templateGroup.end(), id) != templateGroup.end();
-        EXPECT_EQ(enabled, inGroup ? mail && tmpl : mail) << id << " " << mail << tmpl;
-      }
-    }
+TEST(SMailControlsEnabled, TemplateGroupNeedsMailAndTemplateTheRestMail) {
+  const struct {
+    bool mail, tmpl, mailPart, templatePart;
+  } rows[] = {
+      {false, false, false, false},
+      {false, true, false, false},
+      {true, false, true, false},
+      {true, true, true, true},
+  };
+  for (const auto& r : rows) {
+    const SMailEnabling on = SMailControlsEnabled(r.mail, r.tmpl);
+    EXPECT_EQ(on.mail, r.mailPart) << r.mail << r.tmpl;
+    EXPECT_EQ(on.templateGroup, r.templatePart) << r.mail << r.tmpl;
   }
 }
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "mail/pellux.h"
-#include "schedule/profile_store.h"
+#include "platform/profile_store.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/program_options.h"
+#include "app/program_services.h"
 #include "app/win/about_dlg.h"
 #include "app/win/nimbra_property.h"
 #include "app/win/nimbra_view.h"
@@ -9,10 +11,7 @@
 #include "app/win/settings_saver.h"
 #include "framework/message_box.h"
 #include "iepg/file_association.h"
-#include "iepg/system_registry.h"
-#include "platform/launcher.h"
-#include "platform/program_path.h"
-#include "platform/prompt.h"
+#include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/time_rules.h"
 
@@ -42,7 +41,8 @@ constexpr LRESULT kBroadcastQueryDeny = 0x424D5144;
 
 }  // namespace
 
-CMainFrame::CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver) : doc_(doc), saver_(saver) {}
+CMainFrame::CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver, const ProgramServices& services)
+    : doc_(doc), saver_(saver), services_(services) {}
 
 CMainFrame::~CMainFrame() {
   Destroy();
@@ -64,8 +64,9 @@ bool CMainFrame::Create() {
   HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
   accelerators_.reset(LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-  // The caption is the plain application title, without a document name.
-  if (!CWindow::Create(0, kFrameClass, AppTitle().c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+  // The caption is the application title, without a document name.
+  const std::wstring caption = Utf8ToWide(FrameCaption(services_.dryRun));
+  if (!CWindow::Create(0, kFrameClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                        ScaleForDpi(340), ScaleForDpi(362), ScaleForDpi(600), ScaleForDpi(300),
                        nullptr, menu)) {
     if (menu) DestroyMenu(menu);
@@ -77,7 +78,7 @@ bool CMainFrame::Create() {
 bool CMainFrame::OnCreate() {
   CreateToolBar();
   if (!CreateStatusBar()) return false;
-  view_ = std::make_unique<CNimbraView>(doc_, *this, saver_);
+  view_ = std::make_unique<CNimbraView>(doc_, *this, saver_, services_);
   if (!view_->Create(GetHwnd())) return false;
   RecalcLayout();
   return true;
@@ -241,7 +242,7 @@ void CMainFrame::OnInitMenuPopup(HMENU menu) {
 void CMainFrame::OpenSettings(int page) {
   CPluginHost* host = view_ ? &view_->GetPluginHost() : nullptr;
   CNimbraProperty sheet(host ? host->GetContext() : nullptr, host ? host->GetFunctionTable() : nullptr,
-                        L"設定", GetHwnd(), 0, SystemPrompt());
+                        L"設定", GetHwnd(), 0, services_.prompt);
   if (page >= 0 && page < sheet.GetPageCount()) sheet.SetActivePage(page);
   CAppMngInfo& info = doc_.AppInfo();
   const int32_t tvId = info.GetTvId();
@@ -251,7 +252,8 @@ void CMainFrame::OpenSettings(int page) {
   sheet.m_epg.m_tv_app_path = info.GetTvAppPath();
   sheet.m_user.SetAppInfo(&info);
   if (sheet.DoModal() != IDOK) return;
-  CFileAssociation association(doc_, SystemRegistry(), SystemLauncher(), ProgramPath());
+  CFileAssociation association(doc_, services_.registry, services_.launcher,
+                               services_.programPath);
   association.ApplyEpgSettings(sheet.m_epg.m_sel_ext, sheet.m_epg.m_tv_id, sheet.m_epg.m_tv_app_path);
 }
 

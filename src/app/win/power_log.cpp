@@ -47,9 +47,13 @@ void CPowerLog::KeepAwake(bool on) {
   record_.KeepAwake(on);
 }
 
-std::unique_ptr<IPower> MakeProgramPower() {
+std::string PowerLogVariable() {
   wchar_t path[MAX_PATH] = {};
   const DWORD n = GetEnvironmentVariableW(L"NIMBRA_POWER_LOG", path, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) return std::make_unique<CPowerLog>(WideToAnsi(path));
-  return std::make_unique<Win32Power>();
+  return n > 0 && n < MAX_PATH ? WideToAnsi(path) : std::string();
+}
+
+std::unique_ptr<IPower> MakeProgramPower(const DryRun& dryRun, CDebugLog& log) {
+  if (dryRun.on) return std::make_unique<CPowerLog>(dryRun.logPath);
+  return std::make_unique<Win32Power>(log);
 }

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/win/resource.h"
+#include "engine/win/progress_resource.h"
 #include "platform/win32/text_win.h"
 
 CProgressSubDlg::CProgressSubDlg(CCountdown& countdown)

@@ -2,6 +2,7 @@
 
 #include <powrprof.h>
 
+#include "platform/win32/last_error.h"
 #include "platform/win32/text_win.h"
 
 namespace {
@@ -58,7 +59,7 @@ bool Win32Power::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
 bool Win32Power::CancelWakeTimer() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!timer_) return false;
-  CancelWaitableTimer(timer_.get());
+  LogIfFailed(CancelWaitableTimer(timer_.get()) != FALSE, log_, "CancelWaitableTimer");
   timer_.reset();
   return true;
 }
@@ -82,10 +83,6 @@ ShutdownResult Win32Power::Shutdown() {
 }
 
 void Win32Power::KeepAwake(bool on) {
-  SetThreadExecutionState(on ? (ES_CONTINUOUS | ES_SYSTEM_REQUIRED) : ES_CONTINUOUS);
-}
-
-IPower& SystemPower() {
-  static Win32Power power;
-  return power;
+  const EXECUTION_STATE state = on ? (ES_CONTINUOUS | ES_SYSTEM_REQUIRED) : ES_CONTINUOUS;
+  LogIfFailed(SetThreadExecutionState(state) != 0, log_, "SetThreadExecutionState");
 }

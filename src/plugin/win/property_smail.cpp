@@ -8,7 +8,7 @@
 #include "framework/message_box.h"
 #include "platform/win32/text_win.h"
 #include "plugin/smail_page.h"
-#include "plugin/smail_resource.h"
+#include "plugin/win/smail_resource.h"
 
 namespace {
 
@@ -54,9 +54,17 @@ BOOL CPropertySMail::OnInitDialog() {
 }
 
 void CPropertySMail::EnableControls(bool mailOn, bool templateOn) {
-  for (const auto& [id, on] : SMailControlStates(mailOn, templateOn)) {
-    EnableWindow(GetItem(id), on ? TRUE : FALSE);
-  }
+  static const int kTemplateGroup[] = {IDC_SM_TEMP_PATH,  IDC_SM_TEMP_BROWSE,     IDC_SM_TEMP_EDIT,
+                                       IDC_SM_TEMP_GROUP, IDC_SM_TEMP_PATH_LABEL, IDC_SM_EXPLAIN};
+  static const int kMailControls[] = {
+      IDC_SM_SERVER,       IDC_SM_PATH,        IDC_SM_PATH_BROWSE, IDC_SM_SRC_ADDR,
+      IDC_SM_DST_ADDR,     IDC_SM_TITLE,       IDC_SM_TEST_SEND,   IDC_SM_MAIL_GROUP,
+      IDC_SM_SERVER_LABEL, IDC_SM_PATH_LABEL,  IDC_SM_SRC_LABEL,   IDC_SM_SRC_EXAMPLE,
+      IDC_SM_DST_LABEL,    IDC_SM_DST_EXAMPLE, IDC_SM_TITLE_LABEL, IDC_SM_TEMP_CHECK,
+      IDC_SM_INFO_CHECK,   IDC_SM_PREVIEW};
+  const SMailEnabling on = SMailControlsEnabled(mailOn, templateOn);
+  for (int id : kTemplateGroup) EnableWindow(GetItem(id), on.templateGroup ? TRUE : FALSE);
+  for (int id : kMailControls) EnableWindow(GetItem(id), on.mail ? TRUE : FALSE);
 }
 
 bool CPropertySMail::TakeControls() { return UpdateData(true); }

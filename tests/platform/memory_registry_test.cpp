@@ -1,7 +1,7 @@
 // The in-memory registry's model of the merged classes root.
 #include <gtest/gtest.h>
 
-#include "iepg/memory_registry.h"
+#include "platform/memory_registry.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "schedule/settings_path.h"
+#include "platform/settings_path.h"
 
 #include "platform/program_path.h"
 

@@ -1,5 +1,5 @@
-#include "iepg/memory_registry.h"
-#include "iepg/system_registry.h"
+#include "platform/memory_registry.h"
+#include "platform/system_registry.h"
 
 // No registry here: associations live for the process only.
 IRegistry& SystemRegistry() {

@@ -1,4 +1,4 @@
-#include "schedule/profile_store.h"
+#include "platform/profile_store.h"
 
 #include "platform/file.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "iepg/system_registry.h"
+#include "platform/system_registry.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/text_win.h"
 

@@ -1,4 +1,4 @@
-#include "iepg/memory_registry.h"
+#include "platform/memory_registry.h"
 
 #include <cctype>
 
