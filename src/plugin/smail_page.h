@@ -8,10 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "mail/pellux.h"
+#include "boundary/nimbra_boundary.h"
 #include "plugin/mail_library.h"
 #include "plugin/plugin_page.h"
-#include "plugin/plugin_param.h"
 #include "plugin/smail_settings.h"
 
 class IPrompt;
@@ -23,7 +22,7 @@ constexpr const char* kPreviewFile = "tempo-----.txt";
 constexpr const char* kMailLibraryFile = "Pellux.dll";
 
 // The record of the test mail and the preview.
-PluginParam MakeTestRecord();
+ScheduleEntry MakeTestRecord();
 
 // Which controls of the page are enabled, as (control id, enabled): the
 // template group only while mail is on and the template is in use, every
@@ -50,7 +49,7 @@ class SMailPage final : public PluginPage {
   SMailSettings& Settings() { return settings_; }
   const SMailSettings& Settings() const { return settings_; }
   bool IsBound() const { return library_.IsBound(); }
-  const PluginParam& StoredParam() const { return param_; }
+  const ScheduleEntry& StoredParam() const { return param_; }
   const std::string& SettingsPath() const { return settingsPath_; }
 
   // A mail object for the test record, its body or argument text written to
@@ -81,6 +80,6 @@ class SMailPage final : public PluginPage {
   ILauncher& launcher_;
   std::string settingsPath_;
   SMailSettings settings_;
-  PluginParam param_{};
+  ScheduleEntry param_{};
   MailLibrary library_;
 };

@@ -6,7 +6,7 @@
 #include "app/debug_log.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
-#include "platform/sjis.h"
+#include "platform/sjis_texts.h"
 #include "schedule/profile_store.h"
 #include "schedule/time_rules.h"
 
@@ -20,10 +20,6 @@ std::string Key(const char* templ, int index) {
   return buf;
 }
 
-const std::string& DefaultTitleSjis() {
-  static const std::string title = Utf8ToSjis("タイトルなし");
-  return title;
-}
 
 }  // namespace
 
@@ -85,7 +81,7 @@ ScheduleEntry& CNimbraDoc::NextOccurrence(ScheduleEntry& entry) { return ::NextO
 
 CNimbraDoc::StoredEntry CNimbraDoc::ReadStoredEntry(const ProfileStore& store, int i) {
   StoredEntry e;
-  e.title = store.GetString(kScheduleSection, Key("sch_title[%d]", i), DefaultTitleSjis());
+  e.title = store.GetString(kScheduleSection, Key("sch_title[%d]", i), kSjisUntitled.sjis);
   e.start = store.GetInt(kScheduleSection, Key("sch_start[%d]", i), 0);
   e.end = store.GetInt(kScheduleSection, Key("sch_end[%d]", i), 0);
   e.kikanS = store.GetInt(kScheduleSection, Key("sch_kikan_s[%d]", i), 0);

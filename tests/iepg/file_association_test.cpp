@@ -6,10 +6,10 @@
 
 #include "iepg/file_association.h"
 #include "iepg/memory_registry.h"
-#include "iepg/path_text.h"
-#include "recording_launcher.h"
 #include "platform/file.h"
 #include "platform/program_path.h"
+#include "platform/text.h"
+#include "recording_launcher.h"
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"

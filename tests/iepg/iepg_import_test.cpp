@@ -5,7 +5,7 @@
 #include "iepg/iepg_import.h"
 #include "platform/file.h"
 #include "platform/program_path.h"
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/profile_store.h"
 #include "recording_launcher.h"

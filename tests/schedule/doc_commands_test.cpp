@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/file.h"
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/profile_store.h"
 #include "support/fakes.h"
