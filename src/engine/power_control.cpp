@@ -71,15 +71,15 @@ bool CPowerControl::SuspendSystem(int mode) {
 
 void CPowerControl::ShutdownSystem() {
   switch (power_.Shutdown()) {
-    case ShutdownResult::kOk:
+    case ShutdownResult::Ok:
       break;
-    case ShutdownResult::kTokenFailed:
+    case ShutdownResult::TokenFailed:
       DebugLogWrite("OpenProcessToken error\n");
       break;
-    case ShutdownResult::kPrivilegeFailed:
+    case ShutdownResult::PrivilegeFailed:
       DebugLogWrite("AdjustTokenPrivileges error\n");
       break;
-    case ShutdownResult::kExitFailed:
+    case ShutdownResult::ExitFailed:
       DebugLogWrite("ExitWindowsEx error\n");
       break;
   }
