@@ -32,15 +32,15 @@ bool CPluginHost::Load() {
   }
   PluginFunctionTable t;
   t.PLG_Init = library_.Get<PlgInitFn>("PLG_Init");
-  t.PLG_Destroy = library_.Get<PlgContextFn>("PLG_Destroy");
-  t.PLG_Save = library_.Get<PlgContextFn>("PLG_Save");
-  t.PLG_Run = library_.Get<PlgContextFn>("PLG_Run");
-  t.PLG_Load = library_.Get<PlgContextFn>("PLG_Load");
+  t.PLG_Destroy = library_.Get<PlgDestroyFn>("PLG_Destroy");
+  t.PLG_Save = library_.Get<PlgSaveFn>("PLG_Save");
+  t.PLG_Run = library_.Get<PlgRunFn>("PLG_Run");
+  t.PLG_Load = library_.Get<PlgLoadFn>("PLG_Load");
   t.PLG_AddPage = library_.Get<PlgAddPageFn>("PLG_AddPage");
   t.PLG_GetVersion = library_.Get<PlgGetVersionFn>("PLG_GetVersion");
   t.PLG_GetPropertyHandle = library_.Get<PlgGetPropertyHandleFn>("PLG_GetPropertyHandle");
-  t.PRO_GetParamSize = library_.Get<ProHandleFn>("PRO_GetParamSize");
-  t.PRO_Run = library_.Get<ProHandleFn>("PRO_Run");
+  t.PRO_GetParamSize = library_.Get<ProGetParamSizeFn>("PRO_GetParamSize");
+  t.PRO_Run = library_.Get<ProRunFn>("PRO_Run");
   t.PRO_SetParam = library_.Get<ProSetParamFn>("PRO_SetParam");
   if (!t.PLG_Init || !t.PLG_Destroy || !t.PLG_Save || !t.PLG_Run || !t.PLG_Load ||
       !t.PLG_AddPage || !t.PLG_GetVersion || !t.PLG_GetPropertyHandle || !t.PRO_GetParamSize ||
@@ -75,7 +75,7 @@ const char* CPluginHost::GetVersionText() const {
 }
 
 void CPluginHost::RunPlugin(const char* name, const ScheduleEntry& entry) {
-  void* handle = context_ ? table_.PLG_GetPropertyHandle(context_, name) : nullptr;
+  PropertyHandle* handle = context_ ? table_.PLG_GetPropertyHandle(context_, name) : nullptr;
   if (!handle) {
     Show("ハンドルの取得に失敗しました。");
     return;

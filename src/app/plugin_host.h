@@ -6,32 +6,25 @@
 // calls on the interface thread.
 #include <string>
 
+#include "boundary/nimbra_boundary.h"
 #include "engine/scheduler.h"
 #include "platform/shared_library.h"
 
 class IPrompt;
 
-// The plug-in's exports: C calling convention, pointers and 32-bit integers.
-using PlgInitFn = void* (*)();
-using PlgContextFn = void (*)(void* context);
-using PlgAddPageFn = void (*)(void* sheet, void* context);
-using PlgGetVersionFn = void (*)(void* context, const char** text);
-using PlgGetPropertyHandleFn = void* (*)(void* context, const char* itemName);
-using ProHandleFn = int (*)(void* handle);
-using ProSetParamFn = int (*)(void* handle, void* block, int size);
-
-// In this order; the settings sheet calls PLG_AddPage through it.
+// The plug-in's exports the program uses, in this order; the settings sheet
+// calls PLG_AddPage through it.
 struct PluginFunctionTable {
   PlgInitFn PLG_Init = nullptr;
-  PlgContextFn PLG_Destroy = nullptr;
-  PlgContextFn PLG_Save = nullptr;
-  PlgContextFn PLG_Run = nullptr;
-  PlgContextFn PLG_Load = nullptr;
+  PlgDestroyFn PLG_Destroy = nullptr;
+  PlgSaveFn PLG_Save = nullptr;
+  PlgRunFn PLG_Run = nullptr;
+  PlgLoadFn PLG_Load = nullptr;
   PlgAddPageFn PLG_AddPage = nullptr;
   PlgGetVersionFn PLG_GetVersion = nullptr;
   PlgGetPropertyHandleFn PLG_GetPropertyHandle = nullptr;
-  ProHandleFn PRO_GetParamSize = nullptr;
-  ProHandleFn PRO_Run = nullptr;
+  ProGetParamSizeFn PRO_GetParamSize = nullptr;
+  ProRunFn PRO_Run = nullptr;
   ProSetParamFn PRO_SetParam = nullptr;
 };
 
@@ -54,7 +47,7 @@ class CPluginHost : public IPluginRunner {
   // Saves and destroys the plug-in's context and frees the library.
   void Unload();
   // The plug-in's context, nullptr when there is no plug-in.
-  void* GetContext() const { return context_; }
+  PluginManager* GetContext() const { return context_; }
   // The bound exports, nullptr when there is no plug-in.
   const PluginFunctionTable* GetFunctionTable() const { return context_ ? &table_ : nullptr; }
   // The plug-in's version text (owned by the plug-in), or nullptr.
@@ -69,6 +62,6 @@ class CPluginHost : public IPluginRunner {
   IPrompt& prompt_;
   std::string path_;
   SharedLibrary library_;
-  void* context_ = nullptr;
+  PluginManager* context_ = nullptr;
   PluginFunctionTable table_;
 };

@@ -72,15 +72,15 @@ bool CPowerControl::SuspendSystem(int mode) {
 
 void CPowerControl::ShutdownSystem() {
   switch (power_.Shutdown()) {
-    case ShutdownResult::kOk:
+    case ShutdownResult::Ok:
       break;
-    case ShutdownResult::kTokenFailed:
+    case ShutdownResult::TokenFailed:
       log_.Write("OpenProcessToken error\n");
       break;
-    case ShutdownResult::kPrivilegeFailed:
+    case ShutdownResult::PrivilegeFailed:
       log_.Write("AdjustTokenPrivileges error\n");
       break;
-    case ShutdownResult::kExitFailed:
+    case ShutdownResult::ExitFailed:
       log_.Write("ExitWindowsEx error\n");
       break;
   }

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <memory>
 
-#include "iepg/path_text.h"
 #include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/file.h"
 #include "platform/launcher.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
 
 namespace {

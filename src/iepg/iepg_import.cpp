@@ -1,11 +1,11 @@
 #include "iepg/iepg_import.h"
 
-#include "iepg/path_text.h"
 #include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/file.h"
 #include "platform/launcher.h"
 #include "platform/program_path.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/time_rules.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "platform/file.h"
-#include "platform/sjis.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -28,14 +28,7 @@ void HourMinute(std::string_view value, int* hour, int* minute) {
 }
 
 std::string CutTitle(std::string_view value) {
-  size_t n = 0;
-  while (n < value.size()) {
-    const size_t width =
-        (IsSjisLeadByte(static_cast<unsigned char>(value[n])) && n + 1 < value.size()) ? 2 : 1;
-    if (n + width > kIepgTitleMax) break;
-    n += width;
-  }
-  return std::string(value.substr(0, n));
+  return std::string(value.substr(0, SjisCutLength(value, kIepgTitleMax)));
 }
 
 bool IsBlank(std::string_view line) {

@@ -1,6 +1,6 @@
 #include "platform/memory_registry.h"
 
-#include <cctype>
+#include "platform/text.h"
 
 namespace {
 
@@ -9,7 +9,7 @@ std::string Fold(const std::string& path) {
   std::string out;
   for (char c : path) {
     if (c == '\\' && (out.empty() || out.back() == '\\')) continue;
-    out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    out.push_back(AsciiLower(c));
   }
   if (!out.empty() && out.back() == '\\') out.pop_back();
   return out;

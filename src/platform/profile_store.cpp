@@ -1,6 +1,7 @@
 #include "platform/profile_store.h"
 
 #include "platform/file.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -12,20 +13,11 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
-
 // FNV-1a over the folded bytes.
 uint64_t FoldedHash(std::string_view s) {
   uint64_t h = 1469598103934665603ull;
   for (char c : s) {
-    h ^= static_cast<unsigned char>(Lower(c));
+    h ^= static_cast<unsigned char>(AsciiLower(c));
     h *= 1099511628211ull;
   }
   return h;
@@ -62,7 +54,7 @@ const ProfileStore::Line* ProfileStore::Section::Find(std::string_view key) cons
   uint32_t bestIndex = 0;
   for (auto it = range.first; it != range.second; ++it) {
     const Line& l = lines[it->second];
-    if ((!best || it->second < bestIndex) && SameFolded(l.Key(), key)) {
+    if ((!best || it->second < bestIndex) && EqualsIgnoringAsciiCase(l.Key(), key)) {
       best = &l;
       bestIndex = it->second;
     }
@@ -174,7 +166,7 @@ std::string ProfileStore::Serialize() const {
 const ProfileStore::Section* ProfileStore::FindSection(std::string_view section) const {
   const std::string_view name = Trim(section);
   for (size_t i = 1; i < sections_.size(); ++i)
-    if (SameFolded(sections_[i].name, name)) return &sections_[i];
+    if (EqualsIgnoringAsciiCase(sections_[i].name, name)) return &sections_[i];
   return nullptr;
 }
 

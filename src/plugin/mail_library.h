@@ -2,7 +2,7 @@
 // The mail library Pellux bound at run time: its module and its six exports.
 #include <string>
 
-#include "mail/pellux.h"
+#include "boundary/nimbra_boundary.h"
 #include "platform/shared_library.h"
 
 class IPrompt;

@@ -7,10 +7,11 @@
 #include "platform/launcher.h"
 #include "platform/profile_store.h"
 #include "platform/prompt.h"
-#include "platform/sjis.h"
+#include "platform/sjis_texts.h"
+#include "platform/text.h"
 
-PluginParam MakeTestRecord() {
-  PluginParam p;
+ScheduleEntry MakeTestRecord() {
+  ScheduleEntry p;
   std::memset(&p, 0, sizeof p);
   p.s.wYear = 2001;
   p.s.wMonth = 1;
@@ -21,8 +22,7 @@ PluginParam MakeTestRecord() {
   p.e.wMonth = 2;
   p.e.wDay = 2;
   p.e.wMinute = 2;
-  static const char kTitle[] = "\x97\x5c\x96\xf1\x82\xb5\x82\xbd\x82\xe6";  // 予約したよ
-  std::memcpy(p.title, kTitle, sizeof kTitle);
+  std::memcpy(p.title, kSjisTestMailTitle.sjis, std::strlen(kSjisTestMailTitle.sjis) + 1);
   return p;
 }
 
@@ -74,7 +74,7 @@ void SMailPage::Run() {
   MailObject* mail = InitMail(kPreviewFile, MailFlagsFor(settings_));
   if (mail == nullptr) return;
   // The library gets a copy: the stored record stays as the program set it.
-  MailScheduleData data;
+  ScheduleEntry data;
   static_assert(sizeof data == sizeof param_, "the mail record is the plug-in record");
   std::memcpy(&data, &param_, sizeof data);
   library_.set_schdata2mail(mail, &data);
@@ -86,8 +86,8 @@ MailObject* SMailPage::MakeTestMail(const char* file) {
   if (!library_.IsBound()) return nullptr;
   MailObject* mail = InitMail(file, MailFlagsFor(settings_));
   if (mail == nullptr) return nullptr;
-  const PluginParam record = MakeTestRecord();
-  MailScheduleData data;
+  const ScheduleEntry record = MakeTestRecord();
+  ScheduleEntry data;
   std::memcpy(&data, &record, sizeof data);
   library_.set_schdata2mail(mail, &data);
   // With a template the library has written the body itself; otherwise the

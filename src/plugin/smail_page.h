@@ -6,10 +6,9 @@
 // calls these operations from its handlers.
 #include <string>
 
-#include "mail/pellux.h"
+#include "boundary/nimbra_boundary.h"
 #include "plugin/mail_library.h"
 #include "plugin/plugin_page.h"
-#include "plugin/plugin_param.h"
 #include "plugin/smail_settings.h"
 
 class IPrompt;
@@ -21,7 +20,7 @@ constexpr const char* kPreviewFile = "tempo-----.txt";
 constexpr const char* kMailLibraryFile = "Pellux.dll";
 
 // The record of the test mail and the preview.
-PluginParam MakeTestRecord();
+ScheduleEntry MakeTestRecord();
 
 // Which parts of the page are enabled: every control but the mail switch
 // while mail is on, the template group only while mail is on and the template
@@ -52,7 +51,7 @@ class SMailPage final : public PluginPage {
   SMailSettings& Settings() { return settings_; }
   const SMailSettings& Settings() const { return settings_; }
   bool IsBound() const { return library_.IsBound(); }
-  const PluginParam& StoredParam() const { return param_; }
+  const ScheduleEntry& StoredParam() const { return param_; }
   const std::string& SettingsPath() const { return settingsPath_; }
 
   // A mail object for the test record, its body or argument text written to
@@ -83,6 +82,6 @@ class SMailPage final : public PluginPage {
   ILauncher& launcher_;
   std::string settingsPath_;
   SMailSettings settings_;
-  PluginParam param_{};
+  ScheduleEntry param_{};
   MailLibrary library_;
 };

@@ -1,8 +1,8 @@
 #include "plugin/smail_settings.h"
 
-#include "mail/pellux.h"
+#include "boundary/nimbra_boundary.h"
 #include "platform/profile_store.h"
-#include "platform/sjis.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -11,14 +11,7 @@ constexpr size_t kMaxTextBytes = 255;
 
 std::string ReadText(const ProfileStore& store, const char* key) {
   std::string v = store.GetString(kSMailSection, key, "");
-  if (v.size() <= kMaxTextBytes) return v;
-  size_t cut = 0;
-  while (cut < kMaxTextBytes) {
-    const size_t step = IsSjisLeadByte(static_cast<unsigned char>(v[cut])) ? 2 : 1;
-    if (cut + step > kMaxTextBytes) break;
-    cut += step;
-  }
-  v.resize(cut);
+  v.resize(SjisCutLength(v, kMaxTextBytes));
   return v;
 }
 

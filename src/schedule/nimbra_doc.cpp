@@ -7,7 +7,7 @@
 #include "platform/debug_log.h"
 #include "platform/profile_store.h"
 #include "platform/prompt.h"
-#include "platform/sjis.h"
+#include "platform/sjis_texts.h"
 #include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
 
@@ -22,10 +22,6 @@ std::string Key(const char* templ, int index) {
   return buf;
 }
 
-const std::string& DefaultTitleSjis() {
-  static const std::string title = Utf8ToSjis("タイトルなし");
-  return title;
-}
 
 }  // namespace
 
@@ -101,7 +97,7 @@ const CNimbraDoc::StoredIntKey* CNimbraDoc::StoredIntKeys(int* count) {
 
 CNimbraDoc::StoredEntry CNimbraDoc::ReadStoredEntry(const ProfileStore& store, int i) {
   StoredEntry e;
-  e.title = store.GetString(kScheduleSection, Key(kTitleKey, i), DefaultTitleSjis());
+  e.title = store.GetString(kScheduleSection, Key(kTitleKey, i), kSjisUntitled.sjis);
   int n = 0;
   const StoredIntKey* keys = StoredIntKeys(&n);
   for (int k = 0; k < n; ++k)

@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "iepg/file_association.h"
-#include "iepg/path_text.h"
 #include "platform/debug_log.h"
 #include "platform/file.h"
 #include "platform/memory_registry.h"
 #include "platform/program_path.h"
+#include "platform/text.h"
 #include "recording_launcher.h"
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"

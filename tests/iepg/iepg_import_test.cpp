@@ -6,7 +6,7 @@
 #include "platform/file.h"
 #include "platform/profile_store.h"
 #include "platform/program_path.h"
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "recording_launcher.h"
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"

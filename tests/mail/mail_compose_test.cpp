@@ -32,8 +32,8 @@ class RecordingLauncher final : public ILauncher {
   std::vector<std::string> args;
 };
 
-MailScheduleData SomeSchedule() {
-  MailScheduleData d{};
+ScheduleEntry SomeSchedule() {
+  ScheduleEntry d{};
   d.s = MakeSystemTime(2010, 3, 5, 21, 0, 0);
   d.e = MakeSystemTime(2010, 3, 5, 22, 30, 0);
   return d;

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "mail/pellux.h"
+#include "boundary/nimbra_boundary.h"
 #include "platform/file.h"
 #include "platform/program_path.h"
 #include "platform/shared_library.h"
@@ -50,15 +50,15 @@ struct Pellux {
   }
 };
 
-MailScheduleData Schedule(SystemTime s, SystemTime e, const std::string& title) {
-  MailScheduleData d{};
+ScheduleEntry Schedule(SystemTime s, SystemTime e, const std::string& title) {
+  ScheduleEntry d{};
   d.s = s;
   d.e = e;
   std::memcpy(d.title, title.data(), std::min(title.size(), sizeof d.title - 1));
   return d;
 }
 
-MailScheduleData Evening(const std::string& title = "News") {
+ScheduleEntry Evening(const std::string& title = "News") {
   return Schedule(MakeSystemTime(2010, 3, 5, 21, 0, 0), MakeSystemTime(2010, 3, 5, 22, 30, 0),
                   title);
 }
@@ -104,14 +104,14 @@ class PelluxTest : public ::testing::Test {
     return mail_;
   }
   // The argument text for data.
-  std::string Text(const MailScheduleData& data) {
+  std::string Text(const ScheduleEntry& data) {
     EXPECT_NE(mail_, nullptr);
     if (!mail_) return {};
     EXPECT_EQ(Pellux::Get().set(mail_, &data), 0);
     return mail_->sm_text ? mail_->sm_text : "<null>";
   }
   // The body that the template text expands to for data.
-  std::string Expand(const std::string& tmpl, const MailScheduleData& data) {
+  std::string Expand(const std::string& tmpl, const ScheduleEntry& data) {
     EXPECT_TRUE(WriteFileAtomically("template.txt", tmpl));
     RemoveFile("body.txt");
     Init("subject", "body.txt", "template.txt", kMailFlagTemplate);
@@ -190,7 +190,7 @@ TEST_F(PelluxTest, TemplateModeArgumentText) {
 }
 
 TEST_F(PelluxTest, NumbersAreClampedToTheirWidthInTextModeOnly) {
-  MailScheduleData d = Schedule(MakeSystemTime(12345, 123, 100, 0, 0, 0),
+  ScheduleEntry d = Schedule(MakeSystemTime(12345, 123, 100, 0, 0, 0),
                                 MakeSystemTime(2010, 1, 2, 3, 4, 5), "T");
   Init("s", nullptr, nullptr, 0);
   EXPECT_EQ(Text(d),
@@ -215,7 +215,7 @@ TEST_F(PelluxTest, ShiftJisPassesThroughByteForByte) {
 }
 
 TEST_F(PelluxTest, TemplateReplacesEveryKeyWithItsValue) {
-  MailScheduleData d = Evening(kReserved);
+  ScheduleEntry d = Evening(kReserved);
   d.loop = 1;
   d.kikan_f = 1;
   d.kikan_s = MakeSystemTime(2010, 3, 1);

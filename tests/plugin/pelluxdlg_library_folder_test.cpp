@@ -6,12 +6,11 @@
 #include <filesystem>
 #include <string>
 
+#include "boundary/nimbra_boundary.h"
 #include "platform/file.h"
 #include "platform/program_path.h"
 #include "platform/settings_path.h"
 #include "platform/shared_library.h"
-#include "plugin/pelluxdlg.h"
-#include "plugin/plugin_param.h"
 #include "recorder_support.h"
 
 namespace fs = std::filesystem;
@@ -33,7 +32,7 @@ TEST(PelluxdlgLibraryFolder, AMailLibraryElsewhereIsNeverLoaded) {
       ini, "[section_smail]\r\nm_sm_enable_check=1\r\nm_sm_server=smtp\r\nm_sm_path=" +
                RecorderPath() + "\r\nm_sm_src_addr=a@b\r\nm_sm_dst_addr=c@d\r\n"));
   ClearRecord();
-  PluginParam record;
+  ScheduleEntry record;
   std::memset(&record, 0, sizeof record);
 
   for (const std::string& plugin : {copy, JoinPath(bin, "Pelluxdlg.dll")}) {

@@ -41,8 +41,8 @@ class RecordingLauncher final : public ILauncher {
   std::vector<std::string> opened;
 };
 
-PluginParam Record(const std::string& title) {
-  PluginParam p;
+ScheduleEntry Record(const std::string& title) {
+  ScheduleEntry p;
   std::memset(&p, 0, sizeof p);
   p.s = MakeSystemTime(2010, 3, 5, 21, 0, 0);
   p.e = MakeSystemTime(2010, 3, 5, 22, 30, 0);
@@ -114,7 +114,7 @@ TEST_F(SMailPageTest, ALibraryWithoutTheMailFunctionsIsReported) {
   SMailPage& page = Page(folder);
   EXPECT_FALSE(page.IsBound());
   EXPECT_THAT(prompt_.Texts(), ElementsAre("Smail function load error."));
-  const PluginParam record = Record("T");
+  const ScheduleEntry record = Record("T");
   page.SetParam(&record);
   page.Run();
   page.SendTestMail();
@@ -129,7 +129,7 @@ TEST_F(SMailPageTest, ALibraryWithoutTheMailFunctionsIsReported) {
 TEST_F(SMailPageTest, RunSendsTheStoredRecordOnlyWithMailOn) {
   WriteMailSettings();
   SMailPage& page = Page();
-  const PluginParam record = Record(kReserved + " & echo>pwned");
+  const ScheduleEntry record = Record(kReserved + " & echo>pwned");
   EXPECT_EQ(page.SetParam(&record), 1);
 
   page.Settings().m_sm_enable_check = 0;

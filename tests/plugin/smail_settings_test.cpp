@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mail/pellux.h"
+#include "boundary/nimbra_boundary.h"
 #include "platform/profile_store.h"
 
 namespace {

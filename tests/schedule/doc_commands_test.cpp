@@ -6,7 +6,7 @@
 #include "platform/debug_log.h"
 #include "platform/file.h"
 #include "platform/profile_store.h"
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"

@@ -2,7 +2,7 @@
 // method and weekday handlers, and the OK procedure with its texts.
 #include <gtest/gtest.h>
 
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "schedule/repeat_rules.h"
 #include "schedule/time_rules.h"
 #include "support/fakes.h"

@@ -37,8 +37,6 @@ std::wstring PromptPart(UINT id, bool tip) {
   return tip ? s.substr(nl + 1) : s.substr(0, nl);
 }
 
-constexpr LRESULT kBroadcastQueryDeny = 0x424D5144;
-
 }  // namespace
 
 CMainFrame::CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver, const ProgramServices& services)
@@ -318,9 +316,9 @@ LRESULT CMainFrame::OnPowerBroadcast(WPARAM event) {
     if (view->HasFollowingSchedule()) {
       // The system's own suspension is replaced by ours, with the wake-up.
       view->SuspendNow(true);
-      answer = kBroadcastQueryDeny;
+      answer = BROADCAST_QUERY_DENY;
     } else if (!view->ConfirmOperation("休止 or スタンバイ")) {
-      answer = kBroadcastQueryDeny;
+      answer = BROADCAST_QUERY_DENY;
     }
   }
   if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {

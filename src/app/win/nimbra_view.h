@@ -12,7 +12,7 @@
 #include "engine/win/progress_sub_dlg.h"
 #include "framework/controls.h"
 #include "framework/window.h"
-#include "schedule/nimbra_view.h"
+#include "schedule/nimbra_view_interface.h"
 
 class CNimbraDoc;
 class CSettingsSaver;

@@ -5,6 +5,7 @@
 
 #include "platform/program_path.h"
 #include "platform/shared_library.h"
+#include "platform/text.h"
 
 SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
@@ -33,11 +34,8 @@ SharedLibrary::AnyFunction SharedLibrary::RawSymbol(const char* name) const {
 }
 
 std::string PlatformLibraryName(const std::string& dllName) {
-  const std::string ext = ".dll";
-  if (dllName.size() >= ext.size()) {
-    std::string tail = dllName.substr(dllName.size() - ext.size());
-    for (auto& c : tail) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    if (tail == ext) return dllName.substr(0, dllName.size() - ext.size()) + ".so";
-  }
+  const std::string_view ext = ".dll";
+  if (EndsWithIgnoringAsciiCase(dllName, ext))
+    return dllName.substr(0, dllName.size() - ext.size()) + ".so";
   return dllName;
 }

@@ -2,8 +2,8 @@
 
 #include <memory>
 
+#include "boundary/nimbra_boundary.h"
 #include "plugin/plugin_manager.h"
-#include "plugin/plugin_sheet.h"
 #include "plugin/smail_page.h"
 #include "plugin/win/property_smail.h"
 

@@ -1,7 +1,7 @@
 #include <errno.h>
 #include <iconv.h>
 
-#include "platform/sjis.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -31,3 +31,7 @@ std::string Convert(const char* to, const char* from, std::string_view in) {
 
 std::string SjisToUtf8(std::string_view sjis) { return Convert("UTF-8", "CP932", sjis); }
 std::string Utf8ToSjis(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8); }
+
+// Paths are UTF-8 already.
+std::string Utf8ToPathText(std::string_view utf8) { return std::string(utf8); }
+std::string PathTextToUtf8(std::string_view path) { return std::string(path); }
