@@ -24,13 +24,12 @@ std::string& PathSlot() {
 void WriteBanner(const char* word, const SystemTime& t) {
   if (g_level.load() == 0) return;
   std::lock_guard<std::mutex> lock(g_mutex);
-  std::FILE* f = OpenFile(PathSlot(), "a");
+  UniqueFile f(OpenFile(PathSlot(), "a"));
   if (!f) return;
-  std::fprintf(f,
+  std::fprintf(f.get(),
                "************************** loging %s [%02d/%02d/%02d %02d:%02d:%02d] "
                "**************************\n",
                word, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-  std::fclose(f);
 }
 
 }  // namespace
@@ -51,15 +50,14 @@ std::string DebugLogPath() {
 void DebugLogWrite(const char* format, ...) {
   if (g_level.load() == 0) return;
   std::lock_guard<std::mutex> lock(g_mutex);
-  std::FILE* f = OpenFile(PathSlot(), "a");
+  UniqueFile f(OpenFile(PathSlot(), "a"));
   if (!f) return;
-  std::fputs(g_prefix, f);
+  std::fputs(g_prefix, f.get());
   va_list args;
   va_start(args, format);
-  std::vfprintf(f, format, args);
+  std::vfprintf(f.get(), format, args);
   va_end(args);
-  std::fputs("\n", f);
-  std::fclose(f);
+  std::fputs("\n", f.get());
 }
 
 std::string DebugLogPrefix() {
