@@ -1,5 +1,6 @@
 #include "framework/message_box.h"
 
+#include "framework/window.h"
 #include "platform/win32/text_win.h"
 
 std::wstring LoadResourceString(UINT id, HINSTANCE module) {
@@ -34,4 +35,14 @@ void ReportUnexpectedFailure(HWND owner) {
                   MB_OK | MB_ICONERROR);
   } catch (...) {
   }
+}
+
+PromptAnswer CWindowPrompt::Show(const std::string& text, const std::string& caption,
+                                 PromptButtons buttons) {
+  const std::wstring wcaption = Utf8ToWide(caption);
+  const UINT type = buttons == PromptButtons::YesNo ? MB_YESNO | MB_ICONQUESTION : MB_OK;
+  const int r = MessageBoxW(owner_.GetHwnd(), Utf8ToWide(text).c_str(),
+                            caption.empty() ? nullptr : wcaption.c_str(), type);
+  if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
+  return r == IDYES ? PromptAnswer::Yes : PromptAnswer::No;
 }

@@ -6,6 +6,10 @@
 
 #include <string>
 
+#include "platform/prompt.h"
+
+class CWindow;
+
 constexpr UINT kIdsAppTitle = 57344;
 
 // A string of the program's (or module's) string table; empty when missing.
@@ -20,3 +24,15 @@ int PlainMessageBox(HWND owner, const std::wstring& text, UINT type);
 
 // Shown when an exception reaches a window or dialog procedure.
 void ReportUnexpectedFailure(HWND owner);
+
+// The prompt service as message boxes owned by one window, so that a dialog's
+// questions belong to the dialog. An empty caption is the system's default.
+class CWindowPrompt final : public IPrompt {
+ public:
+  explicit CWindowPrompt(const CWindow& owner) : owner_(owner) {}
+  PromptAnswer Show(const std::string& text, const std::string& caption,
+                    PromptButtons buttons) override;
+
+ private:
+  const CWindow& owner_;
+};
