@@ -56,7 +56,7 @@ bool AppendFile(const std::string& src, const std::string& dst) {
   UniqueFile out(OpenFile(dst, "ab"));
   if (!out) return false;
   const bool ok = CopyStream(in.get(), out.get());
-  return (std::fclose(out.release()) == 0) && ok;
+  return FinishFile(out) && ok;
 }
 
 std::string GetModuleDirectory() { return DirectoryOf(ProgramPath()); }

@@ -101,7 +101,7 @@ bool TzCopyFile2File(const std::string& source, const std::string& destination) 
   UniqueFile out(OpenFile(destination, "w"));
   if (!out) return false;
   bool ok = CopyStream(in.get(), out.get());
-  ok = (std::fclose(out.release()) == 0) && ok;
+  ok = FinishFile(out) && ok;
   if (!ok) RemoveFile(destination);
   return ok;
 }

@@ -140,13 +140,13 @@ bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyP
     return false;
   }
   const std::string body = ExpandTemplate(*text, data);
-  std::FILE* f = OpenFile(bodyPath, "wb");
-  if (f == nullptr) {
+  UniqueFile f(OpenFile(bodyPath, "wb"));
+  if (!f) {
     prompt.Show("error", "file", PromptButtons::Ok);
     return false;
   }
-  const bool written = std::fwrite(body.data(), 1, body.size(), f) == body.size();
-  return std::fclose(f) == 0 && written;
+  const bool written = std::fwrite(body.data(), 1, body.size(), f.get()) == body.size();
+  return FinishFile(f) && written;
 }
 
 std::string MailerCommandLine(std::string_view path, std::string_view text) {

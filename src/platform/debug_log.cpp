@@ -19,27 +19,25 @@ void CDebugLog::SetPath(const std::string& path) {
 void CDebugLog::WriteBanner(const char* word, const SystemTime& t) {
   if (level_.load() == 0) return;
   std::lock_guard<std::mutex> lock(mutex_);
-  std::FILE* f = OpenFile(path_, "a");
+  UniqueFile f(OpenFile(path_, "a"));
   if (!f) return;
-  std::fprintf(f,
+  std::fprintf(f.get(),
                "************************** loging %s [%02d/%02d/%02d %02d:%02d:%02d] "
                "**************************\n",
                word, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-  std::fclose(f);
 }
 
 void CDebugLog::Write(const char* format, ...) {
   if (level_.load() == 0) return;
   std::lock_guard<std::mutex> lock(mutex_);
-  std::FILE* f = OpenFile(path_, "a");
+  UniqueFile f(OpenFile(path_, "a"));
   if (!f) return;
-  std::fputs(prefix_, f);
+  std::fputs(prefix_, f.get());
   va_list args;
   va_start(args, format);
-  std::vfprintf(f, format, args);
+  std::vfprintf(f.get(), format, args);
   va_end(args);
-  std::fputs("\n", f);
-  std::fclose(f);
+  std::fputs("\n", f.get());
 }
 
 std::string CDebugLog::Prefix() const {

@@ -55,10 +55,8 @@ class SMailPage final : public PluginPage {
   const std::string& SettingsPath() const { return settingsPath_; }
 
   // A mail object for the test record, its body or argument text written to
-  // file; null when the library is not bound or refuses the settings. The
-  // caller hands it to DestroyMail.
-  MailObject* MakeTestMail(const char* file);
-  void DestroyMail(MailObject* mail);
+  // file; empty when the library is not bound or refuses the settings.
+  UniqueMail MakeTestMail(const char* file);
 
   // The buttons of the page.
   void SendTestMail();
@@ -75,7 +73,7 @@ class SMailPage final : public PluginPage {
   std::string ExplanationText();
 
  private:
-  MailObject* InitMail(const char* file, int32_t flags);
+  UniqueMail InitMail(const char* file, int32_t flags);
   void Tell(const std::string& text);
 
   IPrompt& prompt_;

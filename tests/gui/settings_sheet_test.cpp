@@ -478,6 +478,21 @@ TEST_F(SettingsSheetTest, UserPageShowsAnyNonZeroSwitchFromTheFileAsOn) {
   EXPECT_TRUE(capacityEnabled);
 }
 
+TEST_F(SettingsSheetTest, UserPageOkKeepsTheNumberOfASwitchLeftOn) {
+  info_.GetUserSetting() = Param(10, 1, 1, 0, 2, 3);
+  auto sheet = Sheet(1);
+  ModalScript script;
+  script.Add([&] {
+    HWND s = gui::FindThreadDialog(kCaption);
+    if (!s || !CurrentPage(s)) return false;
+    PressSheet(s, IDOK);
+    return true;
+  });
+  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_EQ(2, info_.GetUserSetting().user_enable);
+  EXPECT_EQ(3, info_.GetUserSetting().smenu_fhock);
+}
+
 TEST_F(SettingsSheetTest, UserPageHelpExplainsTheBuiltInValues) {
   auto sheet = Sheet(1);
   ModalScript script;

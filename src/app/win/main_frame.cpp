@@ -59,17 +59,18 @@ bool CMainFrame::Create() {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   if (!CWindow::RegisterClass(wc)) return false;
 
-  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+  UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
   accelerators_.reset(LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   // The caption is the application title, without a document name.
   const std::wstring caption = Utf8ToWide(FrameCaption(services_.dryRun));
   if (!CWindow::Create(0, kFrameClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                        ScaleForDpi(340), ScaleForDpi(362), ScaleForDpi(600), ScaleForDpi(300),
-                       nullptr, menu)) {
-    if (menu) DestroyMenu(menu);
+                       nullptr, menu.get())) {
     return false;
   }
+  // The frame's window owns its menu from here on.
+  menu.release();
   return view_ != nullptr;
 }
 
@@ -94,17 +95,17 @@ void CMainFrame::CreateToolBar() {
 
   toolImages_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 8, 8));
   // A "Toolbar.bmp" in the current folder replaces the built-in images.
-  HBITMAP bmp = static_cast<HBITMAP>(LoadImageW(nullptr, L"Toolbar.bmp", IMAGE_BITMAP, 0, 0,
-                                                LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  UniqueBitmap bmp(static_cast<HBITMAP>(LoadImageW(nullptr, L"Toolbar.bmp", IMAGE_BITMAP, 0, 0,
+                                                   LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
   if (!bmp) {
-    bmp = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                          MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_BITMAP, 0, 0,
-                                          LR_CREATEDIBSECTION));
+    bmp.reset(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+                                              MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_BITMAP, 0, 0,
+                                              LR_CREATEDIBSECTION)));
   }
+  // The image list keeps its own copy of the images.
   if (bmp && toolImages_) {
-    ImageList_AddMasked(toolImages_.get(), bmp, RGB(0, 0, 0));
+    ImageList_AddMasked(toolImages_.get(), bmp.get(), RGB(0, 0, 0));
   }
-  if (bmp) DeleteObject(bmp);
   SendMessageW(tb, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
   SendMessageW(tb, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
 

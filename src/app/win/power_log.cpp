@@ -4,14 +4,14 @@
 
 #include <cstdio>
 
+#include "platform/file.h"
 #include "platform/win32/power_win.h"
 #include "platform/win32/text_win.h"
 
 void CPowerLog::Write(const std::string& what, int64_t value) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (FILE* f = _wfopen(AnsiToWide(path_).c_str(), L"a")) {
-    std::fprintf(f, "%s %lld\n", what.c_str(), static_cast<long long>(value));
-    std::fclose(f);
+  if (UniqueFile f{OpenFile(path_, "a")}) {
+    std::fprintf(f.get(), "%s %lld\n", what.c_str(), static_cast<long long>(value));
   }
 }
 

@@ -15,8 +15,6 @@ namespace {
 // The settings file holds at most this many bytes per text.
 constexpr size_t kTextBytes = 255;
 
-bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
-
 // A path from a file dialog in the system code page; none when cancelled.
 std::optional<std::string> Browse(HWND owner, const wchar_t* ext, const wchar_t* filter) {
   std::optional<std::wstring> chosen = BrowseForFile(owner, ext, filter);
@@ -63,14 +61,13 @@ void CPropertySMail::EnableControls(bool mailOn, bool templateOn) {
       IDC_SM_DST_LABEL,    IDC_SM_DST_EXAMPLE, IDC_SM_TITLE_LABEL, IDC_SM_TEMP_CHECK,
       IDC_SM_INFO_CHECK,   IDC_SM_PREVIEW};
   const SMailEnabling on = SMailControlsEnabled(mailOn, templateOn);
-  for (int id : kTemplateGroup) EnableWindow(GetItem(id), on.templateGroup ? TRUE : FALSE);
-  for (int id : kMailControls) EnableWindow(GetItem(id), on.mail ? TRUE : FALSE);
+  for (int id : kTemplateGroup) EnableItem(id, on.templateGroup);
+  for (int id : kMailControls) EnableItem(id, on.mail);
 }
 
 bool CPropertySMail::TakeControls() { return UpdateData(true); }
 
 bool CPropertySMail::OnCommand(int id, int code, HWND) {
-  HWND dlg = GetHwnd();
   SMailSettings& s = page_.Settings();
   if (code == EN_CHANGE) {
     if (id == IDC_SM_PATH || id == IDC_SM_DST_ADDR || id == IDC_SM_SRC_ADDR || id == IDC_SM_TITLE) {
@@ -81,19 +78,20 @@ bool CPropertySMail::OnCommand(int id, int code, HWND) {
   }
   if (code != BN_CLICKED) return false;
   switch (id) {
+    // A click flips the switch: the setting and its box follow each other.
     case IDC_SM_ENABLE_CHECK:
       s.m_sm_enable_check = s.m_sm_enable_check ? 0 : 1;
-      CheckDlgButton(dlg, id, s.m_sm_enable_check ? BST_CHECKED : BST_UNCHECKED);
-      EnableControls(s.m_sm_enable_check != 0, Checked(dlg, IDC_SM_TEMP_CHECK));
+      CheckItem(id, s.m_sm_enable_check != 0);
+      EnableControls(s.m_sm_enable_check != 0, IsItemChecked(IDC_SM_TEMP_CHECK));
       return true;
     case IDC_SM_TEMP_CHECK:
       s.m_sm_temp_check = s.m_sm_temp_check ? 0 : 1;
-      CheckDlgButton(dlg, id, s.m_sm_temp_check ? BST_CHECKED : BST_UNCHECKED);
-      EnableControls(Checked(dlg, IDC_SM_ENABLE_CHECK), s.m_sm_temp_check != 0);
+      CheckItem(id, s.m_sm_temp_check != 0);
+      EnableControls(IsItemChecked(IDC_SM_ENABLE_CHECK), s.m_sm_temp_check != 0);
       return true;
     case IDC_SM_INFO_CHECK:
       s.m_sm_info_check = s.m_sm_info_check ? 0 : 1;
-      CheckDlgButton(dlg, id, s.m_sm_info_check ? BST_CHECKED : BST_UNCHECKED);
+      CheckItem(id, s.m_sm_info_check != 0);
       return true;
     case IDC_SM_PATH_BROWSE:
       BrowseMailer();
@@ -126,7 +124,7 @@ void CPropertySMail::BrowseMailer() {
   if (!path) return;
   if (page_.AcceptMailerPath(*path)) {
     // The edit's change notification marks the page modified.
-    SetDlgItemTextW(GetHwnd(), IDC_SM_PATH, AnsiToWide(*path).c_str());
+    SetItemText(IDC_SM_PATH, AnsiToWide(*path));
   }
 }
 
@@ -135,7 +133,7 @@ void CPropertySMail::BrowseTemplate() {
       Browse(GetHwnd(), L"*.*", L"templateﾌｧｲﾙ(*.*)|*.*||");
   if (!path) return;
   if (page_.AcceptTemplatePath(*path)) {
-    SetDlgItemTextW(GetHwnd(), IDC_SM_TEMP_PATH, AnsiToWide(*path).c_str());
+    SetItemText(IDC_SM_TEMP_PATH, AnsiToWide(*path));
   }
 }
 
