@@ -13,6 +13,7 @@
 #include "plugin/plugin_param.h"
 #include "recorder_support.h"
 #include "schedule/settings_path.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -20,10 +21,8 @@ namespace {
 
 TEST(PelluxdlgLibraryFolder, AMailLibraryElsewhereIsNeverLoaded) {
   const std::string bin = DirectoryOf(ProgramPath());
-  const fs::path alone = fs::temp_directory_path() / "nimbra_plugin_alone";
-  fs::remove_all(alone);
-  fs::create_directories(alone);
-  const std::string copy = (alone / PlatformLibraryName("Pelluxdlg.dll")).string();
+  const ScratchDir alone;
+  const std::string copy = alone.File(PlatformLibraryName("Pelluxdlg.dll"));
   ASSERT_TRUE(CopyFileBytes(JoinPath(bin, PlatformLibraryName("Pelluxdlg.dll")), copy));
   const fs::path home = fs::current_path();
   fs::current_path(bin);
@@ -55,7 +54,6 @@ TEST(PelluxdlgLibraryFolder, AMailLibraryElsewhereIsNeverLoaded) {
 
   RemoveFile(ini);
   fs::current_path(home);
-  fs::remove_all(alone);
 }
 
 }  // namespace
