@@ -31,12 +31,18 @@ TEST(EpgPage, SiteAtApplyIsTheFirstCheckedOrStaysWithNone) {
   for (const auto& c : cases) EXPECT_EQ(c.expected, SiteFromChecks(c.checked, c.current));
 }
 
-TEST(EpgPage, ExtensionBitsFollowTheirBoxesForEveryCombination) {
-  for (unsigned bits = 0; bits < 16; ++bits) {
-    std::array<bool, 4> checked{};
-    for (int i = 0; i < 4; ++i) checked[static_cast<size_t>(i)] = (bits >> i) & 1;
-    EXPECT_EQ(bits, ExtensionsFromChecks(checked));
-  }
+TEST(EpgPage, ExtensionBitsFollowTheirBoxes) {
+  // Boxes in order: .tvvi, .tvpi, .php3, .epg.
+  const struct {
+    std::array<bool, 4> checked;
+    uint8_t bits;
+  } cases[] = {
+      {{false, false, false, false}, 0x0}, {{true, false, false, false}, 0x1},
+      {{false, true, false, false}, 0x2},  {{false, false, true, false}, 0x4},
+      {{false, false, false, true}, 0x8},  {{true, false, true, false}, 0x5},
+      {{false, true, false, true}, 0xA},   {{true, true, true, true}, 0xF},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.bits, ExtensionsFromChecks(c.checked)) << int(c.bits);
 }
 
 TEST(EpgPage, APathOf255BytesIsTakenAndOneOf256IsRefusedKeepingTheOld) {
@@ -87,8 +93,10 @@ TEST(EpgPage, BrowseTakesAChosenPathRefusesAnEmptyOneAndIgnoresCancel) {
 // ---- User page ----
 
 TEST(UserPage, EveryOfferedValueHasItsPositionAndOthersTheFirst) {
-  for (size_t i = 0; i < kCapacityValues.size(); ++i) EXPECT_EQ(i, CapacityIndex(kCapacityValues[i]));
-  for (size_t i = 0; i < kLeadValues.size(); ++i) EXPECT_EQ(i, LeadIndex(kLeadValues[i]));
+  const int32_t capacities[] = {10, 20, 30, 40, 50, 100, 500, 1000};
+  const int32_t leads[] = {0, 10, 20, 30, 40, 50, 60, 90, 120};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(i, CapacityIndex(capacities[i])) << capacities[i];
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(i, LeadIndex(leads[i])) << leads[i];
   EXPECT_EQ(7, CapacityIndex(1000));
   EXPECT_EQ(0, CapacityIndex(15));
   EXPECT_EQ(0, LeadIndex(45));
