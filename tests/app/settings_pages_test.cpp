@@ -4,6 +4,7 @@
 
 #include "schedule/app_settings.h"
 #include "support/fakes.h"
+#include "support/user_settings.h"
 
 namespace {
 
@@ -103,22 +104,10 @@ TEST(UserPage, EveryOfferedValueHasItsPositionAndOthersTheFirst) {
   EXPECT_EQ(0, LeadIndex(-10));
 }
 
-CUserSetParam Param(int32_t items, int32_t sleep, int32_t finish, int32_t lead, int32_t enable,
-                    int32_t fhock) {
-  CUserSetParam p;
-  p.item_num_max = items;
-  p.sleep_flag = sleep;
-  p.finish_act = finish;
-  p.epg_offset = lead;
-  p.user_enable = enable;
-  p.smenu_fhock = fhock;
-  return p;
-}
-
 TEST(UserPage, OpensWithTheValuesInForceWhenTheUserSettingsAreOn) {
   CAppMngInfo info;
-  info.GetUserSetting() = Param(500, 0, 0, 90, 1, 1);
-  info.GetUserValues() = Param(20, 1, 1, 10, 0, 0);
+  info.GetUserSetting() = UserParam(500, 0, 0, 90, 1, 1);
+  info.GetUserValues() = UserParam(20, 1, 1, 10, 0, 0);
   const UserPageValues v = InitialUserPageValues(info);
   EXPECT_EQ(1, v.m_user_enable);
   EXPECT_EQ(6, v.m_item_num_idx);
@@ -130,8 +119,8 @@ TEST(UserPage, OpensWithTheValuesInForceWhenTheUserSettingsAreOn) {
 
 TEST(UserPage, OpensWithTheStoredValuesWhenTheUserSettingsAreOff) {
   CAppMngInfo info;
-  info.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
-  info.GetUserValues() = Param(20, 0, 0, 30, 0, 5);
+  info.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
+  info.GetUserValues() = UserParam(20, 0, 0, 30, 0, 5);
   const UserPageValues v = InitialUserPageValues(info);
   EXPECT_EQ(0, v.m_user_enable);
   EXPECT_EQ(1, v.m_item_num_idx);
@@ -143,7 +132,7 @@ TEST(UserPage, OpensWithTheStoredValuesWhenTheUserSettingsAreOff) {
 
 TEST(UserPage, LoadingFlattensFlagsToZeroOrOne) {
   UserPageValues v;
-  LoadFromParam(v, Param(30, 5, -1, 0, 0, 0));
+  LoadFromParam(v, UserParam(30, 5, -1, 0, 0, 0));
   EXPECT_EQ(1, v.m_sleep_flag);
   EXPECT_EQ(1, v.m_finish_act);
 }
@@ -176,8 +165,8 @@ TEST(UserPage, ApplyReadsTheRadioPairs) {
 
 TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem) {
   CAppMngInfo info;
-  info.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
-  info.GetUserValues() = Param(10, 1, 1, 0, 0, 0);
+  info.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
+  info.GetUserValues() = UserParam(10, 1, 1, 0, 0, 0);
   UserPageValues v;
   v.m_user_enable = 1;
   v.m_smenu_fhock = 1;
@@ -202,8 +191,8 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
 
 TEST(UserPage, ApplyWithTheUserSettingsOffPutsTheDefaultsInForceAndKeepsTheStoredValues) {
   CAppMngInfo info;
-  info.GetUserSetting() = Param(500, 0, 0, 60, 1, 1);
-  info.GetUserValues() = Param(500, 0, 0, 60, 0, 1);
+  info.GetUserSetting() = UserParam(500, 0, 0, 60, 1, 1);
+  info.GetUserValues() = UserParam(500, 0, 0, 60, 0, 1);
   UserPageValues v = InitialUserPageValues(info);
   v.m_user_enable = 0;  // the box was just cleared
   UserPageControls controls;

@@ -25,6 +25,7 @@
 #include "schedule/app_settings.h"
 #include "schedule/settings_path.h"
 #include "support/fakes.h"
+#include "support/user_settings.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -126,18 +127,6 @@ class SheetScript {
   HWND sheet_ = nullptr;
   HWND page_ = nullptr;
 };
-
-CUserSetParam Param(int32_t items, int32_t sleep, int32_t finish, int32_t lead, int32_t enable,
-                    int32_t fhock) {
-  CUserSetParam p;
-  p.item_num_max = items;
-  p.sleep_flag = sleep;
-  p.finish_act = finish;
-  p.epg_offset = lead;
-  p.user_enable = enable;
-  p.smenu_fhock = fhock;
-  return p;
-}
 
 class SettingsSheetTest : public ::testing::Test {
  protected:
@@ -328,8 +317,8 @@ TEST_F(SettingsSheetTest, EpgBrowseTakesTheChosenProgramAndCancelKeepsThePath) {
 // ---- user page ----
 
 TEST_F(SettingsSheetTest, UserPageOffShowsTheStoredValuesGreyedAndAppliesTheDefaults) {
-  info_.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
-  info_.GetUserValues() = Param(1000, 0, 0, 30, 0, 1);
+  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
+  info_.GetUserValues() = UserParam(1000, 0, 0, 30, 0, 1);
   auto sheet = Sheet(1);
   int capacity = -1, lead = -1, capacityItems = 0, leadItems = 0;
   bool standby = false, same = false, fhock = false, enable = true;
@@ -374,7 +363,7 @@ TEST_F(SettingsSheetTest, UserPageOffShowsTheStoredValuesGreyedAndAppliesTheDefa
 }
 
 TEST_F(SettingsSheetTest, UserPageDefaultsButtonShowsTheBuiltInValuesAndOkAppliesThem) {
-  info_.GetUserSetting() = Param(500, 0, 0, 90, 1, 1);
+  info_.GetUserSetting() = UserParam(500, 0, 0, 90, 1, 1);
   info_.GetUserValues() = info_.GetUserSetting();
   auto sheet = Sheet(1);
   int capacity = -1, lead = -1, capacityItems = 0, leadItems = 0;
@@ -413,8 +402,8 @@ TEST_F(SettingsSheetTest, UserPageDefaultsButtonShowsTheBuiltInValuesAndOkApplie
 }
 
 TEST_F(SettingsSheetTest, UserPageSwitchedOnAndOkAppliesWithoutTheApplyButton) {
-  info_.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
-  info_.GetUserValues() = Param(50, 0, 1, 60, 0, 0);
+  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
+  info_.GetUserValues() = UserParam(50, 0, 1, 60, 0, 0);
   auto sheet = Sheet(1);
   bool applyEnabled = true, capacityEnabled = false;
   SheetScript script;
@@ -434,7 +423,7 @@ TEST_F(SettingsSheetTest, UserPageSwitchedOnAndOkAppliesWithoutTheApplyButton) {
 }
 
 TEST_F(SettingsSheetTest, UserPageShowsAnyNonZeroSwitchFromTheFileAsOn) {
-  info_.GetUserSetting() = Param(10, 1, 1, 0, 2, 2);
+  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 2, 2);
   auto sheet = Sheet(1);
   bool enable = false, fhock = false, capacityEnabled = false;
   SheetScript script;
