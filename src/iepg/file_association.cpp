@@ -59,8 +59,6 @@ bool AppendFile(const std::string& src, const std::string& dst) {
   return FinishFile(out) && ok;
 }
 
-std::string GetModuleDirectory() { return DirectoryOf(ProgramPath()); }
-
 CFileAssociation::CFileAssociation(CNimbraDoc& doc, IRegistry& registry, ILauncher& launcher,
                                    std::string modulePath)
     : doc_(doc), registry_(registry), launcher_(launcher), modulePath_(std::move(modulePath)) {}

@@ -18,6 +18,7 @@
 #include "platform/debug_log.h"
 #include "platform/recording_power.h"
 #include "support/fakes.h"
+#include "support/wait.h"
 
 namespace {
 
@@ -49,14 +50,14 @@ class CountdownWindowTest : public ::testing::Test {
     if (!dlg) return seen;
     bool fired = false;
     // Bounded so that a broken countdown fails instead of hanging.
-    for (int i = 0; i < 20000 && dlg->GetHwnd(); ++i) {
+    WaitUntil([&] {
       MSG msg;
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
       }
       HWND h = dlg->GetHwnd();
-      if (!h) break;
+      if (!h) return true;
       seen.caption = gui::WindowText(h);
       const std::wstring text = gui::WindowText(GetDlgItem(h, IDC_PROGRESS_TEXT));
       seen.texts.insert(text);
@@ -71,8 +72,8 @@ class CountdownWindowTest : public ::testing::Test {
         releasedPos = seen.lastPos;
         SetEvent(stepGate_);
       }
-      Sleep(1);
-    }
+      return false;
+    });
     return seen;
   }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/wait.h"
+
 namespace gui {
 
 // The folder of the running test, where the built programs lie.
@@ -20,33 +22,12 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // prefix's, never a real machine's).
 bool RunningUnderWine();
 
-// A fresh folder under the temporary folder holding copies of the named
-// files of ExeFolder(); removed with its files when the object goes.
-class ScratchProgramFolder {
- public:
-  explicit ScratchProgramFolder(const std::vector<std::wstring>& files);
-  ~ScratchProgramFolder();
-  ScratchProgramFolder(const ScratchProgramFolder&) = delete;
-  ScratchProgramFolder& operator=(const ScratchProgramFolder&) = delete;
-  bool Ok() const { return ok_; }
-  const std::wstring& Path() const { return path_; }
-  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-
- private:
-  std::wstring path_;
-  bool ok_ = false;
-};
-
-// Polls done() every 50 ms until it holds or the time limit runs out.
-bool WaitUntil(const std::function<bool()>& done);
 // Polls for a file that another process writes; its bytes, or "" after the
 // time limit.
 std::string WaitForFile(const std::wstring& path);
 
 class Program {
  public:
-  static constexpr int kMaxPolls = 3000;  // 50 ms each: a hung program fails the test
-
   explicit Program(std::wstring folder) : folder_(std::move(folder)) {}
   ~Program();
   Program(const Program&) = delete;

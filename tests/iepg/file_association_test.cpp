@@ -244,9 +244,4 @@ TEST(AppendFile, AppendsBytesUnchanged) {
   EXPECT_FALSE(FileExists(d.File("out2")));
 }
 
-TEST(ModuleDirectory, IsTheProgramsFolder) {
-  EXPECT_EQ(GetModuleDirectory(), DirectoryOf(ProgramPath()));
-  EXPECT_FALSE(GetModuleDirectory().empty());
-}
-
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/settings_path.h"
 #include "platform/shared_library.h"
 #include "recorder_support.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -19,10 +20,8 @@ namespace {
 
 TEST(PelluxdlgLibraryFolder, AMailLibraryElsewhereIsNeverLoaded) {
   const std::string bin = DirectoryOf(ProgramPath());
-  const fs::path alone = fs::temp_directory_path() / "nimbra_plugin_alone";
-  fs::remove_all(alone);
-  fs::create_directories(alone);
-  const std::string copy = (alone / PlatformLibraryName("Pelluxdlg.dll")).string();
+  const ScratchDir alone;
+  const std::string copy = alone.File(PlatformLibraryName("Pelluxdlg.dll"));
   ASSERT_TRUE(CopyFileBytes(JoinPath(bin, PlatformLibraryName("Pelluxdlg.dll")), copy));
   const fs::path home = fs::current_path();
   fs::current_path(bin);
@@ -54,7 +53,6 @@ TEST(PelluxdlgLibraryFolder, AMailLibraryElsewhereIsNeverLoaded) {
 
   RemoveFile(ini);
   fs::current_path(home);
-  fs::remove_all(alone);
 }
 
 }  // namespace

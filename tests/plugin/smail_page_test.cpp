@@ -3,10 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +19,7 @@
 #include "platform/shared_library.h"
 #include "recorder_support.h"
 #include "support/fakes.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
@@ -55,22 +56,10 @@ ScheduleEntry Record(const std::string& title) {
 class SMailPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           ("nimbra_smail_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    ini_ = (dir_ / "Nimbra.ini").string();
+    dir_.MakeCurrent();
     ClearRecord();
   }
-  void TearDown() override {
-    page_.reset();
-    fs::current_path(home_);
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
+  void TearDown() override { page_.reset(); }
 
   // Settings file with mail on, in text mode, to the recorder.
   void WriteMailSettings(const std::string& extra = "") {
@@ -85,11 +74,11 @@ class SMailPageTest : public ::testing::Test {
     return *page_;
   }
 
+  ScratchDir dir_;
+  const std::string ini_ = dir_.File("Nimbra.ini");
   ScriptedPrompt prompt_;
   RecordingLauncher launcher_;
   std::unique_ptr<SMailPage> page_;
-  fs::path home_, dir_;
-  std::string ini_;
 };
 
 TEST_F(SMailPageTest, BindsTheMailLibraryFromTheGivenFolderOnly) {
@@ -99,14 +88,15 @@ TEST_F(SMailPageTest, BindsTheMailLibraryFromTheGivenFolderOnly) {
   EXPECT_EQ(Page().Settings().m_sm_title, "Rec done");
 
   // The current directory and the program's folder hold no sway.
-  fs::create_directories(dir_ / "empty");
-  EXPECT_FALSE(Page((dir_ / "empty").string()).IsBound());
+  const std::string empty = dir_.File("empty");
+  fs::create_directories(fs::u8path(empty));
+  EXPECT_FALSE(Page(empty).IsBound());
   EXPECT_THAT(prompt_.Texts(), ElementsAre("Pellux.dll open error."));
 }
 
 TEST_F(SMailPageTest, ALibraryWithoutTheMailFunctionsIsReported) {
-  const std::string folder = (dir_ / "wrong").string();
-  fs::create_directories(folder);
+  const std::string folder = dir_.File("wrong");
+  fs::create_directories(fs::u8path(folder));
   const std::string bin = DirectoryOf(ProgramPath());
   ASSERT_TRUE(CopyFileBytes(JoinPath(bin, PlatformLibraryName("Pelluxdlg.dll")),
                             JoinPath(folder, PlatformLibraryName("Pellux.dll"))));

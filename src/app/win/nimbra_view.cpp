@@ -84,11 +84,9 @@ void CNimbraView::OnInitialUpdate() {
     if (operations) EnableMenuItem(operations, 4, MF_BYPOSITION | MF_GRAYED);
   }
   CAppMngInfo& info = doc_.AppInfo();
-  if (info.GetStartWithFile()) {
-    info.SetStartWithFile(0);
-    SetTimer(CScheduler::kImportTimer, CScheduler::kImportDelayMs);
-  }
-  SetTimer(CScheduler::kTickTimer, CScheduler::kTickMs);
+  const bool importFile = info.GetStartWithFile() != 0;
+  if (importFile) info.SetStartWithFile(0);
+  scheduler_->StartTimers(importFile);
   if (const char* version = pluginHost_.GetVersionText()) info.SetPluginVersion(version);
 }
 
