@@ -55,7 +55,11 @@ notepad_text "$root/packaging/license.txt" > "$stage/license.txt"
 
 cp "$root"/docs/ja/*.html "$root"/docs/ja/*.css "$stage/docs/"
 sed -i "s/@VERSION@/$version/g" "$stage"/docs/*.html
-for f in "${wanted[@]}"; do cp "$shots/$f" "$stage/docs/images/$f"; done
+# The sheet's screenshots show the whole virtual screen: cut them to the
+# window (trim the black desktop around it), which also packs them small.
+for f in "${wanted[@]}"; do
+  convert "$shots/$f" -bordercolor black -border 1 -trim +repage "$stage/docs/images/$f"
+done
 
 # One fixed time stamp for every packed file, so that two packings of the same
 # build differ in nothing but what changed.

@@ -73,7 +73,7 @@ reg_get() {
     out=$(wine reg query "$1" /v "$2" 2>/dev/null) || return 1
   fi
   out=$(printf '%s\n' "$out" | tr -d '\r' | grep -a -m1 'REG_') || return 1
-  printf '%s' "$out" | sed 's/^.*[[:space:]]REG_[A-Z_]*[[:space:]]\{0,4\}//'
+  printf '%s' "$out" | LC_ALL=C sed 's/^.*[[:space:]]REG_[A-Z_]*[[:space:]]\{0,4\}//'
 }
 reg_set() {  # key, name ("" = default), data
   if [ -z "$2" ]; then wine reg add "$1" /ve /d "$3" /f >/dev/null 2>&1
