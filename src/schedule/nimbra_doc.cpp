@@ -1,5 +1,7 @@
 #include "schedule/nimbra_doc.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +20,40 @@ std::string Key(const char* templ, int index) {
   char buf[64];
   std::snprintf(buf, sizeof buf, templ, index);
   return buf;
+}
+
+// The names of the nine keys of one stored entry, before their "[index]".
+constexpr const char* kEntryKeyNames[] = {"sch_title",  "sch_start",     "sch_end",
+                                          "sch_loop_f", "sch_loop_meth", "sch_b_wday",
+                                          "sch_kikan_f", "sch_kikan_s",  "sch_kikan_e"};
+
+bool SameFoldedAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The index of an entry key ("sch_start[12]", spelled as the loader looks it
+// up: decimal without sign or leading zeros), or -1 for any other key.
+int32_t EntryKeyIndex(std::string_view key) {
+  const size_t open = key.find('[');
+  if (open == std::string_view::npos || key.size() < open + 3 || key.back() != ']') return -1;
+  bool known = false;
+  for (const char* name : kEntryKeyNames) known = known || SameFoldedAscii(key.substr(0, open), name);
+  if (!known) return -1;
+  const std::string_view digits = key.substr(open + 1, key.size() - open - 2);
+  if (digits.size() > 10 || (digits.size() > 1 && digits.front() == '0')) return -1;
+  int64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value > INT32_MAX ? -1 : static_cast<int32_t>(value);
 }
 
 const std::string& DefaultTitleSjis() {
@@ -148,10 +184,22 @@ void CNimbraDoc::LoadSettings() {
   table_.AllocScheduleTable(effective.item_num_max);
   surplus_.clear();
 
+  // sch_num says how many entries are stored, but only entries with at least
+  // one key in the file are read: a count that a damaged or hand-edited file
+  // makes far larger than its content cannot make the start read (and keep)
+  // millions of empty entries.
   const int32_t n = store.GetInt(kScheduleSection, "sch_num", 0);
+  std::vector<int32_t> indexes;
+  store.ForEachKey(kScheduleSection, [&](std::string_view key) {
+    const int32_t i = EntryKeyIndex(key);
+    if (i >= 0 && i < n) indexes.push_back(i);
+  });
+  std::sort(indexes.begin(), indexes.end());
+  indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+
   const int64_t now = clock_.SecondsNow();
   bool toldFull = false;
-  for (int i = 0; i < n; ++i) {
+  for (const int32_t i : indexes) {
     const StoredEntry stored = ReadStoredEntry(store, i);
     if (table_.GetScheduleCount() >= table_.GetCapacity()) {
       // Entries beyond the capacity stay stored as they were read and are

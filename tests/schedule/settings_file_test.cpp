@@ -167,6 +167,49 @@ TEST_F(SettingsFile, EntriesBeyondTheCapacityAreKeptAndComeBackWithMoreRoom) {
   EXPECT_TRUE(quiet.shown.empty());
 }
 
+// The count and the capacity come from the file and may be anything: only the
+// entries that are really there are read, at once, and the capacity message
+// appears only when those do not fit.
+TEST_F(SettingsFile, LoadIsBoundedByTheEntriesInTheFileWhateverTheCountsSay) {
+  const int32_t base = T(At(2027, 2, 1, 10, 0));
+  struct Case {
+    const char* schNum;
+    const char* itemNumMax;
+    int loaded, surplus;
+    bool toldFull;
+  } const cases[] = {
+      {"2147483647", "10", 2, 0, false},   {"2147483647", "2147483647", 2, 0, false},
+      {"2147483647", "1", 1, 1, true},     {"4294967295", "10", 0, 0, false},  // wraps to -1
+      {"-2147483648", "10", 0, 0, false},  {"2", "-2147483648", 1, 0, false},
+      {"2147483647", "0", 2, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("sch_num=") + c.schNum + " item_num_max=" + c.itemNumMax);
+    // Entry 1 has a gap before it (no keys for index 1) and a key at the
+    // largest index that a count can still include.
+    Write(std::string("[APP_MNG_INFO]\r\nuser_enable=1\r\nitem_num_max=") + c.itemNumMax +
+          "\r\n[TV_REC_SCHEDULE]\r\nsch_num=" + c.schNum + "\r\n" +
+          EntryKeys(0, "first", base, base + 600) +
+          "sch_start[2147483646]=" + std::to_string(base + 7200) + "\r\n" +
+          "sch_end[2147483646]=" + std::to_string(base + 7800) + "\r\n" +
+          "sch_start[0007]=1\r\nsch_bogus[3]=1\r\n");
+    ScriptedPrompt p;
+    CNimbraDoc doc(clock, p, Path());
+    EXPECT_EQ(doc.Table().GetScheduleCount(), c.loaded);
+    EXPECT_EQ(doc.GetSurplusCount(), c.surplus);
+    EXPECT_EQ(p.Texts(), c.toldFull ? std::vector<std::string>{"登録最大数を超えました。"}
+                                    : std::vector<std::string>{});
+    if (c.loaded == 2) {
+      EXPECT_STREQ(doc.Table().GetSchedule(0)->title, "first");
+      EXPECT_EQ(TimeToSeconds(doc.Table().GetSchedule(1)->s), base + 7200);
+    }
+    // Saved back, the entries are numbered from 0 and the count is true.
+    ASSERT_TRUE(doc.SaveSettings());
+    EXPECT_EQ(ProfileStore::Load(Path()).GetInt("TV_REC_SCHEDULE", "sch_num", -1),
+              c.loaded + c.surplus);
+  }
+}
+
 TEST_F(SettingsFile, UnconvertibleTimesLoadAsAFinishedEntryWithDefinedTimes) {
   const int32_t s = T(At(2027, 1, 11, 21, 0));
   Write("[TV_REC_SCHEDULE]\r\nsch_num=3\r\n" + EntryKeys(0, "both bad", -5, -1) +
