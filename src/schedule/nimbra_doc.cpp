@@ -198,7 +198,7 @@ void CNimbraDoc::LoadSettings() {
   indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
 
   const int64_t now = clock_.SecondsNow();
-  bool toldFull = false;
+  bool toldFull = false, toldOverlap = false;
   for (const int32_t i : indexes) {
     const StoredEntry stored = ReadStoredEntry(store, i);
     if (table_.GetScheduleCount() >= table_.GetCapacity()) {
@@ -225,7 +225,27 @@ void CNimbraDoc::LoadSettings() {
     } else if (!endOk) {
       e = s;
     }
-    const int slot = table_.GetScheduleCount();
+    // Entries go to their sorted place, so a hand-edited file out of order
+    // still gives the ordered table that the tick and the checked add rely
+    // on (a saved file is in order: each entry then simply goes last). One
+    // whose window overlaps an entry already read is kept like the surplus
+    // above and written back, and the user is told.
+    const int count = table_.GetScheduleCount();
+    int slot = count;
+    if (count > 0 && !(table_.EndSeconds(count - 1) < TimeToSeconds(s))) {
+      ScheduleEntry probe{};
+      probe.s = s;
+      probe.e = e;
+      slot = FindInsertPos(table_, probe);
+    }
+    if (slot < 0) {
+      if (!toldOverlap) {
+        ShowMessage("既存のスケジュールと重なっています");
+        toldOverlap = true;
+      }
+      surplus_.push_back(stored);
+      continue;
+    }
     ScheduleEntry* entry = table_.InsertSchedule(slot, s, e, stored.title.c_str());
     if (!startOk || !endOk) {
       entry->state = kStateFinished;

@@ -92,22 +92,32 @@ TEST_F(SettingsFile, LongPathsAreIgnored) {
   EXPECT_EQ(std::strlen(doc.AppInfo().GetProgPath()), 255u);
 }
 
-TEST_F(SettingsFile, EntriesLoadInFileOrderWithStateFromTheClock) {
+// A hand-edited file may hold entries out of order or overlapping: the table
+// is still ordered with separated windows, and an overlapping entry is kept
+// in the file (not scheduled) with the user told once.
+TEST_F(SettingsFile, EntriesLoadSortedWithStateFromTheClockAndOverlapsAreKeptAside) {
   const int32_t now = static_cast<int32_t>(clock.SecondsNow());
   Write("[TV_REC_SCHEDULE]\r\nsch_num=4\r\n" +
         EntryKeys(0, "later", now + 3600, now + 7200) +
         EntryKeys(1, "ends now", now - 600, now) +        // running in its end second
-        EntryKeys(2, "past", now - 7200, now - 1) +
+        EntryKeys(2, "past", now - 7200, now - 3600) +
         EntryKeys(3, "overlapping", now + 3000, now + 4000));
-  CNimbraDoc doc(clock, prompt, Path());
-  const ScheduleTable& t = doc.Table();
-  ASSERT_EQ(t.GetScheduleCount(), 4);
-  EXPECT_STREQ(t.GetSchedule(0)->title, "later");
-  EXPECT_EQ(t.GetSchedule(0)->state, kStateWaiting);
-  EXPECT_EQ(t.GetSchedule(1)->state, kStateRunning);
-  EXPECT_EQ(t.GetSchedule(2)->state, kStateFinished);
-  EXPECT_STREQ(t.GetSchedule(3)->title, "overlapping");
-  EXPECT_EQ(t.StartSeconds(0), now + 3600);
+  {
+    CNimbraDoc doc(clock, prompt, Path());
+    const ScheduleTable& t = doc.Table();
+    ASSERT_EQ(t.GetScheduleCount(), 3);
+    EXPECT_STREQ(t.GetSchedule(0)->title, "past");
+    EXPECT_EQ(t.GetSchedule(0)->state, kStateFinished);
+    EXPECT_EQ(t.GetSchedule(1)->state, kStateRunning);
+    EXPECT_STREQ(t.GetSchedule(2)->title, "later");
+    EXPECT_EQ(t.GetSchedule(2)->state, kStateWaiting);
+    EXPECT_EQ(t.StartSeconds(2), now + 3600);
+    EXPECT_EQ(doc.GetSurplusCount(), 1);
+    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"既存のスケジュールと重なっています"});
+  }
+  const ProfileStore saved = ProfileStore::Load(Path());
+  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 4);
+  EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[3]", ""), "overlapping");
 }
 
 TEST_F(SettingsFile, RepeatFieldsAndPeriodDatesRoundTrip) {
