@@ -1,5 +1,5 @@
 # The README's commands. `make test` is what CI runs.
-.PHONY: all test native windows run bench clean fuzz sanitize kill-test
+.PHONY: all test native windows run bench dist clean fuzz sanitize kill-test
 
 all: native windows
 
@@ -20,6 +20,10 @@ windows:
 # display with a screenshot in build/screenshots/ when there is none.
 run:
 	scripts/run.sh $(ARGS)
+
+# The portable zip, the installer and their SHA-256 sums in build/dist/.
+dist:
+	scripts/dist.sh
 
 # The benchmarks natively, then their Windows twin under Wine.
 bench: native windows
@@ -44,4 +48,5 @@ kill-test: native
 	build/native/bin/nimbra_kill_save_test $(KILLS) $(KILL_SEED)
 
 clean:
-	rm -rf build/native build/windows build/asan build/tsan build/fuzz
+	rm -rf build/native build/windows build/windows-release build/dist build/install-test \
+	       build/asan build/tsan build/fuzz

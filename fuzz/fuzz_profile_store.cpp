@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "schedule/profile_store.h"
+#include "platform/profile_store.h"
 
 namespace {
 

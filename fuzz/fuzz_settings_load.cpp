@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/debug_log.h"
 #include "platform/file.h"
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"
@@ -35,15 +36,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!WriteFileAtomically(Path(), text)) std::abort();
   FakeClock clock(TimeToSeconds(MakeSystemTime(2027, 1, 10, 12, 0, 0)));
   ScriptedPrompt prompt;
+  CDebugLog log(Path() + ".log");  // off unless the input switches it on
   std::vector<ScheduleEntry> first;
   {
-    CNimbraDoc doc(clock, prompt, Path());
+    CNimbraDoc doc(clock, prompt, log, Path());
+    doc.LoadSettings();
     CheckTable(doc.Table(), size);
     for (int i = 0; i < doc.Table().GetScheduleCount(); ++i)
       first.push_back(*doc.Table().GetSchedule(i));
-  }  // saves
+    if (!doc.SaveSettings()) std::abort();
+  }
   ScriptedPrompt again;
-  CNimbraDoc doc(clock, again, Path());
+  CNimbraDoc doc(clock, again, log, Path());
+  doc.LoadSettings();
   CheckTable(doc.Table(), size + 4096);
   if (doc.Table().GetScheduleCount() != static_cast<int>(first.size())) std::abort();
   for (size_t i = 0; i < first.size(); ++i) {

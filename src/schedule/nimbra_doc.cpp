@@ -5,16 +5,19 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/debug_log.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
+#include "platform/profile_store.h"
 #include "platform/prompt.h"
-#include "platform/sjis.h"
-#include "schedule/profile_store.h"
+#include "platform/sjis_texts.h"
+#include "platform/text.h"
+#include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
 
 namespace {
 
 constexpr int kMinIntervalMinutes = 2;
+constexpr const char* kTitleKey = "sch_title[%d]";
 
 std::string Key(const char* templ, int index) {
   char buf[64];
@@ -22,30 +25,18 @@ std::string Key(const char* templ, int index) {
   return buf;
 }
 
-// The names of the nine keys of one stored entry, before their "[index]".
-constexpr const char* kEntryKeyNames[] = {"sch_title",  "sch_start",     "sch_end",
-                                          "sch_loop_f", "sch_loop_meth", "sch_b_wday",
-                                          "sch_kikan_f", "sch_kikan_s",  "sch_kikan_e"};
-
-bool SameFoldedAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
+// The name of a key template before its "[index]" ("sch_start" of "sch_start[%d]").
+std::string_view TemplateName(const char* templ) {
+  const std::string_view t(templ);
+  return t.substr(0, t.find('['));
 }
 
-// The index of an entry key ("sch_start[12]", spelled as the loader looks it
-// up: decimal without sign or leading zeros), or -1 for any other key.
-int32_t EntryKeyIndex(std::string_view key) {
+// Splits an indexed key ("sch_start[12]", spelled as the loader looks it up:
+// decimal without sign or leading zeros) into its name and index; -1 for a
+// key of any other form.
+int32_t SplitIndexedKey(std::string_view key, std::string_view* name) {
   const size_t open = key.find('[');
   if (open == std::string_view::npos || key.size() < open + 3 || key.back() != ']') return -1;
-  bool known = false;
-  for (const char* name : kEntryKeyNames) known = known || SameFoldedAscii(key.substr(0, open), name);
-  if (!known) return -1;
   const std::string_view digits = key.substr(open + 1, key.size() - open - 2);
   if (digits.size() > 10 || (digits.size() > 1 && digits.front() == '0')) return -1;
   int64_t value = 0;
@@ -53,30 +44,19 @@ int32_t EntryKeyIndex(std::string_view key) {
     if (c < '0' || c > '9') return -1;
     value = value * 10 + (c - '0');
   }
-  return value > INT32_MAX ? -1 : static_cast<int32_t>(value);
-}
-
-const std::string& DefaultTitleSjis() {
-  static const std::string title = Utf8ToSjis("タイトルなし");
-  return title;
+  if (value > INT32_MAX) return -1;
+  *name = key.substr(0, open);
+  return static_cast<int32_t>(value);
 }
 
 }  // namespace
 
-CNimbraDoc::CNimbraDoc(IClock& clock, IPrompt& prompt, std::string settingsPath)
-    : clock_(clock), prompt_(prompt), settingsPath_(std::move(settingsPath)) {
+CNimbraDoc::CNimbraDoc(IClock& clock, IPrompt& prompt, CDebugLog& log, std::string settingsPath)
+    : clock_(clock), prompt_(prompt), log_(log), settingsPath_(std::move(settingsPath)) {
   listingsUrl_[0] = '\0';
-  LoadSettings();
-  DebugLogStart(clock_.LocalNow());
-  const char* url = GetSiteUrl(appInfo_.GetTvId());
-  (void)SetListingsUrl(url ? url : "");
 }
 
-CNimbraDoc::~CNimbraDoc() {
-  (void)SaveSettings();
-  table_.FreeScheduleTable();
-  DebugLogEnd(clock_.LocalNow());
-}
+CNimbraDoc::~CNimbraDoc() = default;
 
 bool CNimbraDoc::SetListingsUrl(const std::string& url) {
   if (url.size() >= kPathSize) return false;
@@ -119,30 +99,44 @@ int CNimbraDoc::AddSchedule(const ScheduleEntry& entry) {
 
 ScheduleEntry& CNimbraDoc::NextOccurrence(ScheduleEntry& entry) { return ::NextOccurrence(entry); }
 
+// One key of a stored entry after its title, and the field it holds.
+struct CNimbraDoc::StoredIntKey {
+  const char* templ;
+  int32_t StoredEntry::*field;
+};
+
+const CNimbraDoc::StoredIntKey* CNimbraDoc::StoredIntKeys(int* count) {
+  // In the order they are written after the title.
+  static const StoredIntKey kKeys[] = {
+      {"sch_start[%d]", &StoredEntry::start},
+      {"sch_end[%d]", &StoredEntry::end},
+      {"sch_loop_f[%d]", &StoredEntry::loopF},
+      {"sch_loop_meth[%d]", &StoredEntry::loopMeth},
+      {"sch_b_wday[%d]", &StoredEntry::bWday},
+      {"sch_kikan_f[%d]", &StoredEntry::kikanF},
+      {"sch_kikan_s[%d]", &StoredEntry::kikanS},
+      {"sch_kikan_e[%d]", &StoredEntry::kikanE},
+  };
+  *count = static_cast<int>(sizeof kKeys / sizeof kKeys[0]);
+  return kKeys;
+}
+
 CNimbraDoc::StoredEntry CNimbraDoc::ReadStoredEntry(const ProfileStore& store, int i) {
   StoredEntry e;
-  e.title = store.GetString(kScheduleSection, Key("sch_title[%d]", i), DefaultTitleSjis());
-  e.start = store.GetInt(kScheduleSection, Key("sch_start[%d]", i), 0);
-  e.end = store.GetInt(kScheduleSection, Key("sch_end[%d]", i), 0);
-  e.kikanS = store.GetInt(kScheduleSection, Key("sch_kikan_s[%d]", i), 0);
-  e.kikanE = store.GetInt(kScheduleSection, Key("sch_kikan_e[%d]", i), 0);
-  e.kikanF = store.GetInt(kScheduleSection, Key("sch_kikan_f[%d]", i), 0);
-  e.bWday = store.GetInt(kScheduleSection, Key("sch_b_wday[%d]", i), 0);
-  e.loopMeth = store.GetInt(kScheduleSection, Key("sch_loop_meth[%d]", i), 0);
-  e.loopF = store.GetInt(kScheduleSection, Key("sch_loop_f[%d]", i), 0);
+  e.title = store.GetString(kScheduleSection, Key(kTitleKey, i), kSjisUntitled.sjis);
+  int n = 0;
+  const StoredIntKey* keys = StoredIntKeys(&n);
+  for (int k = 0; k < n; ++k)
+    e.*keys[k].field = store.GetInt(kScheduleSection, Key(keys[k].templ, i), 0);
   return e;
 }
 
 void CNimbraDoc::WriteStoredEntry(ProfileStore& store, int i, const StoredEntry& e) {
-  store.SetString(kScheduleSection, Key("sch_title[%d]", i), e.title);
-  store.SetInt(kScheduleSection, Key("sch_start[%d]", i), e.start);
-  store.SetInt(kScheduleSection, Key("sch_end[%d]", i), e.end);
-  store.SetInt(kScheduleSection, Key("sch_loop_f[%d]", i), e.loopF);
-  store.SetInt(kScheduleSection, Key("sch_loop_meth[%d]", i), e.loopMeth);
-  store.SetInt(kScheduleSection, Key("sch_b_wday[%d]", i), e.bWday);
-  store.SetInt(kScheduleSection, Key("sch_kikan_f[%d]", i), e.kikanF);
-  store.SetInt(kScheduleSection, Key("sch_kikan_s[%d]", i), e.kikanS);
-  store.SetInt(kScheduleSection, Key("sch_kikan_e[%d]", i), e.kikanE);
+  store.SetString(kScheduleSection, Key(kTitleKey, i), e.title);
+  int n = 0;
+  const StoredIntKey* keys = StoredIntKeys(&n);
+  for (int k = 0; k < n; ++k)
+    store.SetInt(kScheduleSection, Key(keys[k].templ, i), e.*keys[k].field);
 }
 
 CNimbraDoc::StoredEntry CNimbraDoc::ToStored(const ScheduleEntry& x) const {
@@ -163,7 +157,7 @@ void CNimbraDoc::LoadSettings() {
   const ProfileStore store = ProfileStore::Load(settingsPath_);
   const char* app = CAppMngInfo::kSection;
 
-  SetDebugLogLevel(static_cast<unsigned>(store.GetInt(app, "debug_flag", 0)));
+  log_.SetLevel(static_cast<unsigned>(store.GetInt(app, "debug_flag", 0)));
 
   (void)appInfo_.SetProgPath(store.GetString(app, "prog_path", ""));
   (void)appInfo_.SetWakeupTimerName(store.GetString(app, "wakeup_timer_name", "tz_wakeup_timer"));
@@ -189,10 +183,19 @@ void CNimbraDoc::LoadSettings() {
   // makes far larger than its content cannot make the start read (and keep)
   // millions of empty entries.
   const int32_t n = store.GetInt(kScheduleSection, "sch_num", 0);
+  int keyCount = 0;
+  const StoredIntKey* keys = StoredIntKeys(&keyCount);
+  const auto isEntryKeyName = [&](std::string_view name) {
+    if (EqualsIgnoringAsciiCase(name, TemplateName(kTitleKey))) return true;
+    for (int k = 0; k < keyCount; ++k)
+      if (EqualsIgnoringAsciiCase(name, TemplateName(keys[k].templ))) return true;
+    return false;
+  };
   std::vector<int32_t> indexes;
   store.ForEachKey(kScheduleSection, [&](std::string_view key) {
-    const int32_t i = EntryKeyIndex(key);
-    if (i >= 0 && i < n) indexes.push_back(i);
+    std::string_view name;
+    const int32_t i = SplitIndexedKey(key, &name);
+    if (i >= 0 && i < n && isEntryKeyName(name)) indexes.push_back(i);
   });
   std::sort(indexes.begin(), indexes.end());
   indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
@@ -267,6 +270,9 @@ void CNimbraDoc::LoadSettings() {
     const std::string prev = store.GetString(kEpgSection, GetExtName(x), "");
     if (!prev.empty()) appInfo_.Associations().RememberAssociation(GetExtName(x), prev);
   }
+
+  const char* url = GetSiteUrl(appInfo_.GetTvId());
+  (void)SetListingsUrl(url ? url : "");
 }
 
 bool CNimbraDoc::SaveSettings() {
@@ -296,7 +302,7 @@ bool CNimbraDoc::SaveSettings() {
   }
 
   if (!store.Save(settingsPath_)) {
-    DEBUG_LOG_STAMPED(clock_, "SaveSettings: cannot write %s", settingsPath_.c_str());
+    DEBUG_LOG_STAMPED(log_, clock_, "SaveSettings: cannot write %s", settingsPath_.c_str());
     return false;
   }
   return true;

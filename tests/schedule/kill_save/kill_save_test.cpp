@@ -17,8 +17,9 @@
 
 #include "kill_save/child_process.h"
 #include "platform/file.h"
+#include "platform/debug_log.h"
+#include "platform/profile_store.h"
 #include "schedule/nimbra_doc.h"
-#include "schedule/profile_store.h"
 #include "support/fakes.h"
 
 namespace {
@@ -36,10 +37,16 @@ FakeClock& Clock() {
   return clock;
 }
 
+CDebugLog& Log() {
+  static CDebugLog log;  // off: the settings file written here does not switch it on
+  return log;
+}
+
 // The child: saves generation after generation until it is killed.
 int SaveForever(const std::string& path, long firstGeneration) {
   ScriptedPrompt prompt;
-  CNimbraDoc doc(Clock(), prompt, path);
+  CNimbraDoc doc(Clock(), prompt, Log(), path);
+  doc.LoadSettings();
   if (doc.Table().GetScheduleCount() != kEntries) return 3;
   // Tells the parent that the saves begin.
   UniqueFile ready(OpenFile(path + ".ready", "wb"));
@@ -59,7 +66,8 @@ long CheckFile(const std::string& path, std::string* why) {
     return -1;
   }
   ScriptedPrompt prompt;
-  CNimbraDoc doc(Clock(), prompt, path);
+  CNimbraDoc doc(Clock(), prompt, Log(), path);
+  doc.LoadSettings();
   const ScheduleTable& t = doc.Table();
   if (t.GetScheduleCount() != kEntries) {
     *why = "loaded " + std::to_string(t.GetScheduleCount()) + " entries";
@@ -100,7 +108,8 @@ int main(int argc, char** argv) {
   unsigned saveUs = 0;
   {
     ScriptedPrompt prompt;
-    CNimbraDoc doc(Clock(), prompt, path);
+    CNimbraDoc doc(Clock(), prompt, Log(), path);
+    doc.LoadSettings();
     doc.Table().AllocScheduleTable(kEntries);
     doc.AppInfo().GetUserSetting().user_enable = 1;
     doc.AppInfo().GetUserSetting().item_num_max = kEntries;
