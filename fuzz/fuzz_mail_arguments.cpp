@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string server = Text(in, 40), from = Text(in, 40), subject = Text(in, 60),
                     file = Text(in, 60), to = Text(in, 40);
   const int32_t flags = in.ConsumeIntegral<int32_t>();
-  MailScheduleData record{};
+  ScheduleEntry record{};
   const std::string title = Text(in, sizeof record.title - 1);
   std::memcpy(record.title, title.data(), title.size());
   record.s = MakeSystemTime(in.ConsumeIntegral<uint16_t>(), 3, 5, 21, 0, 0);

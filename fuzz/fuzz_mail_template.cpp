@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
-  MailScheduleData record{};
+  ScheduleEntry record{};
   const std::string title = in.ConsumeRandomLengthString(sizeof record.title - 1);
   std::memcpy(record.title, title.data(), title.size());
   record.s = MakeSystemTime(in.ConsumeIntegral<uint16_t>(), in.ConsumeIntegral<uint16_t>(), 1,
