@@ -19,4 +19,4 @@ ctest --preset asan -j "$jobs" -E KillDuringSave "$@"
 echo "== threaded native tests under ThreadSanitizer"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "$jobs" --target nimbra_engine_tests
-ctest --preset tsan -j "$jobs" -R '^(CountdownTest|EndActionTest|PowerControlTest|SchedulerTest)\.'
+ctest --preset tsan -j "$jobs" -R '(^|/)(CountdownTest|EndActionTest|PowerControlTest|SchedulerTest)\.'
