@@ -1,5 +1,5 @@
 # The README's commands. `make test` is what CI runs.
-.PHONY: all test native windows run bench dist clean
+.PHONY: all test native windows run bench dist clean fuzz sanitize kill-test
 
 all: native windows
 
@@ -25,8 +25,28 @@ run:
 dist:
 	scripts/dist.sh
 
-bench: native
+# The benchmarks natively, then their Windows twin under Wine.
+bench: native windows
 	build/native/bin/nimbra-bench
+	scripts/wine-run build/windows/bin/nimbra-bench.exe
+
+# Every libFuzzer target for FUZZ_SECONDS each (default 300), from its seed
+# corpus; a crash leaves its input in build/fuzz/findings/.
+FUZZ_SECONDS ?= 300
+fuzz:
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# The native tests under AddressSanitizer + UndefinedBehaviorSanitizer and
+# under ThreadSanitizer.
+sanitize:
+	scripts/sanitize.sh
+
+# Kills a process saving a 1000-entry settings file KILLS times (default
+# 5000; KILL_SEED picks the moments) and checks the file after every kill.
+KILLS ?= 5000
+kill-test: native
+	build/native/bin/nimbra_kill_save_test $(KILLS) $(KILL_SEED)
 
 clean:
-	rm -rf build/native build/windows build/windows-release build/dist build/install-test
+	rm -rf build/native build/windows build/windows-release build/dist build/install-test \
+	       build/asan build/tsan build/fuzz

@@ -12,6 +12,7 @@ packages=(
   wine wine64 xvfb xauth x11-apps imagemagick
   locales fonts-ipafont-gothic
   nsis zip
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -1,30 +1,59 @@
 #!/usr/bin/env bash
-# Builds both targets and runs every test: the native unit tests with g++,
-# then the Windows build's tests (the same unit tests plus the Win32 ones and
-# the GUI tests) under Wine inside a virtual X display; then packs the release
-# (scripts/dist.sh) and installs, upgrades and uninstalls it under Wine.
-# Extra arguments go to both ctest runs, e.g. scripts/test.sh -R Profile; a
-# run narrowed that way leaves the packages and the install test out.
+# Builds both targets and runs every test: the native unit tests with g++
+# (with the short kill-during-save run), the same under AddressSanitizer +
+# UndefinedBehaviorSanitizer and (the threaded ones) ThreadSanitizer, each
+# fuzz target for 15 s, then the Windows build's tests (the same unit tests
+# plus the Win32 ones, the GUI tests and the kill-during-save run) under Wine
+# inside a virtual X display; then packs the release (scripts/dist.sh) and
+# installs, upgrades and uninstalls it under Wine. Each step's time is printed.
+# Extra arguments go to the ctest runs, e.g. scripts/test.sh -R Profile; a
+# run narrowed that way leaves the fuzz targets, the packages and the install
+# test out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+step_start=$SECONDS
+step_name=""
+step() {
+  if [[ -n $step_name ]]; then
+    echo "== time: $step_name $((SECONDS - step_start)) s"
+  fi
+  step_name=$1
+  step_start=$SECONDS
+  [[ -n $step_name ]] && echo "== $step_name"
+  return 0
+}
+
 "$root/scripts/bootstrap.sh"
 
 jobs=$(nproc)
+step "build (native, Windows)"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 
-echo "== native tests"
+step "native tests"
 ctest --preset native -j "$jobs" "$@"
 
-echo "== Windows tests under Wine"
+# The native suite under the sanitizers, then every fuzz target briefly from
+# its seed corpus, so that a regression shows in CI (the long runs are
+# `make sanitize` and `make fuzz`).
+step "native tests under the sanitizers"
+"$root/scripts/sanitize.sh" "$@"
+if (($# == 0)); then
+  step "fuzz targets, ${FUZZ_SECONDS:-15} s each"
+  "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-15}"
+fi
+
+step "Windows tests under Wine"
 xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/wine-ctest.sh" "$@"
 
 if (($# == 0)); then
-  echo "== packages and the install test under Wine"
+  step "packages and the install test under Wine"
   "$root/scripts/dist.sh"
   xvfb-run -a -s "-screen 0 1024x768x24" "$root/tests/install/install_test.sh"
 fi
+step ""
+echo "== all tests passed in $SECONDS s"

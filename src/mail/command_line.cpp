@@ -11,6 +11,15 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 std::string QuoteArgumentValue(std::string_view value) {
+  // A lead byte takes whatever byte follows it, so one left without its
+  // second byte at the end would take the blank or the quote after the value
+  // and join the next argument to this one. It is no character: leave it out.
+  size_t whole = 0;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (IsLeadByte(value[i]) && ++i >= value.size()) break;
+    whole = i + 1;
+  }
+  value = value.substr(0, whole);
   if (value.find_first_of(" \t\"") == std::string_view::npos) return std::string(value);
   std::string out;
   out.reserve(value.size() + 8);

@@ -8,7 +8,8 @@
 
 // value as one argument: unchanged when it holds no blank, tab or double
 // quote, else in double quotes with quotes and the backslashes before them
-// escaped. The result may follow option letters directly (-s"Rec done").
+// escaped. The result may follow option letters directly (-s"Rec done"). A
+// last lead byte without its second byte is left out.
 std::string QuoteArgumentValue(std::string_view value);
 
 // Splits a command line as the C runtime does for main(): the first argument

@@ -110,8 +110,11 @@ std::string BuildArgumentText(const MailArguments& args, const ScheduleEntry& da
     out += QuoteArgumentValue(TitleOf(data));
   }
   if (!args.dst_addr.empty()) {
+    // The recipient is the one value without an option letter before it; a
+    // blank in front keeps one that begins with '-' from reading as an option.
     out += ' ';
-    out += QuoteArgumentValue(args.dst_addr);
+    out += args.dst_addr.front() == '-' ? QuoteArgumentValue(" " + std::string(args.dst_addr))
+                                        : QuoteArgumentValue(args.dst_addr);
   }
   return out;
 }

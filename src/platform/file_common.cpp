@@ -4,6 +4,8 @@
 
 // Implemented per platform.
 bool ReplaceFileWith(const std::string& tmp, const std::string& target);
+// Writes the file's buffered data through to the disk.
+bool FlushFileToDisk(std::FILE* f);
 std::string UniqueSuffix();
 
 
@@ -25,7 +27,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
     UniqueFile f(OpenFile(tmp, "wb"));
     if (!f) return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
-    const bool flushed = std::fflush(f.get()) == 0;
+    // On the disk before the rename, so that after a crash or a power cut
+    // the name holds the old or the new bytes, never a file still empty.
+    const bool flushed = std::fflush(f.get()) == 0 && FlushFileToDisk(f.get());
     if (!written || !flushed) {
       f.reset();
       RemoveFile(tmp);

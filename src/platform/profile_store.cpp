@@ -1,5 +1,8 @@
 #include "platform/profile_store.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "platform/file.h"
 #include "platform/text.h"
 
@@ -41,59 +44,87 @@ const char* EolText(uint8_t eol) {
 
 }  // namespace
 
-void ProfileStore::Section::Reindex() {
-  index.clear();
-  index.reserve(lines.size());
-  for (size_t i = 0; i < lines.size(); ++i)
-    if (lines[i].isKey) index.emplace(FoldedHash(lines[i].Key()), static_cast<uint32_t>(i));
+std::string_view ProfileStore::Raw(const Line& l) const {
+  return std::string_view(l.edited ? edits_ : text_).substr(l.begin, l.len);
 }
 
-const ProfileStore::Line* ProfileStore::Section::Find(std::string_view key) const {
-  const auto range = index.equal_range(FoldedHash(key));
-  const Line* best = nullptr;
-  uint32_t bestIndex = 0;
-  for (auto it = range.first; it != range.second; ++it) {
-    const Line& l = lines[it->second];
-    if ((!best || it->second < bestIndex) && EqualsIgnoringAsciiCase(l.Key(), key)) {
-      best = &l;
-      bestIndex = it->second;
+int64_t ProfileStore::FindLine(const Section& s, std::string_view key, uint64_t hash) const {
+  if (s.index.empty()) return -1;
+  const size_t mask = s.index.size() - 1;
+  const uint64_t tag = hash >> 32;
+  for (size_t at = static_cast<size_t>(hash) & mask;; at = (at + 1) & mask) {
+    const uint64_t slot = s.index[at];
+    if (slot == 0) return -1;
+    const uint32_t line = static_cast<uint32_t>(slot) - 1;
+    if ((slot >> 32) == tag && EqualsIgnoringAsciiCase(Key(s.lines[line]), key)) return line;
+  }
+}
+
+void ProfileStore::IndexLine(Section& s, uint32_t i, uint64_t hash) {
+  if (FindLine(s, Key(s.lines[i]), hash) >= 0) return;  // an earlier line holds the key
+  if ((s.indexed + 1) * 2 > s.index.size()) {
+    // Grow to twice the size and place every indexed line again.
+    std::vector<uint64_t> old(std::max<size_t>(16, s.index.size() * 2), 0);
+    old.swap(s.index);
+    const size_t mask = s.index.size() - 1;
+    for (const uint64_t slot : old) {
+      if (slot == 0) continue;
+      const uint64_t h = FoldedHash(Key(s.lines[static_cast<uint32_t>(slot) - 1]));
+      size_t at = static_cast<size_t>(h) & mask;
+      while (s.index[at] != 0) at = (at + 1) & mask;
+      s.index[at] = slot;
     }
   }
-  return best;
-}
-
-ProfileStore::Line* ProfileStore::Section::Find(std::string_view key) {
-  return const_cast<Line*>(static_cast<const Section*>(this)->Find(key));
+  const size_t mask = s.index.size() - 1;
+  size_t at = static_cast<size_t>(hash) & mask;
+  while (s.index[at] != 0) at = (at + 1) & mask;
+  s.index[at] = ((hash >> 32) << 32) | (uint64_t{i} + 1);
+  ++s.indexed;
 }
 
 void ProfileStore::SetLineKeyValue(Line& line, std::string_view key, std::string_view value) {
-  line.raw.clear();
-  line.raw.reserve(key.size() + 1 + value.size());
-  line.raw.append(key).append("=").append(value);
+  // Reading trims blanks and takes off a pair of enclosing quotes: a value
+  // that either would change gets quotes of its own.
+  auto blankAfterSet = [](char c) { return IsBlank(c) || c == '\r' || c == '\n'; };
+  const bool quote = !value.empty() && (blankAfterSet(value.front()) ||
+                                        blankAfterSet(value.back()) || Unquote(value) != value);
+  line.begin = static_cast<uint32_t>(edits_.size());
+  edits_.append(key).append("=");
+  line.valuePos = static_cast<uint32_t>(key.size() + 1 + (quote ? 1 : 0));
+  if (quote) edits_ += '"';
+  const size_t valueAt = edits_.size();
+  edits_.append(value);
+  for (size_t i = valueAt; i < edits_.size(); ++i)
+    if (edits_[i] == '\r' || edits_[i] == '\n') edits_[i] = ' ';  // a line break would end the value
+  if (quote) edits_ += '"';
+  line.len = static_cast<uint32_t>(edits_.size() - line.begin);
+  line.edited = true;
   line.isKey = true;
   line.keyPos = 0;
   line.keyLen = static_cast<uint32_t>(key.size());
-  line.valuePos = line.keyLen + 1;
   line.valueLen = static_cast<uint32_t>(value.size());
 }
 
 ProfileStore ProfileStore::Parse(std::string_view bytes) {
   ProfileStore store;
+  store.text_.assign(bytes.data(), bytes.size());
   store.sections_.emplace_back();  // lines before the first section header
+  const std::string_view text(store.text_);
   bool eolChosen = false;
   size_t pos = 0;
-  while (pos < bytes.size()) {
+  while (pos < text.size()) {
     size_t end = pos;
-    while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
     Line line;
-    line.raw.assign(bytes.data() + pos, end - pos);
+    line.begin = static_cast<uint32_t>(pos);
+    line.len = static_cast<uint32_t>(end - pos);
     size_t eolLen = 0;
-    if (end < bytes.size()) {
-      if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') {
+    if (end < text.size()) {
+      if (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
         line.eol = kEolCrLf;
         eolLen = 2;
       } else {
-        line.eol = bytes[end] == '\n' ? kEolLf : kEolCr;
+        line.eol = text[end] == '\n' ? kEolLf : kEolCr;
         eolLen = 1;
       }
       if (!eolChosen) {
@@ -101,33 +132,44 @@ ProfileStore ProfileStore::Parse(std::string_view bytes) {
         eolChosen = true;
       }
     }
+    const std::string_view raw = text.substr(pos, end - pos);
     pos = end + eolLen;
 
-    const std::string_view text(line.raw);
-    const std::string_view t = Trim(text);
+    const std::string_view t = Trim(raw);
     if (!t.empty() && t.front() == '[') {
       Section section;
       const size_t close = t.find(']');
       section.name = std::string(
           Trim(t.substr(1, close == std::string_view::npos ? t.size() - 1 : close - 1)));
-      section.header = std::move(line);
+      section.header = line;
       section.hasHeader = true;
       store.sections_.push_back(std::move(section));
       continue;
     }
-    const size_t eq = text.find('=');
+    Section& s = store.sections_.back();
+    if (t.empty()) {
+      s.trailing.push_back(line);
+      continue;
+    }
+    // A line with text ends the blank run: those blank lines were inside.
+    s.lines.insert(s.lines.end(), s.trailing.begin(), s.trailing.end());
+    s.trailing.clear();
+    const size_t eq = raw.find('=');
     if (eq != std::string_view::npos) {
-      const std::string_view key = Trim(text.substr(0, eq));
-      const std::string_view value = Unquote(Trim(text.substr(eq + 1)));
+      const std::string_view key = Trim(raw.substr(0, eq));
+      const std::string_view value = Unquote(Trim(raw.substr(eq + 1)));
       line.isKey = true;
-      line.keyPos = static_cast<uint32_t>(key.data() - text.data());
+      line.keyPos = static_cast<uint32_t>(key.data() - raw.data());
       line.keyLen = static_cast<uint32_t>(key.size());
-      line.valuePos = static_cast<uint32_t>(value.data() - text.data());
+      line.valuePos = static_cast<uint32_t>(value.data() - raw.data());
       line.valueLen = static_cast<uint32_t>(value.size());
     }
-    store.sections_.back().lines.push_back(std::move(line));
+    s.lines.push_back(line);
+    if (line.isKey) {
+      const uint32_t i = static_cast<uint32_t>(s.lines.size() - 1);
+      store.IndexLine(s, i, FoldedHash(store.Key(s.lines[i])));
+    }
   }
-  for (auto& s : store.sections_) s.Reindex();
   return store;
 }
 
@@ -143,8 +185,9 @@ bool ProfileStore::Save(const std::string& path) const {
 std::string ProfileStore::Serialize() const {
   size_t size = 0;
   for (const auto& s : sections_) {
-    size += s.header.raw.size() + 2;
-    for (const auto& l : s.lines) size += l.raw.size() + 2;
+    size += s.header.len + 2;
+    for (const auto& l : s.lines) size += l.len + 2;
+    for (const auto& l : s.trailing) size += l.len + 2;
   }
   std::string out;
   out.reserve(size);
@@ -152,13 +195,14 @@ std::string ProfileStore::Serialize() const {
   auto put = [&](const Line& l) {
     // A line that had no end (the file's last) gets one when more follow.
     if (previous && previous->eol == kEolNone) out += EolText(eol_);
-    out += l.raw;
+    out += Raw(l);
     out += EolText(l.eol);
     previous = &l;
   };
   for (const auto& s : sections_) {
     if (s.hasHeader) put(s.header);
     for (const auto& l : s.lines) put(l);
+    for (const auto& l : s.trailing) put(l);
   }
   return out;
 }
@@ -176,7 +220,10 @@ ProfileStore::Section* ProfileStore::FindSection(std::string_view section) {
 
 const ProfileStore::Line* ProfileStore::Find(std::string_view section, std::string_view key) const {
   const Section* s = FindSection(section);
-  return s ? s->Find(Trim(key)) : nullptr;
+  if (!s) return nullptr;
+  const std::string_view k = Trim(key);
+  const int64_t i = FindLine(*s, k, FoldedHash(k));
+  return i < 0 ? nullptr : &s->lines[static_cast<size_t>(i)];
 }
 
 bool ProfileStore::HasKey(std::string_view section, std::string_view key) const {
@@ -186,13 +233,13 @@ bool ProfileStore::HasKey(std::string_view section, std::string_view key) const 
 std::string ProfileStore::GetString(std::string_view section, std::string_view key,
                                     std::string_view def) const {
   const Line* l = Find(section, key);
-  return std::string(l ? l->Value() : Trim(def));
+  return std::string(l ? Value(*l) : Trim(def));
 }
 
 int32_t ProfileStore::GetInt(std::string_view section, std::string_view key, int32_t def) const {
   const Line* l = Find(section, key);
   if (!l) return def;
-  std::string_view v = l->Value();
+  std::string_view v = Value(*l);
   bool negative = false;
   if (!v.empty() && (v.front() == '-' || v.front() == '+')) {
     negative = v.front() == '-';
@@ -215,35 +262,40 @@ void ProfileStore::SetString(std::string_view section, std::string_view key,
     if (sections_.empty()) sections_.emplace_back();
     Section fresh;
     fresh.name = std::string(sec);
-    fresh.header.raw = "[" + fresh.name + "]";
+    fresh.header.begin = static_cast<uint32_t>(edits_.size());
+    edits_.append("[").append(sec).append("]");
+    fresh.header.len = static_cast<uint32_t>(edits_.size() - fresh.header.begin);
+    fresh.header.edited = true;
     fresh.header.eol = eol_;
     fresh.hasHeader = true;
     sections_.push_back(std::move(fresh));
     s = &sections_.back();
   }
-  if (Line* existing = s->Find(k)) {
-    const uint8_t eol = existing->eol;
-    const std::string keyText(existing->Key());
-    SetLineKeyValue(*existing, keyText, value);
-    existing->eol = eol;
+  const uint64_t hash = FoldedHash(k);
+  const int64_t found = FindLine(*s, k, hash);
+  if (found >= 0) {
+    Line& existing = s->lines[static_cast<size_t>(found)];
+    // The key keeps its spelling. Text read from the file stays where it is;
+    // text set before lies in edits_, which the new line may move.
+    if (!existing.edited) {
+      SetLineKeyValue(existing, Key(existing), value);
+    } else {
+      const std::string keyText(Key(existing));
+      SetLineKeyValue(existing, keyText, value);
+    }
     return;
   }
+  // New keys go after the last non-blank line of the section, so blank lines
+  // that separate it from the next section stay where they were.
   Line l;
   SetLineKeyValue(l, k, value);
   l.eol = eol_;
-  // New keys go after the last non-empty line of the section, so blank lines
-  // that separate it from the next section stay where they were.
-  size_t at = s->lines.size();
-  while (at > 0 && Trim(s->lines[at - 1].raw).empty()) --at;
-  if (at == s->lines.size()) {
-    s->lines.push_back(std::move(l));
-    s->index.emplace(FoldedHash(k), static_cast<uint32_t>(s->lines.size() - 1));
-  } else {
-    s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(l));
-    s->Reindex();
-  }
+  s->lines.push_back(l);
+  IndexLine(*s, static_cast<uint32_t>(s->lines.size() - 1), hash);
 }
 
 void ProfileStore::SetInt(std::string_view section, std::string_view key, int32_t value) {
-  SetString(section, key, std::to_string(value));
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%d", static_cast<int>(value));
+  SetString(section, key, buf);
 }

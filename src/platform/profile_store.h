@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class ProfileStore {
@@ -32,41 +31,64 @@ class ProfileStore {
   // has none, def when the key is absent.
   int32_t GetInt(std::string_view section, std::string_view key, int32_t def) const;
   bool HasKey(std::string_view section, std::string_view key) const;
+  // Calls visit with the trimmed name of every key line of section, in file
+  // order (a key written twice is visited twice).
+  template <class Visit>
+  void ForEachKey(std::string_view section, Visit&& visit) const {
+    if (const Section* s = FindSection(section))
+      for (const Line& l : s->lines)
+        if (l.isKey) visit(Key(l));
+  }
 
   // Sets key in section, adding the section at the end and the key at the end
-  // of its section when they are new.
+  // of its section when they are new. A value that reading would change (one
+  // with blanks at either end, or enclosed in a pair of quotes) is written in
+  // double quotes, so that it reads back as it was set. A line break cannot
+  // be stored in a value: each becomes a blank.
   void SetString(std::string_view section, std::string_view key, std::string_view value);
   void SetInt(std::string_view section, std::string_view key, int32_t value);
 
  private:
-  // One line as read: its text and, for a "key=value" line, where the
-  // trimmed key and the trimmed, unquoted value lie in it.
+  // One line as read or set: where its text lies (in text_, or in edits_
+  // once set) and, for a "key=value" line, where the trimmed key and the
+  // trimmed, unquoted value lie in that text. Lines are offsets, not strings
+  // of their own, so a file of many thousand keys is read and written
+  // without an allocation per line.
   struct Line {
-    std::string raw;  // without its line end; rebuilt when the value is set
+    uint32_t begin = 0, len = 0;
     uint32_t keyPos = 0, keyLen = 0, valuePos = 0, valueLen = 0;
     uint8_t eol = 0;  // kEol* below
     bool isKey = false;
-    std::string_view Key() const { return std::string_view(raw).substr(keyPos, keyLen); }
-    std::string_view Value() const { return std::string_view(raw).substr(valuePos, valueLen); }
+    bool edited = false;  // the text is in edits_
   };
   enum : uint8_t { kEolNone, kEolCrLf, kEolLf, kEolCr };
   struct Section {
     std::string name;  // empty for the lines before the first section header
     bool hasHeader = false;
     Line header;
-    std::vector<Line> lines;
-    // Folded-key hash -> line indexes; the lowest matching index is the key.
-    std::unordered_multimap<uint64_t, uint32_t> index;
-    void Reindex();
-    const Line* Find(std::string_view key) const;
-    Line* Find(std::string_view key);
+    std::vector<Line> lines;     // up to the section's last non-blank line
+    std::vector<Line> trailing;  // the blank lines after it; new keys go before them
+    // Open addressing over the first line of each folded key: the folded
+    // hash's high half above the line index + 1; 0 marks a free slot.
+    std::vector<uint64_t> index;
+    uint32_t indexed = 0;
   };
+
+  std::string_view Raw(const Line& l) const;
+  std::string_view Key(const Line& l) const { return Raw(l).substr(l.keyPos, l.keyLen); }
+  std::string_view Value(const Line& l) const { return Raw(l).substr(l.valuePos, l.valueLen); }
+  // The line index of key in s, or -1.
+  int64_t FindLine(const Section& s, std::string_view key, uint64_t hash) const;
+  // Indexes line i of s unless an earlier line holds the same key.
+  void IndexLine(Section& s, uint32_t i, uint64_t hash);
+  void SetLineKeyValue(Line& line, std::string_view key, std::string_view value);
 
   Section* FindSection(std::string_view section);
   const Section* FindSection(std::string_view section) const;
   const Line* Find(std::string_view section, std::string_view key) const;
-  static void SetLineKeyValue(Line& line, std::string_view key, std::string_view value);
 
+  std::string text_;   // the bytes parsed
+  std::string edits_;  // the text of every line set since
   std::vector<Section> sections_;
   uint8_t eol_ = kEolCrLf;  // line end for new lines: the file's first one, CRLF by default
 };

@@ -1,5 +1,7 @@
 #include "schedule/nimbra_doc.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -8,6 +10,7 @@
 #include "platform/profile_store.h"
 #include "platform/prompt.h"
 #include "platform/sjis_texts.h"
+#include "platform/text.h"
 #include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
 
@@ -22,6 +25,29 @@ std::string Key(const char* templ, int index) {
   return buf;
 }
 
+// The name of a key template before its "[index]" ("sch_start" of "sch_start[%d]").
+std::string_view TemplateName(const char* templ) {
+  const std::string_view t(templ);
+  return t.substr(0, t.find('['));
+}
+
+// Splits an indexed key ("sch_start[12]", spelled as the loader looks it up:
+// decimal without sign or leading zeros) into its name and index; -1 for a
+// key of any other form.
+int32_t SplitIndexedKey(std::string_view key, std::string_view* name) {
+  const size_t open = key.find('[');
+  if (open == std::string_view::npos || key.size() < open + 3 || key.back() != ']') return -1;
+  const std::string_view digits = key.substr(open + 1, key.size() - open - 2);
+  if (digits.size() > 10 || (digits.size() > 1 && digits.front() == '0')) return -1;
+  int64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  if (value > INT32_MAX) return -1;
+  *name = key.substr(0, open);
+  return static_cast<int32_t>(value);
+}
 
 }  // namespace
 
@@ -152,10 +178,31 @@ void CNimbraDoc::LoadSettings() {
   table_.AllocScheduleTable(effective.item_num_max);
   surplus_.clear();
 
+  // sch_num says how many entries are stored, but only entries with at least
+  // one key in the file are read: a count that a damaged or hand-edited file
+  // makes far larger than its content cannot make the start read (and keep)
+  // millions of empty entries.
   const int32_t n = store.GetInt(kScheduleSection, "sch_num", 0);
+  int keyCount = 0;
+  const StoredIntKey* keys = StoredIntKeys(&keyCount);
+  const auto isEntryKeyName = [&](std::string_view name) {
+    if (EqualsIgnoringAsciiCase(name, TemplateName(kTitleKey))) return true;
+    for (int k = 0; k < keyCount; ++k)
+      if (EqualsIgnoringAsciiCase(name, TemplateName(keys[k].templ))) return true;
+    return false;
+  };
+  std::vector<int32_t> indexes;
+  store.ForEachKey(kScheduleSection, [&](std::string_view key) {
+    std::string_view name;
+    const int32_t i = SplitIndexedKey(key, &name);
+    if (i >= 0 && i < n && isEntryKeyName(name)) indexes.push_back(i);
+  });
+  std::sort(indexes.begin(), indexes.end());
+  indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+
   const int64_t now = clock_.SecondsNow();
-  bool toldFull = false;
-  for (int i = 0; i < n; ++i) {
+  bool toldFull = false, toldOverlap = false;
+  for (const int32_t i : indexes) {
     const StoredEntry stored = ReadStoredEntry(store, i);
     if (table_.GetScheduleCount() >= table_.GetCapacity()) {
       // Entries beyond the capacity stay stored as they were read and are
@@ -181,7 +228,27 @@ void CNimbraDoc::LoadSettings() {
     } else if (!endOk) {
       e = s;
     }
-    const int slot = table_.GetScheduleCount();
+    // Entries go to their sorted place, so a hand-edited file out of order
+    // still gives the ordered table that the tick and the checked add rely
+    // on (a saved file is in order: each entry then simply goes last). One
+    // whose window overlaps an entry already read is kept like the surplus
+    // above and written back, and the user is told.
+    const int count = table_.GetScheduleCount();
+    int slot = count;
+    if (count > 0 && !(table_.EndSeconds(count - 1) < TimeToSeconds(s))) {
+      ScheduleEntry probe{};
+      probe.s = s;
+      probe.e = e;
+      slot = FindInsertPos(table_, probe);
+    }
+    if (slot < 0) {
+      if (!toldOverlap) {
+        ShowMessage("既存のスケジュールと重なっています");
+        toldOverlap = true;
+      }
+      surplus_.push_back(stored);
+      continue;
+    }
     ScheduleEntry* entry = table_.InsertSchedule(slot, s, e, stored.title.c_str());
     if (!startOk || !endOk) {
       entry->state = kStateFinished;

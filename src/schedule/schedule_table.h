@@ -1,7 +1,8 @@
 #pragma once
 // The schedule table: a fixed-capacity array of entries, kept in ascending
 // start order with strictly separated windows by the checked add operation of
-// the document (entries loaded from the settings file are placed as read).
+// the document and by its load, which sorts the stored entries and keeps an
+// overlapping one out of the table.
 #include <cstdint>
 #include <vector>
 

@@ -59,4 +59,15 @@ TEST(SplitCommandLine, BackslashesCountOnlyBeforeAQuote) {
   EXPECT_THAT(SplitCommandLine(R"(p "a ""b"" c")"), ElementsAre("p", R"(a "b" c)"));
 }
 
+// A lead byte takes the byte after it: one left at a value's end would take
+// the separating blank (or the closing quote) and glue the next argument on.
+TEST(QuoteArgumentValue, ALastLeadByteWithoutItsSecondByteIsLeftOut) {
+  EXPECT_EQ(QuoteArgumentValue("host\x81"), "host");
+  EXPECT_EQ(QuoteArgumentValue("a b\x81"), "\"a b\"");
+  EXPECT_EQ(QuoteArgumentValue("\x81"), "");
+  EXPECT_EQ(QuoteArgumentValue("a\x81\"b"), "\"a\x81\"b\"");  // a whole pair stays
+  EXPECT_THAT(SplitCommandLine("p -h" + QuoteArgumentValue("x\x81") + " -fme"),
+              ElementsAre("p", "-hx", "-fme"));
+}
+
 }  // namespace

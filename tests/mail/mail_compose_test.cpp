@@ -77,6 +77,15 @@ TEST(BuildArgumentText, TemplateModeWithoutFileKeepsTheBareOption) {
   EXPECT_EQ(BuildArgumentText(a, SomeSchedule()), "-hsmtp -fa@b -snotitle -F c@d");
 }
 
+// The recipient is the only value without an option letter before it.
+TEST(BuildArgumentText, ARecipientBeginningWithAMinusCannotReadAsAnOption) {
+  MailArguments a;
+  a.server = "smtp";
+  a.dst_addr = "-d";
+  a.flags = kMailFlagAlways | kMailFlagTemplate;
+  EXPECT_EQ(BuildArgumentText(a, SomeSchedule()), "-hsmtp -F \" -d\"");
+}
+
 TEST(RunMailer, StartsTheQuotedProgramWithTheSplitArguments) {
   RecordingLauncher launcher;
   launcher.exitCode = 7;  // the mailer's own failure is not ours

@@ -101,3 +101,21 @@ TEST(ProfileStore, SavesAtomicallyAndLoadsWhatItSaved) {
 }
 
 }  // namespace
+
+// Reading trims blanks and takes off enclosing quotes; a value set with
+// either reads back as it was set, also after a save, and a line break in a
+// value cannot start a key of its own.
+TEST(ProfileStore, EveryValueSetReadsBackAfterTheFileIsWrittenAndRead) {
+  const std::string values[] = {" leading", "trailing\t", "\"quoted\"", "'single'", "\"",
+                                "a \"b\" c", "\x95\x5c\x20"};
+  ProfileStore store;
+  int i = 0;
+  for (const std::string& v : values) store.SetString("S", "k" + std::to_string(i++), v);
+  store.SetString("S", "broken", "x\r\nsch_num=5\ry");
+  const ProfileStore again = ProfileStore::Parse(store.Serialize());
+  i = 0;
+  for (const std::string& v : values)
+    EXPECT_EQ(again.GetString("S", "k" + std::to_string(i++), "?"), v);
+  EXPECT_EQ(again.GetString("S", "broken", "?"), "x  sch_num=5 y");
+  EXPECT_FALSE(again.HasKey("S", "sch_num"));
+}

@@ -99,23 +99,34 @@ TEST_F(SettingsFile, LongPathsAreIgnored) {
   EXPECT_EQ(std::strlen(doc.AppInfo().GetProgPath()), 255u);
 }
 
-TEST_F(SettingsFile, EntriesLoadInFileOrderWithStateFromTheClock) {
+// A hand-edited file may hold entries out of order or overlapping: the table
+// is still ordered with separated windows, and an overlapping entry is kept
+// in the file (not scheduled) with the user told once.
+TEST_F(SettingsFile, EntriesLoadSortedWithStateFromTheClockAndOverlapsAreKeptAside) {
   const int32_t now = static_cast<int32_t>(clock.SecondsNow());
   Write("[TV_REC_SCHEDULE]\r\nsch_num=4\r\n" +
         EntryKeys(0, "later", now + 3600, now + 7200) +
         EntryKeys(1, "ends now", now - 600, now) +        // running in its end second
-        EntryKeys(2, "past", now - 7200, now - 1) +
+        EntryKeys(2, "past", now - 7200, now - 3600) +
         EntryKeys(3, "overlapping", now + 3000, now + 4000));
-  CNimbraDoc doc(clock, prompt, debugLog, Path());
-  doc.LoadSettings();
-  const ScheduleTable& t = doc.Table();
-  ASSERT_EQ(t.GetScheduleCount(), 4);
-  EXPECT_STREQ(t.GetSchedule(0)->title, "later");
-  EXPECT_EQ(t.GetSchedule(0)->state, kStateWaiting);
-  EXPECT_EQ(t.GetSchedule(1)->state, kStateRunning);
-  EXPECT_EQ(t.GetSchedule(2)->state, kStateFinished);
-  EXPECT_STREQ(t.GetSchedule(3)->title, "overlapping");
-  EXPECT_EQ(t.StartSeconds(0), now + 3600);
+  {
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
+    const ScheduleTable& t = doc.Table();
+    ASSERT_EQ(t.GetScheduleCount(), 3);
+    EXPECT_STREQ(t.GetSchedule(0)->title, "past");
+    EXPECT_EQ(t.GetSchedule(0)->state, kStateFinished);
+    EXPECT_EQ(t.GetSchedule(1)->state, kStateRunning);
+    EXPECT_STREQ(t.GetSchedule(2)->title, "later");
+    EXPECT_EQ(t.GetSchedule(2)->state, kStateWaiting);
+    EXPECT_EQ(t.StartSeconds(2), now + 3600);
+    EXPECT_EQ(doc.GetSurplusCount(), 1);
+    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"既存のスケジュールと重なっています"});
+    ASSERT_TRUE(doc.SaveSettings());
+  }
+  const ProfileStore saved = ProfileStore::Load(Path());
+  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 4);
+  EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[3]", ""), "overlapping");
 }
 
 TEST_F(SettingsFile, RepeatFieldsAndPeriodDatesRoundTrip) {
@@ -178,6 +189,50 @@ TEST_F(SettingsFile, EntriesBeyondTheCapacityAreKeptAndComeBackWithMoreRoom) {
   doc.LoadSettings();
   EXPECT_EQ(doc.Table().GetScheduleCount(), 3);
   EXPECT_TRUE(quiet.shown.empty());
+}
+
+// The count and the capacity come from the file and may be anything: only the
+// entries that are really there are read, at once, and the capacity message
+// appears only when those do not fit.
+TEST_F(SettingsFile, LoadIsBoundedByTheEntriesInTheFileWhateverTheCountsSay) {
+  const int32_t base = T(At(2027, 2, 1, 10, 0));
+  struct Case {
+    const char* schNum;
+    const char* itemNumMax;
+    int loaded, surplus;
+    bool toldFull;
+  } const cases[] = {
+      {"2147483647", "10", 2, 0, false},   {"2147483647", "2147483647", 2, 0, false},
+      {"2147483647", "1", 1, 1, true},     {"4294967295", "10", 0, 0, false},  // wraps to -1
+      {"-2147483648", "10", 0, 0, false},  {"2", "-2147483648", 1, 0, false},
+      {"2147483647", "0", 2, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("sch_num=") + c.schNum + " item_num_max=" + c.itemNumMax);
+    // Entry 1 has a gap before it (no keys for index 1) and a key at the
+    // largest index that a count can still include.
+    Write(std::string("[APP_MNG_INFO]\r\nuser_enable=1\r\nitem_num_max=") + c.itemNumMax +
+          "\r\n[TV_REC_SCHEDULE]\r\nsch_num=" + c.schNum + "\r\n" +
+          EntryKeys(0, "first", base, base + 600) +
+          "sch_start[2147483646]=" + std::to_string(base + 7200) + "\r\n" +
+          "sch_end[2147483646]=" + std::to_string(base + 7800) + "\r\n" +
+          "sch_start[0007]=1\r\nsch_bogus[3]=1\r\n");
+    ScriptedPrompt p;
+    CNimbraDoc doc(clock, p, debugLog, Path());
+    doc.LoadSettings();
+    EXPECT_EQ(doc.Table().GetScheduleCount(), c.loaded);
+    EXPECT_EQ(doc.GetSurplusCount(), c.surplus);
+    EXPECT_EQ(p.Texts(), c.toldFull ? std::vector<std::string>{"登録最大数を超えました。"}
+                                    : std::vector<std::string>{});
+    if (c.loaded == 2) {
+      EXPECT_STREQ(doc.Table().GetSchedule(0)->title, "first");
+      EXPECT_EQ(TimeToSeconds(doc.Table().GetSchedule(1)->s), base + 7200);
+    }
+    // Saved back, the entries are numbered from 0 and the count is true.
+    ASSERT_TRUE(doc.SaveSettings());
+    EXPECT_EQ(ProfileStore::Load(Path()).GetInt("TV_REC_SCHEDULE", "sch_num", -1),
+              c.loaded + c.surplus);
+  }
 }
 
 TEST_F(SettingsFile, UnconvertibleTimesLoadAsAFinishedEntryWithDefinedTimes) {

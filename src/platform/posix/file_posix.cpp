@@ -19,6 +19,8 @@ std::string TempDirectory() {
   return d;
 }
 
+bool FlushFileToDisk(std::FILE* f) { return fsync(fileno(f)) == 0; }
+
 bool ReplaceFileWith(const std::string& tmp, const std::string& target) {
   return std::rename(tmp.c_str(), target.c_str()) == 0;
 }

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <io.h>
+
 #include <cstdio>
 
 #include "platform/file.h"
@@ -23,6 +25,12 @@ std::string TempDirectory() {
   return WideToAnsi(d);
 }
 
+bool FlushFileToDisk(std::FILE* f) {
+  const auto h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+  return h != INVALID_HANDLE_VALUE && FlushFileBuffers(h) != 0;
+}
+
+// Replaces target in one step, through to the disk.
 bool ReplaceFileWith(const std::string& tmp, const std::string& target) {
   return MoveFileExW(AnsiToWide(tmp).c_str(), AnsiToWide(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

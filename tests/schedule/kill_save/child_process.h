@@ -1,0 +1,19 @@
+#pragma once
+// A child process of this program that the kill test starts and kills
+// without warning (SIGKILL, TerminateProcess).
+#include <string>
+
+class ChildProcess {
+ public:
+  // Starts this program again with the arguments; false when it cannot.
+  bool Start(const std::string& arg1, const std::string& arg2);
+  // Kills it at once and waits until it is gone.
+  void Kill();
+
+ private:
+  long long id_ = 0;
+  void* handle_ = nullptr;
+};
+
+// Sleeps for the given microseconds.
+void SleepMicroseconds(unsigned us);
