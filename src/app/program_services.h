@@ -10,6 +10,7 @@ class ILauncher;
 class IPower;
 class IPrompt;
 class IRegistry;
+class IStartupEntries;
 
 struct ProgramServices {
   IClock& clock;
@@ -17,6 +18,7 @@ struct ProgramServices {
   ILauncher& launcher;
   IRegistry& registry;
   IPower& power;  // the machine's, or the dry run's log
+  IStartupEntries& startup;  // the user's Run key
   CDebugLog& log;
   std::string programPath;  // the running program's file, system code page
   bool dryRun = false;

@@ -11,6 +11,7 @@
 #include "app/win/settings_saver.h"
 #include "framework/message_box.h"
 #include "iepg/file_association.h"
+#include "platform/text.h"
 #include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/time_rules.h"
@@ -250,6 +251,7 @@ void CMainFrame::OpenSettings(int page) {
   sheet.m_epg.m_sel_ext = static_cast<uint8_t>(info.GetSelExt() & 0xFF);
   sheet.m_epg.m_tv_app_path = info.GetTvAppPath();
   sheet.m_user.SetAppInfo(&info);
+  sheet.m_user.SetStartup(&services_.startup, StartupCommand(PathTextToUtf8(services_.programPath)));
   if (sheet.DoModal() != IDOK) return;
   CFileAssociation association(doc_, services_.registry, services_.launcher,
                                services_.programPath);
