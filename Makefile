@@ -1,5 +1,5 @@
 # The README's commands. `make test` is what CI runs.
-.PHONY: all test native windows run bench clean
+.PHONY: all test native windows run bench idle-cost clean
 
 all: native windows
 
@@ -23,6 +23,11 @@ run:
 
 bench: native
 	build/native/bin/nimbra-bench
+
+# A minute of idling: Nimbra.exe's CPU and the Wine server's against a bare
+# window with the same timer (not part of `make test`).
+idle-cost:
+	scripts/idle-cost.sh
 
 clean:
 	rm -rf build/native build/windows
