@@ -17,7 +17,11 @@ warmup=${NIMBRA_IDLE_WARMUP:-10}
 
 "$root/scripts/bootstrap.sh" >/dev/null
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j 2 --target Nimbra Pelluxdlg Pellux idle-window >/dev/null
+if [ -n "${NIMBRA_IDLE_BIN:-}" ]; then
+  cmake --build --preset windows -j 2 --target idle-window >/dev/null
+else
+  cmake --build --preset windows -j 2 --target Nimbra Pelluxdlg Pellux idle-window >/dev/null
+fi
 
 export NIMBRA_WINEPREFIX="$root/build/wineprefix-idle"
 "$root/scripts/wine-prefix.sh"
@@ -58,13 +62,15 @@ cpu_ns() {
   done
   echo "$total"
 }
-# The Wine server of this prefix.
+# The Wine server of this prefix: it works in a folder named after the
+# prefix's device and inode.
 server_pid() {
-  local p
-  for p in $(pgrep -x wineserver); do
-    if tr '\0' '\n' < /proc/"$p"/environ 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
-      echo "$p"; return
-    fi
+  local p dir
+  dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  for p in $(pgrep -x 'wineserver(64)?'); do
+    case $(readlink /proc/"$p"/cwd 2>/dev/null) in
+      */"$dir") echo "$p"; return ;;
+    esac
   done
 }
 
@@ -84,6 +90,7 @@ measure() {
   done
   if [ -z "$pid" ]; then echo "idle-cost: $exe did not start" >&2; exit 1; fi
   server=$(server_pid)
+  if [ -z "$server" ]; then echo "idle-cost: no Wine server found" >&2; exit 1; fi
   sleep "$warmup"
   local p0 s0 p1 s1
   p0=$(cpu_ns "$pid"); s0=$(cpu_ns "$server")
