@@ -2,9 +2,17 @@
 
 #include <cstdio>
 
+#include "app/debug_log.h"
 #include "platform/power.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
+
+namespace {
+
+// The arming's numbered trace lines in the debug log.
+void Trace(int line) { DebugLogWrite("%s ln=%d", "TzSetWakeupTimer", line); }
+
+}  // namespace
 
 CStandingTimer::CStandingTimer(IPower& power, IPrompt& prompt, std::string timerName)
     : power_(power), prompt_(prompt), name_(std::move(timerName)) {}
@@ -16,14 +24,22 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
   }
   if (!power_.HasWakeTimer()) {
     uint32_t error = 0;
-    if (!power_.OpenWakeTimer(name_, &error)) return Cause{1, error};
+    const bool opened = power_.OpenWakeTimer(name_, &error);
+    Trace(14);
+    if (!opened) {
+      Trace(27);
+      return Cause{1, error};
+    }
+    Trace(17);
     if (error == kErrorAlreadyExists) {
       // Another program's timer of the same name: its arming is left alone.
       foreign_ = true;
       return Cause{2, error};
     }
   }
+  Trace(37);
   if (wakeSeconds < 0) wakeSeconds = 0;  // not representable: due at once, like any past time
+  Trace(45);
   uint32_t error = 0;
   const bool armed = power_.ArmWakeTimer(wakeSeconds, &error);
   if (!armed || error == kErrorNotSupported || error == kErrorTimerResumeIgnored) {

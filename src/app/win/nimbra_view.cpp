@@ -12,6 +12,7 @@
 #include "iepg/iepg_import.h"
 #include "platform/clock.h"
 #include "platform/launcher.h"
+#include "platform/power_readings.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "platform/win32/text_win.h"
@@ -36,7 +37,7 @@ CNimbraView::CNimbraView(CNimbraDoc& doc, CMainFrame& frame, CSettingsSaver& sav
       saver_(saver),
       pluginHost_(SystemPrompt()),
       power_(MakeProgramPower()),
-      powerControl_(*power_, SystemPrompt(), doc.Clock(), TimerName(doc)) {
+      powerControl_(*power_, SystemPrompt(), doc.Clock(), TimerName(doc), &SystemPowerReadings()) {
   scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, powerControl_,
                                             countdownWindows_);
   doc_.SetView(this);
@@ -169,6 +170,7 @@ void CNimbraView::OnTaskbarCreated() {
 }
 
 void CNimbraView::OnResume() {
+  scheduler_->OnResume();
   ScheduleTable& table = doc_.Table();
   const int i = FindCurrentSchedule(table);
   if (i < 0) return;
