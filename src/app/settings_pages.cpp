@@ -103,6 +103,15 @@ void ApplyUserPage(UserPageValues& v, const UserPageControls& c, CAppMngInfo& in
   eff.epg_offset = kLeadValues[v.m_epg_offset_idx];
   eff.user_enable = v.m_user_enable;
   eff.smenu_fhock = v.m_smenu_fhock;
+  {
+    // Not on the page: the user's own values when the user settings are in
+    // force, else the defaults, as a load would give them.
+    CUserSetParam defaults;
+    info.SetDefaultUserParam(defaults);
+    const CUserSetParam& from = v.m_user_enable ? info.GetUserValues() : defaults;
+    eff.wakeup_lead_sec = from.wakeup_lead_sec;
+    eff.stay_awake_gap_sec = from.stay_awake_gap_sec;
+  }
   if (v.m_user_enable) {
     // Saving writes these as the user's own values; the page shows those
     // when it opens with the user settings off.

@@ -46,12 +46,22 @@ const char* PreviousAssociationTable::LookupAssociation(const std::string& exten
   return nullptr;
 }
 
+namespace {
+
+// A hand-edited value outside what makes sense is brought inside, not refused.
+int32_t Clamp(int32_t v, int32_t low, int32_t high) { return v < low ? low : v > high ? high : v; }
+
+}  // namespace
+
 void CAppMngInfo::LoadUserParam(const ProfileStore& store, CUserSetParam& param) const {
   param.item_num_max = store.GetInt(kSection, "item_num_max", 10);
   param.epg_offset = store.GetInt(kSection, "epg_offset", 0);
   param.sleep_flag = store.GetInt(kSection, "sleep_flag", 1) != 0 ? 1 : 0;
   param.finish_act = store.GetInt(kSection, "finish_act", 1) != 0 ? 1 : 0;
   param.smenu_fhock = store.GetInt(kSection, "smenu_fhock", 0);
+  // Files of earlier versions have neither key: the defaults apply.
+  param.wakeup_lead_sec = Clamp(store.GetInt(kSection, "wakeup_lead_sec", 60), 0, 3600);
+  param.stay_awake_gap_sec = Clamp(store.GetInt(kSection, "stay_awake_gap_sec", 300), 0, 86400);
 }
 
 void CAppMngInfo::SetDefaultUserParam(CUserSetParam& param) const {
@@ -60,6 +70,8 @@ void CAppMngInfo::SetDefaultUserParam(CUserSetParam& param) const {
   param.finish_act = 1;
   param.epg_offset = 0;
   param.smenu_fhock = 0;
+  param.wakeup_lead_sec = 60;
+  param.stay_awake_gap_sec = 300;
 }
 
 void CAppMngInfo::SaveUserParam(ProfileStore& store, const CUserSetParam& param) const {
@@ -68,6 +80,8 @@ void CAppMngInfo::SaveUserParam(ProfileStore& store, const CUserSetParam& param)
   store.SetInt(kSection, "finish_act", param.finish_act);
   store.SetInt(kSection, "epg_offset", param.epg_offset);
   store.SetInt(kSection, "smenu_fhock", param.smenu_fhock);
+  store.SetInt(kSection, "wakeup_lead_sec", param.wakeup_lead_sec);
+  store.SetInt(kSection, "stay_awake_gap_sec", param.stay_awake_gap_sec);
 }
 
 bool CAppMngInfo::SetTvAppPath(const std::string& path) { return SetFixedText(tv_app_path_, path); }
