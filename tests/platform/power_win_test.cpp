@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/power_control.h"
+#include "platform/power_readings.h"
 #include "platform/win32/text_win.h"
 #include "support/fakes.h"
 
@@ -82,6 +83,20 @@ TEST(Win32Power, UnderWineTheTimerCannotResumeSoNothingSleeps) {
   EXPECT_FALSE(control.TzSetWakeupTimer(wake));
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
   EXPECT_FALSE(p.HasWakeTimer());
+}
+
+TEST(Win32Power, UnderWineTheStandingTimerIsRefusedOnceAndTheReadinessSaysSo) {
+  if (!RunningUnderWine()) GTEST_SKIP() << "only Wine is known to refuse resuming";
+  Win32Power p;
+  ScriptedPrompt prompt;
+  FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
+  CPowerControl control(p, prompt, clock, UniqueName("standing"), &SystemPowerReadings());
+  for (int k = 1; k <= 3; ++k) control.WantWakeAt(clock.SecondsNow() + 3600 * k);
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
+  EXPECT_FALSE(p.HasWakeTimer());
+  const WakeDiagnosis d = control.Diagnose(1);
+  EXPECT_FALSE(d.Ready());
+  EXPECT_NE(d.NoticeText().find("(error=722)"), std::string::npos) << d.Report();
 }
 
 }  // namespace
