@@ -81,13 +81,6 @@ TEST_F(StandingTimerTest, RefusalIsToldOncePerCause) {
                                      "ウェイクタイマーエラー(error=5)"}));
 }
 
-TEST_F(StandingTimerTest, OpenFailureNamesTheInvalidHandle) {
-  power.FailOpen(kErrorInvalidHandle);
-  timer.Want(1000);
-  EXPECT_EQ(prompt.Texts(), Strings{"ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=6)"});
-  EXPECT_EQ(Kinds(power), Strings{"open"});
-}
-
 TEST_F(StandingTimerTest, SuspendFindsTheStandingTimerOrArmsOrRefusesAloud) {
   timer.Want(1000);
   power.Clear();

@@ -26,13 +26,6 @@ const WakeTimerStatus kAccepted{WakeTimerState::kAccepted, 0};
 
 bool Has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-TEST(WakeReadiness, PolicyValues) {
-  EXPECT_EQ(WakeTimerPolicyFromValue(0), WakeTimerPolicy::kDisabled);
-  EXPECT_EQ(WakeTimerPolicyFromValue(1), WakeTimerPolicy::kEnabled);
-  EXPECT_EQ(WakeTimerPolicyFromValue(2), WakeTimerPolicy::kImportantOnly);
-  EXPECT_EQ(WakeTimerPolicyFromValue(3), WakeTimerPolicy::kUnknown);
-}
-
 TEST(WakeReadiness, EachReadingJudged) {
   struct Case {
     const char* what;
