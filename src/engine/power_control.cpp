@@ -1,20 +1,21 @@
 #include "engine/power_control.h"
 
-#include "app/debug_log.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
 #include "platform/power.h"
 #include "platform/power_readings.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/time_rules.h"
 
-CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, std::string timerName,
-                             IPowerReadings* readings)
+CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDebugLog& log,
+                             std::string timerName, IPowerReadings* readings)
     : power_(power),
       prompt_(prompt),
       clock_(clock),
+      log_(log),
       readings_(readings),
-      timer_(power, prompt, std::move(timerName)) {}
+      timer_(power, prompt, log, std::move(timerName)) {}
 
 void CPowerControl::WantWakeAt(std::optional<int64_t> wakeSeconds) { timer_.Want(wakeSeconds); }
 
@@ -33,33 +34,33 @@ bool CPowerControl::SuspendSystem(int mode) {
   choice.mode = mode == 1 ? 1 : 0;
   if (readings_) choice = ChooseSleepState(mode, readings_->Read());
   if (!choice.possible) {
-    DebugLogWrite("neither standby nor hibernation is available: not suspending\n");
+    log_.Write("neither standby nor hibernation is available: not suspending\n");
     // Once: the readiness notice says it again whenever it is checked.
     if (!toldNoSleep_.exchange(true))
       prompt_.Show(SleepChoiceText(choice), kAppTitle, PromptButtons::Ok);
     return false;
   }
   if (choice.fellBack)
-    DebugLogWrite("%s is not available: entering %s instead\n",
+    log_.Write("%s is not available: entering %s instead\n",
                   mode == 1 ? "hibernation" : "standby",
                   choice.mode == 1 ? "hibernation" : "standby");
   const bool ok = power_.Suspend(choice.mode);
-  if (!ok) DebugLogWrite("SetSuspendState error\n");
+  if (!ok) log_.Write("SetSuspendState error\n");
   return ok;
 }
 
 void CPowerControl::ShutdownSystem() {
   switch (power_.Shutdown()) {
-    case ShutdownResult::kOk:
+    case ShutdownResult::Ok:
       break;
-    case ShutdownResult::kTokenFailed:
-      DebugLogWrite("OpenProcessToken error\n");
+    case ShutdownResult::TokenFailed:
+      log_.Write("OpenProcessToken error\n");
       break;
-    case ShutdownResult::kPrivilegeFailed:
-      DebugLogWrite("AdjustTokenPrivileges error\n");
+    case ShutdownResult::PrivilegeFailed:
+      log_.Write("AdjustTokenPrivileges error\n");
       break;
-    case ShutdownResult::kExitFailed:
-      DebugLogWrite("ExitWindowsEx error\n");
+    case ShutdownResult::ExitFailed:
+      log_.Write("ExitWindowsEx error\n");
       break;
   }
 }

@@ -14,6 +14,7 @@
 #include "engine/wake_readiness.h"
 #include "platform/system_time.h"
 
+class CDebugLog;
 class IClock;
 class IPower;
 class IPowerReadings;
@@ -25,8 +26,8 @@ class CPowerControl {
   // timer; GetWakeupTimerName gives nullptr then). readings: where the sleep
   // states and wake settings are read; without it the chosen sleep state is
   // entered unchecked and the diagnosis has nothing read.
-  CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, std::string timerName,
-                IPowerReadings* readings = nullptr);
+  CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDebugLog& log,
+                std::string timerName, IPowerReadings* readings = nullptr);
 
   // Keeps the standing timer due at wakeSeconds (calendar seconds), or none.
   // Reaches the power service only on a change; a refusal is told once.
@@ -56,11 +57,13 @@ class CPowerControl {
 
   IPrompt& Prompt() { return prompt_; }
   IClock& Clock() { return clock_; }
+  CDebugLog& Log() { return log_; }
 
  private:
   IPower& power_;
   IPrompt& prompt_;
   IClock& clock_;
+  CDebugLog& log_;
   IPowerReadings* readings_;
   CStandingTimer timer_;
   std::atomic<int> awake_{-1};  // -1 unknown, 0 off, 1 on

@@ -3,11 +3,12 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/debug_log.h"
 #include "engine/power_control.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
 
 namespace {
@@ -53,7 +54,7 @@ bool CScheduler::OnTimer(unsigned id) {
     try {
       Tick();
     } catch (const std::exception& e) {
-      DEBUG_LOG_STAMPED(doc_.Clock(), "tick failed: %s", e.what());
+      DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "tick failed: %s", e.what());
     }
     inTick_ = false;
     return false;
@@ -129,9 +130,7 @@ WakeDiagnosis CScheduler::Diagnose() const {
 ScheduleEntry CScheduler::FinishOrRoll(int index) {
   ScheduleTable& table = doc_.Table();
   ScheduleEntry* cur = table.GetSchedule(index);
-  // The plug-in gets its own copy: it reads the record, the table stays ours.
-  ScheduleEntry param = *cur;
-  plugin_.RunPlugin(kPluginItem, &param, static_cast<int>(sizeof(ScheduleEntry)));
+  plugin_.RunPlugin(kPluginItem, *cur);
 
   ScheduleEntry ended = *cur;
   doc_.NextOccurrence(*cur);
@@ -154,13 +153,13 @@ int CScheduler::Reinsert(int index, const ScheduleEntry& ended) {
   // stays, finished with its last times, where it was.
   ScheduleEntry* back = table.InsertScheduleEntry(index, ended);
   if (back) back->state = kStateFinished;
-  DEBUG_LOG_STAMPED(doc_.Clock(), "次回の登録を拒否されたため終了扱いで残す");
+  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "次回の登録を拒否されたため終了扱いで残す");
   return -1;
 }
 
 void CScheduler::EndProcessing(int index) {
   ScheduleTable& table = doc_.Table();
-  DEBUG_LOG_STAMPED(doc_.Clock(), "終了時刻に入った！");
+  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "終了時刻に入った！");
   const int64_t endSeconds = table.EndSeconds(index);
   FinishOrRoll(index);
 
@@ -172,14 +171,14 @@ void CScheduler::EndProcessing(int index) {
     // Sleeping for a few minutes would only risk the next recording: the PC
     // stays on, kept awake, and the standing timer stays armed for it.
     stayingAwake_ = true;
-    DEBUG_LOG_STAMPED(doc_.Clock(), "次の予定の起動まで%d秒のため、スリープせずに待機",
+    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "次の予定の起動まで%d秒のため、スリープせずに待機",
                       static_cast<int>(next.haveWake ? next.wakeSeconds - endSeconds : 0));
     view_.RefreshList();
     Save();
     return;
   }
   if (!next.haveWake) {
-    DEBUG_LOG_STAMPED(doc_.Clock(), "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
+    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
                       user.finish_act, user.sleep_flag);
     view_.RefreshList();
     if (user.finish_act == 1)
@@ -187,7 +186,7 @@ void CScheduler::EndProcessing(int index) {
     else
       StartCountdown("サスペンドの準備中", 0, nullptr, SuspendAction, SuspendCancelAction);
   } else {
-    DEBUG_LOG_STAMPED(doc_.Clock(), "後続スケジュール有り。復帰タイマーセット！");
+    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "後続スケジュール有り。復帰タイマーセット！");
     SystemTime wake{};
     SecondsToTime(next.wakeSeconds, &wake);
     view_.RefreshList();
@@ -199,7 +198,8 @@ void CScheduler::CloseMissed(int index, int lateSeconds) {
   // The PC slept through the end, or the clock jumped: ending it now with a
   // power action would switch the PC off at a moment nobody chose. Close it
   // so the scheduler moves on to the following schedules.
-  DEBUG_LOG_STAMPED(doc_.Clock(), "終了時刻を%d秒過ぎていたため、電源操作なしで終了", lateSeconds);
+  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "終了時刻を%d秒過ぎていたため、電源操作なしで終了",
+                    lateSeconds);
   FinishOrRoll(index);
   view_.RefreshList();
   Save();
@@ -217,7 +217,7 @@ void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemT
                              wakeTime, done, nullptr, 0, cancel, nullptr, 0))
     return;
   if (!countdown->Create(windows_)) {
-    DEBUG_LOG_STAMPED(doc_.Clock(), "countdown window could not be created");
+    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "countdown window could not be created");
     return;
   }
   countdown_ = std::move(countdown);

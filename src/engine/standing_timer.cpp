@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/debug_log.h"
+#include "platform/debug_log.h"
 #include "platform/power.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
@@ -10,12 +10,13 @@
 namespace {
 
 // The arming's numbered trace lines in the debug log.
-void Trace(int line) { DebugLogWrite("%s ln=%d", "TzSetWakeupTimer", line); }
+void Trace(CDebugLog& log, int line) { log.Write("%s ln=%d", "TzSetWakeupTimer", line); }
 
 }  // namespace
 
-CStandingTimer::CStandingTimer(IPower& power, IPrompt& prompt, std::string timerName)
-    : power_(power), prompt_(prompt), name_(std::move(timerName)) {}
+CStandingTimer::CStandingTimer(IPower& power, IPrompt& prompt, CDebugLog& log,
+                               std::string timerName)
+    : power_(power), prompt_(prompt), log_(log), name_(std::move(timerName)) {}
 
 std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSeconds) {
   if (foreign_) {
@@ -25,21 +26,21 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
   if (!power_.HasWakeTimer()) {
     uint32_t error = 0;
     const bool opened = power_.OpenWakeTimer(name_, &error);
-    Trace(14);
+    Trace(log_, 14);
     if (!opened) {
-      Trace(27);
+      Trace(log_, 27);
       return Cause{1, error};
     }
-    Trace(17);
+    Trace(log_, 17);
     if (error == kErrorAlreadyExists) {
       // Another program's timer of the same name: its arming is left alone.
       foreign_ = true;
       return Cause{2, error};
     }
   }
-  Trace(37);
+  Trace(log_, 37);
   if (wakeSeconds < 0) wakeSeconds = 0;  // not representable: due at once, like any past time
-  Trace(45);
+  Trace(log_, 45);
   uint32_t error = 0;
   const bool armed = power_.ArmWakeTimer(wakeSeconds, &error);
   if (!armed || error == kErrorNotSupported || error == kErrorTimerResumeIgnored) {

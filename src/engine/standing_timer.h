@@ -17,13 +17,14 @@
 
 #include "engine/wake_readiness.h"
 
+class CDebugLog;
 class IPower;
 class IPrompt;
 
 class CStandingTimer {
  public:
   // timerName: the timer's name from the settings ("" for an unnamed one).
-  CStandingTimer(IPower& power, IPrompt& prompt, std::string timerName);
+  CStandingTimer(IPower& power, IPrompt& prompt, CDebugLog& log, std::string timerName);
 
   // Keeps the timer due at wakeSeconds (calendar seconds), or none without.
   // Changes nothing when that is what stands already.
@@ -53,6 +54,7 @@ class CStandingTimer {
 
   IPower& power_;
   IPrompt& prompt_;
+  CDebugLog& log_;
   const std::string name_;
 
   mutable std::mutex mutex_;

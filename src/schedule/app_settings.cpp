@@ -1,8 +1,9 @@
 #include "schedule/app_settings.h"
 
+#include <cstdint>
 #include <cstring>
 
-#include "schedule/profile_store.h"
+#include "platform/profile_store.h"
 
 namespace {
 
@@ -48,40 +49,43 @@ const char* PreviousAssociationTable::LookupAssociation(const std::string& exten
 
 namespace {
 
-// A hand-edited value outside what makes sense is brought inside, not refused.
-int32_t Clamp(int32_t v, int32_t low, int32_t high) { return v < low ? low : v > high ? high : v; }
+// The user settings' keys, listed once for load, defaults and save, in the
+// order they are written. A switch reads any non-zero number as 1.
+struct UserParamKey {
+  const char* key;
+  int32_t CUserSetParam::*field;
+  int32_t defaultValue;
+  bool isSwitch;
+  // A hand-edited value outside the range is brought inside, not refused.
+  int32_t low = INT32_MIN;
+  int32_t high = INT32_MAX;
+};
+constexpr UserParamKey kUserParamKeys[] = {
+    {"item_num_max", &CUserSetParam::item_num_max, 10, false},
+    {"sleep_flag", &CUserSetParam::sleep_flag, 1, true},
+    {"finish_act", &CUserSetParam::finish_act, 1, true},
+    {"epg_offset", &CUserSetParam::epg_offset, 0, false},
+    {"smenu_fhock", &CUserSetParam::smenu_fhock, 0, false},
+    // Files of earlier versions have neither key: the defaults apply.
+    {"wakeup_lead_sec", &CUserSetParam::wakeup_lead_sec, 60, false, 0, 3600},
+    {"stay_awake_gap_sec", &CUserSetParam::stay_awake_gap_sec, 300, false, 0, 86400},
+};
 
 }  // namespace
 
 void CAppMngInfo::LoadUserParam(const ProfileStore& store, CUserSetParam& param) const {
-  param.item_num_max = store.GetInt(kSection, "item_num_max", 10);
-  param.epg_offset = store.GetInt(kSection, "epg_offset", 0);
-  param.sleep_flag = store.GetInt(kSection, "sleep_flag", 1) != 0 ? 1 : 0;
-  param.finish_act = store.GetInt(kSection, "finish_act", 1) != 0 ? 1 : 0;
-  param.smenu_fhock = store.GetInt(kSection, "smenu_fhock", 0);
-  // Files of earlier versions have neither key: the defaults apply.
-  param.wakeup_lead_sec = Clamp(store.GetInt(kSection, "wakeup_lead_sec", 60), 0, 3600);
-  param.stay_awake_gap_sec = Clamp(store.GetInt(kSection, "stay_awake_gap_sec", 300), 0, 86400);
+  for (const UserParamKey& k : kUserParamKeys) {
+    const int32_t v = store.GetInt(kSection, k.key, k.defaultValue);
+    param.*k.field = k.isSwitch ? (v != 0 ? 1 : 0) : v < k.low ? k.low : v > k.high ? k.high : v;
+  }
 }
 
 void CAppMngInfo::SetDefaultUserParam(CUserSetParam& param) const {
-  param.item_num_max = 10;
-  param.sleep_flag = 1;
-  param.finish_act = 1;
-  param.epg_offset = 0;
-  param.smenu_fhock = 0;
-  param.wakeup_lead_sec = 60;
-  param.stay_awake_gap_sec = 300;
+  for (const UserParamKey& k : kUserParamKeys) param.*k.field = k.defaultValue;
 }
 
 void CAppMngInfo::SaveUserParam(ProfileStore& store, const CUserSetParam& param) const {
-  store.SetInt(kSection, "item_num_max", param.item_num_max);
-  store.SetInt(kSection, "sleep_flag", param.sleep_flag);
-  store.SetInt(kSection, "finish_act", param.finish_act);
-  store.SetInt(kSection, "epg_offset", param.epg_offset);
-  store.SetInt(kSection, "smenu_fhock", param.smenu_fhock);
-  store.SetInt(kSection, "wakeup_lead_sec", param.wakeup_lead_sec);
-  store.SetInt(kSection, "stay_awake_gap_sec", param.stay_awake_gap_sec);
+  for (const UserParamKey& k : kUserParamKeys) store.SetInt(kSection, k.key, param.*k.field);
 }
 
 bool CAppMngInfo::SetTvAppPath(const std::string& path) { return SetFixedText(tv_app_path_, path); }

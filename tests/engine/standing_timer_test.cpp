@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/debug_log.h"
 #include "platform/recording_power.h"
 #include "support/fakes.h"
 
@@ -25,7 +26,8 @@ class StandingTimerTest : public ::testing::Test {
  protected:
   RecordingPower power;
   ScriptedPrompt prompt;
-  CStandingTimer timer{power, prompt, "tz_wakeup_timer"};
+  CDebugLog log;
+  CStandingTimer timer{power, prompt, log, "tz_wakeup_timer"};
 };
 
 TEST_F(StandingTimerTest, CallsThePowerServiceOnlyOnAChange) {
