@@ -109,6 +109,8 @@ void ApplyUserPage(UserPageValues& v, const UserPageControls& c, CAppMngInfo& in
   eff.epg_offset = kLeadValues[v.m_epg_offset_idx];
   eff.user_enable = v.m_user_enable;
   eff.smenu_fhock = v.m_smenu_fhock;
+  eff.wakeup_lead_sec = v.m_wakeup_lead_sec;
+  eff.stay_awake_gap_sec = v.m_stay_awake_gap_sec;
   if (v.m_user_enable) {
     // Saving writes these as the user's own values; the page shows those
     // when it opens with the user settings off.
@@ -118,6 +120,8 @@ void ApplyUserPage(UserPageValues& v, const UserPageControls& c, CAppMngInfo& in
     own.sleep_flag = eff.sleep_flag;
     own.epg_offset = eff.epg_offset;
     own.smenu_fhock = eff.smenu_fhock;
+    own.wakeup_lead_sec = eff.wakeup_lead_sec;
+    own.stay_awake_gap_sec = eff.stay_awake_gap_sec;
   }
 }
 

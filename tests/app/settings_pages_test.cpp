@@ -169,7 +169,8 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
   CAppMngInfo info;
   info.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
   info.GetUserValues() = UserParam(10, 1, 1, 0, 0, 0);
-  UserPageValues v;
+  info.GetUserValues().wakeup_lead_sec = 180;  // stored, not in force until now
+  UserPageValues v = InitialUserPageValues(info);
   v.m_user_enable = 1;
   v.m_smenu_fhock = 1;
   UserPageControls controls;
@@ -184,6 +185,7 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
   EXPECT_EQ(1, eff.finish_act);
   EXPECT_EQ(1, eff.user_enable);
   EXPECT_EQ(1, eff.smenu_fhock);
+  EXPECT_EQ(180, eff.wakeup_lead_sec);  // saving writes it back, not the default
   const CUserSetParam& own = info.GetUserValues();
   EXPECT_EQ(1000, own.item_num_max);
   EXPECT_EQ(120, own.epg_offset);
@@ -194,7 +196,9 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
 TEST(UserPage, ApplyWithTheUserSettingsOffPutsTheDefaultsInForceAndKeepsTheStoredValues) {
   CAppMngInfo info;
   info.GetUserSetting() = UserParam(500, 0, 0, 60, 1, 1);
+  info.GetUserSetting().stay_awake_gap_sec = 900;
   info.GetUserValues() = UserParam(500, 0, 0, 60, 0, 1);
+  info.GetUserValues().stay_awake_gap_sec = 900;
   UserPageValues v = InitialUserPageValues(info);
   v.m_user_enable = 0;  // the box was just cleared
   UserPageControls controls;
@@ -210,8 +214,10 @@ TEST(UserPage, ApplyWithTheUserSettingsOffPutsTheDefaultsInForceAndKeepsTheStore
   EXPECT_EQ(1, eff.finish_act);
   EXPECT_EQ(0, eff.user_enable);
   EXPECT_EQ(0, eff.smenu_fhock);
+  EXPECT_EQ(300, eff.stay_awake_gap_sec);
   // What the file keeps as the user's own values is not touched.
   EXPECT_EQ(500, info.GetUserValues().item_num_max);
+  EXPECT_EQ(900, info.GetUserValues().stay_awake_gap_sec);
   EXPECT_EQ(60, info.GetUserValues().epg_offset);
 }
 

@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/launcher.h"
+#include "platform/power_readings.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "platform/settings_path.h"
@@ -45,9 +46,10 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   const std::unique_ptr<ILauncher> launcher = MakeSystemLauncher(log);
   const DryRun dryRun = ResolveDryRun(options.dryRun, PowerLogVariable(), settingsPath);
   const std::unique_ptr<IPower> power = MakeProgramPower(dryRun, log);
-  const ProgramServices services{SystemClock(), SystemPrompt(),         *launcher,
-                                 SystemRegistry(), *power,              SystemStartupEntries(),
-                                 log,           programPath,            dryRun.on};
+  const ProgramServices services{SystemClock(),    SystemPrompt(),        *launcher,
+                                 SystemRegistry(),  *power,                SystemPowerReadings(),
+                                 SystemStartupEntries(), log,              programPath,
+                                 dryRun.on};
 
   CNimbraDoc doc(services.clock, services.prompt, log, settingsPath);
   doc.LoadSettings();

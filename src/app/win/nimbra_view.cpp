@@ -38,7 +38,8 @@ CNimbraView::CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
       saver_(saver),
       services_(services),
       pluginHost_(services.prompt, PluginPathFor(services.programPath)),
-      powerControl_(services.power, services.prompt, doc.Clock(), services.log, TimerName(doc)) {
+      powerControl_(services.power, services.prompt, doc.Clock(), services.log, TimerName(doc),
+                    &services.powerReadings) {
   scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, powerControl_,
                                             countdownWindows_);
   doc_.SetView(this);
@@ -202,6 +203,7 @@ void CNimbraView::OnTaskbarCreated() {
 }
 
 void CNimbraView::OnResume() {
+  scheduler_->OnResume();
   CheckReadiness();
   ScheduleTable& table = doc_.Table();
   const int i = FindCurrentSchedule(table);
