@@ -439,9 +439,9 @@ TEST_F(SettingsSheetTest, UserPageShowsAnyNonZeroSwitchFromTheFileAsOn) {
 }
 
 TEST_F(SettingsSheetTest, UserPageOkKeepsTheNumberOfASwitchLeftOn) {
-  info_.GetUserSetting() = Param(10, 1, 1, 0, 2, 3);
+  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 2, 3);
   auto sheet = Sheet(1);
-  ModalScript script;
+  gui::ModalScript script;
   script.Add([&] {
     HWND s = gui::FindThreadDialog(kCaption);
     if (!s || !CurrentPage(s)) return false;
