@@ -316,6 +316,34 @@ TEST_F(EndToEndTest, TheSystemsSuspendIsReplacedByTheCountdownWhenAScheduleFollo
   EXPECT_EQ(log.find("arm "), log.rfind("arm ")) << "armed once: " << log;
 }
 
+TEST_F(EndToEndTest, IdlingWithAScheduleAheadHoldsOneArmedTimerAndShowsTheNextWake) {
+  const int64_t start = now_ + 86400;
+  WriteAll(Ini(), SettingsFile({{L"ニュース", start, start + 3600}}, "user_enable=1\r\n"));
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  HWND status = FindWindowExW(nimbra.Frame(), nullptr, STATUSCLASSNAMEW, nullptr);
+  ASSERT_NE(nullptr, status);
+  // The default lead: the wake is a minute before the start.
+  SystemTime wake{};
+  SecondsToTime(start - 60, &wake);
+  wchar_t expected[32];
+  swprintf(expected, 32, L"次回起動 %02d/%02d %02d:%02d", wake.wMonth, wake.wDay, wake.wHour,
+           wake.wMinute);
+  std::wstring shown;
+  EXPECT_TRUE(WaitUntil([&] {
+    shown = gui::RemoteStatusText(status, 0);
+    return shown.rfind(expected, 0) == 0;
+  })) << WideToUtf8(shown);
+  // A few seconds of idling: many ticks, no new arming.
+  Sleep(2000);
+  EXPECT_EQ(0, nimbra.Exit());
+  const std::string log = ReadAll(powerLog_);
+  const std::string armed = "arm " + std::to_string(start - 60);
+  EXPECT_NE(std::string::npos, log.find(armed)) << log;
+  EXPECT_EQ(log.find("arm "), log.rfind("arm ")) << "armed once: " << log;
+}
+
 std::wstring MailTime(int64_t seconds) {
   SystemTime t{};
   SecondsToTime(seconds, &t);
