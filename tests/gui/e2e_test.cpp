@@ -344,6 +344,31 @@ TEST_F(EndToEndTest, IdlingWithAScheduleAheadHoldsOneArmedTimerAndShowsTheNextWa
   EXPECT_EQ(log.find("arm "), log.rfind("arm ")) << "armed once: " << log;
 }
 
+TEST_F(EndToEndTest, TheLogonStartGoesStraightIntoTheTrayAndImportsNothing) {
+  WriteAll(Ini(), SettingsFile({{L"ニュース", now_ + 86400, now_ + 86400 + 3600}}, ""));
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start(L"/tray"));
+  // The frame exists but stays hidden behind the tray icon.
+  HWND hidden = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    HWND frame = nullptr;
+    while ((frame = FindWindowExW(nullptr, frame, L"NimbraMainFrame", nullptr))) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(frame, &pid);
+      if (pid == nimbra.Pid()) hidden = frame;
+    }
+    return hidden != nullptr && FindWindowExW(hidden, nullptr, L"NimbraView", nullptr);
+  }));
+  Sleep(1000);  // past the command-line import's delay
+  EXPECT_FALSE(IsWindowVisible(hidden));
+  PostMessageW(hidden, WM_COMMAND, ID_MENU_COME2TRAY, 0);
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  // The stored schedule, and no import of a file "/tray" (its error would
+  // have ended the wait for the frame).
+  ASSERT_TRUE(nimbra.WaitForRows(1));
+  EXPECT_EQ(0, nimbra.Exit());
+}
+
 std::wstring MailTime(int64_t seconds) {
   SystemTime t{};
   SecondsToTime(seconds, &t);
