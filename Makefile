@@ -1,5 +1,5 @@
 # The README's commands. `make test` is what CI runs.
-.PHONY: all test native windows run bench dist clean fuzz sanitize kill-test
+.PHONY: all test native windows run bench idle-cost dist clean fuzz sanitize kill-test
 
 all: native windows
 
@@ -46,6 +46,11 @@ sanitize:
 KILLS ?= 5000
 kill-test: native
 	build/native/bin/nimbra_kill_save_test $(KILLS) $(KILL_SEED)
+
+# A minute of idling: Nimbra.exe's CPU and the Wine server's against a bare
+# window with the same timer (not part of `make test`).
+idle-cost:
+	scripts/idle-cost.sh
 
 clean:
 	rm -rf build/native build/windows build/windows-release build/dist build/install-test \

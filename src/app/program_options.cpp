@@ -11,6 +11,7 @@ struct Switch {
 };
 constexpr Switch kSwitches[] = {
     {"dryrun", &ProgramOptions::dryRun},
+    {"tray", &ProgramOptions::tray},
 };
 
 bool SameAsciiNoCase(const std::string& a, const char* b) {
@@ -59,3 +60,7 @@ DryRun ResolveDryRun(bool dryRunSwitch, const std::string& powerLogVariable,
 }
 
 std::string FrameCaption(bool dryRun) { return dryRun ? "Nimbra [ドライラン]" : "Nimbra"; }
+
+std::string StartupCommand(const std::string& programPathUtf8) {
+  return "\"" + programPathUtf8 + "\" /tray";
+}

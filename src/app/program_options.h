@@ -7,6 +7,7 @@
 
 struct ProgramOptions {
   bool dryRun = false;   // "/dryrun"
+  bool tray = false;     // "/tray": start hidden in the tray (the logon start)
   std::string iepgFile;  // the first argument that is no known switch; "" when none
 };
 
@@ -29,3 +30,9 @@ DryRun ResolveDryRun(bool dryRunSwitch, const std::string& powerLogVariable,
 // The main window's caption (UTF-8): the application title, marked while the
 // dry run is on.
 std::string FrameCaption(bool dryRun);
+
+// The name of the program's value under the user's Run key, and the command
+// line it holds: the program's full path (UTF-8), quoted, and the switch that
+// starts it in the tray.
+inline constexpr char kStartupEntryName[] = "Nimbra";
+std::string StartupCommand(const std::string& programPathUtf8);

@@ -8,8 +8,10 @@ class CDebugLog;
 class IClock;
 class ILauncher;
 class IPower;
+class IPowerReadings;
 class IPrompt;
 class IRegistry;
+class IStartupEntries;
 
 struct ProgramServices {
   IClock& clock;
@@ -17,6 +19,8 @@ struct ProgramServices {
   ILauncher& launcher;
   IRegistry& registry;
   IPower& power;  // the machine's, or the dry run's log
+  IPowerReadings& powerReadings;  // the sleep states and wake settings, read only
+  IStartupEntries& startup;  // the user's Run key
   CDebugLog& log;
   std::string programPath;  // the running program's file, system code page
   bool dryRun = false;

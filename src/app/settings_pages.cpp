@@ -1,6 +1,8 @@
 #include "app/settings_pages.h"
 
+#include "app/program_options.h"
 #include "platform/prompt.h"
+#include "platform/startup_entries.h"
 #include "schedule/app_settings.h"
 
 int ShownSite(uint8_t tvId) { return tvId < kSiteChoices ? tvId : 0; }
@@ -73,6 +75,8 @@ void LoadFromParam(UserPageValues& v, const CUserSetParam& param) {
   v.m_finish_act = param.finish_act != 0 ? 1 : 0;
   v.m_sleep_flag = param.sleep_flag != 0 ? 1 : 0;
   v.m_smenu_fhock = param.smenu_fhock;
+  v.m_wakeup_lead_sec = param.wakeup_lead_sec;
+  v.m_stay_awake_gap_sec = param.stay_awake_gap_sec;
 }
 
 void LoadDefaults(UserPageValues& v, const CAppMngInfo& info) {
@@ -94,6 +98,8 @@ void ApplyUserPage(UserPageValues& v, const UserPageControls& c, CAppMngInfo& in
   v.m_finish_act = c.sameAsOthers ? 0 : 1;
   v.m_item_num_idx = SelectionIndex(c.capacitySelection, kCapacityValues.size());
   v.m_epg_offset_idx = SelectionIndex(c.leadSelection, kLeadValues.size());
+  v.m_wakeup_lead_sec = c.wakeupLeadSec.value_or(v.m_wakeup_lead_sec);
+  v.m_stay_awake_gap_sec = c.stayAwakeGapSec.value_or(v.m_stay_awake_gap_sec);
   if (!v.m_user_enable) LoadDefaults(v, info);
 
   CUserSetParam& eff = info.GetUserSetting();
@@ -103,6 +109,8 @@ void ApplyUserPage(UserPageValues& v, const UserPageControls& c, CAppMngInfo& in
   eff.epg_offset = kLeadValues[v.m_epg_offset_idx];
   eff.user_enable = v.m_user_enable;
   eff.smenu_fhock = v.m_smenu_fhock;
+  eff.wakeup_lead_sec = v.m_wakeup_lead_sec;
+  eff.stay_awake_gap_sec = v.m_stay_awake_gap_sec;
   if (v.m_user_enable) {
     // Saving writes these as the user's own values; the page shows those
     // when it opens with the user settings off.
@@ -112,5 +120,36 @@ void ApplyUserPage(UserPageValues& v, const UserPageControls& c, CAppMngInfo& in
     own.sleep_flag = eff.sleep_flag;
     own.epg_offset = eff.epg_offset;
     own.smenu_fhock = eff.smenu_fhock;
+    own.wakeup_lead_sec = eff.wakeup_lead_sec;
+    own.stay_awake_gap_sec = eff.stay_awake_gap_sec;
   }
+}
+
+StartupChange DecideStartupChange(bool ticked, const StartupReading& now,
+                                  const std::string& command) {
+  if (ticked) return now.command == command ? StartupChange::kNone : StartupChange::kWrite;
+  return now.command ? StartupChange::kRemove : StartupChange::kNone;
+}
+
+std::string ApplyStartupBox(IStartupEntries& entries, bool ticked, const std::string& command) {
+  const StartupReading now = entries.Read(kStartupEntryName);
+  uint32_t error = 0;
+  const char* what = "";
+  switch (DecideStartupChange(ticked, now, command)) {
+    case StartupChange::kNone:
+      return "";
+    case StartupChange::kWrite:
+      error = entries.Write(kStartupEntryName, command);
+      what = "登録";
+      break;
+    case StartupChange::kRemove:
+      error = entries.Remove(kStartupEntryName);
+      what = "登録の解除";
+      break;
+  }
+  if (error == 0) return "";
+  return std::string("Windowsの起動時にNimbraを起動する設定の") + what +
+         "ができませんでした（エラー " + std::to_string(error) +
+         "）。\nレジストリ HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run "
+         "への書き込みが許可されているか確認して下さい。";
 }

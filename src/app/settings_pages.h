@@ -5,12 +5,16 @@
 // between their controls and these functions.
 #include <array>
 #include <cstdint>
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CAppMngInfo;
 class CUserSetParam;
 class IPrompt;
+class IStartupEntries;
+struct StartupReading;
 
 // ---- EPG page: recording program, TV listings site, iEPG extensions ----
 
@@ -50,6 +54,22 @@ BrowseOutcome TakeBrowsedTvAppPath(IPrompt& prompt, const std::optional<std::str
 
 inline constexpr std::array<int32_t, 8> kCapacityValues = {10, 20, 30, 40, 50, 100, 500, 1000};
 inline constexpr std::array<int32_t, 9> kLeadValues = {0, 10, 20, 30, 40, 50, 60, 90, 120};
+// Seconds the wake-up timer is due before a start, and the shortest wait for
+// the next wake that still puts the PC to sleep after an end.
+inline constexpr std::array<int32_t, 6> kWakeLeadValues = {0, 30, 60, 120, 180, 300};
+inline constexpr std::array<int32_t, 5> kStayAwakeGapValues = {0, 120, 300, 600, 900};
+
+// The drop-down list of seconds for a setting: the offered values, and the
+// stored one in its sorted place when it is none of them (a hand-edited
+// file), so that the page shows what is stored and keeps it unless the user
+// picks another.
+template <size_t N>
+std::vector<int32_t> SecondsChoices(const std::array<int32_t, N>& offered, int32_t stored) {
+  std::vector<int32_t> list(offered.begin(), offered.end());
+  const auto at = std::lower_bound(list.begin(), list.end(), stored);
+  if (at == list.end() || *at != stored) list.insert(at, stored);
+  return list;
+}
 
 // What the user page edits.
 struct UserPageValues {
@@ -59,6 +79,8 @@ struct UserPageValues {
   int32_t m_finish_act = 0;   // after the last: 1 shut down, 0 as between schedules
   uint8_t m_item_num_idx = 0;    // into kCapacityValues
   uint8_t m_epg_offset_idx = 0;  // into kLeadValues
+  int32_t m_wakeup_lead_sec = 60;     // seconds, any stored value
+  int32_t m_stay_awake_gap_sec = 300;  // seconds, any stored value
 
   bool operator==(const UserPageValues& o) const;
 };
@@ -84,6 +106,10 @@ struct UserPageControls {
   bool sameAsOthers = false;  // 最後以外と同じ rather than シャットダウン
   int capacitySelection = -1;
   int leadSelection = -1;
+  // The seconds picked in the wake lists; none (no selection) keeps the
+  // page's value.
+  std::optional<int32_t> wakeupLeadSec;
+  std::optional<int32_t> stayAwakeGapSec;
 };
 
 // The page's apply: reads the controls into v, falls back to the defaults
@@ -91,3 +117,14 @@ struct UserPageControls {
 // force. With the user settings on, the user's own values follow as well,
 // since they are what the settings file will hold.
 void ApplyUserPage(UserPageValues& v, const UserPageControls& controls, CAppMngInfo& info);
+
+// ---- User page: start with Windows ----
+
+// What the box's apply does to the Run key, from the box and what the key
+// holds now: nothing when the two agree, else our command is written (also
+// over another command under our name) or the value removed.
+enum class StartupChange { kNone, kWrite, kRemove };
+StartupChange DecideStartupChange(bool ticked, const StartupReading& now,
+                                  const std::string& command);
+// Reads the key, makes the change; "" when done, else the message for the user.
+std::string ApplyStartupBox(IStartupEntries& entries, bool ticked, const std::string& command);

@@ -1,71 +1,50 @@
 #include "engine/power_control.h"
 
-#include <cstdio>
-
 #include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/power.h"
+#include "platform/power_readings.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/time_rules.h"
 
-namespace {
-
-void Trace(CDebugLog& log, int line) { log.Write("%s ln=%d", "TzSetWakeupTimer", line); }
-
-std::string Format(const char* format, unsigned value) {
-  char text[160];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
-}  // namespace
-
 CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDebugLog& log,
-                             std::string timerName)
-    : power_(power), prompt_(prompt), clock_(clock), log_(log), timerName_(std::move(timerName)) {}
+                             std::string timerName, IPowerReadings* readings)
+    : power_(power),
+      prompt_(prompt),
+      clock_(clock),
+      log_(log),
+      readings_(readings),
+      timer_(power, prompt, log, std::move(timerName)) {}
+
+void CPowerControl::WantWakeAt(std::optional<int64_t> wakeSeconds) { timer_.Want(wakeSeconds); }
 
 bool CPowerControl::TzSetWakeupTimer(const SystemTime& wakeTime) {
-  uint32_t error = 0;
-  const bool opened = power_.OpenWakeTimer(timerName_, &error);
-  Trace(log_, 14);
-  if (!opened) {
-    Trace(log_, 27);
-    const std::string text =
-        error == kErrorInvalidHandle
-            ? Format("ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=%u)", error)
-            : Format("ウェイクタイマーエラー(error=%u)", error);
-    Trace(log_, 33);
-    prompt_.Show(text, kAppTitle, PromptButtons::Ok);
-    return false;
-  }
-  Trace(log_, 17);
-  if (error == kErrorAlreadyExists) {
-    // Another arming (of this or another program) is in force; it stays, and
-    // the next cancel cancels it.
-    prompt_.Show("すでにウェイクタイマーが動作中です", kAppTitle, PromptButtons::Ok);
-    return false;
-  }
-  Trace(log_, 37);
-  int64_t wake = TimeToSeconds(wakeTime);
-  if (wake < 0) wake = 0;  // not representable: due at once, like any past time
-  Trace(log_, 45);
-  uint32_t armError = 0;
-  const bool armed = power_.ArmWakeTimer(wake, &armError);
-  if (!armed || armError == kErrorNotSupported || armError == kErrorTimerResumeIgnored) {
-    // Without a timer that resumes the machine the PC must not be put to sleep.
-    power_.CancelWakeTimer();
-    prompt_.Show(Format("ウェイクタイマーエラー(error=%u)", armError), kAppTitle,
-                 PromptButtons::Ok);
-    return false;
-  }
-  return true;
+  return timer_.Ensure(TimeToSeconds(wakeTime));
 }
 
-void CPowerControl::CancelWakeupTimer() { power_.CancelWakeTimer(); }
+void CPowerControl::CancelWakeupTimer() { timer_.Cancel(); }
+
+void CPowerControl::ForgetWakeupTimer() { timer_.Forget(); }
+
+WakeTimerStatus CPowerControl::WakeupTimerStatus() const { return timer_.Status(); }
 
 bool CPowerControl::SuspendSystem(int mode) {
-  const bool ok = power_.Suspend(mode);
+  SleepChoice choice;
+  choice.mode = mode == 1 ? 1 : 0;
+  if (readings_) choice = ChooseSleepState(mode, readings_->Read());
+  if (!choice.possible) {
+    log_.Write("neither standby nor hibernation is available: not suspending\n");
+    // Once: the readiness notice says it again whenever it is checked.
+    if (!toldNoSleep_.exchange(true))
+      prompt_.Show(SleepChoiceText(choice), kAppTitle, PromptButtons::Ok);
+    return false;
+  }
+  if (choice.fellBack)
+    log_.Write("%s is not available: entering %s instead\n",
+                  mode == 1 ? "hibernation" : "standby",
+                  choice.mode == 1 ? "hibernation" : "standby");
+  const bool ok = power_.Suspend(choice.mode);
   if (!ok) log_.Write("SetSuspendState error\n");
   return ok;
 }
@@ -90,4 +69,9 @@ void CPowerControl::KeepAwake(bool on) {
   const int want = on ? 1 : 0;
   if (awake_.exchange(want) == want) return;
   power_.KeepAwake(on);
+}
+
+WakeDiagnosis CPowerControl::Diagnose(int sleepMode) const {
+  const PowerReadings readings = readings_ ? readings_->Read() : PowerReadings{};
+  return DiagnoseWake(readings, timer_.Status(), sleepMode);
 }

@@ -1,39 +1,59 @@
 #pragma once
-// The program's power steps over the power service: arming and cancelling
-// the wake-up timer for the next schedule, standby or hibernation, shutdown,
-// and keeping the PC awake while a schedule runs. Failures are shown to the
-// user or written to the debug log here; nothing throws. The timer and the
-// power steps run on the countdown's worker, the cancel and the keep-awake
-// request on the interface thread.
+// The program's power steps over the power service: the standing wake-up
+// timer for the next schedule, standby or hibernation (the one the machine
+// offers when the chosen one is missing), shutdown, and keeping the PC awake
+// while a schedule runs. Failures are shown to the user or written to the
+// debug log here; nothing throws. The suspend and shutdown run on the
+// countdown's worker, the rest on the interface thread.
 #include <atomic>
+#include <cstdint>
+#include <optional>
 #include <string>
 
+#include "engine/standing_timer.h"
+#include "engine/wake_readiness.h"
 #include "platform/system_time.h"
 
 class CDebugLog;
 class IClock;
 class IPower;
+class IPowerReadings;
 class IPrompt;
 
 class CPowerControl {
  public:
   // timerName: the wake-up timer's name from the settings ("" for an unnamed
-  // timer; GetWakeupTimerName gives nullptr then).
+  // timer; GetWakeupTimerName gives nullptr then). readings: where the sleep
+  // states and wake settings are read; without it the chosen sleep state is
+  // entered unchecked and the diagnosis has nothing read.
   CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDebugLog& log,
-                std::string timerName);
+                std::string timerName, IPowerReadings* readings = nullptr);
 
-  // Arms the wake-up timer for wakeTime (local time, seconds resolution). True
-  // when the PC will wake then; false after the user was told why not, so
-  // that the caller does not put the PC to sleep without a way back.
+  // Keeps the standing timer due at wakeSeconds (calendar seconds), or none.
+  // Reaches the power service only on a change; a refusal is told once.
+  void WantWakeAt(std::optional<int64_t> wakeSeconds);
+  // Before a suspend: makes sure the PC will wake at wakeTime (local time,
+  // seconds resolution), arming now only if the standing timer is not that.
+  // False after the user was told why not, so that the caller does not put
+  // the PC to sleep without a way back.
   [[nodiscard]] bool TzSetWakeupTimer(const SystemTime& wakeTime);
   // Cancels and closes the timer if one is held.
   void CancelWakeupTimer();
-  // Mode 1 hibernates, 0 enters standby. The system call's result.
+  // After a resume: the standing timer is armed afresh at the next chance.
+  void ForgetWakeupTimer();
+  WakeTimerStatus WakeupTimerStatus() const;
+
+  // Mode 1 hibernates, 0 enters standby; where the machine lacks that state
+  // the other one is entered (written to the debug log), and where it has
+  // neither the user is told and nothing happens. The system call's result.
   bool SuspendSystem(int mode);
   void ShutdownSystem();
   // Asks the system to stay awake (or drops the request); only a change
   // reaches the power service.
   void KeepAwake(bool on);
+
+  // The readiness of this PC to wake, read now, for the user's sleep choice.
+  WakeDiagnosis Diagnose(int sleepMode) const;
 
   IPrompt& Prompt() { return prompt_; }
   IClock& Clock() { return clock_; }
@@ -44,6 +64,8 @@ class CPowerControl {
   IPrompt& prompt_;
   IClock& clock_;
   CDebugLog& log_;
-  const std::string timerName_;
+  IPowerReadings* readings_;
+  CStandingTimer timer_;
   std::atomic<int> awake_{-1};  // -1 unknown, 0 off, 1 on
+  std::atomic<bool> toldNoSleep_{false};
 };

@@ -46,14 +46,17 @@ void CScheduler::StartTimers(bool importCommandLineFile) {
 bool CScheduler::OnTimer(unsigned id) {
   if (id == kTickTimer) {
     // No tick starts while one runs, even when a message box inside it
-    // (plug-in failure, a refused roll-over) pumps messages.
-    view_.KillTimer(kTickTimer);
+    // (plug-in failure, a refused roll-over, a refused timer) pumps messages.
+    // The timer itself keeps running: recreating it every tick would cost
+    // two system calls five times a second.
+    if (inTick_) return false;
+    inTick_ = true;
     try {
       Tick();
     } catch (const std::exception& e) {
       DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "tick failed: %s", e.what());
     }
-    view_.SetTimer(kTickTimer, kTickMs);
+    inTick_ = false;
     return false;
   }
   if (id == kImportTimer) {
@@ -76,6 +79,7 @@ void CScheduler::Tick() {
       running = true;
       if (cur->state != kStateRunning) {
         cur->state = kStateRunning;
+        stayingAwake_ = false;  // what it stayed awake for has begun
         view_.RefreshList();
       }
     } else if (tN >= tE && tN - tE < kCatchUpSeconds) {
@@ -84,9 +88,43 @@ void CScheduler::Tick() {
       CloseMissed(i, static_cast<int>(tN - tE));
     }
   }
+  // The end processing may have changed the table: plan from what it is now.
+  plan_ = PlanWake(table, LocalSecondsNow(doc_.Clock()), Settings());
+  if (!plan_.keepAwake) stayingAwake_ = false;
+  power_.WantWakeAt(plan_.haveWake ? std::optional<int64_t>(plan_.wakeSeconds) : std::nullopt);
   // Without this a PC woken by the timer goes back to sleep after a couple of
-  // minutes without input, in the middle of the recording.
-  power_.KeepAwake(running);
+  // minutes without input, before or in the middle of the recording.
+  power_.KeepAwake(running || plan_.keepAwake);
+  UpdateStatus();
+}
+
+void CScheduler::OnResume() {
+  power_.ForgetWakeupTimer();
+  statusKey_.timer = WakeTimerState::kNotNeeded;
+}
+
+WakeSettings CScheduler::Settings() const {
+  const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
+  return WakeSettings{user.wakeup_lead_sec, user.stay_awake_gap_sec};
+}
+
+void CScheduler::UpdateStatus() {
+  StatusKey key;
+  key.haveWake = plan_.haveWake;
+  key.wakeSeconds = plan_.haveWake ? plan_.wakeSeconds : 0;
+  key.staying = stayingAwake_;
+  key.timer = power_.WakeupTimerStatus().state;
+  if (key == statusKey_) return;
+  const bool textChanged = key.haveWake != statusKey_.haveWake ||
+                           key.wakeSeconds != statusKey_.wakeSeconds ||
+                           key.staying != statusKey_.staying;
+  statusKey_ = key;
+  if (textChanged) statusText_ = key.staying ? StayAwakeText(plan_) : NextActionText(plan_);
+  view_.WakeStatusChanged();
+}
+
+WakeDiagnosis CScheduler::Diagnose() const {
+  return power_.Diagnose(doc_.AppInfo().GetUserSetting().sleep_flag);
 }
 
 ScheduleEntry CScheduler::FinishOrRoll(int index) {
@@ -122,15 +160,25 @@ int CScheduler::Reinsert(int index, const ScheduleEntry& ended) {
 void CScheduler::EndProcessing(int index) {
   ScheduleTable& table = doc_.Table();
   DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "終了時刻に入った！");
-  power_.CancelWakeupTimer();
-  const ScheduleEntry ended = FinishOrRoll(index);
+  const int64_t endSeconds = table.EndSeconds(index);
+  FinishOrRoll(index);
 
   countdown_.reset();
   const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
-  const int n = FindNextSchedule(table, ended);
-  if (n == -1) {
-    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(),
-                      "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
+  const WakeSettings settings = Settings();
+  const WakePlan next = PlanWake(table, LocalSecondsNow(doc_.Clock()), settings);
+  if (next.keepAwake || StaysAwakeAfterEnd(endSeconds, next, settings)) {
+    // Sleeping for a few minutes would only risk the next recording: the PC
+    // stays on, kept awake, and the standing timer stays armed for it.
+    stayingAwake_ = true;
+    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "次の予定の起動まで%d秒のため、スリープせずに待機",
+                      static_cast<int>(next.haveWake ? next.wakeSeconds - endSeconds : 0));
+    view_.RefreshList();
+    Save();
+    return;
+  }
+  if (!next.haveWake) {
+    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
                       user.finish_act, user.sleep_flag);
     view_.RefreshList();
     if (user.finish_act == 1)
@@ -139,9 +187,10 @@ void CScheduler::EndProcessing(int index) {
       StartCountdown("サスペンドの準備中", 0, nullptr, SuspendAction, SuspendCancelAction);
   } else {
     DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "後続スケジュール有り。復帰タイマーセット！");
-    const SystemTime next = table.GetSchedule(n)->s;
+    SystemTime wake{};
+    SecondsToTime(next.wakeSeconds, &wake);
     view_.RefreshList();
-    StartCountdown("サスペンドの準備中", 1, &next, SuspendAction, SuspendCancelAction);
+    StartCountdown("サスペンドの準備中", 1, &wake, SuspendAction, SuspendCancelAction);
   }
 }
 
@@ -239,8 +288,13 @@ void CScheduler::SuspendNow(bool noConfirm) {
     }
   }
 
+  if (haveTarget) {
+    // Due a lead before the start, or at the start once the lead has begun.
+    const int64_t start = TimeToSeconds(target);
+    const int64_t lead = Settings().leadSeconds > 0 ? Settings().leadSeconds : 0;
+    if (start - lead > LocalSecondsNow(doc_.Clock())) SecondsToTime(start - lead, &target);
+  }
   view_.RefreshList();
-  power_.CancelWakeupTimer();
   countdown_.reset();
   StartCountdown("サスペンドの準備中", haveTarget ? 1 : 0, haveTarget ? &target : nullptr,
                  SuspendAction, SuspendCancelAction);

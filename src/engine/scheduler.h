@@ -3,15 +3,23 @@
 // unfinished entry with the earliest start). Inside the schedule's window the
 // entry runs and the PC is kept awake; in its end second the plug-in runs for
 // it, the entry is finished or moved on to its next occurrence, and the end
-// countdown starts, which suspends the PC with the wake-up timer armed for
-// the following schedule, or shuts it down when nothing follows. Also the
-// manual suspend command and the test the frame's power handling asks.
+// countdown starts, which suspends the PC, or shuts it down when nothing
+// follows. An end whose next wake is too close to sleep in stays awake.
+//
+// Whatever puts the PC to sleep, a standing wake-up timer is due a lead
+// before the next schedule ahead: every tick works out the wanted wake time
+// and the timer is re-armed only when that changes, so a quiet tick makes no
+// system call. Also the manual suspend command and the test the frame's power
+// handling asks.
 //
 // Everything here runs on the interface thread; only the countdown's worker
 // runs elsewhere.
 #include <memory>
+#include <string>
 
 #include "engine/countdown.h"
+#include "engine/wake_plan.h"
+#include "engine/wake_readiness.h"
 #include "schedule/schedule_entry.h"
 
 class CNimbraDoc;
@@ -28,6 +36,9 @@ class IScheduleView {
   virtual void KillTimer(unsigned id) = 0;
   // Imports the iEPG file named on the command line.
   virtual void ImportCommandLineFile() = 0;
+  // The next wake, the staying awake or the timer's state changed: the
+  // status text (CScheduler::StatusText) is new.
+  virtual void WakeStatusChanged() {}
 };
 
 // Runs the plug-in for one schedule (CPluginHost). Tells the user itself when
@@ -63,15 +74,31 @@ class CScheduler {
   // the command-line file when the program was started with one.
   void StartTimers(bool importCommandLineFile);
   // The view's timer handler. True when the framework's default handling
-  // should follow (the import timer and timers that are not ours).
+  // should follow (the import timer and timers that are not ours). The tick
+  // timer keeps running; a tick that comes while one runs (a message box
+  // inside it pumps messages) is dropped.
   bool OnTimer(unsigned id);
-  // One look at the current schedule (what timer 1234 does between kill and set).
+  // One look at the current schedule and the wake ahead (what timer 1234 does).
   void Tick();
+  // After the PC resumed: the standing timer is armed afresh (a fired one is
+  // spent) at the next tick.
+  void OnResume();
   // The manual suspend command; noConfirm skips both questions (the frame's
   // power handling).
   void SuspendNow(bool noConfirm);
   // Whether suspending now leaves a schedule to wake up for. Changes nothing.
   bool HasFollowingSchedule() const;
+
+  // What comes next, for the status bar and the tray tip: "次回起動 12/24 20:59",
+  // "次の予定なし", or the staying awake after an end.
+  const std::string& StatusText() const { return statusText_; }
+  // The plan of the last tick.
+  const WakePlan& Plan() const { return plan_; }
+  // An end was followed by staying awake instead of a countdown, and the
+  // next schedule's lead has not begun.
+  bool StayingAwake() const { return stayingAwake_; }
+  // This PC's readiness to wake, read now, with the standing timer's state.
+  WakeDiagnosis Diagnose() const;
 
   // The countdown started last (nullptr when none).
   CCountdown* Countdown() { return countdown_.get(); }
@@ -91,6 +118,8 @@ class CScheduler {
   void StartCountdown(const char* caption, int wakeFlag, const SystemTime* wakeTime,
                       ThreadAction done, ThreadAction cancel);
   void Save();
+  WakeSettings Settings() const;
+  void UpdateStatus();
 
   CNimbraDoc& doc_;
   IScheduleView& view_;
@@ -99,4 +128,20 @@ class CScheduler {
   ICountdownWindowFactory& windows_;
   std::unique_ptr<CCountdown> countdown_;
   CCountdown::StepWait stepWait_;
+  bool inTick_ = false;
+  WakePlan plan_;
+  bool stayingAwake_ = false;
+  // What the status text was made from.
+  struct StatusKey {
+    bool haveWake = false;
+    int64_t wakeSeconds = 0;
+    bool staying = false;
+    WakeTimerState timer = WakeTimerState::kNotNeeded;
+    bool operator==(const StatusKey& o) const {
+      return haveWake == o.haveWake && wakeSeconds == o.wakeSeconds && staying == o.staying &&
+             timer == o.timer;
+    }
+  };
+  StatusKey statusKey_;
+  std::string statusText_ = NextActionText(WakePlan{});
 };

@@ -113,6 +113,14 @@ bool CTrayIcon::Readd() {
   return added_;
 }
 
+bool CTrayIcon::SetTip(const std::wstring& tip) {
+  lstrcpynW(data_.szTip, tip.c_str(), static_cast<int>(sizeof(data_.szTip) / sizeof(wchar_t)));
+  if (!added_) return true;
+  NOTIFYICONDATAW change = data_;
+  change.uFlags = NIF_TIP;
+  return Shell_NotifyIconW(NIM_MODIFY, &change) != FALSE;
+}
+
 bool CTrayIcon::Remove() {
   if (!added_) return true;
   added_ = false;

@@ -63,6 +63,8 @@ class CTrayIcon {
   bool Add(HWND owner, UINT id, UINT callbackMessage, HICON icon, const std::wstring& tip);
   // Adds the same icon again (after the taskbar restarted).
   bool Readd();
+  // Changes the tip (cut to what the shell holds); kept for a later Add.
+  bool SetTip(const std::wstring& tip);
   bool Remove();
   bool IsAdded() const { return added_; }
 

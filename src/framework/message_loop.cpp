@@ -4,8 +4,14 @@
 
 int RunMessageLoop(const MessageLoopHooks& hooks) {
   MSG msg{};
+  // The idle pass runs once the queue has emptied after a message that may
+  // have changed what it shows. A timer's tick changes none of that, so an
+  // idling program goes from tick to tick with no more than GetMessage:
+  // under Wine each look at the queue is a call to its server.
+  bool idlePending = true;
   for (;;) {
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && hooks.onIdle) {
+    if (idlePending && hooks.onIdle && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      idlePending = false;
       try {
         hooks.onIdle();
       } catch (...) {
@@ -15,6 +21,7 @@ int RunMessageLoop(const MessageLoopHooks& hooks) {
     const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
     if (r == 0) return static_cast<int>(msg.wParam);
     if (r == -1) return -1;
+    if (msg.message != WM_TIMER) idlePending = true;
     bool consumed = false;
     try {
       consumed = hooks.preTranslate && hooks.preTranslate(msg);

@@ -7,7 +7,8 @@
 struct MessageLoopHooks {
   // Sees every message first; true when it consumed it.
   std::function<bool(MSG&)> preTranslate;
-  // Runs whenever the queue has run empty (command enabling, indicators).
+  // Runs when the queue has run empty after a message other than a timer's
+  // tick (command enabling, indicators).
   std::function<void()> onIdle;
   // Accelerators translated for this window.
   HWND acceleratorWindow = nullptr;

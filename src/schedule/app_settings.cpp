@@ -1,5 +1,6 @@
 #include "schedule/app_settings.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/profile_store.h"
@@ -55,6 +56,9 @@ struct UserParamKey {
   int32_t CUserSetParam::*field;
   int32_t defaultValue;
   bool isSwitch;
+  // A hand-edited value outside the range is brought inside, not refused.
+  int32_t low = INT32_MIN;
+  int32_t high = INT32_MAX;
 };
 constexpr UserParamKey kUserParamKeys[] = {
     {"item_num_max", &CUserSetParam::item_num_max, 10, false},
@@ -62,6 +66,9 @@ constexpr UserParamKey kUserParamKeys[] = {
     {"finish_act", &CUserSetParam::finish_act, 1, true},
     {"epg_offset", &CUserSetParam::epg_offset, 0, false},
     {"smenu_fhock", &CUserSetParam::smenu_fhock, 0, false},
+    // Files of earlier versions have neither key: the defaults apply.
+    {"wakeup_lead_sec", &CUserSetParam::wakeup_lead_sec, 60, false, 0, 3600},
+    {"stay_awake_gap_sec", &CUserSetParam::stay_awake_gap_sec, 300, false, 0, 86400},
 };
 
 }  // namespace
@@ -69,7 +76,7 @@ constexpr UserParamKey kUserParamKeys[] = {
 void CAppMngInfo::LoadUserParam(const ProfileStore& store, CUserSetParam& param) const {
   for (const UserParamKey& k : kUserParamKeys) {
     const int32_t v = store.GetInt(kSection, k.key, k.defaultValue);
-    param.*k.field = k.isSwitch ? (v != 0 ? 1 : 0) : v;
+    param.*k.field = k.isSwitch ? (v != 0 ? 1 : 0) : v < k.low ? k.low : v > k.high ? k.high : v;
   }
 }
 

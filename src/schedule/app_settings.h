@@ -21,6 +21,8 @@ class CUserSetParam {
   int32_t epg_offset = 0;    // seconds an iEPG start is moved earlier
   int32_t user_enable = 0;   // 1 when the user settings are in force
   int32_t smenu_fhock = 0;   // 1 to catch standby and hibernation chosen from the Start menu
+  int32_t wakeup_lead_sec = 60;      // the wake-up timer is due this long before a start
+  int32_t stay_awake_gap_sec = 300;  // an end this close to the next wake does not sleep
 };
 
 // The file types the iEPG extensions had before the program took them over.

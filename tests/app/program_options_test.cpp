@@ -11,22 +11,27 @@ TEST(ProgramArguments, SwitchesAreNeverTakenForTheIepgFile) {
   const struct {
     std::vector<std::string> args;
     bool dryRun;
+    bool tray;
     std::string file;
   } rows[] = {
-      {{}, false, ""},
-      {{"C:\\dl\\a.tvpi"}, false, "C:\\dl\\a.tvpi"},
-      {{"/dryrun"}, true, ""},
-      {{"-DryRun"}, true, ""},
-      {{"/DRYRUN", "C:\\dl\\a.tvpi"}, true, "C:\\dl\\a.tvpi"},
-      {{"C:\\dl\\a.tvpi", "/dryrun"}, true, "C:\\dl\\a.tvpi"},
+      {{}, false, false, ""},
+      {{"C:\\dl\\a.tvpi"}, false, false, "C:\\dl\\a.tvpi"},
+      {{"/dryrun"}, true, false, ""},
+      {{"-DryRun"}, true, false, ""},
+      {{"/DRYRUN", "C:\\dl\\a.tvpi"}, true, false, "C:\\dl\\a.tvpi"},
+      {{"C:\\dl\\a.tvpi", "/dryrun"}, true, false, "C:\\dl\\a.tvpi"},
+      // The logon start's switch, alone or with a file.
+      {{"/tray"}, false, true, ""},
+      {{"/Tray", "a.tvpi", "/dryrun"}, true, true, "a.tvpi"},
       // Only the first file counts; an unknown switch is a name like any other.
-      {{"a.tvpi", "b.tvpi"}, false, "a.tvpi"},
-      {{"/dryrunx", "a.tvpi"}, false, "/dryrunx"},
-      {{"/", "a.tvpi"}, false, "/"},
+      {{"a.tvpi", "b.tvpi"}, false, false, "a.tvpi"},
+      {{"/dryrunx", "a.tvpi"}, false, false, "/dryrunx"},
+      {{"/", "a.tvpi"}, false, false, "/"},
   };
   for (const auto& r : rows) {
     const ProgramOptions o = ParseProgramArguments(r.args);
     EXPECT_EQ(o.dryRun, r.dryRun) << ::testing::PrintToString(r.args);
+    EXPECT_EQ(o.tray, r.tray) << ::testing::PrintToString(r.args);
     EXPECT_EQ(o.iepgFile, r.file) << ::testing::PrintToString(r.args);
   }
 }

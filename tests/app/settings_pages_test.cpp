@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/program_options.h"
+#include "platform/startup_entries.h"
 #include "schedule/app_settings.h"
 #include "support/fakes.h"
 #include "support/user_settings.h"
@@ -167,7 +169,8 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
   CAppMngInfo info;
   info.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
   info.GetUserValues() = UserParam(10, 1, 1, 0, 0, 0);
-  UserPageValues v;
+  info.GetUserValues().wakeup_lead_sec = 180;  // stored, not in force until now
+  UserPageValues v = InitialUserPageValues(info);
   v.m_user_enable = 1;
   v.m_smenu_fhock = 1;
   UserPageControls controls;
@@ -182,6 +185,7 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
   EXPECT_EQ(1, eff.finish_act);
   EXPECT_EQ(1, eff.user_enable);
   EXPECT_EQ(1, eff.smenu_fhock);
+  EXPECT_EQ(180, eff.wakeup_lead_sec);  // saving writes it back, not the default
   const CUserSetParam& own = info.GetUserValues();
   EXPECT_EQ(1000, own.item_num_max);
   EXPECT_EQ(120, own.epg_offset);
@@ -192,7 +196,9 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
 TEST(UserPage, ApplyWithTheUserSettingsOffPutsTheDefaultsInForceAndKeepsTheStoredValues) {
   CAppMngInfo info;
   info.GetUserSetting() = UserParam(500, 0, 0, 60, 1, 1);
+  info.GetUserSetting().stay_awake_gap_sec = 900;
   info.GetUserValues() = UserParam(500, 0, 0, 60, 0, 1);
+  info.GetUserValues().stay_awake_gap_sec = 900;
   UserPageValues v = InitialUserPageValues(info);
   v.m_user_enable = 0;  // the box was just cleared
   UserPageControls controls;
@@ -208,8 +214,10 @@ TEST(UserPage, ApplyWithTheUserSettingsOffPutsTheDefaultsInForceAndKeepsTheStore
   EXPECT_EQ(1, eff.finish_act);
   EXPECT_EQ(0, eff.user_enable);
   EXPECT_EQ(0, eff.smenu_fhock);
+  EXPECT_EQ(300, eff.stay_awake_gap_sec);
   // What the file keeps as the user's own values is not touched.
   EXPECT_EQ(500, info.GetUserValues().item_num_max);
+  EXPECT_EQ(900, info.GetUserValues().stay_awake_gap_sec);
   EXPECT_EQ(60, info.GetUserValues().epg_offset);
 }
 
@@ -225,6 +233,68 @@ TEST(UserPage, ApplyReadsNoSelectionOrOneBeyondTheListAsTheFirstItem) {
     EXPECT_EQ(10, info.GetUserSetting().item_num_max) << selection;
     EXPECT_EQ(0, info.GetUserSetting().epg_offset) << selection;
   }
+}
+
+// ---- User page: the wake lists and the start with Windows ----
+
+TEST(UserPage, AWakeListOffersItsValuesAndKeepsAStoredOneThatIsNotOffered) {
+  using V = std::vector<int32_t>;
+  EXPECT_EQ(SecondsChoices(kWakeLeadValues, 60), (V{0, 30, 60, 120, 180, 300}));
+  EXPECT_EQ(SecondsChoices(kWakeLeadValues, 45), (V{0, 30, 45, 60, 120, 180, 300}));
+  EXPECT_EQ(SecondsChoices(kWakeLeadValues, 3600), (V{0, 30, 60, 120, 180, 300, 3600}));
+  EXPECT_EQ(SecondsChoices(kStayAwakeGapValues, 1), (V{0, 1, 120, 300, 600, 900}));
+}
+
+TEST(UserPage, ApplyTakesThePickedWakeSecondsOrKeepsTheStoredOnes) {
+  CAppMngInfo info;
+  info.GetUserSetting().user_enable = 1;
+  info.GetUserSetting().wakeup_lead_sec = 45;  // hand-edited, not offered
+  info.GetUserSetting().stay_awake_gap_sec = 300;
+  UserPageValues v = InitialUserPageValues(info);
+  UserPageControls controls;
+  controls.stayAwakeGapSec = 900;  // the lead's list left as shown
+  ApplyUserPage(v, controls, info);
+  EXPECT_EQ(45, info.GetUserSetting().wakeup_lead_sec);
+  EXPECT_EQ(900, info.GetUserSetting().stay_awake_gap_sec);
+  EXPECT_EQ(45, info.GetUserValues().wakeup_lead_sec);  // what the file will hold
+  EXPECT_EQ(900, info.GetUserValues().stay_awake_gap_sec);
+}
+
+TEST(StartWithWindows, TheBoxChangesTheRunKeyOnlyWhereTheyDisagree) {
+  const std::string ours = StartupCommand("C:\\Nimbra\\Nimbra.exe");
+  EXPECT_EQ(ours, "\"C:\\Nimbra\\Nimbra.exe\" /tray");
+  const std::optional<std::string> absent, same = ours, other = std::string("\"D:\\old\\Nimbra.exe\"");
+  const struct {
+    bool ticked;
+    std::optional<std::string> stored;
+    StartupChange change;
+  } rows[] = {
+      {true, absent, StartupChange::kWrite},  {true, same, StartupChange::kNone},
+      {true, other, StartupChange::kWrite},   {false, absent, StartupChange::kNone},
+      {false, same, StartupChange::kRemove},  {false, other, StartupChange::kRemove},
+  };
+  for (const auto& r : rows) {
+    StartupReading now;
+    now.command = r.stored;
+    EXPECT_EQ(r.change, DecideStartupChange(r.ticked, now, ours))
+        << r.ticked << " " << r.stored.value_or("(none)");
+  }
+}
+
+TEST(StartWithWindows, ApplyWritesAndRemovesTheValueAndReportsAFailure) {
+  MemoryStartupEntries entries;
+  const std::string ours = StartupCommand("C:\\Nimbra\\Nimbra.exe");
+  EXPECT_EQ("", ApplyStartupBox(entries, true, ours));
+  EXPECT_EQ(ours, entries.Read(kStartupEntryName).command);
+  EXPECT_EQ("", ApplyStartupBox(entries, false, ours));
+  EXPECT_FALSE(entries.Read(kStartupEntryName).command);
+
+  entries.FailWith(5);
+  const std::string message = ApplyStartupBox(entries, true, ours);
+  EXPECT_NE(std::string::npos, message.find("Windowsの起動時にNimbraを起動する")) << message;
+  EXPECT_NE(std::string::npos, message.find("エラー 5")) << message;
+  // An unticked box over a key that cannot be read tries nothing.
+  EXPECT_EQ("", ApplyStartupBox(entries, false, ours));
 }
 
 }  // namespace

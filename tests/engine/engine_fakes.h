@@ -23,8 +23,10 @@ class FakeView final : public IScheduleView {
   void SetTimer(unsigned id, unsigned ms) override { events.push_back("set " + std::to_string(id) + " " + std::to_string(ms)); }
   void KillTimer(unsigned id) override { events.push_back("kill " + std::to_string(id)); }
   void ImportCommandLineFile() override { events.push_back("import"); }
+  void WakeStatusChanged() override { ++statusChanges; }
 
   int refreshes = 0;
+  int statusChanges = 0;
   std::vector<std::string> events;
 };
 

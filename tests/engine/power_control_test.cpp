@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine_fakes.h"
+#include "platform/power_readings.h"
 #include "platform/recording_power.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
@@ -40,14 +41,46 @@ TEST_F(PowerControlTest, ArmsAtTheAbsoluteWakeTime) {
   EXPECT_TRUE(prompt.shown.empty());
 }
 
-TEST_F(PowerControlTest, SecondArmingWithoutCancelKeepsTheFirst) {
-  ASSERT_TRUE(control.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
-  EXPECT_FALSE(control.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 14, 0, 0)));
-  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"すでにウェイクタイマーが動作中です"});
-  EXPECT_EQ(power.ArmedAt(), TimeToSeconds(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
-  // The held handle is that timer: the next cancel cancels it.
-  control.CancelWakeupTimer();
-  EXPECT_FALSE(power.HasWakeTimer());
+TEST_F(PowerControlTest, SuspendEntersTheSleepStateTheMachineHas) {
+  PowerReadings full;
+  full.capabilitiesRead = true;
+  full.standbyS3 = true;
+  full.hibernateS4 = true;
+  full.hiberFilePresent = true;
+  PowerReadings noHiberFile = full;
+  noHiberFile.hiberFilePresent = false;
+  PowerReadings neither = noHiberFile;
+  neither.standbyS3 = false;
+  const struct {
+    const char* what;
+    PowerReadings readings;
+    int mode;
+    int entered;  // -1: no suspend
+    const char* log;
+  } cases[] = {
+      {"hibernation", full, 1, 1, ""},
+      {"standby", full, 0, 0, ""},
+      {"hibernation switched off", noHiberFile, 1, 0,
+       "hibernation is not available: entering standby instead\n"},
+      {"nothing read: the system call decides", PowerReadings{}, 1, 1, ""},
+      {"neither", neither, 1, -1, "neither standby nor hibernation is available: not suspending\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScopedDebugLog log(debugLog);
+    FixedPowerReadings readings(c.readings);
+    RecordingPower p;
+    ScriptedPrompt pr;
+    CPowerControl pc(p, pr, clock, debugLog, "t", &readings);
+    EXPECT_EQ(pc.SuspendSystem(c.mode), c.entered >= 0);
+    EXPECT_EQ(pc.SuspendSystem(c.mode), c.entered >= 0);
+    const auto suspends = p.Calls("suspend");
+    ASSERT_EQ(suspends.size(), c.entered >= 0 ? 2u : 0u);
+    if (c.entered >= 0) EXPECT_EQ(suspends[0].value, c.entered);
+    // The PC that cannot sleep says so, once.
+    EXPECT_EQ(pr.Texts().size(), c.entered >= 0 ? 0u : 1u);
+    if (*c.log) EXPECT_NE(log.Text().find(c.log), std::string::npos) << log.Text();
+  }
 }
 
 TEST_F(PowerControlTest, TimerCreationFailures) {

@@ -309,7 +309,64 @@ TEST_F(EndToEndTest, TheSystemsSuspendIsReplacedByTheCountdownWhenAScheduleFollo
   EXPECT_EQ(0, nimbra.Exit());
   const std::string log = ReadAll(powerLog_);
   EXPECT_EQ(std::string::npos, log.find("suspend")) << log;
-  EXPECT_EQ(std::string::npos, log.find("arm")) << log;
+  // While it idled, the timer stood a minute before tomorrow's start: any
+  // sleep, the system's own included, wakes the PC for it.
+  const std::string armed = "arm " + std::to_string(now_ + 86400 - 60);
+  EXPECT_NE(std::string::npos, log.find(armed)) << log;
+  EXPECT_EQ(log.find("arm "), log.rfind("arm ")) << "armed once: " << log;
+}
+
+TEST_F(EndToEndTest, IdlingWithAScheduleAheadHoldsOneArmedTimerAndShowsTheNextWake) {
+  const int64_t start = now_ + 86400;
+  WriteAll(Ini(), SettingsFile({{L"ニュース", start, start + 3600}}, "user_enable=1\r\n"));
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  HWND status = FindWindowExW(nimbra.Frame(), nullptr, STATUSCLASSNAMEW, nullptr);
+  ASSERT_NE(nullptr, status);
+  // The default lead: the wake is a minute before the start.
+  SystemTime wake{};
+  SecondsToTime(start - 60, &wake);
+  wchar_t expected[32];
+  swprintf(expected, 32, L"次回起動 %02d/%02d %02d:%02d", wake.wMonth, wake.wDay, wake.wHour,
+           wake.wMinute);
+  std::wstring shown;
+  EXPECT_TRUE(WaitUntil([&] {
+    shown = gui::RemoteStatusText(status, 0);
+    return shown.rfind(expected, 0) == 0;
+  })) << WideToUtf8(shown);
+  // A few seconds of idling: many ticks, no new arming.
+  Sleep(2000);
+  EXPECT_EQ(0, nimbra.Exit());
+  const std::string log = ReadAll(powerLog_);
+  const std::string armed = "arm " + std::to_string(start - 60);
+  EXPECT_NE(std::string::npos, log.find(armed)) << log;
+  EXPECT_EQ(log.find("arm "), log.rfind("arm ")) << "armed once: " << log;
+}
+
+TEST_F(EndToEndTest, TheLogonStartGoesStraightIntoTheTrayAndImportsNothing) {
+  WriteAll(Ini(), SettingsFile({{L"ニュース", now_ + 86400, now_ + 86400 + 3600}}, ""));
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start(L"/tray"));
+  // The frame exists but stays hidden behind the tray icon.
+  HWND hidden = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    HWND frame = nullptr;
+    while ((frame = FindWindowExW(nullptr, frame, L"NimbraMainFrame", nullptr))) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(frame, &pid);
+      if (pid == nimbra.Pid()) hidden = frame;
+    }
+    return hidden != nullptr && FindWindowExW(hidden, nullptr, L"NimbraView", nullptr);
+  }));
+  Sleep(1000);  // past the command-line import's delay
+  EXPECT_FALSE(IsWindowVisible(hidden));
+  PostMessageW(hidden, WM_COMMAND, ID_MENU_COME2TRAY, 0);
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  // The stored schedule, and no import of a file "/tray" (its error would
+  // have ended the wait for the frame).
+  ASSERT_TRUE(nimbra.WaitForRows(1));
+  EXPECT_EQ(0, nimbra.Exit());
 }
 
 std::wstring MailTime(int64_t seconds) {

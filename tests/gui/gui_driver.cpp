@@ -294,6 +294,17 @@ std::wstring RemoteListText(HWND list, int row, int column) {
   return text;
 }
 
+std::wstring RemoteStatusText(HWND statusBar, int pane) {
+  const size_t chars = LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, pane, 0)) + 1;
+  RemoteBuffer mem(statusBar, chars * sizeof(wchar_t));
+  if (!mem) return std::wstring();
+  SendMessageW(statusBar, SB_GETTEXTW, pane, reinterpret_cast<LPARAM>(mem.Address()));
+  std::wstring text(chars, L'\0');
+  mem.Read(text.data(), chars * sizeof(wchar_t), 0);
+  text.resize(wcsnlen(text.c_str(), chars));
+  return text;
+}
+
 int RemoteListCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 bool RemoteSelectRow(HWND list, int row) {

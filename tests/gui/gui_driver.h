@@ -57,6 +57,9 @@ class FixedClock : public IClock {
 // <screenshot folder>/name.png; false on failure.
 bool SaveScreenshot(const std::string& name, HWND window = nullptr);
 
+// The text of a status bar's pane, across processes.
+std::wstring RemoteStatusText(HWND statusBar, int pane);
+
 // Cross-process list view and picker access.
 std::wstring RemoteListText(HWND list, int row, int column);
 int RemoteListCount(HWND list);

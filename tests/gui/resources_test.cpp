@@ -37,7 +37,10 @@ const std::vector<Popup> kMenu = {
       {ID_MENU_STANDBY, L"スタンバイ"},
       {ID_MENU_OPEN_URL, L"TV番組表を開く"}}},
     {L"設定(&S)", {{ID_SETTING_EPG, L"iEPGの設定(&E)"}, {ID_SETTING_USER, L"ユーザ設定(&U)"}}},
-    {L"ﾍﾙﾌﾟ(&H)", {{ID_APP_ABOUT, L"Nimbra のﾊﾞｰｼﾞｮﾝ情報(&A)..."}}},
+    {L"ﾍﾙﾌﾟ(&H)",
+     {{ID_APP_ABOUT, L"Nimbra のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
+      {0, nullptr},
+      {ID_HELP_WAKE_DIAGNOSIS, L"スリープ復帰の起動診断(&W)..."}}},
 };
 
 std::wstring MenuText(HMENU menu, int position) {
@@ -91,6 +94,7 @@ TEST(Resources, EachCommandHasItsPromptAndToolTip) {
       {ID_SETTING_EPG, L"iEPGの設定をする\niEPGの設定"},
       {ID_SETTING_USER, L"ユーザ独自の設定をする\nユーザ設定"},
       {ID_APP_ABOUT, L"ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"},
+      {ID_HELP_WAKE_DIAGNOSIS, L"この PC がタイマーでスリープから復帰できるかを診断する\n起動診断"},
       {ID_APP_EXIT, L"ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了"},
       {IDS_APP_TITLE, L"Nimbra"},
       {IDS_IDLE_MESSAGE, L"ﾚﾃﾞｨ"},

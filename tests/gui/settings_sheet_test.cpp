@@ -20,6 +20,7 @@
 #include "gui_driver.h"
 #include "platform/program_path.h"
 #include "platform/settings_path.h"
+#include "platform/startup_entries.h"
 #include "platform/win32/text_win.h"
 #include "plugin/smail_page.h"
 #include "plugin/win/smail_resource.h"
@@ -445,6 +446,67 @@ TEST_F(SettingsSheetTest, UserPageOkKeepsTheNumberOfASwitchLeftOn) {
   script.RunAndClose(*sheet, IDOK);
   EXPECT_EQ(2, info_.GetUserSetting().user_enable);
   EXPECT_EQ(3, info_.GetUserSetting().smenu_fhock);
+}
+
+TEST_F(SettingsSheetTest, UserPageWakeListsShowAStoredValueNotOfferedAndApplyAPick) {
+  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 1, 0);
+  info_.GetUserSetting().wakeup_lead_sec = 45;  // hand-edited
+  auto sheet = Sheet(1);
+  int leadItems = 0, leadSelection = -1, gapSelection = -1;
+  wchar_t leadText[16] = {};
+  SheetScript script;
+  script.Do([&](HWND, HWND p) {
+    leadItems = ItemCount(p, IDC_USER_WAKE_LEAD);
+    leadSelection = Selection(p, IDC_USER_WAKE_LEAD);
+    SendDlgItemMessageW(p, IDC_USER_WAKE_LEAD, CB_GETLBTEXT, leadSelection,
+                        reinterpret_cast<LPARAM>(leadText));
+    gapSelection = Selection(p, IDC_USER_STAY_GAP);
+    SendDlgItemMessageW(p, IDC_USER_STAY_GAP, CB_SETCURSEL, 4, 0);  // 900
+    SendMessageW(p, WM_COMMAND, MAKEWPARAM(IDC_USER_STAY_GAP, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(p, IDC_USER_STAY_GAP)));
+  });
+  script.RunAndClose(*sheet, IDOK);
+  EXPECT_EQ(7, leadItems);  // the six offered and the stored one
+  EXPECT_STREQ(L"45", leadText);
+  EXPECT_EQ(2, gapSelection);  // 300
+  EXPECT_EQ(45, info_.GetUserSetting().wakeup_lead_sec);
+  EXPECT_EQ(900, info_.GetUserSetting().stay_awake_gap_sec);
+}
+
+TEST_F(SettingsSheetTest, UserPageStartBoxShowsTheRunKeyAndOkChangesIt) {
+  MemoryStartupEntries entries;
+  const std::string command = "\"C:\\Nimbra\\Nimbra.exe\" /tray";
+  // Each round clicks the box once and presses OK.
+  const struct {
+    uint32_t failWith;
+    bool shownChecked;
+    bool storedAfter;
+    size_t messages;
+  } rounds[] = {
+      {0, false, true, 0},  // ticked: written
+      {0, true, false, 0},  // unticked: removed
+      {5, false, false, 1},  // the key refuses: said so
+  };
+  for (const auto& r : rounds) {
+    entries.FailWith(r.failWith);
+    prompt_.shown.clear();
+    auto sheet = Sheet(1);
+    sheet->m_user.SetStartup(&entries, command);
+    bool shown = !r.shownChecked, enabled = false;
+    SheetScript script;
+    script.Do([&](HWND, HWND p) {
+      shown = Checked(p, IDC_USER_START_WITH_WINDOWS);
+      enabled = Enabled(p, IDC_USER_START_WITH_WINDOWS);
+      Press(p, IDC_USER_START_WITH_WINDOWS);
+    });
+    script.RunAndClose(*sheet, IDOK);
+    EXPECT_EQ(r.shownChecked, shown);
+    EXPECT_TRUE(enabled);  // whether the user settings are on or not
+    entries.FailWith(0);
+    EXPECT_EQ(r.storedAfter, entries.Read("Nimbra").command == command);
+    ASSERT_EQ(r.messages, prompt_.shown.size());
+    if (r.messages) EXPECT_NE(std::string::npos, prompt_.shown[0].text.find("エラー 5"));
+  }
 }
 
 TEST_F(SettingsSheetTest, UserPageHelpExplainsTheBuiltInValues) {

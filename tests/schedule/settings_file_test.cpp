@@ -54,6 +54,8 @@ TEST_F(SettingsFile, MissingFileGivesDefaults) {
   EXPECT_EQ(eff.sleep_flag, 1);
   EXPECT_EQ(eff.finish_act, 1);
   EXPECT_EQ(eff.epg_offset, 0);
+  EXPECT_EQ(eff.wakeup_lead_sec, 60);
+  EXPECT_EQ(eff.stay_awake_gap_sec, 300);
   EXPECT_EQ(doc.Table().GetCapacity(), 10);
   EXPECT_EQ(doc.Table().GetScheduleCount(), 0);
   EXPECT_TRUE(prompt.shown.empty());
@@ -61,7 +63,8 @@ TEST_F(SettingsFile, MissingFileGivesDefaults) {
 
 TEST_F(SettingsFile, UserValuesAreReadEvenWhenTheyAreNotInForce) {
   Write("[APP_MNG_INFO]\r\nuser_enable=0\r\nitem_num_max=20\r\nsleep_flag=5\r\n"
-        "smenu_fhock=5\r\nfinish_act=0\r\nepg_offset=60\r\ntv_id=7\r\n");
+        "smenu_fhock=5\r\nfinish_act=0\r\nepg_offset=60\r\ntv_id=7\r\n"
+        "wakeup_lead_sec=180\r\nstay_awake_gap_sec=-1\r\n");
   CNimbraDoc doc(clock, prompt, debugLog, Path());
   doc.LoadSettings();
   EXPECT_EQ(doc.Table().GetCapacity(), 10);
@@ -72,6 +75,8 @@ TEST_F(SettingsFile, UserValuesAreReadEvenWhenTheyAreNotInForce) {
   EXPECT_EQ(user.smenu_fhock, 5);  // as read
   EXPECT_EQ(user.finish_act, 0);
   EXPECT_EQ(user.epg_offset, 60);
+  EXPECT_EQ(user.wakeup_lead_sec, 180);
+  EXPECT_EQ(user.stay_awake_gap_sec, 0);  // brought into range
   EXPECT_STREQ(doc.GetListingsUrl(), "");  // no such site
 }
 
@@ -88,6 +93,9 @@ TEST_F(SettingsFile, UserValuesInForceSizeTheTableAndAreSavedBack) {
   EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "sleep_flag", -1), 1);
   EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "smenu_fhock", -1), 5);
   EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "item_num_max", -1), 20);
+  // A file of an earlier version: the wake settings' defaults, written back.
+  EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "wakeup_lead_sec", -1), 60);
+  EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "stay_awake_gap_sec", -1), 300);
 }
 
 TEST_F(SettingsFile, LongPathsAreIgnored) {

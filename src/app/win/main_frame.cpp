@@ -11,6 +11,7 @@
 #include "app/win/settings_saver.h"
 #include "framework/message_box.h"
 #include "iepg/file_association.h"
+#include "platform/text.h"
 #include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/time_rules.h"
@@ -79,6 +80,7 @@ bool CMainFrame::OnCreate() {
   if (!CreateStatusBar()) return false;
   view_ = std::make_unique<CNimbraView>(doc_, *this, saver_, services_);
   if (!view_->Create(GetHwnd())) return false;
+  view_->SetWakeStatusSink([this](const std::wstring& text) { OnWakeStatus(text); });
   RecalcLayout();
   return true;
 }
@@ -172,8 +174,14 @@ void CMainFrame::ShowPrompt(UINT id) {
 
 void CMainFrame::ShowIdleMessage() {
   if (!statusBar_) return;
-  SendMessageW(statusBar_, SB_SETTEXTW, 0,
-               reinterpret_cast<LPARAM>(LoadResourceString(IDS_IDLE_MESSAGE).c_str()));
+  const std::wstring text = wakeText_.empty() ? LoadResourceString(IDS_IDLE_MESSAGE) : wakeText_;
+  SendMessageW(statusBar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void CMainFrame::OnWakeStatus(const std::wstring& text) {
+  wakeText_ = text;
+  // A menu's prompt stays until the menu closes, which shows this then.
+  if (!inMenu_) ShowIdleMessage();
 }
 
 void CMainFrame::UpdateIndicators() {
@@ -250,7 +258,11 @@ void CMainFrame::OpenSettings(int page) {
   sheet.m_epg.m_sel_ext = static_cast<uint8_t>(info.GetSelExt() & 0xFF);
   sheet.m_epg.m_tv_app_path = info.GetTvAppPath();
   sheet.m_user.SetAppInfo(&info);
-  if (sheet.DoModal() != IDOK) return;
+  sheet.m_user.SetStartup(&services_.startup, StartupCommand(PathTextToUtf8(services_.programPath)));
+  const bool ok = sheet.DoModal() == IDOK;
+  // The sleep state or the wake settings may have changed, by OK or apply.
+  if (view_) view_->CheckReadiness();
+  if (!ok) return;
   CFileAssociation association(doc_, services_.registry, services_.launcher,
                                services_.programPath);
   association.ApplyEpgSettings(sheet.m_epg.m_sel_ext, sheet.m_epg.m_tv_id, sheet.m_epg.m_tv_app_path);
@@ -262,6 +274,9 @@ void CMainFrame::OnCommand(UINT id) {
   switch (id) {
     case ID_APP_EXIT:
       PostMessageW(GetHwnd(), WM_CLOSE, 0, 0);
+      break;
+    case ID_HELP_WAKE_DIAGNOSIS:
+      if (view) view->ShowWakeDiagnosis();
       break;
     case ID_APP_ABOUT: {
       CAboutDlg about(GetHwnd(), doc_.AppInfo().GetPluginVersion());
@@ -366,7 +381,11 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     }
+    case WM_ENTERMENULOOP:
+      inMenu_ = true;
+      break;
     case WM_EXITMENULOOP:
+      inMenu_ = false;
       ShowIdleMessage();
       break;
     case WM_NOTIFY: {

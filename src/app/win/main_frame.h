@@ -47,7 +47,10 @@ class CMainFrame : public CWindow {
   LRESULT OnPowerBroadcast(WPARAM event);
   void OnInitMenuPopup(HMENU menu);
   void ShowPrompt(UINT id);
+  // The message pane when no command is pointed at: what comes next, or
+  // the idle message while there is nothing to say.
   void ShowIdleMessage();
+  void OnWakeStatus(const std::wstring& text);
   void UpdateIndicators();
 
   CNimbraDoc& doc_;
@@ -60,4 +63,6 @@ class CMainFrame : public CWindow {
   UniqueAccelerator accelerators_;
   UINT taskbarCreated_ = 0;
   std::wstring indicatorTexts_[4];
+  std::wstring wakeText_;
+  bool inMenu_ = false;
 };

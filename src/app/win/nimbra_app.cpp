@@ -14,9 +14,11 @@
 #include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/launcher.h"
+#include "platform/power_readings.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "platform/settings_path.h"
+#include "platform/startup_entries.h"
 #include "platform/system_registry.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/text_win.h"
@@ -44,8 +46,10 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   const std::unique_ptr<ILauncher> launcher = MakeSystemLauncher(log);
   const DryRun dryRun = ResolveDryRun(options.dryRun, PowerLogVariable(), settingsPath);
   const std::unique_ptr<IPower> power = MakeProgramPower(dryRun, log);
-  const ProgramServices services{SystemClock(), SystemPrompt(), *launcher, SystemRegistry(),
-                                 *power,        log,            programPath, dryRun.on};
+  const ProgramServices services{SystemClock(),    SystemPrompt(),        *launcher,
+                                 SystemRegistry(),  *power,                SystemPowerReadings(),
+                                 SystemStartupEntries(), log,              programPath,
+                                 dryRun.on};
 
   CNimbraDoc doc(services.clock, services.prompt, log, settingsPath);
   doc.LoadSettings();
@@ -60,8 +64,13 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
       CNimbraView* view = frame.GetView();
       view->SetCommandLineFile(options.iepgFile);
       view->OnInitialUpdate();
-      ShowWindow(frame.GetHwnd(), SW_SHOW);
-      UpdateWindow(frame.GetHwnd());
+      // Started at logon: straight into the tray. Where the notification
+      // area takes no icon yet, the window shows, so it can still be reached.
+      if (options.tray) view->Go2Tray();
+      if (!view->IsInTray()) {
+        ShowWindow(frame.GetHwnd(), SW_SHOW);
+        UpdateWindow(frame.GetHwnd());
+      }
 
       MessageLoopHooks hooks;
       hooks.preTranslate = [&frame](MSG& msg) {

@@ -10,7 +10,9 @@
 #include "framework/message_box.h"
 #include "iepg/iepg_import.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
 #include "platform/program_path.h"
+#include "platform/prompt.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/text_win.h"
 #include "schedule/list_cells.h"
@@ -36,7 +38,8 @@ CNimbraView::CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
       saver_(saver),
       services_(services),
       pluginHost_(services.prompt, PluginPathFor(services.programPath)),
-      powerControl_(services.power, services.prompt, doc.Clock(), services.log, TimerName(doc)) {
+      powerControl_(services.power, services.prompt, doc.Clock(), services.log, TimerName(doc),
+                    &services.powerReadings) {
   scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, powerControl_,
                                             countdownWindows_);
   doc_.SetView(this);
@@ -88,6 +91,39 @@ void CNimbraView::OnInitialUpdate() {
   if (importFile) info.SetStartWithFile(0);
   scheduler_->StartTimers(importFile);
   if (const char* version = pluginHost_.GetVersionText()) info.SetPluginVersion(version);
+  UpdateWakeStatus();
+  PostMessageW(GetHwnd(), kCheckReadinessMessage, 0, 0);
+}
+
+void CNimbraView::WakeStatusChanged() { UpdateWakeStatus(); }
+
+void CNimbraView::UpdateWakeStatus() {
+  diagnosis_ = scheduler_->Diagnose();
+  const std::string line = WakeStatusLine(scheduler_->StatusText(), diagnosis_);
+  if (line == statusLine_) return;
+  statusLine_ = line;
+  if (statusSink_) statusSink_(Utf8ToWide(line));
+  tray_.SetTip(TrayTip());
+}
+
+std::wstring CNimbraView::TrayTip() const {
+  return statusLine_.empty() ? AppTitle() : AppTitle() + L"\n" + Utf8ToWide(statusLine_);
+}
+
+void CNimbraView::CheckReadiness() {
+  UpdateWakeStatus();
+  const std::string notice = notices_.Take(diagnosis_);
+  if (notice.empty()) return;
+  if (services_.dryRun) {
+    services_.log.Write("readiness: %s\n", notice.c_str());
+    return;
+  }
+  services_.prompt.Show(notice, kWakeDiagnosisCaption, PromptButtons::Ok);
+}
+
+void CNimbraView::ShowWakeDiagnosis() {
+  UpdateWakeStatus();
+  services_.prompt.Show(diagnosis_.Report(), kWakeDiagnosisCaption, PromptButtons::Ok);
 }
 
 void CNimbraView::RefreshList() {
@@ -146,7 +182,7 @@ void CNimbraView::Go2Tray() {
                                                 GetSystemMetrics(SM_CYSMICON), 0)));
   // Without an icon in the notification area the hidden window could not be
   // brought back, so it stays shown.
-  if (!tray_.Add(GetHwnd(), 0, kTrayMessage, icon.get(), AppTitle())) return;
+  if (!tray_.Add(GetHwnd(), 0, kTrayMessage, icon.get(), TrayTip())) return;
   trayIcon_ = std::move(icon);
   hiddenFrame_ = frame_.GetHwnd();
   ShowWindow(hiddenFrame_, SW_HIDE);
@@ -167,6 +203,8 @@ void CNimbraView::OnTaskbarCreated() {
 }
 
 void CNimbraView::OnResume() {
+  scheduler_->OnResume();
+  CheckReadiness();
   ScheduleTable& table = doc_.Table();
   const int i = FindCurrentSchedule(table);
   if (i < 0) return;
@@ -247,6 +285,9 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
           PostMessageW(GetHwnd(), WM_NULL, 0, 0);
         }
       }
+      return 0;
+    case kCheckReadinessMessage:
+      CheckReadiness();
       return 0;
     case WM_DESTROY:
       ::KillTimer(GetHwnd(), CScheduler::kTickTimer);

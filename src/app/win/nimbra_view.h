@@ -3,10 +3,12 @@
 // the scheduler with its timers and countdown, the plug-in host and the tray
 // icon, turns double-click, Enter, Delete and the context menu into the
 // document's commands, and shows the document's dialogs.
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/plugin_host.h"
+#include "app/wake_status.h"
 #include "engine/power_control.h"
 #include "engine/scheduler.h"
 #include "engine/win/progress_sub_dlg.h"
@@ -21,6 +23,8 @@ struct ProgramServices;
 class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
  public:
   static constexpr UINT kTrayMessage = WM_USER + 100;  // 1124
+  // Runs the start's readiness check once the window shows.
+  static constexpr UINT kCheckReadinessMessage = WM_USER + 101;
 
   // frame: the main frame, whose menu the view shows and which it hides
   // into the tray.
@@ -53,6 +57,20 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
   void OnResume();
   CPluginHost& GetPluginHost() { return pluginHost_; }
 
+  // The readiness check (at start, after a resume, after the settings
+  // changed): the status line afresh, and a notice of each problem not told
+  // before. In the dry run the notice goes to the debug log instead.
+  void CheckReadiness();
+  // The whole diagnosis in one message box (the help menu's command).
+  void ShowWakeDiagnosis();
+  // What comes next, with the readiness when it needs attention: the status
+  // bar's wake pane and the tray tip.
+  const std::string& WakeStatus() const { return statusLine_; }
+  // Called with the new line whenever it changes.
+  void SetWakeStatusSink(std::function<void(const std::wstring&)> sink) {
+    statusSink_ = std::move(sink);
+  }
+
   // The first command-line argument (system code page) for the import.
   void SetCommandLineFile(std::string path) { commandLineFile_ = std::move(path); }
   CListCtrl& List() { return list_; }
@@ -69,12 +87,16 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
   void SetTimer(unsigned id, unsigned ms) override;
   void KillTimer(unsigned id) override;
   void ImportCommandLineFile() override;
+  void WakeStatusChanged() override;
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   void ShowOperationMenu(POINT pt);
+  // Reads the readiness afresh and shows the line if it changed.
+  void UpdateWakeStatus();
+  std::wstring TrayTip() const;
 
   CNimbraDoc& doc_;
   CWindow& frame_;
@@ -94,4 +116,9 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
   int32_t inTray_ = 0;
   int32_t firstUpdate_ = 1;
   std::string commandLineFile_;
+
+  WakeDiagnosis diagnosis_;
+  CReadinessNotices notices_;
+  std::string statusLine_;
+  std::function<void(const std::wstring&)> statusSink_;
 };

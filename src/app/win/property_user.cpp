@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "app/program_options.h"
 #include "app/win/settings_resource.h"
 #include "framework/data_exchange.h"
 #include "platform/prompt.h"
+#include "platform/startup_entries.h"
 #include "platform/win32/text_win.h"
 #include "schedule/app_settings.h"
 
@@ -21,10 +23,12 @@ constexpr int kUserControls[] = {
     IDC_USER_ACTION_GROUP, IDC_USER_OTHERS_GROUP, IDC_USER_LAST_GROUP, IDC_USER_LIST_GROUP,
     IDC_USER_CAPACITY_LABEL, IDC_USER_LEAD_LABEL, IDC_USER_LEAD_UNIT, IDC_USER_LEAD_TAIL,
     IDC_USER_DEFAULTS, IDC_USER_CAPACITY, IDC_USER_LEAD, IDC_USER_HIBERNATE, IDC_USER_STANDBY,
-    IDC_USER_LAST_SHUTDOWN, IDC_USER_LAST_SAME, IDC_USER_SMENU_FHOCK};
+    IDC_USER_LAST_SHUTDOWN, IDC_USER_LAST_SAME, IDC_USER_SMENU_FHOCK,
+    IDC_USER_WAKE_LEAD_LABEL, IDC_USER_WAKE_LEAD, IDC_USER_WAKE_LEAD_UNIT,
+    IDC_USER_STAY_GAP_LABEL, IDC_USER_STAY_GAP, IDC_USER_STAY_GAP_UNIT};
 
-template <size_t N>
-void FillList(HWND combo, const std::array<int32_t, N>& values) {
+template <typename Values>
+void FillList(HWND combo, const Values& values) {
   SendMessageW(combo, CB_RESETCONTENT, 0, 0);
   for (int32_t v : values) {
     const std::wstring text = std::to_wstring(v);
@@ -41,6 +45,10 @@ CPropertyUser::CPropertyUser(IPrompt& prompt) : CPropertyPage(IDD_PROPERTY_USER)
 BOOL CPropertyUser::OnInitDialog() {
   FillLists();
   if (info_) values_ = InitialUserPageValues(*info_);
+  FillSecondsLists();
+  // The box shows what the Run key holds now, whoever wrote it.
+  startWithWindows_ = startup_ && startup_->Read(kStartupEntryName).command.has_value();
+  EnableItem(IDC_USER_START_WITH_WINDOWS, startup_ != nullptr);
   CPropertyPage::OnInitDialog();
   EnableUserControls(values_.m_user_enable != 0);
   return TRUE;
@@ -50,6 +58,29 @@ void CPropertyUser::FillLists() {
   FillList(GetItem(IDC_USER_CAPACITY), kCapacityValues);
   FillList(GetItem(IDC_USER_LEAD), kLeadValues);
 }
+
+void CPropertyUser::FillSecondsLists() {
+  wakeLeadChoices_ = SecondsChoices(kWakeLeadValues, values_.m_wakeup_lead_sec);
+  stayGapChoices_ = SecondsChoices(kStayAwakeGapValues, values_.m_stay_awake_gap_sec);
+  FillList(GetItem(IDC_USER_WAKE_LEAD), wakeLeadChoices_);
+  FillList(GetItem(IDC_USER_STAY_GAP), stayGapChoices_);
+}
+
+namespace {
+
+// The list position of seconds when loading; the seconds at the selection
+// when saving (none without a selection).
+void ExchangeSeconds(CDataExchange& dx, int id, const std::vector<int32_t>& choices,
+                     int32_t shown, std::optional<int32_t>& picked) {
+  int index = -1;
+  for (size_t i = 0; i < choices.size(); ++i)
+    if (choices[i] == shown) index = static_cast<int>(i);
+  dx.ComboIndex(id, index);
+  if (dx.IsSaving() && index >= 0 && static_cast<size_t>(index) < choices.size())
+    picked = choices[static_cast<size_t>(index)];
+}
+
+}  // namespace
 
 void CPropertyUser::DoDataExchange(CDataExchange& dx) {
   // The settings file may hold any non-zero number for a switch that is on.
@@ -64,6 +95,11 @@ void CPropertyUser::DoDataExchange(CDataExchange& dx) {
   dx.ComboIndex(IDC_USER_CAPACITY, controls.capacitySelection);
   controls.leadSelection = values_.m_epg_offset_idx;
   dx.ComboIndex(IDC_USER_LEAD, controls.leadSelection);
+  ExchangeSeconds(dx, IDC_USER_WAKE_LEAD, wakeLeadChoices_, values_.m_wakeup_lead_sec,
+                  controls.wakeupLeadSec);
+  ExchangeSeconds(dx, IDC_USER_STAY_GAP, stayGapChoices_, values_.m_stay_awake_gap_sec,
+                  controls.stayAwakeGapSec);
+  dx.Check(IDC_USER_START_WITH_WINDOWS, startWithWindows_);
   if (!dx.IsSaving()) return;
   controls.standby = sleep == 1;
   controls.sameAsOthers = last == 1;
@@ -76,6 +112,8 @@ void CPropertyUser::EnableUserControls(bool on) {
 
 void CPropertyUser::OnDefaults() {
   if (info_) LoadDefaults(values_, *info_);
+  startWithWindows_ = IsItemChecked(IDC_USER_START_WITH_WINDOWS);  // not a user setting
+  FillSecondsLists();
   UpdateData(false);
   SetModified();
 }
@@ -94,6 +132,7 @@ bool CPropertyUser::OnCommand(int id, int code, HWND) {
       case IDC_USER_STANDBY:
       case IDC_USER_LAST_SHUTDOWN:
       case IDC_USER_LAST_SAME:
+      case IDC_USER_START_WITH_WINDOWS:
         SetModified();
         return true;
       case IDC_USER_DEFAULTS:
@@ -106,7 +145,8 @@ bool CPropertyUser::OnCommand(int id, int code, HWND) {
         return false;
     }
   }
-  if (code == CBN_SELCHANGE && (id == IDC_USER_CAPACITY || id == IDC_USER_LEAD)) {
+  if (code == CBN_SELCHANGE && (id == IDC_USER_CAPACITY || id == IDC_USER_LEAD ||
+                                id == IDC_USER_WAKE_LEAD || id == IDC_USER_STAY_GAP)) {
     SetModified();
     return true;
   }
@@ -119,6 +159,13 @@ bool CPropertyUser::OnApply() {
   HWND sheet = GetSheetHwnd();
   if (HWND owner = sheet ? GetWindow(sheet, GW_OWNER) : nullptr) InvalidateRect(owner, nullptr, TRUE);
   UpdateData(true);
+  if (startup_) {
+    const std::string failure = ApplyStartupBox(*startup_, startWithWindows_, startupCommand_);
+    if (!failure.empty()) prompt_.Show(failure, "Nimbra", PromptButtons::Ok);
+    // The box goes back to what the key really holds.
+    startWithWindows_ = startup_->Read(kStartupEntryName).command.has_value();
+    CheckItem(IDC_USER_START_WITH_WINDOWS, startWithWindows_);
+  }
   SetModified(false);
   return CPropertyPage::OnApply();
 }

@@ -5,8 +5,12 @@
 #include "app/settings_pages.h"
 #include "framework/property_sheet.h"
 
+#include <string>
+#include <vector>
+
 class CAppMngInfo;
 class IPrompt;
+class IStartupEntries;
 
 class CPropertyUser : public CPropertyPage {
  public:
@@ -14,6 +18,12 @@ class CPropertyUser : public CPropertyPage {
 
   // The settings the page shows and applies to; set before the sheet runs.
   void SetAppInfo(CAppMngInfo* info) { info_ = info; }
+  // The Run key and the command the box registers; without them the box is
+  // disabled.
+  void SetStartup(IStartupEntries* entries, std::string command) {
+    startup_ = entries;
+    startupCommand_ = std::move(command);
+  }
   const UserPageValues& Values() const { return values_; }
 
   static const wchar_t kHelpCaption[];
@@ -33,6 +43,14 @@ class CPropertyUser : public CPropertyPage {
   void FillLists();
   void EnableUserControls(bool on);
   void OnDefaults();
+  void FillSecondsLists();
+
+  // The seconds each wake list holds, in the list's order.
+  std::vector<int32_t> wakeLeadChoices_;
+  std::vector<int32_t> stayGapChoices_;
+  IStartupEntries* startup_ = nullptr;
+  std::string startupCommand_;
+  bool startWithWindows_ = false;  // the box as the page shows it
 
   IPrompt& prompt_;
   CAppMngInfo* info_ = nullptr;

@@ -26,6 +26,7 @@
 #define ID_MENU_OPEN_URL 32788
 #define ID_REGULAR_SCHEDULE 32789
 #define ID_MENU_STANDBY 32794
+#define ID_HELP_WAKE_DIAGNOSIS 32795
 
 // Commands with the framework's standard numbers.
 #define ID_FILE_NEW 57600

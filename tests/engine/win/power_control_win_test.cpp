@@ -9,6 +9,7 @@
 
 #include "engine/power_control.h"
 #include "platform/debug_log.h"
+#include "platform/power_readings.h"
 #include "platform/win32/power_win.h"
 #include "platform/win32/text_win.h"
 #include "schedule/time_rules.h"
@@ -54,6 +55,21 @@ TEST(Win32Power, UnderWineTheTimerCannotResumeSoNothingSleeps) {
   EXPECT_FALSE(control.TzSetWakeupTimer(wake));
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
   EXPECT_FALSE(p.HasWakeTimer());
+}
+
+TEST(Win32Power, UnderWineTheStandingTimerIsRefusedOnceAndTheReadinessSaysSo) {
+  if (!RunningUnderWine()) GTEST_SKIP() << "only Wine is known to refuse resuming";
+  CDebugLog log;
+  Win32Power p(log);
+  ScriptedPrompt prompt;
+  FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
+  CPowerControl control(p, prompt, clock, log, UniqueName("standing"), &SystemPowerReadings());
+  for (int k = 1; k <= 3; ++k) control.WantWakeAt(clock.SecondsNow() + 3600 * k);
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
+  EXPECT_FALSE(p.HasWakeTimer());
+  const WakeDiagnosis d = control.Diagnose(1);
+  EXPECT_FALSE(d.Ready());
+  EXPECT_NE(d.NoticeText().find("(error=722)"), std::string::npos) << d.Report();
 }
 
 }  // namespace

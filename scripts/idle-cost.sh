@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# What an idle Nimbra costs: the program's CPU time and the Wine server's
+# over a minute of idling with 100 schedules ahead (a generated Nimbra.ini in a
+# scratch folder, the program started as a dry run in a virtual display),
+# side by side with idle-window.exe, a window that runs the same 200 ms timer
+# and nothing else. Prints both and the ratio.
+#   scripts/idle-cost.sh [seconds]        (default 60)
+#   NIMBRA_IDLE_BIN=<folder>              measure the Nimbra.exe (with its
+#                                         DLLs) of another build instead
+# Its own Wine prefix (build/wineprefix-idle), so no other Wine program shares
+# the server being measured.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+seconds=${1:-60}
+warmup=${NIMBRA_IDLE_WARMUP:-10}
+
+"$root/scripts/bootstrap.sh" >/dev/null
+cmake --preset windows >/dev/null
+if [ -n "${NIMBRA_IDLE_BIN:-}" ]; then
+  cmake --build --preset windows -j 2 --target idle-window >/dev/null
+else
+  cmake --build --preset windows -j 2 --target Nimbra Pelluxdlg Pellux idle-window >/dev/null
+fi
+
+export NIMBRA_WINEPREFIX="$root/build/wineprefix-idle"
+"$root/scripts/wine-prefix.sh"
+. "$root/scripts/wine-env.sh"
+
+bin=${NIMBRA_IDLE_BIN:-$root/build/windows/bin}
+scratch="$root/build/idle-cost"
+rm -rf "$scratch"
+mkdir -p "$scratch/nimbra" "$scratch/yardstick"
+cp "$bin/Nimbra.exe" "$bin/Pelluxdlg.dll" "$bin/Pellux.dll" "$scratch/nimbra/"
+cp "$root/build/windows/bin/idle-window.exe" "$scratch/yardstick/"
+
+# 100 one-shot schedules of 30 minutes, one an hour from tomorrow on: all
+# ahead, none near, so the minute is pure idling.
+first=$(TZ=JST-9 date -d 'tomorrow 00:00' +%s)
+{
+  printf '[APP_MNG_INFO]\r\nuser_enable=1\r\nitem_num_max=100\r\nsel_ext=0\r\nreg_bk_flag=1\r\n'
+  printf '[TV_REC_SCHEDULE]\r\nsch_num=100\r\n'
+  for i in $(seq 0 99); do
+    s=$((first + i * 3600))
+    printf 'sch_title[%d]=idle %03d\r\nsch_start[%d]=%d\r\nsch_end[%d]=%d\r\n' \
+      "$i" "$i" "$i" "$s" "$i" $((s + 1800))
+    printf 'sch_loop_f[%d]=0\r\nsch_loop_meth[%d]=0\r\nsch_b_wday[%d]=0\r\n' "$i" "$i" "$i"
+    printf 'sch_kikan_f[%d]=0\r\nsch_kikan_s[%d]=0\r\nsch_kikan_e[%d]=0\r\n' "$i" "$i" "$i"
+  done
+} > "$scratch/nimbra/Nimbra.ini"
+
+xvfb-run -a -s "-screen 0 1024x768x24" bash -s "$scratch" "$seconds" "$warmup" <<'INNER'
+set -euo pipefail
+scratch=$1 seconds=$2 warmup=$3
+
+# CPU time in nanoseconds of a process, all its threads.
+cpu_ns() {
+  local total=0 t
+  for t in /proc/"$1"/task/*/schedstat; do
+    read -r run _ < "$t" 2>/dev/null || continue
+    total=$((total + run))
+  done
+  echo "$total"
+}
+# The Wine server of this prefix: it works in a folder named after the
+# prefix's device and inode.
+server_pid() {
+  local p dir
+  dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  for p in $(pgrep -x 'wineserver(64)?'); do
+    case $(readlink /proc/"$p"/cwd 2>/dev/null) in
+      */"$dir") echo "$p"; return ;;
+    esac
+  done
+}
+
+# measure <folder> <exe> [args]: prints "<program ms> <server ms>".
+measure() {
+  local dir=$1 exe=$2; shift 2
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 || true
+  (cd "$dir" && exec wine "$exe" "$@") >/dev/null 2>&1 &
+  local launcher=$! pid="" server
+  for _ in $(seq 1 100); do
+    pid=$(pgrep -x "${exe:0:15}" | head -n1 || true)
+    [ -n "$pid" ] && break
+    sleep 0.1
+  done
+  if [ -z "$pid" ]; then echo "idle-cost: $exe did not start" >&2; exit 1; fi
+  server=$(server_pid)
+  if [ -z "$server" ]; then echo "idle-cost: no Wine server found" >&2; exit 1; fi
+  sleep "$warmup"
+  local p0 s0 p1 s1
+  p0=$(cpu_ns "$pid"); s0=$(cpu_ns "$server")
+  sleep "$seconds"
+  p1=$(cpu_ns "$pid"); s1=$(cpu_ns "$server")
+  kill -0 "$pid" 2>/dev/null || { echo "idle-cost: $exe ended while idling" >&2; exit 1; }
+  wineserver -k 2>/dev/null || true
+  wait "$launcher" 2>/dev/null || true
+  echo "$(( (p1 - p0) / 1000000 )) $(( (s1 - s0) / 1000000 ))"
+}
+
+read -r np ns < <(measure "$scratch/nimbra" Nimbra.exe /dryrun)
+read -r yp ys < <(measure "$scratch/yardstick" idle-window.exe)
+awk -v np="$np" -v ns="$ns" -v yp="$yp" -v ys="$ys" -v s="$seconds" 'BEGIN {
+  printf "idle cost over %d s (CPU ms)   program  wineserver  total\n", s
+  printf "  Nimbra.exe, 100 schedules  %7d  %10d  %5d\n", np, ns, np + ns
+  printf "  idle-window.exe            %7d  %10d  %5d\n", yp, ys, yp + ys
+  if (yp + ys > 0) printf "ratio: %.2fx (goal: at most 1.2x)\n", (np + ns) / (yp + ys)
+}'
+INNER

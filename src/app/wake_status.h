@@ -1,0 +1,27 @@
+#pragma once
+// What the program tells the user about waking: the one line that the status
+// bar and the tray tip show, and the notices of problems that will stop the PC
+// from waking, each told once.
+#include <set>
+#include <string>
+
+#include "engine/wake_readiness.h"
+
+// The scheduler's text (the next wake, or the staying awake), followed by
+// the readiness when it needs attention.
+std::string WakeStatusLine(const std::string& schedulerText, const WakeDiagnosis& diagnosis);
+
+// The readiness checks' notices. A problem is told the first time a check
+// finds it; later checks that find it again stay quiet, one that finds a new
+// problem tells only that one.
+class CReadinessNotices {
+ public:
+  // The paragraphs of the warnings and blockers not told before; "" when none.
+  std::string Take(const WakeDiagnosis& diagnosis);
+
+ private:
+  std::set<std::string> told_;
+};
+
+// The caption of the notices and of the diagnosis dialog.
+inline constexpr char kWakeDiagnosisCaption[] = "Nimbra - 起動診断";

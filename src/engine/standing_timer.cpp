@@ -1,0 +1,140 @@
+#include "engine/standing_timer.h"
+
+#include <cstdio>
+
+#include "platform/debug_log.h"
+#include "platform/power.h"
+#include "platform/prompt.h"
+#include "schedule/nimbra_doc.h"
+
+namespace {
+
+// The arming's numbered trace lines in the debug log.
+void Trace(CDebugLog& log, int line) { log.Write("%s ln=%d", "TzSetWakeupTimer", line); }
+
+}  // namespace
+
+CStandingTimer::CStandingTimer(IPower& power, IPrompt& prompt, CDebugLog& log,
+                               std::string timerName)
+    : power_(power), prompt_(prompt), log_(log), name_(std::move(timerName)) {}
+
+std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSeconds) {
+  if (foreign_) {
+    power_.CancelWakeTimer();
+    foreign_ = false;
+  }
+  if (!power_.HasWakeTimer()) {
+    uint32_t error = 0;
+    const bool opened = power_.OpenWakeTimer(name_, &error);
+    Trace(log_, 14);
+    if (!opened) {
+      Trace(log_, 27);
+      return Cause{1, error};
+    }
+    Trace(log_, 17);
+    if (error == kErrorAlreadyExists) {
+      // Another program's timer of the same name: its arming is left alone.
+      foreign_ = true;
+      return Cause{2, error};
+    }
+  }
+  Trace(log_, 37);
+  if (wakeSeconds < 0) wakeSeconds = 0;  // not representable: due at once, like any past time
+  Trace(log_, 45);
+  uint32_t error = 0;
+  const bool armed = power_.ArmWakeTimer(wakeSeconds, &error);
+  if (!armed || error == kErrorNotSupported || error == kErrorTimerResumeIgnored) {
+    // A timer that cannot resume the machine is no way back from a sleep.
+    power_.CancelWakeTimer();
+    return Cause{3, error};
+  }
+  return std::nullopt;
+}
+
+std::string CStandingTimer::Text(const Cause& cause) {
+  if (cause.kind == 2) return "すでにウェイクタイマーが動作中です";
+  char text[160];
+  if (cause.kind == 1 && cause.error == kErrorInvalidHandle)
+    std::snprintf(text, sizeof text, "ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=%u)",
+                  static_cast<unsigned>(cause.error));
+  else
+    std::snprintf(text, sizeof text, "ウェイクタイマーエラー(error=%u)",
+                  static_cast<unsigned>(cause.error));
+  return text;
+}
+
+void CStandingTimer::Want(std::optional<int64_t> wakeSeconds) {
+  std::optional<Cause> tell;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (tried_ && wanted_ == wakeSeconds) return;
+    tried_ = true;
+    wanted_ = wakeSeconds;
+    if (!wakeSeconds) {
+      if (power_.HasWakeTimer()) power_.CancelWakeTimer();
+      refused_.reset();
+      foreign_ = false;
+      return;
+    }
+    refused_ = ArmLocked(*wakeSeconds);
+    if (!refused_) {
+      shown_.reset();
+    } else if (!(shown_ && *shown_ == *refused_)) {
+      tell = refused_;
+      shown_ = refused_;
+    }
+  }
+  if (tell) prompt_.Show(Text(*tell), kAppTitle, PromptButtons::Ok);
+}
+
+bool CStandingTimer::Ensure(int64_t wakeSeconds) {
+  Cause tell;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (tried_ && wanted_ == wakeSeconds && !refused_ && power_.HasWakeTimer()) return true;
+    tried_ = true;
+    wanted_ = wakeSeconds;
+    refused_ = ArmLocked(wakeSeconds);
+    if (!refused_) {
+      shown_.reset();
+      return true;
+    }
+    tell = *refused_;
+    shown_ = refused_;
+  }
+  prompt_.Show(Text(tell), kAppTitle, PromptButtons::Ok);
+  return false;
+}
+
+void CStandingTimer::Cancel() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (power_.HasWakeTimer()) power_.CancelWakeTimer();
+  tried_ = true;
+  wanted_.reset();
+  refused_.reset();
+  foreign_ = false;
+}
+
+void CStandingTimer::Forget() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  tried_ = false;
+}
+
+WakeTimerStatus CStandingTimer::Status() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  WakeTimerStatus s;
+  if (!wanted_) return s;
+  if (refused_) {
+    s.state = WakeTimerState::kRefused;
+    s.error = refused_->error;
+  } else {
+    s.state = WakeTimerState::kAccepted;
+  }
+  return s;
+}
+
+std::optional<int64_t> CStandingTimer::ArmedAt() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!wanted_ || refused_) return std::nullopt;
+  return wanted_;
+}

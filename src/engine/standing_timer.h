@@ -1,0 +1,69 @@
+#pragma once
+// The standing wake-up timer: one timer kept armed for the next schedule
+// ahead whatever puts the PC to sleep (the program, the user from the Start
+// menu, Windows' idle timer). The scheduler says five times a second when it
+// wants the PC woken; the power service is called only when that changes.
+//
+// A refusal is told to the user once per cause (the same error at every
+// re-arm would bury the user in message boxes); a suspend that finds no
+// accepted timer is told every time, as it does not happen.
+//
+// Safe from the interface thread and the countdown's worker at once; no lock
+// is held while a message box is open.
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "engine/wake_readiness.h"
+
+class CDebugLog;
+class IPower;
+class IPrompt;
+
+class CStandingTimer {
+ public:
+  // timerName: the timer's name from the settings ("" for an unnamed one).
+  CStandingTimer(IPower& power, IPrompt& prompt, CDebugLog& log, std::string timerName);
+
+  // Keeps the timer due at wakeSeconds (calendar seconds), or none without.
+  // Changes nothing when that is what stands already.
+  void Want(std::optional<int64_t> wakeSeconds);
+  // Before a suspend: true when a timer that resumes the PC at wakeSeconds
+  // stands, armed now if it did not. False after the user was told why not.
+  [[nodiscard]] bool Ensure(int64_t wakeSeconds);
+  // Cancels and closes the timer.
+  void Cancel();
+  // A fired timer is spent, and a resume may follow any sleep: the next Want
+  // arms again even for the same time.
+  void Forget();
+
+  WakeTimerStatus Status() const;
+  // The wake time that stands accepted, if any.
+  std::optional<int64_t> ArmedAt() const;
+
+ private:
+  struct Cause {
+    int kind = 0;  // 1 open failed, 2 timer existed, 3 arming refused
+    uint32_t error = 0;
+    bool operator==(const Cause& o) const { return kind == o.kind && error == o.error; }
+  };
+  // Opens when needed and arms; the cause of a refusal, or none. Lock held.
+  std::optional<Cause> ArmLocked(int64_t wakeSeconds);
+  static std::string Text(const Cause& cause);
+
+  IPower& power_;
+  IPrompt& prompt_;
+  CDebugLog& log_;
+  const std::string name_;
+
+  mutable std::mutex mutex_;
+  // What the last attempt asked for and how it went.
+  bool tried_ = false;
+  std::optional<int64_t> wanted_;
+  std::optional<Cause> refused_;
+  // The held handle came from an open that found the timer existing: it is
+  // someone else's arming, closed before a new attempt.
+  bool foreign_ = false;
+  std::optional<Cause> shown_;  // the refusal last told, until an arming succeeds
+};

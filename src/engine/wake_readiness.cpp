@@ -1,0 +1,170 @@
+#include "engine/wake_readiness.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kWhere =
+    "コントロールパネルの「電源オプション」→「プラン設定の変更」→「詳細な電源設定の変更」→"
+    "「スリープ」→「スリープ解除タイマーの許可」";
+constexpr const char* kHibernateOn =
+    "休止状態を使うには、管理者のコマンドプロンプトで「powercfg /hibernate on」を実行してください。";
+
+std::string WithCode(const char* format, uint32_t code) {
+  char text[256];
+  std::snprintf(text, sizeof text, format, static_cast<unsigned>(code));
+  return text;
+}
+
+// The "Allow wake timers" value for one power source. blocking: what a
+// refusing value does there (a battery the PC does not run on only warns).
+ReadinessFinding JudgePolicy(WakeTimerPolicy policy, const char* source, uint32_t error,
+                             FindingLevel refusing) {
+  const std::string name = std::string("スリープ解除タイマーの許可（") + source + "）";
+  switch (policy) {
+    case WakeTimerPolicy::kEnabled:
+      return {FindingLevel::kOk, name + ": 有効"};
+    case WakeTimerPolicy::kDisabled:
+      return {refusing, name + "が「無効」のため、PCはタイマーで起動しません。" + kWhere +
+                            "を「有効」にしてください。"};
+    case WakeTimerPolicy::kImportantOnly:
+      return {refusing, name +
+                            "が「重要なスリープ解除タイマーのみ」のため、Nimbraのタイマーでは起動しません。" +
+                            kWhere + "を「有効」にしてください。"};
+    case WakeTimerPolicy::kUnknown:
+      break;
+  }
+  return {FindingLevel::kNote,
+          name + WithCode("を読み取れませんでした (error=%u)。", error) + kWhere +
+              "が「有効」か確かめてください。"};
+}
+
+ReadinessFinding JudgeSleep(const PowerReadings& r, int sleepMode) {
+  if (!r.capabilitiesRead)
+    return {FindingLevel::kNote,
+            WithCode("スタンバイと休止状態が使えるかを読み取れませんでした (error=%u)。",
+                     r.capabilitiesError)};
+  const SleepChoice choice = ChooseSleepState(sleepMode, r);
+  if (!choice.possible || choice.fellBack) {
+    return {choice.possible ? FindingLevel::kWarning : FindingLevel::kBlocking,
+            SleepChoiceText(choice)};
+  }
+  if (choice.mode == 0 && r.modernStandby && !r.standbyS3) {
+    std::string text =
+        "この PC のスタンバイはモダンスタンバイ（S0 低電力アイドル）です。スタンバイ中は"
+        "録画プログラムが動かず、録画が始まらないことがあります。Nimbraの設定で休止状態を選んでください。";
+    if (!r.CanHibernate()) text += kHibernateOn;
+    return {FindingLevel::kWarning, text};
+  }
+  return {FindingLevel::kOk, choice.mode == 1 ? "休止状態: 使用可能" : "スタンバイ: 使用可能"};
+}
+
+ReadinessFinding JudgeTimer(const WakeTimerStatus& t) {
+  switch (t.state) {
+    case WakeTimerState::kAccepted:
+      return {FindingLevel::kOk, "ウェイクタイマー: 次の予定に設定済み"};
+    case WakeTimerState::kRefused:
+      return {FindingLevel::kBlocking,
+              WithCode("ウェイクタイマーがシステムに受け付けられませんでした (error=%u)。", t.error) +
+                  "この PC はタイマーでスリープから復帰できません。" + kWhere +
+                  "と、BIOS（UEFI）の時刻による電源オンの設定を確かめてください。"};
+    case WakeTimerState::kNotNeeded:
+      break;
+  }
+  return {FindingLevel::kNote, "ウェイクタイマー: 次の予定がないため未設定"};
+}
+
+const char* Mark(FindingLevel level) {
+  switch (level) {
+    case FindingLevel::kOk:
+      return "○ ";
+    case FindingLevel::kNote:
+      return "・ ";
+    case FindingLevel::kWarning:
+      return "△ ";
+    case FindingLevel::kBlocking:
+      return "× ";
+  }
+  return "";
+}
+
+}  // namespace
+
+bool WakeDiagnosis::Ready() const {
+  for (const ReadinessFinding& f : findings)
+    if (f.level == FindingLevel::kBlocking) return false;
+  return true;
+}
+
+bool WakeDiagnosis::NeedsAttention() const {
+  for (const ReadinessFinding& f : findings)
+    if (f.level >= FindingLevel::kWarning) return true;
+  return false;
+}
+
+std::string WakeDiagnosis::StatusText() const {
+  if (!Ready()) return "起動準備: 要設定（ヘルプの起動診断を参照）";
+  if (NeedsAttention()) return "起動準備: 要確認（ヘルプの起動診断を参照）";
+  return "";
+}
+
+std::string WakeDiagnosis::NoticeText() const {
+  std::string text;
+  for (const ReadinessFinding& f : findings) {
+    if (f.level < FindingLevel::kWarning) continue;
+    if (!text.empty()) text += "\n\n";
+    text += f.text;
+  }
+  return text;
+}
+
+std::string WakeDiagnosis::Report() const {
+  std::string text = Ready() ? (NeedsAttention() ? "起動準備: 要確認" : "起動準備: 問題なし")
+                             : "起動準備: 問題あり";
+  for (const ReadinessFinding& f : findings) text += "\n" + std::string(Mark(f.level)) + f.text;
+  return text;
+}
+
+WakeDiagnosis DiagnoseWake(const PowerReadings& r, const WakeTimerStatus& timer, int sleepMode) {
+  WakeDiagnosis d;
+  d.findings.push_back(JudgePolicy(r.wakeTimersAc, "電源に接続", r.schemeError,
+                                   FindingLevel::kBlocking));
+  if (r.hasBattery) {
+    // On battery now the PC will not wake; on mains only a later unplugging
+    // would stop it.
+    d.findings.push_back(JudgePolicy(
+        r.wakeTimersDc, "バッテリ駆動", r.schemeError,
+        r.source == PowerSource::kBattery ? FindingLevel::kBlocking : FindingLevel::kWarning));
+  }
+  d.findings.push_back(JudgeSleep(r, sleepMode));
+  d.findings.push_back(JudgeTimer(timer));
+  return d;
+}
+
+SleepChoice ChooseSleepState(int wantedMode, const PowerReadings& r) {
+  SleepChoice c;
+  c.mode = wantedMode == 1 ? 1 : 0;
+  if (!r.capabilitiesRead) return c;
+  const bool wanted = c.mode == 1 ? r.CanHibernate() : r.CanStandby();
+  if (wanted) return c;
+  const bool other = c.mode == 1 ? r.CanStandby() : r.CanHibernate();
+  if (!other) {
+    c.possible = false;
+    return c;
+  }
+  c.mode = 1 - c.mode;
+  c.fellBack = true;
+  return c;
+}
+
+std::string SleepChoiceText(const SleepChoice& c) {
+  if (!c.possible)
+    return "この PC はスタンバイにも休止状態にも入れないため、スリープしません。"
+           "PCは起動したままになります。";
+  if (!c.fellBack) return "";
+  if (c.mode == 0)
+    return std::string("休止状態が使えない（無効、または休止ファイルがない）ため、"
+                       "代わりにスタンバイに入ります。") +
+           kHibernateOn;
+  return "この PC はスタンバイに対応していないため、代わりに休止状態に入ります。";
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Whether this PC will really wake for the next schedule: the power readings
+// and the standing timer's state judged together, each finding with a
+// Japanese text that says what to change in Windows' power options. Also the
+// choice of sleep state when the one the user chose is not available.
+//
+// Pure rules over records; the readings come from IPowerReadings.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/power_readings.h"
+
+// How the standing wake-up timer stands.
+enum class WakeTimerState {
+  kNotNeeded,  // nothing lies ahead: no timer is armed
+  kAccepted,   // armed, and the system will resume the PC for it
+  kRefused,    // the system would not arm it to resume the PC
+};
+
+struct WakeTimerStatus {
+  WakeTimerState state = WakeTimerState::kNotNeeded;
+  uint32_t error = 0;  // kRefused: the system's code
+};
+
+enum class FindingLevel {
+  kOk,        // as it should be
+  kNote,      // worth knowing, changes nothing
+  kWarning,   // may stop the PC from waking or recording
+  kBlocking,  // will stop the PC from waking
+};
+
+struct ReadinessFinding {
+  FindingLevel level = FindingLevel::kOk;
+  std::string text;
+};
+
+struct WakeDiagnosis {
+  // Every reading judged, in a fixed order: wake timers on mains, on
+  // battery (only where there is one), the sleep state, the timer.
+  std::vector<ReadinessFinding> findings;
+
+  // Nothing will stop the PC from waking.
+  bool Ready() const;
+  // Something the user should look at (a warning or worse).
+  bool NeedsAttention() const;
+  // One short line for the status bar and the tray tip; empty when nothing
+  // needs attention.
+  std::string StatusText() const;
+  // The warnings and blockers, one paragraph each, for a notice; empty when
+  // nothing needs attention.
+  std::string NoticeText() const;
+  // The whole diagnosis, one line per finding, for the help dialog.
+  std::string Report() const;
+};
+
+// sleepMode: the user's choice, 1 hibernation, 0 standby.
+WakeDiagnosis DiagnoseWake(const PowerReadings& readings, const WakeTimerStatus& timer,
+                           int sleepMode);
+
+// The sleep state to enter for the user's choice.
+struct SleepChoice {
+  int mode = 0;           // 1 hibernation, 0 standby
+  bool fellBack = false;  // the other state replaces the chosen one
+  bool possible = true;   // false: the PC can neither sleep nor hibernate
+};
+// Unread capabilities leave the choice as it is: the system call decides.
+SleepChoice ChooseSleepState(int wantedMode, const PowerReadings& readings);
+// The one-time notice for a fallback or an impossible sleep, by the choice.
+std::string SleepChoiceText(const SleepChoice& choice);

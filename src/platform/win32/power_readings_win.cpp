@@ -1,0 +1,102 @@
+// The Windows readings: the active power scheme's "Allow wake timers" value
+// through powrprof, the sleep states through GetPwrCapabilities, and the
+// power source through GetSystemPowerStatus.
+#include <windows.h>
+
+#include <powrprof.h>
+
+#include <cstddef>
+
+#include "platform/power_readings.h"
+
+namespace {
+
+// The sleep subgroup and its "Allow wake timers" setting.
+constexpr GUID kSleepSubgroup = {
+    0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
+constexpr GUID kAllowWakeTimers = {
+    0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
+
+// The headers here name the bytes after FastSystemS4 spare; the system puts
+// Hiberboot, WakeAlarmPresent and AoAc (low-power idle instead of S3) there.
+constexpr size_t kAoAcOffset = 0x14;
+static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, FastSystemS4) == 0x11,
+              "capabilities layout differs from the system's");
+static_assert(offsetof(SYSTEM_POWER_CAPABILITIES, SystemBatteriesPresent) == 0x1e,
+              "capabilities layout differs from the system's");
+
+// The policy's owner frees the scheme GUID with LocalFree.
+struct LocalGuid {
+  GUID* p = nullptr;
+  ~LocalGuid() {
+    if (p) LocalFree(p);
+  }
+};
+
+void ReadScheme(PowerReadings& r) {
+  LocalGuid scheme;
+  DWORD error = PowerGetActiveScheme(nullptr, &scheme.p);
+  if (error != ERROR_SUCCESS || !scheme.p) {
+    r.schemeError = error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
+    return;
+  }
+  DWORD value = 0;
+  error = PowerReadACValueIndex(nullptr, scheme.p, &kSleepSubgroup, &kAllowWakeTimers, &value);
+  if (error == ERROR_SUCCESS)
+    r.wakeTimersAc = WakeTimerPolicyFromValue(value);
+  else
+    r.schemeError = error;
+  value = 0;
+  error = PowerReadDCValueIndex(nullptr, scheme.p, &kSleepSubgroup, &kAllowWakeTimers, &value);
+  if (error == ERROR_SUCCESS)
+    r.wakeTimersDc = WakeTimerPolicyFromValue(value);
+  else if (r.schemeError == 0)
+    r.schemeError = error;
+}
+
+void ReadCapabilities(PowerReadings& r) {
+  SYSTEM_POWER_CAPABILITIES caps{};
+  SetLastError(ERROR_SUCCESS);
+  if (!GetPwrCapabilities(&caps)) {
+    const DWORD error = GetLastError();
+    r.capabilitiesError = error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+    return;
+  }
+  r.capabilitiesRead = true;
+  r.standbyS1 = caps.SystemS1 != FALSE;
+  r.standbyS2 = caps.SystemS2 != FALSE;
+  r.standbyS3 = caps.SystemS3 != FALSE;
+  r.hibernateS4 = caps.SystemS4 != FALSE;
+  r.hiberFilePresent = caps.HiberFilePresent != FALSE;
+  r.modernStandby = reinterpret_cast<const BYTE*>(&caps)[kAoAcOffset] != 0;
+  r.hasBattery = caps.SystemBatteriesPresent != FALSE;
+}
+
+void ReadSource(PowerReadings& r) {
+  SYSTEM_POWER_STATUS status{};
+  if (!GetSystemPowerStatus(&status)) return;
+  if (status.ACLineStatus == 1)
+    r.source = PowerSource::kMains;
+  else if (status.ACLineStatus == 0)
+    r.source = PowerSource::kBattery;
+  // 128: no system battery; 255: unknown.
+  if (status.BatteryFlag != 255 && (status.BatteryFlag & 128) == 0) r.hasBattery = true;
+}
+
+class Win32PowerReadings final : public IPowerReadings {
+ public:
+  PowerReadings Read() const override {
+    PowerReadings r;
+    ReadScheme(r);
+    ReadCapabilities(r);
+    ReadSource(r);
+    return r;
+  }
+};
+
+}  // namespace
+
+IPowerReadings& SystemPowerReadings() {
+  static Win32PowerReadings readings;
+  return readings;
+}

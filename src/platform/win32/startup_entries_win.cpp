@@ -1,0 +1,77 @@
+// The user's Run key behind IStartupEntries.
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/startup_entries.h"
+#include "platform/win32/handle.h"
+#include "platform/win32/text_win.h"
+
+namespace {
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class RunKeyEntries final : public IStartupEntries {
+ public:
+  StartupReading Read(const std::string& name) override {
+    StartupReading r;
+    UniqueHKey key;
+    LSTATUS rc = RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, key.put());
+    if (rc == ERROR_FILE_NOT_FOUND) return r;  // no key: no entries at all
+    if (rc != ERROR_SUCCESS) {
+      r.error = static_cast<uint32_t>(rc);
+      return r;
+    }
+    const std::wstring wname = Utf8ToWide(name);
+    std::vector<wchar_t> buf(MAX_PATH + 16);
+    for (;;) {
+      DWORD type = 0;
+      DWORD bytes = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+      rc = RegQueryValueExW(key.get(), wname.c_str(), nullptr, &type,
+                            reinterpret_cast<BYTE*>(buf.data()), &bytes);
+      if (rc == ERROR_MORE_DATA) {
+        buf.resize(bytes / sizeof(wchar_t) + 2);
+        continue;
+      }
+      if (rc == ERROR_FILE_NOT_FOUND) return r;
+      if (rc != ERROR_SUCCESS) {
+        r.error = static_cast<uint32_t>(rc);
+        return r;
+      }
+      // A value of another type is still an entry that Windows tries to run.
+      std::wstring text(buf.data(), bytes / sizeof(wchar_t));
+      while (!text.empty() && text.back() == L'\0') text.pop_back();
+      r.command = WideToUtf8(text);
+      return r;
+    }
+  }
+
+  uint32_t Write(const std::string& name, const std::string& command) override {
+    UniqueHKey key;
+    LSTATUS rc = RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_SET_VALUE, nullptr, key.put(), nullptr);
+    if (rc != ERROR_SUCCESS) return static_cast<uint32_t>(rc);
+    const std::wstring wname = Utf8ToWide(name);
+    const std::wstring wvalue = Utf8ToWide(command);
+    rc = RegSetValueExW(key.get(), wname.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(wvalue.c_str()),
+                        static_cast<DWORD>((wvalue.size() + 1) * sizeof(wchar_t)));
+    return static_cast<uint32_t>(rc);
+  }
+
+  uint32_t Remove(const std::string& name) override {
+    UniqueHKey key;
+    LSTATUS rc = RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, key.put());
+    if (rc == ERROR_FILE_NOT_FOUND) return 0;
+    if (rc != ERROR_SUCCESS) return static_cast<uint32_t>(rc);
+    rc = RegDeleteValueW(key.get(), Utf8ToWide(name).c_str());
+    return rc == ERROR_FILE_NOT_FOUND ? 0 : static_cast<uint32_t>(rc);
+  }
+};
+
+}  // namespace
+
+IStartupEntries& SystemStartupEntries() {
+  static RunKeyEntries entries;
+  return entries;
+}

@@ -1,0 +1,101 @@
+// The standing timer over the recording power service: the power service is
+// called only when the wanted wake changes, a refusal is told once per cause,
+// and a suspend never goes ahead without an accepted timer.
+#include "engine/standing_timer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/debug_log.h"
+#include "platform/recording_power.h"
+#include "support/fakes.h"
+
+namespace {
+
+std::vector<std::string> Kinds(const RecordingPower& p) {
+  std::vector<std::string> out;
+  for (const auto& c : p.Calls()) out.push_back(c.what);
+  return out;
+}
+
+using Strings = std::vector<std::string>;
+
+class StandingTimerTest : public ::testing::Test {
+ protected:
+  RecordingPower power;
+  ScriptedPrompt prompt;
+  CDebugLog log;
+  CStandingTimer timer{power, prompt, log, "tz_wakeup_timer"};
+};
+
+TEST_F(StandingTimerTest, CallsThePowerServiceOnlyOnAChange) {
+  timer.Want(std::nullopt);  // nothing held, nothing wanted: nothing to do
+  EXPECT_TRUE(power.Calls().empty());
+  timer.Want(1000);
+  timer.Want(1000);
+  EXPECT_EQ(Kinds(power), (Strings{"open", "arm"}));
+  EXPECT_EQ(power.ArmedAt(), 1000);
+  EXPECT_EQ(timer.Status().state, WakeTimerState::kAccepted);
+
+  power.Clear();
+  timer.Want(2000);  // the held timer is re-armed, not opened again
+  timer.Want(2000);
+  EXPECT_EQ(Kinds(power), (Strings{"arm"}));
+  EXPECT_EQ(timer.ArmedAt(), 2000);
+
+  power.Clear();
+  timer.Want(std::nullopt);
+  timer.Want(std::nullopt);
+  EXPECT_EQ(Kinds(power), (Strings{"cancel"}));
+  EXPECT_EQ(timer.Status().state, WakeTimerState::kNotNeeded);
+  EXPECT_FALSE(timer.ArmedAt());
+
+  // After a resume the same time is armed again: a fired timer is spent.
+  timer.Want(3000);
+  power.Clear();
+  timer.Forget();
+  timer.Want(3000);
+  EXPECT_EQ(Kinds(power), (Strings{"arm"}));
+  EXPECT_TRUE(prompt.Texts().empty());
+}
+
+TEST_F(StandingTimerTest, RefusalIsToldOncePerCause) {
+  power.SetArmResult(true, kErrorTimerResumeIgnored);  // armed, but it will not resume the PC
+  timer.Want(1000);
+  timer.Want(2000);
+  timer.Want(3000);
+  EXPECT_EQ(prompt.Texts(), Strings{"ウェイクタイマーエラー(error=722)"});
+  EXPECT_FALSE(power.HasWakeTimer());  // a timer that cannot wake is not kept
+  EXPECT_EQ(timer.Status().state, WakeTimerState::kRefused);
+  EXPECT_EQ(timer.Status().error, kErrorTimerResumeIgnored);
+  EXPECT_FALSE(timer.ArmedAt());
+
+  power.SetArmResult(false, 5);  // another cause
+  timer.Want(4000);
+  power.SetArmResult(true, 0);
+  timer.Want(5000);
+  EXPECT_EQ(timer.Status().state, WakeTimerState::kAccepted);
+  power.SetArmResult(false, 5);  // after a success the same cause is news again
+  timer.Want(6000);
+  EXPECT_EQ(prompt.Texts(), (Strings{"ウェイクタイマーエラー(error=722)", "ウェイクタイマーエラー(error=5)",
+                                     "ウェイクタイマーエラー(error=5)"}));
+}
+
+TEST_F(StandingTimerTest, SuspendFindsTheStandingTimerOrArmsOrRefusesAloud) {
+  timer.Want(1000);
+  power.Clear();
+  EXPECT_TRUE(timer.Ensure(1000));  // standing already: no call
+  EXPECT_TRUE(power.Calls().empty());
+  EXPECT_TRUE(timer.Ensure(1500));  // another target: armed now
+  EXPECT_EQ(power.ArmedAt(), 1500);
+
+  power.SetArmResult(true, kErrorTimerResumeIgnored);
+  timer.Want(2000);  // told once here ...
+  EXPECT_FALSE(timer.Ensure(2000));  // ... and at every suspend it stops
+  EXPECT_FALSE(timer.Ensure(2000));
+  EXPECT_EQ(prompt.Texts().size(), 3u);
+}
+
+}  // namespace

@@ -1,0 +1,159 @@
+// The readiness judgement over records of readings: which findings block a
+// wake, which only warn, the fallback between sleep states, and the texts
+// that tell the user what to change.
+#include "engine/wake_readiness.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// A desktop PC as it should be: S3 and hibernation, wake timers on.
+PowerReadings Good() {
+  PowerReadings r;
+  r.wakeTimersAc = WakeTimerPolicy::kEnabled;
+  r.wakeTimersDc = WakeTimerPolicy::kEnabled;
+  r.capabilitiesRead = true;
+  r.standbyS3 = true;
+  r.hibernateS4 = true;
+  r.hiberFilePresent = true;
+  r.source = PowerSource::kMains;
+  return r;
+}
+
+const WakeTimerStatus kAccepted{WakeTimerState::kAccepted, 0};
+
+bool Has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+TEST(WakeReadiness, EachReadingJudged) {
+  struct Case {
+    const char* what;
+    void (*change)(PowerReadings&);
+    int sleepMode;
+    WakeTimerStatus timer;
+    bool ready, attention;
+    const char* says;  // a part of the notice (or of the report when nothing needs attention)
+  };
+  const Case cases[] = {
+      {"all good", [](PowerReadings&) {}, 1, kAccepted, true, false, "起動準備: 問題なし"},
+      {"mains disabled", [](PowerReadings& r) { r.wakeTimersAc = WakeTimerPolicy::kDisabled; }, 0,
+       kAccepted, false, true, "（電源に接続）が「無効」"},
+      {"important only",
+       [](PowerReadings& r) { r.wakeTimersAc = WakeTimerPolicy::kImportantOnly; }, 0, kAccepted,
+       false, true, "「重要なスリープ解除タイマーのみ」"},
+      // Without a battery the battery value does not matter.
+      {"battery value, no battery",
+       [](PowerReadings& r) { r.wakeTimersDc = WakeTimerPolicy::kDisabled; }, 0, kAccepted, true,
+       false, "起動準備: 問題なし"},
+      {"battery disabled, on mains",
+       [](PowerReadings& r) {
+         r.hasBattery = true;
+         r.wakeTimersDc = WakeTimerPolicy::kDisabled;
+       },
+       0, kAccepted, true, true, "（バッテリ駆動）が「無効」"},
+      {"battery disabled, on battery",
+       [](PowerReadings& r) {
+         r.hasBattery = true;
+         r.source = PowerSource::kBattery;
+         r.wakeTimersDc = WakeTimerPolicy::kImportantOnly;
+       },
+       0, kAccepted, false, true, "（バッテリ駆動）"},
+      // Unreadable values are said, not counted as faults.
+      {"scheme unread",
+       [](PowerReadings& r) {
+         r.wakeTimersAc = WakeTimerPolicy::kUnknown;
+         r.schemeError = 120;
+       },
+       0, kAccepted, true, false, "読み取れませんでした (error=120)"},
+      {"capabilities unread",
+       [](PowerReadings& r) {
+         r = PowerReadings{};
+         r.wakeTimersAc = WakeTimerPolicy::kEnabled;
+         r.capabilitiesError = 5;
+       },
+       1, kAccepted, true, false, "読み取れませんでした (error=5)"},
+      {"no hibernation: standby instead",
+       [](PowerReadings& r) { r.hiberFilePresent = false; }, 1, kAccepted, true, true,
+       "代わりにスタンバイ"},
+      {"no S3: hibernation instead", [](PowerReadings& r) { r.standbyS3 = false; }, 0, kAccepted,
+       true, true, "代わりに休止状態"},
+      {"neither",
+       [](PowerReadings& r) {
+         r.standbyS3 = false;
+         r.hibernateS4 = false;
+       },
+       1, kAccepted, false, true, "スタンバイにも休止状態にも入れない"},
+      {"modern standby chosen",
+       [](PowerReadings& r) {
+         r.standbyS3 = false;
+         r.modernStandby = true;
+       },
+       0, kAccepted, true, true, "モダンスタンバイ"},
+      {"modern standby, hibernation chosen",
+       [](PowerReadings& r) {
+         r.standbyS3 = false;
+         r.modernStandby = true;
+       },
+       1, kAccepted, true, false, "休止状態: 使用可能"},
+      {"timer refused", [](PowerReadings&) {}, 0, {WakeTimerState::kRefused, 722}, false, true,
+       "受け付けられませんでした (error=722)"},
+      {"nothing ahead", [](PowerReadings&) {}, 0, {}, true, false, "次の予定がないため未設定"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PowerReadings r = Good();
+    c.change(r);
+    const WakeDiagnosis d = DiagnoseWake(r, c.timer, c.sleepMode);
+    EXPECT_EQ(d.Ready(), c.ready);
+    EXPECT_EQ(d.NeedsAttention(), c.attention);
+    EXPECT_EQ(d.NoticeText().empty(), !c.attention);
+    EXPECT_EQ(d.StatusText().empty(), !c.attention);
+    EXPECT_TRUE(Has(c.attention ? d.NoticeText() : d.Report(), c.says)) << d.Report();
+  }
+}
+
+TEST(WakeReadiness, ReportListsEveryFindingWithItsMark) {
+  PowerReadings r = Good();
+  r.hasBattery = true;
+  r.wakeTimersAc = WakeTimerPolicy::kDisabled;
+  const WakeDiagnosis d = DiagnoseWake(r, kAccepted, 1);
+  EXPECT_EQ(d.findings.size(), 4u);
+  EXPECT_EQ(d.Report(),
+            "起動準備: 問題あり\n"
+            "× " + d.findings[0].text + "\n"
+            "○ スリープ解除タイマーの許可（バッテリ駆動）: 有効\n"
+            "○ 休止状態: 使用可能\n"
+            "○ ウェイクタイマー: 次の予定に設定済み");
+  EXPECT_TRUE(Has(d.findings[0].text, "「スリープ解除タイマーの許可」を「有効」にしてください"));
+  EXPECT_EQ(d.StatusText(), "起動準備: 要設定（ヘルプの起動診断を参照）");
+}
+
+TEST(WakeReadiness, SleepChoice) {
+  PowerReadings r = Good();
+  EXPECT_EQ(ChooseSleepState(1, r).mode, 1);
+  EXPECT_EQ(ChooseSleepState(0, r).mode, 0);
+  EXPECT_TRUE(SleepChoiceText(ChooseSleepState(1, r)).empty());
+
+  r.hiberFilePresent = false;  // supported, but switched off
+  SleepChoice c = ChooseSleepState(1, r);
+  EXPECT_EQ(c.mode, 0);
+  EXPECT_TRUE(c.fellBack);
+  EXPECT_TRUE(Has(SleepChoiceText(c), "powercfg /hibernate on"));
+
+  r.standbyS3 = false;
+  r.modernStandby = true;  // low-power idle still counts as standby
+  EXPECT_EQ(ChooseSleepState(1, r).mode, 0);
+  r.modernStandby = false;
+  c = ChooseSleepState(1, r);
+  EXPECT_FALSE(c.possible);
+  EXPECT_FALSE(SleepChoiceText(c).empty());
+
+  // Unread capabilities: the system call decides.
+  c = ChooseSleepState(1, PowerReadings{});
+  EXPECT_EQ(c.mode, 1);
+  EXPECT_TRUE(c.possible);
+  EXPECT_FALSE(c.fellBack);
+}
+
+}  // namespace
