@@ -153,7 +153,9 @@ void CNimbraDoc::LoadSettings() {
   surplus_.clear();
 
   const int32_t n = store.GetInt(kScheduleSection, "sch_num", 0);
-  const int64_t now = clock_.SecondsNow();
+  // The same "now" as the scheduler's tick: an entry loads waiting, running
+  // or finished exactly as the tick would see it.
+  const int64_t now = LocalSecondsNow(clock_);
   bool toldFull = false;
   for (int i = 0; i < n; ++i) {
     const StoredEntry stored = ReadStoredEntry(store, i);
