@@ -169,7 +169,7 @@ void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemT
   countdown_ = std::move(countdown);
 }
 
-void CScheduler::Save() { (void)doc_.SaveSettings(); }
+void CScheduler::Save() { (void)doc_.CommitEdit(); }
 
 void CScheduler::SuspendNow(bool noConfirm) {
   ScheduleTable& table = doc_.Table();
