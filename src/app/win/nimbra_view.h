@@ -75,6 +75,8 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
 
  private:
   void ShowOperationMenu(POINT pt);
+  // A column's given width, widened to fit its widest text in the list's font.
+  int ColumnWidth(int column) const;
 
   CNimbraDoc& doc_;
   CWindow& frame_;
