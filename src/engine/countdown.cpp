@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <system_error>
 
 #include "engine/power_control.h"
@@ -31,6 +32,34 @@ void ActionTrace(ThreadObj* obj, const char* tag, int number) {
   if (log.Level() == 0) return;
   const SystemTime now = obj->power->Clock().LocalNow();
   log.Write("%s %d %d:%d:%d.%d\n", tag, number, now.wHour, now.wMinute, now.wSecond, 0);
+}
+
+// Logs the exception being handled (call only inside a catch block); the
+// log itself may not throw out of the worker either.
+void LogWorkerFailure(ThreadObj* obj, const char* what) noexcept {
+  try {
+    try {
+      throw;
+    } catch (const std::exception& e) {
+      obj->power->Log().Write("countdown: %s failed: %s", what, e.what());
+    } catch (...) {
+      obj->power->Log().Write("countdown: %s failed", what);
+    }
+  } catch (...) {
+  }
+}
+
+// The worker's last word to its window; returns the worker's exit code.
+int PostEnd(ThreadObj* obj, ICountdownWindow* window, bool stopped) noexcept {
+  try {
+    if (stopped)
+      window->PostStopped();
+    else
+      window->PostCompleted();
+  } catch (...) {
+    LogWorkerFailure(obj, "telling the window");
+  }
+  return stopped ? 1 : 0;
 }
 
 int RunAction(ThreadObj* obj, ThreadAction action,
@@ -94,33 +123,37 @@ int ThreadExecution(ThreadObj* obj) {
   CCountdown* owner = obj->owner;
   if (!owner) return 0;
   ICountdownWindow* window = owner->Window();
+  // No exception may leave the worker: it would end the program. A count
+  // that fails is taken as stopped without its action; an action that fails
+  // still counts as run. Either way the window hears the end, so it closes.
   bool stopped = false;
-  for (int i = 0; i < obj->stepCount; ++i) {
-    window->SetStatusText(CountdownText(obj->stepCount, i, obj->stepMs));
-    if (!owner->Step(i, obj->stepCount, obj->stepMs)) {
-      // A replaced or destroyed countdown ends quietly: no action, no message.
-      if (owner->Abandoned()) return 1;
-      window->SetStatusText("中止しています");
-      stopped = true;
-      break;
+  try {
+    for (int i = 0; i < obj->stepCount; ++i) {
+      window->SetStatusText(CountdownText(obj->stepCount, i, obj->stepMs));
+      if (!owner->Step(i, obj->stepCount, obj->stepMs)) {
+        // A replaced or destroyed countdown ends quietly: no action, no message.
+        if (owner->Abandoned()) return 1;
+        window->SetStatusText("中止しています");
+        stopped = true;
+        break;
+      }
     }
+  } catch (...) {
+    LogWorkerFailure(obj, "count");
+    if (owner->Abandoned()) return 1;
+    return PostEnd(obj, window, true);
   }
   if (owner->Abandoned()) return 1;
-  // The actions run here on the worker, their message boxes included; no
-  // exception may leave the thread.
+  // The actions run here on the worker, their message boxes included.
   try {
     if (stopped)
       RunAction(obj, obj->cancel, obj->cancelArg);
     else
       RunAction(obj, obj->done, obj->doneArg);
   } catch (...) {
-    obj->power->Log().Write("countdown action failed");
+    LogWorkerFailure(obj, "action");
   }
-  if (stopped)
-    window->PostStopped();
-  else
-    window->PostCompleted();
-  return stopped ? 1 : 0;
+  return PostEnd(obj, window, stopped);
 }
 
 void ThreadObjCancel(ThreadObj* obj) {

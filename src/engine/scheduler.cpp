@@ -15,11 +15,6 @@ namespace {
 
 constexpr const char* kPluginItem = "smail";
 
-// Now as the user's clock shows it, converted like the schedules' own times:
-// both sides of every comparison go through the same local-time conversion,
-// even where the C runtime's time zone and the system's disagree.
-int64_t LocalSecondsNow(const IClock& clock) { return TimeToSeconds(clock.LocalNow()); }
-
 std::string WithName(const char* format, const char* name) {
   char text[256];
   std::snprintf(text, sizeof text, format, name);
@@ -223,7 +218,7 @@ void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemT
   countdown_ = std::move(countdown);
 }
 
-void CScheduler::Save() { (void)doc_.SaveSettings(); }
+void CScheduler::Save() { (void)doc_.CommitEdit(); }
 
 void CScheduler::SuspendNow(bool noConfirm) {
   ScheduleTable& table = doc_.Table();

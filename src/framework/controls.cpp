@@ -48,6 +48,11 @@ bool CListCtrl::SetColumnWidth(int index, int width) {
   return ListView_SetColumnWidth(hwnd_, index, width) != FALSE;
 }
 
+int CListCtrl::GetStringWidth(const std::wstring& text) const {
+  return static_cast<int>(
+      SendMessageW(hwnd_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+}
+
 int CListCtrl::GetColumnCount() const {
   HWND header = ListView_GetHeader(hwnd_);
   return header ? Header_GetItemCount(header) : 0;

@@ -35,6 +35,8 @@ class CListCtrl {
   int InsertColumn(int index, const std::wstring& heading, int width);
   bool DeleteColumn(int index);
   bool SetColumnWidth(int index, int width);
+  // The width of text in the list's font, in pixels, without a cell's margins.
+  int GetStringWidth(const std::wstring& text) const;
   int GetColumnCount() const;
   int InsertItem(int index, const std::wstring& text);
   bool SetItemText(int row, int column, const std::wstring& text);

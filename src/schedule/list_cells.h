@@ -10,7 +10,10 @@ constexpr int kListColumnCount = 8;
 
 struct ListColumn {
   const char* heading;
-  int width;  // pixels
+  int width;  // pixels: the least the column gets
+  // The widest text the column shows, which the column widens to fit in the
+  // list's own font; nullptr when the width above is enough.
+  const char* widest;
 };
 // "No", "タイトル", "起動時刻", "終了時刻", "状態", "繰返し", "開始日", "終了日".
 extern const ListColumn kListColumns[kListColumnCount];

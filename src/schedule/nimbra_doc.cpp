@@ -200,7 +200,9 @@ void CNimbraDoc::LoadSettings() {
   std::sort(indexes.begin(), indexes.end());
   indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
 
-  const int64_t now = clock_.SecondsNow();
+  // The same "now" as the scheduler's tick: an entry loads waiting, running
+  // or finished exactly as the tick would see it.
+  const int64_t now = LocalSecondsNow(clock_);
   bool toldFull = false, toldOverlap = false;
   for (const int32_t i : indexes) {
     const StoredEntry stored = ReadStoredEntry(store, i);

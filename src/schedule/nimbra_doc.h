@@ -52,6 +52,11 @@ class CNimbraDoc {
   // or the entry repeats, else in the reservation dialog. A refused change
   // puts the old entry back at its row, as it was. Afterwards the row gets
   // the focus without the selection.
+  //
+  // Change and delete act on the entry the user selected, found by value when
+  // the dialog or question closes, wherever the tick has moved it meanwhile;
+  // if it ended meanwhile (finished or rolled on), the user is told so and
+  // nothing changes.
   bool ChangeSchedule(bool forceRepeatDialog);
   // Asks "No.%03d %s を削除しますか？" and deletes the selected entry on Yes.
   bool OnScheduleDelete();
@@ -62,9 +67,11 @@ class CNimbraDoc {
   bool AddScheduleWithDialog(const SystemTime& s, const SystemTime& e,
                              const std::string& titleSjis);
 
-  // Saves after an edit the user confirmed (the settings sheet's included).
-  // A failure goes to the view's SettingsSaveFailed, once until a save
-  // succeeds again. False when the file could not be written.
+  // The one way the program saves: after an edit the user confirmed (the
+  // settings sheet's included), at a schedule's end, before a power action
+  // and at exit. A failure is told once (to the view's SettingsSaveFailed, or
+  // through the prompt when no view is attached) and again only after a save
+  // has succeeded in between. False when the file could not be written.
   bool CommitEdit();
 
   // Reads the settings file (a missing one gives the defaults): the settings,
@@ -104,6 +111,10 @@ class CNimbraDoc {
   static void WriteStoredEntry(ProfileStore& store, int index, const StoredEntry& entry);
   StoredEntry ToStored(const ScheduleEntry& entry) const;
 
+  // Where the entry the user chose (as it was when the dialog or question
+  // opened) is now: the tick runs on meanwhile and may re-sort the table. -1,
+  // after telling the user with refusedText, when it ended meanwhile.
+  int LocateChosen(const ScheduleEntry& chosen, const char* refusedText);
   // Puts entry back at index without the time checks, with its own state.
   void RestoreEntry(int index, const ScheduleEntry& entry);
   bool AfterAccepted();

@@ -9,6 +9,7 @@
 #include "schedule/nimbra_view_interface.h"
 #include "schedule/repeat_rules.h"
 #include "schedule/reservation_rules.h"
+#include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
 
 std::string SettingsSaveFailedText(const std::string& pathUtf8) {
@@ -16,15 +17,25 @@ std::string SettingsSaveFailedText(const std::string& pathUtf8) {
          "\n\n入力した内容はこのまま使われ、次の変更のときと終了するときにもう一度保存します。";
 }
 
+namespace {
+const char* const kChosenEndedNotChanged =
+    "選択したスケジュールはその間に終了したため、変更しませんでした。";
+const char* const kChosenEndedNotDeleted =
+    "選択したスケジュールはその間に終了したため、削除しませんでした。";
+}  // namespace
+
 bool CNimbraDoc::CommitEdit() {
   if (SaveSettings()) {
     saveFailureReported_ = false;
     return true;
   }
-  if (!saveFailureReported_ && view_) {
-    saveFailureReported_ = true;
+  if (saveFailureReported_) return false;
+  saveFailureReported_ = true;
+  if (view_)
     view_->SettingsSaveFailed(settingsPath_);
-  }
+  else
+    prompt_.Show(SettingsSaveFailedText(PathTextToUtf8(settingsPath_)), kAppTitle,
+                 PromptButtons::Ok);
   return false;
 }
 
@@ -38,6 +49,17 @@ void CNimbraDoc::RestoreEntry(int index, const ScheduleEntry& entry) {
   // The slot was freed by removing this very entry, so it fits again.
   ScheduleEntry* slot = table_.InsertScheduleEntry(index, entry);
   if (slot) slot->state = entry.state;
+}
+
+int CNimbraDoc::LocateChosen(const ScheduleEntry& chosen, const char* refusedText) {
+  // A repeating entry that rolled on no longer equals what was chosen; a
+  // one-shot that ended is still there, finished.
+  const int at = FindSameEntry(table_, chosen);
+  if (at >= 0 &&
+      (chosen.state == kStateFinished || table_.GetSchedule(at)->state != kStateFinished))
+    return at;
+  ShowMessage(refusedText);
+  return -1;
 }
 
 bool CNimbraDoc::OnScheduleAdd() {
@@ -78,24 +100,31 @@ bool CNimbraDoc::ChangeSchedule(bool forceRepeatDialog) {
   if (k < 0 || k >= table_.GetScheduleCount()) return false;
   const ScheduleEntry cur = *table_.GetSchedule(k);
 
-  // Replaces the entry at row k by entry; a refused entry leaves the old one
-  // at row k exactly as it was, so a further attempt replaces that same entry.
-  auto replace = [this, k](const ScheduleEntry& entry) {
-    const ScheduleEntry backup = *table_.GetSchedule(k);
-    table_.DeleteSchedule(k);
+  // Replaces the chosen entry, wherever it is now, by entry; a refused entry
+  // leaves the old one exactly as it was, so a further attempt replaces that
+  // same entry. ended turns true when the chosen entry ended meanwhile.
+  bool ended = false;
+  auto replace = [this, &cur, &ended](const ScheduleEntry& entry) {
+    const int at = LocateChosen(cur, kChosenEndedNotChanged);
+    if (at < 0) {
+      ended = true;
+      return false;
+    }
+    const ScheduleEntry backup = *table_.GetSchedule(at);
+    table_.DeleteSchedule(at);
     if (AddSchedule(entry) != -1) return true;
-    RestoreEntry(k, backup);
+    RestoreEntry(at, backup);
     return false;
   };
 
   bool accepted = false;
   if (forceRepeatDialog || cur.loop) {
     RepeatValues values = RepeatValuesFor(cur);
-    while (!accepted && view_->ShowRepeatDialog(values))
+    while (!accepted && !ended && view_->ShowRepeatDialog(values))
       accepted = replace(EntryFromRepeat(values, true));
   } else {
     ReservationValues values = ReservationValuesFor(cur);
-    while (!accepted && view_->ShowReservationDialog(values))
+    while (!accepted && !ended && view_->ShowReservationDialog(values))
       accepted = replace(EntryFromReservation(values));
   }
   view_->RefreshList();
@@ -108,13 +137,18 @@ bool CNimbraDoc::OnScheduleDelete() {
   if (!view_) return false;
   const int k = view_->GetSelectedRow();
   if (k < 0 || k >= table_.GetScheduleCount()) return false;
-  const ScheduleEntry* entry = table_.GetSchedule(k);
+  const ScheduleEntry chosen = *table_.GetSchedule(k);
   char text[1024];
   std::snprintf(text, sizeof text, "No.%03d %s を削除しますか？", k + 1,
-                SjisToUtf8(std::string_view(entry->title, strnlen(entry->title, kTitleSize)))
+                SjisToUtf8(std::string_view(chosen.title, strnlen(chosen.title, kTitleSize)))
                     .c_str());
   if (prompt_.Show(text, kAppTitle, PromptButtons::YesNo) != PromptAnswer::Yes) return false;
-  table_.DeleteSchedule(k);
+  const int at = LocateChosen(chosen, kChosenEndedNotDeleted);
+  if (at < 0) {
+    view_->RefreshList();
+    return false;
+  }
+  table_.DeleteSchedule(at);
   return AfterAccepted();
 }
 

@@ -26,7 +26,7 @@ class INimbraView {
   // confirmation have passed (RunRepeatDialogOk).
   virtual bool ShowRepeatDialog(RepeatValues& values) = 0;
 
-  // The settings file could not be written after an edit. Called once when
+  // The settings file could not be written. Called once when
   // saving starts to fail (not again until a save has succeeded), so the
   // window can tell the user, e.g. with SettingsSaveFailedText. path is in
   // the system's code page, as every path of the program.

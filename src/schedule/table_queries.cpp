@@ -1,6 +1,7 @@
 #include "schedule/table_queries.h"
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "schedule/schedule_table.h"
@@ -47,4 +48,16 @@ int FindNextSchedule(const ScheduleTable& table, const ScheduleEntry& ref) {
     }
   }
   return result;
+}
+
+int FindSameEntry(const ScheduleTable& table, const ScheduleEntry& entry) {
+  ScheduleEntry wanted = entry;
+  wanted.state = 0;
+  const int n = table.GetScheduleCount();
+  for (int i = 0; i < n; ++i) {
+    ScheduleEntry candidate = *table.GetSchedule(i);
+    candidate.state = 0;
+    if (std::memcmp(&candidate, &wanted, sizeof wanted) == 0) return i;
+  }
+  return -1;
 }

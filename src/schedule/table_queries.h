@@ -14,3 +14,6 @@ int FindInsertPos(const ScheduleTable& table, const ScheduleEntry& entry);
 int FindCurrentSchedule(const ScheduleTable& table);
 // The not-finished entry whose start is nearest after ref's end; -1 when none.
 int FindNextSchedule(const ScheduleTable& table, const ScheduleEntry& ref);
+// The entry equal to entry in every field but its state, -1 when none: the
+// same schedule, found by value wherever the table has moved it.
+int FindSameEntry(const ScheduleTable& table, const ScheduleEntry& entry);

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <limits>
 
+#include "platform/clock.h"
 #include "platform/local_time.h"
 
 int32_t TimeToSeconds(const SystemTime& st) {
@@ -36,6 +37,8 @@ bool SecondsToTime(int64_t t, SystemTime* st) {
   st->wMilliseconds = 0;
   return true;
 }
+
+int64_t LocalSecondsNow(const IClock& clock) { return TimeToSeconds(clock.LocalNow()); }
 
 void ClearTimeOfDay(SystemTime* st) {
   st->wHour = 0;

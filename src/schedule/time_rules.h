@@ -9,6 +9,8 @@
 #include "platform/system_time.h"
 #include "schedule/schedule_entry.h"
 
+class IClock;
+
 // Seconds since 1970-01-01 00:00 UTC of the local date-time st (day of week
 // and milliseconds ignored; day numbers past the month's end roll over). An
 // all-zero date gives 0; anything else that cannot be represented gives -1.
@@ -17,6 +19,11 @@ int32_t TimeToSeconds(const SystemTime& st);
 // st untouched, when t cannot be converted (negative).
 bool SecondsToTime(int64_t t, SystemTime* st);
 void ClearTimeOfDay(SystemTime* st);
+// Now as the user's clock shows it, converted like the schedules' own times.
+// Every "has it started, has it ended" decision compares against this, so
+// that both sides go through the same local-time conversion even where the C
+// runtime's time zone and the system's disagree.
+int64_t LocalSecondsNow(const IClock& clock);
 
 // Field ranges, and a year not before currentYear.
 bool IsValidDateTime(const SystemTime& st, int currentYear);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "engine/engine_fakes.h"
 #include "engine/power_control.h"
 #include "platform/recording_power.h"
@@ -83,6 +85,39 @@ TEST_F(CountdownTest, StopInTheFirstStepRunsOnlyTheCancelAction) {
   EXPECT_TRUE(power.Calls("suspend").empty());
   EXPECT_FALSE(c->IsRunning());
   EXPECT_EQ(w.Closes(), 1);
+}
+
+// Whatever throws on the worker is logged instead of ending the program: a
+// count that fails runs no power action, and the window still hears the end
+// so that it closes.
+TEST_F(CountdownTest, AnExceptionOnTheWorkerIsLoggedAndTheWindowStillHearsTheEnd) {
+  struct Case {
+    const char* name;
+    bool windowThrows;   // else the step wait throws something that is no std::exception
+    const char* logged;
+  } const cases[] = {
+      {"window", true, "countdown: count failed: window gone\n"},
+      {"wait", false, "countdown: count failed\n"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    ScopedDebugLog log(debugLog);
+    auto c = std::make_unique<CCountdown>(control);
+    c->SetStepWait(k.windowThrows ? CCountdown::StepWait(NoWait) : [](int) { throw 42; });
+    ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction, nullptr,
+                              0, SuspendCancelAction, nullptr, 0));
+    if (k.windowThrows)
+      windows.onCreate = [](FakeCountdownWindow& w) {
+        w.OnText([](const std::string&) { throw std::runtime_error("window gone"); });
+      };
+    ASSERT_TRUE(c->Create(windows));
+    windows.onCreate = nullptr;
+    ASSERT_EQ(windows.last->WaitEnd(), FakeCountdownWindow::End::kStopped);
+    c->Finish();
+    EXPECT_EQ(windows.last->Closes(), 1);
+    EXPECT_TRUE(power.Calls().empty());
+    EXPECT_EQ(log.Text(), k.logged);
+  }
 }
 
 TEST_F(CountdownTest, ShutdownAndItsCancel) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "engine/engine_fakes.h"
@@ -15,6 +16,7 @@
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
+#include "support/scripted_view.h"
 
 namespace {
 
@@ -479,6 +481,108 @@ TEST_F(SchedulerTest, GoingAwayStopsTheCountdownAndLetsThePcSleep) {
   EXPECT_TRUE(power.Calls("shutdown").empty());
   EXPECT_TRUE(power.Calls("suspend").empty());
   EXPECT_EQ(power.Calls("cancel").size(), 1u);
+}
+
+// While a dialog or the delete question is open the tick goes on: here it
+// ends the daily entry, which rolls on behind the one-shot and re-sorts the
+// table. Change and delete still act on the entry the user chose; one that
+// ended meanwhile is left alone with a message.
+TEST_F(SchedulerTest, ChangeAndDeleteActOnTheChosenEntryWhileTheTickReSortsTheTable) {
+  const std::string notChanged = "選択したスケジュールはその間に終了したため、変更しませんでした。";
+  const std::string notDeleted = "選択したスケジュールはその間に終了したため、削除しませんでした。";
+  enum class Command { kChange, kDelete };
+  struct Case {
+    const char* chosen;
+    Command command;
+    std::vector<std::string> titles;  // afterwards, in table order
+    std::string message;              // "" for none
+  } const cases[] = {
+      {"oneshot", Command::kChange, {"changed", "daily"}, ""},
+      {"oneshot", Command::kDelete, {"daily"}, ""},
+      {"daily", Command::kChange, {"oneshot", "daily"}, notChanged},
+      {"daily", Command::kDelete, {"oneshot", "daily"}, notDeleted},
+  };
+  ScriptedView dialogs;
+  doc->SetView(&dialogs);
+  auto tickMeanwhile = [this] { JumpTo(At(10, 20, 30)); };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.chosen) + (k.command == Command::kChange ? " change" : " delete"));
+    WaitCountdown();
+    while (Table().GetScheduleCount() > 0) Table().DeleteSchedule(0);
+    clock.SetLocal(At(10, 20, 0));
+    Add(At(10, 20, 10), At(10, 20, 30), kDaily);
+    Add(At(10, 21, 0), At(10, 22, 0));
+    std::strcpy(E(0).title, "daily");
+    std::strcpy(E(1).title, "oneshot");
+    dialogs.selected = std::string(k.chosen) == "daily" ? 0 : 1;
+    prompt.shown.clear();
+
+    if (k.command == Command::kChange) {
+      dialogs.OnReservation([&](ReservationValues& v) {
+        tickMeanwhile();
+        v.m_title = "changed";
+        return true;
+      });
+      dialogs.OnRepeat([&](RepeatValues&) {
+        tickMeanwhile();
+        return true;
+      });
+      EXPECT_EQ(doc->OnScheduleChange(), k.message.empty());
+    } else {
+      prompt.QueueAnswer(PromptAnswer::Yes);
+      prompt.whileAsked = tickMeanwhile;
+      EXPECT_EQ(doc->OnScheduleDelete(), k.message.empty());
+      prompt.whileAsked = nullptr;
+    }
+    dialogs = ScriptedView();
+
+    std::vector<std::string> titles;
+    for (int i = 0; i < Table().GetScheduleCount(); ++i) titles.push_back(E(i).title);
+    EXPECT_EQ(titles, k.titles);
+    const int daily = titles.back() == "daily" ? Table().GetScheduleCount() - 1 : -1;
+    ASSERT_GE(daily, 0);
+    EXPECT_EQ(E(daily).s, At(11, 20, 10));  // rolled on, untouched by the command
+    std::vector<std::string> refusals;
+    for (const std::string& text : prompt.Texts())
+      if (text == notChanged || text == notDeleted) refusals.push_back(text);
+    EXPECT_EQ(refusals, k.message.empty() ? std::vector<std::string>{}
+                                          : std::vector<std::string>{k.message});
+  }
+  doc->SetView(nullptr);
+}
+
+// Every save (an edit, a schedule's end, a power action) goes one way: a
+// failure is told once, and again only after a save has worked in between.
+// Without a list view it is told through the prompt.
+TEST_F(SchedulerTest, ASaveFailureIsToldOnceUntilASaveWorksAgain) {
+  const std::string folder = dir.File("gone");
+  const std::string path = folder + "/Nimbra.ini";
+  sched.reset();
+  doc = std::make_unique<CNimbraDoc>(clock, prompt, debugLog, path);
+  doc->LoadSettings();
+  User().finish_act = 0;
+  sched = std::make_unique<CScheduler>(*doc, view, plugin, *control, windows);
+  sched->SetCountdownStepWait(NoWait);
+  const std::string told = SettingsSaveFailedText(path);
+  auto timesTold = [&] {
+    const auto texts = prompt.Texts();
+    return std::count(texts.begin(), texts.end(), told);
+  };
+
+  Add(At(10, 20, 10), At(10, 20, 20));
+  JumpTo(At(10, 20, 20));  // the end processing saves
+  WaitCountdown();
+  EXPECT_EQ(timesTold(), 1);
+  sched->SuspendNow(true);
+  WaitCountdown();
+  EXPECT_EQ(timesTold(), 1);
+
+  std::filesystem::create_directory(folder);
+  EXPECT_TRUE(doc->CommitEdit());
+  std::filesystem::remove_all(folder);
+  sched->SuspendNow(true);
+  WaitCountdown();
+  EXPECT_EQ(timesTold(), 2);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "engine/win/progress_resource.h"
 #include "engine/win/progress_sub_dlg.h"
 #include "framework/controls.h"
+#include "framework/window.h"
 #include "gui_driver.h"
 #include "platform/debug_log.h"
 #include "platform/recording_power.h"
@@ -138,6 +140,41 @@ TEST_F(CountdownWindowTest, StopButtonRunsTheCancelActionInsteadAndClosesItself)
   EXPECT_TRUE(power_.Calls("suspend").empty());
   ASSERT_EQ(1u, prompt_.shown.size());
   EXPECT_EQ("サスペンドを中止しました", prompt_.shown[0].text);
+}
+
+// The window opens where the user looks: centred on the work area of the
+// main window's monitor, also while the main window is hidden in the tray,
+// and above other windows.
+TEST_F(CountdownWindowTest, OpensTopmostCentredOnTheMainWindowsWorkArea) {
+  WNDCLASSEXW wc{};
+  wc.lpszClassName = L"NimbraCountdownAnchor";
+  ASSERT_TRUE(CWindow::RegisterClass(wc));
+  CWindow main;
+  ASSERT_TRUE(main.Create(0, wc.lpszClassName, L"Nimbra", WS_OVERLAPPEDWINDOW, 500, 400, 300, 200,
+                          nullptr, nullptr));  // never shown: the tray case
+  CProgressSubDlgFactory anchored(&main, &log_);
+  CCountdown countdown(control_);
+  countdown.SetStepWait([](int) {});
+  ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction,
+                                   nullptr, 0, SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(countdown.Create(anchored));
+  auto* dlg = dynamic_cast<CProgressSubDlg*>(countdown.Window());
+  ASSERT_NE(nullptr, dlg);
+
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(main.GetHwnd(), MONITOR_DEFAULTTOPRIMARY), &info));
+  const RECT& work = info.rcWork;
+  RECT own{};
+  ASSERT_TRUE(GetWindowRect(dlg->GetHwnd(), &own));
+  EXPECT_GE(own.left, work.left);
+  EXPECT_GE(own.top, work.top);
+  EXPECT_LE(own.right, work.right);
+  EXPECT_LE(own.bottom, work.bottom);
+  EXPECT_LE(std::abs((own.left - work.left) - (work.right - own.right)), 1);
+  EXPECT_LE(std::abs((own.top - work.top) - (work.bottom - own.bottom)), 1);
+  EXPECT_TRUE(GetWindowLongPtrW(dlg->GetHwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  main.Destroy();
 }
 
 }  // namespace

@@ -170,6 +170,15 @@ TEST_F(EndToEndTest, ShowsTheStoredSchedulesEditsThemAndSavesOnExit) {
   EXPECT_EQ(L"なし", gui::RemoteListText(nimbra.List(), 0, 5));
   EXPECT_EQ(L"指定なし", gui::RemoteListText(nimbra.List(), 0, 6));
   EXPECT_EQ(L"ドラマ", gui::RemoteListText(nimbra.List(), 1, 1));
+  // The start and end columns fit their date and time in the list's font,
+  // never narrower than their given width.
+  for (int column : {2, 3}) {
+    const int width = ListView_GetColumnWidth(nimbra.List(), column);
+    EXPECT_GE(width, 120) << column;
+    const std::wstring text = gui::RemoteListText(nimbra.List(), 0, column);
+    EXPECT_GE(width, gui::RemoteListStringWidth(nimbra.List(), text) + 12)  // the cell margins
+        << column;
+  }
   gui::SaveScreenshot("main-window", nimbra.Frame());
 
   // A second start is refused.

@@ -316,6 +316,14 @@ bool RemoteSelectRow(HWND list, int row) {
   return SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(mem.Address())) != 0;
 }
 
+int RemoteListStringWidth(HWND list, const std::wstring& text) {
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  RemoteBuffer mem(list, bytes);
+  if (!mem || !mem.Write(text.c_str(), bytes)) return -1;
+  return static_cast<int>(
+      SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(mem.Address())));
+}
+
 bool RemoteSetPicker(HWND picker, const SystemTime& t) {
   RemoteBuffer mem(picker, sizeof(SYSTEMTIME));
   if (!mem.Write(&t, sizeof t)) return false;

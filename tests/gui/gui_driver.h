@@ -63,6 +63,8 @@ std::wstring RemoteStatusText(HWND statusBar, int pane);
 // Cross-process list view and picker access.
 std::wstring RemoteListText(HWND list, int row, int column);
 int RemoteListCount(HWND list);
+// The width of text in a list view's font in another process (LVM_GETSTRINGWIDTHW).
+int RemoteListStringWidth(HWND list, const std::wstring& text);
 bool RemoteSelectRow(HWND list, int row);
 bool RemoteSetPicker(HWND picker, const SystemTime& t);
 // The picker's value; false when it has none or cannot be read.

@@ -137,6 +137,36 @@ TEST_F(SettingsFile, EntriesLoadSortedWithStateFromTheClockAndOverlapsAreKeptAsi
   EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[3]", ""), "overlapping");
 }
 
+// The calendar seconds disagree with the local clock (the C runtime's zone
+// is not the system's): the state on loading still follows the local clock,
+// as the scheduler's tick does, in either direction.
+TEST_F(SettingsFile, StateOnLoadingFollowsTheLocalClockNotTheCalendarSeconds) {
+  class SkewedClock final : public IClock {
+   public:
+    SkewedClock(const IClock& local, int64_t skew) : local_(local), skew_(skew) {}
+    SystemTime LocalNow() const override { return local_.LocalNow(); }
+    int64_t SecondsNow() const override { return local_.SecondsNow() + skew_; }
+
+   private:
+    const IClock& local_;
+    int64_t skew_;
+  };
+  const int32_t now = static_cast<int32_t>(clock.SecondsNow());
+  Write("[TV_REC_SCHEDULE]\r\nsch_num=3\r\n" + EntryKeys(0, "past", now - 7200, now - 3600) +
+        EntryKeys(1, "running", now - 600, now + 600) +
+        EntryKeys(2, "later", now + 3600, now + 7200));
+  for (const int64_t skew : {9 * 3600, -9 * 3600}) {
+    SkewedClock skewed(clock, skew);
+    CNimbraDoc doc(skewed, prompt, debugLog, Path());
+    doc.LoadSettings();
+    const ScheduleTable& t = doc.Table();
+    ASSERT_EQ(t.GetScheduleCount(), 3);
+    EXPECT_EQ(t.GetSchedule(0)->state, kStateFinished) << skew;
+    EXPECT_EQ(t.GetSchedule(1)->state, kStateRunning) << skew;
+    EXPECT_EQ(t.GetSchedule(2)->state, kStateWaiting) << skew;
+  }
+}
+
 TEST_F(SettingsFile, RepeatFieldsAndPeriodDatesRoundTrip) {
   const int32_t s = T(At(2027, 1, 11, 21, 0));
   const int32_t ks = T(At(2027, 1, 11, 0, 0));

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,7 @@ class ScriptedPrompt final : public IPrompt {
                     PromptButtons buttons) override {
     shown.push_back({text, caption, buttons});
     if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
+    if (whileAsked) whileAsked();
     if (answers_.empty()) return PromptAnswer::No;
     const PromptAnswer a = answers_.front();
     answers_.pop_front();
@@ -68,6 +70,9 @@ class ScriptedPrompt final : public IPrompt {
   }
 
   std::vector<Shown> shown;
+  // Runs while each Yes/No question is open, before it is answered: what
+  // goes on meanwhile, such as the scheduler's tick.
+  std::function<void()> whileAsked;
 
  private:
   std::deque<PromptAnswer> answers_;

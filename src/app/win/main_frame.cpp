@@ -411,7 +411,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_POWERBROADCAST:
       return OnPowerBroadcast(wp);
     case WM_QUERYENDSESSION:
-      saver_.Save(GetHwnd());
+      (void)doc_.CommitEdit();
       return TRUE;
     case WM_CLOSE:
       DestroyWindow(GetHwnd());

@@ -88,8 +88,9 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
       exitCode = 1;
     }
   }
-  // The view has gone with the frame; the settings are saved once, last.
-  saver.Save(nullptr);
+  // The view has gone with the frame; the settings are saved once, last (a
+  // failure not told yet is told through the prompt service).
+  (void)doc.CommitEdit();
   log.End(services.clock.LocalNow());
   return exitCode;
 }

@@ -39,7 +39,8 @@ CNimbraView::CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
       services_(services),
       pluginHost_(services.prompt, PluginPathFor(services.programPath)),
       powerControl_(services.power, services.prompt, doc.Clock(), services.log, TimerName(doc),
-                    &services.powerReadings) {
+                    &services.powerReadings),
+      countdownWindows_(&frame, &services.log) {
   scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, powerControl_,
                                             countdownWindows_);
   doc_.SetView(this);
@@ -69,6 +70,16 @@ bool CNimbraView::Create(HWND parent) {
   return true;
 }
 
+int CNimbraView::ColumnWidth(int column) const {
+  // The cell's margins on both sides of the text.
+  constexpr int kCellPadding = 16;
+  const ListColumn& c = kListColumns[column];
+  const int given = ScaleForDpi(c.width);
+  if (!c.widest) return given;
+  const int fit = list_.GetStringWidth(Utf8ToWide(c.widest)) + ScaleForDpi(kCellPadding);
+  return fit > given ? fit : given;
+}
+
 void CNimbraView::OnInitialUpdate() {
   if (firstUpdate_) {
     list_.DeleteAllItems();
@@ -77,9 +88,7 @@ void CNimbraView::OnInitialUpdate() {
     for (int i = 0; i < kListColumnCount; ++i) {
       list_.InsertColumn(i, Utf8ToWide(kListColumns[i].heading), 0);
     }
-    for (int i = 0; i < kListColumnCount; ++i) {
-      list_.SetColumnWidth(i, ScaleForDpi(kListColumns[i].width));
-    }
+    for (int i = 0; i < kListColumnCount; ++i) list_.SetColumnWidth(i, ColumnWidth(i));
     RefreshList();
     firstUpdate_ = 0;
     // "繰り返し予約" starts grayed; command enabling decides from then on.

@@ -97,6 +97,8 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
   // Reads the readiness afresh and shows the line if it changed.
   void UpdateWakeStatus();
   std::wstring TrayTip() const;
+  // A column's given width, widened to fit its widest text in the list's font.
+  int ColumnWidth(int column) const;
 
   CNimbraDoc& doc_;
   CWindow& frame_;

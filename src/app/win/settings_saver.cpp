@@ -5,15 +5,7 @@
 #include "schedule/nimbra_doc.h"
 #include "schedule/nimbra_view_interface.h"
 
-bool CSettingsSaver::Save(HWND owner) {
-  if (doc_.SaveSettings()) return true;
-  ReportFailure(owner);
-  return false;
-}
-
 void CSettingsSaver::ReportFailure(HWND owner) {
-  if (told_) return;
-  told_ = true;
   AppMessageBox(owner, SettingsSaveFailedText(WideToUtf8(AnsiToWide(doc_.SettingsPath()))),
                 MB_OK | MB_ICONWARNING);
 }

@@ -3,10 +3,12 @@
 #include <commctrl.h>
 
 #include "engine/win/progress_resource.h"
+#include "platform/debug_log.h"
+#include "platform/win32/last_error.h"
 #include "platform/win32/text_win.h"
 
-CProgressSubDlg::CProgressSubDlg(CCountdown& countdown)
-    : CDialog(IDD_PROGRESS_SUB), countdown_(countdown) {}
+CProgressSubDlg::CProgressSubDlg(CCountdown& countdown, HWND anchor, CDebugLog* log)
+    : CDialog(IDD_PROGRESS_SUB), countdown_(countdown), anchor_(anchor), log_(log) {}
 
 CProgressSubDlg::~CProgressSubDlg() { Close(); }
 
@@ -20,7 +22,38 @@ BOOL CProgressSubDlg::OnInitDialog() {
   std::lock_guard<std::mutex> lock(mutex_);
   window_ = GetHwnd();
   progress_ = GetItem(IDC_PROGRESS);
+  PlaceOnTop();
   return TRUE;
+}
+
+void CProgressSubDlg::PlaceOnTop() {
+  // A hidden or minimised main window still has a monitor (the one it was
+  // last shown on); without one, the primary monitor.
+  const HMONITOR monitor =
+      anchor_ && IsWindow(anchor_) ? MonitorFromWindow(anchor_, MONITOR_DEFAULTTOPRIMARY)
+                                   : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  RECT own{};
+  const bool measured = Check(GetMonitorInfoW(monitor, &info) != FALSE, "GetMonitorInfoW") &&
+                        Check(GetWindowRect(GetHwnd(), &own) != FALSE, "GetWindowRect");
+  const UINT keep = SWP_NOSIZE | (measured ? 0 : SWP_NOMOVE);
+  int x = 0, y = 0;
+  if (measured) {
+    const RECT& work = info.rcWork;
+    const int w = own.right - own.left;
+    const int h = own.bottom - own.top;
+    // Centred; a window larger than the work area keeps its caption inside.
+    x = work.left + ((work.right - work.left) - w) / 2;
+    y = work.top + ((work.bottom - work.top) - h) / 2;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+  }
+  Check(SetWindowPos(GetHwnd(), HWND_TOPMOST, x, y, 0, 0, keep) != FALSE, "SetWindowPos");
+}
+
+bool CProgressSubDlg::Check(bool ok, const char* call) {
+  return log_ ? LogIfFailed(ok, *log_, call) : ok;
 }
 
 void CProgressSubDlg::Post(HWND target, UINT msg, WPARAM wp, LPARAM lp) {
@@ -108,7 +141,8 @@ LRESULT CProgressSubDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 std::unique_ptr<ICountdownWindow> CProgressSubDlgFactory::CreateCountdownWindow(
     CCountdown& countdown) {
-  auto dlg = std::make_unique<CProgressSubDlg>(countdown);
+  auto dlg = std::make_unique<CProgressSubDlg>(countdown, anchor_ ? anchor_->GetHwnd() : nullptr,
+                                               log_);
   if (!dlg->Create()) return nullptr;
   return dlg;
 }

@@ -2,7 +2,9 @@
 // The countdown's window (template 146): a progress bar, a status text and
 // the "中止" button. Modeless, without parent or system menu; Enter and
 // Escape do nothing, so it closes only when its worker reports the end
-// (WM_USER+1 completed, WM_USER+2 stopped).
+// (WM_USER+1 completed, WM_USER+2 stopped). It opens topmost, centred on the
+// work area of the main window's monitor, where the user about to lose the
+// PC to a power action sees it, even while the main window is in the tray.
 #include <memory>
 #include <mutex>
 #include <string>
@@ -10,12 +12,16 @@
 #include "engine/countdown.h"
 #include "framework/dialog.h"
 
+class CDebugLog;
+
 class CProgressSubDlg : public CDialog, public ICountdownWindow {
  public:
   static constexpr UINT kCompleted = WM_USER + 1;
   static constexpr UINT kStopped = WM_USER + 2;
 
-  explicit CProgressSubDlg(CCountdown& countdown);
+  // anchor is the main window whose monitor the window opens on (the primary
+  // monitor when there is none); failed placement calls go to log.
+  CProgressSubDlg(CCountdown& countdown, HWND anchor = nullptr, CDebugLog* log = nullptr);
   ~CProgressSubDlg() override;
 
   // Creates and shows the window; false when it cannot.
@@ -41,8 +47,13 @@ class CProgressSubDlg : public CDialog, public ICountdownWindow {
  private:
   static constexpr UINT kStatusChanged = WM_APP + 1;
   void Post(HWND target, UINT msg, WPARAM wp, LPARAM lp);
+  void PlaceOnTop();
+  // ok, with a failed call logged when there is a log.
+  bool Check(bool ok, const char* call);
 
   CCountdown& countdown_;
+  HWND anchor_;
+  CDebugLog* log_;
   // The window handles, readable from the worker thread.
   std::mutex mutex_;
   HWND window_ = nullptr;
@@ -53,5 +64,13 @@ class CProgressSubDlg : public CDialog, public ICountdownWindow {
 // Makes CProgressSubDlg windows for the scheduler's countdowns.
 class CProgressSubDlgFactory : public ICountdownWindowFactory {
  public:
+  // The windows open on anchor's monitor (the main window, made later than
+  // this factory, so its handle is read at each creation).
+  explicit CProgressSubDlgFactory(const CWindow* anchor = nullptr, CDebugLog* log = nullptr)
+      : anchor_(anchor), log_(log) {}
   std::unique_ptr<ICountdownWindow> CreateCountdownWindow(CCountdown& countdown) override;
+
+ private:
+  const CWindow* anchor_;
+  CDebugLog* log_;
 };
