@@ -1,5 +1,5 @@
 # The README's commands. `make test` is what CI runs.
-.PHONY: all test native windows run bench clean
+.PHONY: all test native windows run bench soak clean
 
 all: native windows
 
@@ -23,6 +23,13 @@ run:
 
 bench: native
 	build/native/bin/nimbra-bench
+
+# A simulated year of schedules with injected faults; SOAK_DAYS and SOAK_SEED
+# choose another length or seed.
+SOAK_DAYS ?= 365
+SOAK_SEED ?= 1
+soak: native
+	build/native/bin/nimbra-soak $(SOAK_DAYS) $(SOAK_SEED)
 
 clean:
 	rm -rf build/native build/windows
