@@ -1,6 +1,6 @@
 // nimbra-soak [days] [seed]: runs the simulated year (or as many days as
 // given) and prints its table. The settings file lives in a fresh folder
-// under the temporary folder, removed afterwards.
+// under the temporary folder, removed afterwards (kept with SOAK_KEEP=1).
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
   if (argc > 1) config.days = std::atoi(argv[1]);
   if (argc > 2) config.seed = std::strtoull(argv[2], nullptr, 10);
   config.trace = std::getenv("SOAK_TRACE") != nullptr;
+  // A user who never enters a one-shot over a later occurrence of a
+  // repeating entry.
+  config.userClashes = std::getenv("SOAK_CAREFUL") == nullptr;
   if (config.days <= 0) {
     std::fprintf(stderr, "usage: nimbra-soak [days] [seed]\n");
     return 2;
