@@ -10,6 +10,7 @@
 #include "engine/countdown.h"
 #include "engine/power_control.h"
 #include "engine/scheduler.h"
+#include "platform/debug_log.h"
 #include "platform/file.h"
 #include "platform/program_path.h"
 #include "platform/recording_power.h"
@@ -29,7 +30,7 @@ class NoView final : public IScheduleView {
 
 class NoPlugin final : public IPluginRunner {
  public:
-  void RunPlugin(const char*, void*, int) override {}
+  void RunPlugin(const char*, const ScheduleEntry&) override {}
 };
 
 class NoWindows final : public ICountdownWindowFactory {
@@ -46,11 +47,13 @@ void BM_Tick(benchmark::State& state) {
     FakeClock clock(TimeToSeconds(MakeSystemTime(2029, 12, 31, 0, 0, 0)));
     ScriptedPrompt prompt;
     RecordingPower power;
-    CNimbraDoc doc(clock, prompt, path);
+    CDebugLog log;
+    CNimbraDoc doc(clock, prompt, log, path);
+    doc.LoadSettings();
     NoView view;
     NoPlugin plugin;
     NoWindows windows;
-    CPowerControl control(power, prompt, clock, "tz_wakeup_timer");
+    CPowerControl control(power, prompt, clock, log, "tz_wakeup_timer");
     CScheduler sched(doc, view, plugin, control, windows);
     clock.SetLocal(MakeSystemTime(2030, 1, 1, 0, 30, 0));  // inside the first schedule
     for (auto _ : state) {

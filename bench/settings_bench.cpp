@@ -7,11 +7,12 @@
 
 #include "bench_settings.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
 #include "platform/file.h"
+#include "platform/profile_store.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
-#include "schedule/profile_store.h"
 #include "schedule/time_rules.h"
 
 namespace {
@@ -26,7 +27,8 @@ class QuietPrompt final : public IPrompt {
 void BM_LoadSettings(benchmark::State& state) {
   const std::string path = BenchSettingsFile("settings-bench", static_cast<int>(state.range(0)));
   QuietPrompt prompt;
-  CNimbraDoc doc(SystemClock(), prompt, path);
+  CDebugLog log;
+  CNimbraDoc doc(SystemClock(), prompt, log, path);
   for (auto _ : state) {
     doc.LoadSettings();
     benchmark::DoNotOptimize(doc.Table().GetScheduleCount());
@@ -39,7 +41,9 @@ BENCHMARK(BM_LoadSettings)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)
 void BM_SaveSettings(benchmark::State& state) {
   const std::string path = BenchSettingsFile("settings-bench", static_cast<int>(state.range(0)));
   QuietPrompt prompt;
-  CNimbraDoc doc(SystemClock(), prompt, path);
+  CDebugLog log;
+  CNimbraDoc doc(SystemClock(), prompt, log, path);
+  doc.LoadSettings();
   for (auto _ : state) {
     if (!doc.SaveSettings()) state.SkipWithError("save failed");
   }

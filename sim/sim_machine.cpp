@@ -78,7 +78,7 @@ bool SimPc::Suspend(int) {
 ShutdownResult SimPc::Shutdown() {
   std::lock_guard<std::mutex> lock(mutex_);
   requests_.emplace_back(Request::kShutdown, clock_.Ms());
-  return ShutdownResult::kOk;
+  return ShutdownResult::Ok;
 }
 
 void SimPc::KeepAwake(bool on) {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "schedule/repeat_rules.h"
 #include "schedule/schedule_table.h"
 #include "schedule/time_rules.h"

@@ -24,14 +24,16 @@
 #include "engine/scheduler.h"
 #include "iepg/iepg_import.h"
 #include "platform/file.h"
+#include "platform/debug_log.h"
 #include "platform/launcher.h"
+#include "platform/profile_store.h"
 #include "platform/program_path.h"
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
-#include "schedule/nimbra_view.h"
-#include "schedule/profile_store.h"
+#include "schedule/nimbra_view_interface.h"
 #include "schedule/repeat_rules.h"
 #include "schedule/reservation_rules.h"
+#include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
 #include "sim/sim_machine.h"
 #include "sim/sim_plan.h"
@@ -215,9 +217,7 @@ class SimView final : public IScheduleView, public INimbraView {
 
 class SimPlugin final : public IPluginRunner {
  public:
-  void RunPlugin(const char*, void* block, int) override {
-    ++runs[OccurrenceKey(*static_cast<const ScheduleEntry*>(block))];
-  }
+  void RunPlugin(const char*, const ScheduleEntry& entry) override { ++runs[OccurrenceKey(entry)]; }
   std::map<std::string, int> runs;
 };
 
@@ -354,6 +354,7 @@ class Simulation {
 
   SimClock clock_;
   SimPrompt prompt_;
+  CDebugLog log_;
   SimPc pc_;
   Gate gate_;
   SimView view_;
@@ -448,7 +449,8 @@ void Simulation::Setup() {
   // The user's settings and table as they stand when the year begins: the
   // settings first, so that the table has the capacity they give.
   {
-    CNimbraDoc doc(clock_, prompt_, settingsPath_);
+    CNimbraDoc doc(clock_, prompt_, log_, settingsPath_);
+    doc.LoadSettings();
     for (CUserSetParam* p : {&doc.AppInfo().GetUserSetting(), &doc.AppInfo().GetUserValues()}) {
       p->user_enable = 1;
       p->item_num_max = config_.capacity;
@@ -460,7 +462,8 @@ void Simulation::Setup() {
     (void)doc.SaveSettings();
   }
   {
-    CNimbraDoc doc(clock_, prompt_, settingsPath_);
+    CNimbraDoc doc(clock_, prompt_, log_, settingsPath_);
+    doc.LoadSettings();
     for (const ScheduleEntry& e : InitialTable(start)) {
       const int before = doc.Table().GetScheduleCount();
       if (doc.AddSchedule(e) < 0 || doc.Table().GetScheduleCount() != before + 1) {
@@ -630,10 +633,11 @@ void Simulation::Loop() {
 
 void Simulation::StartProgram() {
   CheckSettingsFile();
-  doc_ = std::make_unique<CNimbraDoc>(clock_, prompt_, settingsPath_);
+  doc_ = std::make_unique<CNimbraDoc>(clock_, prompt_, log_, settingsPath_);
+  doc_->LoadSettings();
   doc_->SetView(&view_);
   const char* timer = doc_->AppInfo().GetWakeupTimerName();
-  control_ = std::make_unique<CPowerControl>(pc_, prompt_, clock_, timer ? timer : "");
+  control_ = std::make_unique<CPowerControl>(pc_, prompt_, clock_, log_, timer ? timer : "");
   sched_ = std::make_unique<CScheduler>(*doc_, view_, plugin_, *control_, gate_);
   sched_->SetCountdownStepWait([this](int ms) { gate_.Wait(ms); });
   sched_->StartTimers(false);
@@ -652,6 +656,8 @@ void Simulation::EndProcess(bool orderly) {
   }
   sched_.reset();
   control_.reset();
+  // The program's own end saves; a killed one does not.
+  if (orderly) (void)doc_->SaveSettings();
   doc_.reset();
   if (!orderly && ReadFileBytes(settingsPath_) != before) {
     // A killed process saves nothing: put back what its end wrote.

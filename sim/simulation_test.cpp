@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "platform/debug_log.h"
 #include "schedule/nimbra_doc.h"
 #include "sim/sim_machine.h"
 #include "support/scratch_dir.h"
@@ -120,7 +121,8 @@ TEST(SimulatedYear, TheSaveFaultMakesTheProgramsSaveFail) {
   ScratchDir dir;
   SimClock clock;
   SimPrompt prompt;
-  CNimbraDoc doc(clock, prompt, dir.File("Nimbra.ini"));
+  CDebugLog log;
+  CNimbraDoc doc(clock, prompt, log, dir.File("Nimbra.ini"));
   ASSERT_TRUE(doc.SaveSettings());
   SetDiskFull(true);
   const bool saved = doc.SaveSettings();

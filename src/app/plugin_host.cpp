@@ -6,8 +6,8 @@
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
 
-std::string DefaultPluginPath() {
-  return JoinPath(DirectoryOf(ProgramPath()), "Pelluxdlg.dll");
+std::string PluginPathFor(const std::string& programPath) {
+  return JoinPath(DirectoryOf(programPath), "Pelluxdlg.dll");
 }
 
 CPluginHost::CPluginHost(IPrompt& prompt, std::string libraryPath)
@@ -32,15 +32,15 @@ bool CPluginHost::Load() {
   }
   PluginFunctionTable t;
   t.PLG_Init = library_.Get<PlgInitFn>("PLG_Init");
-  t.PLG_Destroy = library_.Get<PlgContextFn>("PLG_Destroy");
-  t.PLG_Save = library_.Get<PlgContextFn>("PLG_Save");
-  t.PLG_Run = library_.Get<PlgContextFn>("PLG_Run");
-  t.PLG_Load = library_.Get<PlgContextFn>("PLG_Load");
+  t.PLG_Destroy = library_.Get<PlgDestroyFn>("PLG_Destroy");
+  t.PLG_Save = library_.Get<PlgSaveFn>("PLG_Save");
+  t.PLG_Run = library_.Get<PlgRunFn>("PLG_Run");
+  t.PLG_Load = library_.Get<PlgLoadFn>("PLG_Load");
   t.PLG_AddPage = library_.Get<PlgAddPageFn>("PLG_AddPage");
   t.PLG_GetVersion = library_.Get<PlgGetVersionFn>("PLG_GetVersion");
   t.PLG_GetPropertyHandle = library_.Get<PlgGetPropertyHandleFn>("PLG_GetPropertyHandle");
-  t.PRO_GetParamSize = library_.Get<ProHandleFn>("PRO_GetParamSize");
-  t.PRO_Run = library_.Get<ProHandleFn>("PRO_Run");
+  t.PRO_GetParamSize = library_.Get<ProGetParamSizeFn>("PRO_GetParamSize");
+  t.PRO_Run = library_.Get<ProRunFn>("PRO_Run");
   t.PRO_SetParam = library_.Get<ProSetParamFn>("PRO_SetParam");
   if (!t.PLG_Init || !t.PLG_Destroy || !t.PLG_Save || !t.PLG_Run || !t.PLG_Load ||
       !t.PLG_AddPage || !t.PLG_GetVersion || !t.PLG_GetPropertyHandle || !t.PRO_GetParamSize ||
@@ -74,13 +74,15 @@ const char* CPluginHost::GetVersionText() const {
   return text;
 }
 
-void CPluginHost::RunPlugin(const char* name, void* block, int size) {
-  void* handle = context_ ? table_.PLG_GetPropertyHandle(context_, name) : nullptr;
+void CPluginHost::RunPlugin(const char* name, const ScheduleEntry& entry) {
+  PropertyHandle* handle = context_ ? table_.PLG_GetPropertyHandle(context_, name) : nullptr;
   if (!handle) {
     Show("ハンドルの取得に失敗しました。");
     return;
   }
-  if (table_.PRO_SetParam(handle, block, size) == 0) {
+  // The plug-in gets its own copy: it reads the record, the table stays ours.
+  ScheduleEntry block = entry;
+  if (table_.PRO_SetParam(handle, &block, static_cast<int>(sizeof block)) == 0) {
     Show("パラメータの設定に失敗しました。");
     return;
   }

@@ -6,45 +6,38 @@
 // calls on the interface thread.
 #include <string>
 
+#include "boundary/nimbra_boundary.h"
 #include "engine/scheduler.h"
 #include "platform/shared_library.h"
 
 class IPrompt;
 
-// The plug-in's exports: C calling convention, pointers and 32-bit integers.
-using PlgInitFn = void* (*)();
-using PlgContextFn = void (*)(void* context);
-using PlgAddPageFn = void (*)(void* sheet, void* context);
-using PlgGetVersionFn = void (*)(void* context, const char** text);
-using PlgGetPropertyHandleFn = void* (*)(void* context, const char* itemName);
-using ProHandleFn = int (*)(void* handle);
-using ProSetParamFn = int (*)(void* handle, void* block, int size);
-
-// In this order; the settings sheet calls PLG_AddPage through it.
+// The plug-in's exports the program uses, in this order; the settings sheet
+// calls PLG_AddPage through it.
 struct PluginFunctionTable {
   PlgInitFn PLG_Init = nullptr;
-  PlgContextFn PLG_Destroy = nullptr;
-  PlgContextFn PLG_Save = nullptr;
-  PlgContextFn PLG_Run = nullptr;
-  PlgContextFn PLG_Load = nullptr;
+  PlgDestroyFn PLG_Destroy = nullptr;
+  PlgSaveFn PLG_Save = nullptr;
+  PlgRunFn PLG_Run = nullptr;
+  PlgLoadFn PLG_Load = nullptr;
   PlgAddPageFn PLG_AddPage = nullptr;
   PlgGetVersionFn PLG_GetVersion = nullptr;
   PlgGetPropertyHandleFn PLG_GetPropertyHandle = nullptr;
-  ProHandleFn PRO_GetParamSize = nullptr;
-  ProHandleFn PRO_Run = nullptr;
+  ProGetParamSizeFn PRO_GetParamSize = nullptr;
+  ProRunFn PRO_Run = nullptr;
   ProSetParamFn PRO_SetParam = nullptr;
 };
 
-// The plug-in's file: "Pelluxdlg.dll" in the folder of the running program,
-// never found through the search order (which includes the current folder,
-// where a downloaded file may have been opened from).
-std::string DefaultPluginPath();
+// The plug-in's file: "Pelluxdlg.dll" in the folder of the program at
+// programPath, never found through the search order (which includes the
+// current folder, where a downloaded file may have been opened from).
+std::string PluginPathFor(const std::string& programPath);
 
 class CPluginHost : public IPluginRunner {
  public:
   // Loads the plug-in at libraryPath; failures are shown to the user and
   // leave the host without a plug-in.
-  CPluginHost(IPrompt& prompt, std::string libraryPath = DefaultPluginPath());
+  CPluginHost(IPrompt& prompt, std::string libraryPath);
   ~CPluginHost() override;
   CPluginHost(const CPluginHost&) = delete;
   CPluginHost& operator=(const CPluginHost&) = delete;
@@ -54,13 +47,14 @@ class CPluginHost : public IPluginRunner {
   // Saves and destroys the plug-in's context and frees the library.
   void Unload();
   // The plug-in's context, nullptr when there is no plug-in.
-  void* GetContext() const { return context_; }
+  PluginManager* GetContext() const { return context_; }
   // The bound exports, nullptr when there is no plug-in.
   const PluginFunctionTable* GetFunctionTable() const { return context_ ? &table_ : nullptr; }
   // The plug-in's version text (owned by the plug-in), or nullptr.
   const char* GetVersionText() const;
-  // Runs the plug-in item called name with the parameter block.
-  void RunPlugin(const char* name, void* block, int size) override;
+  // Runs the plug-in item called name with a copy of entry as its 596-byte
+  // parameter block.
+  void RunPlugin(const char* name, const ScheduleEntry& entry) override;
 
  private:
   void Show(const std::string& text);
@@ -68,6 +62,6 @@ class CPluginHost : public IPluginRunner {
   IPrompt& prompt_;
   std::string path_;
   SharedLibrary library_;
-  void* context_ = nullptr;
+  PluginManager* context_ = nullptr;
   PluginFunctionTable table_;
 };

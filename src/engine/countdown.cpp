@@ -5,9 +5,9 @@
 #include <cstring>
 #include <system_error>
 
-#include "app/debug_log.h"
 #include "engine/power_control.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
 
@@ -27,9 +27,10 @@ std::vector<unsigned char> TextArg(const char* text) {
 }
 
 void ActionTrace(ThreadObj* obj, const char* tag, int number) {
-  if (DebugLogLevel() == 0) return;
+  CDebugLog& log = obj->power->Log();
+  if (log.Level() == 0) return;
   const SystemTime now = obj->power->Clock().LocalNow();
-  DebugLogWrite("%s %d %d:%d:%d.%d\n", tag, number, now.wHour, now.wMinute, now.wSecond, 0);
+  log.Write("%s %d %d:%d:%d.%d\n", tag, number, now.wHour, now.wMinute, now.wSecond, 0);
 }
 
 int RunAction(ThreadObj* obj, ThreadAction action,
@@ -113,7 +114,7 @@ int ThreadExecution(ThreadObj* obj) {
     else
       RunAction(obj, obj->done, obj->doneArg);
   } catch (...) {
-    DebugLogWrite("countdown action failed");
+    obj->power->Log().Write("countdown action failed");
   }
   if (stopped)
     window->PostStopped();
@@ -143,8 +144,8 @@ int SuspendAction(ThreadObj* obj, const void*) {
   if (obj->wakeFlag) {
     const SystemTime& w = obj->wakeTime;
     armed = obj->power->TzSetWakeupTimer(w);
-    DebugLogWrite("bRet=%d %d/%d/%d %d:%d:%d\n", armed ? 1 : 0, w.wYear, w.wMonth, w.wDay,
-                  w.wHour, w.wMinute, w.wSecond);
+    obj->power->Log().Write("bRet=%d %d/%d/%d %d:%d:%d\n", armed ? 1 : 0, w.wYear, w.wMonth,
+                            w.wDay, w.wHour, w.wMinute, w.wSecond);
   }
   if (armed) obj->power->SuspendSystem(obj->powerMode);
   return armed ? 1 : 0;
@@ -199,7 +200,7 @@ bool CCountdown::Create(ICountdownWindowFactory& factory) {
   window_ = factory.CreateCountdownWindow(*this);
   if (!window_) return false;
   if (!ThreadObjStart(obj_.get())) {
-    DebugLogWrite("countdown: the worker thread could not be started");
+    power_.Log().Write("countdown: the worker thread could not be started");
     window_->Close();
     window_.reset();
     return false;

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/debug_log.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
 #include "platform/power.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-void Trace(int line) { DebugLogWrite("%s ln=%d", "TzSetWakeupTimer", line); }
+void Trace(CDebugLog& log, int line) { log.Write("%s ln=%d", "TzSetWakeupTimer", line); }
 
 std::string Format(const char* format, unsigned value) {
   char text[160];
@@ -21,34 +21,35 @@ std::string Format(const char* format, unsigned value) {
 
 }  // namespace
 
-CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, std::string timerName)
-    : power_(power), prompt_(prompt), clock_(clock), timerName_(std::move(timerName)) {}
+CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDebugLog& log,
+                             std::string timerName)
+    : power_(power), prompt_(prompt), clock_(clock), log_(log), timerName_(std::move(timerName)) {}
 
 bool CPowerControl::TzSetWakeupTimer(const SystemTime& wakeTime) {
   uint32_t error = 0;
   const bool opened = power_.OpenWakeTimer(timerName_, &error);
-  Trace(14);
+  Trace(log_, 14);
   if (!opened) {
-    Trace(27);
+    Trace(log_, 27);
     const std::string text =
         error == kErrorInvalidHandle
             ? Format("ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=%u)", error)
             : Format("ウェイクタイマーエラー(error=%u)", error);
-    Trace(33);
+    Trace(log_, 33);
     prompt_.Show(text, kAppTitle, PromptButtons::Ok);
     return false;
   }
-  Trace(17);
+  Trace(log_, 17);
   if (error == kErrorAlreadyExists) {
     // Another arming (of this or another program) is in force; it stays, and
     // the next cancel cancels it.
     prompt_.Show("すでにウェイクタイマーが動作中です", kAppTitle, PromptButtons::Ok);
     return false;
   }
-  Trace(37);
+  Trace(log_, 37);
   int64_t wake = TimeToSeconds(wakeTime);
   if (wake < 0) wake = 0;  // not representable: due at once, like any past time
-  Trace(45);
+  Trace(log_, 45);
   uint32_t armError = 0;
   const bool armed = power_.ArmWakeTimer(wake, &armError);
   if (!armed || armError == kErrorNotSupported || armError == kErrorTimerResumeIgnored) {
@@ -65,22 +66,22 @@ void CPowerControl::CancelWakeupTimer() { power_.CancelWakeTimer(); }
 
 bool CPowerControl::SuspendSystem(int mode) {
   const bool ok = power_.Suspend(mode);
-  if (!ok) DebugLogWrite("SetSuspendState error\n");
+  if (!ok) log_.Write("SetSuspendState error\n");
   return ok;
 }
 
 void CPowerControl::ShutdownSystem() {
   switch (power_.Shutdown()) {
-    case ShutdownResult::kOk:
+    case ShutdownResult::Ok:
       break;
-    case ShutdownResult::kTokenFailed:
-      DebugLogWrite("OpenProcessToken error\n");
+    case ShutdownResult::TokenFailed:
+      log_.Write("OpenProcessToken error\n");
       break;
-    case ShutdownResult::kPrivilegeFailed:
-      DebugLogWrite("AdjustTokenPrivileges error\n");
+    case ShutdownResult::PrivilegeFailed:
+      log_.Write("AdjustTokenPrivileges error\n");
       break;
-    case ShutdownResult::kExitFailed:
-      DebugLogWrite("ExitWindowsEx error\n");
+    case ShutdownResult::ExitFailed:
+      log_.Write("ExitWindowsEx error\n");
       break;
   }
 }

@@ -10,6 +10,7 @@
 
 #include "platform/system_time.h"
 
+class CDebugLog;
 class IClock;
 class IPower;
 class IPrompt;
@@ -18,7 +19,8 @@ class CPowerControl {
  public:
   // timerName: the wake-up timer's name from the settings ("" for an unnamed
   // timer; GetWakeupTimerName gives nullptr then).
-  CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, std::string timerName);
+  CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDebugLog& log,
+                std::string timerName);
 
   // Arms the wake-up timer for wakeTime (local time, seconds resolution). True
   // when the PC will wake then; false after the user was told why not, so
@@ -35,11 +37,13 @@ class CPowerControl {
 
   IPrompt& Prompt() { return prompt_; }
   IClock& Clock() { return clock_; }
+  CDebugLog& Log() { return log_; }
 
  private:
   IPower& power_;
   IPrompt& prompt_;
   IClock& clock_;
+  CDebugLog& log_;
   const std::string timerName_;
   std::atomic<int> awake_{-1};  // -1 unknown, 0 off, 1 on
 };

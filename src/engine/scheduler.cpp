@@ -3,11 +3,12 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/debug_log.h"
 #include "engine/power_control.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
 
 namespace {
@@ -50,7 +51,7 @@ bool CScheduler::OnTimer(unsigned id) {
     try {
       Tick();
     } catch (const std::exception& e) {
-      DEBUG_LOG_STAMPED(doc_.Clock(), "tick failed: %s", e.what());
+      DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "tick failed: %s", e.what());
     }
     view_.SetTimer(kTickTimer, kTickMs);
     return false;
@@ -91,9 +92,7 @@ void CScheduler::Tick() {
 ScheduleEntry CScheduler::FinishOrRoll(int index) {
   ScheduleTable& table = doc_.Table();
   ScheduleEntry* cur = table.GetSchedule(index);
-  // The plug-in gets its own copy: it reads the record, the table stays ours.
-  ScheduleEntry param = *cur;
-  plugin_.RunPlugin(kPluginItem, &param, static_cast<int>(sizeof(ScheduleEntry)));
+  plugin_.RunPlugin(kPluginItem, *cur);
 
   ScheduleEntry ended = *cur;
   doc_.NextOccurrence(*cur);
@@ -116,13 +115,13 @@ int CScheduler::Reinsert(int index, const ScheduleEntry& ended) {
   // stays, finished with its last times, where it was.
   ScheduleEntry* back = table.InsertScheduleEntry(index, ended);
   if (back) back->state = kStateFinished;
-  DEBUG_LOG_STAMPED(doc_.Clock(), "次回の登録を拒否されたため終了扱いで残す");
+  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "次回の登録を拒否されたため終了扱いで残す");
   return -1;
 }
 
 void CScheduler::EndProcessing(int index) {
   ScheduleTable& table = doc_.Table();
-  DEBUG_LOG_STAMPED(doc_.Clock(), "終了時刻に入った！");
+  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "終了時刻に入った！");
   power_.CancelWakeupTimer();
   const ScheduleEntry ended = FinishOrRoll(index);
 
@@ -130,7 +129,8 @@ void CScheduler::EndProcessing(int index) {
   const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
   const int n = FindNextSchedule(table, ended);
   if (n == -1) {
-    DEBUG_LOG_STAMPED(doc_.Clock(), "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
+    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(),
+                      "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
                       user.finish_act, user.sleep_flag);
     view_.RefreshList();
     if (user.finish_act == 1)
@@ -138,7 +138,7 @@ void CScheduler::EndProcessing(int index) {
     else
       StartCountdown("サスペンドの準備中", 0, nullptr, SuspendAction, SuspendCancelAction);
   } else {
-    DEBUG_LOG_STAMPED(doc_.Clock(), "後続スケジュール有り。復帰タイマーセット！");
+    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "後続スケジュール有り。復帰タイマーセット！");
     const SystemTime next = table.GetSchedule(n)->s;
     view_.RefreshList();
     StartCountdown("サスペンドの準備中", 1, &next, SuspendAction, SuspendCancelAction);
@@ -149,7 +149,8 @@ void CScheduler::CloseMissed(int index, int lateSeconds) {
   // The PC slept through the end, or the clock jumped: ending it now with a
   // power action would switch the PC off at a moment nobody chose. Close it
   // so the scheduler moves on to the following schedules.
-  DEBUG_LOG_STAMPED(doc_.Clock(), "終了時刻を%d秒過ぎていたため、電源操作なしで終了", lateSeconds);
+  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "終了時刻を%d秒過ぎていたため、電源操作なしで終了",
+                    lateSeconds);
   FinishOrRoll(index);
   view_.RefreshList();
   Save();
@@ -167,7 +168,7 @@ void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemT
                              wakeTime, done, nullptr, 0, cancel, nullptr, 0))
     return;
   if (!countdown->Create(windows_)) {
-    DEBUG_LOG_STAMPED(doc_.Clock(), "countdown window could not be created");
+    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "countdown window could not be created");
     return;
   }
   countdown_ = std::move(countdown);

@@ -35,7 +35,8 @@ class IScheduleView {
 class IPluginRunner {
  public:
   virtual ~IPluginRunner() = default;
-  virtual void RunPlugin(const char* name, void* block, int size) = 0;
+  // The plug-in reads its own copy of entry, never the table's.
+  virtual void RunPlugin(const char* name, const ScheduleEntry& entry) = 0;
 };
 
 class CScheduler {

@@ -9,21 +9,8 @@
 
 #include "platform/win32/handle.h"
 
-struct MenuTraits {
-  static HMENU Invalid() { return nullptr; }
-  static void Close(HMENU h) { DestroyMenu(h); }
-};
-struct ImageListTraits {
-  static HIMAGELIST Invalid() { return nullptr; }
-  static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
-};
-struct AcceleratorTraits {
-  static HACCEL Invalid() { return nullptr; }
-  static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
-};
-using UniqueMenu = UniqueAny<HMENU, MenuTraits>;
-using UniqueImageList = UniqueAny<HIMAGELIST, ImageListTraits>;
-using UniqueAccelerator = UniqueAny<HACCEL, AcceleratorTraits>;
+using UniqueImageList = UniqueAny<HIMAGELIST, ReleasedBy<HIMAGELIST, &ImageList_Destroy>>;
+using UniqueAccelerator = UniqueAny<HACCEL, ReleasedBy<HACCEL, &DestroyAcceleratorTable>>;
 
 // Registers the common control classes the program uses (list view, tool and
 // status bars, progress bar, date-time pickers); once per process.

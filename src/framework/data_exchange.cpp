@@ -3,18 +3,9 @@
 #include "framework/message_box.h"
 #include "platform/win32/text_win.h"
 
-std::wstring GetWindowTextWide(HWND hwnd) {
-  const int n = GetWindowTextLengthW(hwnd);
-  if (n <= 0) return std::wstring();
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  const int got = GetWindowTextW(hwnd, text.data(), n + 1);
-  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return text;
-}
-
 void CDataExchange::Text(int id, std::string& value, size_t maxBytes, TextCoding coding) {
   if (failed_) return;
-  HWND ctl = GetDlgItem(dialog_, id);
+  HWND ctl = window_.GetItem(id);
   if (!ctl) return;
   if (!save_) {
     SendMessageW(ctl, EM_LIMITTEXT, maxBytes, 0);
@@ -31,9 +22,18 @@ void CDataExchange::Text(int id, std::string& value, size_t maxBytes, TextCoding
   value = std::move(bytes);
 }
 
-void CDataExchange::Check(int id, int& value) {
+void CDataExchange::RawText(int id, std::string& value) {
+  if (failed_ || !window_.GetItem(id)) return;
+  if (save_) {
+    value = WideToAnsi(window_.GetItemText(id));
+  } else {
+    window_.SetItemText(id, AnsiToWide(value));
+  }
+}
+
+void CDataExchange::Check(int id, int32_t& value) {
   if (failed_) return;
-  HWND ctl = GetDlgItem(dialog_, id);
+  HWND ctl = window_.GetItem(id);
   if (!ctl) return;
   if (save_) {
     const LRESULT s = SendMessageW(ctl, BM_GETCHECK, 0, 0);
@@ -45,10 +45,63 @@ void CDataExchange::Check(int id, int& value) {
   }
 }
 
+void CDataExchange::Check(int id, bool& value) {
+  if (failed_ || !window_.GetItem(id)) return;
+  if (save_) {
+    value = window_.IsItemChecked(id);
+  } else {
+    window_.CheckItem(id, value);
+  }
+}
+
+void CDataExchange::Switch(int id, int32_t& value) {
+  if (failed_ || !window_.GetItem(id)) return;
+  if (save_) {
+    if (!window_.IsItemChecked(id)) {
+      value = 0;
+    } else if (value == 0) {
+      value = 1;
+    }
+  } else {
+    window_.CheckItem(id, value != 0);
+  }
+}
+
+void CDataExchange::Radio(std::initializer_list<int> ids, int& index) {
+  if (failed_) return;
+  if (save_) {
+    int i = 0;
+    for (int id : ids) {
+      if (window_.IsItemChecked(id)) {
+        index = i;
+        return;
+      }
+      ++i;
+    }
+    index = -1;
+  } else {
+    int i = 0;
+    for (int id : ids) window_.CheckItem(id, i++ == index);
+  }
+}
+
+void CDataExchange::ComboIndex(int id, int& index) {
+  if (failed_ || !window_.GetItem(id)) return;
+  if (save_) {
+    index = window_.GetComboIndex(id);
+  } else {
+    window_.SetComboIndex(id, index);
+  }
+}
+
 void CDataExchange::Fail(int id, const std::wstring& message) {
+  AppMessageBox(window_.GetHwnd(), message, MB_OK | MB_ICONEXCLAMATION);
+  Refuse(id);
+}
+
+void CDataExchange::Refuse(int id) {
   failed_ = true;
-  AppMessageBox(dialog_, message, MB_OK | MB_ICONEXCLAMATION);
-  HWND ctl = GetDlgItem(dialog_, id);
+  HWND ctl = window_.GetItem(id);
   if (ctl) {
     SetFocus(ctl);
     SendMessageW(ctl, EM_SETSEL, 0, -1);

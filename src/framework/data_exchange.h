@@ -5,7 +5,12 @@
 // failed; later calls then do nothing.
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
 #include <string>
+
+#include "framework/window.h"
 
 enum class TextCoding {
   Sjis,  // the product's own data (titles): code page 932
@@ -14,7 +19,7 @@ enum class TextCoding {
 
 class CDataExchange {
  public:
-  CDataExchange(HWND dialog, bool save) : dialog_(dialog), save_(save) {}
+  CDataExchange(CWindow& window, bool save) : window_(window), save_(save) {}
 
   bool IsSaving() const { return save_; }
   bool Failed() const { return failed_; }
@@ -22,15 +27,28 @@ class CDataExchange {
   // A text box and a byte string of at most maxBytes bytes in the given
   // coding. Loading also limits the box to maxBytes characters.
   void Text(int id, std::string& value, size_t maxBytes, TextCoding coding);
+  // A text box whose text is checked elsewhere: the text as it stands, in
+  // the system's code page.
+  void RawText(int id, std::string& value);
   // A check box and an int: 1 checked, 0 clear (an indeterminate box gives 2).
-  void Check(int id, int& value);
+  void Check(int id, int32_t& value);
+  // A check box and a plain flag.
+  void Check(int id, bool& value);
+  // A switch kept as a number: any non-zero number shows checked, and a box
+  // still checked keeps the number it had (1 when it was 0).
+  void Switch(int id, int32_t& value);
+  // A group of radio buttons, ids in order, and the index of the checked one:
+  // -1 (none) or an index outside the group checks none; none checked gives -1.
+  void Radio(std::initializer_list<int> ids, int& index);
+  // A combo box's selection: -1 for none.
+  void ComboIndex(int id, int& index);
+  // A check made elsewhere, which has told the user, refused the control's
+  // value: the exchange fails with the control focused and selected.
+  void Refuse(int id);
 
  private:
   void Fail(int id, const std::wstring& message);
-  HWND dialog_;
+  CWindow& window_;
   bool save_;
   bool failed_ = false;
 };
-
-// The whole text of a window as UTF-16.
-std::wstring GetWindowTextWide(HWND hwnd);

@@ -1,18 +1,9 @@
 #include "framework/dialog.h"
 
-#include "framework/message_box.h"
-
 CDialog::CDialog(UINT templateId, HINSTANCE module)
     : templateId_(templateId), module_(module ? module : GetModuleHandleW(nullptr)) {}
 
-CDialog::~CDialog() {
-  if (hwnd_) {
-    HWND h = hwnd_;
-    SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-    hwnd_ = nullptr;
-    DestroyWindow(h);
-  }
-}
+CDialog::~CDialog() { Destroy(); }
 
 INT_PTR CDialog::DoModal(HWND parent) {
   modal_ = true;
@@ -23,7 +14,7 @@ INT_PTR CDialog::DoModal(HWND parent) {
 }
 
 bool CDialog::Create(HWND parent) {
-  if (hwnd_) return false;
+  if (GetHwnd()) return false;
   modal_ = false;
   HWND h = CreateDialogParamW(module_, MAKEINTRESOURCEW(templateId_), parent, &CDialog::StaticProc,
                               reinterpret_cast<LPARAM>(this));
@@ -31,23 +22,19 @@ bool CDialog::Create(HWND parent) {
 }
 
 void CDialog::EndDialog(INT_PTR result) {
-  if (!hwnd_) return;
+  if (!GetHwnd()) return;
   if (modal_) {
-    ::EndDialog(hwnd_, result);
+    ::EndDialog(GetHwnd(), result);
   } else {
-    DestroyWindow(hwnd_);
+    DestroyWindow(GetHwnd());
   }
 }
 
 bool CDialog::UpdateData(bool save) {
-  if (!hwnd_) return false;
-  CDataExchange dx(hwnd_, save);
+  if (!GetHwnd()) return false;
+  CDataExchange dx(*this, save);
   DoDataExchange(dx);
   return !dx.Failed();
-}
-
-CDialog* CDialog::FromHandle(HWND hwnd) {
-  return reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 void CDialog::DoDataExchange(CDataExchange&) {}
@@ -68,10 +55,12 @@ bool CDialog::OnCommand(int, int, HWND) { return false; }
 bool CDialog::OnNotify(NMHDR*, LRESULT*) { return false; }
 
 void CDialog::SetMessageResult(LRESULT result) {
-  SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+  SetWindowLongPtrW(GetHwnd(), DWLP_MSGRESULT, result);
 }
 
-INT_PTR CDialog::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CDialog::DefaultProc(UINT, WPARAM, LPARAM) { return FALSE; }
+
+LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_INITDIALOG:
       return OnInitDialog();
@@ -101,39 +90,23 @@ INT_PTR CDialog::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       return FALSE;
     }
     default:
-      return FALSE;
+      return DefaultProc(msg, wp, lp);
   }
 }
 
-void CDialog::Attach(HWND hwnd) {
-  hwnd_ = hwnd;
-  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
-
-INT_PTR CDialog::Dispatch(CDialog* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+INT_PTR CDialog::RouteDialog(CWindow* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (!self) return FALSE;
-  INT_PTR r = FALSE;
-  try {
-    r = self->DialogProc(msg, wp, lp);
-  } catch (...) {
-    ReportUnexpectedFailure(hwnd);
-    r = FALSE;
-  }
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-    self->OnFinalMessage();
-  }
-  return r;
+  return Route(self, hwnd, msg, wp, lp);
 }
 
 INT_PTR CALLBACK CDialog::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  CDialog* self = nullptr;
+  CWindow* self = nullptr;
   if (msg == WM_INITDIALOG) {
-    self = reinterpret_cast<CDialog*>(lp);
-    if (self) self->Attach(hwnd);
+    auto* dialog = reinterpret_cast<CDialog*>(lp);
+    if (dialog) dialog->Attach(hwnd);
+    self = dialog;
   } else {
     self = FromHandle(hwnd);
   }
-  return Dispatch(self, hwnd, msg, wp, lp);
+  return RouteDialog(self, hwnd, msg, wp, lp);
 }

@@ -1,20 +1,21 @@
 #pragma once
-// Dialogs from resource templates, modal or modeless. `this` arrives as the
-// lParam of WM_INITDIALOG and lives in the dialog's user data; the messages go
-// to one virtual handler that maps the common ones to OnInitDialog, OnOK,
-// OnCancel, OnCommand and OnNotify.
+// Dialogs from resource templates, modal or modeless. A dialog is a window:
+// `this` arrives as the lParam of WM_INITDIALOG, and the one handler,
+// WindowProc, maps the common messages to OnInitDialog, OnOK, OnCancel,
+// OnCommand and OnNotify. Its result is the dialog procedure's (TRUE when
+// handled; answers of WM_NOTIFY and friends through SetMessageResult).
 #include <windows.h>
 
 #include "framework/data_exchange.h"
+#include "framework/window.h"
 
-class CDialog {
+class CDialog : public CWindow {
  public:
   // The template comes from module (the program when null), so that a
   // dialog of a plug-in library can show its own template.
   explicit CDialog(UINT templateId, HINSTANCE module = nullptr);
-  virtual ~CDialog();
-  CDialog(const CDialog&) = delete;
-  CDialog& operator=(const CDialog&) = delete;
+  // A modeless dialog's window goes with its object.
+  ~CDialog() override;
 
   // Shows the dialog modally; IDOK, IDCANCEL or what EndDialog was given;
   // -1 when the template could not be loaded.
@@ -24,8 +25,6 @@ class CDialog {
   // Closes the dialog: ends a modal one with result, destroys a modeless one.
   void EndDialog(INT_PTR result);
 
-  HWND GetHwnd() const { return hwnd_; }
-  HWND GetItem(int id) const { return GetDlgItem(hwnd_, id); }
   bool IsModal() const { return modal_; }
   UINT GetTemplateId() const { return templateId_; }
   HINSTANCE GetModule() const { return module_; }
@@ -33,8 +32,6 @@ class CDialog {
   // Moves the members into the controls (save false) or back (save true);
   // false when a check failed.
   bool UpdateData(bool save);
-
-  static CDialog* FromHandle(HWND hwnd);
 
  protected:
   virtual void DoDataExchange(CDataExchange& dx);
@@ -48,23 +45,19 @@ class CDialog {
   virtual bool OnCommand(int id, int code, HWND control);
   // A notification; true when handled, with *result the answer.
   virtual bool OnNotify(NMHDR* header, LRESULT* result);
-  // Every message; return TRUE when handled (results of WM_NOTIFY and
-  // friends through SetMessageResult). The default does the mapping above.
-  virtual INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp);
-  // After the last message of the window (a modeless dialog's end).
-  virtual void OnFinalMessage() {}
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  // Not handled: the system's dialog procedure does the rest.
+  LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void SetMessageResult(LRESULT result);
 
-  // Hooks up this object to its window; used by property pages, which get
-  // `this` through PROPSHEETPAGE.
-  void Attach(HWND hwnd);
-  static INT_PTR Dispatch(CDialog* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // The dialog procedure of a dialog whose object is already attached, or
+  // none yet (nothing is handled then).
+  static INT_PTR RouteDialog(CWindow* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
  private:
   static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
   UINT templateId_;
   HINSTANCE module_;
-  HWND hwnd_ = nullptr;
   bool modal_ = false;
 };

@@ -6,6 +6,7 @@
 
 #include <string>
 
+
 constexpr UINT kIdsAppTitle = 57344;
 
 // A string of the program's (or module's) string table; empty when missing.

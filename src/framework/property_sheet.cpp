@@ -65,7 +65,7 @@ bool CPropertyPage::OnApply() { return true; }
 
 void CPropertyPage::OnReset() {}
 
-INT_PTR CPropertyPage::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CPropertyPage::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NOTIFY) {
     auto* hdr = reinterpret_cast<NMHDR*>(lp);
     if (hdr->hwndFrom == GetSheetHwnd()) {
@@ -87,39 +87,34 @@ INT_PTR CPropertyPage::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
     }
   }
-  return CDialog::DialogProc(msg, wp, lp);
+  return CDialog::WindowProc(msg, wp, lp);
 }
 
 INT_PTR CALLBACK CPropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  CDialog* self = nullptr;
+  CWindow* self = nullptr;
   if (msg == WM_INITDIALOG) {
     auto* psp = reinterpret_cast<PROPSHEETPAGEW*>(lp);
-    self = reinterpret_cast<CPropertyPage*>(psp->lParam);
-    if (self) static_cast<CPropertyPage*>(self)->Attach(hwnd);
+    auto* page = reinterpret_cast<CPropertyPage*>(psp->lParam);
+    if (page) page->Attach(hwnd);
+    self = page;
   } else {
     self = FromHandle(hwnd);
   }
-  return Dispatch(self, hwnd, msg, wp, lp);
+  return RouteDialog(self, hwnd, msg, wp, lp);
 }
 
 CPropertySheet::CPropertySheet(std::wstring caption, HWND parent, UINT startPage)
     : caption_(std::move(caption)), parent_(parent), startPage_(startPage) {}
 
-CPropertySheet::~CPropertySheet() {
-  for (Entry& e : pages_) {
-    if (e.handle) DestroyPropertySheetPage(e.handle);
-  }
-}
-
 void CPropertySheet::AddPage(CPropertyPage* page) {
   if (!page) return;
   page->sheet_ = this;
-  pages_.push_back(Entry{page, nullptr});
+  pages_.push_back(Entry{page, UniquePropertyPage()});
 }
 
 bool CPropertySheet::AddPageHandle(HPROPSHEETPAGE page) {
   if (!page) return false;
-  pages_.push_back(Entry{nullptr, page});
+  pages_.push_back(Entry{nullptr, UniquePropertyPage(page)});
   return true;
 }
 
@@ -133,20 +128,17 @@ void CPropertySheet::SetActivePage(int index) {
 
 INT_PTR CPropertySheet::DoModal() {
   std::vector<HPROPSHEETPAGE> handles;
-  std::vector<HPROPSHEETPAGE> ours;
+  // Ours go when one cannot be made; the others stay with this object.
+  std::vector<UniquePropertyPage> ours;
   for (const Entry& e : pages_) {
     if (!e.page) {
-      if (e.handle) handles.push_back(e.handle);
+      if (e.handle) handles.push_back(e.handle.get());
       continue;
     }
-    HPROPSHEETPAGE h = e.page->CreatePage();
-    if (!h) {
-      // Ours go; the others stay with this object, which destroys them.
-      for (HPROPSHEETPAGE made : ours) DestroyPropertySheetPage(made);
-      return -1;
-    }
-    handles.push_back(h);
-    ours.push_back(h);
+    UniquePropertyPage h(e.page->CreatePage());
+    if (!h) return -1;
+    handles.push_back(h.get());
+    ours.push_back(std::move(h));
   }
   PROPSHEETHEADERW psh{};
   psh.dwSize = sizeof(psh);
@@ -162,7 +154,8 @@ INT_PTR CPropertySheet::DoModal() {
   okRequested_ = false;
   // The system takes over the page handles and destroys them with the sheet;
   // a page made elsewhere is shown once only.
-  for (Entry& e : pages_) e.handle = nullptr;
+  for (Entry& e : pages_) e.handle.release();
+  for (UniquePropertyPage& h : ours) h.release();
   CPropertySheet* const outer = g_starting;
   g_starting = this;
   const INT_PTR r = PropertySheetW(&psh);

@@ -10,6 +10,11 @@
 #include <vector>
 
 #include "framework/dialog.h"
+#include "platform/unique_any.h"
+
+// A system page that no sheet has taken yet.
+using UniquePropertyPage =
+    UniqueAny<HPROPSHEETPAGE, ReleasedBy<HPROPSHEETPAGE, &DestroyPropertySheetPage>>;
 
 class CPropertySheet;
 
@@ -43,7 +48,7 @@ class CPropertyPage : public CDialog {
   // PSN_RESET (Cancel).
   virtual void OnReset();
 
-  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   friend class CPropertySheet;
@@ -57,8 +62,8 @@ class CPropertyPage : public CDialog {
 class CPropertySheet {
  public:
   CPropertySheet(std::wstring caption, HWND parent, UINT startPage);
-  // Destroys the pages made elsewhere that were never shown.
-  virtual ~CPropertySheet();
+  // The pages made elsewhere that were never shown go with the sheet.
+  virtual ~CPropertySheet() = default;
   CPropertySheet(const CPropertySheet&) = delete;
   CPropertySheet& operator=(const CPropertySheet&) = delete;
 
@@ -92,7 +97,7 @@ class CPropertySheet {
   // page made elsewhere (owned until the system takes it).
   struct Entry {
     CPropertyPage* page = nullptr;
-    HPROPSHEETPAGE handle = nullptr;
+    UniquePropertyPage handle;
   };
   std::vector<Entry> pages_;
   HWND hwnd_ = nullptr;

@@ -1,8 +1,11 @@
 #include "framework/window.h"
 
 #include "framework/message_box.h"
+#include "platform/win32/text_win.h"
 
-CWindow::~CWindow() { Destroy(); }
+CWindow::~CWindow() {
+  if (hwnd_ && FromHandle(hwnd_) == this) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+}
 
 void CWindow::Destroy() {
   if (!hwnd_) return;
@@ -34,31 +37,56 @@ CWindow* CWindow::FromHandle(HWND hwnd) {
   return reinterpret_cast<CWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
+bool CWindow::IsItemChecked(int id) const {
+  return SendMessageW(GetItem(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void CWindow::CheckItem(int id, bool checked) {
+  SendMessageW(GetItem(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CWindow::EnableItem(int id, bool enabled) { EnableWindow(GetItem(id), enabled ? TRUE : FALSE); }
+
+std::wstring CWindow::GetItemText(int id) const { return GetWindowTextWide(GetItem(id)); }
+
+std::string CWindow::GetItemTextUtf8(int id) const { return WideToUtf8(GetItemText(id)); }
+
+void CWindow::SetItemText(int id, const std::wstring& text) { SetDlgItemTextW(hwnd_, id, text.c_str()); }
+
+void CWindow::SetItemTextUtf8(int id, const std::string& utf8) { SetItemText(id, Utf8ToWide(utf8)); }
+
+int CWindow::GetComboIndex(int id) const {
+  const LRESULT sel = SendMessageW(GetItem(id), CB_GETCURSEL, 0, 0);
+  return sel == CB_ERR ? -1 : static_cast<int>(sel);
+}
+
+void CWindow::SetComboIndex(int id, int index) {
+  SendMessageW(GetItem(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void CWindow::AddComboItemUtf8(int id, const std::string& utf8) {
+  const std::wstring text = Utf8ToWide(utf8);
+  SendMessageW(GetItem(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 LRESULT CWindow::WindowProc(UINT msg, WPARAM wp, LPARAM lp) { return DefaultProc(msg, wp, lp); }
 
 LRESULT CWindow::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
-LRESULT CALLBACK CWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  CWindow* self = nullptr;
-  if (msg == WM_NCCREATE) {
-    self = static_cast<CWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    if (self) {
-      self->hwnd_ = hwnd;
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-  } else {
-    self = FromHandle(hwnd);
-  }
-  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+void CWindow::Attach(HWND hwnd) {
+  hwnd_ = hwnd;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
 
+LRESULT CWindow::Route(CWindow* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
   try {
     result = self->WindowProc(msg, wp, lp);
   } catch (...) {
     ReportUnexpectedFailure(hwnd);
-    result = DefWindowProcW(hwnd, msg, wp, lp);
+    result = self->DefaultProc(msg, wp, lp);
   }
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -66,4 +94,35 @@ LRESULT CALLBACK CWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     self->OnFinalMessage();
   }
   return result;
+}
+
+LRESULT CALLBACK CWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  CWindow* self = nullptr;
+  if (msg == WM_NCCREATE) {
+    self = static_cast<CWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    if (self) self->Attach(hwnd);
+  } else {
+    self = FromHandle(hwnd);
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  return Route(self, hwnd, msg, wp, lp);
+}
+
+std::wstring GetWindowTextWide(HWND hwnd) {
+  const int n = GetWindowTextLengthW(hwnd);
+  if (n <= 0) return std::wstring();
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd, text.data(), n + 1);
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return text;
+}
+
+PromptAnswer CWindowPrompt::Show(const std::string& text, const std::string& caption,
+                                 PromptButtons buttons) {
+  const std::wstring wcaption = Utf8ToWide(caption);
+  const UINT type = buttons == PromptButtons::YesNo ? MB_YESNO | MB_ICONQUESTION : MB_OK;
+  const int r = MessageBoxW(owner_.GetHwnd(), Utf8ToWide(text).c_str(),
+                            caption.empty() ? nullptr : wcaption.c_str(), type);
+  if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
+  return r == IDYES ? PromptAnswer::Yes : PromptAnswer::No;
 }

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/debug_log.h"
-#include "iepg/path_text.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
 #include "platform/file.h"
 #include "platform/launcher.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
 
 namespace {
@@ -56,10 +56,8 @@ bool AppendFile(const std::string& src, const std::string& dst) {
   UniqueFile out(OpenFile(dst, "ab"));
   if (!out) return false;
   const bool ok = CopyStream(in.get(), out.get());
-  return (std::fclose(out.release()) == 0) && ok;
+  return FinishFile(out) && ok;
 }
-
-std::string GetModuleDirectory() { return DirectoryOf(ProgramPath()); }
 
 CFileAssociation::CFileAssociation(CNimbraDoc& doc, IRegistry& registry, ILauncher& launcher,
                                    std::string modulePath)
@@ -92,11 +90,11 @@ AssociationResult CFileAssociation::AssociateExtension(const std::string& ext,
       doc_.AppInfo().Associations().RememberAssociation(ext, *current);
   }
   if (EnsureProgId(command) != AssociationResult::Done) {
-    DebugLogWrite("association: cannot write %s for %s", kProgId, ext.c_str());
+    doc_.Log().Write("association: cannot write %s for %s", kProgId, ext.c_str());
     return AssociationResult::WriteFailed;
   }
   if (!registry_.WriteString(RegistryRoot::UserClasses, ext, "", kProgId)) {
-    DebugLogWrite("association: cannot write %s", ext.c_str());
+    doc_.Log().Write("association: cannot write %s", ext.c_str());
     return AssociationResult::WriteFailed;
   }
   return AssociationResult::Done;
@@ -111,7 +109,7 @@ AssociationResult CFileAssociation::UnassociateExtension(const std::string& ext)
   if (registry_.ReadString(RegistryRoot::ClassesRoot, ext, "") != std::string(kProgId))
     return AssociationResult::Done;
   if (!registry_.WriteString(RegistryRoot::UserClasses, ext, "", previous)) {
-    DebugLogWrite("association: cannot give %s back to %s", ext.c_str(), previous);
+    doc_.Log().Write("association: cannot give %s back to %s", ext.c_str(), previous);
     return AssociationResult::WriteFailed;
   }
   return AssociationResult::Done;
@@ -128,8 +126,8 @@ bool CFileAssociation::ExportRegistryKey(const std::string& ext, const std::stri
   const auto code = launcher_.RunAndWait("reg.exe", {"EXPORT", "HKCR\\" + ext, path, "/y"},
                                          kExportTimeoutMs);
   if (!code || *code != 0) {
-    DebugLogWrite("backup: reg.exe export of %s %s", ext.c_str(),
-                  code ? "failed" : "did not end in time");
+    doc_.Log().Write("backup: reg.exe export of %s %s", ext.c_str(),
+                     code ? "failed" : "did not end in time");
     return false;
   }
   return FileExists(path);

@@ -31,8 +31,6 @@ std::string BackupDateText(const SystemTime& t);
 // Appends src's bytes unchanged to dst (created when missing). False when
 // either could not be opened or not everything was written.
 bool AppendFile(const std::string& src, const std::string& dst);
-// The running program's folder ("" when its path cannot be read).
-std::string GetModuleDirectory();
 
 enum class AssociationResult {
   Done,

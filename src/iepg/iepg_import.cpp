@@ -1,11 +1,11 @@
 #include "iepg/iepg_import.h"
 
-#include "app/debug_log.h"
-#include "iepg/path_text.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
 #include "platform/file.h"
 #include "platform/launcher.h"
 #include "platform/program_path.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/time_rules.h"
 
@@ -43,15 +43,16 @@ BroadcastWindow BroadcastSeconds(const IepgProgram& p, const SystemTime& today,
 bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::string& argument,
                            const std::string& programDir) {
   const std::string working = JoinPath(programDir, kIepgWorkingCopy);
-  DEBUG_LOG_STAMPED(doc.Clock(), "%s", working.c_str());
-  DebugLogWrite("__argv[1]=%s path=%s", argument.c_str(), working.c_str());
+  CDebugLog& log = doc.Log();
+  DEBUG_LOG_STAMPED(log, doc.Clock(), "%s", working.c_str());
+  log.Write("__argv[1]=%s path=%s", argument.c_str(), working.c_str());
 
   // A copy left by an earlier import must never stand in for this file.
   RemoveFile(working);
   const bool copied = TzCopyFile2File(argument, working);
   IepgProgram program;
   const bool read = copied && iEPGDecode(working, &program) && (program.found & kIepgDateTimeKeys);
-  if (!copied) DebugLogWrite("iEPG: cannot copy %s to %s", argument.c_str(), working.c_str());
+  if (!copied) log.Write("iEPG: cannot copy %s to %s", argument.c_str(), working.c_str());
 
   const std::string appPath = doc.AppInfo().GetTvAppPath();
   if (appPath.empty()) {

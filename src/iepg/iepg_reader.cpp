@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "platform/file.h"
-#include "platform/sjis.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -28,14 +28,7 @@ void HourMinute(std::string_view value, int* hour, int* minute) {
 }
 
 std::string CutTitle(std::string_view value) {
-  size_t n = 0;
-  while (n < value.size()) {
-    const size_t width =
-        (IsSjisLeadByte(static_cast<unsigned char>(value[n])) && n + 1 < value.size()) ? 2 : 1;
-    if (n + width > kIepgTitleMax) break;
-    n += width;
-  }
-  return std::string(value.substr(0, n));
+  return std::string(value.substr(0, SjisCutLength(value, kIepgTitleMax)));
 }
 
 bool IsBlank(std::string_view line) {
@@ -108,7 +101,7 @@ bool TzCopyFile2File(const std::string& source, const std::string& destination) 
   UniqueFile out(OpenFile(destination, "w"));
   if (!out) return false;
   bool ok = CopyStream(in.get(), out.get());
-  ok = (std::fclose(out.release()) == 0) && ok;
+  ok = FinishFile(out) && ok;
   if (!ok) RemoveFile(destination);
   return ok;
 }

@@ -1,6 +1,6 @@
 #include "mail/command_line.h"
 
-#include "platform/sjis.h"
+#include "platform/text.h"
 
 namespace {
 

@@ -10,29 +10,28 @@
 #include "platform/file.h"
 #include "platform/launcher.h"
 #include "platform/prompt.h"
+#include "platform/sjis_texts.h"
 
 // Descriptions in Shift-JIS.
 const MailKeyRow kMailKeyTable[10] = {
-    {"SCH_START_DATE", "\x8a\x4a\x8e\x6e\x93\xfa\x95\x74"},       // 開始日付
-    {"SCH_START_TIME", "\x8a\x4a\x8e\x6e\x8e\x9e\x8d\x8f"},       // 開始時刻
-    {"SCH_END_DATE", "\x8f\x49\x97\xb9\x93\xfa\x95\x74"},         // 終了日付
-    {"SCH_END_TIME", "\x8f\x49\x97\xb9\x8e\x9e\x8d\x8f"},         // 終了時刻
-    {"SCH_TITLE", "\x83\x5e\x83\x43\x83\x67\x83\x8b"},            // タイトル
-    {"SCH_LOOP_FLAG", "\x8c\x4a\x82\xe8\x95\xd4\x82\xb5\x82\xcc\x97\x4c\x96\xb3"},  // 繰り返しの有無
-    {"SCH_TERM_FLAG", "\x8a\xfa\x8a\xd4\x8e\x77\x92\xe8\x82\xcc\x97\x4c\x96\xb3"},  // 期間指定の有無
-    {"SCH_TERM_START_DATE",
-     "\x8a\xfa\x8a\xd4\x82\xcc\x8a\x4a\x8e\x6e\x93\xfa\x95\x74"},  // 期間の開始日付
-    {"SCH_TERM_END_DATE",
-     "\x8a\xfa\x8a\xd4\x82\xcc\x8f\x49\x97\xb9\x93\xfa\x95\x74"},  // 期間の終了日付
+    {"SCH_START_DATE", kSjisStartDate.sjis},
+    {"SCH_START_TIME", kSjisStartTime.sjis},
+    {"SCH_END_DATE", kSjisEndDate.sjis},
+    {"SCH_END_TIME", kSjisEndTime.sjis},
+    {"SCH_TITLE", kSjisTitle.sjis},
+    {"SCH_LOOP_FLAG", kSjisLoopFlag.sjis},
+    {"SCH_TERM_FLAG", kSjisTermFlag.sjis},
+    {"SCH_TERM_START_DATE", kSjisTermStartDate.sjis},
+    {"SCH_TERM_END_DATE", kSjisTermEndDate.sjis},
     {nullptr, nullptr},
 };
 
 namespace {
 
-constexpr const char* kYes = "\x97\x4c\x82\xe8";  // 有り
-constexpr const char* kNo = "\x96\xb3\x82\xb5";   // 無し
+constexpr const char* kYes = kSjisYes.sjis;
+constexpr const char* kNo = kSjisNo.sjis;
 
-std::string_view TitleOf(const MailScheduleData& data) {
+std::string_view TitleOf(const ScheduleEntry& data) {
   size_t n = 0;
   while (n < sizeof data.title && data.title[n] != '\0') ++n;
   return std::string_view(data.title, n);
@@ -90,7 +89,7 @@ void ReplaceAll(std::string& text, std::string_view key, std::string_view value)
 
 }  // namespace
 
-std::string BuildArgumentText(const MailArguments& args, const MailScheduleData& data) {
+std::string BuildArgumentText(const MailArguments& args, const ScheduleEntry& data) {
   std::string out;
   out.reserve(64 + args.server.size() + args.src_addr.size() + args.title.size() +
               args.file.size() + args.dst_addr.size() + 2 * sizeof data.title);
@@ -117,7 +116,7 @@ std::string BuildArgumentText(const MailArguments& args, const MailScheduleData&
   return out;
 }
 
-std::string ExpandTemplate(std::string text, const MailScheduleData& data) {
+std::string ExpandTemplate(std::string text, const ScheduleEntry& data) {
   const bool period = data.kikan_f != 0;
   // The order matters: a value inserted early is searched again by the later
   // keys (a title holding "SCH_LOOP_FLAG" gets it replaced too).
@@ -134,20 +133,20 @@ std::string ExpandTemplate(std::string text, const MailScheduleData& data) {
 }
 
 bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyPath,
-                       const MailScheduleData& data, IPrompt& prompt) {
+                       const ScheduleEntry& data, IPrompt& prompt) {
   const auto text = ReadFileBytes(templatePath);
   if (!text) {
     prompt.Show("error", "file", PromptButtons::Ok);
     return false;
   }
   const std::string body = ExpandTemplate(*text, data);
-  std::FILE* f = OpenFile(bodyPath, "wb");
-  if (f == nullptr) {
+  UniqueFile f(OpenFile(bodyPath, "wb"));
+  if (!f) {
     prompt.Show("error", "file", PromptButtons::Ok);
     return false;
   }
-  const bool written = std::fwrite(body.data(), 1, body.size(), f) == body.size();
-  return std::fclose(f) == 0 && written;
+  const bool written = std::fwrite(body.data(), 1, body.size(), f.get()) == body.size();
+  return FinishFile(f) && written;
 }
 
 std::string MailerCommandLine(std::string_view path, std::string_view text) {

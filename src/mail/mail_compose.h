@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "mail/pellux.h"
+#include "boundary/nimbra_boundary.h"
 
 class IPrompt;
 class ILauncher;
@@ -27,17 +27,17 @@ struct MailArguments {
 // The mailer's argument text for data: template mode ("-F" file) or text mode
 // ("-T" with the times and the title), as flags say. Values holding a blank,
 // a tab or a quote are quoted so that each reaches the mailer as one argument.
-std::string BuildArgumentText(const MailArguments& args, const MailScheduleData& data);
+std::string BuildArgumentText(const MailArguments& args, const ScheduleEntry& data);
 
 // text with every replacement key replaced by its value for data, key by key
 // in the fixed replacement order.
-std::string ExpandTemplate(std::string text, const MailScheduleData& data);
+std::string ExpandTemplate(std::string text, const ScheduleEntry& data);
 
 // Expands the template file into the body file. An unreadable template or an
 // unwritable body file is reported through prompt ("error", caption "file");
 // then the body file is left as it was.
 bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyPath,
-                       const MailScheduleData& data, IPrompt& prompt);
+                       const ScheduleEntry& data, IPrompt& prompt);
 
 // The command line of the mailer at path with the argument text.
 std::string MailerCommandLine(std::string_view path, std::string_view text);

@@ -2,8 +2,8 @@
 // object points to are owned here; no exception leaves an export.
 #include <string>
 
+#include "boundary/nimbra_boundary.h"
 #include "mail/mail_compose.h"
-#include "mail/pellux.h"
 #include "platform/launcher.h"
 #include "platform/prompt.h"
 
@@ -83,7 +83,7 @@ extern "C" int32_t sm_destroymail(MailObject* mail) {
   return 0;
 }
 
-extern "C" int32_t sm_set_schdata2mail(MailObject* mail, const MailScheduleData* data) {
+extern "C" int32_t sm_set_schdata2mail(MailObject* mail, const ScheduleEntry* data) {
   if (!IsLive(mail) || data == nullptr) return 0;
   MailState& st = State();
   try {

@@ -2,17 +2,19 @@
 // File operations on narrow paths in the system's code page. Contents are
 // bytes and pass through untouched.
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+#include "platform/unique_any.h"
+
+inline void CloseCFile(std::FILE* f) { std::fclose(f); }
 // An open C file that closes itself.
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+using UniqueFile = UniqueAny<std::FILE*, ReleasedBy<std::FILE*, &CloseCFile>>;
 
 std::FILE* OpenFile(const std::string& path, const char* mode);
+// Closes a file that was written and says whether everything written reached
+// it (the buffered rest is written at the close); the owner is empty after.
+[[nodiscard]] bool FinishFile(UniqueFile& file);
 bool FileExists(const std::string& path);
 std::optional<std::string> ReadFileBytes(const std::string& path);
 // Writes bytes to a temporary file beside path and renames it over path, so

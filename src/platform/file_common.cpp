@@ -53,5 +53,10 @@ bool CopyFileBytes(const std::string& from, const std::string& to) {
   UniqueFile out(OpenFile(to, "wb"));
   if (!out) return false;
   const bool ok = CopyStream(in.get(), out.get());
-  return std::fclose(out.release()) == 0 && ok;
+  return FinishFile(out) && ok;
+}
+
+bool FinishFile(UniqueFile& file) {
+  std::FILE* f = file.release();
+  return f != nullptr && std::fclose(f) == 0;
 }

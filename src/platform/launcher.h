@@ -1,9 +1,12 @@
 #pragma once
 // The launcher service: hand a file or program to the shell's "open" verb, or
 // start a program and wait for it to end.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+class CDebugLog;
 
 class ILauncher {
  public:
@@ -27,4 +30,8 @@ class ILauncher {
                                         unsigned timeoutMs) = 0;
 };
 
+// The system's launcher, for the libraries that have no debug log.
 ILauncher& SystemLauncher();
+// The system's launcher for the program: a program that cannot be started
+// is written to log as well.
+std::unique_ptr<ILauncher> MakeSystemLauncher(CDebugLog& log);

@@ -9,10 +9,10 @@
 
 // How far a shutdown got.
 enum class ShutdownResult {
-  kOk,               // the session is ending
-  kTokenFailed,      // the process token could not be opened
-  kPrivilegeFailed,  // the shutdown privilege could not be enabled
-  kExitFailed,       // the system refused to end the session
+  Ok,               // the session is ending
+  TokenFailed,      // the process token could not be opened
+  PrivilegeFailed,  // the shutdown privilege could not be enabled
+  ExitFailed,       // the system refused to end the session
 };
 
 class IPower {
@@ -57,7 +57,3 @@ inline constexpr uint32_t kErrorTimerResumeIgnored = 722;
 constexpr int64_t CalendarSecondsToFileTime(int64_t seconds) {
   return (seconds + 11644473600LL) * 10000000LL;
 }
-
-// The machine's own power service. On Linux nothing acts on the machine: the
-// service only records what it was asked (see recording_power.h).
-IPower& SystemPower();

@@ -51,6 +51,6 @@ class RecordingPower final : public IPower {
   uint32_t openError_ = 0;
   bool armOk_ = true;
   uint32_t armError_ = 0;
-  ShutdownResult shutdownResult_ = ShutdownResult::kOk;
+  ShutdownResult shutdownResult_ = ShutdownResult::Ok;
   bool awake_ = false;
 };

@@ -5,28 +5,16 @@
 // bare name is found by the system's search order on Windows and beside the
 // program on Linux.
 #include <string>
-#include <utility>
+
+#include "platform/unique_any.h"
 
 class SharedLibrary {
  public:
-  SharedLibrary() = default;
-  ~SharedLibrary() { Reset(); }
-  SharedLibrary(SharedLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  SharedLibrary& operator=(SharedLibrary&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-  }
-  SharedLibrary(const SharedLibrary&) = delete;
-  SharedLibrary& operator=(const SharedLibrary&) = delete;
-
   // Loads the library at path; an empty object when it cannot be loaded, and
   // then *error (when given) holds the system's error code.
   static SharedLibrary Open(const std::string& path, unsigned* error = nullptr);
-  explicit operator bool() const { return handle_ != nullptr; }
-  void Reset();
+  explicit operator bool() const { return static_cast<bool>(handle_); }
+  void Reset() { handle_.reset(); }
 
   // The export called name as a function pointer of type F, or nullptr.
   template <class F>
@@ -37,7 +25,12 @@ class SharedLibrary {
  private:
   using AnyFunction = void (*)(void);
   AnyFunction RawSymbol(const char* name) const;
-  void* handle_ = nullptr;
+  // The system's handle of a loaded library; Close is per platform.
+  struct LibraryTraits {
+    static void* Invalid() { return nullptr; }
+    static void Close(void* handle);
+  };
+  UniqueAny<void*, LibraryTraits> handle_;
 };
 
 // The platform's file name of a library spelled with ".dll".

@@ -1,10 +1,11 @@
 #pragma once
 // A local calendar time in exactly the layout of the Windows SYSTEMTIME
 // structure: eight 16-bit fields. It crosses into the plug-in and the mail
-// library byte for byte inside the schedule record.
-#include <cstdint>
+// library byte for byte inside the schedule record, so the record itself is
+// plain C (the boundary header includes it); the helpers are C++ only.
+#include <stdint.h>
 
-struct SystemTime {
+typedef struct SystemTime {
   uint16_t wYear;
   uint16_t wMonth;
   uint16_t wDayOfWeek;  // 0 Sunday ... 6 Saturday
@@ -13,7 +14,11 @@ struct SystemTime {
   uint16_t wMinute;
   uint16_t wSecond;
   uint16_t wMilliseconds;
-};
+} SystemTime;
+
+#ifndef __cplusplus
+_Static_assert(sizeof(SystemTime) == 16, "SystemTime must keep the SYSTEMTIME layout");
+#else
 static_assert(sizeof(SystemTime) == 16, "SystemTime must keep the SYSTEMTIME layout");
 
 inline bool operator==(const SystemTime& a, const SystemTime& b) {
@@ -30,3 +35,4 @@ constexpr SystemTime MakeSystemTime(int year, int month, int day, int hour = 0, 
                     static_cast<uint16_t>(day),    static_cast<uint16_t>(hour),
                     static_cast<uint16_t>(minute), static_cast<uint16_t>(second), 0};
 }
+#endif

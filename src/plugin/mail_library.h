@@ -2,10 +2,21 @@
 // The mail library Pellux bound at run time: its module and its six exports.
 #include <string>
 
-#include "mail/pellux.h"
+#include "boundary/nimbra_boundary.h"
 #include "platform/shared_library.h"
+#include "platform/unique_any.h"
 
 class IPrompt;
+
+// A mail object of the library, destroyed through the library's own export.
+struct MailObjectTraits {
+  SmDestroyMailFn destroy = nullptr;
+  static MailObject* Invalid() { return nullptr; }
+  void Close(MailObject* mail) const {
+    if (destroy) destroy(mail);
+  }
+};
+using UniqueMail = UniqueAny<MailObject*, MailObjectTraits>;
 
 class MailLibrary {
  public:
@@ -16,6 +27,8 @@ class MailLibrary {
   // loaded one stays loaded until this object goes.
   bool Load(const std::string& folder, const std::string& fileName, IPrompt& prompt);
   bool IsBound() const { return bound_; }
+  // Owns mail, a mail object this library made (null stays empty).
+  UniqueMail Own(MailObject* mail) const { return UniqueMail(mail, MailObjectTraits{destroymail}); }
 
   SmInitMailFn initmail = nullptr;
   SmDestroyMailFn destroymail = nullptr;

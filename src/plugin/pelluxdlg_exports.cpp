@@ -4,14 +4,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "boundary/nimbra_boundary.h"
 #include "platform/launcher.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
+#include "platform/settings_path.h"
 #include "plugin/page_windows.h"
-#include "plugin/pelluxdlg.h"
-#include "plugin/plugin_sheet.h"
 #include "plugin/plugin_manager.h"
-#include "schedule/settings_path.h"
 
 namespace {
 
@@ -91,11 +90,10 @@ extern "C" int32_t PLG_GetSize(PluginManager* manager) {
   return IsLive(manager) ? manager->Size() : 0;
 }
 
-extern "C" void PLG_AddPage(void* sheet, PluginManager* manager) {
-  // The sheet is the program's PluginSheet record (plugin_sheet.h).
+extern "C" void PLG_AddPage(PluginSheet* sheet, PluginManager* manager) {
   if (!IsLive(manager) || sheet == nullptr) return;
   try {
-    AddPageWindows(*manager, *static_cast<PluginSheet*>(sheet));
+    AddPageWindows(*manager, *sheet);
   } catch (...) {
   }
 }

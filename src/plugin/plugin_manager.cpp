@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "plugin/plugin_param.h"
+#include "boundary/nimbra_boundary.h"
 #include "plugin/plugin_version.h"
 #include "plugin/smail_page.h"
 
@@ -30,7 +30,7 @@ bool PluginItem::CheckParamSize(int32_t size) const {
 }
 
 const PluginInfo* SMailPluginItem::MakeInfo() {
-  info_ = std::make_unique<PluginInfo>(PluginInfo{"smail", kPluginParamSize});
+  info_ = std::make_unique<PluginInfo>(PluginInfo{"smail", NIMBRA_SCHEDULE_ENTRY_SIZE});
   return info_.get();
 }
 

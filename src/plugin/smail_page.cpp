@@ -5,13 +5,13 @@
 
 #include "platform/file.h"
 #include "platform/launcher.h"
+#include "platform/profile_store.h"
 #include "platform/prompt.h"
-#include "platform/sjis.h"
-#include "plugin/smail_resource.h"
-#include "schedule/profile_store.h"
+#include "platform/sjis_texts.h"
+#include "platform/text.h"
 
-PluginParam MakeTestRecord() {
-  PluginParam p;
+ScheduleEntry MakeTestRecord() {
+  ScheduleEntry p;
   std::memset(&p, 0, sizeof p);
   p.s.wYear = 2001;
   p.s.wMonth = 1;
@@ -22,24 +22,12 @@ PluginParam MakeTestRecord() {
   p.e.wMonth = 2;
   p.e.wDay = 2;
   p.e.wMinute = 2;
-  static const char kTitle[] = "\x97\x5c\x96\xf1\x82\xb5\x82\xbd\x82\xe6";  // 予約したよ
-  std::memcpy(p.title, kTitle, sizeof kTitle);
+  std::memcpy(p.title, kSjisTestMailTitle.sjis, std::strlen(kSjisTestMailTitle.sjis) + 1);
   return p;
 }
 
-std::vector<std::pair<int, bool>> SMailControlStates(bool mailOn, bool templateOn) {
-  static const int kTemplateGroup[] = {IDC_SM_TEMP_PATH,  IDC_SM_TEMP_BROWSE,     IDC_SM_TEMP_EDIT,
-                                       IDC_SM_TEMP_GROUP, IDC_SM_TEMP_PATH_LABEL, IDC_SM_EXPLAIN};
-  static const int kMailControls[] = {
-      IDC_SM_SERVER,      IDC_SM_PATH,       IDC_SM_PATH_BROWSE, IDC_SM_SRC_ADDR,
-      IDC_SM_DST_ADDR,    IDC_SM_TITLE,      IDC_SM_TEST_SEND,   IDC_SM_MAIL_GROUP,
-      IDC_SM_SERVER_LABEL, IDC_SM_PATH_LABEL, IDC_SM_SRC_LABEL,  IDC_SM_SRC_EXAMPLE,
-      IDC_SM_DST_LABEL,   IDC_SM_DST_EXAMPLE, IDC_SM_TITLE_LABEL, IDC_SM_TEMP_CHECK,
-      IDC_SM_INFO_CHECK,  IDC_SM_PREVIEW};
-  std::vector<std::pair<int, bool>> states;
-  for (int id : kTemplateGroup) states.emplace_back(id, mailOn && templateOn);
-  for (int id : kMailControls) states.emplace_back(id, mailOn);
-  return states;
+SMailEnabling SMailControlsEnabled(bool mailOn, bool templateOn) {
+  return SMailEnabling{mailOn, mailOn && templateOn};
 }
 
 SMailPage::SMailPage(IPrompt& prompt, ILauncher& launcher, std::string settingsPath,
@@ -70,44 +58,36 @@ int SMailPage::SetParam(const void* data) {
   return 1;
 }
 
-MailObject* SMailPage::InitMail(const char* file, int32_t flags) {
+UniqueMail SMailPage::InitMail(const char* file, int32_t flags) {
   const SMailSettings& s = settings_;
-  return library_.initmail(s.m_sm_path.c_str(), s.m_sm_server.c_str(), s.m_sm_src_addr.c_str(),
+  return library_.Own(library_.initmail(s.m_sm_path.c_str(), s.m_sm_server.c_str(), s.m_sm_src_addr.c_str(),
                            s.m_sm_dst_addr.c_str(), s.m_sm_title.c_str(), file,
-                           s.m_sm_temp_path.c_str(), flags);
-}
-
-void SMailPage::DestroyMail(MailObject* mail) {
-  if (mail != nullptr && library_.IsBound()) library_.destroymail(mail);
+                                        s.m_sm_temp_path.c_str(), flags));
 }
 
 void SMailPage::Run() {
   if (!settings_.m_sm_enable_check || !library_.IsBound()) return;
-  MailObject* mail = InitMail(kPreviewFile, MailFlagsFor(settings_));
-  if (mail == nullptr) return;
+  UniqueMail mail = InitMail(kPreviewFile, MailFlagsFor(settings_));
+  if (!mail) return;
   // The library gets a copy: the stored record stays as the program set it.
-  MailScheduleData data;
+  ScheduleEntry data;
   static_assert(sizeof data == sizeof param_, "the mail record is the plug-in record");
   std::memcpy(&data, &param_, sizeof data);
-  library_.set_schdata2mail(mail, &data);
-  library_.sendmail(mail, mail->sm_text);
-  library_.destroymail(mail);
+  library_.set_schdata2mail(mail.get(), &data);
+  library_.sendmail(mail.get(), mail.get()->sm_text);
 }
 
-MailObject* SMailPage::MakeTestMail(const char* file) {
-  if (!library_.IsBound()) return nullptr;
-  MailObject* mail = InitMail(file, MailFlagsFor(settings_));
-  if (mail == nullptr) return nullptr;
-  const PluginParam record = MakeTestRecord();
-  MailScheduleData data;
-  std::memcpy(&data, &record, sizeof data);
-  library_.set_schdata2mail(mail, &data);
+UniqueMail SMailPage::MakeTestMail(const char* file) {
+  if (!library_.IsBound()) return UniqueMail();
+  UniqueMail mail = InitMail(file, MailFlagsFor(settings_));
+  if (!mail) return mail;
+  ScheduleEntry data = MakeTestRecord();
+  library_.set_schdata2mail(mail.get(), &data);
   // With a template the library has written the body itself; otherwise the
   // file shows the argument text.
   if (!settings_.m_sm_temp_check) {
-    if (std::FILE* f = OpenFile(file, "w")) {
-      if (mail->sm_text) std::fputs(mail->sm_text, f);
-      std::fclose(f);
+    if (UniqueFile f{OpenFile(file, "w")}) {
+      if (mail.get()->sm_text) std::fputs(mail.get()->sm_text, f.get());
     }
   }
   return mail;
@@ -123,9 +103,8 @@ void SMailPage::SendTestMail() {
   if (prompt_.Show("テストメールを送信します。送信しますか？", "", PromptButtons::YesNo) !=
       PromptAnswer::Yes)
     return;
-  if (MailObject* mail = MakeTestMail(kPreviewFile)) {
-    library_.sendmail(mail, mail->sm_text);
-    library_.destroymail(mail);
+  if (UniqueMail mail = MakeTestMail(kPreviewFile)) {
+    library_.sendmail(mail.get(), mail.get()->sm_text);
   }
 }
 
@@ -134,20 +113,19 @@ void SMailPage::Preview() {
     Tell("DLLが読み込まれていません");
     return;
   }
-  MailObject* mail = MakeTestMail(kPreviewFile);
-  if (mail == nullptr) {
+  const UniqueMail mail = MakeTestMail(kPreviewFile);
+  if (!mail) {
     Tell("プレビューの作成に失敗しました");
     return;
   }
   launcher_.ShellOpen(kPreviewFile, "");
-  library_.destroymail(mail);
 }
 
 std::string SMailPage::ExplanationText() {
-  MailObject* mail = InitMail(nullptr, 0);
-  if (mail == nullptr) return std::string();
+  const UniqueMail mail = InitMail(nullptr, 0);
+  if (!mail) return std::string();
   std::string text = "テンプレート内の以下の文字列は、\n\n";
-  MailTemplate* it = library_.template_explain_top(mail);
+  MailTemplate* it = library_.template_explain_top(mail.get());
   const char* key = nullptr;
   const char* description = nullptr;
   while (it != nullptr && library_.template_explain_get_and_next(it, &key, &description)) {
@@ -157,7 +135,6 @@ std::string SMailPage::ExplanationText() {
     text += "\n";
   }
   text += "\nのような内容に置き換えられます。";
-  library_.destroymail(mail);
   return text;
 }
 

@@ -5,13 +5,10 @@
 // Win32 page moves the settings between its controls and this object and
 // calls these operations from its handlers.
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "mail/pellux.h"
+#include "boundary/nimbra_boundary.h"
 #include "plugin/mail_library.h"
 #include "plugin/plugin_page.h"
-#include "plugin/plugin_param.h"
 #include "plugin/smail_settings.h"
 
 class IPrompt;
@@ -23,12 +20,16 @@ constexpr const char* kPreviewFile = "tempo-----.txt";
 constexpr const char* kMailLibraryFile = "Pellux.dll";
 
 // The record of the test mail and the preview.
-PluginParam MakeTestRecord();
+ScheduleEntry MakeTestRecord();
 
-// Which controls of the page are enabled, as (control id, enabled): the
-// template group only while mail is on and the template is in use, every
-// other control but the mail switch while mail is on.
-std::vector<std::pair<int, bool>> SMailControlStates(bool mailOn, bool templateOn);
+// Which parts of the page are enabled: every control but the mail switch
+// while mail is on, the template group only while mail is on and the template
+// is in use. The page window knows which controls form each part.
+struct SMailEnabling {
+  bool mail;
+  bool templateGroup;
+};
+SMailEnabling SMailControlsEnabled(bool mailOn, bool templateOn);
 
 class SMailPage final : public PluginPage {
  public:
@@ -50,14 +51,12 @@ class SMailPage final : public PluginPage {
   SMailSettings& Settings() { return settings_; }
   const SMailSettings& Settings() const { return settings_; }
   bool IsBound() const { return library_.IsBound(); }
-  const PluginParam& StoredParam() const { return param_; }
+  const ScheduleEntry& StoredParam() const { return param_; }
   const std::string& SettingsPath() const { return settingsPath_; }
 
   // A mail object for the test record, its body or argument text written to
-  // file; null when the library is not bound or refuses the settings. The
-  // caller hands it to DestroyMail.
-  MailObject* MakeTestMail(const char* file);
-  void DestroyMail(MailObject* mail);
+  // file; empty when the library is not bound or refuses the settings.
+  UniqueMail MakeTestMail(const char* file);
 
   // The buttons of the page.
   void SendTestMail();
@@ -74,13 +73,13 @@ class SMailPage final : public PluginPage {
   std::string ExplanationText();
 
  private:
-  MailObject* InitMail(const char* file, int32_t flags);
+  UniqueMail InitMail(const char* file, int32_t flags);
   void Tell(const std::string& text);
 
   IPrompt& prompt_;
   ILauncher& launcher_;
   std::string settingsPath_;
   SMailSettings settings_;
-  PluginParam param_{};
+  ScheduleEntry param_{};
   MailLibrary library_;
 };

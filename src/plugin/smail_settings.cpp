@@ -1,8 +1,8 @@
 #include "plugin/smail_settings.h"
 
-#include "mail/pellux.h"
-#include "platform/sjis.h"
-#include "schedule/profile_store.h"
+#include "boundary/nimbra_boundary.h"
+#include "platform/profile_store.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -11,20 +11,32 @@ constexpr size_t kMaxTextBytes = 255;
 
 std::string ReadText(const ProfileStore& store, const char* key) {
   std::string v = store.GetString(kSMailSection, key, "");
-  if (v.size() <= kMaxTextBytes) return v;
-  size_t cut = 0;
-  while (cut < kMaxTextBytes) {
-    const size_t step = IsSjisLeadByte(static_cast<unsigned char>(v[cut])) ? 2 : 1;
-    if (cut + step > kMaxTextBytes) break;
-    cut += step;
-  }
-  v.resize(cut);
+  v.resize(SjisCutLength(v, kMaxTextBytes));
   return v;
 }
 
 int ReadFlag(const ProfileStore& store, const char* key) {
   return store.GetInt(kSMailSection, key, 0) != 0 ? 1 : 0;
 }
+
+// The nine keys, listed once for load and save, in the order they are
+// written: each is a flag or a text.
+struct SMailKey {
+  const char* key;
+  int SMailSettings::*flag;
+  std::string SMailSettings::*text;
+};
+const SMailKey kSMailKeys[] = {
+    {"m_sm_enable_check", &SMailSettings::m_sm_enable_check, nullptr},
+    {"m_sm_server", nullptr, &SMailSettings::m_sm_server},
+    {"m_sm_path", nullptr, &SMailSettings::m_sm_path},
+    {"m_sm_src_addr", nullptr, &SMailSettings::m_sm_src_addr},
+    {"m_sm_dst_addr", nullptr, &SMailSettings::m_sm_dst_addr},
+    {"m_sm_title", nullptr, &SMailSettings::m_sm_title},
+    {"m_sm_temp_check", &SMailSettings::m_sm_temp_check, nullptr},
+    {"m_sm_info_check", &SMailSettings::m_sm_info_check, nullptr},
+    {"m_sm_temp_path", nullptr, &SMailSettings::m_sm_temp_path},
+};
 
 }  // namespace
 
@@ -38,28 +50,22 @@ bool SMailSettings::operator==(const SMailSettings& o) const {
 
 SMailSettings LoadSMailSettings(const ProfileStore& store) {
   SMailSettings s;
-  s.m_sm_enable_check = ReadFlag(store, "m_sm_enable_check");
-  s.m_sm_server = ReadText(store, "m_sm_server");
-  s.m_sm_path = ReadText(store, "m_sm_path");
-  s.m_sm_src_addr = ReadText(store, "m_sm_src_addr");
-  s.m_sm_dst_addr = ReadText(store, "m_sm_dst_addr");
-  s.m_sm_title = ReadText(store, "m_sm_title");
-  s.m_sm_temp_check = ReadFlag(store, "m_sm_temp_check");
-  s.m_sm_info_check = ReadFlag(store, "m_sm_info_check");
-  s.m_sm_temp_path = ReadText(store, "m_sm_temp_path");
+  for (const SMailKey& k : kSMailKeys) {
+    if (k.flag)
+      s.*k.flag = ReadFlag(store, k.key);
+    else
+      s.*k.text = ReadText(store, k.key);
+  }
   return s;
 }
 
 void SaveSMailSettings(ProfileStore& store, const SMailSettings& s) {
-  store.SetInt(kSMailSection, "m_sm_enable_check", s.m_sm_enable_check);
-  store.SetString(kSMailSection, "m_sm_server", s.m_sm_server);
-  store.SetString(kSMailSection, "m_sm_path", s.m_sm_path);
-  store.SetString(kSMailSection, "m_sm_src_addr", s.m_sm_src_addr);
-  store.SetString(kSMailSection, "m_sm_dst_addr", s.m_sm_dst_addr);
-  store.SetString(kSMailSection, "m_sm_title", s.m_sm_title);
-  store.SetInt(kSMailSection, "m_sm_temp_check", s.m_sm_temp_check);
-  store.SetInt(kSMailSection, "m_sm_info_check", s.m_sm_info_check);
-  store.SetString(kSMailSection, "m_sm_temp_path", s.m_sm_temp_path);
+  for (const SMailKey& k : kSMailKeys) {
+    if (k.flag)
+      store.SetInt(kSMailSection, k.key, s.*k.flag);
+    else
+      store.SetString(kSMailSection, k.key, s.*k.text);
+  }
 }
 
 int32_t MailFlagsFor(const SMailSettings& s) {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "schedule/profile_store.h"
+#include "platform/profile_store.h"
 
 namespace {
 
@@ -46,28 +46,39 @@ const char* PreviousAssociationTable::LookupAssociation(const std::string& exten
   return nullptr;
 }
 
+namespace {
+
+// The user settings' keys, listed once for load, defaults and save, in the
+// order they are written. A switch reads any non-zero number as 1.
+struct UserParamKey {
+  const char* key;
+  int32_t CUserSetParam::*field;
+  int32_t defaultValue;
+  bool isSwitch;
+};
+constexpr UserParamKey kUserParamKeys[] = {
+    {"item_num_max", &CUserSetParam::item_num_max, 10, false},
+    {"sleep_flag", &CUserSetParam::sleep_flag, 1, true},
+    {"finish_act", &CUserSetParam::finish_act, 1, true},
+    {"epg_offset", &CUserSetParam::epg_offset, 0, false},
+    {"smenu_fhock", &CUserSetParam::smenu_fhock, 0, false},
+};
+
+}  // namespace
+
 void CAppMngInfo::LoadUserParam(const ProfileStore& store, CUserSetParam& param) const {
-  param.item_num_max = store.GetInt(kSection, "item_num_max", 10);
-  param.epg_offset = store.GetInt(kSection, "epg_offset", 0);
-  param.sleep_flag = store.GetInt(kSection, "sleep_flag", 1) != 0 ? 1 : 0;
-  param.finish_act = store.GetInt(kSection, "finish_act", 1) != 0 ? 1 : 0;
-  param.smenu_fhock = store.GetInt(kSection, "smenu_fhock", 0);
+  for (const UserParamKey& k : kUserParamKeys) {
+    const int32_t v = store.GetInt(kSection, k.key, k.defaultValue);
+    param.*k.field = k.isSwitch ? (v != 0 ? 1 : 0) : v;
+  }
 }
 
 void CAppMngInfo::SetDefaultUserParam(CUserSetParam& param) const {
-  param.item_num_max = 10;
-  param.sleep_flag = 1;
-  param.finish_act = 1;
-  param.epg_offset = 0;
-  param.smenu_fhock = 0;
+  for (const UserParamKey& k : kUserParamKeys) param.*k.field = k.defaultValue;
 }
 
 void CAppMngInfo::SaveUserParam(ProfileStore& store, const CUserSetParam& param) const {
-  store.SetInt(kSection, "item_num_max", param.item_num_max);
-  store.SetInt(kSection, "sleep_flag", param.sleep_flag);
-  store.SetInt(kSection, "finish_act", param.finish_act);
-  store.SetInt(kSection, "epg_offset", param.epg_offset);
-  store.SetInt(kSection, "smenu_fhock", param.smenu_fhock);
+  for (const UserParamKey& k : kUserParamKeys) store.SetInt(kSection, k.key, param.*k.field);
 }
 
 bool CAppMngInfo::SetTvAppPath(const std::string& path) { return SetFixedText(tv_app_path_, path); }

@@ -3,16 +3,18 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/debug_log.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
+#include "platform/profile_store.h"
 #include "platform/prompt.h"
-#include "platform/sjis.h"
-#include "schedule/profile_store.h"
+#include "platform/sjis_texts.h"
+#include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
 
 namespace {
 
 constexpr int kMinIntervalMinutes = 2;
+constexpr const char* kTitleKey = "sch_title[%d]";
 
 std::string Key(const char* templ, int index) {
   char buf[64];
@@ -20,27 +22,15 @@ std::string Key(const char* templ, int index) {
   return buf;
 }
 
-const std::string& DefaultTitleSjis() {
-  static const std::string title = Utf8ToSjis("タイトルなし");
-  return title;
-}
 
 }  // namespace
 
-CNimbraDoc::CNimbraDoc(IClock& clock, IPrompt& prompt, std::string settingsPath)
-    : clock_(clock), prompt_(prompt), settingsPath_(std::move(settingsPath)) {
+CNimbraDoc::CNimbraDoc(IClock& clock, IPrompt& prompt, CDebugLog& log, std::string settingsPath)
+    : clock_(clock), prompt_(prompt), log_(log), settingsPath_(std::move(settingsPath)) {
   listingsUrl_[0] = '\0';
-  LoadSettings();
-  DebugLogStart(clock_.LocalNow());
-  const char* url = GetSiteUrl(appInfo_.GetTvId());
-  (void)SetListingsUrl(url ? url : "");
 }
 
-CNimbraDoc::~CNimbraDoc() {
-  (void)SaveSettings();
-  table_.FreeScheduleTable();
-  DebugLogEnd(clock_.LocalNow());
-}
+CNimbraDoc::~CNimbraDoc() = default;
 
 bool CNimbraDoc::SetListingsUrl(const std::string& url) {
   if (url.size() >= kPathSize) return false;
@@ -83,30 +73,44 @@ int CNimbraDoc::AddSchedule(const ScheduleEntry& entry) {
 
 ScheduleEntry& CNimbraDoc::NextOccurrence(ScheduleEntry& entry) { return ::NextOccurrence(entry); }
 
+// One key of a stored entry after its title, and the field it holds.
+struct CNimbraDoc::StoredIntKey {
+  const char* templ;
+  int32_t StoredEntry::*field;
+};
+
+const CNimbraDoc::StoredIntKey* CNimbraDoc::StoredIntKeys(int* count) {
+  // In the order they are written after the title.
+  static const StoredIntKey kKeys[] = {
+      {"sch_start[%d]", &StoredEntry::start},
+      {"sch_end[%d]", &StoredEntry::end},
+      {"sch_loop_f[%d]", &StoredEntry::loopF},
+      {"sch_loop_meth[%d]", &StoredEntry::loopMeth},
+      {"sch_b_wday[%d]", &StoredEntry::bWday},
+      {"sch_kikan_f[%d]", &StoredEntry::kikanF},
+      {"sch_kikan_s[%d]", &StoredEntry::kikanS},
+      {"sch_kikan_e[%d]", &StoredEntry::kikanE},
+  };
+  *count = static_cast<int>(sizeof kKeys / sizeof kKeys[0]);
+  return kKeys;
+}
+
 CNimbraDoc::StoredEntry CNimbraDoc::ReadStoredEntry(const ProfileStore& store, int i) {
   StoredEntry e;
-  e.title = store.GetString(kScheduleSection, Key("sch_title[%d]", i), DefaultTitleSjis());
-  e.start = store.GetInt(kScheduleSection, Key("sch_start[%d]", i), 0);
-  e.end = store.GetInt(kScheduleSection, Key("sch_end[%d]", i), 0);
-  e.kikanS = store.GetInt(kScheduleSection, Key("sch_kikan_s[%d]", i), 0);
-  e.kikanE = store.GetInt(kScheduleSection, Key("sch_kikan_e[%d]", i), 0);
-  e.kikanF = store.GetInt(kScheduleSection, Key("sch_kikan_f[%d]", i), 0);
-  e.bWday = store.GetInt(kScheduleSection, Key("sch_b_wday[%d]", i), 0);
-  e.loopMeth = store.GetInt(kScheduleSection, Key("sch_loop_meth[%d]", i), 0);
-  e.loopF = store.GetInt(kScheduleSection, Key("sch_loop_f[%d]", i), 0);
+  e.title = store.GetString(kScheduleSection, Key(kTitleKey, i), kSjisUntitled.sjis);
+  int n = 0;
+  const StoredIntKey* keys = StoredIntKeys(&n);
+  for (int k = 0; k < n; ++k)
+    e.*keys[k].field = store.GetInt(kScheduleSection, Key(keys[k].templ, i), 0);
   return e;
 }
 
 void CNimbraDoc::WriteStoredEntry(ProfileStore& store, int i, const StoredEntry& e) {
-  store.SetString(kScheduleSection, Key("sch_title[%d]", i), e.title);
-  store.SetInt(kScheduleSection, Key("sch_start[%d]", i), e.start);
-  store.SetInt(kScheduleSection, Key("sch_end[%d]", i), e.end);
-  store.SetInt(kScheduleSection, Key("sch_loop_f[%d]", i), e.loopF);
-  store.SetInt(kScheduleSection, Key("sch_loop_meth[%d]", i), e.loopMeth);
-  store.SetInt(kScheduleSection, Key("sch_b_wday[%d]", i), e.bWday);
-  store.SetInt(kScheduleSection, Key("sch_kikan_f[%d]", i), e.kikanF);
-  store.SetInt(kScheduleSection, Key("sch_kikan_s[%d]", i), e.kikanS);
-  store.SetInt(kScheduleSection, Key("sch_kikan_e[%d]", i), e.kikanE);
+  store.SetString(kScheduleSection, Key(kTitleKey, i), e.title);
+  int n = 0;
+  const StoredIntKey* keys = StoredIntKeys(&n);
+  for (int k = 0; k < n; ++k)
+    store.SetInt(kScheduleSection, Key(keys[k].templ, i), e.*keys[k].field);
 }
 
 CNimbraDoc::StoredEntry CNimbraDoc::ToStored(const ScheduleEntry& x) const {
@@ -127,7 +131,7 @@ void CNimbraDoc::LoadSettings() {
   const ProfileStore store = ProfileStore::Load(settingsPath_);
   const char* app = CAppMngInfo::kSection;
 
-  SetDebugLogLevel(static_cast<unsigned>(store.GetInt(app, "debug_flag", 0)));
+  log_.SetLevel(static_cast<unsigned>(store.GetInt(app, "debug_flag", 0)));
 
   (void)appInfo_.SetProgPath(store.GetString(app, "prog_path", ""));
   (void)appInfo_.SetWakeupTimerName(store.GetString(app, "wakeup_timer_name", "tz_wakeup_timer"));
@@ -199,6 +203,9 @@ void CNimbraDoc::LoadSettings() {
     const std::string prev = store.GetString(kEpgSection, GetExtName(x), "");
     if (!prev.empty()) appInfo_.Associations().RememberAssociation(GetExtName(x), prev);
   }
+
+  const char* url = GetSiteUrl(appInfo_.GetTvId());
+  (void)SetListingsUrl(url ? url : "");
 }
 
 bool CNimbraDoc::SaveSettings() {
@@ -228,7 +235,7 @@ bool CNimbraDoc::SaveSettings() {
   }
 
   if (!store.Save(settingsPath_)) {
-    DEBUG_LOG_STAMPED(clock_, "SaveSettings: cannot write %s", settingsPath_.c_str());
+    DEBUG_LOG_STAMPED(log_, clock_, "SaveSettings: cannot write %s", settingsPath_.c_str());
     return false;
   }
   return true;

@@ -1,7 +1,8 @@
 #pragma once
-// The document: owns the schedule table and the settings, loads them when it
-// is created and saves them when it goes, and is the checked way into the
-// table for everything the user or an iEPG file adds.
+// The document: owns the schedule table and the settings, and is the checked
+// way into the table for everything the user or an iEPG file adds. The
+// program loads the settings once after making it and saves them once before
+// it goes; the document itself touches no file when made or destroyed.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "schedule/app_settings.h"
 #include "schedule/schedule_table.h"
 
+class CDebugLog;
 class IClock;
 class INimbraView;
 class IPrompt;
@@ -19,9 +21,8 @@ inline constexpr const char* kAppTitle = "Nimbra";
 
 class CNimbraDoc {
  public:
-  // Loads the settings file at settingsPath and writes the log's start banner.
-  CNimbraDoc(IClock& clock, IPrompt& prompt, std::string settingsPath);
-  // Saves the settings, frees the table and writes the log's end banner.
+  // The settings file is at settingsPath; the table is empty until LoadSettings.
+  CNimbraDoc(IClock& clock, IPrompt& prompt, CDebugLog& log, std::string settingsPath);
   virtual ~CNimbraDoc();
   CNimbraDoc(const CNimbraDoc&) = delete;
   CNimbraDoc& operator=(const CNimbraDoc&) = delete;
@@ -66,6 +67,8 @@ class CNimbraDoc {
   // succeeds again. False when the file could not be written.
   bool CommitEdit();
 
+  // Reads the settings file (a missing one gives the defaults): the settings,
+  // the debug log's level, the table and the listings site's address.
   void LoadSettings();
   // Writes every key of the program's sections; the file is replaced whole or
   // not at all. False (and a debug-log line) when it could not be written.
@@ -86,6 +89,7 @@ class CNimbraDoc {
   void ShowMessage(const std::string& utf8Text);
   IClock& Clock() { return clock_; }
   IPrompt& Prompt() { return prompt_; }
+  CDebugLog& Log() { return log_; }
 
  private:
   // One stored entry as read, kept for entries that did not fit the table.
@@ -93,6 +97,9 @@ class CNimbraDoc {
     std::string title;
     int32_t start, end, loopF, loopMeth, bWday, kikanF, kikanS, kikanE;
   };
+  struct StoredIntKey;
+  // The integer keys of a stored entry, listed once for load and save.
+  static const StoredIntKey* StoredIntKeys(int* count);
   static StoredEntry ReadStoredEntry(const ProfileStore& store, int index);
   static void WriteStoredEntry(ProfileStore& store, int index, const StoredEntry& entry);
   StoredEntry ToStored(const ScheduleEntry& entry) const;
@@ -103,6 +110,7 @@ class CNimbraDoc {
 
   IClock& clock_;
   IPrompt& prompt_;
+  CDebugLog& log_;
   INimbraView* view_ = nullptr;
   bool saveFailureReported_ = false;
   std::string settingsPath_;

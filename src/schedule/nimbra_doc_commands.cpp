@@ -4,9 +4,9 @@
 
 #include "platform/clock.h"
 #include "platform/prompt.h"
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
-#include "schedule/nimbra_view.h"
+#include "schedule/nimbra_view_interface.h"
 #include "schedule/repeat_rules.h"
 #include "schedule/reservation_rules.h"
 #include "schedule/time_rules.h"

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/prompt.h"
+#include "platform/sjis_texts.h"
 #include "schedule/reservation_rules.h"
 #include "schedule/schedule_table.h"
 #include "schedule/time_rules.h"
@@ -12,21 +13,11 @@ namespace {
 
 constexpr int64_t kDay = 86400;
 
-const char* const kMethodNames[kRepeatMethodCount] = {
-    "毎週", "毎日", "毎週（月、水、金）", "毎週（火、木）", "毎週（月～金）", "毎週（土、日）",
-};
-// The same names in Shift-JIS, for titles.
-const char* const kMethodNamesSjis[kRepeatMethodCount] = {
-    "\x96\x88\x8f\x54",                                                  // 毎週
-    "\x96\x88\x93\xfa",                                                  // 毎日
-    "\x96\x88\x8f\x54\x81\x69\x8c\x8e\x81\x41\x90\x85\x81\x41\x8b\xe0\x81\x6a",  // 毎週（月、水、金）
-    "\x96\x88\x8f\x54\x81\x69\x89\xce\x81\x41\x96\xd8\x81\x6a",          // 毎週（火、木）
-    "\x96\x88\x8f\x54\x81\x69\x8c\x8e\x81\x60\x8b\xe0\x81\x6a",          // 毎週（月～金）
-    "\x96\x88\x8f\x54\x81\x69\x93\x79\x81\x41\x93\xfa\x81\x6a",          // 毎週（土、日）
-};
-// "日月火水木金土": weekday d is the character at byte offset 3d (UTF-8) or 2d (Shift-JIS).
-constexpr const char kWeekLetters[] = "日月火水木金土";
-constexpr const char kWeekLettersSjis[] = "\x93\xfa\x8c\x8e\x89\xce\x90\x85\x96\xd8\x8b\xe0\x93\x79";
+static_assert(sizeof kSjisRepeatMethods / sizeof kSjisRepeatMethods[0] == kRepeatMethodCount,
+              "one name per repeat method");
+// Weekday d is the letter at byte offset 3d (UTF-8) or 2d (Shift-JIS).
+constexpr const char* kWeekLetters = kSjisWeekdayLetters.utf8;
+constexpr const char* kWeekLettersSjis = kSjisWeekdayLetters.sjis;
 
 std::string Format(const char* format, ...)
 #if defined(__GNUC__)
@@ -98,14 +89,9 @@ RepeatValues RepeatValuesFor(const ScheduleEntry& entry) {
   return v;
 }
 
-const char* GetMethodName(int index) {
-  return (index >= 0 && index < kRepeatMethodCount) ? kMethodNames[index] : kMethodNames[0];
-}
+const char* GetMethodName(int index) { return kSjisRepeatMethods[MethodOrZero(index)].utf8; }
 
-std::string GetMethodNameSjis(int index) {
-  return (index >= 0 && index < kRepeatMethodCount) ? kMethodNamesSjis[index]
-                                                    : kMethodNamesSjis[0];
-}
+std::string GetMethodNameSjis(int index) { return kSjisRepeatMethods[MethodOrZero(index)].sjis; }
 
 std::string GetWeekString(int32_t bits) {
   std::string out;
@@ -278,10 +264,8 @@ bool RunRepeatDialogOk(const RepeatDialogInput& input, RepeatValues& values,
   return false;
 }
 
-const char* UntitledSjis() { return "\x83\x5e\x83\x43\x83\x67\x83\x8b\x82\xc8\x82\xb5"; }
-const char* NoRepeatTitleSjis() {
-  return "\x8c\x4a\x82\xe8\x95\xd4\x82\xb5\x82\xc8\x82\xb5\x97\x5c\x96\xf1";
-}
+const char* UntitledSjis() { return kSjisUntitled.sjis; }
+const char* NoRepeatTitleSjis() { return kSjisNoRepeatTitle.sjis; }
 
 std::string RepeatTitleSjis(int method, int32_t bits) {
   return GetMethodNameSjis(method) + " " + (method == kMethodWeekly ? GetWeekStringSjis(bits) : "");

@@ -3,7 +3,7 @@
 #include <cassert>
 #include <cstring>
 
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "schedule/time_rules.h"
 
 void ScheduleTable::AllocScheduleTable(int maxCount) {
@@ -94,14 +94,11 @@ void SetRepeatFields(ScheduleEntry* entry, int32_t loop, int32_t loopMeth, int32
 }
 
 void CopyTitle(char (&dest)[kTitleSize], const char* title) {
-  size_t n = 0;
-  // Walk whole characters so that a cut never splits a two-byte one.
-  while (title[n] != '\0') {
-    const size_t width =
-        (IsSjisLeadByte(static_cast<unsigned char>(title[n])) && title[n + 1] != '\0') ? 2 : 1;
-    if (n + width > kTitleSize - 1) break;
-    n += width;
-  }
+  // Looking at kTitleSize bytes is enough to cut to kTitleSize - 1 on a
+  // character boundary, and a source without a terminating zero is not
+  // read past its record.
+  const size_t n =
+      SjisCutLength(std::string_view(title, strnlen(title, kTitleSize)), kTitleSize - 1);
   std::memmove(dest, title, n);
   std::memset(dest + n, 0, kTitleSize - n);
 }

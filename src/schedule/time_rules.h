@@ -1,13 +1,13 @@
 #pragma once
-// The rules that give the schedule table its meaning in time. Every
-// comparison of two times compares calendar seconds obtained through the
-// local time zone with automatic daylight-saving detection.
+// Time conversion and the rules of one entry in time: validity, order, the
+// minimum span, the next occurrence of a repeating entry. Every comparison of
+// two times compares calendar seconds obtained through the local time zone
+// with automatic daylight-saving detection. The table builds on these; the
+// queries over the table are in table_queries.h.
 #include <cstdint>
 
 #include "platform/system_time.h"
 #include "schedule/schedule_entry.h"
-
-class ScheduleTable;
 
 // Seconds since 1970-01-01 00:00 UTC of the local date-time st (day of week
 // and milliseconds ignored; day numbers past the month's end roll over). An
@@ -24,14 +24,6 @@ bool IsValidOrder(const SystemTime& s, const SystemTime& e, int currentYear);
 // The span has a day or hour part, or at least `minutes` minutes.
 bool HasMinInterval(const SystemTime& s, const SystemTime& e, int minutes);
 
-// Index at which entry fits between the table's windows, or -1 on overlap
-// (touching windows overlap).
-int FindInsertPos(const ScheduleTable& table, const ScheduleEntry& entry);
-// The not-finished entry with the earliest start before 2038-01-18 23:59:59,
-// lowest index on ties; -1 when none.
-int FindCurrentSchedule(const ScheduleTable& table);
-// The not-finished entry whose start is nearest after ref's end; -1 when none.
-int FindNextSchedule(const ScheduleTable& table, const ScheduleEntry& ref);
 // Moves a repeating entry on to its next occurrence, or marks it finished
 // when that lies after its period (or when it repeats on no weekday).
 ScheduleEntry& NextOccurrence(ScheduleEntry& entry);

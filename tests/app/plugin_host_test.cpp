@@ -58,7 +58,7 @@ TEST(PluginHost, CompletePluginRunsForASchedule) {
     EXPECT_STREQ(host.GetVersionText(), "plgtest 1.0");
 
     ScheduleEntry e = Entry();
-    host.RunPlugin("smail", &e, 596);
+    host.RunPlugin("smail", e);
     EXPECT_EQ(rec.Log(), "init;handle:smail;param:596;run;");
     EXPECT_EQ(rec.Param(), std::string(reinterpret_cast<const char*>(&e), sizeof e));
   }
@@ -72,9 +72,9 @@ TEST(PluginHost, RefusedParameterOrHandleStopsTheRun) {
     Recorder rec("complete", 1);
     CPluginHost host(prompt, TestLibrary("complete"));
     ScheduleEntry e = Entry();
-    host.RunPlugin("smail", &e, 596);
+    host.RunPlugin("smail", e);
     EXPECT_EQ(rec.Log(), "init;handle:smail;param:596;");
-    host.RunPlugin("other", &e, 596);
+    host.RunPlugin("other", e);
   }
   EXPECT_EQ(prompt.Texts(), (std::vector<std::string>{"パラメータの設定に失敗しました。",
                                                       "ハンドルの取得に失敗しました。"}));
@@ -100,7 +100,7 @@ TEST(PluginHost, LibraryWithoutPlugin) {
       EXPECT_EQ(host.GetFunctionTable(), nullptr);
       EXPECT_EQ(host.GetVersionText(), nullptr);
       ScheduleEntry e = Entry();
-      host.RunPlugin("smail", &e, 596);
+      host.RunPlugin("smail", e);
     }
     std::vector<std::string> expected;
     if (c.loadMessage) expected.push_back(c.loadMessage);
@@ -119,14 +119,14 @@ TEST(PluginHost, MissingLibrary) {
   EXPECT_EQ(text.rfind("LoadLibrary() error.(", 0), 0u) << text;
   EXPECT_NE(text, "LoadLibrary() error.(0)");
   ScheduleEntry e = Entry();
-  host.RunPlugin("smail", &e, 596);
+  host.RunPlugin("smail", e);
   EXPECT_EQ(prompt.shown.back().text, "ハンドルの取得に失敗しました。");
 }
 
 TEST(PluginHost, PluginComesFromTheProgramsOwnFolder) {
   // Never a bare name: that would search the current folder, where a
   // downloaded iEPG file may have been opened from.
-  EXPECT_EQ(DefaultPluginPath(), JoinPath(DirectoryOf(ProgramPath()), "Pelluxdlg.dll"));
+  EXPECT_EQ(PluginPathFor(JoinPath("dir", "Nimbra.exe")), JoinPath("dir", "Pelluxdlg.dll"));
   EXPECT_FALSE(DirectoryOf(ProgramPath()).empty());
 }
 

@@ -9,6 +9,7 @@
 #include "engine/engine_fakes.h"
 #include "engine/power_control.h"
 #include "engine/scheduler.h"
+#include "platform/debug_log.h"
 #include "platform/program_path.h"
 #include "platform/recording_power.h"
 #include "platform/shared_library.h"
@@ -36,7 +37,9 @@ TEST(SchedulerEndToEnd, FromTheFirstStartToShutdownAfterTheLast) {
   clock.SetLocal(At(10, 20, 59, 58));
   ScriptedPrompt prompt;
   RecordingPower power;
-  CNimbraDoc doc(clock, prompt, dir.File("Nimbra.ini"));
+  CDebugLog debugLog;
+  CNimbraDoc doc(clock, prompt, debugLog, dir.File("Nimbra.ini"));
+  doc.LoadSettings();
   doc.AppInfo().GetUserSetting().sleep_flag = 0;
   doc.AppInfo().GetUserSetting().finish_act = 1;
   ScheduleEntry first{};
@@ -54,7 +57,7 @@ TEST(SchedulerEndToEnd, FromTheFirstStartToShutdownAfterTheLast) {
   FakeWindowFactory windows;
   CPluginHost host(prompt, library);
   ASSERT_STREQ(doc.AppInfo().GetWakeupTimerName(), "tz_wakeup_timer");
-  CPowerControl control(power, prompt, clock, doc.AppInfo().GetWakeupTimerName());
+  CPowerControl control(power, prompt, clock, debugLog, doc.AppInfo().GetWakeupTimerName());
   CScheduler sched(doc, view, host, control, windows);
   sched.SetCountdownStepWait(NoWait);
   auto walkTo = [&](const SystemTime& t) {

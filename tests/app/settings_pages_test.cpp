@@ -4,6 +4,7 @@
 
 #include "schedule/app_settings.h"
 #include "support/fakes.h"
+#include "support/user_settings.h"
 
 namespace {
 
@@ -31,12 +32,18 @@ TEST(EpgPage, SiteAtApplyIsTheFirstCheckedOrStaysWithNone) {
   for (const auto& c : cases) EXPECT_EQ(c.expected, SiteFromChecks(c.checked, c.current));
 }
 
-TEST(EpgPage, ExtensionBitsFollowTheirBoxesForEveryCombination) {
-  for (unsigned bits = 0; bits < 16; ++bits) {
-    std::array<bool, 4> checked{};
-    for (int i = 0; i < 4; ++i) checked[static_cast<size_t>(i)] = (bits >> i) & 1;
-    EXPECT_EQ(bits, ExtensionsFromChecks(checked));
-  }
+TEST(EpgPage, ExtensionBitsFollowTheirBoxes) {
+  // Boxes in order: .tvvi, .tvpi, .php3, .epg.
+  const struct {
+    std::array<bool, 4> checked;
+    uint8_t bits;
+  } cases[] = {
+      {{false, false, false, false}, 0x0}, {{true, false, false, false}, 0x1},
+      {{false, true, false, false}, 0x2},  {{false, false, true, false}, 0x4},
+      {{false, false, false, true}, 0x8},  {{true, false, true, false}, 0x5},
+      {{false, true, false, true}, 0xA},   {{true, true, true, true}, 0xF},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.bits, ExtensionsFromChecks(c.checked)) << int(c.bits);
 }
 
 TEST(EpgPage, APathOf255BytesIsTakenAndOneOf256IsRefusedKeepingTheOld) {
@@ -87,30 +94,20 @@ TEST(EpgPage, BrowseTakesAChosenPathRefusesAnEmptyOneAndIgnoresCancel) {
 // ---- User page ----
 
 TEST(UserPage, EveryOfferedValueHasItsPositionAndOthersTheFirst) {
-  for (size_t i = 0; i < kCapacityValues.size(); ++i) EXPECT_EQ(i, CapacityIndex(kCapacityValues[i]));
-  for (size_t i = 0; i < kLeadValues.size(); ++i) EXPECT_EQ(i, LeadIndex(kLeadValues[i]));
+  const int32_t capacities[] = {10, 20, 30, 40, 50, 100, 500, 1000};
+  const int32_t leads[] = {0, 10, 20, 30, 40, 50, 60, 90, 120};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(i, CapacityIndex(capacities[i])) << capacities[i];
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(i, LeadIndex(leads[i])) << leads[i];
   EXPECT_EQ(7, CapacityIndex(1000));
   EXPECT_EQ(0, CapacityIndex(15));
   EXPECT_EQ(0, LeadIndex(45));
   EXPECT_EQ(0, LeadIndex(-10));
 }
 
-CUserSetParam Param(int32_t items, int32_t sleep, int32_t finish, int32_t lead, int32_t enable,
-                    int32_t fhock) {
-  CUserSetParam p;
-  p.item_num_max = items;
-  p.sleep_flag = sleep;
-  p.finish_act = finish;
-  p.epg_offset = lead;
-  p.user_enable = enable;
-  p.smenu_fhock = fhock;
-  return p;
-}
-
 TEST(UserPage, OpensWithTheValuesInForceWhenTheUserSettingsAreOn) {
   CAppMngInfo info;
-  info.GetUserSetting() = Param(500, 0, 0, 90, 1, 1);
-  info.GetUserValues() = Param(20, 1, 1, 10, 0, 0);
+  info.GetUserSetting() = UserParam(500, 0, 0, 90, 1, 1);
+  info.GetUserValues() = UserParam(20, 1, 1, 10, 0, 0);
   const UserPageValues v = InitialUserPageValues(info);
   EXPECT_EQ(1, v.m_user_enable);
   EXPECT_EQ(6, v.m_item_num_idx);
@@ -122,8 +119,8 @@ TEST(UserPage, OpensWithTheValuesInForceWhenTheUserSettingsAreOn) {
 
 TEST(UserPage, OpensWithTheStoredValuesWhenTheUserSettingsAreOff) {
   CAppMngInfo info;
-  info.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
-  info.GetUserValues() = Param(20, 0, 0, 30, 0, 5);
+  info.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
+  info.GetUserValues() = UserParam(20, 0, 0, 30, 0, 5);
   const UserPageValues v = InitialUserPageValues(info);
   EXPECT_EQ(0, v.m_user_enable);
   EXPECT_EQ(1, v.m_item_num_idx);
@@ -135,7 +132,7 @@ TEST(UserPage, OpensWithTheStoredValuesWhenTheUserSettingsAreOff) {
 
 TEST(UserPage, LoadingFlattensFlagsToZeroOrOne) {
   UserPageValues v;
-  LoadFromParam(v, Param(30, 5, -1, 0, 0, 0));
+  LoadFromParam(v, UserParam(30, 5, -1, 0, 0, 0));
   EXPECT_EQ(1, v.m_sleep_flag);
   EXPECT_EQ(1, v.m_finish_act);
 }
@@ -168,8 +165,8 @@ TEST(UserPage, ApplyReadsTheRadioPairs) {
 
 TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem) {
   CAppMngInfo info;
-  info.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
-  info.GetUserValues() = Param(10, 1, 1, 0, 0, 0);
+  info.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
+  info.GetUserValues() = UserParam(10, 1, 1, 0, 0, 0);
   UserPageValues v;
   v.m_user_enable = 1;
   v.m_smenu_fhock = 1;
@@ -194,8 +191,8 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
 
 TEST(UserPage, ApplyWithTheUserSettingsOffPutsTheDefaultsInForceAndKeepsTheStoredValues) {
   CAppMngInfo info;
-  info.GetUserSetting() = Param(500, 0, 0, 60, 1, 1);
-  info.GetUserValues() = Param(500, 0, 0, 60, 0, 1);
+  info.GetUserSetting() = UserParam(500, 0, 0, 60, 1, 1);
+  info.GetUserValues() = UserParam(500, 0, 0, 60, 0, 1);
   UserPageValues v = InitialUserPageValues(info);
   v.m_user_enable = 0;  // the box was just cleared
   UserPageControls controls;

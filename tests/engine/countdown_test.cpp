@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/debug_log.h"
 #include "engine/engine_fakes.h"
 #include "engine/power_control.h"
 #include "platform/recording_power.h"
@@ -18,8 +17,9 @@ class CountdownTest : public ::testing::Test {
  protected:
   FakeClock clock{TimeToSeconds(MakeSystemTime(2030, 5, 10, 22, 0, 0))};
   ScriptedPrompt prompt;
+  CDebugLog debugLog;
   RecordingPower power;
-  CPowerControl control{power, prompt, clock, "tz_wakeup_timer"};
+  CPowerControl control{power, prompt, clock, debugLog, "tz_wakeup_timer"};
   FakeWindowFactory windows;
 
   // Starts a countdown of 10 s in 500 ms steps that does not sleep.
@@ -180,7 +180,7 @@ TEST_F(CountdownTest, NoWindowMeansNoCount) {
 }
 
 TEST_F(CountdownTest, MissingActionsBecomeTheDummyWithItsTrace) {
-  ScopedDebugLog log;
+  ScopedDebugLog log(debugLog);
   auto c = Start(0, nullptr, nullptr, nullptr);
   ASSERT_EQ(windows.last->WaitEnd(), FakeCountdownWindow::End::kCompleted);
   c->Finish();

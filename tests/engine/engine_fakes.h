@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/debug_log.h"
 #include "engine/countdown.h"
 #include "engine/scheduler.h"
+#include "platform/debug_log.h"
 #include "schedule/schedule_entry.h"
 #include "support/scratch_dir.h"
 
@@ -30,13 +30,11 @@ class FakeView final : public IScheduleView {
 
 class FakePlugin final : public IPluginRunner {
  public:
-  void RunPlugin(const char* name, void* block, int size) override {
+  void RunPlugin(const char* name, const ScheduleEntry& entry) override {
     names.push_back(name);
-    sizes.push_back(size);
-    entries.push_back(*static_cast<const ScheduleEntry*>(block));
+    entries.push_back(entry);
   }
   std::vector<std::string> names;
-  std::vector<int> sizes;
   std::vector<ScheduleEntry> entries;
 };
 
@@ -144,19 +142,20 @@ class FakeWindowFactory final : public ICountdownWindowFactory {
 // A step wait that does not sleep: the count runs as fast as it can.
 inline void NoWait(int) {}
 
-// Points the debug log at a file of its own while it lives, switched on;
-// the previous path and level come back afterwards.
+// Points a debug log at a file of its own while it lives, switched on; the
+// previous path and level come back afterwards.
 class ScopedDebugLog {
  public:
-  ScopedDebugLog() : savedPath_(DebugLogPath()), savedLevel_(DebugLogLevel()) {
-    SetDebugLogPath(dir_.File("dbg_print.log"));
-    SetDebugLogLevel(1);
+  explicit ScopedDebugLog(CDebugLog& log)
+      : log_(log), savedPath_(log.Path()), savedLevel_(log.Level()) {
+    log_.SetPath(dir_.File("dbg_print.log"));
+    log_.SetLevel(1);
   }
   ~ScopedDebugLog() {
-    SetDebugLogLevel(savedLevel_);
-    SetDebugLogPath(savedPath_);
+    log_.SetLevel(savedLevel_);
+    log_.SetPath(savedPath_);
   }
-  void Off() { SetDebugLogLevel(0); }
+  void Off() { log_.SetLevel(0); }
   // The text written so far, line ends as "\n" (the file is text mode).
   std::string Text() const {
     std::string text = ReadAll(dir_.File("dbg_print.log"));
@@ -166,6 +165,7 @@ class ScopedDebugLog {
   void Clear() const { WriteAll(dir_.File("dbg_print.log"), ""); }
 
  private:
+  CDebugLog& log_;
   ScratchDir dir_;
   std::string savedPath_;
   unsigned savedLevel_;

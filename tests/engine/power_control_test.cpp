@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/debug_log.h"
 #include "engine/engine_fakes.h"
 #include "platform/recording_power.h"
 #include "support/fakes.h"
@@ -17,8 +16,9 @@ class PowerControlTest : public ::testing::Test {
   const int64_t now = TimeToSeconds(MakeSystemTime(2030, 5, 10, 12, 0, 0));
   FakeClock clock{now};
   ScriptedPrompt prompt;
+  CDebugLog debugLog;
   RecordingPower power;
-  CPowerControl control{power, prompt, clock, "tz_wakeup_timer"};
+  CPowerControl control{power, prompt, clock, debugLog, "tz_wakeup_timer"};
 };
 
 TEST_F(PowerControlTest, ArmsAtTheAbsoluteWakeTime) {
@@ -62,7 +62,7 @@ TEST_F(PowerControlTest, TimerCreationFailures) {
     RecordingPower failing;
     failing.FailOpen(c.error);
     ScriptedPrompt p;
-    CPowerControl pc(failing, p, clock, "tz_wakeup_timer");
+    CPowerControl pc(failing, p, clock, debugLog, "tz_wakeup_timer");
     EXPECT_FALSE(pc.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
     EXPECT_EQ(p.Texts(), std::vector<std::string>{c.text});
     EXPECT_TRUE(failing.Calls("arm").empty());
@@ -85,7 +85,7 @@ TEST_F(PowerControlTest, ATimerThatWillNotResumeTheMachineIsAnError) {
     RecordingPower p;
     p.SetArmResult(c.ok, c.error);
     ScriptedPrompt pr;
-    CPowerControl pc(p, pr, clock, "tz_wakeup_timer");
+    CPowerControl pc(p, pr, clock, debugLog, "tz_wakeup_timer");
     EXPECT_EQ(pc.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)), c.armed);
     if (c.armed) {
       EXPECT_TRUE(pr.shown.empty());
@@ -99,7 +99,7 @@ TEST_F(PowerControlTest, ATimerThatWillNotResumeTheMachineIsAnError) {
 }
 
 TEST_F(PowerControlTest, UnnamedTimerWhenTheNameIsEmpty) {
-  CPowerControl pc(power, prompt, clock, "");
+  CPowerControl pc(power, prompt, clock, debugLog, "");
   ASSERT_TRUE(pc.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
   EXPECT_EQ(power.Calls("open").at(0).name, "");
 }
@@ -113,15 +113,15 @@ TEST_F(PowerControlTest, CancelTwiceIsHarmless) {
 }
 
 TEST_F(PowerControlTest, ShutdownFailuresGoToTheDebugLog) {
-  ScopedDebugLog log;
+  ScopedDebugLog log(debugLog);
   const struct {
     ShutdownResult result;
     const char* line;
   } cases[] = {
-      {ShutdownResult::kTokenFailed, "OpenProcessToken error\n"},
-      {ShutdownResult::kPrivilegeFailed, "AdjustTokenPrivileges error\n"},
-      {ShutdownResult::kExitFailed, "ExitWindowsEx error\n"},
-      {ShutdownResult::kOk, ""},
+      {ShutdownResult::TokenFailed, "OpenProcessToken error\n"},
+      {ShutdownResult::PrivilegeFailed, "AdjustTokenPrivileges error\n"},
+      {ShutdownResult::ExitFailed, "ExitWindowsEx error\n"},
+      {ShutdownResult::Ok, ""},
   };
   for (const auto& c : cases) {
     log.Clear();
@@ -137,7 +137,7 @@ TEST_F(PowerControlTest, ShutdownFailuresGoToTheDebugLog) {
 }
 
 TEST_F(PowerControlTest, TimerTraceLines) {
-  ScopedDebugLog scoped;
+  ScopedDebugLog scoped(debugLog);
   ASSERT_TRUE(control.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
   // Each line may carry the prefix of an earlier stamped line.
   const std::string log = scoped.Text();

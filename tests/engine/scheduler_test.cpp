@@ -8,12 +8,11 @@
 #include <cstring>
 #include <memory>
 
-#include "app/debug_log.h"
 #include "engine/engine_fakes.h"
 #include "engine/power_control.h"
+#include "platform/profile_store.h"
 #include "platform/recording_power.h"
 #include "schedule/nimbra_doc.h"
-#include "schedule/profile_store.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
 
@@ -35,10 +34,12 @@ class SchedulerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     clock.SetLocal(At(10, 20, 0));
-    doc = std::make_unique<CNimbraDoc>(clock, prompt, dir.File("Nimbra.ini"));
+    doc = std::make_unique<CNimbraDoc>(clock, prompt, debugLog, dir.File("Nimbra.ini"));
+    doc->LoadSettings();
     User().sleep_flag = 0;
     User().finish_act = 1;
-    control = std::make_unique<CPowerControl>(power, prompt, clock, "tz_wakeup_timer");
+    control =
+        std::make_unique<CPowerControl>(power, prompt, clock, debugLog, "tz_wakeup_timer");
     sched = std::make_unique<CScheduler>(*doc, view, plugin, *control, windows);
     sched->SetCountdownStepWait(NoWait);
   }
@@ -89,6 +90,7 @@ class SchedulerTest : public ::testing::Test {
   ScratchDir dir;
   FakeClock clock;
   ScriptedPrompt prompt;
+  CDebugLog debugLog;
   RecordingPower power;
   std::unique_ptr<CNimbraDoc> doc;
   FakeView view;
@@ -118,7 +120,6 @@ TEST_F(SchedulerTest, OneShotRunsInItsWindowAndEndsExactlyOnce) {
 
   WalkTo(At(10, 22, 0, 0));
   ASSERT_EQ(plugin.names, std::vector<std::string>{"smail"});
-  EXPECT_EQ(plugin.sizes, std::vector<int>{596});
   EXPECT_STREQ(plugin.entries[0].title, "title");
   EXPECT_EQ(E(0).state, kStateFinished);
   EXPECT_EQ(E(0).e, At(10, 22, 0));
@@ -151,7 +152,8 @@ class SkewedClock final : public IClock {
 
 TEST_F(SchedulerTest, FollowsTheLocalClockTheUserSees) {
   SkewedClock skewed(clock);
-  CNimbraDoc skewedDoc(skewed, prompt, dir.File("Skewed.ini"));
+  CNimbraDoc skewedDoc(skewed, prompt, debugLog, dir.File("Skewed.ini"));
+  skewedDoc.LoadSettings();
   CScheduler s(skewedDoc, view, plugin, *control, windows);
   ScheduleEntry entry{};
   entry.s = At(10, 21, 0);
@@ -163,7 +165,7 @@ TEST_F(SchedulerTest, FollowsTheLocalClockTheUserSees) {
 }
 
 TEST_F(SchedulerTest, EndWritesItsDebugLogLine) {
-  ScopedDebugLog scoped;
+  ScopedDebugLog scoped(debugLog);
   Add(At(10, 21, 0), At(10, 22, 0));
   Add(At(10, 23, 0), At(10, 23, 30));
   clock.SetLocal(At(10, 21, 59, 58));

@@ -9,14 +9,16 @@
 #include <set>
 #include <string>
 
-#include "app/win/resource.h"
 #include "engine/countdown.h"
 #include "engine/power_control.h"
+#include "engine/win/progress_resource.h"
 #include "engine/win/progress_sub_dlg.h"
 #include "framework/controls.h"
 #include "gui_driver.h"
+#include "platform/debug_log.h"
 #include "platform/recording_power.h"
 #include "support/fakes.h"
+#include "support/wait.h"
 
 namespace {
 
@@ -48,14 +50,14 @@ class CountdownWindowTest : public ::testing::Test {
     if (!dlg) return seen;
     bool fired = false;
     // Bounded so that a broken countdown fails instead of hanging.
-    for (int i = 0; i < 20000 && dlg->GetHwnd(); ++i) {
+    WaitUntil([&] {
       MSG msg;
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
       }
       HWND h = dlg->GetHwnd();
-      if (!h) break;
+      if (!h) return true;
       seen.caption = gui::WindowText(h);
       const std::wstring text = gui::WindowText(GetDlgItem(h, IDC_PROGRESS_TEXT));
       seen.texts.insert(text);
@@ -70,8 +72,8 @@ class CountdownWindowTest : public ::testing::Test {
         releasedPos = seen.lastPos;
         SetEvent(stepGate_);
       }
-      Sleep(1);
-    }
+      return false;
+    });
     return seen;
   }
 
@@ -81,7 +83,8 @@ class CountdownWindowTest : public ::testing::Test {
   RecordingPower power_;
   ScriptedPrompt prompt_;
   FakeClock clock_;
-  CPowerControl control_{power_, prompt_, clock_, "tz_wakeup_timer"};
+  CDebugLog log_;
+  CPowerControl control_{power_, prompt_, clock_, log_, "tz_wakeup_timer"};
   CProgressSubDlgFactory factory_;
 };
 

@@ -1,36 +1,44 @@
 // End to end: the real Nimbra.exe with its plug-in and mail library, copied
 // into a scratch folder with a prepared settings file, started and driven
-// from this process the way a user would, through its windows. Its power
-// service is the log named by NIMBRA_POWER_LOG, so a schedule's end never
-// puts the machine to sleep. Outside programs are recording stand-ins.
+// from this process the way a user would, through its windows. It runs as a
+// dry run, so a schedule's end only writes its power steps to
+// Nimbra-dryrun.log and never puts the machine to sleep. Outside programs are
+// recording stand-ins.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include <fstream>
+#include <cstdio>
 #include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/win/resource.h"
+#include "engine/win/progress_resource.h"
 #include "gui_driver.h"
-#include "program_driver.h"
 #include "platform/win32/text_win.h"
+#include "program_driver.h"
 #include "schedule/time_rules.h"
+#include "support/recording_mailer.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
 constexpr UINT kTrayMessage = WM_USER + 100;  // the tray icon's callback to the view
+constexpr wchar_t kReservation[] = L"スケジュール予約";
+constexpr wchar_t kCountdown[] = L"サスペンドの準備中";
 
 using gui::Program;
 using gui::WaitForFile;
-using gui::WaitUntil;
 
 std::string ReadAll(const std::wstring& path) { return gui::ReadFileBytes(path); }
 void WriteAll(const std::wstring& path, const std::string& bytes) {
   ASSERT_TRUE(gui::WriteFileBytes(path, bytes));
+}
+bool Contains(const std::string& haystack, const std::string& needle) {
+  return haystack.find(needle) != std::string::npos;
 }
 
 struct Entry {
@@ -50,6 +58,33 @@ std::string SettingsFile(const std::vector<Entry>& entries,
   return ini.str();
 }
 
+// The plug-in's section: mail on, in text mode, through mailer.
+std::string MailSection(const std::wstring& mailer) {
+  return "[section_smail]\r\nm_sm_enable_check=1\r\nm_sm_server=mail.example.jp\r\n"
+         "m_sm_path=" + WideToSjis(mailer) + "\r\n"
+         "m_sm_src_addr=nimbra@example.jp\r\nm_sm_dst_addr=me@example.jp\r\n"
+         "m_sm_title=" + WideToSjis(L"録画終了") + "\r\n"
+         "m_sm_temp_check=0\r\nm_sm_info_check=0\r\n";
+}
+
+// An iEPG file for one broadcast on day, from start to end ("hh:mm").
+std::string IepgFile(const SystemTime& day, const char* start, const char* end,
+                     const std::wstring& title) {
+  std::ostringstream iepg;
+  iepg << "Content-type: application/x-tv-program-info; charset=shift_jis\r\n"
+       << "version: 1\r\nstation: " << WideToSjis(L"テレビ局") << "\r\n"
+       << "year: " << day.wYear << "\r\nmonth: " << day.wMonth << "\r\ndate: " << day.wDay << "\r\n"
+       << "start: " << start << "\r\nend: " << end << "\r\n"
+       << "program-title: " << WideToSjis(title) << "\r\n";
+  return iepg.str();
+}
+
+std::string HoursMinutes(const SystemTime& t) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d:%02d", t.wHour, t.wMinute);
+  return text;
+}
+
 void CopyInto(const std::wstring& folder, const std::wstring& name) {
   ASSERT_TRUE(CopyFileW((gui::ExeFolder() + L"\\" + name).c_str(), (folder + L"\\" + name).c_str(), FALSE))
       << WideToUtf8(name);
@@ -58,22 +93,63 @@ void CopyInto(const std::wstring& folder, const std::wstring& name) {
 class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"nimbra-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::to_wstring(GetTickCount());
-    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
     // The program with its plug-in and the plug-in's mail library.
-    for (const wchar_t* name : {L"Nimbra.exe", L"Pelluxdlg.dll", L"Pellux.dll"}) {
-      CopyInto(folder_, name);
-    }
-    powerLog_ = folder_ + L"\\power.log";
-    SetEnvironmentVariableW(L"NIMBRA_POWER_LOG", powerLog_.c_str());
+    ASSERT_TRUE(dir_.CopyFromTestFolder({"Nimbra.exe", "Pelluxdlg.dll", "Pellux.dll"}));
+    folder_ = AnsiToWide(dir_.path());
+    powerLog_ = folder_ + L"\\Nimbra-dryrun.log";
     now_ = static_cast<int64_t>(time(nullptr));
   }
 
   std::wstring Ini() const { return folder_ + L"\\Nimbra.ini"; }
+  SystemTime LocalIn(int64_t seconds) const {
+    SystemTime t{};
+    SecondsToTime(now_ + seconds, &t);
+    return t;
+  }
 
+  // The recording program, in a folder whose name needs the system's code
+  // page and quoting.
+  std::wstring InstallRecordingProgram() {
+    const std::wstring dir = folder_ + L"\\録画 ソフト";
+    EXPECT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    CopyInto(dir, L"recording_program.exe");
+    return dir + L"\\recording_program.exe";
+  }
+  // The recording stand-in for the mailer, in a folder of its own.
+  std::wstring InstallMailer() {
+    const std::wstring dir = folder_ + L"\\mailer";
+    EXPECT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    CopyInto(dir, L"recording_mailer.exe");
+    return dir + L"\\recording_mailer.exe";
+  }
+  // Checks that the recording program was started on the working copy of
+  // the iEPG file beside the program, in the program's folder.
+  void ExpectRecorderStartedOn(const std::wstring& recorder, const std::string& iepg) {
+    EXPECT_EQ("arg=default.pl\ncwd=" + WideToUtf8(folder_) + "\n", WaitForFile(recorder + L".log"));
+    EXPECT_EQ(iepg, ReadAll(folder_ + L"\\default.pl"));
+  }
+  // A schedule's end with the mail on: the mail goes out before the
+  // countdown opens, which then runs to the suspend (logged, never real) and
+  // closes. The mailer's arguments, as UTF-16.
+  std::vector<std::wstring> MailedThenSuspended(Program& nimbra, const std::wstring& mailer) {
+    std::vector<std::wstring> args;
+    HWND countdown = nimbra.WaitForCaption(kCountdown);
+    EXPECT_NE(nullptr, countdown) << WideToUtf8(nimbra.Unexpected());
+    if (!countdown) return args;
+    EXPECT_NE(nullptr, GetDlgItem(countdown, IDC_PROGRESS_STOP));
+    gui::SaveScreenshot("countdown-window", countdown);
+    for (const std::string& arg : ArgumentsInRecord(WaitForFile(mailer + L".args"))) {
+      args.push_back(SjisToWide(arg));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(countdown); }));
+    EXPECT_TRUE(WaitUntil([&] { return Contains(ReadAll(powerLog_), "suspend"); }));
+    const std::string log = ReadAll(powerLog_);
+    EXPECT_TRUE(Contains(log, "suspend 1")) << log;
+    EXPECT_FALSE(Contains(log, "shutdown")) << log;
+    return args;
+  }
+
+  ScratchDir dir_;
   std::wstring folder_;
   std::wstring powerLog_;
   int64_t now_ = 0;
@@ -86,6 +162,7 @@ TEST_F(EndToEndTest, ShowsTheStoredSchedulesEditsThemAndSavesOnExit) {
   Program nimbra(folder_);
   ASSERT_TRUE(nimbra.Start());
   ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  EXPECT_EQ(L"Nimbra [ドライラン]", gui::WindowText(nimbra.Frame()));
   ASSERT_TRUE(nimbra.WaitForRows(2));
   EXPECT_EQ(L"001", gui::RemoteListText(nimbra.List(), 0, 0));
   EXPECT_EQ(L"ニュース", gui::RemoteListText(nimbra.List(), 0, 1));
@@ -116,10 +193,9 @@ TEST_F(EndToEndTest, ShowsTheStoredSchedulesEditsThemAndSavesOnExit) {
 
   // Add one through the reservation dialog.
   PostMessageW(nimbra.Frame(), WM_COMMAND, ID_SCHEDULE_ADD, 0);
-  HWND dlg = nimbra.WaitForCaption(L"スケジュール予約");
+  HWND dlg = nimbra.WaitForCaption(kReservation);
   ASSERT_NE(nullptr, dlg);
-  SystemTime s{}, e{};
-  SecondsToTime(now_ + 3 * day, &s);
+  SystemTime s = LocalIn(3 * day), e{};
   s.wHour = 21, s.wMinute = 0, s.wSecond = 0;
   e = s;
   e.wHour = 22;
@@ -152,12 +228,7 @@ TEST_F(EndToEndTest, ShowsTheStoredSchedulesEditsThemAndSavesOnExit) {
 }
 
 TEST_F(EndToEndTest, StartedWithAnIepgFileStartsTheRecorderAndOffersTheSchedule) {
-  // The recording program lives in a folder whose name needs the system's
-  // code page and quoting.
-  const std::wstring recorderDir = folder_ + L"\\録画 ソフト";
-  ASSERT_TRUE(CreateDirectoryW(recorderDir.c_str(), nullptr));
-  CopyInto(recorderDir, L"recording_program.exe");
-  const std::wstring recorder = recorderDir + L"\\recording_program.exe";
+  const std::wstring recorder = InstallRecordingProgram();
   WriteAll(Ini(), SettingsFile({}, "user_enable=1\r\nepg_offset=60\r\ntv_app_path=" +
                                        WideToSjis(recorder) + "\r\n"));
 
@@ -165,23 +236,17 @@ TEST_F(EndToEndTest, StartedWithAnIepgFileStartsTheRecorderAndOffersTheSchedule)
   // there.
   const std::wstring downloads = folder_ + L"\\downloads";
   ASSERT_TRUE(CreateDirectoryW(downloads.c_str(), nullptr));
-  SystemTime day{};
-  SecondsToTime(now_ + 86400, &day);
-  std::ostringstream iepg;
-  iepg << "Content-type: application/x-tv-program-info; charset=shift_jis\r\n"
-       << "version: 1\r\nstation: " << WideToSjis(L"テレビ局") << "\r\n"
-       << "year: " << day.wYear << "\r\nmonth: " << day.wMonth << "\r\ndate: " << day.wDay << "\r\n"
-       << "start: 21:00\r\nend: 22:30\r\n"
-       << "program-title: " << WideToSjis(L"ドキュメント７２時間") << "\r\n";
+  const SystemTime day = LocalIn(86400);
+  const std::string iepg = IepgFile(day, "21:00", "22:30", L"ドキュメント７２時間");
   const std::wstring file = downloads + L"\\番組.tvpi";
-  WriteAll(file, iepg.str());
+  WriteAll(file, iepg);
 
   Program nimbra(folder_);
   ASSERT_TRUE(nimbra.Start(file, downloads));
   ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
 
   // The reservation dialog opens pre-filled, the start a minute early.
-  HWND dlg = nimbra.WaitForCaption(L"スケジュール予約");
+  HWND dlg = nimbra.WaitForCaption(kReservation);
   ASSERT_NE(nullptr, dlg) << WideToUtf8(nimbra.Unexpected());
   EXPECT_EQ(L"ドキュメント７２時間", gui::WindowText(GetDlgItem(dlg, IDC_TITLE)));
   SystemTime startDate{}, startTime{}, endDate{}, endTime{};
@@ -205,11 +270,7 @@ TEST_F(EndToEndTest, StartedWithAnIepgFileStartsTheRecorderAndOffersTheSchedule)
   ASSERT_TRUE(nimbra.WaitForRows(1));
   EXPECT_EQ(L"ドキュメント７２時間", gui::RemoteListText(nimbra.List(), 0, 1));
 
-  // The recording program was started on the working copy beside the
-  // program, in the program's folder.
-  const std::string record = WaitForFile(recorder + L".log");
-  EXPECT_EQ("arg=default.pl\ncwd=" + WideToUtf8(folder_) + "\n", record);
-  EXPECT_EQ(iepg.str(), ReadAll(folder_ + L"\\default.pl"));
+  ExpectRecorderStartedOn(recorder, iepg);
 
   EXPECT_EQ(0, nimbra.Exit());
   const std::string ini = ReadAll(Ini());
@@ -233,7 +294,7 @@ TEST_F(EndToEndTest, TheSystemsSuspendIsReplacedByTheCountdownWhenAScheduleFollo
   ASSERT_NE(0, SendMessageTimeoutW(nimbra.Frame(), WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0,
                                    SMTO_ABORTIFHUNG, 30000, &answer));
   EXPECT_EQ(0x424D5144u, answer) << "the system's own suspend is refused";
-  HWND countdown = nimbra.WaitForCaption(L"サスペンドの準備中");
+  HWND countdown = nimbra.WaitForCaption(kCountdown);
   ASSERT_NE(nullptr, countdown) << WideToUtf8(nimbra.Unexpected());
 
   // Stopping it cancels the suspend and says so; the window then closes.
@@ -251,17 +312,6 @@ TEST_F(EndToEndTest, TheSystemsSuspendIsReplacedByTheCountdownWhenAScheduleFollo
   EXPECT_EQ(std::string::npos, log.find("arm")) << log;
 }
 
-// The mailer's arguments as the recording mailer wrote them (each ended by a
-// zero byte), as UTF-16.
-std::vector<std::wstring> MailerArguments(const std::string& record) {
-  std::vector<std::wstring> args;
-  size_t from = 0;
-  for (size_t zero; (zero = record.find('\0', from)) != std::string::npos; from = zero + 1) {
-    args.push_back(SjisToWide(record.substr(from, zero - from)));
-  }
-  return args;
-}
-
 std::wstring MailTime(int64_t seconds) {
   SystemTime t{};
   SecondsToTime(seconds, &t);
@@ -272,48 +322,65 @@ std::wstring MailTime(int64_t seconds) {
 }
 
 TEST_F(EndToEndTest, AScheduleThatEndsIsMailedAndRunsTheCountdownToTheSuspend) {
-  const std::wstring mailerDir = folder_ + L"\\mailer";
-  ASSERT_TRUE(CreateDirectoryW(mailerDir.c_str(), nullptr));
-  CopyInto(mailerDir, L"recording_mailer.exe");
-  const std::wstring mailer = mailerDir + L"\\recording_mailer.exe";
-  // Running now, ending in a few seconds; nothing follows. The plug-in mails
-  // the schedule in text mode.
+  const std::wstring mailer = InstallMailer();
+  // Running now, ending in a few seconds; nothing follows.
   const int64_t start = now_ - 600, end = now_ + 4;
   WriteAll(Ini(), SettingsFile({{L"録画", start, end}},
                                "user_enable=1\r\nfinish_act=0\r\nsleep_flag=1\r\n") +
-                      "[section_smail]\r\nm_sm_enable_check=1\r\n"
-                      "m_sm_server=mail.example.jp\r\nm_sm_path=" + WideToSjis(mailer) + "\r\n"
-                      "m_sm_src_addr=nimbra@example.jp\r\nm_sm_dst_addr=me@example.jp\r\n"
-                      "m_sm_title=" + WideToSjis(L"録画終了") + "\r\n"
-                      "m_sm_temp_check=0\r\nm_sm_info_check=0\r\n");
+                      MailSection(mailer));
   Program nimbra(folder_);
   ASSERT_TRUE(nimbra.Start());
   ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
   ASSERT_TRUE(nimbra.WaitForRows(1));
 
-  HWND countdown = nimbra.WaitForCaption(L"サスペンドの準備中");
-  ASSERT_NE(nullptr, countdown) << WideToUtf8(nimbra.Unexpected());
-  EXPECT_NE(nullptr, GetDlgItem(countdown, IDC_PROGRESS_STOP));
-  gui::SaveScreenshot("countdown-window", countdown);
-
-  // The plug-in ran before the countdown opened: the mail has gone out.
   const std::vector<std::wstring> expected = {
       L"-hmail.example.jp", L"-fnimbra@example.jp", L"-s録画終了",
       L"-T" + MailTime(start) + L"--" + MailTime(end) + L"___録画", L"me@example.jp"};
-  EXPECT_EQ(expected, MailerArguments(WaitForFile(mailer + L".args")));
-
-  // The countdown completes by itself and closes.
-  WaitUntil([&] { return !IsWindow(countdown); });
-  EXPECT_FALSE(IsWindow(countdown));
+  EXPECT_EQ(expected, MailedThenSuspended(nimbra, mailer));
   EXPECT_EQ(L"終了", gui::RemoteListText(nimbra.List(), 0, 4));
 
   EXPECT_EQ(0, nimbra.Exit());
-  const std::string log = ReadAll(powerLog_);
-  EXPECT_NE(std::string::npos, log.find("suspend 1")) << log;
-  EXPECT_EQ(std::string::npos, log.find("shutdown")) << log;
   // The plug-in's section is still there after both saved.
   const std::string ini = ReadAll(Ini());
   EXPECT_NE(std::string::npos, ini.find("m_sm_path=" + WideToSjis(mailer))) << ini;
+}
+
+// The whole road of a schedule: an iEPG file given to the program, the
+// reservation dialog confirmed with the end brought near, the recording
+// program started, the schedule's end mailed through the plug-in, the
+// countdown, and the suspend it ends in.
+TEST_F(EndToEndTest, FromAnIepgFileToTheMailTheCountdownAndTheSuspend) {
+  const std::wstring recorder = InstallRecordingProgram();
+  const std::wstring mailer = InstallMailer();
+  WriteAll(Ini(), SettingsFile({}, "user_enable=1\r\nsleep_flag=1\r\nfinish_act=0\r\n"
+                                   "reg_bk_flag=1\r\nsel_ext=0\r\ntv_app_path=" +
+                                       WideToSjis(recorder) + "\r\n") +
+                      MailSection(mailer));
+
+  // A broadcast that began ten minutes ago and ends in ten.
+  const SystemTime began = LocalIn(-600), ends = LocalIn(600), soon = LocalIn(12);
+  if (began.wDay != ends.wDay) GTEST_SKIP() << "too close to midnight";
+  const std::string iepg = IepgFile(began, HoursMinutes(began).c_str(),
+                                    HoursMinutes(ends).c_str(), L"ニュース");
+  const std::wstring file = folder_ + L"\\program.tvpi";
+  WriteAll(file, iepg);
+
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start(file));
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  HWND dlg = nimbra.WaitForCaption(kReservation);
+  ASSERT_NE(nullptr, dlg) << WideToUtf8(nimbra.Unexpected());
+  EXPECT_EQ(L"ニュース", gui::WindowText(GetDlgItem(dlg, IDC_TITLE)));
+  ASSERT_TRUE(gui::RemoteSetPicker(GetDlgItem(dlg, IDC_END_TIME), soon));
+  gui::Click(dlg, IDOK);
+  ExpectRecorderStartedOn(recorder, iepg);
+
+  const std::vector<std::wstring> mail = MailedThenSuspended(nimbra, mailer);
+  ASSERT_EQ(5u, mail.size());
+  EXPECT_EQ(L"-hmail.example.jp", mail[0]);
+  EXPECT_EQ(L"-s録画終了", mail[2]);
+  EXPECT_EQ(L"___ニュース", mail[3].substr(mail[3].size() - 7)) << WideToUtf8(mail[3]);
+  EXPECT_EQ(0, nimbra.Exit());
 }
 
 }  // namespace

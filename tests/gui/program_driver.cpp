@@ -38,39 +38,6 @@ bool RunningUnderWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-ScratchProgramFolder::ScratchProgramFolder(const std::vector<std::wstring>& files) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  path_ = std::wstring(temp) + L"nimbra-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-          std::to_wstring(GetTickCount());
-  if (!CreateDirectoryW(path_.c_str(), nullptr)) return;
-  ok_ = true;
-  for (const std::wstring& f : files) {
-    if (!CopyFileW((ExeFolder() + L"\\" + f).c_str(), File(f).c_str(), FALSE)) ok_ = false;
-  }
-}
-
-ScratchProgramFolder::~ScratchProgramFolder() {
-  if (path_.empty()) return;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((path_ + L"\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW(File(fd.cFileName).c_str());
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryW(path_.c_str());
-}
-
-bool WaitUntil(const std::function<bool()>& done) {
-  for (int i = 0; i < Program::kMaxPolls; ++i) {
-    if (done()) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
 std::string WaitForFile(const std::wstring& path) {
   std::string bytes;
   WaitUntil([&] {
@@ -90,7 +57,7 @@ Program::~Program() {
 }
 
 bool Program::Start(const std::wstring& argument, const std::wstring& currentDir) {
-  std::wstring cmd = L"\"" + folder_ + L"\\Nimbra.exe\"";
+  std::wstring cmd = L"\"" + folder_ + L"\\Nimbra.exe\" /dryrun";
   if (!argument.empty()) cmd += L" \"" + argument + L"\"";
   const std::wstring dir = currentDir.empty() ? folder_ : currentDir;
   STARTUPINFOW si{};
@@ -125,9 +92,9 @@ bool Program::CheckForMessageBox(const std::function<bool(HWND)>& match, HWND* m
 }
 
 HWND Program::WaitForFrame() {
-  for (int i = 0; i < kMaxPolls; ++i) {
+  WaitUntil([&] {
     HWND ignored = nullptr;
-    if (CheckForMessageBox(nullptr, &ignored)) return nullptr;
+    if (CheckForMessageBox(nullptr, &ignored)) return true;
     HWND frame = nullptr;
     while ((frame = FindWindowExW(nullptr, frame, L"NimbraMainFrame", nullptr))) {
       DWORD pid = 0;
@@ -136,24 +103,26 @@ HWND Program::WaitForFrame() {
         frame_ = frame;
         view_ = FindWindowExW(frame, nullptr, L"NimbraView", nullptr);
         list_ = FindWindowExW(view_, nullptr, WC_LISTVIEWW, nullptr);
-        return frame;
+        return true;
       }
     }
-    Sleep(50);
-  }
-  return nullptr;
+    return false;
+  });
+  return frame_;
 }
 
 HWND Program::WaitForDialog(const std::function<bool(HWND)>& match) {
-  for (int i = 0; i < kMaxPolls; ++i) {
+  HWND found = nullptr;
+  WaitUntil([&] {
     for (HWND h : ProcessDialogs(pid_)) {
-      if (match(h)) return h;
+      if (match(h)) {
+        found = h;
+        return true;
+      }
     }
-    HWND matched = nullptr;
-    if (CheckForMessageBox(match, &matched)) return matched;
-    Sleep(50);
-  }
-  return nullptr;
+    return CheckForMessageBox(match, &found);
+  });
+  return found;
 }
 
 HWND Program::WaitForCaption(const std::wstring& caption) {
@@ -172,19 +141,18 @@ std::vector<std::wstring> Program::AnswerMessagesUntil(const std::function<bool(
                                                        bool* timedOut) {
   std::vector<std::wstring> seen;
   HWND last = nullptr;
-  *timedOut = true;
-  for (int i = 0; i < kMaxPolls; ++i) {
+  int polls = 0;
+  *timedOut = !WaitUntil([&] {
     if (HWND box = FindMessageBox(ProcessDialogs(pid_))) {
-      // A box takes a moment to go: each one is counted once.
+      // A box takes a moment to go: each one is counted once, and asked
+      // again now and then.
       if (box != last) seen.push_back(MessageBoxText(box));
-      if (box != last || i % 20 == 0) PostMessageW(box, WM_COMMAND, IDOK, 0);
+      if (box != last || ++polls % 20 == 0) PostMessageW(box, WM_COMMAND, IDOK, 0);
       last = box;
-    } else if (done()) {
-      *timedOut = false;
-      break;
+      return false;
     }
-    Sleep(50);
-  }
+    return done();
+  });
   return seen;
 }
 
@@ -194,16 +162,14 @@ int Program::Exit() {
 }
 
 int Program::WaitForExit() {
-  for (int i = 0; i < kMaxPolls; ++i) {
+  const bool ended = WaitUntil([&] {
     HWND ignored = nullptr;
     if (dismissPluginErrors_) CheckForMessageBox(nullptr, &ignored);
-    if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) {
-      DWORD code = 0;
-      GetExitCodeProcess(process_, &code);
-      return static_cast<int>(code);
-    }
-  }
-  return -1;
+    return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+  });
+  DWORD code = 0;
+  if (!ended || !GetExitCodeProcess(process_, &code)) return -1;
+  return static_cast<int>(code);
 }
 
 }  // namespace gui

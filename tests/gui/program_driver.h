@@ -1,13 +1,16 @@
 #pragma once
 // The real Nimbra.exe in a scratch folder of its own, started and driven
-// from the test process the way a user would, through its windows. Its power
-// service is the log named by NIMBRA_POWER_LOG, so a schedule's end never
-// puts the machine to sleep.
+// from the test process the way a user would, through its windows. It is
+// always started as a dry run (/dryrun): its power steps go to
+// Nimbra-dryrun.log beside it, so a schedule's end never puts the machine to
+// sleep.
 #include <windows.h>
 
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "support/wait.h"
 
 namespace gui {
 
@@ -19,40 +22,19 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // prefix's, never a real machine's).
 bool RunningUnderWine();
 
-// A fresh folder under the temporary folder holding copies of the named
-// files of ExeFolder(); removed with its files when the object goes.
-class ScratchProgramFolder {
- public:
-  explicit ScratchProgramFolder(const std::vector<std::wstring>& files);
-  ~ScratchProgramFolder();
-  ScratchProgramFolder(const ScratchProgramFolder&) = delete;
-  ScratchProgramFolder& operator=(const ScratchProgramFolder&) = delete;
-  bool Ok() const { return ok_; }
-  const std::wstring& Path() const { return path_; }
-  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-
- private:
-  std::wstring path_;
-  bool ok_ = false;
-};
-
-// Polls done() every 50 ms until it holds or the time limit runs out.
-bool WaitUntil(const std::function<bool()>& done);
 // Polls for a file that another process writes; its bytes, or "" after the
 // time limit.
 std::string WaitForFile(const std::wstring& path);
 
 class Program {
  public:
-  static constexpr int kMaxPolls = 3000;  // 50 ms each: a hung program fails the test
-
   explicit Program(std::wstring folder) : folder_(std::move(folder)) {}
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // Starts Nimbra.exe of the folder with an optional argument, in currentDir
-  // (by default its own folder).
+  // Starts Nimbra.exe of the folder as a dry run with an optional argument,
+  // in currentDir (by default its own folder).
   bool Start(const std::wstring& argument = L"", const std::wstring& currentDir = L"");
   // Without its plug-in beside it the program says so at start and at every
   // schedule's end; a test that runs it so closes those boxes as they come.

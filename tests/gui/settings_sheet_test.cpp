@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,19 +15,18 @@
 #include "app/plugin_host.h"
 #include "app/win/nimbra_property.h"
 #include "app/win/settings_resource.h"
+#include "boundary/nimbra_boundary.h"
 #include "framework/controls.h"
 #include "gui_driver.h"
 #include "platform/program_path.h"
+#include "platform/settings_path.h"
 #include "platform/win32/text_win.h"
-#include "plugin/plugin_sheet.h"
 #include "plugin/smail_page.h"
-#include "plugin/smail_resource.h"
+#include "plugin/win/smail_resource.h"
 #include "schedule/app_settings.h"
-#include "schedule/settings_path.h"
 #include "support/fakes.h"
+#include "support/user_settings.h"
 #include "support/scratch_dir.h"
-
-using gui::ModalScript;
 
 namespace {
 
@@ -65,17 +65,68 @@ HWND CurrentPage(HWND sheet) {
 }
 void PressSheet(HWND sheet, int id) { PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
-CUserSetParam Param(int32_t items, int32_t sleep, int32_t finish, int32_t lead, int32_t enable,
-                    int32_t fhock) {
-  CUserSetParam p;
-  p.item_num_max = items;
-  p.sleep_flag = sleep;
-  p.finish_act = finish;
-  p.epg_offset = lead;
-  p.user_enable = enable;
-  p.smenu_fhock = fhock;
-  return p;
-}
+// Steps on this thread's settings sheet while it runs modally. Every step
+// gets the sheet and the page it opened on; the first waits until both are
+// there. A step returns true when done (false tries again at the next tick).
+class SheetScript {
+ public:
+  using Step = std::function<bool(HWND sheet, HWND page)>;
+  void Add(Step step) {
+    script_.Add([this, step] {
+      if (!page_) {
+        sheet_ = gui::FindThreadDialog(kCaption);
+        page_ = sheet_ ? CurrentPage(sheet_) : nullptr;
+        if (!page_) return false;
+      }
+      return step(sheet_, page_);
+    });
+  }
+  // A step done at its first try.
+  void Do(const std::function<void(HWND sheet, HWND page)>& step) {
+    Add([step](HWND sheet, HWND page) {
+      step(sheet, page);
+      return true;
+    });
+  }
+  // The file dialog that a browse button opened: path chosen in it, or
+  // cancelled (nullptr); the next step runs once it has gone.
+  void AnswerFileDialog(const wchar_t* path) {
+    Add([path](HWND, HWND) {
+      HWND f = FindFileDialog();
+      if (!f) return false;
+      if (path) {
+        SetDlgItemTextW(f, GetDlgItem(f, kFileNameCombo) ? kFileNameCombo : kFileNameEdit, path);
+        PostMessageW(f, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      } else {
+        PostMessageW(f, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      }
+      return true;
+    });
+    Add([](HWND, HWND) { return FindFileDialog() == nullptr; });
+  }
+  // Shows sheet, runs the steps, then presses button (IDOK or IDCANCEL);
+  // checks that every step ran and the sheet ended with that button.
+  void RunAndClose(CNimbraProperty& sheet, int button) {
+    Do([button](HWND s, HWND) { PressSheet(s, button); });
+    EXPECT_EQ(button, script_.Run([&] { return sheet.DoModal(); }));
+    EXPECT_TRUE(script_.Completed());
+  }
+
+ private:
+  // The file-open dialog of this thread: the dialog with a file name box.
+  static constexpr int kFileNameCombo = 0x47c;  // cmb13
+  static constexpr int kFileNameEdit = 0x480;   // edt1
+  static HWND FindFileDialog() {
+    for (HWND h : gui::ThreadDialogs()) {
+      if (GetDlgItem(h, kFileNameCombo) || GetDlgItem(h, kFileNameEdit)) return h;
+    }
+    return nullptr;
+  }
+
+  gui::ModalScript script_;
+  HWND sheet_ = nullptr;
+  HWND page_ = nullptr;
+};
 
 class SettingsSheetTest : public ::testing::Test {
  protected:
@@ -100,20 +151,15 @@ TEST_F(SettingsSheetTest, WithoutThePlugInItHasTwoPagesAndOpensOnThePageAsked) {
     EXPECT_EQ(2, sheet->GetPageCount());
     int tabs = 0, current = -1;
     std::wstring first, second;
-    ModalScript script;
-    script.Add([&] {
-      HWND s = gui::FindThreadDialog(kCaption);
-      if (!s || !CurrentPage(s)) return false;
+    SheetScript script;
+    script.Do([&](HWND s, HWND) {
       tabs = TabCount(s);
       current = CurrentTab(s);
       first = TabText(s, 0);
       second = TabText(s, 1);
       gui::SaveScreenshot(start == 0 ? "settings-epg-page" : "settings-user-page");
-      PressSheet(s, IDCANCEL);
-      return true;
     });
-    EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
-    EXPECT_TRUE(script.Completed());
+    script.RunAndClose(*sheet, IDCANCEL);
     EXPECT_EQ(2, tabs);
     EXPECT_EQ(static_cast<int>(start), current);
     EXPECT_EQ(L"EPG設定", first);
@@ -146,16 +192,12 @@ TEST_F(SettingsSheetTest, APageMadeElsewhereGoesWithTheSheetShownOrNot) {
   ASSERT_TRUE(sheet->AddPageHandle(
       CPropertyPage::CreateSelfOwnedPage(std::make_unique<CountedPage>(&alive), L"外部")));
   std::wstring tab;
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    if (!s || !CurrentPage(s)) return false;
+  SheetScript script;
+  script.Do([&](HWND s, HWND) {
     tab = TabText(s, 2);
     ShowPage(s, 2);
-    PressSheet(s, IDCANCEL);
-    return true;
   });
-  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  script.RunAndClose(*sheet, IDCANCEL);
   EXPECT_EQ(L"外部", tab);
   EXPECT_EQ(0, alive);  // shown: the system destroyed it with the sheet
   EXPECT_FALSE(sheet->AddPageHandle(nullptr));
@@ -166,14 +208,10 @@ TEST_F(SettingsSheetTest, OkFromAPageNeverAppliedByOurPagesStillCountsAsOk) {
   auto sheet = Sheet(2);
   ASSERT_TRUE(sheet->AddPageHandle(
       CPropertyPage::CreateSelfOwnedPage(std::make_unique<CountedPage>(&alive), L"外部")));
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    if (!s || !CurrentPage(s)) return false;
-    PressSheet(s, IDOK);
-    return true;
+  SheetScript script;
+  script.Do([&](HWND, HWND) {
   });
-  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  script.RunAndClose(*sheet, IDOK);
 }
 
 // ---- EPG page ----
@@ -186,11 +224,8 @@ TEST_F(SettingsSheetTest, EpgPageShowsItsValuesAndOkTakesWhatWasChanged) {
   std::wstring shownPath;
   bool site1 = false, ext0 = false, ext1 = false, ext2 = false, ext3 = false;
   bool applyBefore = true, applyAfterTyping = false;
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    HWND p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
+  SheetScript script;
+  script.Do([&](HWND s, HWND p) {
     shownPath = gui::WindowText(GetDlgItem(p, IDC_EPG_APP_PATH));
     site1 = Checked(p, IDC_EPG_SITE_1);
     ext0 = Checked(p, IDC_EPG_EXT_0);
@@ -204,11 +239,8 @@ TEST_F(SettingsSheetTest, EpgPageShowsItsValuesAndOkTakesWhatWasChanged) {
     Press(p, IDC_EPG_SITE_2);
     Press(p, IDC_EPG_EXT_0);
     Press(p, IDC_EPG_EXT_3);
-    PressSheet(s, IDOK);
-    return true;
   });
-  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
-  EXPECT_TRUE(script.Completed());
+  script.RunAndClose(*sheet, IDOK);
   EXPECT_EQ(L"C:\\rec\\old.exe", shownPath);
   EXPECT_TRUE(site1);
   EXPECT_TRUE(ext0);
@@ -227,16 +259,11 @@ TEST_F(SettingsSheetTest, EpgPageShowsAStoredSiteBeyondTheListAsTheFirst) {
   auto sheet = Sheet(0);
   sheet->m_epg.m_tv_id = 7;
   bool first = false;
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    HWND p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
+  SheetScript script;
+  script.Do([&](HWND, HWND p) {
     first = Checked(p, IDC_EPG_SITE_0) && !Checked(p, IDC_EPG_SITE_1) && !Checked(p, IDC_EPG_SITE_2);
-    PressSheet(s, IDOK);
-    return true;
   });
-  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  script.RunAndClose(*sheet, IDOK);
   EXPECT_TRUE(first);
   EXPECT_EQ(0, sheet->m_epg.m_tv_id);
 }
@@ -247,42 +274,21 @@ TEST_F(SettingsSheetTest, EpgPageRefusesATypedPathThatDoesNotFitAndKeepsTheOld) 
   // 200 double-byte characters: 400 bytes in the system code page.
   const std::wstring tooLong = L"C:\\" + std::wstring(200, L'録') + L".exe";
   bool stillOpen = false;
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    HWND p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
+  SheetScript script;
+  script.Do([&](HWND s, HWND p) {
     SetDlgItemTextW(p, IDC_EPG_APP_PATH, tooLong.c_str());
     PressSheet(s, IDOK);
-    return true;
   });
-  script.Add([&] {
+  script.Add([&](HWND, HWND) {
     if (prompt_.shown.empty()) return false;
-    HWND s = gui::FindThreadDialog(kCaption);
-    stillOpen = s != nullptr;
-    if (s) PressSheet(s, IDCANCEL);
+    stillOpen = gui::FindThreadDialog(kCaption) != nullptr;
     return true;
   });
-  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
-  EXPECT_TRUE(script.Completed());
+  script.RunAndClose(*sheet, IDCANCEL);
   EXPECT_TRUE(stillOpen);
   ASSERT_EQ(1u, prompt_.shown.size());
   EXPECT_NE(std::string::npos, prompt_.shown[0].text.find("長すぎます"));
   EXPECT_EQ("C:\\rec\\old.exe", sheet->m_epg.m_tv_app_path);
-}
-
-// The file-open dialog of this thread: the dialog with a file name box.
-constexpr int kFileNameCombo = 0x47c;  // cmb13
-constexpr int kFileNameEdit = 0x480;   // edt1
-HWND FindFileDialog() {
-  for (HWND h : gui::ThreadDialogs()) {
-    if (GetDlgItem(h, kFileNameCombo) || GetDlgItem(h, kFileNameEdit)) return h;
-  }
-  return nullptr;
-}
-void ChooseFile(HWND dlg, const wchar_t* path) {
-  SetDlgItemTextW(dlg, GetDlgItem(dlg, kFileNameCombo) ? kFileNameCombo : kFileNameEdit, path);
-  PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 TEST_F(SettingsSheetTest, EpgBrowseTakesTheChosenProgramAndCancelKeepsThePath) {
@@ -290,42 +296,17 @@ TEST_F(SettingsSheetTest, EpgBrowseTakesTheChosenProgramAndCancelKeepsThePath) {
   sheet->m_epg.m_tv_app_path = "C:\\rec\\old.exe";
   std::wstring afterCancel, afterChoice;
   bool applyAfterCancel = false;
-  HWND s = nullptr, p = nullptr;
-  ModalScript script;
-  script.Add([&] {
-    s = gui::FindThreadDialog(kCaption);
-    p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
-    gui::Click(p, IDC_EPG_APP_BROWSE);
-    return true;
-  });
-  script.Add([&] {
-    HWND f = FindFileDialog();
-    if (!f) return false;
-    PostMessageW(f, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return true;
-  });
-  script.Add([&] {
-    if (FindFileDialog()) return false;
+  SheetScript script;
+  script.Do([&](HWND, HWND p) { gui::Click(p, IDC_EPG_APP_BROWSE); });
+  script.AnswerFileDialog(nullptr);
+  script.Do([&](HWND s, HWND p) {
     afterCancel = gui::WindowText(GetDlgItem(p, IDC_EPG_APP_PATH));
     applyAfterCancel = Enabled(s, kApplyButton);  // marked whatever the answer
     gui::Click(p, IDC_EPG_APP_BROWSE);
-    return true;
   });
-  script.Add([&] {
-    HWND f = FindFileDialog();
-    if (!f) return false;
-    ChooseFile(f, L"C:\\windows\\notepad.exe");
-    return true;
-  });
-  script.Add([&] {
-    if (FindFileDialog()) return false;
-    afterChoice = gui::WindowText(GetDlgItem(p, IDC_EPG_APP_PATH));
-    PressSheet(s, IDOK);
-    return true;
-  });
-  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
-  EXPECT_TRUE(script.Completed());
+  script.AnswerFileDialog(L"C:\\windows\\notepad.exe");
+  script.Do([&](HWND, HWND p) { afterChoice = gui::WindowText(GetDlgItem(p, IDC_EPG_APP_PATH)); });
+  script.RunAndClose(*sheet, IDOK);
   EXPECT_EQ(L"C:\\rec\\old.exe", afterCancel);
   EXPECT_TRUE(applyAfterCancel);
   EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\notepad.exe", afterChoice.c_str())) << afterChoice;
@@ -336,17 +317,14 @@ TEST_F(SettingsSheetTest, EpgBrowseTakesTheChosenProgramAndCancelKeepsThePath) {
 // ---- user page ----
 
 TEST_F(SettingsSheetTest, UserPageOffShowsTheStoredValuesGreyedAndAppliesTheDefaults) {
-  info_.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
-  info_.GetUserValues() = Param(1000, 0, 0, 30, 0, 1);
+  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
+  info_.GetUserValues() = UserParam(1000, 0, 0, 30, 0, 1);
   auto sheet = Sheet(1);
   int capacity = -1, lead = -1, capacityItems = 0, leadItems = 0;
   bool standby = false, same = false, fhock = false, enable = true;
   bool greyed = false, switchAndHelpEnabled = false;
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    HWND p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
+  SheetScript script;
+  script.Do([&](HWND, HWND p) {
     capacity = Selection(p, IDC_USER_CAPACITY);
     lead = Selection(p, IDC_USER_LEAD);
     capacityItems = ItemCount(p, IDC_USER_CAPACITY);
@@ -362,11 +340,8 @@ TEST_F(SettingsSheetTest, UserPageOffShowsTheStoredValuesGreyedAndAppliesTheDefa
       greyed = greyed && !Enabled(p, id);
     }
     switchAndHelpEnabled = Enabled(p, IDC_USER_ENABLE) && Enabled(p, IDC_USER_HELP);
-    PressSheet(s, IDOK);
-    return true;
   });
-  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
-  EXPECT_TRUE(script.Completed());
+  script.RunAndClose(*sheet, IDOK);
   EXPECT_EQ(7, capacity);
   EXPECT_EQ(3, lead);
   EXPECT_EQ(8, capacityItems);
@@ -388,16 +363,13 @@ TEST_F(SettingsSheetTest, UserPageOffShowsTheStoredValuesGreyedAndAppliesTheDefa
 }
 
 TEST_F(SettingsSheetTest, UserPageDefaultsButtonShowsTheBuiltInValuesAndOkAppliesThem) {
-  info_.GetUserSetting() = Param(500, 0, 0, 90, 1, 1);
+  info_.GetUserSetting() = UserParam(500, 0, 0, 90, 1, 1);
   info_.GetUserValues() = info_.GetUserSetting();
   auto sheet = Sheet(1);
   int capacity = -1, lead = -1, capacityItems = 0, leadItems = 0;
   bool applyBefore = true, applyAfter = false, hibernate = false, shutdown = false, fhock = true;
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    HWND p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
+  SheetScript script;
+  script.Do([&](HWND s, HWND p) {
     applyBefore = Enabled(s, kApplyButton);
     Press(p, IDC_USER_DEFAULTS);
     Press(p, IDC_USER_DEFAULTS);
@@ -409,10 +381,8 @@ TEST_F(SettingsSheetTest, UserPageDefaultsButtonShowsTheBuiltInValuesAndOkApplie
     hibernate = Checked(p, IDC_USER_HIBERNATE) && !Checked(p, IDC_USER_STANDBY);
     shutdown = Checked(p, IDC_USER_LAST_SHUTDOWN) && !Checked(p, IDC_USER_LAST_SAME);
     fhock = Checked(p, IDC_USER_SMENU_FHOCK);
-    PressSheet(s, IDOK);
-    return true;
   });
-  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  script.RunAndClose(*sheet, IDOK);
   EXPECT_FALSE(applyBefore);
   EXPECT_TRUE(applyAfter);
   EXPECT_EQ(0, capacity);
@@ -432,22 +402,17 @@ TEST_F(SettingsSheetTest, UserPageDefaultsButtonShowsTheBuiltInValuesAndOkApplie
 }
 
 TEST_F(SettingsSheetTest, UserPageSwitchedOnAndOkAppliesWithoutTheApplyButton) {
-  info_.GetUserSetting() = Param(10, 1, 1, 0, 0, 0);
-  info_.GetUserValues() = Param(50, 0, 1, 60, 0, 0);
+  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
+  info_.GetUserValues() = UserParam(50, 0, 1, 60, 0, 0);
   auto sheet = Sheet(1);
   bool applyEnabled = true, capacityEnabled = false;
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    HWND p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
+  SheetScript script;
+  script.Do([&](HWND s, HWND p) {
     Press(p, IDC_USER_ENABLE);
     applyEnabled = Enabled(s, kApplyButton);
     capacityEnabled = Enabled(p, IDC_USER_CAPACITY);
-    PressSheet(s, IDOK);
-    return true;
   });
-  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  script.RunAndClose(*sheet, IDOK);
   EXPECT_FALSE(applyEnabled);
   EXPECT_TRUE(capacityEnabled);
   const CUserSetParam& eff = info_.GetUserSetting();
@@ -458,38 +423,43 @@ TEST_F(SettingsSheetTest, UserPageSwitchedOnAndOkAppliesWithoutTheApplyButton) {
 }
 
 TEST_F(SettingsSheetTest, UserPageShowsAnyNonZeroSwitchFromTheFileAsOn) {
-  info_.GetUserSetting() = Param(10, 1, 1, 0, 2, 2);
+  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 2, 2);
   auto sheet = Sheet(1);
   bool enable = false, fhock = false, capacityEnabled = false;
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    HWND p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
+  SheetScript script;
+  script.Do([&](HWND, HWND p) {
     enable = Checked(p, IDC_USER_ENABLE);
     fhock = Checked(p, IDC_USER_SMENU_FHOCK);
     capacityEnabled = Enabled(p, IDC_USER_CAPACITY);
-    PressSheet(s, IDCANCEL);
-    return true;
   });
-  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  script.RunAndClose(*sheet, IDCANCEL);
   EXPECT_TRUE(enable);
   EXPECT_TRUE(fhock);
   EXPECT_TRUE(capacityEnabled);
 }
 
-TEST_F(SettingsSheetTest, UserPageHelpExplainsTheBuiltInValues) {
+TEST_F(SettingsSheetTest, UserPageOkKeepsTheNumberOfASwitchLeftOn) {
+  info_.GetUserSetting() = Param(10, 1, 1, 0, 2, 3);
   auto sheet = Sheet(1);
   ModalScript script;
   script.Add([&] {
     HWND s = gui::FindThreadDialog(kCaption);
-    HWND p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
-    Press(p, IDC_USER_HELP);
-    PressSheet(s, IDCANCEL);
+    if (!s || !CurrentPage(s)) return false;
+    PressSheet(s, IDOK);
     return true;
   });
-  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  EXPECT_EQ(2, info_.GetUserSetting().user_enable);
+  EXPECT_EQ(3, info_.GetUserSetting().smenu_fhock);
+}
+
+TEST_F(SettingsSheetTest, UserPageHelpExplainsTheBuiltInValues) {
+  auto sheet = Sheet(1);
+  SheetScript script;
+  script.Do([&](HWND, HWND p) {
+    Press(p, IDC_USER_HELP);
+  });
+  script.RunAndClose(*sheet, IDCANCEL);
   ASSERT_EQ(1u, prompt_.shown.size());
   EXPECT_EQ("ユーザ設定画面のヘルプ", prompt_.shown[0].caption);
   EXPECT_EQ(WideToUtf8(CPropertyUser::kHelpText), prompt_.shown[0].text);
@@ -505,7 +475,7 @@ class PluginSheetTest : public SettingsSheetTest {
     SettingsSheetTest::SetUp();
     ini_ = SettingsFilePath();
     WriteSMail(0, 0);
-    host_ = std::make_unique<CPluginHost>(prompt_);
+    host_ = std::make_unique<CPluginHost>(prompt_, PluginPathFor(ProgramPath()));
     ASSERT_NE(nullptr, host_->GetContext());
   }
   void TearDown() override {
@@ -531,12 +501,19 @@ class PluginSheetTest : public SettingsSheetTest {
   std::unique_ptr<CPluginHost> host_;
 };
 
-// Every control's enabled state, keyed by id, against the rule.
+// Every control's enabled state, keyed by id: the template group only with
+// mail and the template on, every other control but the mail switch (3015)
+// with mail on, the mail switch always.
 std::string EnablingMismatches(HWND page, bool mailOn, bool templateOn) {
+  static const int kTemplateGroup[] = {3003, 3004, 3005, 3013, 3014, 3016};
+  static const int kMailControls[] = {3000, 3001, 3002, 3006, 3007, 3008, 3009, 3010, 3011,
+                                      3012, 3017, 3018, 3019, 3020, 3021, 3022, 3023, 3024};
   std::string out;
-  for (const auto& [id, on] : SMailControlStates(mailOn, templateOn)) {
+  auto check = [&](int id, bool on) {
     if (Enabled(page, id) != on) out += std::to_string(id) + (on ? " disabled; " : " enabled; ");
-  }
+  };
+  for (int id : kTemplateGroup) check(id, mailOn && templateOn);
+  for (int id : kMailControls) check(id, mailOn);
   if (!Enabled(page, IDC_SM_ENABLE_CHECK)) out += "mail switch disabled; ";
   return out;
 }
@@ -547,22 +524,16 @@ TEST_F(PluginSheetTest, TheMailPageIsTheThirdPageWithItsOwnTemplate) {
   EXPECT_EQ(nullptr, sheet->GetPage(2));  // not ours: the plug-in's object
   int tabs = 0, current = -1;
   std::wstring tab, enableText, testText;
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    HWND p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
+  SheetScript script;
+  script.Do([&](HWND s, HWND p) {
     tabs = TabCount(s);
     current = CurrentTab(s);
     tab = TabText(s, 2);
     enableText = gui::WindowText(GetDlgItem(p, IDC_SM_ENABLE_CHECK));
     testText = gui::WindowText(GetDlgItem(p, IDC_SM_TEST_SEND));
     gui::SaveScreenshot("settings-smail-page");
-    PressSheet(s, IDCANCEL);
-    return true;
   });
-  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
-  EXPECT_TRUE(script.Completed());
+  script.RunAndClose(*sheet, IDCANCEL);
   EXPECT_EQ(3, tabs);
   EXPECT_EQ(2, current);
   EXPECT_EQ(L"SMAIL", tab);
@@ -612,11 +583,8 @@ TEST_F(PluginSheetTest, MailPageEnablingFollowsBothSwitchesInEveryCombination) {
       Reload();
       auto sheet = Sheet(2);
       std::string atOpen, afterMailToggle, afterMailBack, afterTemplateToggle;
-      ModalScript script;
-      script.Add([&] {
-        HWND s = gui::FindThreadDialog(kCaption);
-        HWND p = s ? CurrentPage(s) : nullptr;
-        if (!p) return false;
+      SheetScript script;
+      script.Do([&](HWND, HWND p) {
         atOpen = EnablingMismatches(p, mail, templ);
         Press(p, IDC_SM_ENABLE_CHECK);
         afterMailToggle = EnablingMismatches(p, !mail, templ);
@@ -627,11 +595,8 @@ TEST_F(PluginSheetTest, MailPageEnablingFollowsBothSwitchesInEveryCombination) {
           Press(p, IDC_SM_TEMP_CHECK);
           afterTemplateToggle = EnablingMismatches(p, mail, !templ);
         }
-        PressSheet(s, IDCANCEL);
-        return true;
       });
-      EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
-      EXPECT_TRUE(script.Completed());
+      script.RunAndClose(*sheet, IDCANCEL);
       const std::string where = "mail " + std::to_string(mail) + " template " + std::to_string(templ);
       EXPECT_EQ("", atOpen) << where;
       EXPECT_EQ("", afterMailToggle) << where;
@@ -647,54 +612,24 @@ TEST_F(PluginSheetTest, MailPageBrowseButtonsFillTheirBoxesAndCancelLeavesThem) 
   auto sheet = Sheet(2);
   std::wstring pathAfterCancel, pathAfterChoice, templateAfterChoice;
   bool modifiedByChoice = false;
-  HWND s = nullptr, p = nullptr;
-  ModalScript script;
-  script.Add([&] {
-    s = gui::FindThreadDialog(kCaption);
-    p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
-    gui::Click(p, IDC_SM_PATH_BROWSE);
-    return true;
-  });
-  script.Add([&] {
-    HWND f = FindFileDialog();
-    if (!f) return false;
-    PostMessageW(f, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return true;
-  });
-  script.Add([&] {
-    if (FindFileDialog()) return false;
+  SheetScript script;
+  script.Do([&](HWND, HWND p) { gui::Click(p, IDC_SM_PATH_BROWSE); });
+  script.AnswerFileDialog(nullptr);
+  script.Do([&](HWND, HWND p) {
     pathAfterCancel = gui::WindowText(GetDlgItem(p, IDC_SM_PATH));
     gui::Click(p, IDC_SM_PATH_BROWSE);
-    return true;
   });
-  script.Add([&] {
-    HWND f = FindFileDialog();
-    if (!f) return false;
-    ChooseFile(f, L"C:\\windows\\notepad.exe");
-    return true;
-  });
-  script.Add([&] {
-    if (FindFileDialog()) return false;
+  script.AnswerFileDialog(L"C:\\windows\\notepad.exe");
+  script.Do([&](HWND s, HWND p) {
     pathAfterChoice = gui::WindowText(GetDlgItem(p, IDC_SM_PATH));
     modifiedByChoice = Enabled(s, kApplyButton);
     gui::Click(p, IDC_SM_TEMP_BROWSE);
-    return true;
   });
-  script.Add([&] {
-    HWND f = FindFileDialog();
-    if (!f) return false;
-    ChooseFile(f, L"C:\\windows\\win.ini");
-    return true;
-  });
-  script.Add([&] {
-    if (FindFileDialog()) return false;
+  script.AnswerFileDialog(L"C:\\windows\\win.ini");
+  script.Do([&](HWND, HWND p) {
     templateAfterChoice = gui::WindowText(GetDlgItem(p, IDC_SM_TEMP_PATH));
-    PressSheet(s, IDCANCEL);
-    return true;
   });
-  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
-  EXPECT_TRUE(script.Completed());
+  script.RunAndClose(*sheet, IDCANCEL);
   EXPECT_EQ(L"C:\\old\\smail.exe", pathAfterCancel);
   EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\notepad.exe", pathAfterChoice.c_str())) << pathAfterChoice;
   EXPECT_TRUE(modifiedByChoice);
@@ -706,29 +641,17 @@ TEST_F(PluginSheetTest, MailPageExplainsTheTemplateKeysInAMessageBox) {
   Reload();
   auto sheet = Sheet(2);
   std::wstring text;
-  HWND s = nullptr;
-  ModalScript script;
-  script.Add([&] {
-    s = gui::FindThreadDialog(kCaption);
-    HWND p = s ? CurrentPage(s) : nullptr;
-    if (!p) return false;
-    gui::Click(p, IDC_SM_EXPLAIN);
-    return true;
-  });
-  script.Add([&] {
+  SheetScript script;
+  script.Do([&](HWND, HWND p) { gui::Click(p, IDC_SM_EXPLAIN); });
+  script.Add([&](HWND, HWND) {
     HWND box = gui::FindMessageBox(gui::ThreadDialogs());
     if (!box) return false;
     text = gui::MessageBoxText(box);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     return true;
   });
-  script.Add([&] {
-    if (gui::FindMessageBox(gui::ThreadDialogs())) return false;
-    PressSheet(s, IDCANCEL);
-    return true;
-  });
-  EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
-  EXPECT_TRUE(script.Completed());
+  script.Add([](HWND, HWND) { return gui::FindMessageBox(gui::ThreadDialogs()) == nullptr; });
+  script.RunAndClose(*sheet, IDCANCEL);
   EXPECT_EQ(0u, text.find(L"テンプレート内の以下の文字列は、")) << text;
   EXPECT_NE(std::wstring::npos, text.find(L" -> ")) << text;
   const std::wstring tail = L"のような内容に置き換えられます。";
@@ -743,21 +666,16 @@ TEST_F(PluginSheetTest, MailPageSavesItsSettingsOnOkAndForgetsEditsOnCancel) {
     auto sheet = Sheet(2);
     bool applyAfterServer = true, applyAfterTitle = false;
     std::wstring shownServer;
-    ModalScript script;
-    script.Add([&] {
-      HWND s = gui::FindThreadDialog(kCaption);
-      HWND p = s ? CurrentPage(s) : nullptr;
-      if (!p) return false;
+    SheetScript script;
+    script.Do([&](HWND s, HWND p) {
       shownServer = gui::WindowText(GetDlgItem(p, IDC_SM_SERVER));
       SetDlgItemTextW(p, IDC_SM_SERVER, L"smtp.example.jp");
       applyAfterServer = Enabled(s, kApplyButton);  // the server edit does not mark the page
       SetDlgItemTextW(p, IDC_SM_TITLE, L"録画終了");
       applyAfterTitle = Enabled(s, kApplyButton);
       Press(p, IDC_SM_INFO_CHECK);
-      PressSheet(s, IDOK);
-      return true;
     });
-    EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+    script.RunAndClose(*sheet, IDOK);
     EXPECT_EQ(L"old.example.jp", shownServer);
     EXPECT_FALSE(applyAfterServer);
     EXPECT_TRUE(applyAfterTitle);
@@ -770,32 +688,22 @@ TEST_F(PluginSheetTest, MailPageSavesItsSettingsOnOkAndForgetsEditsOnCancel) {
 
   {
     auto sheet = Sheet(2);
-    ModalScript script;
-    script.Add([&] {
-      HWND s = gui::FindThreadDialog(kCaption);
-      HWND p = s ? CurrentPage(s) : nullptr;
-      if (!p) return false;
+    SheetScript script;
+    script.Do([&](HWND s, HWND p) {
       SetDlgItemTextW(p, IDC_SM_SERVER, L"cancelled.example.jp");
       ShowPage(s, 0);  // leaving the page takes its values
-      PressSheet(s, IDCANCEL);
-      return true;
     });
-    EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+    script.RunAndClose(*sheet, IDCANCEL);
   }
   EXPECT_EQ(saved, ReadAll(ini_));
   std::wstring shownAgain;
   {
     auto sheet = Sheet(2);
-    ModalScript script;
-    script.Add([&] {
-      HWND s = gui::FindThreadDialog(kCaption);
-      HWND p = s ? CurrentPage(s) : nullptr;
-      if (!p) return false;
+    SheetScript script;
+    script.Do([&](HWND, HWND p) {
       shownAgain = gui::WindowText(GetDlgItem(p, IDC_SM_SERVER));
-      PressSheet(s, IDCANCEL);
-      return true;
     });
-    EXPECT_EQ(IDCANCEL, script.Run([&] { return sheet->DoModal(); }));
+    script.RunAndClose(*sheet, IDCANCEL);
   }
   EXPECT_EQ(L"smtp.example.jp", shownAgain);
 }

@@ -5,11 +5,12 @@
 #include <memory>
 
 #include "iepg/file_association.h"
-#include "iepg/memory_registry.h"
-#include "iepg/path_text.h"
-#include "recording_launcher.h"
+#include "platform/debug_log.h"
 #include "platform/file.h"
+#include "platform/memory_registry.h"
 #include "platform/program_path.h"
+#include "platform/text.h"
+#include "recording_launcher.h"
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
@@ -38,8 +39,10 @@ class Association : public ::testing::Test {
   // The program ends (saving its settings) and starts again.
   void Restart() {
     assoc.reset();
+    if (doc) (void)doc->SaveSettings();
     doc.reset();
-    doc = std::make_unique<CNimbraDoc>(clock, prompt, settings);
+    doc = std::make_unique<CNimbraDoc>(clock, prompt, debugLog, settings);
+    doc->LoadSettings();
     doc->SetView(&view);
     assoc = std::make_unique<CFileAssociation>(*doc, registry, launcher, modulePath);
   }
@@ -57,6 +60,7 @@ class Association : public ::testing::Test {
   std::string modulePath = JoinPath(dir.path(), "Nimbra.exe");
   FakeClock clock{TimeToSeconds(MakeSystemTime(2030, 5, 1, 9, 5, 7))};
   ScriptedPrompt prompt;
+  CDebugLog debugLog;
   ScriptedView view;
   MemoryRegistry registry;
   RecordingLauncher launcher;
@@ -139,7 +143,8 @@ TEST_F(Association, WindowsOwnChoiceIsNamed) {
 
 TEST_F(Association, SettingsAreSavedAtOnce) {
   assoc->ApplyEpgSettings(0x8, 2, "C:\\rec.exe");
-  CNimbraDoc reread(clock, prompt, settings);
+  CNimbraDoc reread(clock, prompt, debugLog, settings);
+  reread.LoadSettings();
   EXPECT_EQ(reread.AppInfo().GetSelExt(), 8);
   EXPECT_EQ(reread.AppInfo().GetTvId(), 2);
   EXPECT_STREQ(reread.AppInfo().GetTvAppPath(), "C:\\rec.exe");
@@ -237,11 +242,6 @@ TEST(AppendFile, AppendsBytesUnchanged) {
   EXPECT_EQ(ReadAll(d.File("out")), std::string("\xFF\xFEx\0\r\n\xFF\xFEx\0\r\n", 12));
   EXPECT_FALSE(AppendFile(d.File("missing"), d.File("out2")));
   EXPECT_FALSE(FileExists(d.File("out2")));
-}
-
-TEST(ModuleDirectory, IsTheProgramsFolder) {
-  EXPECT_EQ(GetModuleDirectory(), DirectoryOf(ProgramPath()));
-  EXPECT_FALSE(GetModuleDirectory().empty());
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 // The import of an iEPG file given on the command line.
 #include <gtest/gtest.h>
 
-#include "app/debug_log.h"
 #include "iepg/iepg_import.h"
+#include "platform/debug_log.h"
 #include "platform/file.h"
+#include "platform/profile_store.h"
 #include "platform/program_path.h"
-#include "platform/sjis.h"
-#include "schedule/nimbra_doc.h"
-#include "schedule/profile_store.h"
+#include "platform/text.h"
 #include "recording_launcher.h"
+#include "schedule/nimbra_doc.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_view.h"
@@ -31,6 +31,7 @@ std::string File(const std::string& date, const std::string& start, const std::s
 class IepgImport : public ::testing::Test {
  protected:
   IepgImport() {
+    doc.LoadSettings();
     doc.SetView(&view);
     (void)doc.AppInfo().SetTvAppPath("/opt/recorder");
   }
@@ -49,7 +50,8 @@ class IepgImport : public ::testing::Test {
   ScriptedPrompt prompt;
   ScriptedView view;
   RecordingLauncher launcher;
-  CNimbraDoc doc{clock, prompt, programDir.File("Nimbra.ini")};
+  CDebugLog debugLog;
+  CNimbraDoc doc{clock, prompt, debugLog, programDir.File("Nimbra.ini")};
 };
 
 TEST_F(IepgImport, MidnightCrossingPresetsTheDialogAndStartsTheRecorder) {
@@ -138,13 +140,9 @@ TEST_F(IepgImport, RefusedImportsOpenAgainAndCancelAddsNothing) {
 
 TEST_F(IepgImport, WritesItsDebugLogLines) {
   ScratchDir logDir;
-  const std::string oldPath = DebugLogPath();
-  const unsigned oldLevel = DebugLogLevel();
-  SetDebugLogPath(logDir.File("dbg.log"));
-  SetDebugLogLevel(1);
+  debugLog.SetPath(logDir.File("dbg.log"));
+  debugLog.SetLevel(1);
   Import(File("3", "21:00", "22:00"));
-  SetDebugLogLevel(oldLevel);
-  SetDebugLogPath(oldPath);
   const std::string working = JoinPath(programDir.path(), "default.pl");
   const std::string log = ReadAll(logDir.File("dbg.log"));
   const size_t first = log.find("] " + working);

@@ -3,7 +3,7 @@
 
 #include "iepg/iepg_reader.h"
 #include "platform/file.h"
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "support/scratch_dir.h"
 
 namespace {

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,8 +11,8 @@
 #include "platform/launcher.h"
 #include "platform/prompt.h"
 #include "support/fakes.h"
+#include "support/scratch_dir.h"
 
-namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
 namespace {
@@ -32,8 +31,8 @@ class RecordingLauncher final : public ILauncher {
   std::vector<std::string> args;
 };
 
-MailScheduleData SomeSchedule() {
-  MailScheduleData d{};
+ScheduleEntry SomeSchedule() {
+  ScheduleEntry d{};
   d.s = MakeSystemTime(2010, 3, 5, 21, 0, 0);
   d.e = MakeSystemTime(2010, 3, 5, 22, 30, 0);
   return d;
@@ -41,18 +40,8 @@ MailScheduleData SomeSchedule() {
 
 class TempDir : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("nimbra_mail_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-  std::string Path(const char* name) const { return (dir_ / name).string(); }
-  fs::path dir_;
+  std::string Path(const char* name) const { return dir_.File(name); }
+  ScratchDir dir_;
 };
 
 using WriteTemplateBodyTest = TempDir;

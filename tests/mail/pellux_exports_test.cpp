@@ -3,17 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "mail/pellux.h"
+#include "boundary/nimbra_boundary.h"
 #include "platform/file.h"
 #include "platform/program_path.h"
 #include "platform/shared_library.h"
+#include "support/recording_mailer.h"
+#include "support/scratch_dir.h"
 
-namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
@@ -50,29 +50,17 @@ struct Pellux {
   }
 };
 
-MailScheduleData Schedule(SystemTime s, SystemTime e, const std::string& title) {
-  MailScheduleData d{};
+ScheduleEntry Schedule(SystemTime s, SystemTime e, const std::string& title) {
+  ScheduleEntry d{};
   d.s = s;
   d.e = e;
   std::memcpy(d.title, title.data(), std::min(title.size(), sizeof d.title - 1));
   return d;
 }
 
-MailScheduleData Evening(const std::string& title = "News") {
+ScheduleEntry Evening(const std::string& title = "News") {
   return Schedule(MakeSystemTime(2010, 3, 5, 21, 0, 0), MakeSystemTime(2010, 3, 5, 22, 30, 0),
                   title);
-}
-
-std::vector<std::string> SplitAtZeros(const std::string& bytes) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\0') {
-      parts.push_back(bytes.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  return parts;
 }
 
 // Each test runs in a folder of its own, so relative file names stay there.
@@ -82,20 +70,9 @@ class PelluxTest : public ::testing::Test {
     auto& p = Pellux::Get();
     ASSERT_TRUE(p.lib) << "Pellux beside the test program";
     ASSERT_TRUE(p.init && p.destroy && p.send && p.set && p.top && p.next);
-    home_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           ("nimbra_pellux_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
+    dir_.MakeCurrent();
   }
-  void TearDown() override {
-    Pellux::Get().destroy(mail_);
-    fs::current_path(home_);
-    std::error_code ignored;  // Wine may still hold the folder of a mailer just ended
-    fs::remove_all(dir_, ignored);
-  }
+  void TearDown() override { Pellux::Get().destroy(mail_); }
 
   MailObject* Init(const char* title, const char* file, const char* tmpl, int32_t flags,
                    const char* server = "smtp.example.jp", const char* src = "rec@example.jp",
@@ -104,14 +81,14 @@ class PelluxTest : public ::testing::Test {
     return mail_;
   }
   // The argument text for data.
-  std::string Text(const MailScheduleData& data) {
+  std::string Text(const ScheduleEntry& data) {
     EXPECT_NE(mail_, nullptr);
     if (!mail_) return {};
     EXPECT_EQ(Pellux::Get().set(mail_, &data), 0);
     return mail_->sm_text ? mail_->sm_text : "<null>";
   }
   // The body that the template text expands to for data.
-  std::string Expand(const std::string& tmpl, const MailScheduleData& data) {
+  std::string Expand(const std::string& tmpl, const ScheduleEntry& data) {
     EXPECT_TRUE(WriteFileAtomically("template.txt", tmpl));
     RemoveFile("body.txt");
     Init("subject", "body.txt", "template.txt", kMailFlagTemplate);
@@ -120,7 +97,7 @@ class PelluxTest : public ::testing::Test {
   }
 
   MailObject* mail_ = nullptr;
-  fs::path home_, dir_;
+  ScratchDir dir_;
 };
 
 TEST_F(PelluxTest, InitFillsTheObjectAndRefusesMissingMandatoryTexts) {
@@ -190,7 +167,7 @@ TEST_F(PelluxTest, TemplateModeArgumentText) {
 }
 
 TEST_F(PelluxTest, NumbersAreClampedToTheirWidthInTextModeOnly) {
-  MailScheduleData d = Schedule(MakeSystemTime(12345, 123, 100, 0, 0, 0),
+  ScheduleEntry d = Schedule(MakeSystemTime(12345, 123, 100, 0, 0, 0),
                                 MakeSystemTime(2010, 1, 2, 3, 4, 5), "T");
   Init("s", nullptr, nullptr, 0);
   EXPECT_EQ(Text(d),
@@ -215,7 +192,7 @@ TEST_F(PelluxTest, ShiftJisPassesThroughByteForByte) {
 }
 
 TEST_F(PelluxTest, TemplateReplacesEveryKeyWithItsValue) {
-  MailScheduleData d = Evening(kReserved);
+  ScheduleEntry d = Evening(kReserved);
   d.loop = 1;
   d.kikan_f = 1;
   d.kikan_s = MakeSystemTime(2010, 3, 1);
@@ -276,7 +253,7 @@ TEST_F(PelluxTest, ExplanationListsTheNineKeysInTableOrder) {
 
 TEST_F(PelluxTest, SendRefusesANullTextAndAMissingMailer) {
   MailObject* m = Init("s", nullptr, nullptr, 0, "smtp", "a@b", "c@d",
-                       (dir_ / "no such mailer").string().c_str());
+                       dir_.File("no such mailer").c_str());
   EXPECT_EQ(Pellux::Get().send(m, nullptr), -1);
   EXPECT_EQ(Pellux::Get().send(m, "-hx c@d"), -1);
 }
@@ -290,10 +267,9 @@ std::string Recorder(bool inBlankFolder) {
 }
 
 std::vector<std::string> SendAndRecord(MailObject* m, const std::string& recorder) {
-  const std::string record = recorder + ".args";
-  RemoveFile(record);
+  ClearRecord(recorder);
   EXPECT_EQ(Pellux::Get().send(m, m->sm_text), 0);  // although the mailer exits with 3
-  return SplitAtZeros(ReadFileBytes(record).value_or(""));
+  return RecordedArguments(recorder).value_or(std::vector<std::string>{});
 }
 
 TEST_F(PelluxTest, MailerGetsEachValueAsOneArgumentAndNoShellRunsTheTitle) {

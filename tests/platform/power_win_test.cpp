@@ -7,7 +7,7 @@
 #include <ctime>
 #include <string>
 
-#include "engine/power_control.h"
+#include "platform/debug_log.h"
 #include "platform/win32/text_win.h"
 #include "support/fakes.h"
 
@@ -17,14 +17,10 @@ std::string UniqueName(const char* what) {
   return std::string("nimbra_test_") + what + "_" + std::to_string(GetCurrentProcessId());
 }
 
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 TEST(Win32Power, SecondOpenOfANamedTimerReportsThatItExists) {
   const std::string name = UniqueName("collide");
-  Win32Power a, b;
+  CDebugLog log;
+  Win32Power a(log), b(log);
   uint32_t error = 99;
   ASSERT_TRUE(a.OpenWakeTimer(name, &error));
   EXPECT_EQ(error, 0u);
@@ -38,7 +34,8 @@ TEST(Win32Power, SecondOpenOfANamedTimerReportsThatItExists) {
 
 TEST(Win32Power, DueTimeIsAbsolute) {
   const std::string name = UniqueName("due");
-  Win32Power p;
+  CDebugLog log;
+  Win32Power p(log);
   uint32_t error = 0;
   ASSERT_TRUE(p.OpenWakeTimer(name, &error));
   UniqueHandle watch(OpenWaitableTimerW(SYNCHRONIZE, FALSE, AnsiToWide(name).c_str()));
@@ -53,35 +50,6 @@ TEST(Win32Power, DueTimeIsAbsolute) {
   ASSERT_TRUE(p.ArmWakeTimer(now - 60, &error));
   EXPECT_EQ(WaitForSingleObject(watch.get(), 30000), WAIT_OBJECT_0);
   EXPECT_TRUE(p.CancelWakeTimer());
-}
-
-TEST(Win32Power, ArmingOverAnExistingTimerIsRefusedWithItsMessage) {
-  const std::string name = UniqueName("busy");
-  UniqueHandle other(CreateWaitableTimerW(nullptr, FALSE, AnsiToWide(name).c_str()));
-  ASSERT_TRUE(other);
-  Win32Power p;
-  FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
-  ScriptedPrompt prompt;
-  CPowerControl control(p, prompt, clock, name);
-  SystemTime wake{};
-  SecondsToTime(clock.SecondsNow() + 3600, &wake);
-  EXPECT_FALSE(control.TzSetWakeupTimer(wake));
-  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"すでにウェイクタイマーが動作中です"});
-  control.CancelWakeupTimer();
-}
-
-TEST(Win32Power, UnderWineTheTimerCannotResumeSoNothingSleeps) {
-  if (!RunningUnderWine()) GTEST_SKIP() << "only Wine is known to refuse resuming";
-  Win32Power p;
-  FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
-  ScriptedPrompt prompt;
-  const std::string name = UniqueName("wine");
-  CPowerControl control(p, prompt, clock, name);
-  SystemTime wake{};
-  SecondsToTime(clock.SecondsNow() + 3600, &wake);
-  EXPECT_FALSE(control.TzSetWakeupTimer(wake));
-  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
-  EXPECT_FALSE(p.HasWakeTimer());
 }
 
 }  // namespace

@@ -7,14 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "boundary/nimbra_boundary.h"
 #include "platform/file.h"
+#include "platform/profile_store.h"
 #include "platform/program_path.h"
+#include "platform/settings_path.h"
 #include "platform/shared_library.h"
-#include "plugin/pelluxdlg.h"
-#include "plugin/plugin_param.h"
 #include "recorder_support.h"
-#include "schedule/profile_store.h"
-#include "schedule/settings_path.h"
 
 using ::testing::ElementsAre;
 
@@ -65,8 +64,8 @@ struct Pelluxdlg {
 
 const std::string kReserved = "\x97\x5c\x96\xf1\x82\xb5\x82\xbd\x82\xe6";  // 予約したよ
 
-PluginParam Record(const std::string& title) {
-  PluginParam p;
+ScheduleEntry Record(const std::string& title) {
+  ScheduleEntry p;
   std::memset(&p, 0, sizeof p);
   p.s = MakeSystemTime(2010, 3, 5, 21, 0, 0);
   p.e = MakeSystemTime(2010, 3, 5, 22, 30, 0);
@@ -142,7 +141,7 @@ TEST_F(PelluxdlgTest, NullAndForeignPointersGetNeutralResults) {
   EXPECT_STREQ(version, "untouched");
   EXPECT_EQ(p_.getHandle(nullptr, "smail"), nullptr);
 
-  const PluginParam record = Record("T");
+  const ScheduleEntry record = Record("T");
   EXPECT_EQ(p_.setParam(nullptr, &record, 596), 0);
   EXPECT_EQ(p_.getParamSize(nullptr), 0);
   EXPECT_EQ(p_.proRun(nullptr), 0);
@@ -161,7 +160,7 @@ TEST_F(PelluxdlgTest, NullAndForeignPointersGetNeutralResults) {
 TEST_F(PelluxdlgTest, RunSendsNothingWithMailOff) {
   Start(Settings(0));
   PropertyHandle* h = p_.getHandle(manager_, "smail");
-  const PluginParam record = Record("T");
+  const ScheduleEntry record = Record("T");
   EXPECT_EQ(p_.setParam(h, &record, 596), 1);
   EXPECT_EQ(p_.proRun(h), 0);
   p_.run(manager_);
@@ -172,7 +171,7 @@ TEST_F(PelluxdlgTest, RunMailsTheRecordAsTheProgramHandsItOver) {
   Start(Settings(1, "Rec done"));
   PropertyHandle* h = p_.getHandle(manager_, "smail");
   const std::string title = kReserved + R"( & del /q *.* | rm -rf ~; $(reboot) "x")";
-  const PluginParam record = Record(title);
+  const ScheduleEntry record = Record(title);
   ASSERT_EQ(p_.setParam(h, &record, 596), 1);
   EXPECT_EQ(p_.proRun(h), 0);
   EXPECT_THAT(Recorded(),
@@ -183,8 +182,8 @@ TEST_F(PelluxdlgTest, RunMailsTheRecordAsTheProgramHandsItOver) {
 TEST_F(PelluxdlgTest, WrongSizesLeaveTheStoredRecord) {
   Start(Settings(1));
   PropertyHandle* h = p_.getHandle(manager_, "smail");
-  const PluginParam first = Record("first");
-  const PluginParam second = Record("second");
+  const ScheduleEntry first = Record("first");
+  const ScheduleEntry second = Record("second");
   ASSERT_EQ(p_.setParam(h, &first, 596), 1);
   EXPECT_EQ(p_.setParam(h, &second, 595), 0);
   EXPECT_EQ(p_.setParam(h, &second, 597), 0);
@@ -199,7 +198,7 @@ TEST_F(PelluxdlgTest, SaveWritesTheSectionBesideTheProgramsAndLoadRereadsIt) {
   ASSERT_TRUE(WriteFileAtomically(ini_, Settings(1, "new") + "[EPG_MANEGEMENT]\r\n.tvpi=x\r\n"));
   p_.load(manager_);
   PropertyHandle* h = p_.getHandle(manager_, "smail");
-  const PluginParam record = Record("T");
+  const ScheduleEntry record = Record("T");
   ASSERT_EQ(p_.setParam(h, &record, 596), 1);
   p_.proRun(h);
   EXPECT_EQ(Recorded().at(2), "-snew");

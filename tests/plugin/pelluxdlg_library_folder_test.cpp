@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <string>
 
+#include "boundary/nimbra_boundary.h"
 #include "platform/file.h"
 #include "platform/program_path.h"
+#include "platform/settings_path.h"
 #include "platform/shared_library.h"
-#include "plugin/pelluxdlg.h"
-#include "plugin/plugin_param.h"
 #include "recorder_support.h"
-#include "schedule/settings_path.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -20,10 +20,8 @@ namespace {
 
 TEST(PelluxdlgLibraryFolder, AMailLibraryElsewhereIsNeverLoaded) {
   const std::string bin = DirectoryOf(ProgramPath());
-  const fs::path alone = fs::temp_directory_path() / "nimbra_plugin_alone";
-  fs::remove_all(alone);
-  fs::create_directories(alone);
-  const std::string copy = (alone / PlatformLibraryName("Pelluxdlg.dll")).string();
+  const ScratchDir alone;
+  const std::string copy = alone.File(PlatformLibraryName("Pelluxdlg.dll"));
   ASSERT_TRUE(CopyFileBytes(JoinPath(bin, PlatformLibraryName("Pelluxdlg.dll")), copy));
   const fs::path home = fs::current_path();
   fs::current_path(bin);
@@ -33,7 +31,7 @@ TEST(PelluxdlgLibraryFolder, AMailLibraryElsewhereIsNeverLoaded) {
       ini, "[section_smail]\r\nm_sm_enable_check=1\r\nm_sm_server=smtp\r\nm_sm_path=" +
                RecorderPath() + "\r\nm_sm_src_addr=a@b\r\nm_sm_dst_addr=c@d\r\n"));
   ClearRecord();
-  PluginParam record;
+  ScheduleEntry record;
   std::memset(&record, 0, sizeof record);
 
   for (const std::string& plugin : {copy, JoinPath(bin, "Pelluxdlg.dll")}) {
@@ -55,7 +53,6 @@ TEST(PelluxdlgLibraryFolder, AMailLibraryElsewhereIsNeverLoaded) {
 
   RemoveFile(ini);
   fs::current_path(home);
-  fs::remove_all(alone);
 }
 
 }  // namespace

@@ -3,22 +3,23 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/file.h"
 #include "platform/launcher.h"
+#include "platform/profile_store.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "platform/shared_library.h"
 #include "recorder_support.h"
-#include "schedule/profile_store.h"
 #include "support/fakes.h"
+#include "support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
@@ -41,8 +42,8 @@ class RecordingLauncher final : public ILauncher {
   std::vector<std::string> opened;
 };
 
-PluginParam Record(const std::string& title) {
-  PluginParam p;
+ScheduleEntry Record(const std::string& title) {
+  ScheduleEntry p;
   std::memset(&p, 0, sizeof p);
   p.s = MakeSystemTime(2010, 3, 5, 21, 0, 0);
   p.e = MakeSystemTime(2010, 3, 5, 22, 30, 0);
@@ -55,22 +56,10 @@ PluginParam Record(const std::string& title) {
 class SMailPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           ("nimbra_smail_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    ini_ = (dir_ / "Nimbra.ini").string();
+    dir_.MakeCurrent();
     ClearRecord();
   }
-  void TearDown() override {
-    page_.reset();
-    fs::current_path(home_);
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
+  void TearDown() override { page_.reset(); }
 
   // Settings file with mail on, in text mode, to the recorder.
   void WriteMailSettings(const std::string& extra = "") {
@@ -85,11 +74,11 @@ class SMailPageTest : public ::testing::Test {
     return *page_;
   }
 
+  ScratchDir dir_;
+  const std::string ini_ = dir_.File("Nimbra.ini");
   ScriptedPrompt prompt_;
   RecordingLauncher launcher_;
   std::unique_ptr<SMailPage> page_;
-  fs::path home_, dir_;
-  std::string ini_;
 };
 
 TEST_F(SMailPageTest, BindsTheMailLibraryFromTheGivenFolderOnly) {
@@ -99,14 +88,15 @@ TEST_F(SMailPageTest, BindsTheMailLibraryFromTheGivenFolderOnly) {
   EXPECT_EQ(Page().Settings().m_sm_title, "Rec done");
 
   // The current directory and the program's folder hold no sway.
-  fs::create_directories(dir_ / "empty");
-  EXPECT_FALSE(Page((dir_ / "empty").string()).IsBound());
+  const std::string empty = dir_.File("empty");
+  fs::create_directories(fs::u8path(empty));
+  EXPECT_FALSE(Page(empty).IsBound());
   EXPECT_THAT(prompt_.Texts(), ElementsAre("Pellux.dll open error."));
 }
 
 TEST_F(SMailPageTest, ALibraryWithoutTheMailFunctionsIsReported) {
-  const std::string folder = (dir_ / "wrong").string();
-  fs::create_directories(folder);
+  const std::string folder = dir_.File("wrong");
+  fs::create_directories(fs::u8path(folder));
   const std::string bin = DirectoryOf(ProgramPath());
   ASSERT_TRUE(CopyFileBytes(JoinPath(bin, PlatformLibraryName("Pelluxdlg.dll")),
                             JoinPath(folder, PlatformLibraryName("Pellux.dll"))));
@@ -114,7 +104,7 @@ TEST_F(SMailPageTest, ALibraryWithoutTheMailFunctionsIsReported) {
   SMailPage& page = Page(folder);
   EXPECT_FALSE(page.IsBound());
   EXPECT_THAT(prompt_.Texts(), ElementsAre("Smail function load error."));
-  const PluginParam record = Record("T");
+  const ScheduleEntry record = Record("T");
   page.SetParam(&record);
   page.Run();
   page.SendTestMail();
@@ -129,7 +119,7 @@ TEST_F(SMailPageTest, ALibraryWithoutTheMailFunctionsIsReported) {
 TEST_F(SMailPageTest, RunSendsTheStoredRecordOnlyWithMailOn) {
   WriteMailSettings();
   SMailPage& page = Page();
-  const PluginParam record = Record(kReserved + " & echo>pwned");
+  const ScheduleEntry record = Record(kReserved + " & echo>pwned");
   EXPECT_EQ(page.SetParam(&record), 1);
 
   page.Settings().m_sm_enable_check = 0;
@@ -226,19 +216,19 @@ TEST_F(SMailPageTest, ChosenPathsAndTemplateEditing) {
   EXPECT_THAT(launcher_.opened, ElementsAre("t.txt|"));
 }
 
-TEST(SMailControlStates, TemplateGroupNeedsMailAndTemplateTheRestMail) {
-  const std::vector<int> templateGroup = {3003, 3004, 3005, 3013, 3014, 3016};
-  for (bool mail : {false, true}) {
-    for (bool tmpl : {false, true}) {
-      const auto states = SMailControlStates(mail, tmpl);
-      EXPECT_EQ(states.size(), 24u);  // all but the mail switch 3015
-      for (const auto& [id, enabled] : states) {
-        EXPECT_NE(id, 3015);
-        const bool inGroup =
-            std::find(templateGroup.begin(), templateGroup.end(), id) != templateGroup.end();
-        EXPECT_EQ(enabled, inGroup ? mail && tmpl : mail) << id << " " << mail << tmpl;
-      }
-    }
+TEST(SMailControlsEnabled, TemplateGroupNeedsMailAndTemplateTheRestMail) {
+  const struct {
+    bool mail, tmpl, mailPart, templatePart;
+  } rows[] = {
+      {false, false, false, false},
+      {false, true, false, false},
+      {true, false, true, false},
+      {true, true, true, true},
+  };
+  for (const auto& r : rows) {
+    const SMailEnabling on = SMailControlsEnabled(r.mail, r.tmpl);
+    EXPECT_EQ(on.mail, r.mailPart) << r.mail << r.tmpl;
+    EXPECT_EQ(on.templateGroup, r.templatePart) << r.mail << r.tmpl;
   }
 }
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "mail/pellux.h"
-#include "schedule/profile_store.h"
+#include "boundary/nimbra_boundary.h"
+#include "platform/profile_store.h"
 
 namespace {
 

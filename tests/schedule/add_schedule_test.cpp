@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/debug_log.h"
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
@@ -26,7 +27,10 @@ class AddSchedule : public ::testing::Test {
   ScratchDir dir;
   FakeClock clock{TimeToSeconds(At(2027, 1, 10, 12, 0))};
   ScriptedPrompt prompt;
-  CNimbraDoc doc{clock, prompt, dir.File("Nimbra.ini")};
+  CDebugLog debugLog;
+  CNimbraDoc doc{clock, prompt, debugLog, dir.File("Nimbra.ini")};
+
+  void SetUp() override { doc.LoadSettings(); }
 
   std::string Add(const SystemTime& s, const SystemTime& e, int expected) {
     prompt.shown.clear();

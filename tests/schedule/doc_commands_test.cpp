@@ -3,10 +3,11 @@
 
 #include <cstring>
 
+#include "platform/debug_log.h"
 #include "platform/file.h"
-#include "platform/sjis.h"
+#include "platform/profile_store.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
-#include "schedule/profile_store.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_view.h"
@@ -43,7 +44,10 @@ const char* kOverlap = "既存のスケジュールと重なっています";
 
 class DocCommands : public ::testing::Test {
  protected:
-  DocCommands() { doc.SetView(&view); }
+  DocCommands() {
+    doc.LoadSettings();
+    doc.SetView(&view);
+  }
 
   void Put(const SystemTime& s, const SystemTime& e, const char* title) {
     ASSERT_NE(doc.AddSchedule(Entry(s, e, title)), -1);
@@ -58,7 +62,8 @@ class DocCommands : public ::testing::Test {
   FakeClock clock{TimeToSeconds(At(2030, 5, 1, 12, 0))};  // a Wednesday
   ScriptedPrompt prompt;
   ScriptedView view;
-  CNimbraDoc doc{clock, prompt, settings};
+  CDebugLog debugLog;
+  CNimbraDoc doc{clock, prompt, debugLog, settings};
 };
 
 TEST_F(DocCommands, AddShowsTheRefusedValuesAgainAndSavesWhenAccepted) {
@@ -299,7 +304,8 @@ TEST_F(DocCommands, TheImportPresetsTheReservationDialog) {
 TEST_F(DocCommands, AFailedSaveIsReportedOnceUntilSavingWorksAgain) {
   ScratchDir other;
   const std::string blocked = other.File("missing-folder") + "/Nimbra.ini";
-  CNimbraDoc lost(clock, prompt, blocked);
+  CNimbraDoc lost(clock, prompt, debugLog, blocked);
+  lost.LoadSettings();
   lost.SetView(&view);
   view.OnReservation(Enter(At(2030, 6, 1, 10, 0), At(2030, 6, 1, 11, 0), "a"));
   view.OnReservation(Enter(At(2030, 6, 2, 10, 0), At(2030, 6, 2, 11, 0), "b"));

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "schedule/list_cells.h"
 #include "schedule/time_rules.h"
 

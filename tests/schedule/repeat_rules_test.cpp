@@ -2,7 +2,7 @@
 // method and weekday handlers, and the OK procedure with its texts.
 #include <gtest/gtest.h>
 
-#include "platform/sjis.h"
+#include "platform/text.h"
 #include "schedule/repeat_rules.h"
 #include "schedule/time_rules.h"
 #include "support/fakes.h"
@@ -41,17 +41,31 @@ TEST(RepeatNames, MethodsAndWeekdayLetters) {
   EXPECT_EQ(SjisToUtf8(RepeatTitleSjis(kMethodWeekend, 65)), "毎週（土、日） ");
 }
 
-TEST(FindFirstDay, EveryWeekdayWithEveryMethodsSet) {
-  // 2030-05-05 is a Sunday; walk the week's seven days against each set.
-  for (int w = 0; w < 7; ++w) {
-    const SystemTime ref = At(2030, 5, 5 + w, 21, 15, 30);
-    ASSERT_EQ(ref.wDayOfWeek, w);
-    for (int32_t bits : {1, 2, 8, 64, 10, 42, 20, 62, 65, 127}) {
-      int expected = 0;
-      while (!(bits & (1 << ((w + expected) % 7)))) ++expected;
-      const SystemTime got = FindFirstDay(ref, bits);
-      EXPECT_EQ(got, At(2030, 5, 5 + w + expected, 21, 15, 30)) << "weekday " << w << " bits " << bits;
-    }
+TEST(FindFirstDay, EveryWeekdayWithTheMethodsSets) {
+  // Weekday bits: Sunday 1, Monday 2, ... Saturday 64. 2030-05-05 is a Sunday.
+  const struct {
+    int weekday;
+    int32_t bits;
+    int daysAhead;
+  } cases[] = {
+      {0, 1, 0},    // Sunday, Sundays: the same day
+      {0, 2, 1},    // Sunday, Mondays
+      {0, 64, 6},   // Sunday, Saturdays: the end of the week
+      {1, 1, 6},    // Monday, Sundays: across the week's end
+      {1, 65, 5},   // Monday, weekends: Saturday
+      {2, 127, 0},  // Tuesday, every day
+      {3, 10, 0},   // Wednesday, Monday and Wednesday
+      {4, 10, 4},   // Thursday, Monday and Wednesday: next Monday
+      {5, 20, 4},   // Friday, Tuesday and Thursday: next Tuesday
+      {6, 42, 2},   // Saturday, Monday, Wednesday and Friday: next Monday
+      {6, 62, 2},   // Saturday, Monday to Friday
+      {6, 65, 0},   // Saturday, weekends
+  };
+  for (const auto& c : cases) {
+    const SystemTime ref = At(2030, 5, 5 + c.weekday, 21, 15, 30);
+    ASSERT_EQ(ref.wDayOfWeek, c.weekday);
+    EXPECT_EQ(FindFirstDay(ref, c.bits), At(2030, 5, 5 + c.weekday + c.daysAhead, 21, 15, 30))
+        << "weekday " << c.weekday << " bits " << c.bits;
   }
   // No weekday at all: the day before.
   EXPECT_EQ(FindFirstDay(At(2030, 5, 1, 8, 0), 0), At(2030, 4, 30, 8, 0));

@@ -4,9 +4,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/sjis.h"
+#include "platform/debug_log.h"
+#include "platform/profile_store.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
-#include "schedule/profile_store.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
 
@@ -36,10 +37,12 @@ class SettingsFile : public ::testing::Test {
   ScratchDir dir;
   FakeClock clock{TimeToSeconds(MakeSystemTime(2027, 1, 10, 12, 0, 0))};
   ScriptedPrompt prompt;
+  CDebugLog debugLog;
 };
 
 TEST_F(SettingsFile, MissingFileGivesDefaults) {
-  CNimbraDoc doc(clock, prompt, Path());
+  CNimbraDoc doc(clock, prompt, debugLog, Path());
+  doc.LoadSettings();
   const CAppMngInfo& info = doc.AppInfo();
   EXPECT_STREQ(info.GetWakeupTimerName(), "tz_wakeup_timer");
   EXPECT_STREQ(info.GetTvAppPath(), "");
@@ -59,7 +62,8 @@ TEST_F(SettingsFile, MissingFileGivesDefaults) {
 TEST_F(SettingsFile, UserValuesAreReadEvenWhenTheyAreNotInForce) {
   Write("[APP_MNG_INFO]\r\nuser_enable=0\r\nitem_num_max=20\r\nsleep_flag=5\r\n"
         "smenu_fhock=5\r\nfinish_act=0\r\nepg_offset=60\r\ntv_id=7\r\n");
-  CNimbraDoc doc(clock, prompt, Path());
+  CNimbraDoc doc(clock, prompt, debugLog, Path());
+  doc.LoadSettings();
   EXPECT_EQ(doc.Table().GetCapacity(), 10);
   EXPECT_EQ(doc.AppInfo().GetUserSetting().finish_act, 1);
   const CUserSetParam& user = doc.AppInfo().GetUserValues();
@@ -74,9 +78,11 @@ TEST_F(SettingsFile, UserValuesAreReadEvenWhenTheyAreNotInForce) {
 TEST_F(SettingsFile, UserValuesInForceSizeTheTableAndAreSavedBack) {
   Write("[APP_MNG_INFO]\r\nuser_enable=1\r\nitem_num_max=20\r\nsleep_flag=5\r\nsmenu_fhock=5\r\n");
   {
-    CNimbraDoc doc(clock, prompt, Path());
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
     EXPECT_EQ(doc.Table().GetCapacity(), 20);
     EXPECT_EQ(doc.AppInfo().GetUserSetting().sleep_flag, 1);
+    ASSERT_TRUE(doc.SaveSettings());
   }
   const ProfileStore saved = ProfileStore::Load(Path());
   EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "sleep_flag", -1), 1);
@@ -87,7 +93,8 @@ TEST_F(SettingsFile, UserValuesInForceSizeTheTableAndAreSavedBack) {
 TEST_F(SettingsFile, LongPathsAreIgnored) {
   Write("[APP_MNG_INFO]\r\ntv_app_path=" + std::string(256, 'p') + "\r\nprog_path=" +
         std::string(255, 'q') + "\r\n");
-  CNimbraDoc doc(clock, prompt, Path());
+  CNimbraDoc doc(clock, prompt, debugLog, Path());
+  doc.LoadSettings();
   EXPECT_STREQ(doc.AppInfo().GetTvAppPath(), "");
   EXPECT_EQ(std::strlen(doc.AppInfo().GetProgPath()), 255u);
 }
@@ -99,7 +106,8 @@ TEST_F(SettingsFile, EntriesLoadInFileOrderWithStateFromTheClock) {
         EntryKeys(1, "ends now", now - 600, now) +        // running in its end second
         EntryKeys(2, "past", now - 7200, now - 1) +
         EntryKeys(3, "overlapping", now + 3000, now + 4000));
-  CNimbraDoc doc(clock, prompt, Path());
+  CNimbraDoc doc(clock, prompt, debugLog, Path());
+  doc.LoadSettings();
   const ScheduleTable& t = doc.Table();
   ASSERT_EQ(t.GetScheduleCount(), 4);
   EXPECT_STREQ(t.GetSchedule(0)->title, "later");
@@ -117,7 +125,8 @@ TEST_F(SettingsFile, RepeatFieldsAndPeriodDatesRoundTrip) {
   Write("[TV_REC_SCHEDULE]\r\nsch_num=2\r\n" + EntryKeys(0, "w", s, s + 1800, 1, 4, 62, 1, ks, ke) +
         EntryKeys(1, "once", s + 86400, s + 90000));
   {
-    CNimbraDoc doc(clock, prompt, Path());
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
     const ScheduleEntry& w = *doc.Table().GetSchedule(0);
     EXPECT_EQ(w.loop, 1);
     EXPECT_EQ(w.loop_meth, 4);
@@ -129,6 +138,7 @@ TEST_F(SettingsFile, RepeatFieldsAndPeriodDatesRoundTrip) {
     const ScheduleEntry& once = *doc.Table().GetSchedule(1);
     EXPECT_EQ(once.kikan_s.wYear, 1970);
     EXPECT_EQ(once.kikan_s.wHour, 9);
+    ASSERT_TRUE(doc.SaveSettings());
   }
   const ProfileStore saved = ProfileStore::Load(Path());
   EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_kikan_s[0]", -1), ks);
@@ -144,12 +154,14 @@ TEST_F(SettingsFile, EntriesBeyondTheCapacityAreKeptAndComeBackWithMoreRoom) {
     keys += EntryKeys(i, "e" + std::to_string(i), base + i * 3600, base + i * 3600 + 600);
   Write(keys);
   {
-    CNimbraDoc doc(clock, prompt, Path());
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
     EXPECT_EQ(doc.Table().GetScheduleCount(), 2);
     EXPECT_EQ(doc.GetSurplusCount(), 2);
     EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"登録最大数を超えました。"});
     EXPECT_EQ(prompt.shown[0].caption, "Nimbra");
     doc.Table().DeleteSchedule(0);
+    ASSERT_TRUE(doc.SaveSettings());
   }
   ProfileStore saved = ProfileStore::Load(Path());
   EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 3);
@@ -162,7 +174,8 @@ TEST_F(SettingsFile, EntriesBeyondTheCapacityAreKeptAndComeBackWithMoreRoom) {
   saved.SetInt("APP_MNG_INFO", "item_num_max", 10);
   ASSERT_TRUE(saved.Save(Path()));
   ScriptedPrompt quiet;
-  CNimbraDoc doc(clock, quiet, Path());
+  CNimbraDoc doc(clock, quiet, debugLog, Path());
+  doc.LoadSettings();
   EXPECT_EQ(doc.Table().GetScheduleCount(), 3);
   EXPECT_TRUE(quiet.shown.empty());
 }
@@ -171,7 +184,8 @@ TEST_F(SettingsFile, UnconvertibleTimesLoadAsAFinishedEntryWithDefinedTimes) {
   const int32_t s = T(At(2027, 1, 11, 21, 0));
   Write("[TV_REC_SCHEDULE]\r\nsch_num=3\r\n" + EntryKeys(0, "both bad", -5, -1) +
         EntryKeys(1, "end bad", s, -1) + EntryKeys(2, "ok", s + 7200, s + 9000));
-  CNimbraDoc doc(clock, prompt, Path());
+  CNimbraDoc doc(clock, prompt, debugLog, Path());
+  doc.LoadSettings();
   const ScheduleTable& t = doc.Table();
   ASSERT_EQ(t.GetScheduleCount(), 3);
   EXPECT_EQ(t.GetSchedule(0)->state, kStateFinished);
@@ -190,10 +204,12 @@ TEST_F(SettingsFile, ShiftJisTitlesPassThroughAndLongOnesAreCutCleanly) {
         EntryKeys(1, longTitle, s + 1200, s + 1800) + "sch_start[2]=" + std::to_string(s + 3600) +
         "\r\nsch_end[2]=" + std::to_string(s + 4000) + "\r\n");
   {
-    CNimbraDoc doc(clock, prompt, Path());
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
     EXPECT_EQ(std::string(doc.Table().GetSchedule(0)->title), sjisTitle);
     EXPECT_EQ(std::string(doc.Table().GetSchedule(1)->title), longTitle.substr(0, 511));
     EXPECT_EQ(SjisToUtf8(doc.Table().GetSchedule(2)->title), "タイトルなし");
+    ASSERT_TRUE(doc.SaveSettings());
   }
   const ProfileStore saved = ProfileStore::Load(Path());
   EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[0]", ""), sjisTitle);
@@ -203,7 +219,8 @@ TEST_F(SettingsFile, SaveKeepsForeignSectionsCommentsAndLineEnds) {
   Write("; kept\n[section_smail]\nm_sm_server=smtp.example.jp\n[APP_MNG_INFO]\ndebug_flag=0\n"
         "wakeup_timer_name=custom\n[EPG_MANEGEMENT]\n.tvpi=OldTv.File\n.epg=\n");
   {
-    CNimbraDoc doc(clock, prompt, Path());
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
     EXPECT_STREQ(doc.AppInfo().GetWakeupTimerName(), "custom");
     EXPECT_STREQ(doc.AppInfo().Associations().LookupAssociation(".tvpi"), "OldTv.File");
     EXPECT_EQ(doc.AppInfo().Associations().LookupAssociation(".epg"), nullptr);
@@ -225,7 +242,8 @@ TEST_F(SettingsFile, AFailedSaveSaysSoAndLeavesNothingBehind) {
   // Something that cannot be replaced by a file stands where the settings go.
   std::filesystem::create_directory(std::filesystem::u8path(Path()));
   {
-    CNimbraDoc doc(clock, prompt, Path());
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
     EXPECT_FALSE(doc.SaveSettings());
   }
   EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(Path())));
@@ -236,7 +254,8 @@ TEST_F(SettingsFile, AFailedSaveSaysSoAndLeavesNothingBehind) {
   }
   EXPECT_EQ(files, 1u);  // no temporary file left beside it
 
-  CNimbraDoc nowhere(clock, prompt, dir.File("missing-folder/Nimbra.ini"));
+  CNimbraDoc nowhere(clock, prompt, debugLog, dir.File("missing-folder/Nimbra.ini"));
+  nowhere.LoadSettings();
   EXPECT_FALSE(nowhere.SaveSettings());
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "schedule/schedule_table.h"
+#include "schedule/table_queries.h"
 #include "support/fakes.h"
 
 namespace {

@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -24,10 +23,25 @@ ScratchDir::ScratchDir() {
 
 ScratchDir::~ScratchDir() {
   std::error_code ec;
+  if (!previousCurrent_.empty()) fs::current_path(previousCurrent_, ec);
+  // A program that just ended may still hold the folder for a moment (Wine):
+  // a folder left behind must not fail the test.
   fs::remove_all(fs::u8path(path_), ec);
 }
 
 std::string ScratchDir::File(const std::string& name) const { return JoinPath(path_, name); }
+
+void ScratchDir::MakeCurrent() {
+  if (previousCurrent_.empty()) previousCurrent_ = fs::current_path();
+  fs::current_path(fs::u8path(path_));
+}
+
+bool ScratchDir::CopyFromTestFolder(const std::vector<std::string>& names) const {
+  const std::string from = DirectoryOf(ProgramPath());
+  bool ok = true;
+  for (const std::string& name : names) ok = CopyFileBytes(JoinPath(from, name), File(name)) && ok;
+  return ok;
+}
 
 std::string ReadAll(const std::string& path) {
   const auto bytes = ReadFileBytes(path);

@@ -1,7 +1,9 @@
 #pragma once
 // A fresh folder under the system's temporary folder, removed with its files
 // when the test ends.
+#include <filesystem>
 #include <string>
+#include <vector>
 
 class ScratchDir {
  public:
@@ -11,9 +13,16 @@ class ScratchDir {
   ScratchDir& operator=(const ScratchDir&) = delete;
   const std::string& path() const { return path_; }
   std::string File(const std::string& name) const;
+  // Makes the folder the current directory until the test ends, so that
+  // relative file names land in it.
+  void MakeCurrent();
+  // Copies the named files from beside the test program into the folder;
+  // false when one of them could not be copied.
+  [[nodiscard]] bool CopyFromTestFolder(const std::vector<std::string>& names) const;
 
  private:
   std::string path_;
+  std::filesystem::path previousCurrent_;
 };
 
 // Reads a whole file as bytes ("" when missing) and writes one.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "schedule/nimbra_view.h"
+#include "schedule/nimbra_view_interface.h"
 #include "schedule/repeat_rules.h"
 #include "schedule/reservation_rules.h"
 

@@ -1,7 +1,6 @@
 #include "app/win/about_dlg.h"
 
 #include "app/win/resource.h"
-#include "framework/data_exchange.h"
 #include "framework/message_box.h"
 #include "platform/win32/text_win.h"
 
@@ -14,12 +13,8 @@ CAboutDlg::CAboutDlg(HWND parent, const char* pluginVersion)
 BOOL CAboutDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   // The resource texts are the beginnings; the string table adds the rest.
-  HWND version = GetItem(IDC_ABOUT_VERSION);
-  SetWindowTextW(version, (GetWindowTextWide(version) + LoadResourceString(IDS_VERSION)).c_str());
-  HWND rights = GetItem(IDC_ABOUT_RIGHTS);
-  SetWindowTextW(rights, (GetWindowTextWide(rights) + LoadResourceString(IDS_RIGHTS)).c_str());
-  if (hasPluginVersion_) {
-    SetWindowTextW(GetItem(IDC_ABOUT_PLUGIN), AnsiToWide(pluginVersion_).c_str());
-  }
+  SetItemText(IDC_ABOUT_VERSION, GetItemText(IDC_ABOUT_VERSION) + LoadResourceString(IDS_VERSION));
+  SetItemText(IDC_ABOUT_RIGHTS, GetItemText(IDC_ABOUT_RIGHTS) + LoadResourceString(IDS_RIGHTS));
+  if (hasPluginVersion_) SetItemText(IDC_ABOUT_PLUGIN, AnsiToWide(pluginVersion_));
   return TRUE;
 }

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/program_options.h"
+#include "app/program_services.h"
 #include "app/win/about_dlg.h"
 #include "app/win/nimbra_property.h"
 #include "app/win/nimbra_view.h"
@@ -9,10 +11,7 @@
 #include "app/win/settings_saver.h"
 #include "framework/message_box.h"
 #include "iepg/file_association.h"
-#include "iepg/system_registry.h"
-#include "platform/launcher.h"
-#include "platform/program_path.h"
-#include "platform/prompt.h"
+#include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/time_rules.h"
 
@@ -38,11 +37,10 @@ std::wstring PromptPart(UINT id, bool tip) {
   return tip ? s.substr(nl + 1) : s.substr(0, nl);
 }
 
-constexpr LRESULT kBroadcastQueryDeny = 0x424D5144;
-
 }  // namespace
 
-CMainFrame::CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver) : doc_(doc), saver_(saver) {}
+CMainFrame::CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver, const ProgramServices& services)
+    : doc_(doc), saver_(saver), services_(services) {}
 
 CMainFrame::~CMainFrame() {
   Destroy();
@@ -61,23 +59,25 @@ bool CMainFrame::Create() {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   if (!CWindow::RegisterClass(wc)) return false;
 
-  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+  UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
   accelerators_.reset(LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-  // The caption is the plain application title, without a document name.
-  if (!CWindow::Create(0, kFrameClass, AppTitle().c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+  // The caption is the application title, without a document name.
+  const std::wstring caption = Utf8ToWide(FrameCaption(services_.dryRun));
+  if (!CWindow::Create(0, kFrameClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                        ScaleForDpi(340), ScaleForDpi(362), ScaleForDpi(600), ScaleForDpi(300),
-                       nullptr, menu)) {
-    if (menu) DestroyMenu(menu);
+                       nullptr, menu.get())) {
     return false;
   }
+  // The frame's window owns its menu from here on.
+  menu.release();
   return view_ != nullptr;
 }
 
 bool CMainFrame::OnCreate() {
   CreateToolBar();
   if (!CreateStatusBar()) return false;
-  view_ = std::make_unique<CNimbraView>(doc_, *this, saver_);
+  view_ = std::make_unique<CNimbraView>(doc_, *this, saver_, services_);
   if (!view_->Create(GetHwnd())) return false;
   RecalcLayout();
   return true;
@@ -95,17 +95,17 @@ void CMainFrame::CreateToolBar() {
 
   toolImages_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 8, 8));
   // A "Toolbar.bmp" in the current folder replaces the built-in images.
-  HBITMAP bmp = static_cast<HBITMAP>(LoadImageW(nullptr, L"Toolbar.bmp", IMAGE_BITMAP, 0, 0,
-                                                LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  UniqueBitmap bmp(static_cast<HBITMAP>(LoadImageW(nullptr, L"Toolbar.bmp", IMAGE_BITMAP, 0, 0,
+                                                   LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
   if (!bmp) {
-    bmp = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                          MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_BITMAP, 0, 0,
-                                          LR_CREATEDIBSECTION));
+    bmp.reset(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+                                              MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_BITMAP, 0, 0,
+                                              LR_CREATEDIBSECTION)));
   }
+  // The image list keeps its own copy of the images.
   if (bmp && toolImages_) {
-    ImageList_AddMasked(toolImages_.get(), bmp, RGB(0, 0, 0));
+    ImageList_AddMasked(toolImages_.get(), bmp.get(), RGB(0, 0, 0));
   }
-  if (bmp) DeleteObject(bmp);
   SendMessageW(tb, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_.get()));
   SendMessageW(tb, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
 
@@ -241,7 +241,7 @@ void CMainFrame::OnInitMenuPopup(HMENU menu) {
 void CMainFrame::OpenSettings(int page) {
   CPluginHost* host = view_ ? &view_->GetPluginHost() : nullptr;
   CNimbraProperty sheet(host ? host->GetContext() : nullptr, host ? host->GetFunctionTable() : nullptr,
-                        L"設定", GetHwnd(), 0, SystemPrompt());
+                        L"設定", GetHwnd(), 0, services_.prompt);
   if (page >= 0 && page < sheet.GetPageCount()) sheet.SetActivePage(page);
   CAppMngInfo& info = doc_.AppInfo();
   const int32_t tvId = info.GetTvId();
@@ -251,7 +251,8 @@ void CMainFrame::OpenSettings(int page) {
   sheet.m_epg.m_tv_app_path = info.GetTvAppPath();
   sheet.m_user.SetAppInfo(&info);
   if (sheet.DoModal() != IDOK) return;
-  CFileAssociation association(doc_, SystemRegistry(), SystemLauncher(), ProgramPath());
+  CFileAssociation association(doc_, services_.registry, services_.launcher,
+                               services_.programPath);
   association.ApplyEpgSettings(sheet.m_epg.m_sel_ext, sheet.m_epg.m_tv_id, sheet.m_epg.m_tv_app_path);
 }
 
@@ -316,9 +317,9 @@ LRESULT CMainFrame::OnPowerBroadcast(WPARAM event) {
     if (view->HasFollowingSchedule()) {
       // The system's own suspension is replaced by ours, with the wake-up.
       view->SuspendNow(true);
-      answer = kBroadcastQueryDeny;
+      answer = BROADCAST_QUERY_DENY;
     } else if (!view->ConfirmOperation("休止 or スタンバイ")) {
-      answer = kBroadcastQueryDeny;
+      answer = BROADCAST_QUERY_DENY;
     }
   }
   if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {

@@ -12,13 +12,15 @@
 class CNimbraDoc;
 class CNimbraView;
 class CSettingsSaver;
+struct ProgramServices;
 
 class CMainFrame : public CWindow {
  public:
-  CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver);
+  CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver, const ProgramServices& services);
   ~CMainFrame() override;
 
-  // Creates the frame (hidden), its bars and its view; false on failure.
+  // Creates the frame (hidden), its bars and its view; false on failure. The
+  // caption says so while the dry run is on.
   bool Create();
   CNimbraView* GetView() { return view_.get(); }
   HACCEL GetAccelerators() const { return accelerators_.get(); }
@@ -50,6 +52,7 @@ class CMainFrame : public CWindow {
 
   CNimbraDoc& doc_;
   CSettingsSaver& saver_;
+  const ProgramServices& services_;
   std::unique_ptr<CNimbraView> view_;
   HWND toolBar_ = nullptr;  // children: destroyed with the frame
   HWND statusBar_ = nullptr;

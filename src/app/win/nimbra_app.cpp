@@ -2,23 +2,34 @@
 
 #include <memory>
 
+#include "app/program_options.h"
+#include "app/program_services.h"
 #include "app/win/main_frame.h"
 #include "app/win/nimbra_view.h"
+#include "app/win/power_log.h"
 #include "app/win/settings_saver.h"
 #include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_loop.h"
 #include "platform/clock.h"
+#include "platform/debug_log.h"
+#include "platform/launcher.h"
+#include "platform/program_path.h"
 #include "platform/prompt.h"
+#include "platform/settings_path.h"
+#include "platform/system_registry.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
-#include "schedule/settings_path.h"
 
 int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   InitCommonControlsOnce();
 
-  const std::string settingsPath = SettingsFilePath();
+  std::vector<std::string> arguments;
+  for (size_t i = 1; i < args.size(); ++i) arguments.push_back(WideToAnsi(args[i]));
+  const ProgramOptions options = ParseProgramArguments(arguments);
+  const std::string programPath = ProgramPath();
+  const std::string settingsPath = SettingsPathFor(programPath);
 
   // One instance only: the mutex, named with the application title, lives as
   // long as the process.
@@ -28,36 +39,48 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
     return 1;
   }
 
-  auto doc = std::make_unique<CNimbraDoc>(SystemClock(), SystemPrompt(), settingsPath);
-  // Any argument arms the import of the first one.
-  if (args.size() >= 2) doc->AppInfo().SetStartWithFile(1);
-  CSettingsSaver saver(*doc);
+  // The program's services, made here once and handed down.
+  CDebugLog log;
+  const std::unique_ptr<ILauncher> launcher = MakeSystemLauncher(log);
+  const DryRun dryRun = ResolveDryRun(options.dryRun, PowerLogVariable(), settingsPath);
+  const std::unique_ptr<IPower> power = MakeProgramPower(dryRun, log);
+  const ProgramServices services{SystemClock(), SystemPrompt(), *launcher, SystemRegistry(),
+                                 *power,        log,            programPath, dryRun.on};
+
+  CNimbraDoc doc(services.clock, services.prompt, log, settingsPath);
+  doc.LoadSettings();
+  log.Start(services.clock.LocalNow());
+  if (!options.iepgFile.empty()) doc.AppInfo().SetStartWithFile(1);
+  CSettingsSaver saver(doc);
 
   int exitCode = 0;
   {
-    CMainFrame frame(*doc, saver);
-    if (!frame.Create()) {
+    CMainFrame frame(doc, saver, services);
+    if (frame.Create()) {
+      CNimbraView* view = frame.GetView();
+      view->SetCommandLineFile(options.iepgFile);
+      view->OnInitialUpdate();
+      ShowWindow(frame.GetHwnd(), SW_SHOW);
+      UpdateWindow(frame.GetHwnd());
+
+      MessageLoopHooks hooks;
+      hooks.preTranslate = [&frame](MSG& msg) {
+        return frame.GetHwnd() && frame.PreTranslateMessage(msg);
+      };
+      hooks.onIdle = [&frame] {
+        if (frame.GetHwnd()) frame.OnIdle();
+      };
+      hooks.acceleratorWindow = frame.GetHwnd();
+      hooks.accelerators = frame.GetAccelerators();
+      exitCode = RunMessageLoop(hooks);
+    } else {
       AppMessageBox(nullptr, std::wstring(L"メインウインドウを作成できませんでした。"),
                     MB_OK | MB_ICONERROR);
-      return 1;
+      exitCode = 1;
     }
-    CNimbraView* view = frame.GetView();
-    if (args.size() >= 2) view->SetCommandLineFile(WideToAnsi(args[1]));
-    view->OnInitialUpdate();
-    ShowWindow(frame.GetHwnd(), SW_SHOW);
-    UpdateWindow(frame.GetHwnd());
-
-    MessageLoopHooks hooks;
-    hooks.preTranslate = [&frame](MSG& msg) { return frame.GetHwnd() && frame.PreTranslateMessage(msg); };
-    hooks.onIdle = [&frame] {
-      if (frame.GetHwnd()) frame.OnIdle();
-    };
-    hooks.acceleratorWindow = frame.GetHwnd();
-    hooks.accelerators = frame.GetAccelerators();
-    exitCode = RunMessageLoop(hooks);
   }
-  // The view has gone with the frame; the document saves last.
+  // The view has gone with the frame; the settings are saved once, last.
   saver.Save(nullptr);
-  doc.reset();
+  log.End(services.clock.LocalNow());
   return exitCode;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The application: start-up in order (settings path, single instance, the
-// start-with-file flag, document, frame and view), the message loop, and the
-// orderly end (view, then document, which saves).
+// The application and the program's composition root: start-up in order
+// (command line, settings path, single instance, the services, the document
+// and its settings, frame and view), the message loop, and the orderly end
+// (view, then the one final save of the settings).
 #include <windows.h>
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "app/win/nimbra_property.h"
 
 #include "app/plugin_host.h"
-#include "plugin/plugin_sheet.h"
+#include "boundary/nimbra_boundary.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ int32_t AddPluginPage(PluginSheet* sheet, void* page) {
 
 }  // namespace
 
-CNimbraProperty::CNimbraProperty(void* pluginContext, const PluginFunctionTable* functions,
+CNimbraProperty::CNimbraProperty(PluginManager* pluginContext, const PluginFunctionTable* functions,
                                  std::wstring caption, HWND parent, UINT startPage,
                                  IPrompt& prompt)
     : CPropertySheet(std::move(caption), parent, startPage), m_user(prompt), m_epg(prompt) {

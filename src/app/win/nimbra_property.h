@@ -9,13 +9,14 @@
 
 struct PluginFunctionTable;
 class IPrompt;
+class PluginManager;
 
 class CNimbraProperty : public CPropertySheet {
  public:
   // The plug-in adds its pages when both its context and its function table
   // are given.
-  CNimbraProperty(void* pluginContext, const PluginFunctionTable* functions, std::wstring caption,
-                  HWND parent, UINT startPage, IPrompt& prompt);
+  CNimbraProperty(PluginManager* pluginContext, const PluginFunctionTable* functions,
+                  std::wstring caption, HWND parent, UINT startPage, IPrompt& prompt);
 
   CPropertyUser m_user;
   CPropertyEPG m_epg;

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "app/win/main_frame.h"
-#include "app/win/power_log.h"
+#include "app/program_services.h"
 #include "app/win/regular_time_dlg.h"
 #include "app/win/resource.h"
 #include "app/win/schedule_time_dlg.h"
@@ -11,12 +10,12 @@
 #include "framework/message_box.h"
 #include "iepg/iepg_import.h"
 #include "platform/clock.h"
-#include "platform/launcher.h"
 #include "platform/program_path.h"
-#include "platform/prompt.h"
+#include "platform/win32/last_error.h"
 #include "platform/win32/text_win.h"
 #include "schedule/list_cells.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
 
 namespace {
@@ -30,13 +29,14 @@ std::string TimerName(const CNimbraDoc& doc) {
 
 }  // namespace
 
-CNimbraView::CNimbraView(CNimbraDoc& doc, CMainFrame& frame, CSettingsSaver& saver)
+CNimbraView::CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
+                         const ProgramServices& services)
     : doc_(doc),
       frame_(frame),
       saver_(saver),
-      pluginHost_(SystemPrompt()),
-      power_(MakeProgramPower()),
-      powerControl_(*power_, SystemPrompt(), doc.Clock(), TimerName(doc)) {
+      services_(services),
+      pluginHost_(services.prompt, PluginPathFor(services.programPath)),
+      powerControl_(services.power, services.prompt, doc.Clock(), services.log, TimerName(doc)) {
   scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, powerControl_,
                                             countdownWindows_);
   doc_.SetView(this);
@@ -84,11 +84,9 @@ void CNimbraView::OnInitialUpdate() {
     if (operations) EnableMenuItem(operations, 4, MF_BYPOSITION | MF_GRAYED);
   }
   CAppMngInfo& info = doc_.AppInfo();
-  if (info.GetStartWithFile()) {
-    info.SetStartWithFile(0);
-    SetTimer(CScheduler::kImportTimer, CScheduler::kImportDelayMs);
-  }
-  SetTimer(CScheduler::kTickTimer, CScheduler::kTickMs);
+  const bool importFile = info.GetStartWithFile() != 0;
+  if (importFile) info.SetStartWithFile(0);
+  scheduler_->StartTimers(importFile);
   if (const char* version = pluginHost_.GetVersionText()) info.SetPluginVersion(version);
 }
 
@@ -136,8 +134,8 @@ void CNimbraView::KillTimer(unsigned id) { ::KillTimer(GetHwnd(), id); }
 void CNimbraView::ImportCommandLineFile() {
   // The working copy and the recording program's folder are the program's
   // own folder, wherever the program was started from.
-  (void)::ImportCommandLineFile(doc_, SystemLauncher(), commandLineFile_,
-                                DirectoryOf(ProgramPath()));
+  (void)::ImportCommandLineFile(doc_, services_.launcher, commandLineFile_,
+                                DirectoryOf(services_.programPath));
 }
 
 void CNimbraView::Go2Tray() {
@@ -182,7 +180,10 @@ void CNimbraView::OnResume() {
 
 void CNimbraView::OpenUrl(const char* address) {
   if (!address || !*address) return;
-  ShellExecuteW(GetHwnd(), L"open", AnsiToWide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  // A result of 32 or less is the shell's failure.
+  const HINSTANCE r = ShellExecuteW(GetHwnd(), L"open", AnsiToWide(address).c_str(), nullptr,
+                                    nullptr, SW_SHOWNORMAL);
+  LogIfFailed(reinterpret_cast<INT_PTR>(r) > 32, services_.log, "ShellExecuteW");
 }
 
 bool CNimbraView::ConfirmOperation(const char* utf8Text) {

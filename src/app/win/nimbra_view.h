@@ -12,18 +12,20 @@
 #include "engine/win/progress_sub_dlg.h"
 #include "framework/controls.h"
 #include "framework/window.h"
-#include "schedule/nimbra_view.h"
+#include "schedule/nimbra_view_interface.h"
 
-class CMainFrame;
 class CNimbraDoc;
 class CSettingsSaver;
-class IPower;
+struct ProgramServices;
 
 class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
  public:
   static constexpr UINT kTrayMessage = WM_USER + 100;  // 1124
 
-  CNimbraView(CNimbraDoc& doc, CMainFrame& frame, CSettingsSaver& saver);
+  // frame: the main frame, whose menu the view shows and which it hides
+  // into the tray.
+  CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
+              const ProgramServices& services);
   // Cancels the wake-up timer, ends the countdown, unloads the plug-in.
   ~CNimbraView() override;
 
@@ -75,12 +77,12 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
   void ShowOperationMenu(POINT pt);
 
   CNimbraDoc& doc_;
-  CMainFrame& frame_;
+  CWindow& frame_;
   CSettingsSaver& saver_;
+  const ProgramServices& services_;
   // Destroyed in reverse: the scheduler (wake-up timer, countdown) before the
   // plug-in host.
   CPluginHost pluginHost_;
-  std::unique_ptr<IPower> power_;
   CPowerControl powerControl_;
   CProgressSubDlgFactory countdownWindows_;
   std::unique_ptr<CScheduler> scheduler_;

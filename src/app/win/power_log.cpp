@@ -4,14 +4,14 @@
 
 #include <cstdio>
 
+#include "platform/file.h"
 #include "platform/win32/power_win.h"
 #include "platform/win32/text_win.h"
 
 void CPowerLog::Write(const std::string& what, int64_t value) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (FILE* f = _wfopen(AnsiToWide(path_).c_str(), L"a")) {
-    std::fprintf(f, "%s %lld\n", what.c_str(), static_cast<long long>(value));
-    std::fclose(f);
+  if (UniqueFile f{OpenFile(path_, "a")}) {
+    std::fprintf(f.get(), "%s %lld\n", what.c_str(), static_cast<long long>(value));
   }
 }
 
@@ -47,9 +47,13 @@ void CPowerLog::KeepAwake(bool on) {
   record_.KeepAwake(on);
 }
 
-std::unique_ptr<IPower> MakeProgramPower() {
+std::string PowerLogVariable() {
   wchar_t path[MAX_PATH] = {};
   const DWORD n = GetEnvironmentVariableW(L"NIMBRA_POWER_LOG", path, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) return std::make_unique<CPowerLog>(WideToAnsi(path));
-  return std::make_unique<Win32Power>();
+  return n > 0 && n < MAX_PATH ? WideToAnsi(path) : std::string();
+}
+
+std::unique_ptr<IPower> MakeProgramPower(const DryRun& dryRun, CDebugLog& log) {
+  if (dryRun.on) return std::make_unique<CPowerLog>(dryRun.logPath);
+  return std::make_unique<Win32Power>(log);
 }

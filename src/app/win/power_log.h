@@ -1,14 +1,19 @@
 #pragma once
 // A power service that only writes down what it was asked, one line per
-// request, to a text file. The program uses it instead of the real one when
-// the environment variable NIMBRA_POWER_LOG names such a file, so that its
-// end-to-end tests run a schedule's end without putting the machine to sleep.
+// request, to a text file: the dry run's power service. The program uses it
+// instead of the real one when started with /dryrun or when the environment
+// variable NIMBRA_POWER_LOG names such a file, so that a schedule's end can be
+// tried out (and the end-to-end tests run) without putting the machine to
+// sleep.
 #include <memory>
 #include <mutex>
 #include <string>
 
+#include "app/program_options.h"
 #include "platform/power.h"
 #include "platform/recording_power.h"
+
+class CDebugLog;
 
 class CPowerLog final : public IPower {
  public:
@@ -29,6 +34,8 @@ class CPowerLog final : public IPower {
   RecordingPower record_;
 };
 
-// The power service of the program: the machine's, or the log above when
-// NIMBRA_POWER_LOG is set.
-std::unique_ptr<IPower> MakeProgramPower();
+// The value of NIMBRA_POWER_LOG, "" when it is not set.
+std::string PowerLogVariable();
+// The power service of the program: the log above during a dry run, else the
+// machine's, which writes what it cannot do to log.
+std::unique_ptr<IPower> MakeProgramPower(const DryRun& dryRun, CDebugLog& log);

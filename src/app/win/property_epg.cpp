@@ -17,8 +17,6 @@ constexpr std::array<int, kSiteChoices> kSiteButtons = {IDC_EPG_SITE_0, IDC_EPG_
 constexpr std::array<int, kExtensionChoices> kExtButtons = {IDC_EPG_EXT_0, IDC_EPG_EXT_1,
                                                             IDC_EPG_EXT_2, IDC_EPG_EXT_3};
 
-bool IsChecked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
-
 }  // namespace
 
 CPropertyEPG::CPropertyEPG(IPrompt& prompt) : CPropertyPage(IDD_PROPERTY_EPG), prompt_(prompt) {}
@@ -31,18 +29,30 @@ const char* CPropertyEPG::GetExtName(int index) { return ::GetExtName(index); }
 BOOL CPropertyEPG::OnInitDialog() {
   initialising_ = true;
   CPropertyPage::OnInitDialog();
-  HWND dlg = GetHwnd();
-  SetDlgItemTextW(dlg, IDC_EPG_APP_PATH, AnsiToWide(m_tv_app_path).c_str());
-  const int site = ShownSite(m_tv_id);
-  for (int i = 0; i < kSiteChoices; ++i) {
-    CheckDlgButton(dlg, kSiteButtons[static_cast<size_t>(i)], i == site ? BST_CHECKED : BST_UNCHECKED);
-  }
-  for (int i = 0; i < kExtensionChoices; ++i) {
-    CheckDlgButton(dlg, kExtButtons[static_cast<size_t>(i)],
-                   (m_sel_ext >> i) & 1 ? BST_CHECKED : BST_UNCHECKED);
-  }
   initialising_ = false;
   return TRUE;
+}
+
+void CPropertyEPG::DoDataExchange(CDataExchange& dx) {
+  // The path is checked first: a path that does not fit keeps the page.
+  std::string path = m_tv_app_path;
+  dx.RawText(IDC_EPG_APP_PATH, path);
+  if (dx.IsSaving() && !TakeTvAppPath(prompt_, path, &m_tv_app_path)) {
+    dx.Refuse(IDC_EPG_APP_PATH);
+    return;
+  }
+  int site = ShownSite(m_tv_id);
+  dx.Radio({IDC_EPG_SITE_0, IDC_EPG_SITE_1, IDC_EPG_SITE_2}, site);
+  std::array<bool, kExtensionChoices> exts{};
+  for (size_t i = 0; i < exts.size(); ++i) {
+    exts[i] = ((m_sel_ext >> i) & 1) != 0;
+    dx.Check(kExtButtons[i], exts[i]);
+  }
+  if (!dx.IsSaving()) return;
+  std::array<bool, kSiteChoices> sites{};
+  if (site >= 0 && site < kSiteChoices) sites[static_cast<size_t>(site)] = true;
+  m_tv_id = SiteFromChecks(sites, m_tv_id);
+  m_sel_ext = ExtensionsFromChecks(exts);
 }
 
 bool CPropertyEPG::OnCommand(int id, int code, HWND) {
@@ -72,33 +82,15 @@ void CPropertyEPG::OnBrowse() {
     chosen = WideToAnsi(*path);
   }
   if (TakeBrowsedTvAppPath(prompt_, chosen, &m_tv_app_path) == BrowseOutcome::Taken) {
-    SetDlgItemTextW(GetHwnd(), IDC_EPG_APP_PATH, AnsiToWide(m_tv_app_path).c_str());
+    SetItemText(IDC_EPG_APP_PATH, AnsiToWide(m_tv_app_path));
   }
   SetModified();
 }
 
-bool CPropertyEPG::TakeTypedPath() {
-  HWND box = GetItem(IDC_EPG_APP_PATH);
-  if (!box) return true;
-  if (TakeTvAppPath(prompt_, WideToAnsi(GetWindowTextWide(box)), &m_tv_app_path)) return true;
-  SetFocus(box);
-  SendMessageW(box, EM_SETSEL, 0, -1);
-  return false;
-}
-
-bool CPropertyEPG::OnKillActive() { return TakeTypedPath(); }
-
 bool CPropertyEPG::OnApply() {
-  if (!TakeTypedPath()) return false;
+  if (!UpdateData(true)) return false;
   HWND sheet = GetSheetHwnd();
   if (HWND owner = sheet ? GetWindow(sheet, GW_OWNER) : nullptr) InvalidateRect(owner, nullptr, TRUE);
   SetModified(false);
-  HWND dlg = GetHwnd();
-  std::array<bool, kSiteChoices> sites{};
-  for (size_t i = 0; i < sites.size(); ++i) sites[i] = IsChecked(dlg, kSiteButtons[i]);
-  m_tv_id = SiteFromChecks(sites, m_tv_id);
-  std::array<bool, kExtensionChoices> exts{};
-  for (size_t i = 0; i < exts.size(); ++i) exts[i] = IsChecked(dlg, kExtButtons[i]);
-  m_sel_ext = ExtensionsFromChecks(exts);
   return CPropertyPage::OnApply();
 }

@@ -25,16 +25,15 @@ class CPropertyEPG : public CPropertyPage {
   static const char* GetExtName(int index);
 
  protected:
+  // The recording program's path (refused, the box selected, when it does
+  // not fit), the site's radio group and the extension boxes.
+  void DoDataExchange(CDataExchange& dx) override;
   BOOL OnInitDialog() override;
   bool OnCommand(int id, int code, HWND control) override;
-  bool OnKillActive() override;
   bool OnApply() override;
 
  private:
   void OnBrowse();
-  // The path typed into the box, refused (the box selected) when it does
-  // not fit.
-  bool TakeTypedPath();
 
   IPrompt& prompt_;
   bool initialising_ = false;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/win/settings_resource.h"
+#include "framework/data_exchange.h"
 #include "platform/prompt.h"
 #include "platform/win32/text_win.h"
 #include "schedule/app_settings.h"
@@ -33,20 +34,14 @@ void FillList(HWND combo, const std::array<int32_t, N>& values) {
   }
 }
 
-int Selection(HWND combo) {
-  const LRESULT sel = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-  return sel == CB_ERR ? -1 : static_cast<int>(sel);
-}
-
 }  // namespace
 
 CPropertyUser::CPropertyUser(IPrompt& prompt) : CPropertyPage(IDD_PROPERTY_USER), prompt_(prompt) {}
 
 BOOL CPropertyUser::OnInitDialog() {
-  CPropertyPage::OnInitDialog();
   FillLists();
   if (info_) values_ = InitialUserPageValues(*info_);
-  ShowValues();
+  CPropertyPage::OnInitDialog();
   EnableUserControls(values_.m_user_enable != 0);
   return TRUE;
 }
@@ -56,41 +51,44 @@ void CPropertyUser::FillLists() {
   FillList(GetItem(IDC_USER_LEAD), kLeadValues);
 }
 
-void CPropertyUser::ShowValues() {
+void CPropertyUser::DoDataExchange(CDataExchange& dx) {
   // The settings file may hold any non-zero number for a switch that is on.
-  HWND dlg = GetHwnd();
-  CheckDlgButton(dlg, IDC_USER_ENABLE, values_.m_user_enable != 0 ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dlg, IDC_USER_SMENU_FHOCK, values_.m_smenu_fhock != 0 ? BST_CHECKED : BST_UNCHECKED);
-  const bool hibernate = values_.m_sleep_flag == 1;
-  CheckDlgButton(dlg, IDC_USER_HIBERNATE, hibernate ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dlg, IDC_USER_STANDBY, hibernate ? BST_UNCHECKED : BST_CHECKED);
-  const bool shutdown = values_.m_finish_act == 1;
-  CheckDlgButton(dlg, IDC_USER_LAST_SHUTDOWN, shutdown ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dlg, IDC_USER_LAST_SAME, shutdown ? BST_UNCHECKED : BST_CHECKED);
-  SendMessageW(GetItem(IDC_USER_CAPACITY), CB_SETCURSEL, values_.m_item_num_idx, 0);
-  SendMessageW(GetItem(IDC_USER_LEAD), CB_SETCURSEL, values_.m_epg_offset_idx, 0);
+  dx.Switch(IDC_USER_ENABLE, values_.m_user_enable);
+  dx.Switch(IDC_USER_SMENU_FHOCK, values_.m_smenu_fhock);
+  UserPageControls controls;
+  int sleep = values_.m_sleep_flag == 1 ? 0 : 1;
+  dx.Radio({IDC_USER_HIBERNATE, IDC_USER_STANDBY}, sleep);
+  int last = values_.m_finish_act == 1 ? 0 : 1;
+  dx.Radio({IDC_USER_LAST_SHUTDOWN, IDC_USER_LAST_SAME}, last);
+  controls.capacitySelection = values_.m_item_num_idx;
+  dx.ComboIndex(IDC_USER_CAPACITY, controls.capacitySelection);
+  controls.leadSelection = values_.m_epg_offset_idx;
+  dx.ComboIndex(IDC_USER_LEAD, controls.leadSelection);
+  if (!dx.IsSaving()) return;
+  controls.standby = sleep == 1;
+  controls.sameAsOthers = last == 1;
+  if (info_) ApplyUserPage(values_, controls, *info_);
 }
 
 void CPropertyUser::EnableUserControls(bool on) {
-  for (int id : kUserControls) EnableWindow(GetItem(id), on ? TRUE : FALSE);
+  for (int id : kUserControls) EnableItem(id, on);
 }
 
 void CPropertyUser::OnDefaults() {
   if (info_) LoadDefaults(values_, *info_);
-  ShowValues();
+  UpdateData(false);
   SetModified();
 }
 
 bool CPropertyUser::OnCommand(int id, int code, HWND) {
-  HWND dlg = GetHwnd();
   if (code == BN_CLICKED) {
     switch (id) {
       case IDC_USER_ENABLE:
-        values_.m_user_enable = IsDlgButtonChecked(dlg, id) == BST_CHECKED ? 1 : 0;
+        values_.m_user_enable = IsItemChecked(id) ? 1 : 0;
         EnableUserControls(values_.m_user_enable != 0);
         return true;
       case IDC_USER_SMENU_FHOCK:
-        values_.m_smenu_fhock = IsDlgButtonChecked(dlg, id) == BST_CHECKED ? 1 : 0;
+        values_.m_smenu_fhock = IsItemChecked(id) ? 1 : 0;
         return true;
       case IDC_USER_HIBERNATE:
       case IDC_USER_STANDBY:
@@ -115,16 +113,12 @@ bool CPropertyUser::OnCommand(int id, int code, HWND) {
   return false;
 }
 
+bool CPropertyUser::OnKillActive() { return true; }
+
 bool CPropertyUser::OnApply() {
   HWND sheet = GetSheetHwnd();
   if (HWND owner = sheet ? GetWindow(sheet, GW_OWNER) : nullptr) InvalidateRect(owner, nullptr, TRUE);
-  HWND dlg = GetHwnd();
-  UserPageControls controls;
-  controls.standby = IsDlgButtonChecked(dlg, IDC_USER_STANDBY) == BST_CHECKED;
-  controls.sameAsOthers = IsDlgButtonChecked(dlg, IDC_USER_LAST_SAME) == BST_CHECKED;
-  controls.capacitySelection = Selection(GetItem(IDC_USER_CAPACITY));
-  controls.leadSelection = Selection(GetItem(IDC_USER_LEAD));
-  if (info_) ApplyUserPage(values_, controls, *info_);
+  UpdateData(true);
   SetModified(false);
   return CPropertyPage::OnApply();
 }

@@ -20,13 +20,17 @@ class CPropertyUser : public CPropertyPage {
   static const wchar_t kHelpText[];
 
  protected:
+  // Loading shows the values; saving is the page's apply, which puts them
+  // in force.
+  void DoDataExchange(CDataExchange& dx) override;
   BOOL OnInitDialog() override;
   bool OnCommand(int id, int code, HWND control) override;
+  // Leaving the page takes nothing: only apply puts the values in force.
+  bool OnKillActive() override;
   bool OnApply() override;
 
  private:
   void FillLists();
-  void ShowValues();
   void EnableUserControls(bool on);
   void OnDefaults();
 

@@ -6,7 +6,6 @@
 #include "app/win/resource.h"
 #include "framework/message_box.h"
 #include "platform/clock.h"
-#include "platform/win32/text_win.h"
 
 namespace {
 
@@ -25,22 +24,15 @@ void CRegularTimeDlg::DoDataExchange(CDataExchange& dx) {
 }
 
 BOOL CRegularTimeDlg::OnInitDialog() {
-  CDialog::OnInitDialog();
   const RepeatDialogInit init = InitRepeatDialog(*this, clock_.LocalNow());
   static_cast<RepeatValues&>(*this) = init.values;
-  SendMessageW(GetItem(IDC_KIKAN_F), BM_SETCHECK, m_kikan_f ? BST_CHECKED : BST_UNCHECKED, 0);
-  EnableWindow(GetItem(IDC_KIKAN_F), init.periodBoxEnabled ? TRUE : FALSE);
+  CDialog::OnInitDialog();
+  EnableItem(IDC_KIKAN_F, init.periodBoxEnabled);
 
-  HWND method = GetItem(IDC_LOOP_METHOD);
-  for (int i = 0; i < 6; ++i) {
-    SendMessageW(method, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(GetMethodName(i)).c_str()));
-  }
-  SendMessageW(method, CB_SETCURSEL, 0, 0);
-  HWND endDay = GetItem(IDC_END_DAY);
-  for (int i = kEndDaySame; i <= kEndDayNext; ++i) {
-    SendMessageW(endDay, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(GetEndDayName(i)).c_str()));
-  }
-  SendMessageW(endDay, CB_SETCURSEL, init.endDayIndex, 0);
+  for (int i = 0; i < 6; ++i) AddComboItemUtf8(IDC_LOOP_METHOD, GetMethodName(i));
+  SetComboIndex(IDC_LOOP_METHOD, 0);
+  for (int i = kEndDaySame; i <= kEndDayNext; ++i) AddComboItemUtf8(IDC_END_DAY, GetEndDayName(i));
+  SetComboIndex(IDC_END_DAY, init.endDayIndex);
 
   SetPickerTime(GetItem(IDC_REG_START_TIME), init.startTime);
   SetPickerTime(GetItem(IDC_REG_END_TIME), init.endTime);
@@ -50,40 +42,34 @@ BOOL CRegularTimeDlg::OnInitDialog() {
     SetPickerTime(GetItem(IDC_KIKAN_E), init.periodEnd);
   }
   SetWeekdays(init.weekdayBits);
-  SendMessageW(method, CB_SETCURSEL, init.methodIndex, 0);
+  SetComboIndex(IDC_LOOP_METHOD, init.methodIndex);
   return TRUE;
 }
 
 void CRegularTimeDlg::EnableRepeatControls(bool on) {
-  for (const auto& [id, enabled] : RepeatControlEnabling(on)) {
-    EnableWindow(GetItem(id), enabled ? TRUE : FALSE);
-  }
-  if (on) SetWindowTextW(GetItem(IDC_FIRST_DAY), Utf8ToWide(kFirstRunUnset).c_str());
+  for (const auto& [id, enabled] : RepeatControlEnabling(on)) EnableItem(id, enabled);
+  if (on) SetItemTextUtf8(IDC_FIRST_DAY, kFirstRunUnset);
 }
 
 int32_t CRegularTimeDlg::CheckedWeekdays() const {
   int32_t bits = 0;
   for (int d = 0; d < 7; ++d) {
-    if (SendMessageW(GetItem(kWeekBoxes[d]), BM_GETCHECK, 0, 0) == BST_CHECKED) bits |= 1 << d;
+    if (IsItemChecked(kWeekBoxes[d])) bits |= 1 << d;
   }
   return bits;
 }
 
 void CRegularTimeDlg::SetWeekdays(int32_t bits) {
-  for (int d = 0; d < 7; ++d) {
-    SendMessageW(GetItem(kWeekBoxes[d]), BM_SETCHECK,
-                 (bits & (1 << d)) ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
+  for (int d = 0; d < 7; ++d) CheckItem(kWeekBoxes[d], (bits & (1 << d)) != 0);
 }
 
 int CRegularTimeDlg::SelectedMethod() const {
-  const LRESULT i = SendMessageW(GetItem(IDC_LOOP_METHOD), CB_GETCURSEL, 0, 0);
-  return i >= 0 && i < 6 ? static_cast<int>(i) : 0;
+  const int i = GetComboIndex(IDC_LOOP_METHOD);
+  return i >= 0 && i < 6 ? i : 0;
 }
 
 int CRegularTimeDlg::SelectedEndDay() const {
-  const LRESULT i = SendMessageW(GetItem(IDC_END_DAY), CB_GETCURSEL, 0, 0);
-  return i == kEndDayNext ? kEndDayNext : kEndDaySame;
+  return GetComboIndex(IDC_END_DAY) == kEndDayNext ? kEndDayNext : kEndDaySame;
 }
 
 bool CRegularTimeDlg::OnCommand(int id, int code, HWND) {
@@ -105,7 +91,7 @@ bool CRegularTimeDlg::OnCommand(int id, int code, HWND) {
       UpdateData(true);
       const std::string text = FirstRunText(
           CheckedWeekdays(), GetPickerTime(GetItem(IDC_REG_START_TIME)), clock_.LocalNow());
-      SetWindowTextW(GetItem(IDC_FIRST_DAY), Utf8ToWide(text).c_str());
+      SetItemTextUtf8(IDC_FIRST_DAY, text);
       return true;
     }
   }
@@ -125,22 +111,10 @@ void CRegularTimeDlg::OnOK() {
   input.periodStart = GetPickerTime(GetItem(IDC_KIKAN_S));
   input.periodEnd = GetPickerTime(GetItem(IDC_KIKAN_E));
 
-  const RepeatOkResult result = RepeatDialogOk(input, *this, clock_.LocalNow());
-  static_cast<RepeatValues&>(*this) = result.values;
+  // The members take the boxes' state whatever the answer; the rule shows
+  // its messages as boxes of this dialog.
+  CWindowPrompt prompt(*this);
+  const bool close = RunRepeatDialogOk(input, *this, clock_.LocalNow(), prompt);
   UpdateData(false);
-  switch (result.outcome) {
-    case RepeatOkOutcome::Refused:
-      PlainMessageBox(GetHwnd(), Utf8ToWide(result.message), MB_OK);
-      return;
-    case RepeatOkOutcome::Confirm:
-      if (MessageBoxW(GetHwnd(), Utf8ToWide(result.message).c_str(),
-                      Utf8ToWide(kConfirmCaption).c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        return;
-      }
-      EndDialog(IDOK);
-      return;
-    case RepeatOkOutcome::Close:
-      EndDialog(IDOK);
-      return;
-  }
+  if (close) EndDialog(IDOK);
 }

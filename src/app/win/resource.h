@@ -13,7 +13,6 @@
 #define IDD_ABOUTBOX 100
 #define IDD_SCHEDULE_TIME 133
 #define IDD_REGULAR_TIME 136
-#define IDD_PROGRESS_SUB 146
 
 // Commands of the program.
 #define ID_SCHEDULE_ADD 32771
@@ -91,8 +90,3 @@
 #define IDC_KIKAN_GROUP 1032
 #define IDC_FIRST_DAY_LABEL 1033
 #define IDC_WEEK_GROUP 1034
-
-// Countdown window.
-#define IDC_PROGRESS 1003
-#define IDC_PROGRESS_TEXT 1006
-#define IDC_PROGRESS_STOP 1009

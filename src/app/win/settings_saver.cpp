@@ -3,7 +3,7 @@
 #include "framework/message_box.h"
 #include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
-#include "schedule/nimbra_view.h"
+#include "schedule/nimbra_view_interface.h"
 
 bool CSettingsSaver::Save(HWND owner) {
   if (doc_.SaveSettings()) return true;

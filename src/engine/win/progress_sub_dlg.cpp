@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/win/resource.h"
+#include "engine/win/progress_resource.h"
 #include "platform/win32/text_win.h"
 
 CProgressSubDlg::CProgressSubDlg(CCountdown& countdown)
@@ -16,7 +16,7 @@ BOOL CProgressSubDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   // No status until the worker's first count; the resource's placeholder
   // text is never shown.
-  SetDlgItemTextW(GetHwnd(), IDC_PROGRESS_TEXT, L"");
+  SetItemText(IDC_PROGRESS_TEXT, L"");
   std::lock_guard<std::mutex> lock(mutex_);
   window_ = GetHwnd();
   progress_ = GetItem(IDC_PROGRESS);
@@ -76,7 +76,7 @@ bool CProgressSubDlg::OnCommand(int id, int code, HWND) {
   return false;
 }
 
-INT_PTR CProgressSubDlg::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CProgressSubDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case kStatusChanged: {
       std::wstring text;
@@ -84,7 +84,7 @@ INT_PTR CProgressSubDlg::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
         std::lock_guard<std::mutex> lock(mutex_);
         text = statusText_;
       }
-      SetDlgItemTextW(GetHwnd(), IDC_PROGRESS_TEXT, text.c_str());
+      SetItemText(IDC_PROGRESS_TEXT, text);
       return TRUE;
     }
     case kCompleted:
@@ -103,7 +103,7 @@ INT_PTR CProgressSubDlg::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
       break;
   }
-  return CDialog::DialogProc(msg, wp, lp);
+  return CDialog::WindowProc(msg, wp, lp);
 }
 
 std::unique_ptr<ICountdownWindow> CProgressSubDlgFactory::CreateCountdownWindow(

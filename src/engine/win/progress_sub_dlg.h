@@ -36,7 +36,7 @@ class CProgressSubDlg : public CDialog, public ICountdownWindow {
   void OnOK() override {}
   void OnCancel() override {}
   bool OnCommand(int id, int code, HWND control) override;
-  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   static constexpr UINT kStatusChanged = WM_APP + 1;

@@ -79,6 +79,10 @@ class PosixLauncher final : public ILauncher {
 
 }  // namespace
 
+std::unique_ptr<ILauncher> MakeSystemLauncher(CDebugLog&) {
+  return std::make_unique<PosixLauncher>();
+}
+
 ILauncher& SystemLauncher() {
   static PosixLauncher launcher;
   return launcher;

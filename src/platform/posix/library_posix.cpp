@@ -5,6 +5,7 @@
 
 #include "platform/program_path.h"
 #include "platform/shared_library.h"
+#include "platform/text.h"
 
 SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
@@ -12,7 +13,7 @@ SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   // A bare name is the library beside the program (dlopen would search the
   // system's folders instead).
   if (file.find('/') == std::string::npos) file = JoinPath(DirectoryOf(ProgramPath()), file);
-  lib.handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  lib.handle_.reset(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL));
   if (!lib.handle_ && error) {
     // dlopen gives only a text: a missing or unreadable file gets its errno,
     // a file that is there but will not load ENOEXEC.
@@ -21,23 +22,17 @@ SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   return lib;
 }
 
-void SharedLibrary::Reset() {
-  if (handle_) dlclose(handle_);
-  handle_ = nullptr;
-}
+void SharedLibrary::LibraryTraits::Close(void* handle) { dlclose(handle); }
 
 SharedLibrary::AnyFunction SharedLibrary::RawSymbol(const char* name) const {
   if (!handle_) return nullptr;
   // POSIX guarantees that a data pointer from dlsym converts to a function pointer.
-  return reinterpret_cast<AnyFunction>(dlsym(handle_, name));
+  return reinterpret_cast<AnyFunction>(dlsym(handle_.get(), name));
 }
 
 std::string PlatformLibraryName(const std::string& dllName) {
-  const std::string ext = ".dll";
-  if (dllName.size() >= ext.size()) {
-    std::string tail = dllName.substr(dllName.size() - ext.size());
-    for (auto& c : tail) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    if (tail == ext) return dllName.substr(0, dllName.size() - ext.size()) + ".so";
-  }
+  const std::string_view ext = ".dll";
+  if (EndsWithIgnoringAsciiCase(dllName, ext))
+    return dllName.substr(0, dllName.size() - ext.size()) + ".so";
   return dllName;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/launcher.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/last_error.h"
 #include "platform/win32/text_win.h"
 
 namespace {
@@ -60,6 +61,9 @@ bool ShellOpenWith(const std::string& file, const std::string& parameters,
 
 class WinLauncher final : public ILauncher {
  public:
+  // log: where a program that cannot be started is written; none when null.
+  explicit WinLauncher(CDebugLog* log = nullptr) : log_(log) {}
+
   bool ShellOpen(const std::string& file, const std::string& parameters) override {
     return ShellOpenWith(file, parameters, nullptr, SW_SHOWNORMAL);
   }
@@ -77,9 +81,13 @@ class WinLauncher final : public ILauncher {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(resolved.empty() ? nullptr : resolved.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &si, &pi))
+    const bool started =
+        CreateProcessW(resolved.empty() ? nullptr : resolved.c_str(), cmd.data(), nullptr,
+                       nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi) != FALSE;
+    if (!started) {
+      if (log_) LogIfFailed(false, *log_, "CreateProcessW");
       return std::nullopt;
+    }
     UniqueHandle process(pi.hProcess);
     UniqueHandle thread(pi.hThread);
     if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
@@ -87,9 +95,16 @@ class WinLauncher final : public ILauncher {
     if (!GetExitCodeProcess(process.get(), &code)) return std::nullopt;
     return static_cast<int>(code);
   }
+
+ private:
+  CDebugLog* log_;
 };
 
 }  // namespace
+
+std::unique_ptr<ILauncher> MakeSystemLauncher(CDebugLog& log) {
+  return std::make_unique<WinLauncher>(&log);
+}
 
 ILauncher& SystemLauncher() {
   static WinLauncher launcher;

@@ -6,19 +6,16 @@
 SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
   const std::wstring wpath = AnsiToWide(path);
-  lib.handle_ = LoadLibraryW(wpath.c_str());
+  lib.handle_.reset(LoadLibraryW(wpath.c_str()));
   if (!lib.handle_ && error) *error = GetLastError();
   return lib;
 }
 
-void SharedLibrary::Reset() {
-  if (handle_) FreeLibrary(static_cast<HMODULE>(handle_));
-  handle_ = nullptr;
-}
+void SharedLibrary::LibraryTraits::Close(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
 
 SharedLibrary::AnyFunction SharedLibrary::RawSymbol(const char* name) const {
   if (!handle_) return nullptr;
-  return reinterpret_cast<AnyFunction>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+  return reinterpret_cast<AnyFunction>(GetProcAddress(static_cast<HMODULE>(handle_.get()), name));
 }
 
 std::string PlatformLibraryName(const std::string& dllName) { return dllName; }

@@ -2,6 +2,7 @@
 
 #include <powrprof.h>
 
+#include "platform/win32/last_error.h"
 #include "platform/win32/text_win.h"
 
 namespace {
@@ -11,19 +12,19 @@ namespace {
 ShutdownResult EnableShutdownPrivilege() {
   HANDLE raw = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw))
-    return ShutdownResult::kTokenFailed;
+    return ShutdownResult::TokenFailed;
   UniqueHandle token(raw);
   TOKEN_PRIVILEGES tp{};
   tp.PrivilegeCount = 1;
   tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
   if (!LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &tp.Privileges[0].Luid))
-    return ShutdownResult::kPrivilegeFailed;
+    return ShutdownResult::PrivilegeFailed;
   // Succeeds also when the privilege is not held; then the last error says so.
   SetLastError(ERROR_SUCCESS);
   if (!AdjustTokenPrivileges(token.get(), FALSE, &tp, 0, nullptr, nullptr) ||
       GetLastError() != ERROR_SUCCESS)
-    return ShutdownResult::kPrivilegeFailed;
-  return ShutdownResult::kOk;
+    return ShutdownResult::PrivilegeFailed;
+  return ShutdownResult::Ok;
 }
 
 }  // namespace
@@ -58,7 +59,7 @@ bool Win32Power::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
 bool Win32Power::CancelWakeTimer() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!timer_) return false;
-  CancelWaitableTimer(timer_.get());
+  LogIfFailed(CancelWaitableTimer(timer_.get()) != FALSE, log_, "CancelWaitableTimer");
   timer_.reset();
   return true;
 }
@@ -76,16 +77,12 @@ bool Win32Power::Suspend(int mode) {
 
 ShutdownResult Win32Power::Shutdown() {
   const ShutdownResult r = EnableShutdownPrivilege();
-  if (r != ShutdownResult::kOk) return r;
-  if (!ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, 0)) return ShutdownResult::kExitFailed;
-  return ShutdownResult::kOk;
+  if (r != ShutdownResult::Ok) return r;
+  if (!ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, 0)) return ShutdownResult::ExitFailed;
+  return ShutdownResult::Ok;
 }
 
 void Win32Power::KeepAwake(bool on) {
-  SetThreadExecutionState(on ? (ES_CONTINUOUS | ES_SYSTEM_REQUIRED) : ES_CONTINUOUS);
-}
-
-IPower& SystemPower() {
-  static Win32Power power;
-  return power;
+  const EXECUTION_STATE state = on ? (ES_CONTINUOUS | ES_SYSTEM_REQUIRED) : ES_CONTINUOUS;
+  LogIfFailed(SetThreadExecutionState(state) != 0, log_, "SetThreadExecutionState");
 }

@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
+#include "platform/text.h"
+
 namespace {
 
-std::wstring ToWide(UINT cp, const std::string& s) {
+constexpr UINT kShiftJisCodePage = 932;
+
+std::wstring ToWide(UINT cp, std::string_view s) {
   if (s.empty()) return std::wstring();
   const int n = MultiByteToWideChar(cp, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
   if (n <= 0) return std::wstring();
@@ -13,7 +17,7 @@ std::wstring ToWide(UINT cp, const std::string& s) {
   return w;
 }
 
-std::string FromWide(UINT cp, const std::wstring& w) {
+std::string FromWide(UINT cp, std::wstring_view w) {
   if (w.empty()) return std::string();
   const int n =
       WideCharToMultiByte(cp, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
@@ -25,9 +29,14 @@ std::string FromWide(UINT cp, const std::wstring& w) {
 
 }  // namespace
 
-std::wstring Utf8ToWide(const std::string& utf8) { return ToWide(CP_UTF8, utf8); }
-std::string WideToUtf8(const std::wstring& wide) { return FromWide(CP_UTF8, wide); }
-std::wstring AnsiToWide(const std::string& ansi) { return ToWide(CP_ACP, ansi); }
-std::string WideToAnsi(const std::wstring& wide) { return FromWide(CP_ACP, wide); }
-std::wstring SjisToWide(const std::string& sjis) { return ToWide(932, sjis); }
-std::string WideToSjis(const std::wstring& wide) { return FromWide(932, wide); }
+std::wstring Utf8ToWide(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
+std::string WideToUtf8(std::wstring_view wide) { return FromWide(CP_UTF8, wide); }
+std::wstring AnsiToWide(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
+std::string WideToAnsi(std::wstring_view wide) { return FromWide(CP_ACP, wide); }
+std::wstring SjisToWide(std::string_view sjis) { return ToWide(kShiftJisCodePage, sjis); }
+std::string WideToSjis(std::wstring_view wide) { return FromWide(kShiftJisCodePage, wide); }
+
+std::string SjisToUtf8(std::string_view sjis) { return WideToUtf8(SjisToWide(sjis)); }
+std::string Utf8ToSjis(std::string_view utf8) { return WideToSjis(Utf8ToWide(utf8)); }
+std::string Utf8ToPathText(std::string_view utf8) { return WideToAnsi(Utf8ToWide(utf8)); }
+std::string PathTextToUtf8(std::string_view path) { return WideToUtf8(AnsiToWide(path)); }

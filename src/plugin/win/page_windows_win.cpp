@@ -2,8 +2,8 @@
 
 #include <memory>
 
+#include "boundary/nimbra_boundary.h"
 #include "plugin/plugin_manager.h"
-#include "plugin/plugin_sheet.h"
 #include "plugin/smail_page.h"
 #include "plugin/win/property_smail.h"
 
@@ -28,13 +28,13 @@ int AddPageWindows(PluginManager& manager, PluginSheet& sheet) {
   for (PluginItem* item = manager.First(); item != nullptr; item = manager.Next()) {
     auto* mail = dynamic_cast<SMailPage*>(item->GetPage());
     if (!mail) continue;
-    HPROPSHEETPAGE page = CPropertyPage::CreateSelfOwnedPage(
-        std::make_unique<CPropertySMail>(*mail, ThisModule()), CPropertySMail::kTitle);
+    // Destroying the system page deletes the page object too.
+    UniquePropertyPage page(CPropertyPage::CreateSelfOwnedPage(
+        std::make_unique<CPropertySMail>(*mail, ThisModule()), CPropertySMail::kTitle));
     if (!page) continue;
-    if (sheet.AddPage(&sheet, page)) {
+    if (sheet.AddPage(&sheet, page.get())) {
+      page.release();  // the sheet has it now
       ++added;
-    } else {
-      DestroyPropertySheetPage(page);  // deletes the page object too
     }
   }
   return added;

@@ -8,14 +8,12 @@
 #include "framework/message_box.h"
 #include "platform/win32/text_win.h"
 #include "plugin/smail_page.h"
-#include "plugin/smail_resource.h"
+#include "plugin/win/smail_resource.h"
 
 namespace {
 
 // The settings file holds at most this many bytes per text.
 constexpr size_t kTextBytes = 255;
-
-bool Checked(HWND dlg, int id) { return IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 
 // A path from a file dialog in the system code page; none when cancelled.
 std::optional<std::string> Browse(HWND owner, const wchar_t* ext, const wchar_t* filter) {
@@ -54,15 +52,22 @@ BOOL CPropertySMail::OnInitDialog() {
 }
 
 void CPropertySMail::EnableControls(bool mailOn, bool templateOn) {
-  for (const auto& [id, on] : SMailControlStates(mailOn, templateOn)) {
-    EnableWindow(GetItem(id), on ? TRUE : FALSE);
-  }
+  static const int kTemplateGroup[] = {IDC_SM_TEMP_PATH,  IDC_SM_TEMP_BROWSE,     IDC_SM_TEMP_EDIT,
+                                       IDC_SM_TEMP_GROUP, IDC_SM_TEMP_PATH_LABEL, IDC_SM_EXPLAIN};
+  static const int kMailControls[] = {
+      IDC_SM_SERVER,       IDC_SM_PATH,        IDC_SM_PATH_BROWSE, IDC_SM_SRC_ADDR,
+      IDC_SM_DST_ADDR,     IDC_SM_TITLE,       IDC_SM_TEST_SEND,   IDC_SM_MAIL_GROUP,
+      IDC_SM_SERVER_LABEL, IDC_SM_PATH_LABEL,  IDC_SM_SRC_LABEL,   IDC_SM_SRC_EXAMPLE,
+      IDC_SM_DST_LABEL,    IDC_SM_DST_EXAMPLE, IDC_SM_TITLE_LABEL, IDC_SM_TEMP_CHECK,
+      IDC_SM_INFO_CHECK,   IDC_SM_PREVIEW};
+  const SMailEnabling on = SMailControlsEnabled(mailOn, templateOn);
+  for (int id : kTemplateGroup) EnableItem(id, on.templateGroup);
+  for (int id : kMailControls) EnableItem(id, on.mail);
 }
 
 bool CPropertySMail::TakeControls() { return UpdateData(true); }
 
 bool CPropertySMail::OnCommand(int id, int code, HWND) {
-  HWND dlg = GetHwnd();
   SMailSettings& s = page_.Settings();
   if (code == EN_CHANGE) {
     if (id == IDC_SM_PATH || id == IDC_SM_DST_ADDR || id == IDC_SM_SRC_ADDR || id == IDC_SM_TITLE) {
@@ -73,19 +78,20 @@ bool CPropertySMail::OnCommand(int id, int code, HWND) {
   }
   if (code != BN_CLICKED) return false;
   switch (id) {
+    // A click flips the switch: the setting and its box follow each other.
     case IDC_SM_ENABLE_CHECK:
       s.m_sm_enable_check = s.m_sm_enable_check ? 0 : 1;
-      CheckDlgButton(dlg, id, s.m_sm_enable_check ? BST_CHECKED : BST_UNCHECKED);
-      EnableControls(s.m_sm_enable_check != 0, Checked(dlg, IDC_SM_TEMP_CHECK));
+      CheckItem(id, s.m_sm_enable_check != 0);
+      EnableControls(s.m_sm_enable_check != 0, IsItemChecked(IDC_SM_TEMP_CHECK));
       return true;
     case IDC_SM_TEMP_CHECK:
       s.m_sm_temp_check = s.m_sm_temp_check ? 0 : 1;
-      CheckDlgButton(dlg, id, s.m_sm_temp_check ? BST_CHECKED : BST_UNCHECKED);
-      EnableControls(Checked(dlg, IDC_SM_ENABLE_CHECK), s.m_sm_temp_check != 0);
+      CheckItem(id, s.m_sm_temp_check != 0);
+      EnableControls(IsItemChecked(IDC_SM_ENABLE_CHECK), s.m_sm_temp_check != 0);
       return true;
     case IDC_SM_INFO_CHECK:
       s.m_sm_info_check = s.m_sm_info_check ? 0 : 1;
-      CheckDlgButton(dlg, id, s.m_sm_info_check ? BST_CHECKED : BST_UNCHECKED);
+      CheckItem(id, s.m_sm_info_check != 0);
       return true;
     case IDC_SM_PATH_BROWSE:
       BrowseMailer();
@@ -118,7 +124,7 @@ void CPropertySMail::BrowseMailer() {
   if (!path) return;
   if (page_.AcceptMailerPath(*path)) {
     // The edit's change notification marks the page modified.
-    SetDlgItemTextW(GetHwnd(), IDC_SM_PATH, AnsiToWide(*path).c_str());
+    SetItemText(IDC_SM_PATH, AnsiToWide(*path));
   }
 }
 
@@ -127,7 +133,7 @@ void CPropertySMail::BrowseTemplate() {
       Browse(GetHwnd(), L"*.*", L"templateﾌｧｲﾙ(*.*)|*.*||");
   if (!path) return;
   if (page_.AcceptTemplatePath(*path)) {
-    SetDlgItemTextW(GetHwnd(), IDC_SM_TEMP_PATH, AnsiToWide(*path).c_str());
+    SetItemText(IDC_SM_TEMP_PATH, AnsiToWide(*path));
   }
 }
 

@@ -7,10 +7,11 @@
 
 #include "iepg/file_association.h"
 #include "iepg/recording_launcher.h"
-#include "iepg/system_registry.h"
+#include "platform/debug_log.h"
 #include "platform/file.h"
 #include "platform/launcher.h"
 #include "platform/program_path.h"
+#include "platform/system_registry.h"
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
@@ -69,7 +70,9 @@ TEST_F(WinRegistry, AssociatesAnExtensionAndReadsItBack) {
   ScratchDir dir;
   FakeClock clock;
   ScriptedPrompt prompt;
-  CNimbraDoc doc(clock, prompt, dir.File("Nimbra.ini"));
+  CDebugLog debugLog;
+  CNimbraDoc doc(clock, prompt, debugLog, dir.File("Nimbra.ini"));
+  doc.LoadSettings();
   RecordingLauncher launcher;
   const bool hadProgId = registry.KeyExists(RegistryRoot::UserClasses, kProgId);
   ASSERT_TRUE(registry.WriteString(RegistryRoot::UserClasses, Name(), "", "other.file"));
@@ -93,7 +96,9 @@ TEST_F(WinRegistry, RegExeExportsAKeyAndIsWaitedFor) {
   ScratchDir dir;
   FakeClock clock;
   ScriptedPrompt prompt;
-  CNimbraDoc doc(clock, prompt, dir.File("Nimbra.ini"));
+  CDebugLog debugLog;
+  CNimbraDoc doc(clock, prompt, debugLog, dir.File("Nimbra.ini"));
+  doc.LoadSettings();
   CFileAssociation assoc(doc, registry, SystemLauncher(), ProgramPath());
   ASSERT_TRUE(assoc.ExportRegistryKey(ext, "test.reg", dir.path()));
   const std::string bytes = ReadAll(dir.File("test.reg"));

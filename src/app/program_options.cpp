@@ -1,0 +1,61 @@
+#include "app/program_options.h"
+
+#include "platform/program_path.h"
+
+namespace {
+
+// The switches the program knows, by name without the leading '/' or '-'.
+struct Switch {
+  const char* name;
+  bool ProgramOptions::*flag;
+};
+constexpr Switch kSwitches[] = {
+    {"dryrun", &ProgramOptions::dryRun},
+};
+
+bool SameAsciiNoCase(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i]; ++i) {
+    char c = a[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != b[i]) return false;
+  }
+  return i == a.size() && !b[i];
+}
+
+const Switch* FindSwitch(const std::string& arg) {
+  if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return nullptr;
+  const std::string name = arg.substr(1);
+  for (const Switch& s : kSwitches)
+    if (SameAsciiNoCase(name, s.name)) return &s;
+  return nullptr;
+}
+
+}  // namespace
+
+ProgramOptions ParseProgramArguments(const std::vector<std::string>& args) {
+  ProgramOptions options;
+  bool haveFile = false;
+  for (const std::string& arg : args) {
+    if (const Switch* s = FindSwitch(arg)) {
+      options.*(s->flag) = true;
+    } else if (!haveFile) {
+      options.iepgFile = arg;
+      haveFile = true;
+    }
+  }
+  return options;
+}
+
+DryRun ResolveDryRun(bool dryRunSwitch, const std::string& powerLogVariable,
+                     const std::string& settingsPath) {
+  DryRun d;
+  d.on = dryRunSwitch || !powerLogVariable.empty();
+  if (!d.on) return d;
+  d.logPath = !powerLogVariable.empty()
+                  ? powerLogVariable
+                  : JoinPath(DirectoryOf(settingsPath), "Nimbra-dryrun.log");
+  return d;
+}
+
+std::string FrameCaption(bool dryRun) { return dryRun ? "Nimbra [ドライラン]" : "Nimbra"; }

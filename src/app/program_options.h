@@ -1,0 +1,31 @@
+#pragma once
+// How the program was started: its command-line switches, the iEPG file it
+// was given, and the dry-run mode, in which the power actions are only
+// written to a log instead of acting on the machine.
+#include <string>
+#include <vector>
+
+struct ProgramOptions {
+  bool dryRun = false;   // "/dryrun"
+  std::string iepgFile;  // the first argument that is no known switch; "" when none
+};
+
+// args: the arguments after the program's own name, as given. A known switch
+// ("/name" or "-name", any letter case) is never taken for the iEPG file;
+// anything else is a file name, whatever it starts with.
+ProgramOptions ParseProgramArguments(const std::vector<std::string>& args);
+
+// The dry run in force and where its log goes. powerLogVariable is the value
+// of NIMBRA_POWER_LOG ("" when it is not set); it switches the dry run on as
+// well and names the log. Without it the log is "Nimbra-dryrun.log" beside
+// the settings file.
+struct DryRun {
+  bool on = false;
+  std::string logPath;
+};
+DryRun ResolveDryRun(bool dryRunSwitch, const std::string& powerLogVariable,
+                     const std::string& settingsPath);
+
+// The main window's caption (UTF-8): the application title, marked while the
+// dry run is on.
+std::string FrameCaption(bool dryRun);

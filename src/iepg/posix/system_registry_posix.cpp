@@ -1,8 +1,0 @@
-#include "iepg/memory_registry.h"
-#include "iepg/system_registry.h"
-
-// No registry here: associations live for the process only.
-IRegistry& SystemRegistry() {
-  static MemoryRegistry registry;
-  return registry;
-}

@@ -1,0 +1,114 @@
+// The Windows registry behind IRegistry. Texts cross in the system's code
+// page; values are written as REG_SZ with their terminating zero.
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/system_registry.h"
+#include "platform/win32/handle.h"
+#include "platform/win32/text_win.h"
+
+namespace {
+
+constexpr const wchar_t kUserClasses[] = L"Software\\Classes\\";
+
+HKEY BaseOf(RegistryRoot root, const std::string& path, std::wstring* subKey) {
+  switch (root) {
+    case RegistryRoot::ClassesRoot:
+      *subKey = AnsiToWide(path);
+      return HKEY_CLASSES_ROOT;
+    case RegistryRoot::UserClasses:
+      *subKey = kUserClasses + AnsiToWide(path);
+      return HKEY_CURRENT_USER;
+    case RegistryRoot::CurrentUser:
+      break;
+  }
+  *subKey = AnsiToWide(path);
+  return HKEY_CURRENT_USER;
+}
+
+LSTATUS Create(RegistryRoot root, const std::string& path, UniqueHKey* key, DWORD* disposition) {
+  std::wstring sub;
+  const HKEY base = BaseOf(root, path, &sub);
+  return RegCreateKeyExW(base, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                         KEY_READ | KEY_WRITE, nullptr, key->put(), disposition);
+}
+
+std::optional<std::string> QueryString(RegistryRoot root, const std::string& path,
+                                       const std::string& name) {
+  std::wstring sub;
+  const HKEY base = BaseOf(root, path, &sub);
+  UniqueHKey key;
+  if (RegOpenKeyExW(base, sub.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+    return std::nullopt;
+  const std::wstring wname = AnsiToWide(name);
+  std::vector<wchar_t> buf(256);
+  for (;;) {
+    DWORD type = 0;
+    DWORD bytes = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+    const LSTATUS rc = RegQueryValueExW(key.get(), wname.c_str(), nullptr, &type,
+                                        reinterpret_cast<BYTE*>(buf.data()), &bytes);
+    if (rc == ERROR_MORE_DATA) {
+      buf.resize(bytes / sizeof(wchar_t) + 2);
+      continue;
+    }
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
+    // The stored text need not end in a zero, or may end in several.
+    std::wstring text(buf.data(), bytes / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    return WideToAnsi(text);
+  }
+}
+
+bool OpenExists(RegistryRoot root, const std::string& path) {
+  std::wstring sub;
+  const HKEY base = BaseOf(root, path, &sub);
+  UniqueHKey key;
+  return RegOpenKeyExW(base, sub.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+// Reads of the classes root look at the user's classes first. Windows' own
+// HKEY_CLASSES_ROOT does the same; doing it here also gives the merged view
+// where the root is the machine's classes alone (Wine).
+class WinRegistry final : public IRegistry {
+ public:
+  KeyStatus CreateKey(RegistryRoot root, const std::string& path) override {
+    UniqueHKey key;
+    DWORD disposition = 0;
+    if (Create(root, path, &key, &disposition) != ERROR_SUCCESS) return KeyStatus::Failed;
+    return disposition == REG_CREATED_NEW_KEY ? KeyStatus::Created : KeyStatus::Existed;
+  }
+
+  bool KeyExists(RegistryRoot root, const std::string& path) override {
+    if (root == RegistryRoot::ClassesRoot && OpenExists(RegistryRoot::UserClasses, path))
+      return true;
+    return OpenExists(root, path);
+  }
+
+  std::optional<std::string> ReadString(RegistryRoot root, const std::string& path,
+                                        const std::string& name) override {
+    if (root == RegistryRoot::ClassesRoot) {
+      if (auto user = QueryString(RegistryRoot::UserClasses, path, name)) return user;
+    }
+    return QueryString(root, path, name);
+  }
+
+  bool WriteString(RegistryRoot root, const std::string& path, const std::string& name,
+                   const std::string& value) override {
+    UniqueHKey key;
+    DWORD disposition = 0;
+    if (Create(root, path, &key, &disposition) != ERROR_SUCCESS) return false;
+    const std::wstring wname = AnsiToWide(name);
+    const std::wstring wvalue = AnsiToWide(value);
+    const DWORD bytes = static_cast<DWORD>((wvalue.size() + 1) * sizeof(wchar_t));
+    return RegSetValueExW(key.get(), wname.empty() ? nullptr : wname.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(wvalue.c_str()), bytes) == ERROR_SUCCESS;
+  }
+};
+
+}  // namespace
+
+IRegistry& SystemRegistry() {
+  static WinRegistry registry;
+  return registry;
+}

@@ -1,0 +1,57 @@
+// The command line, the dry run's log and the caption that shows it.
+#include "app/program_options.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/program_path.h"
+
+namespace {
+
+TEST(ProgramArguments, SwitchesAreNeverTakenForTheIepgFile) {
+  const struct {
+    std::vector<std::string> args;
+    bool dryRun;
+    std::string file;
+  } rows[] = {
+      {{}, false, ""},
+      {{"C:\\dl\\a.tvpi"}, false, "C:\\dl\\a.tvpi"},
+      {{"/dryrun"}, true, ""},
+      {{"-DryRun"}, true, ""},
+      {{"/DRYRUN", "C:\\dl\\a.tvpi"}, true, "C:\\dl\\a.tvpi"},
+      {{"C:\\dl\\a.tvpi", "/dryrun"}, true, "C:\\dl\\a.tvpi"},
+      // Only the first file counts; an unknown switch is a name like any other.
+      {{"a.tvpi", "b.tvpi"}, false, "a.tvpi"},
+      {{"/dryrunx", "a.tvpi"}, false, "/dryrunx"},
+      {{"/", "a.tvpi"}, false, "/"},
+  };
+  for (const auto& r : rows) {
+    const ProgramOptions o = ParseProgramArguments(r.args);
+    EXPECT_EQ(o.dryRun, r.dryRun) << ::testing::PrintToString(r.args);
+    EXPECT_EQ(o.iepgFile, r.file) << ::testing::PrintToString(r.args);
+  }
+}
+
+TEST(DryRunMode, TheSwitchOrTheVariableTurnsItOnAndNamesTheLog) {
+  const std::string settings = JoinPath("dir", "Nimbra.ini");
+  const std::string beside = JoinPath("dir", "Nimbra-dryrun.log");
+  const struct {
+    bool dryRunSwitch;
+    std::string variable;
+    bool on;
+    std::string log;
+  } rows[] = {
+      {false, "", false, ""},
+      {true, "", true, beside},
+      {false, "p.log", true, "p.log"},
+      {true, "p.log", true, "p.log"},
+  };
+  for (const auto& r : rows) {
+    const DryRun d = ResolveDryRun(r.dryRunSwitch, r.variable, settings);
+    EXPECT_EQ(d.on, r.on) << r.dryRunSwitch << r.variable;
+    EXPECT_EQ(d.logPath, r.log) << r.dryRunSwitch << r.variable;
+  }
+  EXPECT_EQ(FrameCaption(false), "Nimbra");
+  EXPECT_EQ(FrameCaption(true), "Nimbra [ドライラン]");
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+// The power steps over the real Windows power service, as far as it is safe
+// to run: the wake-up timer only. Nothing here suspends or shuts anything down.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+
+#include "engine/power_control.h"
+#include "platform/debug_log.h"
+#include "platform/win32/power_win.h"
+#include "platform/win32/text_win.h"
+#include "schedule/time_rules.h"
+#include "support/fakes.h"
+
+namespace {
+
+std::string UniqueName(const char* what) {
+  return std::string("nimbra_test_") + what + "_" + std::to_string(GetCurrentProcessId());
+}
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+TEST(Win32Power, ArmingOverAnExistingTimerIsRefusedWithItsMessage) {
+  const std::string name = UniqueName("busy");
+  UniqueHandle other(CreateWaitableTimerW(nullptr, FALSE, AnsiToWide(name).c_str()));
+  ASSERT_TRUE(other);
+  CDebugLog log;
+  Win32Power p(log);
+  FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
+  ScriptedPrompt prompt;
+  CPowerControl control(p, prompt, clock, log, name);
+  SystemTime wake{};
+  SecondsToTime(clock.SecondsNow() + 3600, &wake);
+  EXPECT_FALSE(control.TzSetWakeupTimer(wake));
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"すでにウェイクタイマーが動作中です"});
+  control.CancelWakeupTimer();
+}
+
+TEST(Win32Power, UnderWineTheTimerCannotResumeSoNothingSleeps) {
+  if (!RunningUnderWine()) GTEST_SKIP() << "only Wine is known to refuse resuming";
+  CDebugLog log;
+  Win32Power p(log);
+  FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
+  ScriptedPrompt prompt;
+  const std::string name = UniqueName("wine");
+  CPowerControl control(p, prompt, clock, log, name);
+  SystemTime wake{};
+  SecondsToTime(clock.SecondsNow() + 3600, &wake);
+  EXPECT_FALSE(control.TzSetWakeupTimer(wake));
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
+  EXPECT_FALSE(p.HasWakeTimer());
+}
+
+}  // namespace
