@@ -1,5 +1,5 @@
 # The README's commands. `make test` is what CI runs.
-.PHONY: all test native windows run bench soak clean
+.PHONY: all test native windows run bench soak dist clean
 
 all: native windows
 
@@ -21,6 +21,10 @@ windows:
 run:
 	scripts/run.sh $(ARGS)
 
+# The portable zip, the installer and their SHA-256 sums in build/dist/.
+dist:
+	scripts/dist.sh
+
 bench: native
 	build/native/bin/nimbra-bench
 
@@ -32,4 +36,4 @@ soak: native
 	build/native/bin/nimbra-soak $(SOAK_DAYS) $(SOAK_SEED)
 
 clean:
-	rm -rf build/native build/windows
+	rm -rf build/native build/windows build/windows-release build/dist build/install-test

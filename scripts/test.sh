@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: the native unit tests with g++,
 # then the Windows build's tests (the same unit tests plus the Win32 ones and
-# the GUI tests) under Wine inside a virtual X display.
-# Extra arguments go to both ctest runs, e.g. scripts/test.sh -R Profile
+# the GUI tests) under Wine inside a virtual X display; then packs the release
+# (scripts/dist.sh) and installs, upgrades and uninstalls it under Wine.
+# Extra arguments go to both ctest runs, e.g. scripts/test.sh -R Profile; a
+# run narrowed that way leaves the packages and the install test out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,3 +22,9 @@ ctest --preset native -j "$jobs" "$@"
 
 echo "== Windows tests under Wine"
 xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/wine-ctest.sh" "$@"
+
+if (($# == 0)); then
+  echo "== packages and the install test under Wine"
+  "$root/scripts/dist.sh"
+  xvfb-run -a -s "-screen 0 1024x768x24" "$root/tests/install/install_test.sh"
+fi

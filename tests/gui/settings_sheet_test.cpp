@@ -439,16 +439,10 @@ TEST_F(SettingsSheetTest, UserPageShowsAnyNonZeroSwitchFromTheFileAsOn) {
 }
 
 TEST_F(SettingsSheetTest, UserPageOkKeepsTheNumberOfASwitchLeftOn) {
-  info_.GetUserSetting() = Param(10, 1, 1, 0, 2, 3);
+  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 2, 3);
   auto sheet = Sheet(1);
-  ModalScript script;
-  script.Add([&] {
-    HWND s = gui::FindThreadDialog(kCaption);
-    if (!s || !CurrentPage(s)) return false;
-    PressSheet(s, IDOK);
-    return true;
-  });
-  EXPECT_EQ(IDOK, script.Run([&] { return sheet->DoModal(); }));
+  SheetScript script;
+  script.RunAndClose(*sheet, IDOK);
   EXPECT_EQ(2, info_.GetUserSetting().user_enable);
   EXPECT_EQ(3, info_.GetUserSetting().smenu_fhock);
 }

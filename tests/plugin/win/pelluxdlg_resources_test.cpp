@@ -1,10 +1,10 @@
-// The version texts and the version resource of the built plug-in.
+// The version texts of the built plug-in (its version resource is checked
+// with the other deliverables' in the GUI resources test).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "platform/program_path.h"
 #include "platform/win32/handle.h"
@@ -24,22 +24,6 @@ TEST(PelluxdlgResources, StringTableHoldsTheVersionTexts) {
   EXPECT_EQ(std::wstring(buf), L"1.2.1");
   ASSERT_GT(LoadStringW(module.get(), 2, buf, 64), 0);
   EXPECT_EQ(std::wstring(buf), L"DLL Version");
-}
-
-TEST(PelluxdlgResources, VersionResourceIs1210) {
-  const std::wstring file = PluginFile();
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
-  ASSERT_GT(size, 0u);
-  std::vector<char> data(size);
-  ASSERT_TRUE(GetFileVersionInfoW(file.c_str(), 0, size, data.data()));
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT len = 0;
-  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &len));
-  EXPECT_EQ(info->dwFileVersionMS, MAKELONG(2, 1));
-  EXPECT_EQ(info->dwFileVersionLS, MAKELONG(0, 1));
-  EXPECT_EQ(info->dwProductVersionMS, MAKELONG(2, 1));
-  EXPECT_EQ(info->dwProductVersionLS, MAKELONG(0, 1));
 }
 
 }  // namespace
