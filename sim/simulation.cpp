@@ -611,6 +611,7 @@ void Simulation::Loop() {
         // The count's own wait wakes at once when it is stopped.
         gate_.Release();
         Drain();
+        tickSoon_ = true;
         break;
       case kTick:
         Tick();
@@ -768,8 +769,10 @@ int64_t Simulation::SchedulerMoment() const {
 }
 
 int64_t Simulation::NextTick() const {
-  int64_t at = tickSoon_ ? clock_.Ms() : SchedulerMoment();
-  if (at == kNever) return kNever;
+  // Between the moments the current schedule makes interesting the tick is
+  // looked at once a minute: it may keep a plan of its own (a wake timer, a
+  // keep-awake request ahead of a start) that changes with the time alone.
+  int64_t at = tickSoon_ ? clock_.Ms() : std::min(SchedulerMoment(), lastTick_ + kMinute);
   at = std::max(at, lastTick_ + 1);
   const int64_t step = CScheduler::kTickMs;
   const int64_t r = ((at - tickPhase_) % step + step) % step;
@@ -885,6 +888,7 @@ void Simulation::Handle(const Event& e) {
       prompt_.Answer({PromptAnswer::Yes, PromptAnswer::Yes});
       Call(true, [this] { sched_->SuspendNow(false); });
       prompt_.Answer({});
+      tickSoon_ = true;
       return;
     case kSaveBlock:
       Note(report_.faults, "settings file not writable");
@@ -914,6 +918,7 @@ void Simulation::Handle(const Event& e) {
         prompt_.Answer({PromptAnswer::Yes, PromptAnswer::No});
         Call(true, [this] { sched_->SuspendNow(false); });
         prompt_.Answer({});
+        tickSoon_ = true;
       }
       return;
   }
@@ -928,6 +933,8 @@ void Simulation::UserAction() {
   else if (r < 0.8)
     AddOneShot();
   CheckEntries();
+  // The table changed under the tick, which runs five times a second.
+  tickSoon_ = true;
 }
 
 void Simulation::Tidy() {
