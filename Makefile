@@ -1,5 +1,5 @@
 # The README's commands. `make test` is what CI runs.
-.PHONY: all test native windows run bench idle-cost dist clean fuzz sanitize kill-test
+.PHONY: all test native windows run bench idle-cost soak dist clean fuzz sanitize kill-test
 
 all: native windows
 
@@ -51,6 +51,13 @@ kill-test: native
 # window with the same timer (not part of `make test`).
 idle-cost:
 	scripts/idle-cost.sh
+
+# A simulated year of schedules with injected faults; SOAK_DAYS and SOAK_SEED
+# choose another length or seed.
+SOAK_DAYS ?= 365
+SOAK_SEED ?= 1
+soak: native
+	build/native/bin/nimbra-soak $(SOAK_DAYS) $(SOAK_SEED)
 
 clean:
 	rm -rf build/native build/windows build/windows-release build/dist build/install-test \

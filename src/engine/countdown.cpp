@@ -132,7 +132,7 @@ int ThreadExecution(ThreadObj* obj) {
       window->SetStatusText(CountdownText(obj->stepCount, i, obj->stepMs));
       if (!owner->Step(i, obj->stepCount, obj->stepMs)) {
         // A replaced or destroyed countdown ends quietly: no action, no message.
-        if (owner->Abandoned()) return 1;
+        if (owner->IsAbandoned()) return 1;
         window->SetStatusText("中止しています");
         stopped = true;
         break;
@@ -140,10 +140,10 @@ int ThreadExecution(ThreadObj* obj) {
     }
   } catch (...) {
     LogWorkerFailure(obj, "count");
-    if (owner->Abandoned()) return 1;
+    if (owner->IsAbandoned()) return 1;
     return PostEnd(obj, window, true);
   }
-  if (owner->Abandoned()) return 1;
+  if (owner->IsAbandoned()) return 1;
   // The actions run here on the worker, their message boxes included.
   try {
     if (stopped)
@@ -256,11 +256,12 @@ void CCountdown::Finish() {
 }
 
 bool CCountdown::Step(int step, int stepCount, int stepMs) {
-  if (!running_.load() || Abandoned()) return false;
+  if (!running_.load() || IsAbandoned()) return false;
   window_->SetProgressRange(0, stepCount);
   window_->SetProgressPos(step);
   WaitStep(stepMs);
-  return !Abandoned();
+  // A stop during the wait counts, the last step's included.
+  return running_.load() && !IsAbandoned();
 }
 
 void CCountdown::WaitStep(int stepMs) {

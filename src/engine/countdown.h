@@ -132,11 +132,14 @@ class CCountdown {
   void Finish();
 
   bool IsRunning() const { return running_.load(); }
+  // The countdown is being destroyed: a step wait of its own should end now.
+  bool IsAbandoned() const { return abandoned_.load(); }
   ICountdownWindow* Window() { return window_.get(); }
   const ThreadObj* Worker() const { return obj_.get(); }
 
   // How a step waits. The default sleeps stepMs, waking early when the
-  // countdown is stopped or abandoned; tests may count without sleeping.
+  // countdown is stopped or abandoned; tests may count without sleeping. A
+  // wait that blocks must end once IsAbandoned() is true.
   using StepWait = std::function<void(int stepMs)>;
   void SetStepWait(StepWait wait) { stepWait_ = std::move(wait); }
 
@@ -145,7 +148,6 @@ class CCountdown {
   // One step of the count: false when the user stopped it or it was abandoned.
   bool Step(int step, int stepCount, int stepMs);
   void WaitStep(int stepMs);
-  bool Abandoned() const { return abandoned_.load(); }
 
   CPowerControl& power_;
   std::unique_ptr<ThreadObj> obj_;

@@ -120,6 +120,24 @@ TEST_F(CountdownTest, AnExceptionOnTheWorkerIsLoggedAndTheWindowStillHearsTheEnd
   }
 }
 
+TEST_F(CountdownTest, StopDuringTheLastStepStillCancels) {
+  // "中止" pressed in the count's last half second: the wait ends early and
+  // nothing is left to count, but the user's stop must win over the action.
+  auto c = std::make_unique<CCountdown>(control);
+  CCountdown* raw = c.get();
+  int waits = 0;
+  c->SetStepWait([raw, &waits](int) {
+    if (++waits == 20) raw->Stop();
+  });
+  ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction, nullptr, 0,
+                            SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(c->Create(windows));
+  ASSERT_EQ(windows.last->WaitEnd(), FakeCountdownWindow::End::kStopped);
+  c->Finish();
+  EXPECT_TRUE(power.Calls("suspend").empty());
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"サスペンドを中止しました"});
+}
+
 TEST_F(CountdownTest, ShutdownAndItsCancel) {
   auto done = Start(0, nullptr, ShutdownAction, ShutdownCancelAction);
   ASSERT_EQ(windows.last->WaitEnd(), FakeCountdownWindow::End::kCompleted);

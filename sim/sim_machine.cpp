@@ -1,0 +1,128 @@
+#include "sim/sim_machine.h"
+
+#include "schedule/time_rules.h"
+
+SystemTime SimClock::LocalNow() const {
+  SystemTime st{};
+  SecondsToTime(SecondsNow(), &st);
+  return st;
+}
+
+PromptAnswer SimPrompt::Show(const std::string& text, const std::string&, PromptButtons buttons) {
+  if (onShow_) onShow_(text);
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++asked_[text];
+  if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
+  if (answers_.empty()) return PromptAnswer::No;
+  const PromptAnswer a = answers_.front();
+  answers_.pop_front();
+  return a;
+}
+
+void SimPrompt::Answer(std::vector<PromptAnswer> answers) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  answers_.assign(answers.begin(), answers.end());
+}
+
+std::map<std::string, int> SimPrompt::Asked() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return asked_;
+}
+
+int SimPrompt::Count(const std::string& text) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto it = asked_.find(text);
+  return it == asked_.end() ? 0 : it->second;
+}
+
+bool SimPc::OpenWakeTimer(const std::string&, uint32_t* error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // A second open of the program's own named timer finds it existing, as the
+  // system reports it.
+  *error = held_ ? kErrorAlreadyExists : 0;
+  held_ = true;
+  return true;
+}
+
+bool SimPc::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++armings_;
+  const Outcome out = decide_ ? decide_() : Outcome{};
+  *error = out.error;
+  // A call that fails arms nothing; one that succeeds with "resume not
+  // supported" sets a timer that will not wake the PC.
+  armedAt_.reset();
+  if (out.ok && out.error == 0) armedAt_ = wakeSeconds;
+  return out.ok;
+}
+
+bool SimPc::CancelWakeTimer() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const bool had = held_;
+  held_ = false;
+  armedAt_.reset();
+  return had;
+}
+
+bool SimPc::HasWakeTimer() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return held_;
+}
+
+bool SimPc::Suspend(int) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  requests_.emplace_back(Request::kSuspend, clock_.Ms());
+  return true;
+}
+
+ShutdownResult SimPc::Shutdown() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  requests_.emplace_back(Request::kShutdown, clock_.Ms());
+  return ShutdownResult::Ok;
+}
+
+void SimPc::KeepAwake(bool on) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  keepAwake_ = on;
+}
+
+void SimPc::SetArmOutcome(std::function<Outcome()> decide) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  decide_ = std::move(decide);
+}
+
+std::optional<std::pair<SimPc::Request, int64_t>> SimPc::TakeRequest() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (requests_.empty()) return std::nullopt;
+  auto r = requests_.front();
+  requests_.pop_front();
+  return r;
+}
+
+std::optional<int64_t> SimPc::ArmedAt() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return armedAt_;
+}
+
+void SimPc::TimerFired() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  armedAt_.reset();
+}
+
+bool SimPc::KeepingAwake() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return keepAwake_;
+}
+
+void SimPc::ProcessEnded() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  held_ = false;
+  armedAt_.reset();
+  keepAwake_ = false;
+  requests_.clear();
+}
+
+int SimPc::Armings() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return armings_;
+}
