@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/debug_log.h"
@@ -15,6 +16,9 @@
 #include "schedule/time_rules.h"
 
 namespace {
+
+// How many occurrences a repeating entry may move on by while it loads.
+constexpr int kMaxRollOnSteps = 4000;
 
 constexpr int kMinIntervalMinutes = 2;
 constexpr const char* kTitleKey = "sch_title[%d]";
@@ -267,6 +271,7 @@ void CNimbraDoc::LoadSettings() {
     SecondsToTime(stored.kikanE, &e);
     SetRepeatFields(entry, stored.loopF, stored.loopMeth, stored.bWday, stored.kikanF, s, e);
   }
+  RollOnEndedRepeats(now);
 
   for (int x = 0; x < GetExtCount(); ++x) {
     const std::string prev = store.GetString(kEpgSection, GetExtName(x), "");
@@ -275,6 +280,44 @@ void CNimbraDoc::LoadSettings() {
 
   const char* url = GetSiteUrl(appInfo_.GetTvId());
   (void)SetListingsUrl(url ? url : "");
+}
+
+void CNimbraDoc::RollOnEndedRepeats(int64_t now) {
+  // A repeating entry whose occurrence ended while the program was not
+  // running moves on to its next occurrence, as the tick would have moved
+  // it; left finished, the whole series would never run again. This runs
+  // once every stored entry has its place, so a moved-on occurrence never
+  // pushes out an entry the user made: one that would overlap stays
+  // finished, as it loaded.
+  std::vector<ScheduleEntry> ended;
+  for (int i = 0; i < table_.GetScheduleCount(); ++i) {
+    const ScheduleEntry& cur = *table_.GetSchedule(i);
+    if (cur.state == kStateFinished && cur.loop && table_.StartSeconds(i) < table_.EndSeconds(i) &&
+        table_.EndSeconds(i) < now)
+      ended.push_back(cur);
+  }
+  for (const ScheduleEntry& old : ended) {
+    ScheduleEntry next = old;
+    next.state = kStateWaiting;
+    // Bounded: years of missed days take fewer steps than this.
+    for (int step = 0; step < kMaxRollOnSteps && next.state != kStateFinished &&
+                       TimeToSeconds(next.e) <= now;
+         ++step)
+      ::NextOccurrence(next);
+    if (next.state == kStateFinished || TimeToSeconds(next.e) <= now) continue;
+    int at = -1;
+    for (int i = 0; i < table_.GetScheduleCount() && at < 0; ++i)
+      if (std::memcmp(table_.GetSchedule(i), &old, sizeof old) == 0) at = i;
+    if (at < 0) continue;
+    table_.DeleteSchedule(at);
+    const int slot = FindInsertPos(table_, next);
+    if (slot < 0) {
+      if (ScheduleEntry* back = table_.InsertScheduleEntry(at, old)) back->state = kStateFinished;
+      continue;
+    }
+    if (ScheduleEntry* placed = table_.InsertScheduleEntry(slot, next))
+      placed->state = TimeToSeconds(next.s) <= now ? kStateRunning : kStateWaiting;
+  }
 }
 
 bool CNimbraDoc::SaveSettings() {

@@ -99,6 +99,9 @@ class CNimbraDoc {
   CDebugLog& Log() { return log_; }
 
  private:
+  // Moves repeating entries that ended before now on to their next
+  // occurrence, where it overlaps nothing (loading).
+  void RollOnEndedRepeats(int64_t now);
   // One stored entry as read, kept for entries that did not fit the table.
   struct StoredEntry {
     std::string title;

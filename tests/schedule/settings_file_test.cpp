@@ -167,6 +167,35 @@ TEST_F(SettingsFile, StateOnLoadingFollowsTheLocalClockNotTheCalendarSeconds) {
   }
 }
 
+// A repeating entry whose stored occurrence ended while the program was not
+// running moves on to its next occurrence instead of ending the series; one
+// whose period is over is finished with its last times.
+TEST_F(SettingsFile, ARepeatingEntryThatEndedWhileOffMovesOnToItsNextOccurrence) {
+  const int daily = 1, everyDay = 127;
+  Write("[TV_REC_SCHEDULE]\r\nsch_num=3\r\n" +
+        EntryKeys(0, "evening", T(At(2027, 1, 7, 20, 0)), T(At(2027, 1, 7, 21, 0)), 1, daily,
+                  everyDay) +
+        EntryKeys(1, "noon", T(At(2027, 1, 8, 11, 0)), T(At(2027, 1, 8, 13, 0)), 1, daily,
+                  everyDay) +
+        EntryKeys(2, "season over", T(At(2027, 1, 8, 22, 0)), T(At(2027, 1, 8, 23, 0)), 1, daily,
+                  everyDay, 1, T(At(2027, 1, 1, 0, 0)), T(At(2027, 1, 9, 0, 0))));
+  CNimbraDoc doc(clock, prompt, debugLog, Path());
+  doc.LoadSettings();
+  const ScheduleTable& t = doc.Table();
+  ASSERT_EQ(t.GetScheduleCount(), 3);
+  EXPECT_STREQ(t.GetSchedule(0)->title, "season over");
+  EXPECT_EQ(t.GetSchedule(0)->state, kStateFinished);
+  EXPECT_EQ(t.StartSeconds(0), T(At(2027, 1, 8, 22, 0)));
+  EXPECT_STREQ(t.GetSchedule(1)->title, "noon");
+  EXPECT_EQ(t.GetSchedule(1)->state, kStateRunning);
+  EXPECT_EQ(t.StartSeconds(1), T(At(2027, 1, 10, 11, 0)));
+  EXPECT_STREQ(t.GetSchedule(2)->title, "evening");
+  EXPECT_EQ(t.GetSchedule(2)->state, kStateWaiting);
+  EXPECT_EQ(t.StartSeconds(2), T(At(2027, 1, 10, 20, 0)));
+  EXPECT_EQ(t.EndSeconds(2), T(At(2027, 1, 10, 21, 0)));
+  EXPECT_TRUE(prompt.shown.empty());
+}
+
 TEST_F(SettingsFile, RepeatFieldsAndPeriodDatesRoundTrip) {
   const int32_t s = T(At(2027, 1, 11, 21, 0));
   const int32_t ks = T(At(2027, 1, 11, 0, 0));
