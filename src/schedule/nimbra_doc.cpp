@@ -287,8 +287,8 @@ void CNimbraDoc::RollOnEndedRepeats(int64_t now) {
   // running moves on to its next occurrence, as the tick would have moved
   // it; left finished, the whole series would never run again. This runs
   // once every stored entry has its place, so a moved-on occurrence never
-  // pushes out an entry the user made: one that would overlap stays
-  // finished, as it loaded.
+  // pushes out an entry the user made: it goes on to the first occurrence
+  // that overlaps nothing.
   std::vector<ScheduleEntry> ended;
   for (int i = 0; i < table_.GetScheduleCount(); ++i) {
     const ScheduleEntry& cur = *table_.GetSchedule(i);
@@ -310,8 +310,13 @@ void CNimbraDoc::RollOnEndedRepeats(int64_t now) {
       if (std::memcmp(table_.GetSchedule(i), &old, sizeof old) == 0) at = i;
     if (at < 0) continue;
     table_.DeleteSchedule(at);
-    const int slot = FindInsertPos(table_, next);
-    if (slot < 0) {
+    // An occurrence that clashes with another entry is skipped, as at an end.
+    int slot = FindInsertPos(table_, next);
+    for (int step = 0; step < kMaxRollOnSteps && slot < 0 && next.state != kStateFinished; ++step) {
+      ::NextOccurrence(next);
+      slot = FindInsertPos(table_, next);
+    }
+    if (slot < 0 || next.state == kStateFinished) {
       if (ScheduleEntry* back = table_.InsertScheduleEntry(at, old)) back->state = kStateFinished;
       continue;
     }
