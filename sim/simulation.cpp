@@ -457,6 +457,7 @@ void Simulation::Setup() {
       p->sleep_flag = config_.sleepFlag;
       p->finish_act = config_.finishAct;
       p->epg_offset = config_.epgOffset;
+      p->wakeup_lead_sec = config_.wakeupLeadSec;
     }
     (void)doc.AppInfo().SetTvAppPath("C:\\Recorder\\rec.exe");
     (void)doc.SaveSettings();

@@ -23,6 +23,9 @@ struct SimConfig {
   int sleepFlag = 0;   // 1 hibernation, 0 standby
   int finishAct = 1;   // 1 shut down after the last schedule
   int epgOffset = 60;  // seconds an iEPG start is moved earlier
+  // The wake lead the user chose: the PC here may take up to three minutes to
+  // resume, so the user picks the offered lead that covers it.
+  int wakeupLeadSec = 180;
 
   // The PC: Windows puts a PC that a timer woke back to sleep after this
   // long without input or a keep-awake request.
