@@ -234,6 +234,10 @@ void CNimbraDoc::LoadSettings() {
     } else if (!endOk) {
       e = s;
     }
+    // An end before the start (only a hand-edited file has one) would break
+    // the table's order: it takes the start, and the entry is finished.
+    const bool inverted = startOk && endOk && stored.end < stored.start;
+    if (inverted) e = s;
     // Entries go to their sorted place, so a hand-edited file out of order
     // still gives the ordered table that the tick and the checked add rely
     // on (a saved file is in order: each entry then simply goes last). One
@@ -256,7 +260,7 @@ void CNimbraDoc::LoadSettings() {
       continue;
     }
     ScheduleEntry* entry = table_.InsertSchedule(slot, s, e, stored.title.c_str());
-    if (!startOk || !endOk) {
+    if (!startOk || !endOk || inverted) {
       entry->state = kStateFinished;
     } else if (now < stored.start) {
       entry->state = kStateWaiting;

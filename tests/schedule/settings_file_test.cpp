@@ -304,12 +304,18 @@ TEST_F(SettingsFile, LoadIsBoundedByTheEntriesInTheFileWhateverTheCountsSay) {
 
 TEST_F(SettingsFile, UnconvertibleTimesLoadAsAFinishedEntryWithDefinedTimes) {
   const int32_t s = T(At(2027, 1, 11, 21, 0));
-  Write("[TV_REC_SCHEDULE]\r\nsch_num=3\r\n" + EntryKeys(0, "both bad", -5, -1) +
-        EntryKeys(1, "end bad", s, -1) + EntryKeys(2, "ok", s + 7200, s + 9000));
+  // An end before its start is taken like an end that cannot be converted,
+  // so it cannot put the table out of order.
+  Write("[TV_REC_SCHEDULE]\r\nsch_num=4\r\n" + EntryKeys(0, "both bad", -5, -1) +
+        EntryKeys(1, "end bad", s, -1) + EntryKeys(2, "ok", s + 7200, s + 9000) +
+        EntryKeys(3, "end first", s + 10800, 3600));
   CNimbraDoc doc(clock, prompt, debugLog, Path());
   doc.LoadSettings();
   const ScheduleTable& t = doc.Table();
-  ASSERT_EQ(t.GetScheduleCount(), 3);
+  ASSERT_EQ(t.GetScheduleCount(), 4);
+  EXPECT_EQ(t.GetSchedule(3)->state, kStateFinished);
+  EXPECT_EQ(t.StartSeconds(3), s + 10800);
+  EXPECT_EQ(t.EndSeconds(3), s + 10800);
   EXPECT_EQ(t.GetSchedule(0)->state, kStateFinished);
   EXPECT_EQ(t.GetSchedule(0)->s.wYear, 1970);
   EXPECT_EQ(t.GetSchedule(1)->state, kStateFinished);
