@@ -974,22 +974,17 @@ void Simulation::Renew() {
     if (doc_->Table().GetScheduleCount() >= config_.capacity) return;
     if (!config_.userClashes && ClashesWithPlan(next)) continue;
     view_.selected = -1;
-    view_.repeat = [&next](RepeatValues& v) {
-      v.m_start = next.s;
-      v.m_end = next.e;
-      v.m_kikan_s = next.s;
-      v.m_kikan_e = next.kikan_e;
-      v.m_b_way = next.b_way;
-      v.m_loop_meth = next.loop_meth;
-      v.m_loop = 1;
-      v.m_kikan_f = 1;
+    // What the user enters in the repeat dialog: the new season from its
+    // first start on.
+    RepeatValues entered = RepeatValuesFor(next);
+    entered.m_kikan_s = next.s;
+    view_.repeat = [&entered](RepeatValues& v) {
+      v = entered;
       return true;
     };
     if (doc_->OnRegularSchedule()) {
       Note(report_.events, "seasons renewed");
-      Accepted(EntryFromRepeat(RepeatValues{next.s, next.e, next.s, next.kikan_e, next.b_way,
-                                            next.loop_meth, 1, 1},
-                               false));
+      Accepted(EntryFromRepeat(entered, false));
     }
     view_.repeat = nullptr;
   }

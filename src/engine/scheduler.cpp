@@ -142,16 +142,13 @@ int CScheduler::Reinsert(int index, const ScheduleEntry& ended) {
   ScheduleTable& table = doc_.Table();
   ScheduleEntry moved = *table.GetSchedule(index);
   table.DeleteSchedule(index);
-  // An occurrence that clashes with another entry (a one-shot the user put
-  // on that evening) is skipped: the series goes on with the first
-  // occurrence that fits instead of ending for good.
-  for (int step = 0; step < kMaxSkippedOccurrences && moved.state != kStateFinished &&
-                     FindInsertPos(table, moved) < 0;
-       ++step) {
+  // An occurrence that clashes with another entry is skipped: the series
+  // goes on with the first occurrence that fits instead of ending for good.
+  const int64_t due = TimeToSeconds(moved.s);
+  const bool fits = doc_.SkipClashingOccurrences(moved) >= 0;
+  if (fits && TimeToSeconds(moved.s) != due)
     DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "重なる回を飛ばす");
-    doc_.NextOccurrence(moved);
-  }
-  const int at = moved.state == kStateFinished ? -1 : doc_.AddSchedule(moved);
+  const int at = fits ? doc_.AddSchedule(moved) : -1;
   if (at >= 0) return at;
   // The next occurrence was refused (the user has been told why). The entry
   // stays, finished with its last times, where it was.

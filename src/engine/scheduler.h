@@ -61,8 +61,6 @@ class CScheduler {
   // An end second missed by less than this is still ended with its power
   // action (a busy machine); a later one is closed without it.
   static constexpr int kCatchUpSeconds = 60;
-  // How many clashing occurrences a repeating entry may skip at its end.
-  static constexpr int kMaxSkippedOccurrences = 400;
 
   CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin, CPowerControl& power,
              ICountdownWindowFactory& windows);

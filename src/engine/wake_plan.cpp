@@ -14,6 +14,9 @@ WakePlan PlanWake(const ScheduleTable& table, int64_t now, const WakeSettings& s
   for (int i = 0; i < count; ++i) {
     if (table.GetSchedule(i)->state == kStateFinished) continue;
     const int64_t start = table.StartSeconds(i);
+    // The table is in start order: once a wake is found, an entry whose
+    // keep-awake stretch lies ahead changes nothing, nor do those after it.
+    if (plan.haveWake && start - lead - gap > now) break;
     const int64_t end = table.EndSeconds(i);
     // A zero or unrepresentable start, or one past the limit, is never current.
     if (start <= 0 || start >= limit) continue;

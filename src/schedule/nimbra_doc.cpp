@@ -17,7 +17,7 @@
 
 namespace {
 
-// How many occurrences a repeating entry may move on by while it loads.
+// How many occurrences a repeating entry may move on by at once.
 constexpr int kMaxRollOnSteps = 4000;
 
 constexpr int kMinIntervalMinutes = 2;
@@ -286,6 +286,15 @@ void CNimbraDoc::LoadSettings() {
   (void)SetListingsUrl(url ? url : "");
 }
 
+int CNimbraDoc::SkipClashingOccurrences(ScheduleEntry& entry) const {
+  int slot = entry.state == kStateFinished ? -1 : FindInsertPos(table_, entry);
+  for (int step = 0; step < kMaxRollOnSteps && slot < 0 && entry.state != kStateFinished; ++step) {
+    ::NextOccurrence(entry);
+    slot = entry.state == kStateFinished ? -1 : FindInsertPos(table_, entry);
+  }
+  return slot;
+}
+
 void CNimbraDoc::RollOnEndedRepeats(int64_t now) {
   // A repeating entry whose occurrence ended while the program was not
   // running moves on to its next occurrence, as the tick would have moved
@@ -314,13 +323,8 @@ void CNimbraDoc::RollOnEndedRepeats(int64_t now) {
       if (std::memcmp(table_.GetSchedule(i), &old, sizeof old) == 0) at = i;
     if (at < 0) continue;
     table_.DeleteSchedule(at);
-    // An occurrence that clashes with another entry is skipped, as at an end.
-    int slot = FindInsertPos(table_, next);
-    for (int step = 0; step < kMaxRollOnSteps && slot < 0 && next.state != kStateFinished; ++step) {
-      ::NextOccurrence(next);
-      slot = FindInsertPos(table_, next);
-    }
-    if (slot < 0 || next.state == kStateFinished) {
+    const int slot = SkipClashingOccurrences(next);
+    if (slot < 0) {
       if (ScheduleEntry* back = table_.InsertScheduleEntry(at, old)) back->state = kStateFinished;
       continue;
     }

@@ -32,6 +32,10 @@ class CNimbraDoc {
   // a full table the user is told so and the index is still returned.
   int AddSchedule(const ScheduleEntry& entry);
   ScheduleEntry& NextOccurrence(ScheduleEntry& entry);
+  // Moves a repeating entry on past the occurrences that overlap another
+  // entry of the table (a one-shot the user put on one of its days). The
+  // place it fits in the table, or -1 when it finished first.
+  int SkipClashingOccurrences(ScheduleEntry& entry) const;
 
   // The list view the editing commands talk to; nullptr detaches it (the
   // commands then do nothing).

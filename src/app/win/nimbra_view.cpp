@@ -100,7 +100,7 @@ void CNimbraView::OnInitialUpdate() {
   if (importFile) info.SetStartWithFile(0);
   scheduler_->StartTimers(importFile);
   if (const char* version = pluginHost_.GetVersionText()) info.SetPluginVersion(version);
-  UpdateWakeStatus();
+  // The readiness check, once the window shows, also fills the status line.
   PostMessageW(GetHwnd(), kCheckReadinessMessage, 0, 0);
 }
 
