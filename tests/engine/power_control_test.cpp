@@ -76,10 +76,14 @@ TEST_F(PowerControlTest, SuspendEntersTheSleepStateTheMachineHas) {
     EXPECT_EQ(pc.SuspendSystem(c.mode), c.entered >= 0);
     const auto suspends = p.Calls("suspend");
     ASSERT_EQ(suspends.size(), c.entered >= 0 ? 2u : 0u);
-    if (c.entered >= 0) EXPECT_EQ(suspends[0].value, c.entered);
+    if (c.entered >= 0) {
+      EXPECT_EQ(suspends[0].value, c.entered);
+    }
     // The PC that cannot sleep says so, once.
     EXPECT_EQ(pr.Texts().size(), c.entered >= 0 ? 0u : 1u);
-    if (*c.log) EXPECT_NE(log.Text().find(c.log), std::string::npos) << log.Text();
+    if (*c.log) {
+      EXPECT_NE(log.Text().find(c.log), std::string::npos) << log.Text();
+    }
   }
 }
 

@@ -66,7 +66,9 @@ TEST_F(WakePlanTest, WakeAndKeepAwakeThroughTheDay) {
     SCOPED_TRACE(testing::Message() << "now " << c.now - T(0, 0) << " lead " << c.lead
                                     << " gap " << c.gap);
     EXPECT_EQ(p.haveWake, c.wake != 0);
-    if (c.wake) EXPECT_EQ(p.wakeSeconds, c.wake);
+    if (c.wake) {
+      EXPECT_EQ(p.wakeSeconds, c.wake);
+    }
     EXPECT_EQ(p.keepAwake, c.awake);
   }
 }

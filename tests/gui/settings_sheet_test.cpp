@@ -505,7 +505,9 @@ TEST_F(SettingsSheetTest, UserPageStartBoxShowsTheRunKeyAndOkChangesIt) {
     entries.FailWith(0);
     EXPECT_EQ(r.storedAfter, entries.Read("Nimbra").command == command);
     ASSERT_EQ(r.messages, prompt_.shown.size());
-    if (r.messages) EXPECT_NE(std::string::npos, prompt_.shown[0].text.find("エラー 5"));
+    if (r.messages) {
+      EXPECT_NE(std::string::npos, prompt_.shown[0].text.find("エラー 5"));
+    }
   }
 }
 

@@ -49,8 +49,7 @@ int SaveForever(const std::string& path, long firstGeneration) {
   doc.LoadSettings();
   if (doc.Table().GetScheduleCount() != kEntries) return 3;
   // Tells the parent that the saves begin.
-  UniqueFile ready(OpenFile(path + ".ready", "wb"));
-  ready.reset();
+  { UniqueFile ready(OpenFile(path + ".ready", "wb")); }
   for (long g = firstGeneration;; ++g) {
     SetGeneration(doc.Table(), g);
     if (!doc.SaveSettings()) return 4;
