@@ -17,7 +17,9 @@ CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDeb
       readings_(readings),
       timer_(power, prompt, log, std::move(timerName)) {}
 
-void CPowerControl::WantWakeAt(std::optional<int64_t> wakeSeconds) { timer_.Want(wakeSeconds); }
+void CPowerControl::WantWakeAt(std::optional<int64_t> wakeSeconds) {
+  timer_.Want(wakeSeconds, clock_.SecondsNow());
+}
 
 bool CPowerControl::TzSetWakeupTimer(const SystemTime& wakeTime) {
   return timer_.Ensure(TimeToSeconds(wakeTime));

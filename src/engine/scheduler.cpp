@@ -87,9 +87,19 @@ void CScheduler::Tick() {
   plan_ = PlanWake(table, LocalSecondsNow(doc_.Clock()), Settings());
   if (!plan_.keepAwake) stayingAwake_ = false;
   power_.WantWakeAt(plan_.haveWake ? std::optional<int64_t>(plan_.wakeSeconds) : std::nullopt);
+  // While no timer would wake the PC for what lies ahead, Windows' idle
+  // sleep would lose the recording: the PC stays awake until an arming is
+  // accepted (retried once a minute) or the schedule has run.
+  const bool noWayBack =
+      plan_.haveWake && power_.WakeupTimerStatus().state == WakeTimerState::kRefused;
+  if (noWayBack != heldForRefusal_) {
+    heldForRefusal_ = noWayBack;
+    if (noWayBack)
+      DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "ウェイクタイマーが使えないため、スリープさせずに待機");
+  }
   // Without this a PC woken by the timer goes back to sleep after a couple of
   // minutes without input, before or in the middle of the recording.
-  power_.KeepAwake(running || plan_.keepAwake);
+  power_.KeepAwake(running || plan_.keepAwake || noWayBack);
   UpdateStatus();
 }
 

@@ -9,7 +9,8 @@
 // Whatever puts the PC to sleep, a standing wake-up timer is due a lead
 // before the next schedule ahead: every tick works out the wanted wake time
 // and the timer is re-armed only when that changes, so a quiet tick makes no
-// system call. Also the manual suspend command and the test the frame's power
+// system call. While the system refuses that timer, the PC is kept awake
+// instead, so that no sleep can outlast a start. Also the manual suspend command and the test the frame's power
 // handling asks.
 //
 // Everything here runs on the interface thread; only the countdown's worker
@@ -131,6 +132,7 @@ class CScheduler {
   bool inTick_ = false;
   WakePlan plan_;
   bool stayingAwake_ = false;
+  bool heldForRefusal_ = false;  // kept awake while the wake timer is refused
   // What the status text was made from.
   struct StatusKey {
     bool haveWake = false;

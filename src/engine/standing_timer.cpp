@@ -63,11 +63,14 @@ std::string CStandingTimer::Text(const Cause& cause) {
   return text;
 }
 
-void CStandingTimer::Want(std::optional<int64_t> wakeSeconds) {
+void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds) {
   std::optional<Cause> tell;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (tried_ && wanted_ == wakeSeconds) return;
+    // A clock set back counts as time passed: the retry is not put off by it.
+    const bool retryDue = refused_ && (nowSeconds - refusedAt_ >= kRetrySeconds ||
+                                       nowSeconds < refusedAt_);
+    if (tried_ && wanted_ == wakeSeconds && !retryDue) return;
     tried_ = true;
     wanted_ = wakeSeconds;
     if (!wakeSeconds) {
@@ -77,6 +80,7 @@ void CStandingTimer::Want(std::optional<int64_t> wakeSeconds) {
       return;
     }
     refused_ = ArmLocked(*wakeSeconds);
+    refusedAt_ = nowSeconds;
     if (!refused_) {
       shown_.reset();
     } else if (!(shown_ && *shown_ == *refused_)) {

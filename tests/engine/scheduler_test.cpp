@@ -689,6 +689,22 @@ TEST_F(WakeTest, EndCloseToTheNextWakeStaysAwake) {
   EXPECT_EQ(windows.created, 1);
 }
 
+TEST_F(WakeTest, RefusedTimerKeepsThePcAwakeUntilAnArmingIsAccepted) {
+  ScopedDebugLog scoped(debugLog);
+  Add(At(10, 22, 0), At(10, 22, 30));
+  power.SetArmResult(false, 5);
+  clock.SetLocal(At(10, 12, 0));
+  sched->Tick();
+  EXPECT_TRUE(power.KeepingAwake());  // hours ahead: no idle sleep may outlast the start
+  EXPECT_NE(scoped.Text().find("ウェイクタイマーが使えないため、スリープさせずに待機"), std::string::npos);
+  power.SetArmResult(true, 0);
+  clock.SetLocal(At(10, 12, 1));  // the minute's retry
+  sched->Tick();
+  EXPECT_EQ(power.ArmedAt(), TimeToSeconds(At(10, 21, 59)));
+  EXPECT_FALSE(power.KeepingAwake());
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=5)"});
+}
+
 TEST_F(SchedulerTest, TickThatComesDuringATickIsDropped) {
   // A plug-in failure's message box pumps messages, the tick timer's among them.
   class ReentrantPlugin final : public IPluginRunner {

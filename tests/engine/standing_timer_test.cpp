@@ -28,44 +28,45 @@ class StandingTimerTest : public ::testing::Test {
   ScriptedPrompt prompt;
   CDebugLog log;
   CStandingTimer timer{power, prompt, log, "tz_wakeup_timer"};
+  int64_t now = 100;  // calendar seconds
 };
 
 TEST_F(StandingTimerTest, CallsThePowerServiceOnlyOnAChange) {
-  timer.Want(std::nullopt);  // nothing held, nothing wanted: nothing to do
+  timer.Want(std::nullopt, now);  // nothing held, nothing wanted: nothing to do
   EXPECT_TRUE(power.Calls().empty());
-  timer.Want(1000);
-  timer.Want(1000);
+  timer.Want(1000, now);
+  timer.Want(1000, now);
   EXPECT_EQ(Kinds(power), (Strings{"open", "arm"}));
   EXPECT_EQ(power.ArmedAt(), 1000);
   EXPECT_EQ(timer.Status().state, WakeTimerState::kAccepted);
 
   power.Clear();
-  timer.Want(2000);  // the held timer is re-armed, not opened again
-  timer.Want(2000);
+  timer.Want(2000, now);  // the held timer is re-armed, not opened again
+  timer.Want(2000, now);
   EXPECT_EQ(Kinds(power), (Strings{"arm"}));
   EXPECT_EQ(timer.ArmedAt(), 2000);
 
   power.Clear();
-  timer.Want(std::nullopt);
-  timer.Want(std::nullopt);
+  timer.Want(std::nullopt, now);
+  timer.Want(std::nullopt, now);
   EXPECT_EQ(Kinds(power), (Strings{"cancel"}));
   EXPECT_EQ(timer.Status().state, WakeTimerState::kNotNeeded);
   EXPECT_FALSE(timer.ArmedAt());
 
   // After a resume the same time is armed again: a fired timer is spent.
-  timer.Want(3000);
+  timer.Want(3000, now);
   power.Clear();
   timer.Forget();
-  timer.Want(3000);
+  timer.Want(3000, now);
   EXPECT_EQ(Kinds(power), (Strings{"arm"}));
   EXPECT_TRUE(prompt.Texts().empty());
 }
 
 TEST_F(StandingTimerTest, RefusalIsToldOncePerCause) {
   power.SetArmResult(true, kErrorTimerResumeIgnored);  // armed, but it will not resume the PC
-  timer.Want(1000);
-  timer.Want(2000);
-  timer.Want(3000);
+  timer.Want(1000, now);
+  timer.Want(2000, now);
+  timer.Want(3000, now);
   EXPECT_EQ(prompt.Texts(), Strings{"ウェイクタイマーエラー(error=722)"});
   EXPECT_FALSE(power.HasWakeTimer());  // a timer that cannot wake is not kept
   EXPECT_EQ(timer.Status().state, WakeTimerState::kRefused);
@@ -73,18 +74,38 @@ TEST_F(StandingTimerTest, RefusalIsToldOncePerCause) {
   EXPECT_FALSE(timer.ArmedAt());
 
   power.SetArmResult(false, 5);  // another cause
-  timer.Want(4000);
+  timer.Want(4000, now);
   power.SetArmResult(true, 0);
-  timer.Want(5000);
+  timer.Want(5000, now);
   EXPECT_EQ(timer.Status().state, WakeTimerState::kAccepted);
   power.SetArmResult(false, 5);  // after a success the same cause is news again
-  timer.Want(6000);
+  timer.Want(6000, now);
   EXPECT_EQ(prompt.Texts(), (Strings{"ウェイクタイマーエラー(error=722)", "ウェイクタイマーエラー(error=5)",
                                      "ウェイクタイマーエラー(error=5)"}));
 }
 
+TEST_F(StandingTimerTest, RefusedArmingIsTriedAgainOnceAMinuteWithoutTellingAgain) {
+  power.SetArmResult(false, 5);
+  timer.Want(1000, now);
+  power.Clear();
+  timer.Want(1000, now + CStandingTimer::kRetrySeconds - 1);
+  EXPECT_TRUE(power.Calls().empty());  // not at every tick
+  timer.Want(1000, now + CStandingTimer::kRetrySeconds);
+  EXPECT_EQ(Kinds(power), (Strings{"open", "arm", "cancel"}));
+  timer.Want(1000, now - 3600);  // the clock set back does not put the retry off
+  EXPECT_EQ(power.Calls("arm").size(), 2u);
+  EXPECT_EQ(prompt.Texts(), Strings{"ウェイクタイマーエラー(error=5)"});
+
+  power.SetArmResult(true, 0);  // the refusal passed: armed, and left alone after
+  timer.Want(1000, now - 3600 + CStandingTimer::kRetrySeconds);
+  EXPECT_EQ(timer.ArmedAt(), 1000);
+  power.Clear();
+  timer.Want(1000, now + 86400);
+  EXPECT_TRUE(power.Calls().empty());
+}
+
 TEST_F(StandingTimerTest, SuspendFindsTheStandingTimerOrArmsOrRefusesAloud) {
-  timer.Want(1000);
+  timer.Want(1000, now);
   power.Clear();
   EXPECT_TRUE(timer.Ensure(1000));  // standing already: no call
   EXPECT_TRUE(power.Calls().empty());
@@ -92,7 +113,7 @@ TEST_F(StandingTimerTest, SuspendFindsTheStandingTimerOrArmsOrRefusesAloud) {
   EXPECT_EQ(power.ArmedAt(), 1500);
 
   power.SetArmResult(true, kErrorTimerResumeIgnored);
-  timer.Want(2000);  // told once here ...
+  timer.Want(2000, now);  // told once here ...
   EXPECT_FALSE(timer.Ensure(2000));  // ... and at every suspend it stops
   EXPECT_FALSE(timer.Ensure(2000));
   EXPECT_EQ(prompt.Texts().size(), 3u);
