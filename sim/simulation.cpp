@@ -261,6 +261,9 @@ struct Planned {
 struct Due {
   int64_t start, end;  // ms
   int planned;
+  // An occurrence of a repeating entry that the program skipped, as it does,
+  // because another entry of the table overlaps it: not due.
+  bool gaveWay = false;
 };
 
 enum EventKind {
@@ -334,6 +337,9 @@ class Simulation {
   void CheckSettingsFile();
   // atLoad: the program has just loaded the settings file.
   void CheckEntries(bool atLoad = false);
+  // Marks the occurrences of planned that the program skipped for a clash,
+  // now that its entry stands at current.
+  void NoteSkipped(int planned, const ScheduleEntry& current);
   void NoteUnsavedAtKill();
   int PlannedOf(const std::string& key) const;
   void AddPlanned(const ScheduleEntry& entry);
@@ -1147,6 +1153,12 @@ void Simulation::NoteUnsavedAtKill() {
   }
   if (!blockedSinceMatch_ && saveBlocks_ == 0) {
     ++report_.unsavedAtKill;
+    Trace("killed with unsaved changes");
+    if (config_.trace) {
+      for (const std::string& k : table) Trace("  table %s", SjisToUtf8(k).c_str());
+      if (file)
+        for (const std::string& k : *file) Trace("  file  %s", SjisToUtf8(k).c_str());
+    }
     return;
   }
   // What the failed saves could not keep goes with the process.
@@ -1158,6 +1170,27 @@ void Simulation::NoteUnsavedAtKill() {
     const int p = PlannedOf(key);
     if (p >= 0 && !kept.count(key)) {
       planned_[static_cast<size_t>(p)].lostWithSave = true;
+    }
+  }
+}
+
+void Simulation::NoteSkipped(int planned, const ScheduleEntry& current) {
+  const int64_t now = clock_.Ms();
+  const int64_t currentStart = TimeToSeconds(current.s) * kSecond;
+  const ScheduleTable& t = doc_->Table();
+  for (Due& w : due_) {
+    if (w.planned != planned || w.gaveWay || w.start <= now || w.start >= currentStart) continue;
+    // A later occurrence than the entry now stands at, still ahead: skipped.
+    // Only a clash with another entry is a reason; any other skip stays due
+    // and shows as missed.
+    for (int i = 0; i < t.GetScheduleCount(); ++i) {
+      const ScheduleEntry& e = *t.GetSchedule(i);
+      if (&e == &current || e.state == kStateFinished) continue;
+      if (t.StartSeconds(i) * kSecond <= w.end && w.start <= t.EndSeconds(i) * kSecond) {
+        w.gaveWay = true;
+        Note(report_.events, "occurrences skipped for an entry over them");
+        break;
+      }
     }
   }
 }
@@ -1184,6 +1217,8 @@ void Simulation::CheckEntries(bool atLoad) {
       p.duplicated = true;
       ++report_.entriesDuplicated;
     }
+    if (n >= 1 && p.entry.loop && it->second.front()->state != kStateFinished)
+      NoteSkipped(static_cast<int>(&p - planned_.data()), *it->second.front());
     if (n >= 1 && p.entry.loop && p.stoppedAt == kNever &&
         it->second.front()->state == kStateFinished && p.lastStartMs > now) {
       // Finished although the plan has windows ahead for it.
@@ -1237,7 +1272,7 @@ void Simulation::Measure() {
       merged.push_back(a);
   }
   for (Due& w : due_) {
-    if (w.start < startMs_ || w.end > endMs_) continue;
+    if (w.start < startMs_ || w.end > endMs_ || w.gaveWay) continue;
     ++report_.windowsDue;
     // The uncovered pieces of the window.
     std::vector<std::pair<int64_t, int64_t>> gaps;
@@ -1289,13 +1324,13 @@ void Simulation::Measure() {
       avoidable = avoidable || !IsUnavoidable(static_cast<Shortfall>(c));
     }
     report_.shortCauses.push_back(causes);
+    std::string names;
+    for (int c = 0; c < static_cast<int>(Shortfall::kCount); ++c)
+      if (causes & (1u << c)) names += std::string(" [") + ShortfallName(static_cast<Shortfall>(c)) + "]";
+    Trace("short%s: %s %s%s", avoidable ? " (avoidable)" : "", Stamp(LocalTime(w.start / kSecond)).c_str(),
+          SjisToUtf8(p.key).c_str(), names.c_str());
     if (avoidable) {
       ++report_.avoidableShort;
-      std::string names;
-      for (int c = 0; c < static_cast<int>(Shortfall::kCount); ++c)
-        if (causes & (1u << c)) names += std::string(" [") + ShortfallName(static_cast<Shortfall>(c)) + "]";
-      Trace("short: %s %s%s", Stamp(LocalTime(w.start / kSecond)).c_str(), SjisToUtf8(p.key).c_str(),
-            names.c_str());
       if (report_.avoidableExamples.size() < 5)
         report_.avoidableExamples.push_back(Stamp(LocalTime(w.start / kSecond)) + " " +
                                             SjisToUtf8(p.key) + names);
@@ -1303,7 +1338,7 @@ void Simulation::Measure() {
   }
   for (const auto& a : actions_) {
     for (const Due& w : due_) {
-      if (a.first >= w.start && a.first < w.end) {
+      if (!w.gaveWay && a.first >= w.start && a.first < w.end) {
         ++(a.second ? report_.userSuspendsInWindow : report_.actionsInWindow);
         if (!a.second && report_.avoidableExamples.size() < 10)
           report_.avoidableExamples.push_back(

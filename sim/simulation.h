@@ -23,9 +23,10 @@ struct SimConfig {
   int sleepFlag = 0;   // 1 hibernation, 0 standby
   int finishAct = 1;   // 1 shut down after the last schedule
   int epgOffset = 60;  // seconds an iEPG start is moved earlier
-  // The wake lead the user chose: the PC here may take up to three minutes to
-  // resume, so the user picks the offered lead that covers it.
-  int wakeupLeadSec = 180;
+  // The wake lead the user chose: the PC here may take a minute to boot and
+  // up to three more to resume, so the user picks the offered lead that
+  // covers both.
+  int wakeupLeadSec = 300;
 
   // The PC: Windows puts a PC that a timer woke back to sleep after this
   // long without input or a keep-awake request.
