@@ -9,10 +9,22 @@ bool FlushFileToDisk(std::FILE* f);
 std::string UniqueSuffix();
 
 
+namespace {
+constexpr long kReserveLimit = 256L << 20;
+}  // namespace
+
 std::optional<std::string> ReadFileBytes(const std::string& path) {
   UniqueFile f(OpenFile(path, "rb"));
   if (!f) return std::nullopt;
   std::string bytes;
+  // Read into room made once for the whole file (it may still grow while
+  // read); growing chunk by chunk copies the bytes read so far every time.
+  // What is no plain file (a folder gives a nonsense size) reads as before.
+  if (std::fseek(f.get(), 0, SEEK_END) == 0) {
+    const long size = std::ftell(f.get());
+    if (size > 0 && size <= kReserveLimit) bytes.reserve(static_cast<size_t>(size));
+    std::rewind(f.get());
+  }
   char buf[65536];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) bytes.append(buf, n);

@@ -17,6 +17,8 @@ class ProfileStore {
   // Parses text; never fails (lines that are neither a section nor a key are
   // kept as they are).
   static ProfileStore Parse(std::string_view bytes);
+  // The same, keeping bytes rather than a copy of them.
+  static ProfileStore ParseTaking(std::string&& bytes);
   // Reads and parses the file at path; a missing or unreadable file gives an
   // empty store.
   static ProfileStore Load(const std::string& path);
@@ -60,6 +62,7 @@ class ProfileStore {
     uint8_t eol = 0;  // kEol* below
     bool isKey = false;
     bool edited = false;  // the text is in edits_
+    bool first = false;   // the first line of its key, the one the index holds
   };
   enum : uint8_t { kEolNone, kEolCrLf, kEolLf, kEolCr };
   struct Section {
@@ -72,6 +75,11 @@ class ProfileStore {
     // hash's high half above the line index + 1; 0 marks a free slot.
     std::vector<uint64_t> index;
     uint32_t indexed = 0;
+    // The line after the one found last: a file read or written key after
+    // key in its own order is found there without a hash probe, which in a
+    // large file costs a cache miss each. (So a store is not for readers on
+    // several threads at once.)
+    mutable uint32_t hint = 0;
   };
 
   std::string_view Raw(const Line& l) const;
@@ -79,6 +87,8 @@ class ProfileStore {
   std::string_view Value(const Line& l) const { return Raw(l).substr(l.valuePos, l.valueLen); }
   // The line index of key in s, or -1.
   int64_t FindLine(const Section& s, std::string_view key, uint64_t hash) const;
+  // The same through the index alone.
+  int64_t ProbeLine(const Section& s, std::string_view key, uint64_t hash) const;
   // Indexes line i of s unless an earlier line holds the same key.
   void IndexLine(Section& s, uint32_t i, uint64_t hash);
   void SetLineKeyValue(Line& line, std::string_view key, std::string_view value);
