@@ -1236,9 +1236,14 @@ void Simulation::CheckEntries(bool atLoad) {
 
 // ---- measuring ---------------------------------------------------------
 
-Shortfall Cause(const Outage& o, const Due& w) {
+// before: the outage just before o, if any; leadMs: the user's wake lead.
+Shortfall Cause(const Outage& o, const Outage* before, const Due& w, int64_t leadMs) {
   switch (o.kind) {
     case Outage::kResuming:
+      // A sleep that began after the lead had no time left to wake early.
+      if (before && before->kind == Outage::kAsleep && before->to == o.from &&
+          before->from >= w.start - leadMs && before->from < w.start)
+        return before->by == Sleeper::kProgram ? Shortfall::kProgramSleep : Shortfall::kSleptInLead;
       return Shortfall::kResumeDelay;
     case Outage::kJumped:
       return Shortfall::kClockJump;
@@ -1308,9 +1313,11 @@ void Simulation::Measure() {
     if (!causes) {
       for (const auto& g : gaps) {
         bool explained = false;
-        for (const Outage& o : outages_) {
+        for (size_t k = 0; k < outages_.size(); ++k) {
+          const Outage& o = outages_[k];
           if (o.from < g.second && o.to > g.first) {
-            causes |= 1u << static_cast<int>(Cause(o, w));
+            causes |= 1u << static_cast<int>(
+                Cause(o, k > 0 ? &outages_[k - 1] : nullptr, w, config_.wakeupLeadSec * kSecond));
             explained = true;
           }
         }
@@ -1358,6 +1365,7 @@ void Simulation::Measure() {
 const char* ShortfallName(Shortfall s) {
   switch (s) {
     case Shortfall::kResumeDelay: return "slow resume after a timely wake";
+    case Shortfall::kSleptInLead: return "put to sleep in its wake lead, slow resume";
     case Shortfall::kClockJump: return "clock jumped over it";
     case Shortfall::kUserSuspend: return "user suspended in it";
     case Shortfall::kForeignSleep: return "put to sleep in it by someone else";
@@ -1377,6 +1385,7 @@ const char* ShortfallName(Shortfall s) {
 bool IsUnavoidable(Shortfall s) {
   switch (s) {
     case Shortfall::kResumeDelay:
+    case Shortfall::kSleptInLead:
     case Shortfall::kClockJump:
     case Shortfall::kUserSuspend:
     case Shortfall::kForeignSleep:

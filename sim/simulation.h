@@ -57,6 +57,8 @@ struct SimConfig {
 // Why (part of) a window was not awake.
 enum class Shortfall {
   kResumeDelay,       // the PC woke in time but took long to resume
+  kSleptInLead,       // the user or someone else put the PC to sleep when its
+                      // lead had begun: it woke at the start, then resumed
   kClockJump,         // the clock jumped over it
   kUserSuspend,       // the user suspended in it through the program
   kForeignSleep,      // Windows or the user put the PC to sleep in it
