@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
   // A user who never enters a one-shot over a later occurrence of a
   // repeating entry.
   config.userClashes = std::getenv("SOAK_CAREFUL") == nullptr;
+  // Another wake lead than the simulated user's (the settings' default is 60).
+  if (const char* lead = std::getenv("SOAK_LEAD")) config.wakeupLeadSec = std::atoi(lead);
   if (config.days <= 0) {
     std::fprintf(stderr, "usage: nimbra-soak [days] [seed]\n");
     return 2;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/wake_plan.h"
+
 class CAppMngInfo;
 class CUserSetParam;
 class IPrompt;
@@ -56,7 +58,7 @@ inline constexpr std::array<int32_t, 8> kCapacityValues = {10, 20, 30, 40, 50, 1
 inline constexpr std::array<int32_t, 9> kLeadValues = {0, 10, 20, 30, 40, 50, 60, 90, 120};
 // Seconds the wake-up timer is due before a start, and the shortest wait for
 // the next wake that still puts the PC to sleep after an end.
-inline constexpr std::array<int32_t, 6> kWakeLeadValues = {0, 30, 60, 120, 180, 300};
+inline constexpr std::array<int32_t, 6> kWakeLeadValues = kOfferedWakeLeads;
 inline constexpr std::array<int32_t, 5> kStayAwakeGapValues = {0, 120, 300, 600, 900};
 
 // The drop-down list of seconds for a setting: the offered values, and the

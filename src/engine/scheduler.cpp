@@ -62,6 +62,7 @@ bool CScheduler::OnTimer(unsigned id) {
 }
 
 void CScheduler::Tick() {
+  NoteWakeAfterSleep(LocalSecondsNow(doc_.Clock()));
   ScheduleTable& table = doc_.Table();
   bool running = false;
   const int i = FindCurrentSchedule(table);
@@ -103,7 +104,22 @@ void CScheduler::Tick() {
   UpdateStatus();
 }
 
+void CScheduler::NoteWakeAfterSleep(int64_t now) {
+  const int64_t before = lastSeen_;
+  lastSeen_ = now;
+  // plan_ is still the plan of the last tick before the sleep.
+  // Ticks come five times a second: a gap of seconds is a sleep (or a
+  // stalled machine, which is no wake to judge).
+  if (before < 0 || now - before < 5 || !plan_.haveWake || before >= plan_.wakeSeconds) return;
+  if (now <= plan_.startSeconds || now - plan_.wakeSeconds > kLongestResumeSeconds) return;
+  const int64_t took = now - plan_.wakeSeconds;
+  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "タイマーによる復帰に%d秒、開始から%d秒遅れ",
+                    static_cast<int>(took), static_cast<int>(now - plan_.startSeconds));
+  if (took > slowestLateResume_) slowestLateResume_ = took;
+}
+
 void CScheduler::OnResume() {
+  NoteWakeAfterSleep(LocalSecondsNow(doc_.Clock()));
   power_.ForgetWakeupTimer();
   statusKey_.timer = WakeTimerState::kNotNeeded;
 }
@@ -129,7 +145,10 @@ void CScheduler::UpdateStatus() {
 }
 
 WakeDiagnosis CScheduler::Diagnose() const {
-  return power_.Diagnose(doc_.AppInfo().GetUserSetting().sleep_flag);
+  WakeDiagnosis d = power_.Diagnose(doc_.AppInfo().GetUserSetting().sleep_flag);
+  if (slowestLateResume_ >= 0)
+    d.findings.push_back(JudgeSlowResume(slowestLateResume_, Settings().leadSeconds));
+  return d;
 }
 
 ScheduleEntry CScheduler::FinishOrRoll(int index) {

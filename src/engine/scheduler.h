@@ -98,8 +98,16 @@ class CScheduler {
   // An end was followed by staying awake instead of a countdown, and the
   // next schedule's lead has not begun.
   bool StayingAwake() const { return stayingAwake_; }
-  // This PC's readiness to wake, read now, with the standing timer's state.
+  // This PC's readiness to wake, read now, with the standing timer's state,
+  // and how the slowest timer wake that came back after its start compares
+  // with the lead now set.
   WakeDiagnosis Diagnose() const;
+  // The seconds that timer wake took, from the timer's time to the program
+  // running again; -1 while none came back late.
+  int64_t SlowestLateResume() const { return slowestLateResume_; }
+  // A resume is taken as the timer's wake when the program runs again within
+  // this long of the timer's time (a later one is someone waking the PC).
+  static constexpr int64_t kLongestResumeSeconds = 600;
 
   // The countdown started last (nullptr when none).
   CCountdown* Countdown() { return countdown_.get(); }
@@ -121,6 +129,10 @@ class CScheduler {
   void Save();
   WakeSettings Settings() const;
   void UpdateStatus();
+  // Called with the time now at every tick and resume: when the PC slept
+  // over the planned wake and came back after the start it was for, the
+  // time the resume took is kept for the diagnosis.
+  void NoteWakeAfterSleep(int64_t now);
 
   CNimbraDoc& doc_;
   IScheduleView& view_;
@@ -133,6 +145,8 @@ class CScheduler {
   WakePlan plan_;
   bool stayingAwake_ = false;
   bool heldForRefusal_ = false;  // kept awake while the wake timer is refused
+  int64_t lastSeen_ = -1;          // local seconds of the last tick or resume
+  int64_t slowestLateResume_ = -1;
   // What the status text was made from.
   struct StatusKey {
     bool haveWake = false;

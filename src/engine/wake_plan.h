@@ -6,10 +6,14 @@
 //
 // Pure rules: no clock, no power service. The scheduler asks them five times
 // a second and acts only on a change.
+#include <array>
 #include <cstdint>
 #include <string>
 
 class ScheduleTable;
+
+// The wake leads the user page offers, shortest first.
+inline constexpr std::array<int32_t, 6> kOfferedWakeLeads = {0, 30, 60, 120, 180, 300};
 
 struct WakeSettings {
   // The timer is due this long before a start, so that a PC resuming from

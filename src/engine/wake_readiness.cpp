@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "engine/wake_plan.h"
+
 namespace {
 
 constexpr const char* kWhere =
@@ -167,4 +169,22 @@ std::string SleepChoiceText(const SleepChoice& c) {
                        "代わりにスタンバイに入ります。") +
            kHibernateOn;
   return "この PC はスタンバイに対応していないため、代わりに休止状態に入ります。";
+}
+
+int SuggestedWakeLead(int64_t resumeSeconds) {
+  for (const int32_t lead : kOfferedWakeLeads)
+    if (lead >= resumeSeconds) return lead;
+  return kOfferedWakeLeads.back();
+}
+
+ReadinessFinding JudgeSlowResume(int64_t resumeSeconds, int leadSeconds) {
+  if (resumeSeconds <= leadSeconds)
+    return {FindingLevel::kOk, "タイマーによる復帰: 起動タイマーを開始の" + std::to_string(leadSeconds) +
+                                   "秒前にする設定で間に合う見込みです"};
+  const int lead = SuggestedWakeLead(resumeSeconds);
+  std::string text =
+      "タイマーによる復帰に時間がかかり、予約の開始に間に合いませんでした。ユーザー設定で"
+      "「起動タイマーを開始の" + std::to_string(lead) + "秒前にする」を選んでください。";
+  if (lead < resumeSeconds) text += "それでも間に合わないときは、予約の開始時刻を早めてください。";
+  return {FindingLevel::kWarning, text};
 }

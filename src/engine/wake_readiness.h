@@ -37,7 +37,8 @@ struct ReadinessFinding {
 
 struct WakeDiagnosis {
   // Every reading judged, in a fixed order: wake timers on mains, on
-  // battery (only where there is one), the sleep state, the timer.
+  // battery (only where there is one), the sleep state, the timer; then,
+  // once a timer wake came back after its start, that wake's speed.
   std::vector<ReadinessFinding> findings;
 
   // Nothing will stop the PC from waking.
@@ -57,6 +58,15 @@ struct WakeDiagnosis {
 // sleepMode: the user's choice, 1 hibernation, 0 standby.
 WakeDiagnosis DiagnoseWake(const PowerReadings& readings, const WakeTimerStatus& timer,
                            int sleepMode);
+
+// The slowest timer wake seen that came back after the start it was for:
+// from the timer's time to the program running again, in seconds, against
+// the lead now set. A warning that names the offered lead that would have
+// covered it while the lead is shorter; a plain note once it is not.
+ReadinessFinding JudgeSlowResume(int64_t resumeSeconds, int leadSeconds);
+// The shortest offered lead of at least resumeSeconds (the longest offered
+// when none is).
+int SuggestedWakeLead(int64_t resumeSeconds);
 
 // The sleep state to enter for the user's choice.
 struct SleepChoice {

@@ -705,6 +705,43 @@ TEST_F(WakeTest, RefusedTimerKeepsThePcAwakeUntilAnArmingIsAccepted) {
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=5)"});
 }
 
+TEST_F(WakeTest, ATimerWakeThatComesBackAfterTheStartIsDiagnosedWithTheLeadThatCoversIt) {
+  ScopedDebugLog scoped(debugLog);
+  const auto slow = [this] {
+    for (const ReadinessFinding& f : sched->Diagnose().findings)
+      if (f.text.find("タイマーによる復帰") != std::string::npos) return f;
+    return ReadinessFinding{};
+  };
+  Add(At(10, 21, 0), At(10, 21, 30));
+  Add(At(10, 22, 0), At(10, 22, 30));
+  Add(At(11, 6, 0), At(11, 7, 0));
+  clock.SetLocal(At(10, 20, 0));
+  sched->Tick();  // due 20:59, then asleep
+  clock.SetLocal(At(10, 20, 59, 50));  // back within the lead: in time
+  sched->OnResume();
+  EXPECT_TRUE(slow().text.empty());
+
+  WalkTo(At(10, 21, 30));
+  sched->Tick();  // due 21:59, then asleep
+  clock.SetLocal(At(10, 22, 1, 30));  // 150 s after the timer, 90 s into the recording
+  sched->OnResume();
+  sched->Tick();  // the same wake seen again by the tick counts once
+  EXPECT_EQ(sched->SlowestLateResume(), 150);
+  EXPECT_EQ(slow().level, FindingLevel::kWarning);
+  EXPECT_NE(slow().text.find("「起動タイマーを開始の180秒前にする」"), std::string::npos);
+  EXPECT_NE(scoped.Text().find("タイマーによる復帰に150秒、開始から90秒遅れ"), std::string::npos);
+
+  User().wakeup_lead_sec = 180;  // the user follows the advice
+  EXPECT_EQ(slow().level, FindingLevel::kOk);
+
+  // Someone waking the PC long after the timer's time is no slow resume.
+  WalkTo(At(10, 22, 30));
+  sched->Tick();  // due 05:57 the next day
+  clock.SetLocal(At(11, 6, 20));
+  sched->OnResume();
+  EXPECT_EQ(sched->SlowestLateResume(), 150);
+}
+
 TEST_F(SchedulerTest, TickThatComesDuringATickIsDropped) {
   // A plug-in failure's message box pumps messages, the tick timer's among them.
   class ReentrantPlugin final : public IPluginRunner {

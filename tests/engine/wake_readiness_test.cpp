@@ -129,6 +129,29 @@ TEST(WakeReadiness, ReportListsEveryFindingWithItsMark) {
   EXPECT_EQ(d.StatusText(), "起動準備: 要設定（ヘルプの起動診断を参照）");
 }
 
+TEST(WakeReadiness, SlowResumeNamesTheOfferedLeadThatCoversIt) {
+  const struct {
+    int64_t took;
+    int lead;
+    FindingLevel level;
+    const char* says;
+  } cases[] = {
+      {45, 60, FindingLevel::kOk, "開始の60秒前にする設定で間に合う"},
+      {60, 60, FindingLevel::kOk, "間に合う"},
+      {61, 60, FindingLevel::kWarning, "「起動タイマーを開始の120秒前にする」を選んで"},
+      {150, 0, FindingLevel::kWarning, "「起動タイマーを開始の180秒前にする」"},
+      {300, 180, FindingLevel::kWarning, "「起動タイマーを開始の300秒前にする」を選んでください。"},
+      {420, 300, FindingLevel::kWarning, "予約の開始時刻を早めてください"},
+      {420, 600, FindingLevel::kOk, "開始の600秒前"},  // a lead from a hand-edited file
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.took);
+    const ReadinessFinding f = JudgeSlowResume(c.took, c.lead);
+    EXPECT_EQ(f.level, c.level);
+    EXPECT_TRUE(Has(f.text, c.says)) << f.text;
+  }
+}
+
 TEST(WakeReadiness, SleepChoice) {
   PowerReadings r = Good();
   EXPECT_EQ(ChooseSleepState(1, r).mode, 1);
