@@ -327,6 +327,8 @@ class Simulation {
   void UserAction();
   void Tidy();
   void Renew();
+  // Raises the wake lead when the diagnosis names a longer one.
+  void FollowAdvice();
   void Import();
   void AddOneShot();
   void Accepted(const ScheduleEntry& entry);
@@ -400,6 +402,7 @@ class Simulation {
   std::vector<Planned> planned_;
   std::vector<Due> due_;
   int imports_ = 0;
+  int leadSec_ = 0;  // the wake lead set now
 };
 
 void Simulation::Trace(const char* format, ...) {
@@ -433,6 +436,7 @@ SimReport Simulation::Run() {
 }
 
 void Simulation::Setup() {
+  leadSec_ = config_.wakeupLeadSec;
   settingsPath_ = JoinPath(config_.folder, "Nimbra.ini");
   RemoveFile(settingsPath_);
   const int64_t start = WallSeconds(config_.startYear, config_.startMonth, config_.startDay, 0, 0);
@@ -841,6 +845,9 @@ void Simulation::BecomeOn() {
   if (booting_) {
     booting_ = false;
     StartProgram();
+  } else if (sched_) {
+    // The frame hears the resume broadcast.
+    Call(false, [this] { sched_->OnResume(); });
   }
   UpdateIdle();
 }
@@ -934,6 +941,7 @@ void Simulation::Handle(const Event& e) {
 void Simulation::UserAction() {
   Tidy();
   Renew();
+  FollowAdvice();
   const double r = rng_.Real();
   if (r < 0.5)
     Import();
@@ -942,6 +950,21 @@ void Simulation::UserAction() {
   CheckEntries();
   // The table changed under the tick, which runs five times a second.
   tickSoon_ = true;
+}
+
+void Simulation::FollowAdvice() {
+  if (!config_.followsAdvice) return;
+  // What the diagnosis says after a timer wake that came back late: the
+  // offered lead that covers it.
+  const int64_t slowest = sched_->SlowestLateResume();
+  CUserSetParam& user = doc_->AppInfo().GetUserSetting();
+  if (slowest <= user.wakeup_lead_sec) return;
+  const int lead = SuggestedWakeLead(slowest);
+  if (lead <= user.wakeup_lead_sec) return;
+  user.wakeup_lead_sec = doc_->AppInfo().GetUserValues().wakeup_lead_sec = lead;
+  leadSec_ = lead;
+  (void)doc_->CommitEdit();
+  Note(report_.events, "wake lead raised as the diagnosis said");
 }
 
 void Simulation::Tidy() {
@@ -1176,8 +1199,11 @@ void Simulation::NoteUnsavedAtKill() {
 
 void Simulation::NoteSkipped(int planned, const ScheduleEntry& current) {
   const int64_t now = clock_.Ms();
-  const int64_t currentStart = TimeToSeconds(current.s) * kSecond;
+  // A finished series has skipped every occurrence still ahead.
+  const int64_t currentStart =
+      current.state == kStateFinished ? kNever : TimeToSeconds(current.s) * kSecond;
   const ScheduleTable& t = doc_->Table();
+  bool skipped = false;
   for (Due& w : due_) {
     if (w.planned != planned || w.gaveWay || w.start <= now || w.start >= currentStart) continue;
     // A later occurrence than the entry now stands at, still ahead: skipped.
@@ -1188,11 +1214,18 @@ void Simulation::NoteSkipped(int planned, const ScheduleEntry& current) {
       if (&e == &current || e.state == kStateFinished) continue;
       if (t.StartSeconds(i) * kSecond <= w.end && w.start <= t.EndSeconds(i) * kSecond) {
         w.gaveWay = true;
+        skipped = true;
         Note(report_.events, "occurrences skipped for an entry over them");
         break;
       }
     }
   }
+  if (!skipped) return;
+  // Its last window is now the last one not skipped.
+  Planned& p = planned_[static_cast<size_t>(planned)];
+  p.lastStartMs = 0;
+  for (const Due& w : due_)
+    if (w.planned == planned && !w.gaveWay) p.lastStartMs = std::max(p.lastStartMs, w.start);
 }
 
 void Simulation::CheckEntries(bool atLoad) {
@@ -1217,8 +1250,7 @@ void Simulation::CheckEntries(bool atLoad) {
       p.duplicated = true;
       ++report_.entriesDuplicated;
     }
-    if (n >= 1 && p.entry.loop && it->second.front()->state != kStateFinished)
-      NoteSkipped(static_cast<int>(&p - planned_.data()), *it->second.front());
+    if (n >= 1 && p.entry.loop) NoteSkipped(static_cast<int>(&p - planned_.data()), *it->second.front());
     if (n >= 1 && p.entry.loop && p.stoppedAt == kNever &&
         it->second.front()->state == kStateFinished && p.lastStartMs > now) {
       // Finished although the plan has windows ahead for it.
@@ -1317,7 +1349,7 @@ void Simulation::Measure() {
           const Outage& o = outages_[k];
           if (o.from < g.second && o.to > g.first) {
             causes |= 1u << static_cast<int>(
-                Cause(o, k > 0 ? &outages_[k - 1] : nullptr, w, config_.wakeupLeadSec * kSecond));
+                Cause(o, k > 0 ? &outages_[k - 1] : nullptr, w, leadSec_ * kSecond));
             explained = true;
           }
         }

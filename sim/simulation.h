@@ -27,6 +27,9 @@ struct SimConfig {
   // up to three more to resume, so the user picks the offered lead that
   // covers both.
   int wakeupLeadSec = 300;
+  // Whether the user raises the lead to what the wake diagnosis names after
+  // a timer wake came back late.
+  bool followsAdvice = true;
 
   // The PC: Windows puts a PC that a timer woke back to sleep after this
   // long without input or a keep-awake request.

@@ -118,6 +118,23 @@ TEST(SimulatedYear, FaultsCostOnlyTheWindowsTheyMakeUnavoidable) {
   EXPECT_GT(r.lateStarts, 0);
 }
 
+TEST(SimulatedYear, AtTheDefaultLeadASlowPcStartsLateUntilTheUserTakesTheDiagnosisAdvice) {
+  ScratchDir dir;
+  SimConfig config = Quiet(dir.path());
+  config.days = 42;
+  config.wakeupLeadSec = 60;
+  config.resumeDelayChance = 0.4;
+  config.followsAdvice = false;
+  const SimReport stubborn = RunSimulation(config);
+  config.followsAdvice = true;
+  const SimReport advised = RunSimulation(config);
+  SCOPED_TRACE(FormatReport(config, advised));
+  EXPECT_EQ(advised.events.count("wake lead raised as the diagnosis said"), 1u);
+  EXPECT_GT(stubborn.lateStarts, 10);
+  EXPECT_LT(advised.lateStarts * 3, stubborn.lateStarts);
+  ExpectNothingLost(advised);
+}
+
 TEST(SimulatedYear, ASeedGivesTheSameYear) {
   ScratchDir a, b;
   SimConfig one = Stormy(a.path()), two = Stormy(b.path());
