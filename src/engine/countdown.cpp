@@ -11,6 +11,7 @@
 #include "platform/debug_log.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/time_rules.h"
 
 namespace {
 
@@ -176,6 +177,14 @@ int SuspendAction(ThreadObj* obj, const void*) {
   bool armed = true;
   if (obj->wakeFlag) {
     const SystemTime& w = obj->wakeTime;
+    const int64_t now = LocalSecondsNow(obj->power->Clock());
+    if (TimeToSeconds(w) < now + kSuspendMarginSeconds) {
+      obj->power->Log().Write("wake time %d s away: not suspending\n",
+                              static_cast<int>(TimeToSeconds(w) - now));
+      obj->power->Prompt().Show("予約の起動時刻が近いため、サスペンドを中止しました", kAppTitle,
+                                PromptButtons::Ok);
+      return 0;
+    }
     armed = obj->power->TzSetWakeupTimer(w);
     obj->power->Log().Write("bRet=%d %d/%d/%d %d:%d:%d\n", armed ? 1 : 0, w.wYear, w.wMonth,
                             w.wDay, w.wHour, w.wMinute, w.wSecond);

@@ -96,6 +96,12 @@ void ThreadObjDestory(std::unique_ptr<ThreadObj>& obj);
 
 // The end actions; each writes a trace line to the debug log first.
 int DummyAction(ThreadObj* obj, const void* text);
+// Suspends, with the wake-up timer when the countdown has a wake time. A
+// wake time less than kSuspendMarginSeconds ahead when the countdown ends
+// (it came while the countdown ran, or the suspend was asked for inside the
+// wake lead) suspends nothing: a timer due by then fires before the PC is
+// asleep, and the PC would sleep through the start.
+inline constexpr int64_t kSuspendMarginSeconds = 60;
 int SuspendAction(ThreadObj* obj, const void* arg);
 int SuspendCancelAction(ThreadObj* obj, const void* arg);
 int ShutdownAction(ThreadObj* obj, const void* arg);

@@ -196,6 +196,25 @@ TEST_F(CountdownTest, NoSuspendWhenTheWakeTimerCannotBeArmed) {
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
 }
 
+TEST_F(CountdownTest, NoSuspendWhenTheWakeTimeHasComeOrIsAMinuteAway) {
+  // A timer due by the time the PC is asleep fires first: the PC would sleep
+  // through the start.
+  const int64_t now = clock.SecondsNow();
+  for (const int64_t ahead : {int64_t{-5}, int64_t{0}, kSuspendMarginSeconds - 1, kSuspendMarginSeconds}) {
+    SCOPED_TRACE(ahead);
+    power.Clear();
+    SystemTime wake{};
+    SecondsToTime(now + ahead, &wake);
+    auto c = Start(1, &wake, SuspendAction, SuspendCancelAction);
+    ASSERT_EQ(windows.last->WaitEnd(), FakeCountdownWindow::End::kCompleted);
+    c->Finish();
+    const bool sleeps = ahead >= kSuspendMarginSeconds;
+    EXPECT_EQ(power.Calls("suspend").size(), sleeps ? 1u : 0u);
+    EXPECT_EQ(power.Calls("arm").size(), sleeps ? 1u : 0u);
+  }
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>(3, "予約の起動時刻が近いため、サスペンドを中止しました"));
+}
+
 TEST_F(CountdownTest, WakeFlagWithoutAWakeTimeIsRefused) {
   CCountdown c(control);
   EXPECT_FALSE(c.Initialize("サスペンドの準備中", 10, 500, 0, 1, nullptr, SuspendAction, nullptr, 0,
