@@ -784,6 +784,9 @@ int64_t Simulation::NextTick() const {
   // looked at once a minute: it may keep a plan of its own (a wake timer, a
   // keep-awake request ahead of a start) that changes with the time alone.
   int64_t at = tickSoon_ ? clock_.Ms() : std::min(SchedulerMoment(), lastTick_ + kMinute);
+  // A refused wake timer is tried again seconds later, at a tick.
+  if (control_ && control_->WakeupTimerStatus().state == WakeTimerState::kRefused)
+    at = std::min(at, lastTick_ + kSecond);
   at = std::max(at, lastTick_ + 1);
   const int64_t step = CScheduler::kTickMs;
   const int64_t r = ((at - tickPhase_) % step + step) % step;
@@ -1170,7 +1173,21 @@ void Simulation::NoteUnsavedAtKill() {
   const ScheduleTable& t = doc_->Table();
   for (int i = 0; i < t.GetScheduleCount(); ++i) table.push_back(OccurrenceKey(*t.GetSchedule(i)));
   std::sort(table.begin(), table.end());
-  if (file && *file == table) {
+  bool same = file && *file == table;
+  if (file && !same) {
+    // Loading moves on what ended since just as the running program did:
+    // what a load gives back is not lost.
+    SimPrompt quiet;
+    CDebugLog quietLog;
+    CNimbraDoc reloaded(clock_, quiet, quietLog, settingsPath_);
+    reloaded.LoadSettings();
+    std::vector<std::string> again;
+    for (int i = 0; i < reloaded.Table().GetScheduleCount(); ++i)
+      again.push_back(OccurrenceKey(*reloaded.Table().GetSchedule(i)));
+    std::sort(again.begin(), again.end());
+    same = again == table;
+  }
+  if (same) {
     blockedSinceMatch_ = saveBlocks_ > 0;
     return;
   }

@@ -90,7 +90,7 @@ void CScheduler::Tick() {
   power_.WantWakeAt(plan_.haveWake ? std::optional<int64_t>(plan_.wakeSeconds) : std::nullopt);
   // While no timer would wake the PC for what lies ahead, Windows' idle
   // sleep would lose the recording: the PC stays awake until an arming is
-  // accepted (retried once a minute) or the schedule has run.
+  // accepted (retried seconds later, then once a minute) or the schedule has run.
   const bool noWayBack =
       plan_.haveWake && power_.WakeupTimerStatus().state == WakeTimerState::kRefused;
   if (noWayBack != heldForRefusal_) {

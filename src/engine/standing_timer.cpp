@@ -68,8 +68,9 @@ void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds
   {
     std::lock_guard<std::mutex> lock(mutex_);
     // A clock set back counts as time passed: the retry is not put off by it.
-    const bool retryDue = refused_ && (nowSeconds - refusedAt_ >= kRetrySeconds ||
-                                       nowSeconds < refusedAt_);
+    const int64_t wait = refusals_ > 1 ? kRetrySeconds : kFirstRetrySeconds;
+    const bool retryDue =
+        refused_ && (nowSeconds - refusedAt_ >= wait || nowSeconds < refusedAt_);
     if (tried_ && wanted_ == wakeSeconds && !retryDue) return;
     tried_ = true;
     wanted_ = wakeSeconds;
@@ -81,6 +82,7 @@ void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds
     }
     refused_ = ArmLocked(*wakeSeconds);
     refusedAt_ = nowSeconds;
+    refusals_ = refused_ ? refusals_ + 1 : 0;
     if (!refused_) {
       shown_.reset();
     } else if (!(shown_ && *shown_ == *refused_)) {

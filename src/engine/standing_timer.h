@@ -7,9 +7,9 @@
 // A refusal is told to the user once per cause (the same error at every
 // re-arm would bury the user in message boxes); a suspend that finds no
 // accepted timer is told every time, as it does not happen. A refused arming
-// is tried again once a minute: a refusal may pass (a timer of the same name
-// closed, a driver that answered late), and until it does a sleep by anyone
-// would not end.
+// is tried again a few seconds later and then once a minute: a refusal may
+// pass (a timer of the same name closed, a driver that answered late), and
+// until it does a sleep by anyone would not end.
 //
 // Safe from the interface thread and the countdown's worker at once; no lock
 // is held while a message box is open.
@@ -31,7 +31,8 @@ class CStandingTimer {
 
   // Keeps the timer due at wakeSeconds (calendar seconds), or none without.
   // Changes nothing when that is what stands already, or when it was refused
-  // less than kRetrySeconds before nowSeconds (calendar seconds).
+  // less than kFirstRetrySeconds (after the first refusal) or kRetrySeconds
+  // (after later ones) before nowSeconds (calendar seconds).
   void Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds);
   // Before a suspend: true when a timer that resumes the PC at wakeSeconds
   // stands, armed now if it did not. False after the user was told why not.
@@ -43,6 +44,7 @@ class CStandingTimer {
   void Forget();
 
   WakeTimerStatus Status() const;
+  static constexpr int64_t kFirstRetrySeconds = 5;
   static constexpr int64_t kRetrySeconds = 60;
   // The wake time that stands accepted, if any.
   std::optional<int64_t> ArmedAt() const;
@@ -68,6 +70,7 @@ class CStandingTimer {
   std::optional<int64_t> wanted_;
   std::optional<Cause> refused_;
   int64_t refusedAt_ = 0;  // calendar seconds of the last refusal
+  int refusals_ = 0;       // in a row, since the last accepted arming
   // The held handle came from an open that found the timer existing: it is
   // someone else's arming, closed before a new attempt.
   bool foreign_ = false;

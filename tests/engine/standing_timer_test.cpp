@@ -84,16 +84,21 @@ TEST_F(StandingTimerTest, RefusalIsToldOncePerCause) {
                                      "ウェイクタイマーエラー(error=5)"}));
 }
 
-TEST_F(StandingTimerTest, RefusedArmingIsTriedAgainOnceAMinuteWithoutTellingAgain) {
+TEST_F(StandingTimerTest, RefusedArmingIsTriedAgainSoonThenOnceAMinuteWithoutTellingAgain) {
   power.SetArmResult(false, 5);
   timer.Want(1000, now);
   power.Clear();
-  timer.Want(1000, now + CStandingTimer::kRetrySeconds - 1);
+  timer.Want(1000, now + CStandingTimer::kFirstRetrySeconds - 1);
   EXPECT_TRUE(power.Calls().empty());  // not at every tick
-  timer.Want(1000, now + CStandingTimer::kRetrySeconds);
+  timer.Want(1000, now + CStandingTimer::kFirstRetrySeconds);
   EXPECT_EQ(Kinds(power), (Strings{"open", "arm", "cancel"}));
-  timer.Want(1000, now - 3600);  // the clock set back does not put the retry off
+  const int64_t second = now + CStandingTimer::kFirstRetrySeconds;
+  timer.Want(1000, second + CStandingTimer::kRetrySeconds - 1);
+  EXPECT_EQ(power.Calls("arm").size(), 1u);  // refused again: now once a minute
+  timer.Want(1000, second + CStandingTimer::kRetrySeconds);
   EXPECT_EQ(power.Calls("arm").size(), 2u);
+  timer.Want(1000, now - 3600);  // the clock set back does not put the retry off
+  EXPECT_EQ(power.Calls("arm").size(), 3u);
   EXPECT_EQ(prompt.Texts(), Strings{"ウェイクタイマーエラー(error=5)"});
 
   power.SetArmResult(true, 0);  // the refusal passed: armed, and left alone after
