@@ -10,8 +10,8 @@
 // before the next schedule ahead: every tick works out the wanted wake time
 // and the timer is re-armed only when that changes, so a quiet tick makes no
 // system call. While the system refuses that timer, the PC is kept awake
-// instead, so that no sleep can outlast a start. Also the manual suspend command and the test the frame's power
-// handling asks.
+// instead, so that no sleep can outlast a start. Also the manual suspend
+// command and the test the frame's power handling asks.
 //
 // Everything here runs on the interface thread; only the countdown's worker
 // runs elsewhere.

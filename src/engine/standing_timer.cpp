@@ -77,6 +77,7 @@ void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds
     if (!wakeSeconds) {
       if (power_.HasWakeTimer()) power_.CancelWakeTimer();
       refused_.reset();
+      refusals_ = 0;
       foreign_ = false;
       return;
     }
@@ -103,6 +104,7 @@ bool CStandingTimer::Ensure(int64_t wakeSeconds) {
     refused_ = ArmLocked(wakeSeconds);
     if (!refused_) {
       shown_.reset();
+      refusals_ = 0;
       return true;
     }
     tell = *refused_;
@@ -118,6 +120,7 @@ void CStandingTimer::Cancel() {
   tried_ = true;
   wanted_.reset();
   refused_.reset();
+  refusals_ = 0;
   foreign_ = false;
 }
 
