@@ -17,8 +17,8 @@ CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDeb
       readings_(readings),
       timer_(power, prompt, log, std::move(timerName)) {}
 
-void CPowerControl::WantWakeAt(std::optional<int64_t> wakeSeconds) {
-  timer_.Want(wakeSeconds, clock_.SecondsNow());
+void CPowerControl::WantWakeAt(std::optional<int64_t> wakeSeconds, int64_t nowSeconds) {
+  timer_.Want(wakeSeconds, nowSeconds);
 }
 
 bool CPowerControl::TzSetWakeupTimer(const SystemTime& wakeTime) {

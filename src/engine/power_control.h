@@ -29,9 +29,10 @@ class CPowerControl {
   CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDebugLog& log,
                 std::string timerName, IPowerReadings* readings = nullptr);
 
-  // Keeps the standing timer due at wakeSeconds (calendar seconds), or none.
-  // Reaches the power service only on a change; a refusal is told once.
-  void WantWakeAt(std::optional<int64_t> wakeSeconds);
+  // Keeps the standing timer due at wakeSeconds (seconds as the table's), or
+  // none. Reaches the power service only on a change, or to try a refused
+  // arming again as nowSeconds (the same clock) passes; a refusal is told once.
+  void WantWakeAt(std::optional<int64_t> wakeSeconds, int64_t nowSeconds);
   // Before a suspend: makes sure the PC will wake at wakeTime (local time,
   // seconds resolution), arming now only if the standing timer is not that.
   // False after the user was told why not, so that the caller does not put

@@ -62,7 +62,8 @@ bool CScheduler::OnTimer(unsigned id) {
 }
 
 void CScheduler::Tick() {
-  NoteWakeAfterSleep(LocalSecondsNow(doc_.Clock()));
+  const int64_t tN = LocalSecondsNow(doc_.Clock());
+  NoteWakeAfterSleep(tN);
   ScheduleTable& table = doc_.Table();
   bool running = false;
   const int i = FindCurrentSchedule(table);
@@ -70,7 +71,6 @@ void CScheduler::Tick() {
     ScheduleEntry* cur = table.GetSchedule(i);
     const int32_t tS = table.StartSeconds(i);
     const int32_t tE = table.EndSeconds(i);
-    const int64_t tN = LocalSecondsNow(doc_.Clock());
     if (tS <= tN && tN < tE) {
       running = true;
       if (cur->state != kStateRunning) {
@@ -85,14 +85,16 @@ void CScheduler::Tick() {
     }
   }
   // The end processing may have changed the table: plan from what it is now.
-  plan_ = PlanWake(table, LocalSecondsNow(doc_.Clock()), Settings());
+  const int64_t planNow = LocalSecondsNow(doc_.Clock());
+  plan_ = PlanWake(table, planNow, Settings());
   if (!plan_.keepAwake) stayingAwake_ = false;
-  power_.WantWakeAt(plan_.haveWake ? std::optional<int64_t>(plan_.wakeSeconds) : std::nullopt);
+  power_.WantWakeAt(plan_.haveWake ? std::optional<int64_t>(plan_.wakeSeconds) : std::nullopt,
+                    planNow);
   // While no timer would wake the PC for what lies ahead, Windows' idle
   // sleep would lose the recording: the PC stays awake until an arming is
   // accepted (retried seconds later, then once a minute) or the schedule has run.
-  const bool noWayBack =
-      plan_.haveWake && power_.WakeupTimerStatus().state == WakeTimerState::kRefused;
+  const WakeTimerState timer = power_.WakeupTimerStatus().state;
+  const bool noWayBack = plan_.haveWake && timer == WakeTimerState::kRefused;
   if (noWayBack != heldForRefusal_) {
     heldForRefusal_ = noWayBack;
     if (noWayBack)
@@ -101,7 +103,7 @@ void CScheduler::Tick() {
   // Without this a PC woken by the timer goes back to sleep after a couple of
   // minutes without input, before or in the middle of the recording.
   power_.KeepAwake(running || plan_.keepAwake || noWayBack);
-  UpdateStatus();
+  UpdateStatus(timer);
 }
 
 void CScheduler::NoteWakeAfterSleep(int64_t now) {
@@ -129,12 +131,12 @@ WakeSettings CScheduler::Settings() const {
   return WakeSettings{user.wakeup_lead_sec, user.stay_awake_gap_sec};
 }
 
-void CScheduler::UpdateStatus() {
+void CScheduler::UpdateStatus(WakeTimerState timer) {
   StatusKey key;
   key.haveWake = plan_.haveWake;
   key.wakeSeconds = plan_.haveWake ? plan_.wakeSeconds : 0;
   key.staying = stayingAwake_;
-  key.timer = power_.WakeupTimerStatus().state;
+  key.timer = timer;
   if (key == statusKey_) return;
   const bool textChanged = key.haveWake != statusKey_.haveWake ||
                            key.wakeSeconds != statusKey_.wakeSeconds ||

@@ -128,7 +128,8 @@ class CScheduler {
                       ThreadAction done, ThreadAction cancel);
   void Save();
   WakeSettings Settings() const;
-  void UpdateStatus();
+  // timer: how the standing timer stands after this tick's WantWakeAt.
+  void UpdateStatus(WakeTimerState timer);
   // Called with the time now at every tick and resume: when the PC slept
   // over the planned wake and came back after the start it was for, the
   // time the resume took is kept for the diagnosis.

@@ -32,7 +32,7 @@ class CStandingTimer {
   // Keeps the timer due at wakeSeconds (calendar seconds), or none without.
   // Changes nothing when that is what stands already, or when it was refused
   // less than kFirstRetrySeconds (after the first refusal) or kRetrySeconds
-  // (after later ones) before nowSeconds (calendar seconds).
+  // (after later ones) before nowSeconds (on wakeSeconds' clock).
   void Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds);
   // Before a suspend: true when a timer that resumes the PC at wakeSeconds
   // stands, armed now if it did not. False after the user was told why not.

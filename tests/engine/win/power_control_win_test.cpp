@@ -64,7 +64,7 @@ TEST(Win32Power, UnderWineTheStandingTimerIsRefusedOnceAndTheReadinessSaysSo) {
   ScriptedPrompt prompt;
   FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
   CPowerControl control(p, prompt, clock, log, UniqueName("standing"), &SystemPowerReadings());
-  for (int k = 1; k <= 3; ++k) control.WantWakeAt(clock.SecondsNow() + 3600 * k);
+  for (int k = 1; k <= 3; ++k) control.WantWakeAt(clock.SecondsNow() + 3600 * k, clock.SecondsNow());
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
   EXPECT_FALSE(p.HasWakeTimer());
   const WakeDiagnosis d = control.Diagnose(1);
