@@ -1,54 +1,51 @@
-# Keeps the layers of src/ honest. Run as
+# Keeps the layers honest. Run as
 #   cmake -DROOT=<source dir> -P check_layers.cmake
 # and fails (listing every offence) when
-#   - a file includes a folder of src/ above its own layer, in the order
-#     below (a test in tests/<folder>/ counts as that folder's; tests/gui and
-#     tests/support may include anything), or
+#   - a file of src/, sim/, bench/, fuzz/ or tests/ includes a folder that the
+#     layer graph (layers.cmake) does not allow its own folder (a test in
+#     tests/<folder>/ counts as that folder's and may also use the test
+#     toolkit; tests/gui, which drives the whole program, may include
+#     anything), or
 #   - files of one folder include each other in a circle (a module is a file
 #     name without its extension: x.h and x.cpp are one module).
-# Includes are followed as written: "folder/..." from src/, anything else
-# beside the including file.
+# Includes are followed as written: beside the including file when it is
+# there, else from src/, tests/ or the root, as the build's include paths do.
 
-# Top to bottom: each folder may include only itself and the folders after it.
-set(LAYERS app engine iepg schedule plugin mail framework boundary platform)
-
+cmake_minimum_required(VERSION 3.21)
 if(NOT ROOT)
   message(FATAL_ERROR "check_layers: pass -DROOT=<source dir>")
 endif()
-set(SRC "${ROOT}/src")
+include("${CMAKE_CURRENT_LIST_DIR}/layers.cmake")
+# Also checks the table itself.
+nimbra_layer_order(order)
 
-file(GLOB_RECURSE src_files RELATIVE "${SRC}"
-  "${SRC}/*.h" "${SRC}/*.cpp" "${SRC}/*.c" "${SRC}/*.rc")
-file(GLOB_RECURSE test_files RELATIVE "${ROOT}/tests" "${ROOT}/tests/*.h" "${ROOT}/tests/*.cpp")
+set(files "")
+foreach(top src sim bench fuzz tests)
+  file(GLOB_RECURSE found RELATIVE "${ROOT}"
+    "${ROOT}/${top}/*.h" "${ROOT}/${top}/*.cpp" "${ROOT}/${top}/*.c" "${ROOT}/${top}/*.rc")
+  list(APPEND files ${found})
+endforeach()
 
 set(problems "")
 set(modules "")
 
-# The layer folder of a path relative to src/ ("" when it is none).
-function(folder_of path out)
-  string(REGEX MATCH "^[^/]+" first "${path}")
-  list(FIND LAYERS "${first}" at)
-  if(at EQUAL -1)
-    set(${out} "" PARENT_SCOPE)
-  else()
-    set(${out} "${first}" PARENT_SCOPE)
-  endif()
-endfunction()
-
-# The quoted includes of a file, each resolved to a path relative to src/
-# ("" for one outside src/).
+# The quoted includes of a file, each resolved to a path relative to ROOT
+# ("" for one outside it).
 function(includes_of file out)
   file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
   get_filename_component(dir "${file}" DIRECTORY)
   set(result "")
   foreach(line IN LISTS lines)
     string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*$" "\\1" inc "${line}")
-    if(EXISTS "${dir}/${inc}")
-      get_filename_component(abs "${dir}/${inc}" ABSOLUTE)
-    else()
-      set(abs "${SRC}/${inc}")
-    endif()
-    file(RELATIVE_PATH rel "${SRC}" "${abs}")
+    set(abs "${ROOT}/src/${inc}")
+    foreach(base "${dir}" "${ROOT}/src" "${ROOT}/tests" "${ROOT}")
+      if(EXISTS "${base}/${inc}")
+        set(abs "${base}/${inc}")
+        break()
+      endif()
+    endforeach()
+    get_filename_component(abs "${abs}" ABSOLUTE)
+    file(RELATIVE_PATH rel "${ROOT}" "${abs}")
     if(rel MATCHES "^\\.\\.")
       list(APPEND result "")
     else()
@@ -63,27 +60,28 @@ function(module_of rel out)
   set(${out} "${m}" PARENT_SCOPE)
 endfunction()
 
-# Includes that point up.
-macro(check_direction who own includes)
-  list(FIND LAYERS "${own}" own_at)
-  foreach(inc IN LISTS ${includes})
-    folder_of("${inc}" target)
-    if(target)
-      list(FIND LAYERS "${target}" target_at)
-      if(target_at LESS own_at)
-        list(APPEND problems "${who} (${own}) includes ${inc} (${target}, a higher layer)")
-      endif()
-    endif()
-  endforeach()
-endmacro()
-
-foreach(rel IN LISTS src_files)
-  folder_of("${rel}" own)
+foreach(rel IN LISTS files)
+  nimbra_layer_of("${rel}" own)
   if(NOT own)
     continue()
   endif()
-  includes_of("${SRC}/${rel}" incs)
-  check_direction("src/${rel}" "${own}" incs)
+  set(is_test FALSE)
+  if(rel MATCHES "^tests/" AND NOT own STREQUAL "support")
+    set(is_test TRUE)
+  endif()
+  includes_of("${ROOT}/${rel}" incs)
+  foreach(inc IN LISTS incs)
+    nimbra_layer_of("${inc}" target)
+    if(target)
+      nimbra_layer_allows(${own} ${target} ${is_test} ok)
+      if(NOT ok)
+        list(APPEND problems "${rel} (${own}) includes ${inc} (${target}, not in the row of ${own})")
+      endif()
+    endif()
+  endforeach()
+  if(is_test)
+    continue()
+  endif()
 
   # The module graph inside the folder.
   module_of("${rel}" m)
@@ -94,7 +92,7 @@ foreach(rel IN LISTS src_files)
     set(edges_${id} "")
   endif()
   foreach(inc IN LISTS incs)
-    folder_of("${inc}" target)
+    nimbra_layer_of("${inc}" target)
     if(target STREQUAL own)
       module_of("${inc}" to)
       if(NOT to STREQUAL m)
@@ -102,16 +100,6 @@ foreach(rel IN LISTS src_files)
       endif()
     endif()
   endforeach()
-endforeach()
-
-foreach(rel IN LISTS test_files)
-  string(REGEX MATCH "^[^/]+" first "${rel}")
-  list(FIND LAYERS "${first}" at)
-  if(at EQUAL -1)
-    continue()
-  endif()
-  includes_of("${ROOT}/tests/${rel}" incs)
-  check_direction("tests/${rel}" "${first}" incs)
 endforeach()
 
 # Circles: peel off modules that include no remaining module; what is left
@@ -150,7 +138,7 @@ foreach(m IN LISTS left)
   endforeach()
   list(REMOVE_DUPLICATES on_circle)
   string(REPLACE ";" ", " on_circle "${on_circle}")
-  list(APPEND problems "src/${m} is on or behind an include circle through ${on_circle}")
+  list(APPEND problems "${m} is on or behind an include circle through ${on_circle}")
 endforeach()
 
 if(problems)
@@ -158,6 +146,5 @@ if(problems)
   string(REPLACE ";" "\n  " text "${problems}")
   message(FATAL_ERROR "check_layers: ${n} problem(s):\n  ${text}")
 endif()
-list(LENGTH src_files n_src)
-list(LENGTH test_files n_tests)
-message(STATUS "check_layers: ${n_src} source and ${n_tests} test files keep the layers")
+list(LENGTH files n_files)
+message(STATUS "check_layers: ${n_files} files keep the layer graph")

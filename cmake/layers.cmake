@@ -1,0 +1,160 @@
+# The layer graph, declared once: for each folder, the folders its code may
+# use. The include check (check_layers.cmake) reads it for every #include,
+# and the build (nimbra_check_layer_links, called at the end of the top
+# CMakeLists.txt) for every target's link libraries, so the two cannot drift.
+#
+# A row lists everything the folder may use, not only its direct neighbours:
+# a folder sees the headers of what it uses, so each row must also hold the
+# rows of the folders it names (checked). A folder always uses itself.
+#
+# The program (app, engine) and the two libraries (plugin, mail) meet only
+# through the boundary: neither side names the other's code.
+
+# The source folders, src/<folder>.
+set(NIMBRA_USES_platform  "")
+set(NIMBRA_USES_boundary  platform)
+set(NIMBRA_USES_framework platform)
+set(NIMBRA_USES_mail      boundary platform)
+set(NIMBRA_USES_plugin    framework boundary platform)
+set(NIMBRA_USES_schedule  boundary platform)
+set(NIMBRA_USES_iepg      schedule boundary platform)
+set(NIMBRA_USES_engine    schedule framework boundary platform)
+set(NIMBRA_USES_app       engine iepg schedule framework boundary platform)
+# The test toolkit, tests/support.
+set(NIMBRA_USES_support   schedule boundary platform)
+# The simulated year, the benchmarks and the fuzz targets.
+set(NIMBRA_USES_sim       engine iepg schedule framework boundary platform support)
+set(NIMBRA_USES_bench     engine schedule framework boundary platform support)
+set(NIMBRA_USES_fuzz      iepg mail schedule boundary platform support)
+
+set(NIMBRA_SRC_LAYERS platform boundary framework mail plugin schedule iepg engine app)
+set(NIMBRA_LAYERS ${NIMBRA_SRC_LAYERS} support sim bench fuzz)
+
+# The folder of a path relative to the source root ("" when none): src/<x>
+# is x; tests/support the toolkit; a test in tests/<x>/ is x's (tests/gui,
+# which drives the whole program, and tests/install are none).
+function(nimbra_layer_of path out)
+  set(layer "")
+  if(path MATCHES "^src/([^/]+)/")
+    set(layer "${CMAKE_MATCH_1}")
+  elseif(path MATCHES "^tests/([^/]+)/")
+    set(layer "${CMAKE_MATCH_1}")
+  elseif(path MATCHES "^([^/]+)/")
+    set(layer "${CMAKE_MATCH_1}")
+  endif()
+  if(NOT layer IN_LIST NIMBRA_LAYERS)
+    set(layer "")
+  endif()
+  set(${out} "${layer}" PARENT_SCOPE)
+endfunction()
+
+# True when folder `from` may use folder `to`; a test (is_test) may also use
+# the test toolkit.
+function(nimbra_layer_allows from to is_test out)
+  if(from STREQUAL to OR to IN_LIST NIMBRA_USES_${from} OR (is_test AND to STREQUAL "support"))
+    set(${out} TRUE PARENT_SCOPE)
+  else()
+    set(${out} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
+# The folders bottom first (each after every folder it uses). Fails when the
+# table names an unknown folder, is not closed or runs in a circle.
+function(nimbra_layer_order out)
+  foreach(layer IN LISTS NIMBRA_LAYERS)
+    foreach(used IN LISTS NIMBRA_USES_${layer})
+      if(NOT used IN_LIST NIMBRA_LAYERS)
+        message(FATAL_ERROR "layers: ${layer} uses ${used}, which is no folder of the table")
+      endif()
+      foreach(further IN LISTS NIMBRA_USES_${used})
+        if(NOT further IN_LIST NIMBRA_USES_${layer})
+          message(FATAL_ERROR "layers: ${layer} uses ${used}, which uses ${further}: "
+                              "add ${further} to the row of ${layer}")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  set(order "")
+  set(left ${NIMBRA_LAYERS})
+  while(left)
+    set(placed FALSE)
+    foreach(layer IN LISTS left)
+      set(ready TRUE)
+      foreach(used IN LISTS NIMBRA_USES_${layer})
+        if(NOT used IN_LIST order)
+          set(ready FALSE)
+        endif()
+      endforeach()
+      if(ready)
+        list(APPEND order ${layer})
+        list(REMOVE_ITEM left ${layer})
+        set(placed TRUE)
+      endif()
+    endforeach()
+    if(NOT placed)
+      message(FATAL_ERROR "layers: the table runs in a circle through ${left}")
+    endif()
+  endwhile()
+  set(${out} "${order}" PARENT_SCOPE)
+endfunction()
+
+# Every target made in a layer folder links only libraries of the folders its
+# row allows. Call once, at the end of the top CMakeLists.txt.
+function(nimbra_check_layer_links)
+  set(targets "")
+  set(dirs "${PROJECT_SOURCE_DIR}")
+  while(dirs)
+    list(POP_FRONT dirs dir)
+    get_property(here DIRECTORY "${dir}" PROPERTY BUILDSYSTEM_TARGETS)
+    get_property(below DIRECTORY "${dir}" PROPERTY SUBDIRECTORIES)
+    list(APPEND targets ${here})
+    list(APPEND dirs ${below})
+  endwhile()
+
+  set(problems "")
+  foreach(target IN LISTS targets)
+    get_target_property(dir ${target} SOURCE_DIR)
+    file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${dir}")
+    nimbra_layer_of("${rel}/" own)
+    if(NOT own)
+      continue()
+    endif()
+    set(is_test FALSE)
+    if(rel MATCHES "^tests/")
+      set(is_test TRUE)
+    endif()
+    set(linked "")
+    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+      get_target_property(items ${target} ${property})
+      if(items)
+        list(APPEND linked ${items})
+      endif()
+    endforeach()
+    list(TRANSFORM linked REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1")
+    list(REMOVE_DUPLICATES linked)
+    foreach(item IN LISTS linked)
+      if(NOT TARGET "${item}")
+        continue()
+      endif()
+      get_target_property(imported ${item} IMPORTED)
+      if(imported)
+        continue()
+      endif()
+      get_target_property(item_dir ${item} SOURCE_DIR)
+      file(RELATIVE_PATH item_rel "${PROJECT_SOURCE_DIR}" "${item_dir}")
+      nimbra_layer_of("${item_rel}/" used)
+      if(NOT used)
+        continue()
+      endif()
+      nimbra_layer_allows(${own} ${used} "${is_test}" ok)
+      if(NOT ok)
+        list(APPEND problems "${target} (${own}) links ${item} (${used})")
+      endif()
+    endforeach()
+  endforeach()
+  if(problems)
+    list(LENGTH problems n)
+    string(REPLACE ";" "\n  " text "${problems}")
+    message(FATAL_ERROR "layers: ${n} link(s) against the layer graph (cmake/layers.cmake):\n  ${text}")
+  endif()
+endfunction()
