@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "platform/file.h"
 #include "platform/program_path.h"
 #include "platform/shared_library.h"
+#include "platform/text.h"
 #include "schedule/schedule_entry.h"
 #include "support/fakes.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -123,11 +127,32 @@ TEST(PluginHost, MissingLibrary) {
   EXPECT_EQ(prompt.shown.back().text, "ハンドルの取得に失敗しました。");
 }
 
-TEST(PluginHost, PluginComesFromTheProgramsOwnFolder) {
-  // Never a bare name: that would search the current folder, where a
-  // downloaded iEPG file may have been opened from.
-  EXPECT_EQ(PluginPathFor(JoinPath("dir", "Nimbra.exe")), JoinPath("dir", "Pelluxdlg.dll"));
-  EXPECT_FALSE(DirectoryOf(ProgramPath()).empty());
+TEST(PluginHost, PluginComesFromTheProgramsOwnFolderWhateverItsName) {
+  // The folder's last character ends in the byte of '\' in Shift-JIS.
+  const ScratchDir scratch;
+  const std::string folder = scratch.File(Utf8ToPathText("番組表"));
+  std::filesystem::create_directory(std::filesystem::u8path(PathTextToUtf8(folder)));
+  ASSERT_TRUE(CopyFileBytes(PlatformLibraryName(TestLibrary("complete")),
+                            JoinPath(folder, PlatformLibraryName("Pelluxdlg.dll"))));
+  ScriptedPrompt prompt;
+  CPluginHost host(prompt, PluginPathFor(JoinPath(folder, "Nimbra.exe")));
+  EXPECT_NE(host.GetContext(), nullptr);
+  EXPECT_STREQ(host.GetVersionText(), "plgtest 1.0");
+  EXPECT_TRUE(prompt.shown.empty()) << prompt.Texts()[0];
+}
+
+TEST(PluginHost, AnUnknownProgramFolderNeverLoadsAPluginByItsBareName) {
+  // A plug-in planted in the current folder (a download folder) and the one
+  // beside this test are both left alone.
+  ScratchDir downloads;
+  ASSERT_TRUE(CopyFileBytes(PlatformLibraryName(TestLibrary("complete")),
+                            downloads.File(PlatformLibraryName("Pelluxdlg.dll"))));
+  downloads.MakeCurrent();
+  ScriptedPrompt prompt;
+  CPluginHost host(prompt, PluginPathFor(""));
+  EXPECT_EQ(host.GetContext(), nullptr);
+  ASSERT_EQ(prompt.shown.size(), 1u);
+  EXPECT_EQ(prompt.shown[0].text.rfind("LoadLibrary() error.(", 0), 0u) << prompt.shown[0].text;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // one-time backup with a launcher that plays reg.exe.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "iepg/file_association.h"
@@ -195,6 +196,44 @@ TEST_F(Association, TheFirstApplyBacksUpEveryExistingKeyOnce) {
   assoc->ApplyEpgSettings(0x1, 0, "");
   EXPECT_TRUE(prompt.shown.empty());
   EXPECT_EQ(launcher.ran.size(), 2u);
+}
+
+TEST_F(Association, TheBackupLandsInAProgramFolderNamedLikeAListing) {
+  // 表's second byte in Shift-JIS is the byte of '\'.
+  const std::string folder = dir.File(Utf8ToPathText("番組表"));
+  std::filesystem::create_directory(std::filesystem::u8path(PathTextToUtf8(folder)));
+  MoveProgramTo(JoinPath(folder, "Nimbra.exe"));
+  doc->AppInfo().SetRegBkFlag(0);
+  launcher.onRun = FakeExport;
+  assoc->ApplyEpgSettings(0x1, 0, "");
+  ASSERT_EQ(launcher.ran.size(), 2u);
+  EXPECT_EQ(launcher.ran[0].args.at(2), JoinPath(folder, "tvvi.reg"));
+  EXPECT_EQ(ReadAll(JoinPath(folder, Utf8ToPathText("2030年05月01日 9時5分7秒_ext_bak.reg"))),
+            "HKCR\\.tvvi;HKCR\\.php3;");
+  EXPECT_EQ(Command(), OpenCommandFor(modulePath));
+  // The settings file keeps the folder in Shift-JIS.
+  EXPECT_EQ(doc->AppInfo().GetProgPath(), Utf8ToSjis(PathTextToUtf8(folder)));
+}
+
+TEST_F(Association, PathsThatShiftJisCannotHoldAreRefusedNeverMangled) {
+  // "¥" would turn into '\' and "ë" into 'e' by a best-fit conversion.
+  for (const char* name : {"Zoë", "¥"}) {
+    SCOPED_TRACE(name);
+    prompt.shown.clear();
+    launcher.ran.clear();
+    MoveProgramTo(JoinPath(JoinPath(dir.path(), name), "Nimbra.exe"));
+    doc->AppInfo().SetRegBkFlag(0);
+    (void)doc->AppInfo().SetTvAppPath("C:\\rec\\old.exe");
+    launcher.onRun = FakeExport;
+    assoc->ApplyEpgSettings(0x1, 0, JoinPath(JoinPath("C:", name), "rec.exe"));
+    ASSERT_EQ(prompt.shown.size(), 3u);
+    EXPECT_EQ(prompt.shown[1].text.rfind("プログラムのフォルダのパスに、", 0), 0u) << prompt.shown[1].text;
+    EXPECT_EQ(prompt.shown[2].text.rfind("録画ソフトのパスに、", 0), 0u) << prompt.shown[2].text;
+    EXPECT_TRUE(launcher.ran.empty());
+    EXPECT_EQ(Handler(".tvvi"), "tvvifile");
+    EXPECT_STREQ(doc->AppInfo().GetProgPath(), "");
+    EXPECT_STREQ(doc->AppInfo().GetTvAppPath(), "C:\\rec\\old.exe");
+  }
 }
 
 TEST_F(Association, AFailedBackupSaysSoAndIsTriedAgain) {

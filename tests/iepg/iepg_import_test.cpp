@@ -1,6 +1,8 @@
 // The import of an iEPG file given on the command line.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "iepg/iepg_import.h"
 #include "platform/debug_log.h"
 #include "platform/file.h"
@@ -69,6 +71,18 @@ TEST_F(IepgImport, MidnightCrossingPresetsTheDialogAndStartsTheRecorder) {
   EXPECT_NE(ReadAll(programDir.File("default.pl")).find("start: 23:30"), std::string::npos);
   EXPECT_TRUE(prompt.shown.empty());
   EXPECT_EQ(ProfileStore::Load(doc.SettingsPath()).GetInt("TV_REC_SCHEDULE", "sch_num", 0), 1);
+}
+
+TEST_F(IepgImport, TheWorkingCopyLandsInAProgramFolderNamedLikeAListing) {
+  // 表's second byte in Shift-JIS is the byte of '\'.
+  const std::string folder = programDir.File(Utf8ToPathText("番組表"));
+  std::filesystem::create_directory(std::filesystem::u8path(PathTextToUtf8(folder)));
+  view.OnReservation(PressOk());
+  WriteAll(argument, File("31", "21:00", "22:00"));
+  EXPECT_TRUE(ImportCommandLineFile(doc, launcher, argument, folder));
+  EXPECT_NE(ReadAll(JoinPath(folder, "default.pl")).find("start: 21:00"), std::string::npos);
+  ASSERT_EQ(launcher.opened.size(), 1u);
+  EXPECT_EQ(launcher.opened[0].directory, folder);
 }
 
 TEST_F(IepgImport, HoursPast24AreOnTheNextDay) {
