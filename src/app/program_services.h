@@ -22,6 +22,6 @@ struct ProgramServices {
   IPowerReadings& powerReadings;  // the sleep states and wake settings, read only
   IStartupEntries& startup;  // the user's Run key
   CDebugLog& log;
-  std::string programPath;  // the running program's file, system code page
+  std::string programPath;  // the running program's file (UTF-8)
   bool dryRun = false;
 };

@@ -3,6 +3,7 @@
 #include "app/program_options.h"
 #include "platform/prompt.h"
 #include "platform/startup_entries.h"
+#include "platform/text.h"
 #include "schedule/app_settings.h"
 
 int ShownSite(uint8_t tvId) { return tvId < kSiteChoices ? tvId : 0; }
@@ -23,7 +24,14 @@ uint8_t ExtensionsFromChecks(const std::array<bool, kExtensionChoices>& checked)
 }
 
 bool TakeTvAppPath(IPrompt& prompt, const std::string& path, std::string* current) {
-  if (path.size() >= kPathSize) {
+  const std::optional<std::string> stored = Utf8ToSjisExact(path);
+  if (!stored) {
+    prompt.Show("録画ソフトのパスに、設定ファイル（Shift-JIS）に保存できない文字が含まれています。\n"
+                "この文字を含まないパスを指定して下さい。\n" + path,
+                "", PromptButtons::Ok);
+    return false;
+  }
+  if (stored->size() >= kPathSize) {
     prompt.Show("録画ソフトのパスが長すぎます。\n255バイト以内のパスを指定して下さい。", "",
                 PromptButtons::Ok);
     return false;

@@ -23,7 +23,7 @@ struct StartupReading;
 // What the EPG page edits; the frame fills it from the stored settings and
 // hands it to the file association after OK.
 struct EpgPageValues {
-  std::string m_tv_app_path;  // recording program, system code page
+  std::string m_tv_app_path;  // recording program (UTF-8)
   uint8_t m_tv_id = 0;        // listings site
   uint8_t m_sel_ext = 15;     // bit i: extension i is associated
 };
@@ -41,9 +41,10 @@ uint8_t SiteFromChecks(const std::array<bool, kSiteChoices>& checked, uint8_t cu
 uint8_t ExtensionsFromChecks(const std::array<bool, kExtensionChoices>& checked);
 
 // Takes a recording program path from the page (typed into the box or
-// chosen in the file dialog) into *current. A path of 256 bytes or more does
-// not fit the stored setting: it is refused with a message and *current
-// stays. True when taken.
+// chosen in the file dialog) into *current. The setting keeps the path in
+// Shift-JIS: a path with a character that Shift-JIS cannot hold, or of 256
+// bytes or more in Shift-JIS, is refused with a message and *current stays.
+// True when taken.
 bool TakeTvAppPath(IPrompt& prompt, const std::string& path, std::string* current);
 
 enum class BrowseOutcome { Taken, Refused, Cancelled };

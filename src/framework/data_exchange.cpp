@@ -1,5 +1,7 @@
 #include "framework/data_exchange.h"
 
+#include <optional>
+
 #include "framework/message_box.h"
 #include "platform/win32/text_win.h"
 
@@ -9,12 +11,20 @@ void CDataExchange::Text(int id, std::string& value, size_t maxBytes, TextCoding
   if (!ctl) return;
   if (!save_) {
     SendMessageW(ctl, EM_LIMITTEXT, maxBytes, 0);
-    const std::wstring w = coding == TextCoding::Sjis ? SjisToWide(value) : AnsiToWide(value);
-    SetWindowTextW(ctl, w.c_str());
+    SetWindowTextW(ctl, SjisToWide(value).c_str());
     return;
   }
   const std::wstring w = GetWindowTextWide(ctl);
-  std::string bytes = coding == TextCoding::Sjis ? WideToSjis(w) : WideToAnsi(w);
+  std::optional<std::string> exact;
+  if (coding == TextCoding::SjisExact) {
+    exact = WideToSjisExact(w);
+    if (!exact) {
+      Fail(id, L"設定ファイル（Shift-JIS）に保存できない文字が含まれています。\n"
+               L"この文字を使わずに入力してください。");
+      return;
+    }
+  }
+  std::string bytes = exact ? std::move(*exact) : WideToSjis(w);
   if (bytes.size() > maxBytes) {
     Fail(id, std::to_wstring(maxBytes) + L" 文字(半角)以内で入力してください。");
     return;
@@ -25,9 +35,9 @@ void CDataExchange::Text(int id, std::string& value, size_t maxBytes, TextCoding
 void CDataExchange::RawText(int id, std::string& value) {
   if (failed_ || !window_.GetItem(id)) return;
   if (save_) {
-    value = WideToAnsi(window_.GetItemText(id));
+    value = WideToUtf8(window_.GetItemText(id));
   } else {
-    window_.SetItemText(id, AnsiToWide(value));
+    window_.SetItemText(id, Utf8ToWide(value));
   }
 }
 

@@ -13,8 +13,9 @@
 #include "framework/window.h"
 
 enum class TextCoding {
-  Sjis,  // the product's own data (titles): code page 932
-  Ansi,  // paths: the system's code page
+  Sjis,       // the product's own data (titles): code page 932, best fit
+  SjisExact,  // paths and addresses kept in Shift-JIS: a character without a
+              // Shift-JIS form of its own is refused, never changed
 };
 
 class CDataExchange {
@@ -28,7 +29,7 @@ class CDataExchange {
   // coding. Loading also limits the box to maxBytes characters.
   void Text(int id, std::string& value, size_t maxBytes, TextCoding coding);
   // A text box whose text is checked elsewhere: the text as it stands, in
-  // the system's code page.
+  // UTF-8.
   void RawText(int id, std::string& value);
   // A check box and an int: 1 checked, 0 clear (an indeterminate box gives 2).
   void Check(int id, int32_t& value);

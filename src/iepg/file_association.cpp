@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "platform/clock.h"
 #include "platform/debug_log.h"
@@ -134,7 +135,7 @@ bool CFileAssociation::ExportRegistryKey(const std::string& ext, const std::stri
 }
 
 bool CFileAssociation::BackupExtRegistry(const std::string& name) {
-  const std::string dir = doc_.AppInfo().GetProgPath();
+  const std::string dir = SjisToUtf8(doc_.AppInfo().GetProgPath());
   std::vector<std::string> exported;
   bool ok = true;
   for (int i = 0; i < GetExtCount(); ++i) {
@@ -150,7 +151,7 @@ bool CFileAssociation::BackupExtRegistry(const std::string& name) {
   }
 
   const std::string date = BackupDateText(doc_.Clock().LocalNow());
-  const std::string backup = JoinPath(dir, Utf8ToPathText(date + "_" + name));
+  const std::string backup = JoinPath(dir, date + "_" + name);
   RemoveFile(backup);
   if (ok) {
     if (exported.empty()) ok = WriteFileAtomically(backup, EmptyRegFile());
@@ -178,12 +179,21 @@ void CFileAssociation::ApplyEpgSettings(int32_t selExt, int32_t tvId,
     doc_.ShowMessage(
         "拡張子のレジストリをバックアップします。\n【OKボタン】を押すとバックアップを開始します。\n"
         "レジストリのバックアップをDOSコマンドで行うため、\nOKボタンを押した後にDOSプロンプトが表示されます。");
-    if (!info.SetProgPath(DirectoryOf(modulePath_))) {
-      // Without its folder the program cannot keep a backup: leave the
-      // registry alone, but keep the user's other settings.
+    // The settings file keeps the folder in Shift-JIS. Without it the
+    // program cannot keep a backup: leave the registry alone, but keep the
+    // user's other settings.
+    const std::string folder = DirectoryOf(modulePath_);
+    const std::optional<std::string> stored = Utf8ToSjisExact(folder);
+    if (!stored) {
+      doc_.ShowMessage(
+          "プログラムのフォルダのパスに、設定ファイル（Shift-JIS）に保存できない文字が含まれているため、"
+          "拡張子のバックアップと関連付けができません。\nフォルダの名前を変えてください。\n" +
+          folder);
+      canAssociate = false;
+    } else if (!info.SetProgPath(*stored)) {
       doc_.ShowMessage(
           "プログラムのフォルダのパスが長すぎるため、拡張子のバックアップと関連付けができません。\n" +
-          PathTextToUtf8(DirectoryOf(modulePath_)));
+          folder);
       canAssociate = false;
     } else if (BackupExtRegistry(kBackupName)) {
       info.SetRegBkFlag(1);
@@ -216,8 +226,13 @@ void CFileAssociation::ApplyEpgSettings(int32_t selExt, int32_t tvId,
   const char* url = GetSiteUrl(tvId);
   (void)doc_.SetListingsUrl(url ? url : "");
   info.SetTvId(tvId);
-  if (!info.SetTvAppPath(appPath))
-    doc_.ShowMessage("録画ソフトのパスが長すぎるため、設定できませんでした。\n" +
-                     PathTextToUtf8(appPath));
+  // The settings file keeps the path in Shift-JIS, exactly or not at all.
+  const std::optional<std::string> storedApp = Utf8ToSjisExact(appPath);
+  if (!storedApp)
+    doc_.ShowMessage(
+        "録画ソフトのパスに、設定ファイル（Shift-JIS）に保存できない文字が含まれているため、"
+        "設定できませんでした。\n" + appPath);
+  else if (!info.SetTvAppPath(*storedApp))
+    doc_.ShowMessage("録画ソフトのパスが長すぎるため、設定できませんでした。\n" + appPath);
   (void)doc_.CommitEdit();
 }

@@ -44,9 +44,9 @@ class CFileAssociation {
                    std::string modulePath);
 
   // The settings sheet's OK with the EPG page's extension bits, listings
-  // site and recording program: the backup on first use, the associations,
-  // the stored values, then the settings file. Failures are told to the
-  // user.
+  // site and recording program (UTF-8): the backup on first use, the
+  // associations, the stored values, then the settings file. Failures are
+  // told to the user.
   void ApplyEpgSettings(int32_t selExt, int32_t tvId, const std::string& appPath);
 
   // Makes the program ext's handler, remembering the handler it had.

@@ -54,11 +54,12 @@ bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::stri
   const bool read = copied && iEPGDecode(working, &program) && (program.found & kIepgDateTimeKeys);
   if (!copied) log.Write("iEPG: cannot copy %s to %s", argument.c_str(), working.c_str());
 
-  const std::string appPath = doc.AppInfo().GetTvAppPath();
+  // The setting keeps the path in Shift-JIS.
+  const std::string appPath = SjisToUtf8(doc.AppInfo().GetTvAppPath());
   if (appPath.empty()) {
     doc.ShowMessage("録画ソフトの設定をして下さい。");
   } else if (copied && !launcher.ShellOpenIn(appPath, kIepgWorkingCopy, programDir)) {
-    doc.ShowMessage("録画ソフトを起動できませんでした。\n" + PathTextToUtf8(appPath));
+    doc.ShowMessage("録画ソフトを起動できませんでした。\n" + appPath);
   }
 
   BroadcastWindow w{-1, -1};
@@ -66,7 +67,7 @@ bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::stri
     w = BroadcastSeconds(program, doc.Clock().LocalNow(),
                          doc.AppInfo().GetUserSetting().epg_offset);
   if (w.start < 0 || w.end < 0) {  // unreadable, or a date no clock can show
-    doc.ShowMessage("iEPGファイルを読み込めませんでした。\n" + PathTextToUtf8(argument));
+    doc.ShowMessage("iEPGファイルを読み込めませんでした。\n" + argument);
     return false;
   }
   return doc.AddScheduleFromSeconds(w.start, w.end, program.title);

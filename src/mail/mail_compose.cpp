@@ -11,6 +11,7 @@
 #include "platform/launcher.h"
 #include "platform/prompt.h"
 #include "platform/sjis_texts.h"
+#include "platform/text.h"
 
 // Descriptions in Shift-JIS.
 const MailKeyRow kMailKeyTable[10] = {
@@ -137,13 +138,13 @@ std::string ExpandTemplate(std::string text, const ScheduleEntry& data) {
 
 bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyPath,
                        const ScheduleEntry& data, IPrompt& prompt) {
-  const auto text = ReadFileBytes(templatePath);
+  const auto text = ReadFileBytes(SjisToUtf8(templatePath));
   if (!text) {
     prompt.Show("error", "file", PromptButtons::Ok);
     return false;
   }
   const std::string body = ExpandTemplate(*text, data);
-  UniqueFile f(OpenFile(bodyPath, "wb"));
+  UniqueFile f(OpenFile(SjisToUtf8(bodyPath), "wb"));
   if (!f) {
     prompt.Show("error", "file", PromptButtons::Ok);
     return false;
@@ -162,8 +163,11 @@ std::string MailerCommandLine(std::string_view path, std::string_view text) {
 int RunMailer(const std::string& commandLine, ILauncher& launcher) {
   std::vector<std::string> args = SplitCommandLine(commandLine);
   if (args.empty() || args.front().empty()) return -1;
-  const std::string program = std::move(args.front());
+  // The command line is Shift-JIS, as the plug-in hands it over; the
+  // launcher takes our own text.
+  const std::string program = SjisToUtf8(args.front());
   args.erase(args.begin());
+  for (std::string& a : args) a = SjisToUtf8(a);
   // The mailer may take its time (a slow server): wait for as long as it runs.
   return launcher.RunAndWait(program, args, UINT_MAX) ? 0 : -1;
 }

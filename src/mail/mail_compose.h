@@ -33,7 +33,8 @@ std::string BuildArgumentText(const MailArguments& args, const ScheduleEntry& da
 // in the fixed replacement order.
 std::string ExpandTemplate(std::string text, const ScheduleEntry& data);
 
-// Expands the template file into the body file. An unreadable template or an
+// Expands the template file into the body file (both paths Shift-JIS, as the
+// library's callers give them). An unreadable template or an
 // unwritable body file is reported through prompt ("error", caption "file");
 // then the body file is left as it was.
 bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyPath,
@@ -42,7 +43,7 @@ bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyP
 // The command line of the mailer at path with the argument text.
 std::string MailerCommandLine(std::string_view path, std::string_view text);
 
-// Starts the program the command line names, directly and without a command
-// interpreter, and waits for it to end. 0 once it has ended (its exit status
+// Starts the program the command line (Shift-JIS) names, directly and
+// without a command interpreter, and waits for it to end. 0 once it has ended (its exit status
 // is the mailer's own business), -1 when it could not be started.
 int RunMailer(const std::string& commandLine, ILauncher& launcher);

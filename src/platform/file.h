@@ -1,6 +1,6 @@
 #pragma once
-// File operations on narrow paths in the system's code page. Contents are
-// bytes and pass through untouched.
+// File operations on paths in UTF-8 (platform/text.h). Contents are bytes and
+// pass through untouched.
 #include <cstdio>
 #include <optional>
 #include <string>

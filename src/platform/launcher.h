@@ -1,6 +1,7 @@
 #pragma once
 // The launcher service: hand a file or program to the shell's "open" verb, or
-// start a program and wait for it to end.
+// start a program and wait for it to end. Paths, parameters and arguments
+// are UTF-8 (a Shift-JIS value is converted by its owner first).
 #include <memory>
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // The registry service: create or open a key, read and write its text
 // values. Paths are relative to a root ("Tz_auto\\shell\\open\\Command") and
-// texts are narrow, in the system's code page. The empty value name is the
+// texts are UTF-8. The empty value name is the
 // key's default value.
 #include <optional>
 #include <string>

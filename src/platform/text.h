@@ -6,11 +6,14 @@
 //    file, iEPG files, everything handed to the mail library and the
 //    mailer); it passes through untouched and is converted only to be shown
 //    or when a fixed text is stored;
-//  - the platform's path text: the system code page on Windows, UTF-8
-//    elsewhere, for file names made from our own texts and paths shown in
-//    messages.
+// Paths are our own texts as well: UTF-8 inside the program on every
+// platform, joined and split as text (platform/program_path.h), never as
+// bytes. A path becomes Shift-JIS only where a stored value or a library's
+// boundary text must be Shift-JIS, and then exactly (Utf8ToSjisExact) or not
+// at all.
 // UTF-16 exists only at the Win32 edge (platform/win32/text_win.h).
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,8 +21,9 @@
 std::string SjisToUtf8(std::string_view sjis);
 std::string Utf8ToSjis(std::string_view utf8);
 
-std::string Utf8ToPathText(std::string_view utf8);
-std::string PathTextToUtf8(std::string_view path);
+// utf8 in Shift-JIS, or none when a character has no Shift-JIS form of its
+// own: no best fit, so "¥" never becomes '\' and "ë" never 'e'.
+std::optional<std::string> Utf8ToSjisExact(std::string_view utf8);
 
 // True when byte c starts a two-byte Shift-JIS character.
 constexpr bool IsSjisLeadByte(unsigned char c) {

@@ -148,7 +148,8 @@ void SMailPage::ExplainTemplate() {
 }
 
 void SMailPage::EditTemplate() {
-  if (!settings_.m_sm_temp_path.empty()) launcher_.ShellOpen(settings_.m_sm_temp_path, "");
+  if (!settings_.m_sm_temp_path.empty())
+    launcher_.ShellOpen(SjisToUtf8(settings_.m_sm_temp_path), "");
 }
 
 bool SMailPage::AcceptMailerPath(const std::string& path) {

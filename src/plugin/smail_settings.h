@@ -1,6 +1,8 @@
 #pragma once
 // The mail page's nine settings, kept in the section "section_smail" of the
-// program's settings file, and the mail flags they make.
+// program's settings file, and the mail flags they make. Texts are Shift-JIS
+// as the file keeps them and the mail library takes them; a path among them
+// becomes a path (UTF-8) through SjisToUtf8 where it is opened.
 #include <cstdint>
 #include <string>
 

@@ -34,7 +34,7 @@ bool CNimbraDoc::CommitEdit() {
   if (view_)
     view_->SettingsSaveFailed(settingsPath_);
   else
-    prompt_.Show(SettingsSaveFailedText(PathTextToUtf8(settingsPath_)), kAppTitle,
+    prompt_.Show(SettingsSaveFailedText(settingsPath_), kAppTitle,
                  PromptButtons::Ok);
   return false;
 }

@@ -28,8 +28,8 @@ class INimbraView {
 
   // The settings file could not be written. Called once when
   // saving starts to fail (not again until a save has succeeded), so the
-  // window can tell the user, e.g. with SettingsSaveFailedText. path is in
-  // the system's code page, as every path of the program.
+  // window can tell the user, e.g. with SettingsSaveFailedText. path is
+  // UTF-8, as every path of the program.
   virtual void SettingsSaveFailed(const std::string& path) = 0;
 };
 

@@ -130,10 +130,12 @@ TEST(PluginHost, MissingLibrary) {
 TEST(PluginHost, PluginComesFromTheProgramsOwnFolderWhateverItsName) {
   // The folder's last character ends in the byte of '\' in Shift-JIS.
   const ScratchDir scratch;
-  const std::string folder = scratch.File(Utf8ToPathText("番組表"));
-  std::filesystem::create_directory(std::filesystem::u8path(PathTextToUtf8(folder)));
-  ASSERT_TRUE(CopyFileBytes(PlatformLibraryName(TestLibrary("complete")),
-                            JoinPath(folder, PlatformLibraryName("Pelluxdlg.dll"))));
+  const std::string folder = scratch.File("番組表");
+  // Put there by the file system's own joining, not by ours.
+  const std::filesystem::path real = std::filesystem::u8path(folder);
+  std::filesystem::create_directory(real);
+  std::filesystem::copy_file(std::filesystem::u8path(PlatformLibraryName(TestLibrary("complete"))),
+                             real / PlatformLibraryName("Pelluxdlg.dll"));
   ScriptedPrompt prompt;
   CPluginHost host(prompt, PluginPathFor(JoinPath(folder, "Nimbra.exe")));
   EXPECT_NE(host.GetContext(), nullptr);

@@ -55,14 +55,31 @@ TEST(EpgPage, APathOf255BytesIsTakenAndOneOf256IsRefusedKeepingTheOld) {
   EXPECT_EQ(std::string(255, 'a'), path);
   EXPECT_TRUE(prompt.shown.empty());
 
+  // The limit is on the stored form: 127 double-byte characters are 254
+  // bytes in Shift-JIS (381 in UTF-8), 128 are 256.
+  std::string wide;
+  for (int i = 0; i < 127; ++i) wide += "録";
+  EXPECT_TRUE(TakeTvAppPath(prompt, wide, &path));
+  EXPECT_EQ(wide, path);
   path = "C:\\old\\rec.exe";
-  // 128 double-byte characters: 256 bytes in the system code page.
-  std::string sjis;
-  for (int i = 0; i < 128; ++i) sjis += "\x98\x5e";  // 録
-  EXPECT_FALSE(TakeTvAppPath(prompt, sjis, &path));
+  EXPECT_FALSE(TakeTvAppPath(prompt, wide + "録", &path));
   EXPECT_EQ("C:\\old\\rec.exe", path);
   ASSERT_EQ(1u, prompt.shown.size());
   EXPECT_NE(std::string::npos, prompt.shown[0].text.find("長すぎます"));
+}
+
+TEST(EpgPage, APathThatShiftJisCannotHoldIsRefusedKeepingTheOld) {
+  ScriptedPrompt prompt;
+  std::string path = "C:\\old\\rec.exe";
+  for (const char* bad : {"C:\\Zoë\\rec.exe", "C:\\¥\\rec.exe"}) {
+    EXPECT_FALSE(TakeTvAppPath(prompt, bad, &path)) << bad;
+    EXPECT_EQ("C:\\old\\rec.exe", path);
+  }
+  ASSERT_EQ(2u, prompt.shown.size());
+  EXPECT_EQ(0u, prompt.shown[0].text.find("録画ソフトのパスに、設定ファイル（Shift-JIS）に保存できない文字"))
+      << prompt.shown[0].text;
+  EXPECT_TRUE(TakeTvAppPath(prompt, "C:\\TV\\番組表\\rec.exe", &path));
+  EXPECT_EQ("C:\\TV\\番組表\\rec.exe", path);
 }
 
 TEST(EpgPage, AnEmptyTypedPathIsTaken) {

@@ -95,11 +95,20 @@ class EndToEndTest : public ::testing::Test {
   void SetUp() override {
     // The program with its plug-in and the plug-in's mail library.
     ASSERT_TRUE(dir_.CopyFromTestFolder({"Nimbra.exe", "Pelluxdlg.dll", "Pellux.dll"}));
-    folder_ = AnsiToWide(dir_.path());
+    folder_ = Utf8ToWide(dir_.path());
     powerLog_ = folder_ + L"\\Nimbra-dryrun.log";
     now_ = static_cast<int64_t>(time(nullptr));
   }
 
+  // Moves the program with its libraries into a folder of the given name.
+  void UseProgramFolder(const std::wstring& name) {
+    const std::wstring from = folder_;
+    folder_ += L"\\" + name;
+    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+    for (const wchar_t* file : {L"Nimbra.exe", L"Pelluxdlg.dll", L"Pellux.dll"})
+      ASSERT_TRUE(MoveFileW((from + L"\\" + file).c_str(), (folder_ + L"\\" + file).c_str()));
+    powerLog_ = folder_ + L"\\Nimbra-dryrun.log";
+  }
   std::wstring Ini() const { return folder_ + L"\\Nimbra.ini"; }
   SystemTime LocalIn(int64_t seconds) const {
     SystemTime t{};
@@ -416,6 +425,10 @@ TEST_F(EndToEndTest, AScheduleThatEndsIsMailedAndRunsTheCountdownToTheSuspend) {
 // program started, the schedule's end mailed through the plug-in, the
 // countdown, and the suspend it ends in.
 TEST_F(EndToEndTest, FromAnIepgFileToTheMailTheCountdownAndTheSuspend) {
+  // The folder's name ends in 表, whose second Shift-JIS byte is that of '\':
+  // the plug-in, the mail library and the working copy are found in it all
+  // the same.
+  ASSERT_NO_FATAL_FAILURE(UseProgramFolder(L"番組表"));
   const std::wstring recorder = InstallRecordingProgram();
   const std::wstring mailer = InstallMailer();
   WriteAll(Ini(), SettingsFile({}, "user_enable=1\r\nsleep_flag=1\r\nfinish_act=0\r\n"
@@ -428,11 +441,14 @@ TEST_F(EndToEndTest, FromAnIepgFileToTheMailTheCountdownAndTheSuspend) {
   if (began.wDay != ends.wDay) GTEST_SKIP() << "too close to midnight";
   const std::string iepg = IepgFile(began, HoursMinutes(began).c_str(),
                                     HoursMinutes(ends).c_str(), L"ニュース");
-  const std::wstring file = folder_ + L"\\program.tvpi";
-  WriteAll(file, iepg);
+  // The browser starts the program in its download folder with the file's
+  // name alone.
+  const std::wstring downloads = folder_ + L"\\downloads";
+  ASSERT_TRUE(CreateDirectoryW(downloads.c_str(), nullptr));
+  WriteAll(downloads + L"\\番組.tvpi", iepg);
 
   Program nimbra(folder_);
-  ASSERT_TRUE(nimbra.Start(file));
+  ASSERT_TRUE(nimbra.Start(L"番組.tvpi", downloads));
   ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
   HWND dlg = nimbra.WaitForCaption(kReservation);
   ASSERT_NE(nullptr, dlg) << WideToUtf8(nimbra.Unexpected());

@@ -71,7 +71,7 @@ class SettingsEndToEnd : public ::testing::Test {
     if (!dir_.CopyFromTestFolder(files)) return false;
     return true;
   }
-  std::wstring Folder() const { return AnsiToWide(dir_.path()); }
+  std::wstring Folder() const { return Utf8ToWide(dir_.path()); }
   std::wstring File(const std::wstring& name) const { return Folder() + L"\\" + name; }
 
   static void ClearClasses() {
@@ -220,7 +220,7 @@ TEST_F(SettingsEndToEnd, TheMailPageSendsATestMailWithWhatItShows) {
   EXPECT_FALSE(timedOut);
   EXPECT_TRUE(messages.empty());
   const std::string saved = gui::ReadFileBytes(ini);
-  EXPECT_TRUE(Contains(saved, "m_sm_path=" + WideToAnsi(mailer))) << saved;
+  EXPECT_TRUE(Contains(saved, "m_sm_path=" + WideToSjis(mailer))) << saved;
   EXPECT_TRUE(Contains(saved, "m_sm_title=" + WideToSjis(L"録画終了"))) << saved;
 
   EXPECT_EQ(0, nimbra.Exit());

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -250,7 +251,7 @@ TEST_F(SettingsSheetTest, EpgPageShowsItsValuesAndOkTakesWhatWasChanged) {
   EXPECT_FALSE(ext3);
   EXPECT_FALSE(applyBefore);
   EXPECT_TRUE(applyAfterTyping);
-  EXPECT_EQ(WideToAnsi(L"D:\\録画\\new.exe"), sheet->m_epg.m_tv_app_path);
+  EXPECT_EQ(WideToUtf8(L"D:\\録画\\new.exe"), sheet->m_epg.m_tv_app_path);
   EXPECT_EQ(2, sheet->m_epg.m_tv_id);
   EXPECT_EQ(0xC, sheet->m_epg.m_sel_ext);  // .php3 and .epg
   EXPECT_TRUE(prompt_.shown.empty());
@@ -538,7 +539,7 @@ class PluginSheetTest : public SettingsSheetTest {
   }
   void TearDown() override {
     host_.reset();
-    DeleteFileW(AnsiToWide(ini_).c_str());
+    DeleteFileW(Utf8ToWide(ini_).c_str());
   }
 
   void WriteSMail(int mail, int templ, const std::string& more = "") {
@@ -692,6 +693,36 @@ TEST_F(PluginSheetTest, MailPageBrowseButtonsFillTheirBoxesAndCancelLeavesThem) 
   EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\notepad.exe", pathAfterChoice.c_str())) << pathAfterChoice;
   EXPECT_TRUE(modifiedByChoice);
   EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\win.ini", templateAfterChoice.c_str())) << templateAfterChoice;
+}
+
+TEST_F(PluginSheetTest, MailPageRefusesAPathThatShiftJisCannotHoldRatherThanStoreItChanged) {
+  WriteSMail(1, 1, "m_sm_path=C:\\old\\smail.exe\r\n");
+  Reload();
+  const std::string before = ReadAll(ini_);
+  auto sheet = Sheet(2);
+  std::wstring text;
+  bool stillOpen = false;
+  SheetScript script;
+  script.Do([&](HWND s, HWND p) {
+    SetDlgItemTextW(p, IDC_SM_PATH, L"C:\\Zo\u00EB\\smail.exe");  // a best fit gives "Zoe"
+    PressSheet(s, IDOK);
+  });
+  script.Add([&](HWND, HWND) {
+    HWND box = gui::FindMessageBox(gui::ThreadDialogs());
+    if (!box) return false;
+    text = gui::MessageBoxText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  script.Add([&](HWND, HWND) {
+    if (gui::FindMessageBox(gui::ThreadDialogs())) return false;
+    stillOpen = gui::FindThreadDialog(kCaption) != nullptr;
+    return true;
+  });
+  script.RunAndClose(*sheet, IDCANCEL);
+  EXPECT_EQ(0u, text.find(L"設定ファイル（Shift-JIS）に保存できない文字")) << WideToUtf8(text);
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ(before, ReadAll(ini_));
 }
 
 TEST_F(PluginSheetTest, MailPageExplainsTheTemplateKeysInAMessageBox) {

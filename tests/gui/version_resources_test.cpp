@@ -39,7 +39,7 @@ TEST(VersionResources, EveryDeliverableCarriesItsVersion) {
       {L"Pellux.dll", L"Nimbra メール送信ライブラリ", productMs, productLs,
        L"" NIMBRA_FILE_VERSION_TEXT, L"" NIMBRA_VERSION_TEXT},
   };
-  const std::wstring folder = AnsiToWide(DirectoryOf(ProgramPath()));
+  const std::wstring folder = Utf8ToWide(DirectoryOf(ProgramPath()));
   for (const auto& d : deliverables) {
     SCOPED_TRACE(testing::Message() << WideToUtf8(d.file));
     const std::wstring file = folder + L"\\" + d.file;

@@ -181,7 +181,7 @@ TEST_F(Association, TheFirstApplyBacksUpEveryExistingKeyOnce) {
   EXPECT_EQ(launcher.ran[0].args,
             (std::vector<std::string>{"EXPORT", "HKCR\\.tvvi", dir.File("tvvi.reg"), "/y"}));
   const std::string date = "2030年05月01日 9時5分7秒";
-  const std::string backup = dir.File(Utf8ToPathText(date + "_ext_bak.reg"));
+  const std::string backup = dir.File(date + "_ext_bak.reg");
   EXPECT_EQ(ReadAll(backup), "HKCR\\.tvvi;HKCR\\.php3;");
   EXPECT_FALSE(FileExists(dir.File("tvvi.reg")));
   EXPECT_FALSE(FileExists(dir.File("php3.reg")));
@@ -200,19 +200,21 @@ TEST_F(Association, TheFirstApplyBacksUpEveryExistingKeyOnce) {
 
 TEST_F(Association, TheBackupLandsInAProgramFolderNamedLikeAListing) {
   // 表's second byte in Shift-JIS is the byte of '\'.
-  const std::string folder = dir.File(Utf8ToPathText("番組表"));
-  std::filesystem::create_directory(std::filesystem::u8path(PathTextToUtf8(folder)));
+  const std::string folder = dir.File("番組表");
+  std::filesystem::create_directory(std::filesystem::u8path(folder));
   MoveProgramTo(JoinPath(folder, "Nimbra.exe"));
   doc->AppInfo().SetRegBkFlag(0);
   launcher.onRun = FakeExport;
   assoc->ApplyEpgSettings(0x1, 0, "");
   ASSERT_EQ(launcher.ran.size(), 2u);
   EXPECT_EQ(launcher.ran[0].args.at(2), JoinPath(folder, "tvvi.reg"));
-  EXPECT_EQ(ReadAll(JoinPath(folder, Utf8ToPathText("2030年05月01日 9時5分7秒_ext_bak.reg"))),
-            "HKCR\\.tvvi;HKCR\\.php3;");
+  // Looked for by the file system's own joining, not by ours.
+  const auto backup =
+      std::filesystem::u8path(folder) / std::filesystem::u8path("2030年05月01日 9時5分7秒_ext_bak.reg");
+  EXPECT_EQ(ReadAll(backup.u8string()), "HKCR\\.tvvi;HKCR\\.php3;");
   EXPECT_EQ(Command(), OpenCommandFor(modulePath));
   // The settings file keeps the folder in Shift-JIS.
-  EXPECT_EQ(doc->AppInfo().GetProgPath(), Utf8ToSjis(PathTextToUtf8(folder)));
+  EXPECT_EQ(doc->AppInfo().GetProgPath(), Utf8ToSjis(folder));
 }
 
 TEST_F(Association, PathsThatShiftJisCannotHoldAreRefusedNeverMangled) {
@@ -262,7 +264,7 @@ TEST_F(Association, NothingToBackUpStillLeavesAValidFile) {
   EXPECT_TRUE(fresh.BackupExtRegistry("ext_bak.reg"));
   EXPECT_TRUE(launcher.ran.empty());
   const std::string bytes =
-      ReadAll(dir.File(Utf8ToPathText("2030年05月01日 9時5分7秒_ext_bak.reg")));
+      ReadAll(dir.File("2030年05月01日 9時5分7秒_ext_bak.reg"));
   EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFEW\0", 4));
 }
 

@@ -38,7 +38,7 @@ TEST(Win32Power, DueTimeIsAbsolute) {
   Win32Power p(log);
   uint32_t error = 0;
   ASSERT_TRUE(p.OpenWakeTimer(name, &error));
-  UniqueHandle watch(OpenWaitableTimerW(SYNCHRONIZE, FALSE, AnsiToWide(name).c_str()));
+  UniqueHandle watch(OpenWaitableTimerW(SYNCHRONIZE, FALSE, SjisToWide(name).c_str()));
   ASSERT_TRUE(watch);
   const int64_t now = static_cast<int64_t>(std::time(nullptr));
 

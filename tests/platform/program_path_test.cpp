@@ -9,7 +9,6 @@
 
 #include "platform/file.h"
 #include "platform/settings_path.h"
-#include "platform/text.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -18,29 +17,37 @@ const char* const kNames[] = {"番組表", "ソ", "予", "機能", "十"};
 
 TEST(ProgramPath, JoinsAndSplitsFolderNamesEndingInTheSeparatorsByte) {
   const std::string base = TempDirectory();
-  for (const char* utf8 : kNames) {
-    const std::string name = Utf8ToPathText(utf8);
+  for (const std::string name : kNames) {
     const std::string dir = JoinPath(base, name);
-    EXPECT_EQ(DirectoryOf(dir), base) << utf8;
+    EXPECT_EQ(DirectoryOf(dir), base) << name;
     const std::string dll = JoinPath(dir, "Pelluxdlg.dll");
-    EXPECT_EQ(DirectoryOf(dll), dir) << utf8;
-    EXPECT_NE(dll, dir + "Pelluxdlg.dll") << utf8;
+    EXPECT_EQ(DirectoryOf(dll), dir) << name;
+    EXPECT_NE(dll, dir + "Pelluxdlg.dll") << name;
     // A folder given with its separator gets no second one.
-    EXPECT_EQ(JoinPath(JoinPath(dir, ""), "Pelluxdlg.dll"), dll) << utf8;
+    EXPECT_EQ(JoinPath(JoinPath(dir, ""), "Pelluxdlg.dll"), dll) << name;
     // A program named after the folder keeps its settings file beside it.
-    EXPECT_EQ(SettingsPathFor(JoinPath(dir, name + ".exe")), JoinPath(dir, name + ".ini")) << utf8;
+    EXPECT_EQ(SettingsPathFor(JoinPath(dir, name + ".exe")), JoinPath(dir, name + ".ini")) << name;
   }
 }
 
 TEST(ProgramPath, AFileWrittenByAJoinedPathLandsInTheRealFolder) {
   const ScratchDir scratch;
-  for (const char* utf8 : kNames) {
-    const std::string dir = scratch.File(Utf8ToPathText(utf8));
-    std::filesystem::create_directory(std::filesystem::u8path(PathTextToUtf8(dir)));
+  for (const std::string name : kNames) {
+    const std::string dir = scratch.File(name);
+    std::filesystem::create_directory(std::filesystem::u8path(dir));
     WriteAll(JoinPath(dir, "default.pl"), "x");
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(PathTextToUtf8(dir)) / "default.pl"))
-        << utf8;
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(dir) / "default.pl")) << name;
   }
+}
+
+TEST(ProgramPath, AFullPathOfARelativeNameIsInTheCurrentFolder) {
+  ScratchDir downloads;
+  downloads.MakeCurrent();
+  EXPECT_EQ(FullPathOf("番組.tvpi"), downloads.File("番組.tvpi"));
+  EXPECT_EQ(FullPathOf(downloads.File("a.tvpi")), downloads.File("a.tvpi"));
+  EXPECT_TRUE(IsFullPath(downloads.File("a.tvpi")));
+  EXPECT_FALSE(IsFullPath("Pelluxdlg.dll"));
+  EXPECT_FALSE(IsFullPath(""));
 }
 
 }  // namespace

@@ -53,9 +53,12 @@ TEST(SjisTexts, BytesMatchTheirUtf8Form) {
   }
 }
 
-TEST(PathText, JapaneseNameSurvivesTheRoundTrip) {
-  const std::string name = "20261208_録画.reg";
-  EXPECT_EQ(PathTextToUtf8(Utf8ToPathText(name)), name);
+TEST(SjisExact, TakesWhatShiftJisHoldsAndRefusesTheRestInsteadOfABestFit) {
+  EXPECT_EQ(Utf8ToSjisExact("C:\\TV\\番組表\\rec.exe"), "C:\\TV\\\x94\xd4\x91\x67\x95\x5c\\rec.exe");
+  EXPECT_EQ(Utf8ToSjisExact(""), "");
+  // "¥" would become '\\' and "ë" 'e'; "〜" (wave dash) would become "～".
+  for (const char* text : {"C:\\¥\\rec.exe", "C:\\Zoë\\rec.exe", "a〜b", "\xff"})
+    EXPECT_EQ(Utf8ToSjisExact(text), std::nullopt) << text;
 }
 
 }  // namespace

@@ -15,6 +15,6 @@ BOOL CAboutDlg::OnInitDialog() {
   // The resource texts are the beginnings; the string table adds the rest.
   SetItemText(IDC_ABOUT_VERSION, GetItemText(IDC_ABOUT_VERSION) + LoadResourceString(IDS_VERSION));
   SetItemText(IDC_ABOUT_RIGHTS, GetItemText(IDC_ABOUT_RIGHTS) + LoadResourceString(IDS_RIGHTS));
-  if (hasPluginVersion_) SetItemText(IDC_ABOUT_PLUGIN, AnsiToWide(pluginVersion_));
+  if (hasPluginVersion_) SetItemText(IDC_ABOUT_PLUGIN, SjisToWide(pluginVersion_));
   return TRUE;
 }

@@ -7,7 +7,7 @@
 
 class CAboutDlg : public CDialog {
  public:
-  // pluginVersion: the plug-in's text (system code page), or nullptr.
+  // pluginVersion: the plug-in's text (Shift-JIS), or nullptr.
   CAboutDlg(HWND parent, const char* pluginVersion);
   INT_PTR DoModal() { return CDialog::DoModal(parent_); }
 

@@ -28,7 +28,7 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   InitCommonControlsOnce();
 
   std::vector<std::string> arguments;
-  for (size_t i = 1; i < args.size(); ++i) arguments.push_back(WideToAnsi(args[i]));
+  for (size_t i = 1; i < args.size(); ++i) arguments.push_back(WideToUtf8(args[i]));
   const ProgramOptions options = ParseProgramArguments(arguments);
   const std::string programPath = ProgramPath();
   const std::string settingsPath = SettingsPathFor(programPath);

@@ -228,7 +228,7 @@ void CNimbraView::OnResume() {
 void CNimbraView::OpenUrl(const char* address) {
   if (!address || !*address) return;
   // A result of 32 or less is the shell's failure.
-  const HINSTANCE r = ShellExecuteW(GetHwnd(), L"open", AnsiToWide(address).c_str(), nullptr,
+  const HINSTANCE r = ShellExecuteW(GetHwnd(), L"open", Utf8ToWide(address).c_str(), nullptr,
                                     nullptr, SW_SHOWNORMAL);
   LogIfFailed(reinterpret_cast<INT_PTR>(r) > 32, services_.log, "ShellExecuteW");
 }

@@ -44,7 +44,7 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
   // The taskbar restarted: put the icon back when the window is in the tray.
   void OnTaskbarCreated();
 
-  // Shell "open" of address (system code page); nothing when empty.
+  // Shell "open" of address (UTF-8); nothing when empty.
   void OpenUrl(const char* address);
   // "現在の操作( %s )を続行しますか？"; true on Yes.
   bool ConfirmOperation(const char* utf8Text);
@@ -71,7 +71,7 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
     statusSink_ = std::move(sink);
   }
 
-  // The first command-line argument (system code page) for the import.
+  // The first command-line argument (UTF-8, a full path) for the import.
   void SetCommandLineFile(std::string path) { commandLineFile_ = std::move(path); }
   CListCtrl& List() { return list_; }
 

@@ -50,7 +50,7 @@ void CPowerLog::KeepAwake(bool on) {
 std::string PowerLogVariable() {
   wchar_t path[MAX_PATH] = {};
   const DWORD n = GetEnvironmentVariableW(L"NIMBRA_POWER_LOG", path, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? WideToAnsi(path) : std::string();
+  return n > 0 && n < MAX_PATH ? WideToUtf8(path) : std::string();
 }
 
 std::unique_ptr<IPower> MakeProgramPower(const DryRun& dryRun, CDebugLog& log) {

@@ -79,10 +79,10 @@ bool CPropertyEPG::OnCommand(int id, int code, HWND) {
 void CPropertyEPG::OnBrowse() {
   std::optional<std::string> chosen;
   if (auto path = BrowseForFile(GetHwnd(), L"*.exe", L"exeﾌｧｲﾙ(*.exe)|*.exe||")) {
-    chosen = WideToAnsi(*path);
+    chosen = WideToUtf8(*path);
   }
   if (TakeBrowsedTvAppPath(prompt_, chosen, &m_tv_app_path) == BrowseOutcome::Taken) {
-    SetItemText(IDC_EPG_APP_PATH, AnsiToWide(m_tv_app_path));
+    SetItemText(IDC_EPG_APP_PATH, Utf8ToWide(m_tv_app_path));
   }
   SetModified();
 }

@@ -14,7 +14,7 @@ class CPropertyEPG : public CPropertyPage {
  public:
   explicit CPropertyEPG(IPrompt& prompt);
 
-  std::string m_tv_app_path;  // recording program, system code page
+  std::string m_tv_app_path;  // recording program (UTF-8)
   uint8_t m_tv_id = 0;        // listings site
   uint8_t m_sel_ext = 15;     // bit i: extension i
 

@@ -6,6 +6,6 @@
 #include "schedule/nimbra_view_interface.h"
 
 void CSettingsSaver::ReportFailure(HWND owner) {
-  AppMessageBox(owner, SettingsSaveFailedText(WideToUtf8(AnsiToWide(doc_.SettingsPath()))),
+  AppMessageBox(owner, SettingsSaveFailedText(doc_.SettingsPath()),
                 MB_OK | MB_ICONWARNING);
 }

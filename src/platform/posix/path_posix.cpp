@@ -22,3 +22,16 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty()) return name;
   return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
+
+bool IsFullPath(const std::string& path) { return !path.empty() && path[0] == '/'; }
+
+std::string FullPathOf(const std::string& path) {
+  if (path.empty() || IsFullPath(path)) return path;
+  char buf[PATH_MAX];
+  if (getcwd(buf, sizeof buf) == nullptr) return path;
+  return JoinPath(buf, path);
+}
+
+bool SetCurrentFolder(const std::string& folder) {
+  return !folder.empty() && chdir(folder.c_str()) == 0;
+}

@@ -32,6 +32,24 @@ std::string Convert(const char* to, const char* from, std::string_view in) {
 std::string SjisToUtf8(std::string_view sjis) { return Convert("UTF-8", "CP932", sjis); }
 std::string Utf8ToSjis(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8); }
 
-// Paths are UTF-8 already.
-std::string Utf8ToPathText(std::string_view utf8) { return std::string(utf8); }
-std::string PathTextToUtf8(std::string_view path) { return std::string(path); }
+std::optional<std::string> Utf8ToSjisExact(std::string_view utf8) {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string out;
+  char buf[1024];
+  char* src = const_cast<char*>(utf8.data());
+  size_t left = utf8.size();
+  bool ok = true;
+  while (ok && left > 0) {
+    char* dst = buf;
+    size_t room = sizeof buf;
+    const size_t r = iconv(cd, &src, &left, &dst, &room);
+    out.append(buf, static_cast<size_t>(dst - buf));
+    ok = r != static_cast<size_t>(-1) || errno == E2BIG;
+  }
+  iconv_close(cd);
+  // The converter maps a few characters one way only ("¥" to '\', "‾" to
+  // '~'): what does not come back as it went is no Shift-JIS character.
+  if (!ok || SjisToUtf8(out) != utf8) return std::nullopt;
+  return out;
+}

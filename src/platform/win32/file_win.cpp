@@ -8,21 +8,21 @@
 #include "platform/win32/text_win.h"
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
-  return _wfopen(AnsiToWide(path).c_str(), AnsiToWide(mode).c_str());
+  return _wfopen(Utf8ToWide(path).c_str(), Utf8ToWide(mode).c_str());
 }
 
 bool FileExists(const std::string& path) {
-  return GetFileAttributesW(AnsiToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileW(AnsiToWide(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) { return DeleteFileW(Utf8ToWide(path).c_str()) != 0; }
 
 std::string TempDirectory() {
   wchar_t buf[MAX_PATH + 1];
   const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
   std::wstring d(buf, n);
   while (d.size() > 3 && (d.back() == L'\\' || d.back() == L'/')) d.pop_back();
-  return WideToAnsi(d);
+  return WideToUtf8(d);
 }
 
 bool FlushFileToDisk(std::FILE* f) {
@@ -32,7 +32,7 @@ bool FlushFileToDisk(std::FILE* f) {
 
 // Replaces target in one step, through to the disk.
 bool ReplaceFileWith(const std::string& tmp, const std::string& target) {
-  return MoveFileExW(AnsiToWide(tmp).c_str(), AnsiToWide(target).c_str(),
+  return MoveFileExW(Utf8ToWide(tmp).c_str(), Utf8ToWide(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 

@@ -45,9 +45,9 @@ std::wstring SystemProgram(const std::wstring& program) {
 
 bool ShellOpenWith(const std::string& file, const std::string& parameters,
                    const std::string* directory, int show) {
-  const std::wstring wfile = AnsiToWide(file);
-  const std::wstring wparams = AnsiToWide(parameters);
-  const std::wstring wdir = directory ? AnsiToWide(*directory) : std::wstring();
+  const std::wstring wfile = Utf8ToWide(file);
+  const std::wstring wparams = Utf8ToWide(parameters);
+  const std::wstring wdir = directory ? Utf8ToWide(*directory) : std::wstring();
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOASYNC;
@@ -74,10 +74,10 @@ class WinLauncher final : public ILauncher {
 
   std::optional<int> RunAndWait(const std::string& program, const std::vector<std::string>& args,
                                 unsigned timeoutMs) override {
-    const std::wstring wprogram = AnsiToWide(program);
+    const std::wstring wprogram = Utf8ToWide(program);
     const std::wstring resolved = SystemProgram(wprogram);
     std::wstring cmd = QuoteArgument(resolved.empty() ? wprogram : resolved);
-    for (const auto& a : args) cmd += L" " + QuoteArgument(AnsiToWide(a));
+    for (const auto& a : args) cmd += L" " + QuoteArgument(Utf8ToWide(a));
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};

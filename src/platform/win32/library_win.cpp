@@ -5,7 +5,7 @@
 
 SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
-  const std::wstring wpath = AnsiToWide(path);
+  const std::wstring wpath = Utf8ToWide(path);
   lib.handle_.reset(LoadLibraryW(wpath.c_str()));
   if (!lib.handle_ && error) *error = GetLastError();
   return lib;

@@ -12,11 +12,13 @@ std::string ModuleFileName(HMODULE module) {
     if (n == 0) return std::string();
     if (n < buf.size()) {
       buf.resize(n);
-      return WideToAnsi(buf);
+      return WideToUtf8(buf);
     }
     buf.resize(buf.size() * 2);
   }
 }
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
@@ -33,6 +35,29 @@ std::string ModulePathContaining(const void* addr) {
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty()) return name;
-  const char last = dir.back();
-  return (last == '\\' || last == '/') ? dir + name : dir + "\\" + name;
+  // UTF-8: a byte of '\' or '/' is always that character.
+  return IsSeparator(dir.back()) ? dir + name : dir + "\\" + name;
+}
+
+bool IsFullPath(const std::string& path) {
+  const bool drive = path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') &&
+                     path[1] == ':' && IsSeparator(path[2]);
+  const bool share = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+  return drive || share;
+}
+
+std::string FullPathOf(const std::string& path) {
+  if (path.empty()) return path;
+  const std::wstring wide = Utf8ToWide(path);
+  const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return path;
+  std::wstring full(n, L'\0');
+  const DWORD m = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+  if (m == 0 || m >= n) return path;
+  full.resize(m);
+  return WideToUtf8(full);
+}
+
+bool SetCurrentFolder(const std::string& folder) {
+  return !folder.empty() && SetCurrentDirectoryW(Utf8ToWide(folder).c_str()) != 0;
 }

@@ -30,7 +30,7 @@ ShutdownResult EnableShutdownPrivilege() {
 }  // namespace
 
 bool Win32Power::OpenWakeTimer(const std::string& name, uint32_t* error) {
-  const std::wstring wname = AnsiToWide(name);
+  const std::wstring wname = SjisToWide(name);  // as the settings file keeps it
   SetLastError(ERROR_SUCCESS);
   HANDLE h = CreateWaitableTimerW(nullptr, FALSE, name.empty() ? nullptr : wname.c_str());
   *error = GetLastError();

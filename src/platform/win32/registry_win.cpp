@@ -1,5 +1,5 @@
-// The Windows registry behind IRegistry. Texts cross in the system's code
-// page; values are written as REG_SZ with their terminating zero.
+// The Windows registry behind IRegistry. Texts cross in UTF-8; values are
+// written as REG_SZ with their terminating zero.
 #include <windows.h>
 
 #include <vector>
@@ -15,15 +15,15 @@ constexpr const wchar_t kUserClasses[] = L"Software\\Classes\\";
 HKEY BaseOf(RegistryRoot root, const std::string& path, std::wstring* subKey) {
   switch (root) {
     case RegistryRoot::ClassesRoot:
-      *subKey = AnsiToWide(path);
+      *subKey = Utf8ToWide(path);
       return HKEY_CLASSES_ROOT;
     case RegistryRoot::UserClasses:
-      *subKey = kUserClasses + AnsiToWide(path);
+      *subKey = kUserClasses + Utf8ToWide(path);
       return HKEY_CURRENT_USER;
     case RegistryRoot::CurrentUser:
       break;
   }
-  *subKey = AnsiToWide(path);
+  *subKey = Utf8ToWide(path);
   return HKEY_CURRENT_USER;
 }
 
@@ -41,7 +41,7 @@ std::optional<std::string> QueryString(RegistryRoot root, const std::string& pat
   UniqueHKey key;
   if (RegOpenKeyExW(base, sub.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
     return std::nullopt;
-  const std::wstring wname = AnsiToWide(name);
+  const std::wstring wname = Utf8ToWide(name);
   std::vector<wchar_t> buf(256);
   for (;;) {
     DWORD type = 0;
@@ -56,7 +56,7 @@ std::optional<std::string> QueryString(RegistryRoot root, const std::string& pat
     // The stored text need not end in a zero, or may end in several.
     std::wstring text(buf.data(), bytes / sizeof(wchar_t));
     while (!text.empty() && text.back() == L'\0') text.pop_back();
-    return WideToAnsi(text);
+    return WideToUtf8(text);
   }
 }
 
@@ -98,8 +98,8 @@ class WinRegistry final : public IRegistry {
     UniqueHKey key;
     DWORD disposition = 0;
     if (Create(root, path, &key, &disposition) != ERROR_SUCCESS) return false;
-    const std::wstring wname = AnsiToWide(name);
-    const std::wstring wvalue = AnsiToWide(value);
+    const std::wstring wname = Utf8ToWide(name);
+    const std::wstring wvalue = Utf8ToWide(value);
     const DWORD bytes = static_cast<DWORD>((wvalue.size() + 1) * sizeof(wchar_t));
     return RegSetValueExW(key.get(), wname.empty() ? nullptr : wname.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(wvalue.c_str()), bytes) == ERROR_SUCCESS;

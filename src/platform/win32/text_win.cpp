@@ -31,12 +31,26 @@ std::string FromWide(UINT cp, std::wstring_view w) {
 
 std::wstring Utf8ToWide(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
 std::string WideToUtf8(std::wstring_view wide) { return FromWide(CP_UTF8, wide); }
-std::wstring AnsiToWide(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
-std::string WideToAnsi(std::wstring_view wide) { return FromWide(CP_ACP, wide); }
 std::wstring SjisToWide(std::string_view sjis) { return ToWide(kShiftJisCodePage, sjis); }
 std::string WideToSjis(std::wstring_view wide) { return FromWide(kShiftJisCodePage, wide); }
 
 std::string SjisToUtf8(std::string_view sjis) { return WideToUtf8(SjisToWide(sjis)); }
 std::string Utf8ToSjis(std::string_view utf8) { return WideToSjis(Utf8ToWide(utf8)); }
-std::string Utf8ToPathText(std::string_view utf8) { return WideToAnsi(Utf8ToWide(utf8)); }
-std::string PathTextToUtf8(std::string_view path) { return WideToUtf8(AnsiToWide(path)); }
+
+std::optional<std::string> WideToSjisExact(std::wstring_view wide) {
+  if (wide.empty()) return std::string();
+  const int len = static_cast<int>(wide.size());
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), len,
+                                    nullptr, 0, nullptr, &usedDefault);
+  if (n <= 0 || usedDefault) return std::nullopt;
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), len, s.data(), n,
+                      nullptr, &usedDefault);
+  if (usedDefault) return std::nullopt;
+  return s;
+}
+
+std::optional<std::string> Utf8ToSjisExact(std::string_view utf8) {
+  return WideToSjisExact(Utf8ToWide(utf8));
+}

@@ -15,11 +15,21 @@ namespace {
 // The settings file holds at most this many bytes per text.
 constexpr size_t kTextBytes = 255;
 
-// A path from a file dialog in the system code page; none when cancelled.
+// A path from a file dialog in Shift-JIS, as the settings file keeps it;
+// none when cancelled, or when Shift-JIS cannot hold it (then said so).
 std::optional<std::string> Browse(HWND owner, const wchar_t* ext, const wchar_t* filter) {
   std::optional<std::wstring> chosen = BrowseForFile(owner, ext, filter);
   if (!chosen) return std::nullopt;
-  return WideToAnsi(*chosen);
+  std::optional<std::string> sjis = WideToSjisExact(*chosen);
+  if (!sjis) {
+    AppMessageBox(owner,
+                  std::wstring(L"選んだファイルのパスには、設定ファイル（Shift-JIS）に保存できない"
+                               L"文字が含まれています。\nパスにこの文字を含まないファイルを"
+                               L"選んでください。\n") +
+                      *chosen,
+                  MB_OK | MB_ICONEXCLAMATION);
+  }
+  return sjis;
 }
 
 }  // namespace
@@ -32,14 +42,14 @@ CPropertySMail::CPropertySMail(SMailPage& page, HINSTANCE module)
 void CPropertySMail::DoDataExchange(CDataExchange& dx) {
   SMailSettings& s = page_.Settings();
   dx.Check(IDC_SM_ENABLE_CHECK, s.m_sm_enable_check);
-  dx.Text(IDC_SM_SERVER, s.m_sm_server, kTextBytes, TextCoding::Ansi);
-  dx.Text(IDC_SM_PATH, s.m_sm_path, kTextBytes, TextCoding::Ansi);
-  dx.Text(IDC_SM_SRC_ADDR, s.m_sm_src_addr, kTextBytes, TextCoding::Ansi);
-  dx.Text(IDC_SM_DST_ADDR, s.m_sm_dst_addr, kTextBytes, TextCoding::Ansi);
+  dx.Text(IDC_SM_SERVER, s.m_sm_server, kTextBytes, TextCoding::SjisExact);
+  dx.Text(IDC_SM_PATH, s.m_sm_path, kTextBytes, TextCoding::SjisExact);
+  dx.Text(IDC_SM_SRC_ADDR, s.m_sm_src_addr, kTextBytes, TextCoding::SjisExact);
+  dx.Text(IDC_SM_DST_ADDR, s.m_sm_dst_addr, kTextBytes, TextCoding::SjisExact);
   dx.Text(IDC_SM_TITLE, s.m_sm_title, kTextBytes, TextCoding::Sjis);
   dx.Check(IDC_SM_TEMP_CHECK, s.m_sm_temp_check);
   dx.Check(IDC_SM_INFO_CHECK, s.m_sm_info_check);
-  dx.Text(IDC_SM_TEMP_PATH, s.m_sm_temp_path, kTextBytes, TextCoding::Ansi);
+  dx.Text(IDC_SM_TEMP_PATH, s.m_sm_temp_path, kTextBytes, TextCoding::SjisExact);
 }
 
 BOOL CPropertySMail::OnInitDialog() {
@@ -124,7 +134,7 @@ void CPropertySMail::BrowseMailer() {
   if (!path) return;
   if (page_.AcceptMailerPath(*path)) {
     // The edit's change notification marks the page modified.
-    SetItemText(IDC_SM_PATH, AnsiToWide(*path));
+    SetItemText(IDC_SM_PATH, SjisToWide(*path));
   }
 }
 
@@ -133,7 +143,7 @@ void CPropertySMail::BrowseTemplate() {
       Browse(GetHwnd(), L"*.*", L"templateﾌｧｲﾙ(*.*)|*.*||");
   if (!path) return;
   if (page_.AcceptTemplatePath(*path)) {
-    SetItemText(IDC_SM_TEMP_PATH, AnsiToWide(*path));
+    SetItemText(IDC_SM_TEMP_PATH, SjisToWide(*path));
   }
 }
 

@@ -28,7 +28,7 @@ bool RunningUnderWine() {
 
 TEST(Win32Power, ArmingOverAnExistingTimerIsRefusedWithItsMessage) {
   const std::string name = UniqueName("busy");
-  UniqueHandle other(CreateWaitableTimerW(nullptr, FALSE, AnsiToWide(name).c_str()));
+  UniqueHandle other(CreateWaitableTimerW(nullptr, FALSE, SjisToWide(name).c_str()));
   ASSERT_TRUE(other);
   CDebugLog log;
   Win32Power p(log);

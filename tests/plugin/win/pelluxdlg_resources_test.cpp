@@ -13,7 +13,7 @@
 namespace {
 
 std::wstring PluginFile() {
-  return AnsiToWide(JoinPath(DirectoryOf(ProgramPath()), "Pelluxdlg.dll"));
+  return Utf8ToWide(JoinPath(DirectoryOf(ProgramPath()), "Pelluxdlg.dll"));
 }
 
 TEST(PelluxdlgResources, StringTableHoldsTheVersionTexts) {

@@ -6,8 +6,8 @@
 bool ChildProcess::Start(const std::string& arg1, const std::string& arg2) {
   wchar_t self[MAX_PATH];
   if (GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return false;
-  std::wstring line = L"\"" + std::wstring(self) + L"\" \"" + AnsiToWide(arg1) + L"\" \"" +
-                      AnsiToWide(arg2) + L"\"";
+  std::wstring line = L"\"" + std::wstring(self) + L"\" \"" + Utf8ToWide(arg1) + L"\" \"" +
+                      Utf8ToWide(arg2) + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
