@@ -7,7 +7,8 @@
 #include "schedule/nimbra_doc.h"
 
 std::string PluginPathFor(const std::string& programPath) {
-  return JoinPath(DirectoryOf(programPath), "Pelluxdlg.dll");
+  const std::string folder = DirectoryOf(programPath);
+  return folder.empty() ? std::string() : JoinPath(folder, "Pelluxdlg.dll");
 }
 
 CPluginHost::CPluginHost(IPrompt& prompt, std::string libraryPath)

@@ -30,7 +30,8 @@ struct PluginFunctionTable {
 
 // The plug-in's file: "Pelluxdlg.dll" in the folder of the program at
 // programPath, never found through the search order (which includes the
-// current folder, where a downloaded file may have been opened from).
+// current folder, where a downloaded file may have been opened from). ""
+// when the program's folder is unknown: the host then loads nothing.
 std::string PluginPathFor(const std::string& programPath);
 
 class CPluginHost : public IPluginRunner {

@@ -27,7 +27,9 @@ std::optional<std::wstring> BrowseForFile(HWND owner, const wchar_t* defaultExte
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
+  // The program's current folder is its own folder and stays so, whichever
+  // folder the file was chosen in.
+  ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_NOCHANGEDIR;
   // The extension is given without its "*.", as the dialog expects.
   std::wstring ext = defaultExtension ? defaultExtension : L"";
   if (ext.rfind(L"*.", 0) == 0) ext.erase(0, 2);

@@ -11,7 +11,7 @@
 std::wstring DialogFilter(const std::wstring& barFilter);
 
 // Asks for a file to open with the flags hide-read-only and
-// overwrite-prompt. The chosen path (which may be empty), or none when the
+// overwrite-prompt; the current folder stays as it was. The chosen path (which may be empty), or none when the
 // user cancelled or the dialog could not be shown.
 std::optional<std::wstring> BrowseForFile(HWND owner, const wchar_t* defaultExtension,
                                           const std::wstring& barFilter);

@@ -1,17 +1,17 @@
 #pragma once
-// The library service: load a shared library by path, resolve its exports by
-// name, free it when the owner goes. A name ending in ".dll" stands for the
-// same name ending in ".so" on Linux, so callers spell the Windows name. A
-// bare name is found by the system's search order on Windows and beside the
-// program on Linux.
+// The library service: load a shared library by its full path, resolve its
+// exports by name, free it when the owner goes. A name ending in ".dll"
+// stands for the same name ending in ".so" on Linux, so callers spell the
+// Windows name. A bare or relative name is refused, never searched for.
 #include <string>
 
 #include "platform/unique_any.h"
 
 class SharedLibrary {
  public:
-  // Loads the library at path; an empty object when it cannot be loaded, and
-  // then *error (when given) holds the system's error code.
+  // Loads the library at path (a full path); an empty object when it cannot
+  // be loaded, and then *error (when given) holds the system's error code
+  // (the one for a missing module when path is not a full path).
   static SharedLibrary Open(const std::string& path, unsigned* error = nullptr);
   explicit operator bool() const { return static_cast<bool>(handle_); }
   void Reset() { handle_.reset(); }

@@ -294,6 +294,10 @@ TEST_F(SettingsSheetTest, EpgPageRefusesATypedPathThatDoesNotFitAndKeepsTheOld) 
 }
 
 TEST_F(SettingsSheetTest, EpgBrowseTakesTheChosenProgramAndCancelKeepsThePath) {
+  // Choosing a file elsewhere leaves the current folder where it was.
+  ScratchDir current;
+  current.MakeCurrent();
+  const std::filesystem::path before = std::filesystem::current_path();
   auto sheet = Sheet(0);
   sheet->m_epg.m_tv_app_path = "C:\\rec\\old.exe";
   std::wstring afterCancel, afterChoice;
@@ -314,6 +318,7 @@ TEST_F(SettingsSheetTest, EpgBrowseTakesTheChosenProgramAndCancelKeepsThePath) {
   EXPECT_EQ(0, _wcsicmp(L"C:\\windows\\notepad.exe", afterChoice.c_str())) << afterChoice;
   EXPECT_EQ(0, _stricmp("C:\\windows\\notepad.exe", sheet->m_epg.m_tv_app_path.c_str()));
   EXPECT_TRUE(prompt_.shown.empty());
+  EXPECT_EQ(before, std::filesystem::current_path());
 }
 
 // ---- user page ----

@@ -82,7 +82,7 @@ std::string Settings(int enable, const std::string& subject = "Rec") {
 class PelluxdlgTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(p_.Bind("Pelluxdlg.dll")) << "the plug-in beside the test program";
+    ASSERT_TRUE(p_.Bind(JoinPath(DirectoryOf(ProgramPath()), "Pelluxdlg.dll"))) << "the plug-in beside the test program";
     ini_ = SettingsFilePath();
     ClearRecord();
   }

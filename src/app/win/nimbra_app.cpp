@@ -21,17 +21,26 @@
 #include "platform/startup_entries.h"
 #include "platform/system_registry.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/library_search.h"
 #include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
 
 int CNimbraApp::Run(const std::vector<std::wstring>& args) {
+  const LibrarySearch librarySearch = RestrictLibrarySearch();
   InitCommonControlsOnce();
 
   std::vector<std::string> arguments;
   for (size_t i = 1; i < args.size(); ++i) arguments.push_back(WideToUtf8(args[i]));
-  const ProgramOptions options = ParseProgramArguments(arguments);
+  ProgramOptions options = ParseProgramArguments(arguments);
+  // The file as the shell meant it, named from the folder the program was
+  // started in (a download folder), before the folder changes.
+  options.iepgFile = FullPathOf(options.iepgFile);
   const std::string programPath = ProgramPath();
   const std::string settingsPath = SettingsPathFor(programPath);
+  // From here on the current folder is the program's own: nothing is read
+  // from the folder it was started in, nor written to it (Toolbar.bmp, for
+  // one, is the program's).
+  const bool inOwnFolder = SetCurrentFolder(DirectoryOf(programPath));
 
   // One instance only: the mutex, named with the application title, lives as
   // long as the process.
@@ -54,6 +63,11 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   CNimbraDoc doc(services.clock, services.prompt, log, settingsPath);
   doc.LoadSettings();
   log.Start(services.clock.LocalNow());
+  if (librarySearch == LibrarySearch::WithoutCurrentFolder)
+    log.Write("library search: SetDefaultDllDirectories missing, current folder left out only");
+  else if (librarySearch == LibrarySearch::Unchanged)
+    log.Write("library search: not narrowed (SetDefaultDllDirectories and SetDllDirectoryW missing)");
+  if (!inOwnFolder) log.Write("current folder: cannot change to the program's folder");
   if (!options.iepgFile.empty()) doc.AppInfo().SetStartWithFile(1);
   CSettingsSaver saver(doc);
 

@@ -9,10 +9,13 @@
 
 SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
-  std::string file = PlatformLibraryName(path);
-  // A bare name is the library beside the program (dlopen would search the
-  // system's folders instead).
-  if (file.find('/') == std::string::npos) file = JoinPath(DirectoryOf(ProgramPath()), file);
+  // A bare or relative name would be looked for through the search order:
+  // only a full path is loaded.
+  if (!IsFullPath(path)) {
+    if (error) *error = ENOENT;
+    return lib;
+  }
+  const std::string file = PlatformLibraryName(path);
   lib.handle_.reset(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL));
   if (!lib.handle_ && error) {
     // dlopen gives only a text: a missing or unreadable file gets its errno,

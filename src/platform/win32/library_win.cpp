@@ -1,10 +1,17 @@
 #include <windows.h>
 
+#include "platform/program_path.h"
 #include "platform/shared_library.h"
 #include "platform/win32/text_win.h"
 
 SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
   SharedLibrary lib;
+  // A bare or relative name would be looked for through the search order,
+  // the current folder included: only a full path is loaded.
+  if (!IsFullPath(path)) {
+    if (error) *error = ERROR_MOD_NOT_FOUND;
+    return lib;
+  }
   const std::wstring wpath = Utf8ToWide(path);
   lib.handle_.reset(LoadLibraryW(wpath.c_str()));
   if (!lib.handle_ && error) *error = GetLastError();

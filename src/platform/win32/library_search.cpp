@@ -1,0 +1,30 @@
+#include "platform/win32/library_search.h"
+
+#include <windows.h>
+
+namespace {
+
+// Resolved at run time: older systems lack the first, and a system without
+// either still runs the program.
+template <class F>
+F Kernel32Function(const char* name) {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  if (!kernel) return nullptr;
+  return reinterpret_cast<F>(reinterpret_cast<void (*)(void)>(GetProcAddress(kernel, name)));
+}
+
+}  // namespace
+
+LibrarySearch RestrictLibrarySearch() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  using SetDllDirectoryWFn = BOOL(WINAPI*)(LPCWSTR);
+  // An empty library folder takes the current folder out of the older rule
+  // as well, for the calls that name their own search.
+  const auto setDllDirectory = Kernel32Function<SetDllDirectoryWFn>("SetDllDirectoryW");
+  const bool noCurrent = setDllDirectory && setDllDirectory(L"") != FALSE;
+  const auto setDefault = Kernel32Function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
+  if (setDefault &&
+      setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_APPLICATION_DIR) != FALSE)
+    return LibrarySearch::SystemAndProgramFolder;
+  return noCurrent ? LibrarySearch::WithoutCurrentFolder : LibrarySearch::Unchanged;
+}
