@@ -33,8 +33,10 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   for (size_t i = 1; i < args.size(); ++i) arguments.push_back(WideToUtf8(args[i]));
   ProgramOptions options = ParseProgramArguments(arguments);
   // The file as the shell meant it, named from the folder the program was
-  // started in (a download folder), before the folder changes.
+  // started in (a download folder), before the folder changes; the same for
+  // a dry run's log named in the environment.
   options.iepgFile = FullPathOf(options.iepgFile);
+  const std::string powerLogVariable = FullPathOf(PowerLogVariable());
   const std::string programPath = ProgramPath();
   const std::string settingsPath = SettingsPathFor(programPath);
   // From here on the current folder is the program's own: nothing is read
@@ -53,7 +55,7 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   // The program's services, made here once and handed down.
   CDebugLog log;
   const std::unique_ptr<ILauncher> launcher = MakeSystemLauncher(log);
-  const DryRun dryRun = ResolveDryRun(options.dryRun, PowerLogVariable(), settingsPath);
+  const DryRun dryRun = ResolveDryRun(options.dryRun, powerLogVariable, settingsPath);
   const std::unique_ptr<IPower> power = MakeProgramPower(dryRun, log);
   const ProgramServices services{SystemClock(),    SystemPrompt(),        *launcher,
                                  SystemRegistry(),  *power,                SystemPowerReadings(),
