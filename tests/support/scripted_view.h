@@ -20,6 +20,11 @@ class ScriptedView final : public INimbraView {
 
   void OnReservation(ReservationStep step) { reservationSteps_.push_back(std::move(step)); }
   void OnRepeat(RepeatStep step) { repeatSteps_.push_back(std::move(step)); }
+  // Forgets the steps no showing has taken.
+  void DropSteps() {
+    reservationSteps_.clear();
+    repeatSteps_.clear();
+  }
 
   int GetSelectedRow() override { return selected; }
   void RefreshList() override { ++refreshes; }

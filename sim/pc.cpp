@@ -1,39 +1,4 @@
-#include "sim/sim_machine.h"
-
-#include "schedule/time_rules.h"
-
-SystemTime SimClock::LocalNow() const {
-  SystemTime st{};
-  SecondsToTime(SecondsNow(), &st);
-  return st;
-}
-
-PromptAnswer SimPrompt::Show(const std::string& text, const std::string&, PromptButtons buttons) {
-  if (onShow_) onShow_(text);
-  std::lock_guard<std::mutex> lock(mutex_);
-  ++asked_[text];
-  if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
-  if (answers_.empty()) return PromptAnswer::No;
-  const PromptAnswer a = answers_.front();
-  answers_.pop_front();
-  return a;
-}
-
-void SimPrompt::Answer(std::vector<PromptAnswer> answers) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  answers_.assign(answers.begin(), answers.end());
-}
-
-std::map<std::string, int> SimPrompt::Asked() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return asked_;
-}
-
-int SimPrompt::Count(const std::string& text) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const auto it = asked_.find(text);
-  return it == asked_.end() ? 0 : it->second;
-}
+#include "sim/pc.h"
 
 bool SimPc::OpenWakeTimer(const std::string&, uint32_t* error) {
   std::lock_guard<std::mutex> lock(mutex_);

@@ -10,7 +10,7 @@
 
 #include "platform/debug_log.h"
 #include "schedule/nimbra_doc.h"
-#include "sim/sim_machine.h"
+#include "support/fakes.h"
 #include "support/scratch_dir.h"
 
 namespace {
@@ -144,8 +144,8 @@ TEST(SimulatedYear, ASeedGivesTheSameYear) {
 
 TEST(SimulatedYear, TheSaveFaultMakesTheProgramsSaveFail) {
   ScratchDir dir;
-  SimClock clock;
-  SimPrompt prompt;
+  FakeClock clock;
+  ScriptedPrompt prompt;
   CDebugLog log;
   CNimbraDoc doc(clock, prompt, log, dir.File("Nimbra.ini"));
   ASSERT_TRUE(doc.SaveSettings());
