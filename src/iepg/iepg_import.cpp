@@ -1,5 +1,7 @@
 #include "iepg/iepg_import.h"
 
+#include <cstdio>
+
 #include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/file.h"
@@ -7,6 +9,8 @@
 #include "platform/program_path.h"
 #include "platform/text.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/nimbra_view_interface.h"
+#include "schedule/reservation_rules.h"
 #include "schedule/time_rules.h"
 
 namespace {
@@ -20,55 +24,162 @@ int64_t SecondsAt(int year, int month, int day, int hour, int minute) {
   return TimeToSeconds(t);
 }
 
+std::string DateText(int64_t seconds) {
+  SystemTime t{};
+  SecondsToTime(seconds, &t);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d/%02d/%02d", t.wYear, t.wMonth, t.wDay);
+  return text;
+}
+
+std::string ClockText(int64_t seconds) {
+  SystemTime t{};
+  SecondsToTime(seconds, &t);
+  char text[8];
+  std::snprintf(text, sizeof text, "%02d:%02d", t.wHour, t.wMinute);
+  return text;
+}
+
+// Why a whole file is refused; "" for a file the import can go on with.
+std::string FileRefusal(const IepgFile& file) {
+  switch (file.shape) {
+    case IepgShape::kNotIepg:
+      return "iEPGファイルではありません。";
+    case IepgShape::kUnsupportedVersion:
+      return "対応していないiEPGのバージョンです（version: " + SjisToUtf8(file.versionText) + "）。";
+    case IepgShape::kNoPrograms:
+      return "iEPGファイルに番組がありません。";
+    case IepgShape::kSingle:
+    case IepgShape::kMulti:
+      break;
+  }
+  return "";
+}
+
+constexpr const char* kNoWindowText = "番組の日時を読み取れません。";
+constexpr const char* kEndedText = "放送が終わっています。";
+
+// The programmes of a multi-programme file: the list for those with a
+// window, and those without one refused at once.
+bool ImportMulti(CNimbraDoc& doc, IIepgChooser* chooser, const IepgFile& file) {
+  const int32_t offset = doc.AppInfo().GetUserSetting().epg_offset;
+  struct Offered {
+    const IepgProgram* program;
+    BroadcastWindow broadcast;  // the file's own times
+    BroadcastWindow window;     // the schedule's, with the lead
+  };
+  std::vector<Offered> offered;
+  std::vector<IepgListRow> rows;
+  std::vector<IepgRefused> refused;
+  for (const IepgProgram& p : file.programs) {
+    const auto broadcast = BroadcastSeconds(p, 0);
+    if (!broadcast) {
+      refused.push_back({SjisToUtf8(p.title), "", kNoWindowText});
+      continue;
+    }
+    offered.push_back({&p, *broadcast, *BroadcastSeconds(p, offset)});
+    rows.push_back({SjisToUtf8(p.title), SjisToUtf8(StationLabel(p)), DateText(broadcast->start),
+                    ClockText(broadcast->start) + "-" + ClockText(broadcast->end), true});
+  }
+  if (chooser && !rows.empty() && !chooser->ChooseIepgPrograms(SjisToUtf8(file.multiTitle), rows)) return false;
+
+  const int64_t now = TimeToSeconds(doc.Clock().LocalNow());
+  int added = 0;
+  for (size_t i = 0; i < offered.size(); ++i) {
+    if (!rows[i].ticked) continue;
+    const Offered& o = offered[i];
+    const std::string when = rows[i].date + " " + rows[i].times;
+    if (o.window.end <= now) {
+      refused.push_back({rows[i].title, when, kEndedText});
+      continue;
+    }
+    ReservationValues values;
+    SecondsToTime(o.window.start, &values.m_start);
+    SecondsToTime(o.window.end, &values.m_end);
+    values.m_title = o.program->title;
+    int index = -1;
+    const AddRefusal why = doc.TryAddSchedule(EntryFromReservation(values), &index);
+    if (why == AddRefusal::kNone) {
+      ++added;
+    } else {
+      refused.push_back({rows[i].title, when, AddRefusalText(why)});
+    }
+  }
+  if (added > 0) {
+    if (INimbraView* view = doc.View()) view->RefreshList();
+    (void)doc.CommitEdit();
+  }
+  doc.ShowMessage(MultiImportReport(added, refused));
+  return added > 0;
+}
+
 }  // namespace
 
-BroadcastWindow BroadcastSeconds(const IepgProgram& p, const SystemTime& today,
-                                 int32_t epgOffset) {
-  const int year = (p.found & kIepgYear) ? p.year : today.wYear;
-  const int month = (p.found & kIepgMonth) ? p.month : today.wMonth;
-  const int day = (p.found & kIepgDate) ? p.day : today.wDay;
-  const int startHour = (p.found & kIepgStart) ? p.startHour : 0;
-  const int startMinute = (p.found & kIepgStart) ? p.startMinute : 0;
-  const int endHour = (p.found & kIepgEnd) ? p.endHour : startHour;
-  const int endMinute = (p.found & kIepgEnd) ? p.endMinute : startMinute;
-
+std::optional<BroadcastWindow> BroadcastSeconds(const IepgProgram& p, int32_t epgOffset) {
+  if (!HasValidWindow(p)) return std::nullopt;
   BroadcastWindow w;
-  w.start = SecondsAt(year, month, day, startHour, startMinute);
-  w.end = SecondsAt(year, month, day, endHour, endMinute);
-  if (w.start > w.end) w.end += kDay;  // crosses midnight
+  w.start = SecondsAt(p.year, p.month, p.day, p.startHour, p.startMinute);
+  w.end = SecondsAt(p.year, p.month, p.day, p.endHour, p.endMinute);
+  if (w.start < 0 || w.end < 0) return std::nullopt;  // a time no clock can show
+  // An end before the start is on the next day (twice over for a start
+  // written past 24:00 and an end written as the clock shows it).
+  while (w.end < w.start) w.end += kDay;
   if (epgOffset > 0) w.start -= epgOffset;
   return w;
 }
 
-bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::string& argument,
-                           const std::string& programDir) {
+std::string MultiImportReport(int added, const std::vector<IepgRefused>& refused) {
+  std::string text = std::to_string(added) + "件の番組を予約しました。";
+  if (refused.empty()) return text;
+  text += "\n\n予約できなかった番組（" + std::to_string(refused.size()) + "件）:";
+  for (const IepgRefused& r : refused) {
+    text += "\n・" + r.title;
+    if (!r.when.empty()) text += "（" + r.when + "）";
+    text += " … " + r.why;
+  }
+  return text;
+}
+
+bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::string& path,
+                           const std::string& programDir, IIepgChooser* chooser) {
   const std::string working = JoinPath(programDir, kIepgWorkingCopy);
   CDebugLog& log = doc.Log();
   DEBUG_LOG_STAMPED(log, doc.Clock(), "%s", working.c_str());
-  log.Write("__argv[1]=%s path=%s", argument.c_str(), working.c_str());
+  log.Write("__argv[1]=%s path=%s", path.c_str(), working.c_str());
 
   // A copy left by an earlier import must never stand in for this file.
   RemoveFile(working);
-  const bool copied = TzCopyFile2File(argument, working);
-  IepgProgram program;
-  const bool read = copied && iEPGDecode(working, &program) && (program.found & kIepgDateTimeKeys);
-  if (!copied) log.Write("iEPG: cannot copy %s to %s", argument.c_str(), working.c_str());
+  const bool copied = TzCopyFile2File(path, working);
+  const std::optional<std::string> bytes = copied ? ReadFileBytes(working) : std::nullopt;
+  if (!bytes) {
+    log.Write("iEPG: cannot copy %s to %s", path.c_str(), working.c_str());
+    doc.ShowMessage("iEPGファイルを読み込めませんでした。\n" + path);
+    return false;
+  }
+  const IepgFile file = ReadIepg(*bytes);
+  const std::string refusal = FileRefusal(file);
+  if (!refusal.empty()) {
+    RemoveFile(working);  // nothing for the recording program to find
+    doc.ShowMessage(refusal + "\n" + path);
+    return false;
+  }
 
-  // The setting keeps the path in Shift-JIS.
+  // The recording program is started once, on the copy, whatever the file
+  // holds. The setting keeps the path in Shift-JIS.
   const std::string appPath = SjisToUtf8(doc.AppInfo().GetTvAppPath());
   if (appPath.empty()) {
     doc.ShowMessage("録画ソフトの設定をして下さい。");
-  } else if (copied && !launcher.ShellOpenIn(appPath, kIepgWorkingCopy, programDir)) {
+  } else if (!launcher.ShellOpenIn(appPath, kIepgWorkingCopy, programDir)) {
     doc.ShowMessage("録画ソフトを起動できませんでした。\n" + appPath);
   }
 
-  BroadcastWindow w{-1, -1};
-  if (read)
-    w = BroadcastSeconds(program, doc.Clock().LocalNow(),
-                         doc.AppInfo().GetUserSetting().epg_offset);
-  if (w.start < 0 || w.end < 0) {  // unreadable, or a date no clock can show
-    doc.ShowMessage("iEPGファイルを読み込めませんでした。\n" + argument);
+  if (file.shape == IepgShape::kMulti) return ImportMulti(doc, chooser, file);
+
+  const IepgProgram& program = file.programs.front();
+  const auto w = BroadcastSeconds(program, doc.AppInfo().GetUserSetting().epg_offset);
+  if (!w) {
+    doc.ShowMessage(std::string(kNoWindowText) + "\n" + path);
     return false;
   }
-  return doc.AddScheduleFromSeconds(w.start, w.end, program.title);
+  return doc.AddScheduleFromSeconds(w->start, w->end, program.title);
 }

@@ -1,9 +1,13 @@
 #pragma once
-// The program was started with an iEPG file: copy it beside the program as
-// "default.pl", start the recording program on the copy, and offer the
-// broadcast as a schedule in the reservation dialog.
+// An iEPG file to import (the program's argument, a file handed over by a
+// second start, a file dropped on the window): copy it beside the program
+// as "default.pl", start the recording program on the copy, and offer the
+// broadcast as a schedule in the reservation dialog; a file of several
+// programmes offers them in a list instead and adds the ticked ones.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "iepg/iepg_reader.h"
 #include "platform/system_time.h"
@@ -16,18 +20,45 @@ inline constexpr const char* kIepgWorkingCopy = "default.pl";
 
 // The schedule window of a broadcast in calendar seconds: the start moved
 // epgOffset seconds earlier (when positive); an end before the start is on
-// the next day; hours of 24 and more roll into the following days. Date
-// parts the file did not give are today's; a missing start is 00:00, a
-// missing end the start.
+// the next day; hours of 24 and more roll into the following days. None when
+// the file's values cannot make a window (HasValidWindow).
 struct BroadcastWindow {
   int64_t start;
   int64_t end;
 };
-BroadcastWindow BroadcastSeconds(const IepgProgram& program, const SystemTime& today,
-                                 int32_t epgOffset);
+std::optional<BroadcastWindow> BroadcastSeconds(const IepgProgram& program, int32_t epgOffset);
 
-// The import, run once from the view's import timer with the program's first
-// argument and its folder. Messages go through the document's prompt; the
-// dialog through its view. True when a schedule was added.
-bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::string& argument,
-                           const std::string& programDir);
+// One programme of a multi-programme file as its list shows it (UTF-8).
+struct IepgListRow {
+  std::string title;
+  std::string station;
+  std::string date;   // "2030/06/01"
+  std::string times;  // "21:00-22:30", the broadcast's own times
+  bool ticked = true;
+};
+
+// Shows the list of a multi-programme file's programmes, all ticked. False
+// on Cancel; on OK rows say which the user left ticked.
+class IIepgChooser {
+ public:
+  virtual ~IIepgChooser() = default;
+  virtual bool ChooseIepgPrograms(const std::string& fileTitle, std::vector<IepgListRow>& rows) = 0;
+};
+
+// What became of a programme the list offered and the user ticked.
+struct IepgRefused {
+  std::string title;  // UTF-8
+  std::string when;   // "2030/06/01 21:00-22:30"
+  std::string why;    // UTF-8 message
+};
+// The closing message of a multi-programme import: how many were added and
+// which were refused and why.
+std::string MultiImportReport(int added, const std::vector<IepgRefused>& refused);
+
+// The import of the file at path (UTF-8), run on the
+// user-interface thread. Messages go through the document's prompt; the
+// reservation dialog through its view; the list through chooser (without
+// one, every programme is taken as if left ticked). True when at least one
+// schedule was added.
+bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::string& path,
+                           const std::string& programDir, IIepgChooser* chooser = nullptr);

@@ -72,33 +72,48 @@ void CNimbraDoc::ShowMessage(const std::string& utf8Text) {
   prompt_.Show(utf8Text, kAppTitle, PromptButtons::Ok);
 }
 
-int CNimbraDoc::AddSchedule(const ScheduleEntry& entry) {
+std::string AddRefusalText(AddRefusal why) {
+  switch (why) {
+    case AddRefusal::kInvalid:
+      return "設定した値のエラー。開始より終了が早い、または値が不正";
+    case AddRefusal::kTooShort: {
+      char text[128];
+      std::snprintf(text, sizeof text, "開始と終了の間隔を%d分以上で設定してください",
+                    kMinIntervalMinutes);
+      return text;
+    }
+    case AddRefusal::kOverlap:
+      return "既存のスケジュールと重なっています";
+    case AddRefusal::kFull:
+      return "登録最大数を超えました。";
+    case AddRefusal::kNone:
+      break;
+  }
+  return "";
+}
+
+AddRefusal CNimbraDoc::TryAddSchedule(const ScheduleEntry& entry, int* index) {
+  *index = -1;
   const int year = clock_.LocalNow().wYear;
-  if (!IsValidOrder(entry.s, entry.e, year)) {
-    ShowMessage("設定した値のエラー。開始より終了が早い、または値が不正");
-    return -1;
-  }
-  if (!HasMinInterval(entry.s, entry.e, kMinIntervalMinutes)) {
-    char text[128];
-    std::snprintf(text, sizeof text, "開始と終了の間隔を%d分以上で設定してください",
-                  kMinIntervalMinutes);
-    ShowMessage(text);
-    return -1;
-  }
-  const int index = FindInsertPos(table_, entry);
-  if (index == -1) {
-    ShowMessage("既存のスケジュールと重なっています");
-    return -1;
-  }
-  ScheduleEntry* slot = table_.InsertScheduleEntry(index, entry);
-  if (!slot) {
-    ShowMessage("登録最大数を超えました。");
-    return index;
-  }
+  if (!IsValidOrder(entry.s, entry.e, year)) return AddRefusal::kInvalid;
+  if (!HasMinInterval(entry.s, entry.e, kMinIntervalMinutes)) return AddRefusal::kTooShort;
+  const int at = FindInsertPos(table_, entry);
+  if (at == -1) return AddRefusal::kOverlap;
+  *index = at;
+  ScheduleEntry* slot = table_.InsertScheduleEntry(at, entry);
+  if (!slot) return AddRefusal::kFull;
   // A new entry carries the state its caller gives it (waiting for a new
   // one, the old state for an entry put back).
   slot->state = entry.state;
-  return index;
+  return AddRefusal::kNone;
+}
+
+int CNimbraDoc::AddSchedule(const ScheduleEntry& entry) {
+  int index = -1;
+  const AddRefusal why = TryAddSchedule(entry, &index);
+  if (why == AddRefusal::kNone) return index;
+  ShowMessage(AddRefusalText(why));
+  return why == AddRefusal::kFull ? index : -1;
 }
 
 ScheduleEntry& CNimbraDoc::NextOccurrence(ScheduleEntry& entry) { return ::NextOccurrence(entry); }

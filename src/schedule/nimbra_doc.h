@@ -19,6 +19,11 @@ class ProfileStore;
 // The application title: the caption of the program's message boxes.
 inline constexpr const char* kAppTitle = "Nimbra";
 
+// Why the table refused an entry.
+enum class AddRefusal { kNone, kInvalid, kTooShort, kOverlap, kFull };
+// The message that tells the user why (UTF-8); "" for kNone.
+std::string AddRefusalText(AddRefusal why);
+
 class CNimbraDoc {
  public:
   // The settings file is at settingsPath; the table is empty until LoadSettings.
@@ -31,6 +36,10 @@ class CNimbraDoc {
   // Returns its index, or -1 after telling the user why it was refused. With
   // a full table the user is told so and the index is still returned.
   int AddSchedule(const ScheduleEntry& entry);
+  // The same checks and insertion without telling the user: kNone when the
+  // entry was inserted at *index, else why not (*index is then -1, except for
+  // a full table, where it is the place the entry would have had).
+  AddRefusal TryAddSchedule(const ScheduleEntry& entry, int* index);
   ScheduleEntry& NextOccurrence(ScheduleEntry& entry);
   // Moves a repeating entry on past the occurrences that overlap another
   // entry of the table (a one-shot the user put on one of its days). The

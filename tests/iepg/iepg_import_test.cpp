@@ -114,12 +114,29 @@ TEST_F(IepgImport, WithoutARecorderTheUserIsToldAndTheDialogStillOpens) {
   EXPECT_TRUE(launcher.opened.empty());
 }
 
-TEST_F(IepgImport, AFileWithoutDateOrTimesOffersNoSchedule) {
-  EXPECT_FALSE(Import("Content-type: text/html\r\n\r\n<html>sorry</html>\r\n"));
-  EXPECT_TRUE(view.reservationShown.empty());
-  ASSERT_EQ(prompt.shown.size(), 1u);
-  EXPECT_EQ(prompt.shown[0].text, "iEPGファイルを読み込めませんでした。\n" + argument);
-  EXPECT_EQ(launcher.opened.size(), 1u);  // the recorder may still know the file
+TEST_F(IepgImport, FilesThatCannotBeScheduledAreRefusedEachWithItsOwnText) {
+  const struct {
+    std::string file;
+    std::string text;
+    bool recorder;  // the recorder is started on a file it can know
+  } cases[] = {
+      {"Content-type: text/html\r\n\r\n<html>sorry</html>\r\n", "iEPGファイルではありません。", false},
+      {"version: 3\r\nyear: 2030\r\n", "対応していないiEPGのバージョンです（version: 3）。", false},
+      {"Content-type: application/x-multi-tv-program-info\r\nboundary: B\r\n\r\nB--\r\n",
+       "iEPGファイルに番組がありません。", false},
+      // No date: no window with a made-up day.
+      {"version: 1\nstart: 21:00\nend: 21:30\n", "番組の日時を読み取れません。", true},
+      {File("31", "21:75", "22:00"), "番組の日時を読み取れません。", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    prompt.shown.clear();
+    launcher.opened.clear();
+    EXPECT_FALSE(Import(c.file));
+    EXPECT_TRUE(view.reservationShown.empty());
+    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{c.text + "\n" + argument});
+    EXPECT_EQ(launcher.opened.size(), c.recorder ? 1u : 0u);
+  }
 }
 
 TEST_F(IepgImport, AMissingFileNeverFallsBackOnTheLastWorkingCopy) {
@@ -132,12 +149,81 @@ TEST_F(IepgImport, AMissingFileNeverFallsBackOnTheLastWorkingCopy) {
   EXPECT_EQ(prompt.Texts().back().rfind("iEPGファイルを読み込めませんでした。", 0), 0u);
 }
 
-TEST_F(IepgImport, PartialFilesTakeTodayForWhatIsMissing) {
-  view.OnReservation(PressOk());
-  Import("version: 1\nstart: 21:00\nend: 21:30\n");
-  EXPECT_EQ(view.reservationShown[0].m_start, At(2030, 5, 1, 21, 0));
-  EXPECT_EQ(view.reservationShown[0].m_end, At(2030, 5, 1, 21, 30));
-  EXPECT_EQ(view.reservationShown[0].m_title, "");
+// The list of a multi-programme file, scripted: unticks the titles given and
+// records what it was shown.
+class ScriptedChooser : public IIepgChooser {
+ public:
+  bool ChooseIepgPrograms(const std::string& fileTitle, std::vector<IepgListRow>& rows) override {
+    shownTitle = fileTitle;
+    shown = rows;
+    for (IepgListRow& r : rows)
+      for (const std::string& t : untick)
+        if (r.title == t) r.ticked = false;
+    return ok;
+  }
+  bool ok = true;
+  std::vector<std::string> untick;
+  std::string shownTitle;
+  std::vector<IepgListRow> shown;
+};
+
+std::string MultiFile(const std::vector<std::string>& parts) {
+  std::string f = "Content-type: application/x-multi-tv-program-info; charset=shift_jis\r\n"
+                  "version: 1\r\nmulti-program-title: week\r\nboundary: BB\r\n\r\n";
+  for (const std::string& p : parts) f += "BB\r\n" + p;
+  return f + "BB--\r\n";
+}
+
+TEST_F(IepgImport, AMultiProgrammeFileAddsTheTickedOnesAndReportsTheRefused) {
+  // Taken: 3rd 21:30-23:00. The file: one clash, one past, one unticked,
+  // one without a window, two that fit.
+  doc.AddSchedule([] {
+    ScheduleEntry x{};
+    x.s = At(2030, 5, 3, 21, 30);
+    x.e = At(2030, 5, 3, 23, 0);
+    return x;
+  }());
+  ScriptedChooser chooser;
+  chooser.untick = {"skip"};
+  WriteAll(argument, MultiFile({File("3", "21:00", "22:00", "clash"), File("2", "19:00", "20:00", "fits"),
+                                File("1", "09:00", "10:00", "past"), File("4", "23:30", "00:30", "late"),
+                                File("5", "20:00", "21:00", "skip"), "version: 1\r\nprogram-title: nodate\r\n"}));
+  EXPECT_TRUE(ImportCommandLineFile(doc, launcher, argument, programDir.path(), &chooser));
+
+  EXPECT_EQ(chooser.shownTitle, "week");
+  ASSERT_EQ(chooser.shown.size(), 5u);  // the one without a window is not offered
+  EXPECT_EQ(chooser.shown[3].title, "late");
+  EXPECT_EQ(chooser.shown[3].date, "2030/05/04");
+  EXPECT_EQ(chooser.shown[3].times, "23:30-00:30");
+  for (const IepgListRow& r : chooser.shown) EXPECT_TRUE(r.ticked);
+
+  ASSERT_EQ(doc.Table().GetScheduleCount(), 3);
+  EXPECT_EQ(doc.Table().GetSchedule(0)->s, At(2030, 5, 2, 19, 0));
+  EXPECT_EQ(doc.Table().GetSchedule(2)->e, At(2030, 5, 5, 0, 30));
+  EXPECT_TRUE(view.reservationShown.empty());
+  EXPECT_EQ(launcher.opened.size(), 1u);  // the recorder once, for the whole file
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{
+                                "2件の番組を予約しました。\n\n予約できなかった番組（3件）:\n"
+                                "・nodate … 番組の日時を読み取れません。\n"
+                                "・clash（2030/05/03 21:00-22:00） … 既存のスケジュールと重なっています\n"
+                                "・past（2030/05/01 09:00-10:00） … 放送が終わっています。"});
+  EXPECT_EQ(ProfileStore::Load(doc.SettingsPath()).GetInt("TV_REC_SCHEDULE", "sch_num", 0), 3);
+}
+
+TEST_F(IepgImport, AFullTableRefusesTheRestAndCancelAddsNothing) {
+  ScriptedChooser chooser;
+  chooser.ok = false;
+  WriteAll(argument, MultiFile({File("2", "19:00", "20:00", "a"), File("2", "21:00", "22:00", "b")}));
+  EXPECT_FALSE(ImportCommandLineFile(doc, launcher, argument, programDir.path(), &chooser));
+  EXPECT_EQ(doc.Table().GetScheduleCount(), 0);
+  EXPECT_TRUE(prompt.shown.empty());
+
+  doc.Table().AllocScheduleTable(1);
+  chooser.ok = true;
+  EXPECT_TRUE(ImportCommandLineFile(doc, launcher, argument, programDir.path(), &chooser));
+  EXPECT_EQ(doc.Table().GetScheduleCount(), 1);
+  EXPECT_EQ(prompt.Texts().back(), "1件の番組を予約しました。\n\n予約できなかった番組（1件）:\n"
+                                   "・b（2030/05/02 21:00-22:00） … 登録最大数を超えました。");
 }
 
 TEST_F(IepgImport, RefusedImportsOpenAgainAndCancelAddsNothing) {
