@@ -243,6 +243,7 @@ Function un.RestoreAssociations
   !insertmacro RESTORE_EXTENSION ".tvpi"
   !insertmacro RESTORE_EXTENSION ".php3"
   !insertmacro RESTORE_EXTENSION ".epg"
+  !insertmacro RESTORE_EXTENSION ".tvpid"
   DeleteRegKey HKCU "${CLASSES}\${PROGID}"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'  ; associations changed
 FunctionEnd

@@ -29,7 +29,7 @@ struct EpgPageValues {
 };
 
 constexpr int kSiteChoices = 3;
-constexpr int kExtensionChoices = 4;
+constexpr int kExtensionChoices = 5;
 
 // The site whose radio button is checked when the page opens: one past the
 // list shows the first.

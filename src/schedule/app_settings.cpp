@@ -22,7 +22,9 @@ constexpr Site kSites[] = {
     {"インフォシークTV番組表", "https://tv.infoseek.co.jp/"},
     {"ONTV JAPAN", "https://www.ontvjapan.com/program/"},
 };
-constexpr const char* kExtensions[] = {".tvvi", ".tvpi", ".php3", ".epg"};
+// Bit i of sel_ext is extension i; ".tvpid" came last, so that a stored
+// value keeps its meaning.
+constexpr const char* kExtensions[] = {".tvvi", ".tvpi", ".php3", ".epg", ".tvpid"};
 
 }  // namespace
 
@@ -106,5 +108,5 @@ void CAppMngInfo::SetPluginVersion(const char* text) {
 int GetSiteCount() { return 3; }
 const char* GetSiteName(int index) { return (index >= 0 && index < 3) ? kSites[index].name : nullptr; }
 const char* GetSiteUrl(int index) { return (index >= 0 && index < 3) ? kSites[index].url : nullptr; }
-int GetExtCount() { return 4; }
+int GetExtCount() { return static_cast<int>(sizeof kExtensions / sizeof kExtensions[0]); }
 const char* GetExtName(int index) { return (index >= 0 && index < 4) ? kExtensions[index] : nullptr; }

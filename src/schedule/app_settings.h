@@ -28,7 +28,7 @@ class CUserSetParam {
 // The file types the iEPG extensions had before the program took them over.
 class PreviousAssociationTable {
  public:
-  static constexpr int kSlots = 4;
+  static constexpr int kSlots = 5;  // one per iEPG extension
   // Takes the first free slot, unless the extension is remembered already or
   // every slot is used.
   void RememberAssociation(const std::string& extension, const std::string& progId);
@@ -103,5 +103,5 @@ int GetSiteCount();
 const char* GetSiteName(int index);
 const char* GetSiteUrl(int index);
 int GetExtCount();
-// ".tvvi", ".tvpi", ".php3", ".epg"; nullptr past the list.
+// ".tvvi", ".tvpi", ".php3", ".epg", ".tvpid"; nullptr past the list.
 const char* GetExtName(int index);

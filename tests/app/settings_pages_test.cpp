@@ -35,15 +35,16 @@ TEST(EpgPage, SiteAtApplyIsTheFirstCheckedOrStaysWithNone) {
 }
 
 TEST(EpgPage, ExtensionBitsFollowTheirBoxes) {
-  // Boxes in order: .tvvi, .tvpi, .php3, .epg.
+  // Boxes in order: .tvvi, .tvpi, .php3, .epg, .tvpid (the last one added
+  // last, so that stored values keep their meaning).
   const struct {
-    std::array<bool, 4> checked;
+    std::array<bool, 5> checked;
     uint8_t bits;
   } cases[] = {
-      {{false, false, false, false}, 0x0}, {{true, false, false, false}, 0x1},
-      {{false, true, false, false}, 0x2},  {{false, false, true, false}, 0x4},
-      {{false, false, false, true}, 0x8},  {{true, false, true, false}, 0x5},
-      {{false, true, false, true}, 0xA},   {{true, true, true, true}, 0xF},
+      {{false, false, false, false, false}, 0x0}, {{true, false, false, false, false}, 0x1},
+      {{false, true, false, false, false}, 0x2},  {{false, false, true, false, false}, 0x4},
+      {{false, false, false, true, false}, 0x8},  {{false, false, false, false, true}, 0x10},
+      {{false, true, false, true, false}, 0xA},   {{true, true, true, true, true}, 0x1F},
   };
   for (const auto& c : cases) EXPECT_EQ(c.bits, ExtensionsFromChecks(c.checked)) << int(c.bits);
 }

@@ -27,6 +27,7 @@ using gui::Program;
 constexpr wchar_t kCaption[] = L"設定";
 constexpr const wchar_t* kClassKeys[] = {L"Software\\Classes\\.tvvi", L"Software\\Classes\\.tvpi",
                                          L"Software\\Classes\\.php3", L"Software\\Classes\\.epg",
+                                         L"Software\\Classes\\.tvpid",
                                          L"Software\\Classes\\Tz_auto"};
 
 HWND CurrentPage(HWND sheet) {

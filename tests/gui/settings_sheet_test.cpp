@@ -224,7 +224,7 @@ TEST_F(SettingsSheetTest, EpgPageShowsItsValuesAndOkTakesWhatWasChanged) {
   sheet->m_epg.m_tv_id = 1;
   sheet->m_epg.m_sel_ext = 0x5;  // .tvvi and .php3
   std::wstring shownPath;
-  bool site1 = false, ext0 = false, ext1 = false, ext2 = false, ext3 = false;
+  bool site1 = false, ext0 = false, ext1 = false, ext2 = false, ext3 = false, ext4 = true;
   bool applyBefore = true, applyAfterTyping = false;
   SheetScript script;
   script.Do([&](HWND s, HWND p) {
@@ -234,6 +234,7 @@ TEST_F(SettingsSheetTest, EpgPageShowsItsValuesAndOkTakesWhatWasChanged) {
     ext1 = Checked(p, IDC_EPG_EXT_1);
     ext2 = Checked(p, IDC_EPG_EXT_2);
     ext3 = Checked(p, IDC_EPG_EXT_3);
+    ext4 = Checked(p, IDC_EPG_EXT_4);
     applyBefore = Enabled(s, kApplyButton);
     // Typing a path is an edit: it enables Apply and is taken on OK.
     SetDlgItemTextW(p, IDC_EPG_APP_PATH, L"D:\\録画\\new.exe");
@@ -241,6 +242,7 @@ TEST_F(SettingsSheetTest, EpgPageShowsItsValuesAndOkTakesWhatWasChanged) {
     Press(p, IDC_EPG_SITE_2);
     Press(p, IDC_EPG_EXT_0);
     Press(p, IDC_EPG_EXT_3);
+    Press(p, IDC_EPG_EXT_4);
   });
   script.RunAndClose(*sheet, IDOK);
   EXPECT_EQ(L"C:\\rec\\old.exe", shownPath);
@@ -249,11 +251,12 @@ TEST_F(SettingsSheetTest, EpgPageShowsItsValuesAndOkTakesWhatWasChanged) {
   EXPECT_FALSE(ext1);
   EXPECT_TRUE(ext2);
   EXPECT_FALSE(ext3);
+  EXPECT_FALSE(ext4);
   EXPECT_FALSE(applyBefore);
   EXPECT_TRUE(applyAfterTyping);
   EXPECT_EQ(WideToUtf8(L"D:\\録画\\new.exe"), sheet->m_epg.m_tv_app_path);
   EXPECT_EQ(2, sheet->m_epg.m_tv_id);
-  EXPECT_EQ(0xC, sheet->m_epg.m_sel_ext);  // .php3 and .epg
+  EXPECT_EQ(0x1C, sheet->m_epg.m_sel_ext);  // .php3, .epg and .tvpid
   EXPECT_TRUE(prompt_.shown.empty());
 }
 

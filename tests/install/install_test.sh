@@ -178,16 +178,16 @@ ini_has '^keep=1' || fail "the second upgrade lost what Nimbra.ini held"
 ok
 
 # 4. Uninstall, with the iEPG extensions as the program leaves them: .tvvi
-# taken over from a per-user handler, .tvpi that had none, .php3 from the
+# taken over from a per-user handler, .tvpi and .tvpid that had none, .php3 from the
 # machine's handler, .epg given to another program by the user since.
 reg_set "$run_key" Nimbra "\"$inst_w\\Nimbra.exe\" /tray"
 reg_set "$classes\\Tz_auto" "" "nimbra file"
 reg_set "$classes\\Tz_auto\\shell\\open\\Command" "" "$inst_w\\Nimbra.exe \"%1\""
 reg_set 'HKLM\Software\Classes\.php3' "" "php3file"
-for ext in .tvvi .tvpi .php3; do reg_set "$classes\\$ext" "" "Tz_auto"; done
+for ext in .tvvi .tvpi .tvpid .php3; do reg_set "$classes\\$ext" "" "Tz_auto"; done
 reg_set "$classes\\.epg" "" "OtherViewer.epg"
 perl -0777 -i -pe '
-  my $previous = "[EPG_MANEGEMENT]\r\n.tvvi=tvvifile\r\n.tvpi=\r\n.php3=php3file\r\n.epg=epgfile\r\n";
+  my $previous = "[EPG_MANEGEMENT]\r\n.tvvi=tvvifile\r\n.tvpi=\r\n.php3=php3file\r\n.epg=epgfile\r\n.tvpid=\r\n";
   s/\[EPG_MANEGEMENT\]\r?\n[^\[]*/$previous/i or $_ .= "\r\n$previous";
 ' "$inst/Nimbra.ini"
 start_program
@@ -209,6 +209,7 @@ expect_no_reg "$run_key" Nimbra
 expect_no_key "$classes\\Tz_auto"
 expect_reg "$classes\\.tvvi" "" "tvvifile"
 expect_no_key "$classes\\.tvpi"
+expect_no_key "$classes\\.tvpid"
 expect_no_reg "$classes\\.php3" ""
 expect_reg 'HKCR\.php3' "" "php3file"
 expect_reg "$classes\\.epg" "" "OtherViewer.epg"

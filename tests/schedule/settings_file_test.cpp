@@ -387,16 +387,18 @@ TEST_F(SettingsFile, AFailedSaveSaysSoAndLeavesNothingBehind) {
   EXPECT_FALSE(nowhere.SaveSettings());
 }
 
-TEST(AssociationTable, KeepsTheFirstRememberedAndAtMostFour) {
+TEST(AssociationTable, KeepsTheFirstRememberedAndOnePerExtension) {
   PreviousAssociationTable t;
   t.RememberAssociation(".tvpi", "A");
   t.RememberAssociation(".tvpi", "B");
   t.RememberAssociation(".tvvi", "C");
   t.RememberAssociation(".epg", "D");
   t.RememberAssociation(".php3", "E");
+  t.RememberAssociation(".tvpid", "G");
   t.RememberAssociation(".xyz", "F");
   EXPECT_STREQ(t.LookupAssociation(".tvpi"), "A");
   EXPECT_STREQ(t.LookupAssociation(".php3"), "E");
+  EXPECT_STREQ(t.LookupAssociation(".tvpid"), "G");
   EXPECT_EQ(t.LookupAssociation(".xyz"), nullptr);
   EXPECT_EQ(t.LookupAssociation(".TVPI"), nullptr);  // exact match only
 }

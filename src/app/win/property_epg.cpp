@@ -14,8 +14,8 @@ namespace {
 // Radio button of site i, check box of extension bit i.
 constexpr std::array<int, kSiteChoices> kSiteButtons = {IDC_EPG_SITE_0, IDC_EPG_SITE_1,
                                                         IDC_EPG_SITE_2};
-constexpr std::array<int, kExtensionChoices> kExtButtons = {IDC_EPG_EXT_0, IDC_EPG_EXT_1,
-                                                            IDC_EPG_EXT_2, IDC_EPG_EXT_3};
+constexpr std::array<int, kExtensionChoices> kExtButtons = {
+    IDC_EPG_EXT_0, IDC_EPG_EXT_1, IDC_EPG_EXT_2, IDC_EPG_EXT_3, IDC_EPG_EXT_4};
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #define IDC_EPG_EXT_2 1015
 #define IDC_EPG_EXT_1 1016
 #define IDC_EPG_EXT_3 1017
+#define IDC_EPG_EXT_4 1018
 
 // User page: end actions, capacity, iEPG lead time.
 #define IDD_PROPERTY_USER 138
