@@ -27,7 +27,7 @@ int64_t SecondsAt(int year, int month, int day, int hour, int minute) {
 std::string DateText(int64_t seconds) {
   SystemTime t{};
   SecondsToTime(seconds, &t);
-  char text[16];
+  char text[32];
   std::snprintf(text, sizeof text, "%04d/%02d/%02d", t.wYear, t.wMonth, t.wDay);
   return text;
 }
@@ -35,7 +35,7 @@ std::string DateText(int64_t seconds) {
 std::string ClockText(int64_t seconds) {
   SystemTime t{};
   SecondsToTime(seconds, &t);
-  char text[8];
+  char text[16];
   std::snprintf(text, sizeof text, "%02d:%02d", t.wHour, t.wMinute);
   return text;
 }

@@ -109,4 +109,4 @@ int GetSiteCount() { return 3; }
 const char* GetSiteName(int index) { return (index >= 0 && index < 3) ? kSites[index].name : nullptr; }
 const char* GetSiteUrl(int index) { return (index >= 0 && index < 3) ? kSites[index].url : nullptr; }
 int GetExtCount() { return static_cast<int>(sizeof kExtensions / sizeof kExtensions[0]); }
-const char* GetExtName(int index) { return (index >= 0 && index < 4) ? kExtensions[index] : nullptr; }
+const char* GetExtName(int index) { return (index >= 0 && index < GetExtCount()) ? kExtensions[index] : nullptr; }

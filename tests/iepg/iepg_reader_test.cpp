@@ -147,12 +147,12 @@ TEST(IepgReader, Version2StationsAndTheMultiTitle) {
   EXPECT_EQ(v2.programs[0].station, "BSDT151");
   EXPECT_EQ(v2.programs[0].programId, "4660");
   EXPECT_EQ(StationLabel(v2.programs[0]), Sjis("ＢＳ朝日"));  // the readable name wins
+  const std::pair<std::string, std::string> stations[] = {
+      {"DFS00400", Sjis("地デジ 1024")}, {"BSDT151", "BS 151"}, {"CSDT333", "CS 333"},
+      {"DFS0040", "DFS0040"},  // not a code: shown as written
+      {Sjis("ＮＨＫ総合"), Sjis("ＮＨＫ総合")}};
   IepgProgram p;
-  for (const auto& [code, label] : {std::pair<std::string, std::string>{"DFS00400", Sjis("地デジ 1024")},
-                                    {"BSDT151", "BS 151"},
-                                    {"CSDT333", "CS 333"},
-                                    {"DFS0040", "DFS0040"},
-                                    {Sjis("ＮＨＫ総合"), Sjis("ＮＨＫ総合")}}) {
+  for (const auto& [code, label] : stations) {
     p.station = code;
     EXPECT_EQ(StationLabel(p), label) << code;
   }
