@@ -1,6 +1,9 @@
 #include "app/win/main_frame.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <vector>
 
 #include "app/program_options.h"
 #include "app/program_services.h"
@@ -10,6 +13,7 @@
 #include "app/win/resource.h"
 #include "app/win/settings_saver.h"
 #include "framework/message_box.h"
+#include "platform/debug_log.h"
 #include "iepg/file_association.h"
 #include "platform/text.h"
 #include "platform/win32/text_win.h"
@@ -82,7 +86,49 @@ bool CMainFrame::OnCreate() {
   if (!view_->Create(GetHwnd())) return false;
   view_->SetWakeStatusSink([this](const std::wstring& text) { OnWakeStatus(text); });
   RecalcLayout();
+  // iEPG files dropped on the window, or handed over by a second start.
+  DragAcceptFiles(GetHwnd(), TRUE);
+  if (!handover_.Publish(GetHwnd())) services_.log.Write("handover: cannot publish the window\n");
   return true;
+}
+
+bool CMainFrame::QueueImport(const std::wstring& path) {
+  // The import works on paths in the system code page: a name that has no
+  // exact form there is not taken for another file.
+  const std::string narrow = WideToAnsi(path);
+  if (narrow.empty() || AnsiToWide(narrow) != path) {
+    services_.log.Write("import: %s has no form in the code page\n", WideToUtf8(path).c_str());
+    return false;
+  }
+  view_->QueueImport(narrow);
+  return true;
+}
+
+LRESULT CMainFrame::OnCopyData(const COPYDATASTRUCT& data) {
+  if (!view_) return FALSE;
+  std::string refusal;
+  const std::wstring path = handover_.Accept(data, &refusal);
+  if (path.empty()) {
+    services_.log.Write("handover refused: %s\n", refusal.c_str());
+    return FALSE;
+  }
+  if (!QueueImport(path)) return FALSE;
+  view_->BringToFront();
+  return TRUE;
+}
+
+void CMainFrame::OnDropFiles(HDROP drop) {
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  std::vector<std::wstring> refused;
+  for (UINT i = 0; i < count && view_; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(drop, i, &path[0], length + 1));
+    if (!QueueImport(path)) refused.push_back(path);
+  }
+  DragFinish(drop);
+  for (const std::wstring& path : refused)
+    doc_.ShowMessage("iEPGファイルを読み込めませんでした。\n" + WideToUtf8(path));
 }
 
 void CMainFrame::CreateToolBar() {
@@ -410,6 +456,15 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_POWERBROADCAST:
       return OnPowerBroadcast(wp);
+    case WM_COPYDATA:
+      return lp ? OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lp)) : FALSE;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wp));
+      return 0;
+    case WM_ENABLE:
+      // A dialog closed: imports that waited for it may run.
+      if (wp && view_) PostMessageW(view_->GetHwnd(), CNimbraView::kRunImportsMessage, 0, 0);
+      break;
     case WM_QUERYENDSESSION:
       (void)doc_.CommitEdit();
       return TRUE;

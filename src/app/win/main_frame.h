@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/controls.h"
+#include "app/win/instance_handover.h"
 #include "framework/window.h"
 
 class CNimbraDoc;
@@ -52,6 +53,12 @@ class CMainFrame : public CWindow {
   void ShowIdleMessage();
   void OnWakeStatus(const std::wstring& text);
   void UpdateIndicators();
+  // A file handed over by a second start; TRUE when it is taken.
+  LRESULT OnCopyData(const COPYDATASTRUCT& data);
+  void OnDropFiles(HDROP drop);
+  // Queues a file for import when its path has a form in the system code
+  // page; false (logged) otherwise.
+  bool QueueImport(const std::wstring& path);
 
   CNimbraDoc& doc_;
   CSettingsSaver& saver_;
@@ -65,4 +72,5 @@ class CMainFrame : public CWindow {
   std::wstring indicatorTexts_[4];
   std::wstring wakeText_;
   bool inMenu_ = false;
+  CHandoverReceiver handover_;
 };

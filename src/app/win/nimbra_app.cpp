@@ -4,6 +4,7 @@
 
 #include "app/program_options.h"
 #include "app/program_services.h"
+#include "app/win/instance_handover.h"
 #include "app/win/main_frame.h"
 #include "app/win/nimbra_view.h"
 #include "app/win/power_log.h"
@@ -24,6 +25,31 @@
 #include "platform/win32/library_search.h"
 #include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
+
+namespace {
+
+// The second start's side of the hand-over: the file's full path as this
+// start sees it, sent as UTF-16; the process ends without a box when the
+// running program took it.
+int HandOverToRunningProgram(const std::wstring& argument) {
+  std::wstring full(32768, L'\0');
+  const DWORD n = GetFullPathNameW(argument.c_str(), 32768, &full[0], nullptr);
+  const std::wstring path = n > 0 && n < 32768 ? full.substr(0, n) : argument;
+  // The running program may itself be starting: it gets ten seconds.
+  switch (HandOverIepgFile(path, 10000)) {
+    case HandoverResult::kHanded:
+      return 0;
+    case HandoverResult::kRefused:
+      AppMessageBox(nullptr, L"起動中のNimbraはこのファイルを受け取りませんでした。\n" + path, MB_OK);
+      return 1;
+    case HandoverResult::kNoReceiver:
+      break;
+  }
+  AppMessageBox(nullptr, L"起動中のNimbraにiEPGファイルを渡せませんでした。\n" + path, MB_OK);
+  return 1;
+}
+
+}  // namespace
 
 int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   const LibrarySearch librarySearch = RestrictLibrarySearch();
@@ -47,7 +73,12 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   // One instance only: the mutex, named with the application title, lives as
   // long as the process.
   UniqueHandle instanceMutex(CreateMutexW(nullptr, TRUE, AppTitle().c_str()));
-  if (!instanceMutex || GetLastError() == ERROR_ALREADY_EXISTS) {
+  const bool running = instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS;
+  // A second start with an iEPG file (a click in the browser while the
+  // program runs, usually in the tray) hands the file to the running one.
+  if (running && options.iepgFileIndex >= 0)
+    return HandOverToRunningProgram(args[1 + static_cast<size_t>(options.iepgFileIndex)]);
+  if (!instanceMutex || running) {
     AppMessageBox(nullptr, std::wstring(L"二重起動はできません"), MB_OK);
     return 1;
   }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/program_services.h"
+#include "app/win/iepg_list_dlg.h"
 #include "app/win/regular_time_dlg.h"
 #include "app/win/resource.h"
 #include "app/win/schedule_time_dlg.h"
@@ -177,10 +178,44 @@ void CNimbraView::SetTimer(unsigned id, unsigned ms) { ::SetTimer(GetHwnd(), id,
 void CNimbraView::KillTimer(unsigned id) { ::KillTimer(GetHwnd(), id); }
 
 void CNimbraView::ImportCommandLineFile() {
-  // The working copy and the recording program's folder are the program's
-  // own folder, wherever the program was started from.
-  (void)::ImportCommandLineFile(doc_, services_.launcher, commandLineFile_,
-                                DirectoryOf(services_.programPath));
+  QueueImport(commandLineFile_);
+}
+
+void CNimbraView::QueueImport(std::string path) {
+  importQueue_.push_back(std::move(path));
+  PostMessageW(GetHwnd(), kRunImportsMessage, 0, 0);
+}
+
+void CNimbraView::RunQueuedImports() {
+  // A dialog (the import's own among them) disables the frame; the next
+  // import waits until it closes.
+  if (importing_ || !IsWindowEnabled(frame_.GetHwnd())) return;
+  importing_ = true;
+  while (!importQueue_.empty() && IsWindowEnabled(frame_.GetHwnd())) {
+    const std::string path = std::move(importQueue_.front());
+    importQueue_.pop_front();
+    // The working copy and the recording program's folder are the program's
+    // own folder, wherever the program was started from.
+    (void)::ImportCommandLineFile(doc_, services_.launcher, path,
+                                  DirectoryOf(services_.programPath), this);
+  }
+  importing_ = false;
+}
+
+void CNimbraView::BringToFront() {
+  if (inTray_) Come2Tray();
+  HWND frame = frame_.GetHwnd();
+  if (IsIconic(frame)) ShowWindow(frame, SW_RESTORE);
+  SetForegroundWindow(frame);
+}
+
+bool CNimbraView::ChooseIepgPrograms(const std::string& fileTitle, std::vector<IepgListRow>& rows) {
+  CIepgListDlg dlg(GetHwnd());
+  dlg.m_fileTitle = fileTitle;
+  dlg.m_rows = rows;
+  if (dlg.DoModal() != IDOK) return false;
+  rows = dlg.m_rows;
+  return true;
 }
 
 void CNimbraView::Go2Tray() {
@@ -297,6 +332,9 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case kCheckReadinessMessage:
       CheckReadiness();
+      return 0;
+    case kRunImportsMessage:
+      RunQueuedImports();
       return 0;
     case WM_DESTROY:
       ::KillTimer(GetHwnd(), CScheduler::kTickTimer);

@@ -3,6 +3,7 @@
 // the scheduler with its timers and countdown, the plug-in host and the tray
 // icon, turns double-click, Enter, Delete and the context menu into the
 // document's commands, and shows the document's dialogs.
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,17 +15,20 @@
 #include "engine/win/progress_sub_dlg.h"
 #include "framework/controls.h"
 #include "framework/window.h"
+#include "iepg/iepg_import.h"
 #include "schedule/nimbra_view_interface.h"
 
 class CNimbraDoc;
 class CSettingsSaver;
 struct ProgramServices;
 
-class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
+class CNimbraView : public CWindow, public INimbraView, public IScheduleView, public IIepgChooser {
  public:
   static constexpr UINT kTrayMessage = WM_USER + 100;  // 1124
   // Runs the start's readiness check once the window shows.
   static constexpr UINT kCheckReadinessMessage = WM_USER + 101;
+  // Runs the iEPG imports that wait, one after another.
+  static constexpr UINT kRunImportsMessage = WM_USER + 102;
 
   // frame: the main frame, whose menu the view shows and which it hides
   // into the tray.
@@ -73,6 +77,15 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
 
   // The first command-line argument (UTF-8, a full path) for the import.
   void SetCommandLineFile(std::string path) { commandLineFile_ = std::move(path); }
+  // An iEPG file to import (system code page): from the command line, from
+  // a second start, dropped on the window. Imports run one after another,
+  // each once no dialog of the program is open; none is lost.
+  void QueueImport(std::string path);
+  // Runs the waiting imports unless one runs already or a dialog is open
+  // (the frame is disabled then; it asks again when it is enabled).
+  void RunQueuedImports();
+  // The window comes out of the tray and to the front (a file was handed over).
+  void BringToFront();
   CListCtrl& List() { return list_; }
 
   // INimbraView
@@ -88,6 +101,9 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
   void KillTimer(unsigned id) override;
   void ImportCommandLineFile() override;
   void WakeStatusChanged() override;
+
+  // IIepgChooser
+  bool ChooseIepgPrograms(const std::string& fileTitle, std::vector<IepgListRow>& rows) override;
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -118,6 +134,8 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView {
   int32_t inTray_ = 0;
   int32_t firstUpdate_ = 1;
   std::string commandLineFile_;
+  std::deque<std::string> importQueue_;
+  bool importing_ = false;
 
   WakeDiagnosis diagnosis_;
   CReadinessNotices notices_;

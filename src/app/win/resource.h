@@ -13,6 +13,7 @@
 #define IDD_ABOUTBOX 100
 #define IDD_SCHEDULE_TIME 133
 #define IDD_REGULAR_TIME 136
+#define IDD_IEPG_LIST 140
 
 // Commands of the program.
 #define ID_SCHEDULE_ADD 32771
@@ -91,3 +92,6 @@
 #define IDC_KIKAN_GROUP 1032
 #define IDC_FIRST_DAY_LABEL 1033
 #define IDC_WEEK_GROUP 1034
+// The programmes of a multi-programme iEPG file.
+#define IDC_IEPG_LIST 1100
+#define IDC_IEPG_LIST_TITLE 1101
