@@ -1,6 +1,7 @@
 #include "gui_driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -314,6 +315,33 @@ bool RemoteSelectRow(HWND list, int row) {
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
   if (!mem.Write(&item, sizeof item)) return false;
   return SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(mem.Address())) != 0;
+}
+
+bool RemoteSetCheck(HWND list, int row, bool checked) {
+  RemoteBuffer mem(list, sizeof(LVITEMW));
+  LVITEMW item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+  if (!mem.Write(&item, sizeof item)) return false;
+  return SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(mem.Address())) != 0;
+}
+
+bool RemoteDropFiles(HWND target, const std::vector<std::wstring>& files) {
+  // DROPFILES, then the names, each ending in a zero, and a zero after them.
+  std::wstring names;
+  for (const std::wstring& f : files) names += f + L'\0';
+  names += L'\0';
+  DROPFILES head{};
+  head.pFiles = sizeof head;
+  head.fWide = TRUE;
+  const size_t bytes = sizeof head + names.size() * sizeof(wchar_t);
+  RemoteBuffer mem(target, bytes);
+  if (!mem.Write(&head, sizeof head) || !mem.Write(names.data(), bytes - sizeof head, sizeof head))
+    return false;
+  // Sent, so that the memory outlives the handling; the window copies the
+  // names before it answers.
+  SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(mem.Address()), 0);
+  return true;
 }
 
 int RemoteListStringWidth(HWND list, const std::wstring& text) {

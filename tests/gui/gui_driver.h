@@ -66,6 +66,11 @@ int RemoteListCount(HWND list);
 // The width of text in a list view's font in another process (LVM_GETSTRINGWIDTHW).
 int RemoteListStringWidth(HWND list, const std::wstring& text);
 bool RemoteSelectRow(HWND list, int row);
+// Ticks or unticks the check box of a row of a list view with check boxes.
+bool RemoteSetCheck(HWND list, int row, bool checked);
+// Drops files on target as the shell does (WM_DROPFILES with the names in
+// the target's memory).
+bool RemoteDropFiles(HWND target, const std::vector<std::wstring>& files);
 bool RemoteSetPicker(HWND picker, const SystemTime& t);
 // The picker's value; false when it has none or cannot be read.
 bool RemoteGetPicker(HWND picker, SystemTime* t);
