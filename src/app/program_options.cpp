@@ -36,12 +36,13 @@ const Switch* FindSwitch(const std::string& arg) {
 
 ProgramOptions ParseProgramArguments(const std::vector<std::string>& args) {
   ProgramOptions options;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (const Switch* s = FindSwitch(args[i])) {
+  bool haveFile = false;
+  for (const std::string& arg : args) {
+    if (const Switch* s = FindSwitch(arg)) {
       options.*(s->flag) = true;
-    } else if (options.iepgFileIndex < 0) {
-      options.iepgFile = args[i];
-      options.iepgFileIndex = static_cast<int>(i);
+    } else if (!haveFile) {
+      options.iepgFile = arg;
+      haveFile = true;
     }
   }
   return options;

@@ -9,7 +9,6 @@ struct ProgramOptions {
   bool dryRun = false;   // "/dryrun"
   bool tray = false;     // "/tray": start hidden in the tray (the logon start)
   std::string iepgFile;  // the first argument that is no known switch; "" when none
-  int iepgFileIndex = -1;  // its place among the arguments; -1 when none
 };
 
 // args: the arguments after the program's own name, as given. A known switch

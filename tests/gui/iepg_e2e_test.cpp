@@ -55,7 +55,7 @@ class IepgEndToEndTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir_.CopyFromTestFolder({"Nimbra.exe", "Pelluxdlg.dll", "Pellux.dll",
                                          "recording_program.exe"}));
-    folder_ = AnsiToWide(dir_.path());
+    folder_ = Utf8ToWide(dir_.path());
     downloads_ = folder_ + L"\\ダウンロード";
     ASSERT_TRUE(CreateDirectoryW(downloads_.c_str(), nullptr));
     // Tomorrow, so that nothing is in the past.

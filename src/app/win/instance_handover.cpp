@@ -113,7 +113,7 @@ std::string CheckHandedPath(const std::wstring& path) {
   if (!drive && !share) return "not a full path";
   bool iepg = false;
   for (int i = 0; const char* ext = GetExtName(i); ++i)
-    iepg = iepg || EndsWithIgnoringCase(path, AnsiToWide(ext).c_str());
+    iepg = iepg || EndsWithIgnoringCase(path, Utf8ToWide(ext).c_str());
   if (!iepg) return "not an iEPG extension";
   WIN32_FILE_ATTRIBUTE_DATA attributes{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) return "no such file";

@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <vector>
-
 #include "app/program_options.h"
 #include "app/program_services.h"
 #include "app/win/about_dlg.h"
@@ -92,17 +90,7 @@ bool CMainFrame::OnCreate() {
   return true;
 }
 
-bool CMainFrame::QueueImport(const std::wstring& path) {
-  // The import works on paths in the system code page: a name that has no
-  // exact form there is not taken for another file.
-  const std::string narrow = WideToAnsi(path);
-  if (narrow.empty() || AnsiToWide(narrow) != path) {
-    services_.log.Write("import: %s has no form in the code page\n", WideToUtf8(path).c_str());
-    return false;
-  }
-  view_->QueueImport(narrow);
-  return true;
-}
+void CMainFrame::QueueImport(const std::wstring& path) { view_->QueueImport(WideToUtf8(path)); }
 
 LRESULT CMainFrame::OnCopyData(const COPYDATASTRUCT& data) {
   if (!view_) return FALSE;
@@ -112,23 +100,22 @@ LRESULT CMainFrame::OnCopyData(const COPYDATASTRUCT& data) {
     services_.log.Write("handover refused: %s\n", refusal.c_str());
     return FALSE;
   }
-  if (!QueueImport(path)) return FALSE;
+  QueueImport(path);
   view_->BringToFront();
   return TRUE;
 }
 
 void CMainFrame::OnDropFiles(HDROP drop) {
+  // Each file goes the way of a file handed over; the import says what it
+  // makes of a file that is no iEPG file.
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  std::vector<std::wstring> refused;
   for (UINT i = 0; i < count && view_; ++i) {
     const UINT length = DragQueryFileW(drop, i, nullptr, 0);
     std::wstring path(length + 1, L'\0');
     path.resize(DragQueryFileW(drop, i, &path[0], length + 1));
-    if (!QueueImport(path)) refused.push_back(path);
+    if (!path.empty()) QueueImport(path);
   }
   DragFinish(drop);
-  for (const std::wstring& path : refused)
-    doc_.ShowMessage("iEPGファイルを読み込めませんでした。\n" + WideToUtf8(path));
 }
 
 void CMainFrame::CreateToolBar() {

@@ -56,9 +56,8 @@ class CMainFrame : public CWindow {
   // A file handed over by a second start; TRUE when it is taken.
   LRESULT OnCopyData(const COPYDATASTRUCT& data);
   void OnDropFiles(HDROP drop);
-  // Queues a file for import when its path has a form in the system code
-  // page; false (logged) otherwise.
-  bool QueueImport(const std::wstring& path);
+  // Queues a file for the view's import.
+  void QueueImport(const std::wstring& path);
 
   CNimbraDoc& doc_;
   CSettingsSaver& saver_;

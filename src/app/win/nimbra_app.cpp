@@ -29,12 +29,9 @@
 namespace {
 
 // The second start's side of the hand-over: the file's full path as this
-// start sees it, sent as UTF-16; the process ends without a box when the
+// start resolved it, sent as UTF-16; the process ends without a box when the
 // running program took it.
-int HandOverToRunningProgram(const std::wstring& argument) {
-  std::wstring full(32768, L'\0');
-  const DWORD n = GetFullPathNameW(argument.c_str(), 32768, &full[0], nullptr);
-  const std::wstring path = n > 0 && n < 32768 ? full.substr(0, n) : argument;
+int HandOverToRunningProgram(const std::wstring& path) {
   // The running program may itself be starting: it gets ten seconds.
   switch (HandOverIepgFile(path, 10000)) {
     case HandoverResult::kHanded:
@@ -76,8 +73,8 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   const bool running = instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS;
   // A second start with an iEPG file (a click in the browser while the
   // program runs, usually in the tray) hands the file to the running one.
-  if (running && options.iepgFileIndex >= 0)
-    return HandOverToRunningProgram(args[1 + static_cast<size_t>(options.iepgFileIndex)]);
+  if (running && !options.iepgFile.empty())
+    return HandOverToRunningProgram(Utf8ToWide(options.iepgFile));
   if (!instanceMutex || running) {
     AppMessageBox(nullptr, std::wstring(L"二重起動はできません"), MB_OK);
     return 1;

@@ -77,7 +77,7 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
 
   // The first command-line argument (UTF-8, a full path) for the import.
   void SetCommandLineFile(std::string path) { commandLineFile_ = std::move(path); }
-  // An iEPG file to import (system code page): from the command line, from
+  // An iEPG file to import (UTF-8): from the command line, from
   // a second start, dropped on the window. Imports run one after another,
   // each once no dialog of the program is open; none is lost.
   void QueueImport(std::string path);
