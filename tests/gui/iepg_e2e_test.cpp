@@ -144,13 +144,14 @@ TEST_F(IepgEndToEndTest, AMultiProgrammeFileAddsTheTickedOnesAndReportsTheRefuse
   EXPECT_EQ(L"深夜", gui::RemoteListText(rows, 2, 0));
   EXPECT_EQ(L"テレビ局", gui::RemoteListText(rows, 2, 1));
   EXPECT_EQ(L"23:30-00:30", gui::RemoteListText(rows, 2, 3));
+  const std::wstring date = gui::RemoteListText(rows, 1, 2);
   ASSERT_TRUE(gui::RemoteSetCheck(rows, 3, false));
   gui::SaveScreenshot("iepg-list", list);
   gui::Click(list, IDOK);
 
   HWND report = nimbra.WaitForMessage(
-      L"2件の番組を予約しました。\n\n予約できなかった番組（1件）:\n・重なり（" +
-      gui::RemoteListText(rows, 1, 2) + L" 21:00-22:00） … 既存のスケジュールと重なっています");
+      L"2件の番組を予約しました。\n\n予約できなかった番組（1件）:\n・重なり（" + date +
+      L" 21:00-22:00） … 既存のスケジュールと重なっています");
   ASSERT_NE(nullptr, report) << WideToUtf8(nimbra.Unexpected());
   PostMessageW(report, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(nimbra.WaitForRows(3));
