@@ -9,6 +9,24 @@
 
 class CDebugLog;
 
+// Whether a program file may be started with arguments that come from
+// outside: it must be named by its full path (never looked for in the current
+// folder or along the search path), exist as a file, and not be a command
+// script (".bat", ".cmd"), which Windows hands to its command interpreter
+// with the arguments read as commands.
+enum class ProgramFileCheck { Ok, NotFullPath, Missing, CommandScript };
+ProgramFileCheck CheckProgramFile(const std::string& path);
+// True when the file name at the end of path ends in ".bat" or ".cmd" (any
+// letter case; trailing dots and blanks, which Windows drops, ignored).
+bool IsCommandScriptName(const std::string& path);
+
+// How a started program went.
+struct ProgramRun {
+  enum class Outcome { NotStarted, Ended, StillRunning };
+  Outcome outcome = Outcome::NotStarted;
+  int exitCode = 0;  // when Ended
+};
+
 class ILauncher {
  public:
   virtual ~ILauncher() = default;
@@ -29,6 +47,18 @@ class ILauncher {
   virtual std::optional<int> RunAndWait(const std::string& program,
                                         const std::vector<std::string>& args,
                                         unsigned timeoutMs) = 0;
+  // Starts program, a full path, with arguments (no command interpreter, no
+  // search) in directory as its working folder, and waits at most timeoutMs
+  // for it to end. A program still running then is left running. A launcher
+  // that cannot choose the folder or tell a late program from one that did
+  // not start runs it as RunAndWait.
+  virtual ProgramRun RunInAndWait(const std::string& program, const std::vector<std::string>& args,
+                                  const std::string& directory, unsigned timeoutMs) {
+    (void)directory;
+    const std::optional<int> code = RunAndWait(program, args, timeoutMs);
+    if (!code) return ProgramRun{};
+    return ProgramRun{ProgramRun::Outcome::Ended, *code};
+  }
 };
 
 // The system's launcher, for the libraries that have no debug log.

@@ -1,39 +1,68 @@
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 #include "platform/launcher.h"
+#include "platform/program_path.h"
 
 extern char** environ;
 
 namespace {
 
-std::optional<int> SpawnAndWait(const std::string& program, const std::vector<std::string>& args,
-                                unsigned timeoutMs) {
+// Programs left running after their wait ended, reaped by a later wait so
+// that none stays behind as a zombie. No thread of its own: this code may sit
+// in a library that is unloaded while such a program still runs.
+std::mutex lateMutex;
+std::vector<pid_t> latePrograms;
+
+void ReapLatePrograms() {
+  std::lock_guard<std::mutex> lock(lateMutex);
+  for (size_t i = 0; i < latePrograms.size();) {
+    int status = 0;
+    if (waitpid(latePrograms[i], &status, WNOHANG) != 0) {
+      latePrograms.erase(latePrograms.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+}
+
+// Starts program (a bare name is looked for on the PATH unless exact) in
+// directory (empty: ours) and waits at most timeoutMs.
+ProgramRun SpawnAndWait(const std::string& program, const std::vector<std::string>& args,
+                        const std::string& directory, bool exact, unsigned timeoutMs) {
+  ReapLatePrograms();
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
   pid_t pid = 0;
-  // A bare name is looked for on the PATH.
-  if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-    return std::nullopt;
+  const int rc = exact ? posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ)
+                       : posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return ProgramRun{};
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     int status = 0;
     const pid_t r = waitpid(pid, &status, WNOHANG);
     if (r == pid) {
-      if (WIFEXITED(status)) {
-        // posix_spawn reports a missing program through the child's exit 127.
-        return WEXITSTATUS(status);
-      }
-      return -1;
+      // posix_spawn reports a missing program through the child's exit 127.
+      return ProgramRun{ProgramRun::Outcome::Ended, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
     }
-    if (r < 0) return std::nullopt;
-    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    if (r < 0) return ProgramRun{};
+    if (std::chrono::steady_clock::now() >= deadline) {
+      std::lock_guard<std::mutex> lock(lateMutex);
+      latePrograms.push_back(pid);
+      return ProgramRun{ProgramRun::Outcome::StillRunning, 0};
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }
@@ -73,11 +102,24 @@ class PosixLauncher final : public ILauncher {
   }
   std::optional<int> RunAndWait(const std::string& program, const std::vector<std::string>& args,
                                 unsigned timeoutMs) override {
-    return SpawnAndWait(program, args, timeoutMs);
+    const ProgramRun run = SpawnAndWait(program, args, std::string(), false, timeoutMs);
+    if (run.outcome != ProgramRun::Outcome::Ended) return std::nullopt;
+    return run.exitCode;
+  }
+  ProgramRun RunInAndWait(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& directory, unsigned timeoutMs) override {
+    return SpawnAndWait(program, args, directory, true, timeoutMs);
   }
 };
 
 }  // namespace
+
+ProgramFileCheck CheckProgramFile(const std::string& path) {
+  if (!IsFullPath(path)) return ProgramFileCheck::NotFullPath;
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return ProgramFileCheck::Missing;
+  return IsCommandScriptName(path) ? ProgramFileCheck::CommandScript : ProgramFileCheck::Ok;
+}
 
 std::unique_ptr<ILauncher> MakeSystemLauncher(CDebugLog&) {
   return std::make_unique<PosixLauncher>();

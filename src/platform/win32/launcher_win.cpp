@@ -2,6 +2,7 @@
 #include <shellapi.h>
 
 #include "platform/launcher.h"
+#include "platform/program_path.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/text_win.h"
@@ -76,31 +77,64 @@ class WinLauncher final : public ILauncher {
                                 unsigned timeoutMs) override {
     const std::wstring wprogram = Utf8ToWide(program);
     const std::wstring resolved = SystemProgram(wprogram);
-    std::wstring cmd = QuoteArgument(resolved.empty() ? wprogram : resolved);
+    const ProgramRun run =
+        Start(resolved, resolved.empty() ? wprogram : resolved, args, std::wstring(), timeoutMs);
+    if (run.outcome != ProgramRun::Outcome::Ended) return std::nullopt;
+    return run.exitCode;
+  }
+
+  ProgramRun RunInAndWait(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& directory, unsigned timeoutMs) override {
+    const std::wstring wprogram = Utf8ToWide(program);
+    std::wstring wdir = Utf8ToWide(directory);
+    if (wdir.size() == 2 && wdir[1] == L':') wdir += L'\\';  // "C:" alone is a drive's current folder
+    return Start(wprogram, wprogram, args, wdir, timeoutMs);
+  }
+
+ private:
+  // Starts application (empty: the first word of the command line, searched
+  // for) with the command line made of name and args, in directory (empty:
+  // ours). A program that does not end within timeoutMs is left running.
+  ProgramRun Start(const std::wstring& application, const std::wstring& name,
+                   const std::vector<std::string>& args, const std::wstring& directory,
+                   unsigned timeoutMs) {
+    std::wstring cmd = QuoteArgument(name);
     for (const auto& a : args) cmd += L" " + QuoteArgument(Utf8ToWide(a));
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     const bool started =
-        CreateProcessW(resolved.empty() ? nullptr : resolved.c_str(), cmd.data(), nullptr,
-                       nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi) != FALSE;
+        CreateProcessW(application.empty() ? nullptr : application.c_str(), cmd.data(), nullptr,
+                       nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                       directory.empty() ? nullptr : directory.c_str(), &si, &pi) != FALSE;
     if (!started) {
       if (log_) LogIfFailed(false, *log_, "CreateProcessW");
-      return std::nullopt;
+      return ProgramRun{};
     }
     UniqueHandle process(pi.hProcess);
     UniqueHandle thread(pi.hThread);
-    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    const DWORD waited = WaitForSingleObject(process.get(), timeoutMs);
+    if (waited == WAIT_TIMEOUT) return ProgramRun{ProgramRun::Outcome::StillRunning, 0};
     DWORD code = 0;
-    if (!GetExitCodeProcess(process.get(), &code)) return std::nullopt;
-    return static_cast<int>(code);
+    if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(process.get(), &code)) {
+      if (log_) LogIfFailed(false, *log_, "WaitForSingleObject");
+      return ProgramRun{ProgramRun::Outcome::StillRunning, 0};
+    }
+    return ProgramRun{ProgramRun::Outcome::Ended, static_cast<int>(code)};
   }
 
- private:
   CDebugLog* log_;
 };
 
 }  // namespace
+
+ProgramFileCheck CheckProgramFile(const std::string& path) {
+  if (!IsFullPath(path)) return ProgramFileCheck::NotFullPath;
+  const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return ProgramFileCheck::Missing;
+  return IsCommandScriptName(path) ? ProgramFileCheck::CommandScript : ProgramFileCheck::Ok;
+}
 
 std::unique_ptr<ILauncher> MakeSystemLauncher(CDebugLog& log) {
   return std::make_unique<WinLauncher>(&log);
