@@ -178,6 +178,8 @@ MailObject* sm_initmail(const char* sm_path, const char* sm_server, const char* 
                         const char* sm_dst_addr, const char* sm_title, const char* file,
                         const char* template_path, int32_t flags);
 int32_t sm_destroymail(MailObject* mail);
+// Runs the mailer with text: 0 when it ended, 1 when it was still running
+// after the wait (it is left running), -1 when nothing was run.
 int32_t sm_sendmail(MailObject* mail, const char* text);
 // Builds sm_text from the schedule record (the plug-in's stored copy of the
 // program's record, unchanged).

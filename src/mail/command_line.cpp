@@ -8,7 +8,36 @@ bool IsLeadByte(char c) { return IsSjisLeadByte(static_cast<unsigned char>(c)); 
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The second byte of a Shift-JIS double-byte character.
+bool IsTrailByte(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// The full-width quotation mark in Shift-JIS (code page 932).
+constexpr char kFullWidthQuote[] = "\xFA\x57";
+
 }  // namespace
+
+std::string TitleForCommandLine(std::string_view title) {
+  std::string out;
+  out.reserve(title.size() + 8);
+  for (size_t i = 0; i < title.size(); ++i) {
+    const char c = title[i];
+    if (IsLeadByte(c)) {
+      if (i + 1 < title.size() && IsTrailByte(title[i + 1])) {
+        out.append(title.substr(i, 2));
+        ++i;
+      }
+      // else no character: the byte after it is read on its own
+    } else if (c == '"') {
+      out += kFullWidthQuote;
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
 
 std::string QuoteArgumentValue(std::string_view value) {
   // A lead byte takes whatever byte follows it, so one left without its
@@ -20,7 +49,8 @@ std::string QuoteArgumentValue(std::string_view value) {
     whole = i + 1;
   }
   value = value.substr(0, whole);
-  if (value.find_first_of(" \t\"") == std::string_view::npos) return std::string(value);
+  // Some mailers split at any white space, not only at blanks and tabs.
+  if (value.find_first_of(" \t\n\v\f\r\"") == std::string_view::npos) return std::string(value);
   std::string out;
   out.reserve(value.size() + 8);
   out.push_back('"');

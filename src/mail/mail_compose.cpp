@@ -1,6 +1,5 @@
 #include "mail/mail_compose.h"
 
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -9,6 +8,8 @@
 #include "mail/command_line.h"
 #include "platform/file.h"
 #include "platform/launcher.h"
+#include "platform/private_file.h"
+#include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "platform/sjis_texts.h"
 #include "platform/text.h"
@@ -96,7 +97,7 @@ std::string BuildArgumentText(const MailArguments& args, const ScheduleEntry& da
               args.file.size() + args.dst_addr.size() + 2 * sizeof data.title);
   AppendOption(out, "-h", args.server);
   AppendOption(out, "-f", args.src_addr);
-  AppendOption(out, "-s", args.title);
+  AppendOption(out, "-s", TitleForCommandLine(args.title));
   if (args.flags & kMailFlagVerbose) out += "-i ";
   if (args.flags & kMailFlagDebug) out += "-d ";
   if (args.flags & kMailFlagTemplate) {
@@ -108,7 +109,7 @@ std::string BuildArgumentText(const MailArguments& args, const ScheduleEntry& da
     out += "--";
     AppendStamp(out, data.e);
     out += "___";
-    out += QuoteArgumentValue(TitleOf(data));
+    out += QuoteArgumentValue(TitleForCommandLine(TitleOf(data)));
   }
   if (!args.dst_addr.empty()) {
     // The recipient is the one value without an option letter before it; a
@@ -144,7 +145,7 @@ bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyP
     return false;
   }
   const std::string body = ExpandTemplate(*text, data);
-  UniqueFile f(OpenFile(SjisToUtf8(bodyPath), "wb"));
+  UniqueFile f(OpenPrivateFileForWriting(SjisToUtf8(bodyPath)));
   if (!f) {
     prompt.Show("error", "file", PromptButtons::Ok);
     return false;
@@ -160,14 +161,25 @@ std::string MailerCommandLine(std::string_view path, std::string_view text) {
   return line;
 }
 
-int RunMailer(const std::string& commandLine, ILauncher& launcher) {
+MailerRun RunMailer(const std::string& commandLine, ILauncher& launcher, unsigned waitMs) {
   std::vector<std::string> args = SplitCommandLine(commandLine);
-  if (args.empty() || args.front().empty()) return -1;
+  if (args.empty()) return MailerRun::NotRun;
   // The command line is Shift-JIS, as the plug-in hands it over; the
   // launcher takes our own text.
   const std::string program = SjisToUtf8(args.front());
   args.erase(args.begin());
   for (std::string& a : args) a = SjisToUtf8(a);
-  // The mailer may take its time (a slow server): wait for as long as it runs.
-  return launcher.RunAndWait(program, args, UINT_MAX) ? 0 : -1;
+  // Never a bare name that the current folder (a download folder, perhaps)
+  // could answer, never a script whose interpreter would run the title.
+  if (CheckProgramFile(program) != ProgramFileCheck::Ok) return MailerRun::NotRun;
+  const ProgramRun run = launcher.RunInAndWait(program, args, DirectoryOf(program), waitMs);
+  switch (run.outcome) {
+    case ProgramRun::Outcome::Ended:
+      return MailerRun::Ended;
+    case ProgramRun::Outcome::StillRunning:
+      return MailerRun::StillRunning;
+    case ProgramRun::Outcome::NotStarted:
+      break;
+  }
+  return MailerRun::NotRun;
 }

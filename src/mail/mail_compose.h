@@ -43,7 +43,20 @@ bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyP
 // The command line of the mailer at path with the argument text.
 std::string MailerCommandLine(std::string_view path, std::string_view text);
 
+// How long a send waits for the mailer. A mailer that waits for input or for
+// a stalled network must not hold its caller (the program's scheduler) for
+// good; one still running then is left to finish on its own.
+constexpr unsigned kMailerWaitMs = 30000;
+
+// What became of a mailer run.
+enum class MailerRun {
+  NotRun,        // refused (see CheckProgramFile) or could not be started
+  Ended,         // ended, whatever its exit status (the mailer's own business)
+  StillRunning,  // started, not ended within the wait, left running
+};
+
 // Starts the program the command line (Shift-JIS) names, directly and
-// without a command interpreter, and waits for it to end. 0 once it has ended (its exit status
-// is the mailer's own business), -1 when it could not be started.
-int RunMailer(const std::string& commandLine, ILauncher& launcher);
+// without a command interpreter, in its own folder, and waits at most waitMs for it to end. Only
+// a full path to an existing program that is not a command script is started.
+MailerRun RunMailer(const std::string& commandLine, ILauncher& launcher,
+                    unsigned waitMs = kMailerWaitMs);

@@ -118,7 +118,15 @@ extern "C" int32_t sm_set_schdata2mail(MailObject* mail, const ScheduleEntry* da
 extern "C" int32_t sm_sendmail(MailObject* mail, const char* text) {
   if (text == nullptr || !IsLive(mail)) return -1;
   try {
-    return RunMailer(MailerCommandLine(mail->sm_path, text), SystemLauncher());
+    switch (RunMailer(MailerCommandLine(mail->sm_path, text), SystemLauncher())) {
+      case MailerRun::Ended:
+        return 0;
+      case MailerRun::StillRunning:
+        return 1;  // the mail may yet go; the caller is free again
+      case MailerRun::NotRun:
+        break;
+    }
+    return -1;
   } catch (...) {
     return -1;
   }

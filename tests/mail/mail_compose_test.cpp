@@ -3,15 +3,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/file.h"
 #include "platform/launcher.h"
+#include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "support/fakes.h"
+#include "support/recording_mailer.h"
 #include "support/scratch_dir.h"
+#include "support/wait.h"
 
 using ::testing::ElementsAre;
 
@@ -26,8 +30,13 @@ class RecordingLauncher final : public ILauncher {
     args = a;
     return exitCode;
   }
+  ProgramRun RunInAndWait(const std::string& p, const std::vector<std::string>& a,
+                          const std::string& dir, unsigned timeoutMs) override {
+    directory = dir;
+    return ILauncher::RunInAndWait(p, a, dir, timeoutMs);
+  }
   std::optional<int> exitCode = 0;
-  std::string program;
+  std::string program, directory;
   std::vector<std::string> args;
 };
 
@@ -86,22 +95,54 @@ TEST(BuildArgumentText, ARecipientBeginningWithAMinusCannotReadAsAnOption) {
   EXPECT_EQ(BuildArgumentText(a, SomeSchedule()), "-hsmtp -F \" -d\"");
 }
 
-TEST(RunMailer, StartsTheQuotedProgramWithTheSplitArguments) {
+using RunMailerTest = TempDir;
+
+TEST_F(RunMailerTest, StartsTheQuotedProgramInItsFolderWithTheSplitArguments) {
+  const std::string folder = Path("my mail");
+  const std::string mailer = JoinPath(folder, "smail.exe");
+  std::filesystem::create_directories(std::filesystem::u8path(folder));
+  ASSERT_TRUE(WriteFileAtomically(mailer, "program"));
   RecordingLauncher launcher;
   launcher.exitCode = 7;  // the mailer's own failure is not ours
-  EXPECT_EQ(RunMailer(MailerCommandLine(R"(C:\my mail\smail.exe)",
-                                        R"(-hsmtp -s"Rec done" -Tx___a&b c@d)"),
-                      launcher),
-            0);
-  EXPECT_EQ(launcher.program, R"(C:\my mail\smail.exe)");
+  EXPECT_EQ(RunMailer(MailerCommandLine(mailer, R"(-hsmtp -s"Rec done" -Tx___a&b c@d)"), launcher),
+            MailerRun::Ended);
+  EXPECT_EQ(launcher.program, mailer);
+  EXPECT_EQ(launcher.directory, folder);
   EXPECT_THAT(launcher.args, ElementsAre("-hsmtp", "-sRec done", "-Tx___a&b", "c@d"));
 }
 
-TEST(RunMailer, GivesMinusOneWhenNothingCanBeStarted) {
+// Only a full path to an existing program that is no command script is
+// started: a bare name would be looked for in the current folder, and
+// Windows runs a batch file's arguments through its command interpreter.
+TEST_F(RunMailerTest, RunsNoBareNameNoMissingFileAndNoBatchFile) {
+  ASSERT_TRUE(WriteFileAtomically(Path("smail.exe"), "program"));
+  for (const char* script : {"smail.cmd", "smail.BAT", "smail.bat. . "})
+    ASSERT_TRUE(WriteFileAtomically(Path(script), "@echo off"));
+  dir_.MakeCurrent();
   RecordingLauncher launcher;
-  launcher.exitCode = std::nullopt;
-  EXPECT_EQ(RunMailer(MailerCommandLine("smail", "-hx"), launcher), -1);
-  EXPECT_EQ(RunMailer(MailerCommandLine("", "-hx"), launcher), -1);
+  for (const std::string& program :
+       {std::string("smail.exe"), std::string(), Path("missing.exe"), Path("smail.cmd"),
+        Path("smail.BAT"), Path("smail.bat. . ")}) {
+    EXPECT_EQ(RunMailer(MailerCommandLine(program, "-hx"), launcher), MailerRun::NotRun) << program;
+  }
+  EXPECT_EQ(launcher.program, "");
+  launcher.exitCode = std::nullopt;  // exists, but cannot be started
+  EXPECT_EQ(RunMailer(MailerCommandLine(Path("smail.exe"), "-hx"), launcher), MailerRun::NotRun);
+}
+
+// A mailer that does not end (here one held until the test lets it go) gets
+// the wait it is given; it is left running and finishes on its own.
+TEST_F(RunMailerTest, AMailerThatDoesNotEndIsLeftRunningAfterTheWait) {
+  const std::string recorder = JoinPath(DirectoryOf(ProgramPath()), NIMBRA_RECORDING_MAILER);
+  ClearRecord(recorder);
+  HeldRecorder held(recorder);
+  EXPECT_EQ(RunMailer(MailerCommandLine(recorder, "-hx c@d"), SystemLauncher(), 0),
+            MailerRun::StillRunning);
+  EXPECT_FALSE(RecordedArguments(recorder));
+  held.Release();
+  EXPECT_TRUE(WaitUntil([&] { return RecordedArguments(recorder).has_value(); }));
+  EXPECT_THAT(RecordedArguments(recorder).value_or(std::vector<std::string>{}),
+              ElementsAre("-hx", "c@d"));
 }
 
 }  // namespace

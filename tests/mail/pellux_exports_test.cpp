@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +26,7 @@ const std::string kReserved = "\x97\x5c\x96\xf1\x82\xb5\x82\xbd\x82\xe6";  // �
 const std::string kHyo = "\x95\x5c";                                      // 表
 const std::string kAri = "\x97\x4c\x82\xe8";                              // 有り
 const std::string kNashi = "\x96\xb3\x82\xb5";                            // 無し
+const std::string kFullQuote = "\xFA\x57";                                  // ＂
 
 struct Pellux {
   SharedLibrary lib;
@@ -280,9 +283,12 @@ TEST_F(PelluxTest, MailerGetsEachValueAsOneArgumentAndNoShellRunsTheTitle) {
   MailObject* m = Init("Rec done", nullptr, nullptr, kMailFlagVerbose, "smtp", "a@b", "c@d",
                        recorder.c_str());
   Text(Evening(title));
+  const std::string sent = kReserved +
+      R"( x & del /q *.* & echo>pwned1 | touch pwned2; $(touch pwned3) `touch pwned4` )" +
+      kFullQuote + "q" + kFullQuote + R"( \)";
   EXPECT_THAT(SendAndRecord(m, recorder),
               ElementsAre("-hsmtp", "-fa@b", "-sRec done", "-i",
-                          "-T20100305_21:00:00--20100305_22:30:00___" + title, "c@d"));
+                          "-T20100305_21:00:00--20100305_22:30:00___" + sent, "c@d"));
   Text(Evening(bare));
   EXPECT_THAT(SendAndRecord(m, recorder),
               ElementsAre("-hsmtp", "-fa@b", "-sRec done", "-i",
@@ -300,6 +306,66 @@ TEST_F(PelluxTest, MailerInAFolderWithABlankGetsTheTemplateMail) {
   EXPECT_THAT(SendAndRecord(m, recorder),
               ElementsAre("-hsmtp", "-fa@b", "-s" + kReserved, "-d", "-Fmy body.txt", "c@d"));
   EXPECT_EQ(ReadFileBytes("my body.txt"), kHyo + " at 21:00:00");
+}
+
+// A mailer that splits its command line in its own way (quotes that only
+// toggle) must not read a title's quote as the end of the title: the title
+// keeps its quote as the full-width one, and no option is added.
+TEST_F(PelluxTest, AQuoteInATitleOrSubjectReachesTheMailerFullWidth) {
+  const std::string recorder = Recorder(false);
+  MailObject* m = Init(R"(Rec" -hevil.example ")", nullptr, nullptr, 0, "smtp", "a@b", "c@d",
+                       recorder.c_str());
+  Text(Evening(R"(a" -hevil.example x)"));
+  EXPECT_THAT(SendAndRecord(m, recorder),
+              ElementsAre("-hsmtp", "-fa@b", "-sRec" + kFullQuote + " -hevil.example " + kFullQuote,
+                          "-T20100305_21:00:00--20100305_22:30:00___a" + kFullQuote +
+                              " -hevil.example x",
+                          "c@d"));
+}
+
+// The mailer's own folder is its working folder, whatever the current one
+// (which may be where a browser downloads).
+TEST_F(PelluxTest, TheMailerRunsInItsOwnFolder) {
+  const std::string recorder = Recorder(true);
+  MailObject* m = Init("s", nullptr, nullptr, 0, "smtp", "a@b", "c@d", recorder.c_str());
+  Text(Evening());
+  SendAndRecord(m, recorder);
+  const std::optional<std::string> folder = RecordedFolder(recorder);
+  ASSERT_TRUE(folder);
+  EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::u8path(*folder),
+                                          std::filesystem::u8path(DirectoryOf(recorder))))
+      << *folder;
+}
+
+// A mailer named without its folder is not looked for, not even in the
+// current folder that holds a program of that name.
+TEST_F(PelluxTest, AMailerWithoutItsFolderIsNotStarted) {
+  ASSERT_TRUE(dir_.CopyFromTestFolder({NIMBRA_RECORDING_MAILER}));
+  const std::string planted = dir_.File(NIMBRA_RECORDING_MAILER);
+  MailObject* m = Init("s", nullptr, nullptr, 0, "smtp", "a@b", "c@d", NIMBRA_RECORDING_MAILER);
+  std::filesystem::permissions(std::filesystem::u8path(planted),
+                               std::filesystem::perms::owner_all);
+  Text(Evening());
+  ClearRecord(planted);
+  ClearRecord(Recorder(false));
+  EXPECT_EQ(Pellux::Get().send(m, m->sm_text), -1);
+  EXPECT_FALSE(RecordedArguments(planted));
+  EXPECT_FALSE(RecordedArguments(Recorder(false)));
+}
+
+// Windows runs a batch file through its command interpreter, which reads
+// "&" in a title as a second command and expands %VAR%: such a mailer is
+// never started.
+TEST_F(PelluxTest, ABatchFileMailerIsNeverStarted) {
+  const std::string script = dir_.File("mailer.cmd");
+  ASSERT_TRUE(WriteFileAtomically(script, "@echo off\r\necho %*> \"%~dp0ran.txt\"\r\n"));
+  std::filesystem::permissions(std::filesystem::u8path(script),
+                               std::filesystem::perms::owner_all);
+  MailObject* m = Init("s", nullptr, nullptr, 0, "smtp", "a@b", "c@d", script.c_str());
+  Text(Evening("x&echo %PATH%>pwned.txt&rem"));
+  EXPECT_EQ(Pellux::Get().send(m, m->sm_text), -1);
+  EXPECT_FALSE(FileExists(dir_.File("ran.txt")));
+  EXPECT_FALSE(FileExists(dir_.File("pwned.txt")));
 }
 
 }  // namespace

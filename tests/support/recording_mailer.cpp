@@ -1,5 +1,7 @@
 #include "support/recording_mailer.h"
 
+#include <cstdlib>
+
 #include "platform/file.h"
 
 namespace {
@@ -21,4 +23,20 @@ std::optional<std::vector<std::string>> RecordedArguments(const std::string& rec
   return ArgumentsInRecord(*bytes);
 }
 
-void ClearRecord(const std::string& recorderPath) { RemoveFile(RecordOf(recorderPath)); }
+void ClearRecord(const std::string& recorderPath) {
+  RemoveFile(RecordOf(recorderPath));
+  RemoveFile(recorderPath + ".cwd");
+}
+
+std::optional<std::string> RecordedFolder(const std::string& recorderPath) {
+  std::optional<std::string> folder = ReadFileBytes(recorderPath + ".cwd");
+  while (folder && !folder->empty() && (folder->back() == '\n' || folder->back() == '\r'))
+    folder->pop_back();
+  return folder;
+}
+
+HeldRecorder::HeldRecorder(std::string recorderPath) : hold_(std::move(recorderPath) + ".hold") {
+  if (!WriteFileAtomically(hold_, "")) std::abort();
+}
+
+void HeldRecorder::Release() { RemoveFile(hold_); }
