@@ -8,6 +8,9 @@
 
 class IPrompt;
 
+// What sm_sendmail gives for a mailer still running when its wait ended.
+constexpr int32_t kSendStillRunning = 1;
+
 // A mail object of the library, destroyed through the library's own export.
 struct MailObjectTraits {
   SmDestroyMailFn destroy = nullptr;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "boundary/nimbra_boundary.h"
+#include "platform/debug_log.h"
 #include "platform/launcher.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
@@ -40,8 +41,9 @@ extern "C" PluginManager* PLG_Init(void) {
   try {
     // The mail library is loaded from this library's folder, never through
     // the search order: the current directory may be a download folder.
+    static CDebugLog log;  // the program's debug log file, switched by its settings
     PluginEnvironment env{SystemPrompt(), SystemLauncher(), SettingsFilePath(),
-                          DirectoryOf(ModulePathContaining(&kModuleAnchor))};
+                          DirectoryOf(ModulePathContaining(&kModuleAnchor)), &log};
     LiveManagers().reserve(LiveManagers().size() + 1);
     auto* manager = new PluginManager(std::move(env));
     LiveManagers().push_back(manager);

@@ -37,7 +37,8 @@ const PluginInfo* SMailPluginItem::MakeInfo() {
 int SMailPluginItem::MakePage(const PluginInfo* info) {
   if (info == nullptr) return 0;
   auto page =
-      std::make_unique<SMailPage>(env_.prompt, env_.launcher, env_.settingsPath, env_.libraryFolder);
+      std::make_unique<SMailPage>(env_.prompt, env_.launcher, env_.settingsPath,
+                                               env_.libraryFolder, env_.log);
   page->SetInfo(info->name.c_str(), info->param_size);
   page_ = std::move(page);
   return 1;

@@ -9,6 +9,7 @@
 
 #include "plugin/plugin_page.h"
 
+class CDebugLog;
 class IPrompt;
 class ILauncher;
 class PluginItem;
@@ -20,6 +21,7 @@ struct PluginEnvironment {
   ILauncher& launcher;
   std::string settingsPath;   // the program's settings file
   std::string libraryFolder;  // where the plug-in's own libraries lie
+  CDebugLog* log = nullptr;   // where a mail that did not go out is noted
 };
 
 // An item's name and the size of the parameter record it accepts.

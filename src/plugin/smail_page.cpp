@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/debug_log.h"
 #include "platform/file.h"
 #include "platform/launcher.h"
+#include "platform/private_file.h"
+#include "platform/program_path.h"
 #include "platform/profile_store.h"
 #include "platform/prompt.h"
 #include "platform/sjis_texts.h"
@@ -26,13 +29,38 @@ ScheduleEntry MakeTestRecord() {
   return p;
 }
 
+namespace {
+
+// Why the mailer at path may not be started (UTF-8), or empty when it may.
+// path: Shift-JIS, as the settings keep it.
+std::string MailerProblemFor(const std::string& sjisPath) {
+  if (sjisPath.empty()) return "SMAILパスが指定されていません。";
+  const std::string path = SjisToUtf8(sjisPath);
+  switch (CheckProgramFile(path)) {
+    case ProgramFileCheck::Ok:
+      return std::string();
+    case ProgramFileCheck::NotFullPath:
+      return "SMAILパスには、メールソフトのexeファイルをフォルダーから指定して下さい"
+             "（例：C:\\smail\\smail.exe）。";
+    case ProgramFileCheck::Missing:
+      return "SMAILパスのファイルが見つかりません。\n" + path;
+    case ProgramFileCheck::CommandScript:
+      break;
+  }
+  return "バッチファイル（.bat、.cmd）はSMAILパスに指定できません。"
+         "番組のタイトルなどがコマンドとして実行されるおそれがあります。"
+         "メールソフトのexeファイルを指定して下さい。";
+}
+
+}  // namespace
+
 SMailEnabling SMailControlsEnabled(bool mailOn, bool templateOn) {
   return SMailEnabling{mailOn, mailOn && templateOn};
 }
 
 SMailPage::SMailPage(IPrompt& prompt, ILauncher& launcher, std::string settingsPath,
-                     const std::string& libraryFolder)
-    : prompt_(prompt), launcher_(launcher), settingsPath_(std::move(settingsPath)) {
+                     const std::string& libraryFolder, CDebugLog* log)
+    : prompt_(prompt), launcher_(launcher), log_(log), settingsPath_(std::move(settingsPath)) {
   std::memset(&param_, 0, sizeof param_);
   Load();
   library_.Load(libraryFolder, kMailLibraryFile, prompt_);
@@ -41,7 +69,10 @@ SMailPage::SMailPage(IPrompt& prompt, ILauncher& launcher, std::string settingsP
 SMailPage::~SMailPage() = default;
 
 int SMailPage::Load() {
-  settings_ = LoadSMailSettings(ProfileStore::Load(settingsPath_));
+  const ProfileStore store = ProfileStore::Load(settingsPath_);
+  settings_ = LoadSMailSettings(store);
+  // The program's own switch for its debug log serves the plug-in's notes too.
+  if (log_) log_->SetLevel(static_cast<unsigned>(store.GetInt("APP_MNG_INFO", "debug_flag", 0)));
   return 1;
 }
 
@@ -65,30 +96,74 @@ UniqueMail SMailPage::InitMail(const char* file, int32_t flags) {
                                         s.m_sm_temp_path.c_str(), flags));
 }
 
+std::string SMailPage::PreviewPath() const {
+  return JoinPath(DirectoryOf(settingsPath_), kPreviewFile);
+}
+
+std::string SMailPage::LibraryPreviewPath() const {
+  return Utf8ToSjisExact(PreviewPath()).value_or(kPreviewFile);
+}
+
+std::string SMailPage::MailerProblem() const { return MailerProblemFor(settings_.m_sm_path); }
+
+std::string SMailPage::MissingFields() const {
+  const struct {
+    const std::string* value;
+    const char* label;
+  } fields[] = {{&settings_.m_sm_path, "SMAILパス"},
+                {&settings_.m_sm_server, "サーバー"},
+                {&settings_.m_sm_src_addr, "送信元"},
+                {&settings_.m_sm_dst_addr, "送信先"}};
+  std::string names;
+  for (const auto& f : fields) {
+    if (!f.value->empty()) continue;
+    if (!names.empty()) names += "、";
+    names += f.label;
+  }
+  if (names.empty()) return names;
+  return "次の項目が空欄のため、テストメールを送信できません。\n" + names;
+}
+
 void SMailPage::Run() {
   if (!settings_.m_sm_enable_check || !library_.IsBound()) return;
-  UniqueMail mail = InitMail(kPreviewFile, MailFlagsFor(settings_));
+  const ProgramFileCheck check = CheckProgramFile(SjisToUtf8(settings_.m_sm_path));
+  if (check != ProgramFileCheck::Ok) {
+    const char* why = check == ProgramFileCheck::CommandScript ? "a batch file"
+                      : check == ProgramFileCheck::Missing     ? "no such file"
+                                                               : "not a full path";
+    if (log_) log_->Write("smail: mailer not started (%s): %s", why, settings_.m_sm_path.c_str());
+    return;
+  }
+  const std::string body = LibraryPreviewPath();
+  UniqueMail mail = InitMail(body.c_str(), MailFlagsFor(settings_));
   if (!mail) return;
   // The library gets a copy: the stored record stays as the program set it.
   ScheduleEntry data;
   static_assert(sizeof data == sizeof param_, "the mail record is the plug-in record");
   std::memcpy(&data, &param_, sizeof data);
   library_.set_schdata2mail(mail.get(), &data);
-  library_.sendmail(mail.get(), mail.get()->sm_text);
+  const int32_t sent = library_.sendmail(mail.get(), mail.get()->sm_text);
+  if (!log_) return;
+  if (sent == kSendStillRunning) {
+    log_->Write("smail: mailer still running when the wait ended, left running: %s",
+                settings_.m_sm_path.c_str());
+  } else if (sent != 0) {
+    log_->Write("smail: mailer could not be started: %s", settings_.m_sm_path.c_str());
+  }
 }
 
-UniqueMail SMailPage::MakeTestMail(const char* file) {
+UniqueMail SMailPage::MakeTestMail() {
   if (!library_.IsBound()) return UniqueMail();
-  UniqueMail mail = InitMail(file, MailFlagsFor(settings_));
+  const std::string file = LibraryPreviewPath();
+  UniqueMail mail = InitMail(file.c_str(), MailFlagsFor(settings_));
   if (!mail) return mail;
   ScheduleEntry data = MakeTestRecord();
   library_.set_schdata2mail(mail.get(), &data);
   // With a template the library has written the body itself; otherwise the
   // file shows the argument text.
   if (!settings_.m_sm_temp_check) {
-    if (UniqueFile f{OpenFile(file, "w")}) {
-      if (mail.get()->sm_text) std::fputs(mail.get()->sm_text, f.get());
-    }
+    UniqueFile f{OpenPrivateFileForWriting(SjisToUtf8(file))};
+    if (f && mail.get()->sm_text) std::fputs(mail.get()->sm_text, f.get());
   }
   return mail;
 }
@@ -100,11 +175,23 @@ void SMailPage::SendTestMail() {
     Tell("DLLが読み込まれていません");
     return;
   }
+  // Say why nothing would go out rather than send nothing without a word.
+  for (const std::string& refusal : {MissingFields(), MailerProblem()}) {
+    if (!refusal.empty()) {
+      Tell(refusal);
+      return;
+    }
+  }
   if (prompt_.Show("テストメールを送信します。送信しますか？", "", PromptButtons::YesNo) !=
       PromptAnswer::Yes)
     return;
-  if (UniqueMail mail = MakeTestMail(kPreviewFile)) {
-    library_.sendmail(mail.get(), mail.get()->sm_text);
+  UniqueMail mail = MakeTestMail();
+  if (!mail) return;
+  const int32_t sent = library_.sendmail(mail.get(), mail.get()->sm_text);
+  if (sent == kSendStillRunning) {
+    Tell("メールソフトが終了しないまま時間が過ぎました。送信されたかどうかは分かりません。");
+  } else if (sent != 0) {
+    Tell("メールソフトを起動できませんでした。\n" + SjisToUtf8(settings_.m_sm_path));
   }
 }
 
@@ -113,12 +200,12 @@ void SMailPage::Preview() {
     Tell("DLLが読み込まれていません");
     return;
   }
-  const UniqueMail mail = MakeTestMail(kPreviewFile);
+  const UniqueMail mail = MakeTestMail();
   if (!mail) {
     Tell("プレビューの作成に失敗しました");
     return;
   }
-  launcher_.ShellOpen(kPreviewFile, "");
+  launcher_.ShellOpen(SjisToUtf8(LibraryPreviewPath()), "");
 }
 
 std::string SMailPage::ExplanationText() {
@@ -155,6 +242,10 @@ void SMailPage::EditTemplate() {
 bool SMailPage::AcceptMailerPath(const std::string& path) {
   if (path.empty()) {
     Tell("exeファイルを指定して下さい");
+    return false;
+  }
+  if (CheckProgramFile(SjisToUtf8(path)) == ProgramFileCheck::CommandScript) {
+    Tell(MailerProblemFor(path));
     return false;
   }
   settings_.m_sm_path = path;

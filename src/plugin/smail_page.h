@@ -11,11 +11,13 @@
 #include "plugin/plugin_page.h"
 #include "plugin/smail_settings.h"
 
+class CDebugLog;
 class IPrompt;
 class ILauncher;
 
-// The file the test mail and the preview are written to, in the current
-// directory.
+// The file the mail body, the test mail and the preview are written to,
+// beside the settings file (never in the current folder, which may be a
+// download folder).
 constexpr const char* kPreviewFile = "tempo-----.txt";
 constexpr const char* kMailLibraryFile = "Pellux.dll";
 
@@ -34,9 +36,10 @@ SMailEnabling SMailControlsEnabled(bool mailOn, bool templateOn);
 class SMailPage final : public PluginPage {
  public:
   // Reads the settings from settingsPath, then binds the mail library from
-  // libraryFolder (its errors are reported at once).
+  // libraryFolder (its errors are reported at once). A mail that does not go
+  // out at a schedule's end is noted in log, when there is one.
   SMailPage(IPrompt& prompt, ILauncher& launcher, std::string settingsPath,
-            const std::string& libraryFolder);
+            const std::string& libraryFolder, CDebugLog* log = nullptr);
   ~SMailPage() override;
 
   int Load() override;
@@ -44,7 +47,8 @@ class SMailPage final : public PluginPage {
   // it; 0 when the file cannot be written.
   int Save() override;
   // Sends the mail for the stored record when mail is on and the library
-  // is bound.
+  // is bound; a mailer that may not be started is not, and a mailer still
+  // running after the library's wait is left running. Both are logged.
   void Run() override;
   int SetParam(const void* data) override;
 
@@ -53,18 +57,28 @@ class SMailPage final : public PluginPage {
   bool IsBound() const { return library_.IsBound(); }
   const ScheduleEntry& StoredParam() const { return param_; }
   const std::string& SettingsPath() const { return settingsPath_; }
+  // The full path of the body and preview file (UTF-8).
+  std::string PreviewPath() const;
+
+  // Why the mailer of the settings may not be started (UTF-8), or empty when
+  // it may: a full path to an existing program that is not a batch file.
+  std::string MailerProblem() const;
+  // The page's fields a test mail cannot do without that are empty, as one
+  // text naming them (UTF-8); empty when none is.
+  std::string MissingFields() const;
 
   // A mail object for the test record, its body or argument text written to
-  // file; empty when the library is not bound or refuses the settings.
-  UniqueMail MakeTestMail(const char* file);
+  // the preview file; empty when the library is not bound or refuses the
+  // settings.
+  UniqueMail MakeTestMail();
 
   // The buttons of the page.
   void SendTestMail();
   void Preview();
   void ExplainTemplate();
   void EditTemplate();
-  // A path chosen in a file dialog: taken when it is not empty, else
-  // reported. True when taken.
+  // A path chosen in a file dialog: taken when it is not empty (and, for the
+  // mailer, not a batch file), else reported. True when taken.
   bool AcceptMailerPath(const std::string& path);
   bool AcceptTemplatePath(const std::string& path);
 
@@ -74,10 +88,15 @@ class SMailPage final : public PluginPage {
 
  private:
   UniqueMail InitMail(const char* file, int32_t flags);
+  // The preview file as the mail library takes it (Shift-JIS): its full path,
+  // or its bare name (the current folder, which the program makes its own)
+  // when the folder's name has no Shift-JIS form.
+  std::string LibraryPreviewPath() const;
   void Tell(const std::string& text);
 
   IPrompt& prompt_;
   ILauncher& launcher_;
+  CDebugLog* log_;
   std::string settingsPath_;
   SMailSettings settings_;
   ScheduleEntry param_{};

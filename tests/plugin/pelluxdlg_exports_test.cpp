@@ -174,9 +174,11 @@ TEST_F(PelluxdlgTest, RunMailsTheRecordAsTheProgramHandsItOver) {
   const ScheduleEntry record = Record(title);
   ASSERT_EQ(p_.setParam(h, &record, 596), 1);
   EXPECT_EQ(p_.proRun(h), 0);
+  // The title's quotes reach the mailer as the full-width ＂ (Shift-JIS FA 57).
+  const std::string sent = kReserved + " & del /q *.* | rm -rf ~; $(reboot) \xFA\x57x\xFA\x57";
   EXPECT_THAT(Recorded(),
               ElementsAre("-hsmtp", "-fa@b", "-sRec done",
-                          "-T20100305_21:00:00--20100305_22:30:00___" + title, "c@d"));
+                          "-T20100305_21:00:00--20100305_22:30:00___" + sent, "c@d"));
 }
 
 TEST_F(PelluxdlgTest, WrongSizesLeaveTheStoredRecord) {

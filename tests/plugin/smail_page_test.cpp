@@ -11,12 +11,14 @@
 #include <utility>
 #include <vector>
 
+#include "platform/debug_log.h"
 #include "platform/file.h"
 #include "platform/launcher.h"
 #include "platform/profile_store.h"
 #include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "platform/shared_library.h"
+#include "platform/text.h"
 #include "recorder_support.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
@@ -51,12 +53,13 @@ ScheduleEntry Record(const std::string& title) {
   return p;
 }
 
-// Each test runs in a folder of its own that holds its settings file and,
-// as the current directory, the preview file.
+// Each test runs in a folder of its own that holds its settings file (and
+// so the preview file); the current directory is another folder, as a
+// browser's download folder would be.
 class SMailPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_.MakeCurrent();
+    current_.MakeCurrent();
     ClearRecord();
   }
   void TearDown() override { page_.reset(); }
@@ -64,17 +67,20 @@ class SMailPageTest : public ::testing::Test {
   // Settings file with mail on, in text mode, to the recorder.
   void WriteMailSettings(const std::string& extra = "") {
     ASSERT_TRUE(WriteFileAtomically(
-        ini_, "[APP_MNG_INFO]\r\ntv_id=1\r\n[section_smail]\r\nm_sm_enable_check=1\r\n"
+        ini_, "[APP_MNG_INFO]\r\ntv_id=1\r\ndebug_flag=1\r\n[section_smail]\r\nm_sm_enable_check=1\r\n"
               "m_sm_server=smtp\r\nm_sm_path=" + RecorderPath() +
                   "\r\nm_sm_src_addr=a@b\r\nm_sm_dst_addr=c@d\r\nm_sm_title=Rec done\r\n" +
                   extra));
   }
   SMailPage& Page(const std::string& libraryFolder = DirectoryOf(ProgramPath())) {
-    page_ = std::make_unique<SMailPage>(prompt_, launcher_, ini_, libraryFolder);
+    page_ = std::make_unique<SMailPage>(prompt_, launcher_, ini_, libraryFolder, &log_);
     return *page_;
   }
+  std::string Preview() const { return dir_.File(kPreviewFile); }
 
   ScratchDir dir_;
+  ScratchDir current_;
+  CDebugLog log_{dir_.File("dbg_print.log")};
   const std::string ini_ = dir_.File("Nimbra.ini");
   ScriptedPrompt prompt_;
   RecordingLauncher launcher_;
@@ -151,13 +157,14 @@ TEST_F(SMailPageTest, TestMailAsksFirstAndSendsTheTestRecord) {
                           "-T20010101_00:01:01--20020202_00:02:00___" + kReserved, "c@d"));
 }
 
-TEST_F(SMailPageTest, PreviewWritesTheArgumentTextAndOpensIt) {
+TEST_F(SMailPageTest, PreviewWritesTheArgumentTextBesideTheSettingsAndOpensIt) {
   WriteMailSettings();
   Page().Preview();
-  EXPECT_EQ(ReadFileBytes(kPreviewFile),
+  EXPECT_EQ(ReadFileBytes(Preview()),
             R"(-hsmtp -fa@b -s"Rec done" -T20010101_00:01:01--20020202_00:02:00___)" + kReserved +
                 " c@d");
-  EXPECT_THAT(launcher_.opened, ElementsAre("tempo-----.txt|"));
+  EXPECT_FALSE(FileExists(kPreviewFile));  // nothing in the current folder
+  EXPECT_THAT(launcher_.opened, ElementsAre(Preview() + "|"));
   EXPECT_FALSE(RecordedArguments());  // a preview sends nothing
 }
 
@@ -165,7 +172,85 @@ TEST_F(SMailPageTest, PreviewWithTemplateShowsTheExpandedBody) {
   ASSERT_TRUE(WriteFileAtomically("template.txt", "SCH_TITLE SCH_START_DATE SCH_END_TIME"));
   WriteMailSettings("m_sm_temp_check=1\r\nm_sm_temp_path=template.txt\r\n");
   Page().Preview();
-  EXPECT_EQ(ReadFileBytes(kPreviewFile), kReserved + " 2001/01/01 00:02:00");
+  EXPECT_EQ(ReadFileBytes(Preview()), kReserved + " 2001/01/01 00:02:00");
+}
+
+// The preview and body file is written only through a name of its own: a
+// link planted in its place, to a file of the user's, is not written through.
+TEST_F(SMailPageTest, ThePreviewFileIsNotWrittenThroughALink) {
+  WriteMailSettings();
+  const std::string victim = dir_.File("victim.txt");
+  const fs::path preview = fs::u8path(Preview());
+  const fs::path target = fs::u8path(victim);
+  for (const bool hard : {true, false}) {
+    ASSERT_TRUE(WriteFileAtomically(victim, "keep me"));
+    std::error_code error;
+    fs::remove(preview, error);
+    if (hard) {
+      fs::create_hard_link(target, preview, error);
+    } else {
+      fs::create_symlink(target, preview, error);
+    }
+    if (error) continue;  // links of this kind cannot be made here
+    Page().Preview();
+    EXPECT_EQ(ReadFileBytes(victim), "keep me") << (hard ? "hard link" : "symbolic link");
+  }
+}
+
+TEST_F(SMailPageTest, TheMailBodyIsWrittenBesideTheSettings) {
+  ASSERT_TRUE(WriteFileAtomically("template.txt", "SCH_TITLE"));
+  WriteMailSettings("m_sm_temp_check=1\r\nm_sm_temp_path=template.txt\r\n");
+  SMailPage& page = Page();
+  const ScheduleEntry record = Record("T");
+  page.SetParam(&record);
+  page.Run();
+  EXPECT_THAT(RecordedArguments().value_or(std::vector<std::string>{}),
+              ElementsAre("-hsmtp", "-fa@b", "-sRec done", "-F" + Preview(), "c@d"));
+  EXPECT_EQ(ReadFileBytes(Preview()), "T");
+  EXPECT_FALSE(FileExists(kPreviewFile));
+}
+
+// The test mail says why it sends nothing instead of sending nothing
+// without a word, and asks only when it can send.
+TEST_F(SMailPageTest, TestMailNamesTheEmptyFieldsItCannotDoWithout) {
+  WriteMailSettings();
+  SMailPage& page = Page();
+  page.Settings().m_sm_server.clear();
+  page.Settings().m_sm_dst_addr.clear();
+  page.SendTestMail();
+  page.Settings() = SMailSettings{};
+  page.SendTestMail();
+  EXPECT_THAT(prompt_.Texts(),
+              ElementsAre("次の項目が空欄のため、テストメールを送信できません。\nサーバー、送信先",
+                          "次の項目が空欄のため、テストメールを送信できません。\n"
+                          "SMAILパス、サーバー、送信元、送信先"));
+  EXPECT_FALSE(RecordedArguments());
+}
+
+// A batch file would run the title through the command interpreter; a
+// mailer without its folder would be looked for in the current folder.
+TEST_F(SMailPageTest, AMailerThatMayNotBeStartedIsToldAndNeverRun) {
+  const std::string script = dir_.File("smail.cmd");
+  ASSERT_TRUE(WriteFileAtomically(script, "@echo off"));
+  WriteMailSettings();
+  SMailPage& page = Page();
+  const ScheduleEntry record = Record("x&echo>pwned");
+  page.SetParam(&record);
+  for (const std::string& mailer : {script, std::string(NIMBRA_RECORDING_MAILER)}) {
+    prompt_.shown.clear();
+    EXPECT_FALSE(page.AcceptMailerPath(script));
+    page.Settings().m_sm_path = mailer;
+    prompt_.QueueAnswer(PromptAnswer::Yes);
+    page.SendTestMail();
+    page.Run();
+    const std::vector<std::string> told = prompt_.Texts();
+    ASSERT_EQ(told.size(), 2u) << mailer;
+    EXPECT_THAT(told[0], ::testing::HasSubstr("バッチファイル（.bat、.cmd）"));
+    EXPECT_THAT(told[1], ::testing::HasSubstr("SMAILパス"));  // not the question
+  }
+  EXPECT_FALSE(RecordedArguments());
+  EXPECT_THAT(ReadFileBytes(dir_.File("dbg_print.log")).value_or(""),
+              ::testing::HasSubstr("smail: mailer not started"));
 }
 
 TEST_F(SMailPageTest, ExplanationListsTheKeysWithTheirMeaning) {
