@@ -178,4 +178,36 @@ TEST_F(IepgEndToEndTest, TwoFilesDroppedOnTheWindowAreImportedOneAfterTheOther) 
   EXPECT_EQ(0, nimbra.Exit());
 }
 
+TEST_F(IepgEndToEndTest, TheRunningProgramTakesOnlyKeyedHandOversOfIepgFiles) {
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  const std::wstring file = downloads_ + L"\\a.tvpi";
+  WriteAll(file, Record(day_, "19:00", "20:00", L"偽物"));
+
+  // A hand-over's shape with a key made up: refused, nothing opens.
+  std::string message(20, '\x5A');  // the key, then the path's length
+  const uint32_t chars = static_cast<uint32_t>(file.size());
+  message.replace(16, 4, reinterpret_cast<const char*>(&chars), 4);
+  message.append(reinterpret_cast<const char*>(file.data()), file.size() * sizeof(wchar_t));
+  COPYDATASTRUCT data{0x4E494D42, static_cast<DWORD>(message.size()), message.data()};
+  DWORD_PTR answer = 1;
+  ASSERT_TRUE(SendMessageTimeoutW(nimbra.Frame(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                  SMTO_BLOCK, 5000, &answer));
+  EXPECT_EQ(0u, answer);
+
+  // A second start with a file that is no iEPG file: the running program
+  // does not take it, and the second start says so.
+  const std::wstring other = downloads_ + L"\\notes.txt";
+  WriteAll(other, "hello");
+  Program second(folder_);
+  ASSERT_TRUE(second.Start(other));
+  HWND box = second.WaitForMessage(L"起動中のNimbraはこのファイルを受け取りませんでした。\n" + other);
+  ASSERT_NE(nullptr, box) << WideToUtf8(second.Unexpected());
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_NE(0, second.WaitForExit());
+  EXPECT_TRUE(gui::ProcessDialogs(nimbra.Pid()).empty());
+  EXPECT_EQ(0, nimbra.WaitForRows(0) ? nimbra.Exit() : -1);
+}
+
 }  // namespace
