@@ -1,5 +1,5 @@
 # The README's commands. `make test` is what CI runs.
-.PHONY: all test native windows run bench idle-cost soak dist clean fuzz sanitize kill-test
+.PHONY: all test native windows run bench idle-cost soak dist clean fuzz sanitize kill-test gui-stress
 
 all: native windows
 
@@ -58,6 +58,11 @@ SOAK_DAYS ?= 365
 SOAK_SEED ?= 1
 soak: native
 	build/native/bin/nimbra-soak $(SOAK_DAYS) $(SOAK_SEED)
+
+# The Windows suite under Wine GUI_STRESS_RUNS times (default 10) in a row
+# while two busy processes load the machine; any failing run fails it.
+gui-stress: windows
+	scripts/gui-stress.sh
 
 clean:
 	rm -rf build/native build/windows build/windows-release build/dist build/install-test \

@@ -38,9 +38,10 @@ class CountdownWindowTest : public ::testing::Test {
   void SetUp() override { InitCommonControlsOnce(); }
 
   // The worker takes each step only after this thread has seen the one
-  // before, so that every step's state is observed.
+  // before, so that every step's state is observed however slowly this
+  // thread runs (only a test stalled for minutes lets it go on).
   void GateSteps(CCountdown& countdown) {
-    countdown.SetStepWait([this](int) { WaitForSingleObject(stepGate_, 5000); });
+    countdown.SetStepWait([this](int) { WaitForSingleObject(stepGate_, 150000); });
   }
 
   // Runs the countdown until its window has closed itself; onFirstText runs

@@ -16,7 +16,9 @@ namespace gui {
 namespace {
 
 ModalScript* g_running = nullptr;
-constexpr int kMaxIdleTicks = 600;  // a stalled script gives up after this many ticks
+// A script whose step has waited this long is hung, not slow: the bound of
+// the toolkit's WaitUntil.
+constexpr ULONGLONG kStalledMs = 150000;
 
 bool IsDialogWindow(HWND h) {
   wchar_t cls[16] = {};
@@ -162,7 +164,8 @@ std::string EncodePng(const uint8_t* bgr, int w, int h, size_t stride) {
 
 INT_PTR ModalScript::Run(const std::function<INT_PTR()>& show) {
   next_ = 0;
-  idleTicks_ = 0;
+  inStep_ = false;
+  waitingSince_ = GetTickCount64();
   g_running = this;
   const UINT_PTR timer = SetTimer(nullptr, 0, 20, &ModalScript::OnTick);
   const INT_PTR r = show();
@@ -173,18 +176,29 @@ INT_PTR ModalScript::Run(const std::function<INT_PTR()>& show) {
 
 void CALLBACK ModalScript::OnTick(HWND, UINT, UINT_PTR, DWORD) {
   ModalScript* s = g_running;
-  if (!s) return;
+  if (!s || s->inStep_) return;
   if (s->next_ < s->steps_.size()) {
-    if (s->steps_[s->next_]()) {
+    s->inStep_ = true;
+    const bool done = s->steps_[s->next_]();
+    s->inStep_ = false;
+    if (done) {
       ++s->next_;
-      s->idleTicks_ = 0;
+      s->waitingSince_ = GetTickCount64();
       return;
     }
   }
-  if (++s->idleTicks_ > kMaxIdleTicks) {
-    s->idleTicks_ = 0;
-    CancelAllThreadDialogs();
+  // A step that still waits, or a dialog that outlives the last step.
+  if (GetTickCount64() - s->waitingSince_ > kStalledMs) s->GiveUp();
+}
+
+void ModalScript::GiveUp() {
+  std::fprintf(stderr, "gui: %u of %u steps done, the script stalls; the thread shows:\n",
+               static_cast<unsigned>(next_), static_cast<unsigned>(steps_.size()));
+  for (HWND h : ThreadDialogs()) {
+    std::fprintf(stderr, "  dialog %p \"%ls\"\n", static_cast<void*>(h), WindowText(h).c_str());
   }
+  waitingSince_ = GetTickCount64();
+  CancelAllThreadDialogs();
 }
 
 std::vector<HWND> ThreadDialogs() {

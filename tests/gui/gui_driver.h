@@ -14,21 +14,29 @@
 namespace gui {
 
 // A step returns true when it is done; false tries it again at the next tick.
+// Steps wait on what they look for, however long the machine takes: only a
+// script stalled for minutes (a hung dialog) gives up, so that the test fails
+// instead of hanging.
 using Step = std::function<bool()>;
 
 class ModalScript {
  public:
   void Add(Step step) { steps_.push_back(std::move(step)); }
   // Runs show() (which enters a modal loop) while the steps run; when the
-  // steps stall for too long every dialog of the thread is cancelled.
+  // steps stall for minutes every dialog of the thread is cancelled and what
+  // the thread showed is written to standard error.
   INT_PTR Run(const std::function<INT_PTR()>& show);
   bool Completed() const { return next_ == steps_.size(); }
 
  private:
   static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD);
+  void GiveUp();
   std::vector<Step> steps_;
   size_t next_ = 0;
-  int idleTicks_ = 0;
+  // When the current step began to wait (GetTickCount64).
+  ULONGLONG waitingSince_ = 0;
+  // A step that pumps messages (a nested modal loop) sees no tick of its own.
+  bool inStep_ = false;
 };
 
 // Visible dialog-class windows (#32770) of this thread, or of process pid.

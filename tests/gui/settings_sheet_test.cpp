@@ -67,18 +67,22 @@ HWND CurrentPage(HWND sheet) {
 }
 void PressSheet(HWND sheet, int id) { PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
-// Steps on this thread's settings sheet while it runs modally. Every step
-// gets the sheet and the page it opened on; the first waits until both are
-// there. A step returns true when done (false tries again at the next tick).
+// Steps on the settings sheet while it runs modally. Every step gets the
+// sheet and the page it opened on; the first waits until the sheet's own
+// window (not any window of that caption) and its page are shown. A step
+// returns true when done (false tries again at the next tick).
 class SheetScript {
  public:
   using Step = std::function<bool(HWND sheet, HWND page)>;
   void Add(Step step) {
     script_.Add([this, step] {
       if (!page_) {
-        sheet_ = gui::FindThreadDialog(kCaption);
-        page_ = sheet_ ? CurrentPage(sheet_) : nullptr;
-        if (!page_) return false;
+        HWND sheet = shown_ ? shown_->GetHwnd() : nullptr;
+        if (!sheet || !IsWindowVisible(sheet)) return false;
+        HWND page = CurrentPage(sheet);
+        if (!page || !IsWindowVisible(page)) return false;
+        sheet_ = sheet;
+        page_ = page;
       }
       return step(sheet_, page_);
     });
@@ -110,7 +114,9 @@ class SheetScript {
   // checks that every step ran and the sheet ended with that button.
   void RunAndClose(CNimbraProperty& sheet, int button) {
     Do([button](HWND s, HWND) { PressSheet(s, button); });
+    shown_ = &sheet;
     EXPECT_EQ(button, script_.Run([&] { return sheet.DoModal(); }));
+    shown_ = nullptr;
     EXPECT_TRUE(script_.Completed());
   }
 
@@ -126,6 +132,7 @@ class SheetScript {
   }
 
   gui::ModalScript script_;
+  CNimbraProperty* shown_ = nullptr;
   HWND sheet_ = nullptr;
   HWND page_ = nullptr;
 };
