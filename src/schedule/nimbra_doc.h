@@ -86,6 +86,11 @@ class CNimbraDoc {
   // through the prompt when no view is attached) and again only after a save
   // has succeeded in between. False when the file could not be written.
   bool CommitEdit();
+  // The last save, at exit: while it fails the user is asked (every time,
+  // even after the failure was told) whether to try again, since nothing
+  // saves later; No leaves what was entered since the last save unsaved.
+  // False when the file could not be written.
+  bool CommitAtExit();
 
   // Reads the settings file (a missing one gives the defaults): the settings,
   // the debug log's level, the table and the listings site's address.

@@ -18,6 +18,13 @@ std::string SettingsSaveFailedText(const std::string& pathUtf8) {
 }
 
 namespace {
+std::string SettingsSaveFailedAtExitText(const std::string& pathUtf8) {
+  return "設定ファイルに保存できませんでした。\n" + pathUtf8 +
+         "\n\nほかのプログラムがこのファイルを開いているときは、それを閉じてから「はい」を押すと"
+         "もう一度保存します。\n「いいえ」で終了すると、前回保存したあとに入力した内容は失われます。"
+         "\n\nもう一度保存しますか？";
+}
+
 const char* const kChosenEndedNotChanged =
     "選択したスケジュールはその間に終了したため、変更しませんでした。";
 const char* const kChosenEndedNotDeleted =
@@ -37,6 +44,18 @@ bool CNimbraDoc::CommitEdit() {
     prompt_.Show(SettingsSaveFailedText(settingsPath_), kAppTitle,
                  PromptButtons::Ok);
   return false;
+}
+
+bool CNimbraDoc::CommitAtExit() {
+  // A backup tool or an editor holding the file lets go within moments; the
+  // user can also close it before answering.
+  while (!SaveSettings()) {
+    if (prompt_.Show(SettingsSaveFailedAtExitText(settingsPath_), kAppTitle,
+                     PromptButtons::YesNo) != PromptAnswer::Yes)
+      return false;
+  }
+  saveFailureReported_ = false;
+  return true;
 }
 
 bool CNimbraDoc::AfterAccepted() {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "platform/debug_log.h"
 #include "platform/file.h"
@@ -315,6 +316,45 @@ TEST_F(DocCommands, AFailedSaveIsReportedOnceUntilSavingWorksAgain) {
   EXPECT_EQ(lost.Table().GetScheduleCount(), 2);  // the edits themselves stand
   EXPECT_NE(SettingsSaveFailedText("C:\\x\\Nimbra.ini").find("C:\\x\\Nimbra.ini"),
             std::string::npos);
+}
+
+// At exit a failed save (another program holding the file open) is no longer
+// followed by a later one: the user is asked to try again, every time, even
+// when the failure was told before, and a retry that works keeps the table.
+TEST_F(DocCommands, AFailedSaveAtExitAsksToTryAgainUntilItWorksOrTheUserGivesUp) {
+  struct Case {
+    bool freedOnRetry;
+    bool saved;
+  };
+  for (const Case c : {Case{true, true}, Case{false, false}}) {
+    ScratchDir other;
+    const std::string folder = other.File("held");
+    const std::string path = folder + "/Nimbra.ini";
+    ScriptedPrompt asked;
+    CNimbraDoc closing(clock, asked, debugLog, path);
+    closing.LoadSettings();
+    ASSERT_NE(closing.AddSchedule(Entry(At(2030, 6, 1, 10, 0), At(2030, 6, 1, 11, 0), "a")), -1);
+    EXPECT_FALSE(closing.CommitEdit());  // told once while running
+    asked.QueueAnswer(PromptAnswer::Yes);
+    asked.QueueAnswer(PromptAnswer::Yes);
+    asked.QueueAnswer(PromptAnswer::No);
+    int retries = 0;
+    asked.whileAsked = [&] {
+      if (c.freedOnRetry && ++retries == 2) {
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
+      }
+    };
+    EXPECT_EQ(closing.CommitAtExit(), c.saved);
+    const size_t questions = c.saved ? 2u : 3u;
+    ASSERT_EQ(asked.shown.size(), 1u + questions);
+    for (size_t i = 1; i < asked.shown.size(); ++i) {
+      EXPECT_EQ(asked.shown[i].buttons, PromptButtons::YesNo);
+      EXPECT_NE(asked.shown[i].text.find(path), std::string::npos);
+    }
+    if (c.saved) {
+      EXPECT_EQ(ProfileStore::Load(path).GetInt("TV_REC_SCHEDULE", "sch_num", -1), 1);
+    }
+  }
 }
 
 }  // namespace

@@ -132,9 +132,10 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
       exitCode = 1;
     }
   }
-  // The view has gone with the frame; the settings are saved once, last (a
-  // failure not told yet is told through the prompt service).
-  (void)doc.CommitEdit();
+  // The view has gone with the frame; the settings are saved once, last,
+  // and a failure is asked about through the prompt service, since no later
+  // save would make up for it.
+  (void)doc.CommitAtExit();
   log.End(services.clock.LocalNow());
   return exitCode;
 }
