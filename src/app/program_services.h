@@ -5,6 +5,7 @@
 #include <string>
 
 class CDebugLog;
+class CNoticeBoard;
 class IClock;
 class ILauncher;
 class IPower;
@@ -24,4 +25,7 @@ struct ProgramServices {
   CDebugLog& log;
   std::string programPath;  // the running program's file (UTF-8)
   bool dryRun = false;
+  // The board behind prompt, which the scheduler's tick holds so that
+  // nothing it causes waits for a click; nullptr: prompt shows at once.
+  CNoticeBoard* notices = nullptr;
 };

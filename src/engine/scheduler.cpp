@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 
+#include "engine/notice_board.h"
 #include "engine/power_control.h"
 #include "platform/clock.h"
 #include "platform/debug_log.h"
@@ -24,8 +26,9 @@ std::string WithName(const char* format, const char* name) {
 }  // namespace
 
 CScheduler::CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin,
-                       CPowerControl& power, ICountdownWindowFactory& windows)
-    : doc_(doc), view_(view), plugin_(plugin), power_(power), windows_(windows) {}
+                       CPowerControl& power, ICountdownWindowFactory& windows,
+                       CNoticeBoard* notices)
+    : doc_(doc), view_(view), plugin_(plugin), power_(power), windows_(windows), notices_(notices) {}
 
 CScheduler::~CScheduler() {
   power_.KeepAwake(false);
@@ -40,10 +43,9 @@ void CScheduler::StartTimers(bool importCommandLineFile) {
 
 bool CScheduler::OnTimer(unsigned id) {
   if (id == kTickTimer) {
-    // No tick starts while one runs, even when a message box inside it
-    // (plug-in failure, a refused roll-over, a refused timer) pumps messages.
-    // The timer itself keeps running: recreating it every tick would cost
-    // two system calls five times a second.
+    // No tick starts while one runs (a plug-in's own window may pump
+    // messages). The timer itself keeps running: recreating it every tick
+    // would cost two system calls five times a second.
     if (inTick_) return false;
     inTick_ = true;
     try {
@@ -62,6 +64,11 @@ bool CScheduler::OnTimer(unsigned id) {
 }
 
 void CScheduler::Tick() {
+  // A refused timer, a failed save, a refused roll-over or a plug-in failure
+  // is told after the tick, by the interface thread: a box opened here would
+  // stop every tick behind it, the keep-awake for exactly that case included.
+  std::optional<CNoticeBoard::Hold> hold;
+  if (notices_) hold.emplace(*notices_);
   const int64_t tN = LocalSecondsNow(doc_.Clock());
   NoteWakeAfterSleep(tN);
   ScheduleTable& table = doc_.Table();

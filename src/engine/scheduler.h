@@ -24,6 +24,7 @@
 #include "schedule/schedule_entry.h"
 
 class CNimbraDoc;
+class CNoticeBoard;
 class CPowerControl;
 
 // What the scheduler needs of the list view: CNimbraView implements it.
@@ -63,8 +64,11 @@ class CScheduler {
   // action (a busy machine); a later one is closed without it.
   static constexpr int kCatchUpSeconds = 60;
 
+  // notices: the board that the document, the power steps and the plug-in
+  // host tell the user through; every tick holds it, so that nothing the
+  // tick causes waits for a click (without one, what they show is shown at once).
   CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin, CPowerControl& power,
-             ICountdownWindowFactory& windows);
+             ICountdownWindowFactory& windows, CNoticeBoard* notices = nullptr);
   // Drops the keep-awake request, cancels the wake-up timer and ends a
   // running countdown without its actions.
   ~CScheduler();
@@ -76,10 +80,10 @@ class CScheduler {
   void StartTimers(bool importCommandLineFile);
   // The view's timer handler. True when the framework's default handling
   // should follow (the import timer and timers that are not ours). The tick
-  // timer keeps running; a tick that comes while one runs (a message box
-  // inside it pumps messages) is dropped.
+  // timer keeps running; a tick that comes while one runs is dropped.
   bool OnTimer(unsigned id);
-  // One look at the current schedule and the wake ahead (what timer 1234 does).
+  // One look at the current schedule and the wake ahead (what timer 1234
+  // does). Never waits for the user: what it has to tell goes to the board.
   void Tick();
   // After the PC resumed: the standing timer is armed afresh (a fired one is
   // spent) at the next tick.
@@ -140,6 +144,7 @@ class CScheduler {
   IPluginRunner& plugin_;
   CPowerControl& power_;
   ICountdownWindowFactory& windows_;
+  CNoticeBoard* notices_;
   std::unique_ptr<CCountdown> countdown_;
   CCountdown::StepWait stepWait_;
   bool inTick_ = false;

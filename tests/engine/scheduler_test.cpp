@@ -10,10 +10,12 @@
 #include <memory>
 
 #include "engine/engine_fakes.h"
+#include "engine/notice_board.h"
 #include "engine/power_control.h"
 #include "platform/profile_store.h"
 #include "platform/recording_power.h"
 #include "schedule/nimbra_doc.h"
+#include "support/blocking_prompt.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_view.h"
@@ -584,6 +586,77 @@ TEST_F(SchedulerTest, ASaveFailureIsToldOnceUntilASaveWorksAgain) {
   sched->SuspendNow(true);
   WaitCountdown();
   EXPECT_EQ(timesTold(), 2);
+}
+
+// What a tick has to tell (a refused wake timer, a failed save before a
+// countdown) is told after it, by the interface thread, in a box that blocks
+// like a real one; while it is open the ticks go on: the schedule behind it
+// turns running, and the keep-awake for a refused timer is on before the box.
+TEST_F(SchedulerTest, TheTickGoesOnWhileItsNoticeIsOpen) {
+  for (const bool refuseTimer : {true, false}) {
+    SCOPED_TRACE(refuseTimer ? "refused wake timer" : "failed save before a countdown");
+    BlockingPrompt box;
+    CNoticeBoard board(box);
+    int posts = 0;
+    board.SetPoster([&] { ++posts; });
+    RecordingPower pc;
+    if (refuseTimer) pc.SetArmResult(false, 5);
+    FakeClock c;
+    c.SetLocal(refuseTimer ? At(10, 20, 0, 30) : At(10, 20, 3));
+    CNimbraDoc d(c, board, debugLog,
+                 refuseTimer ? dir.File("Nimbra.ini") : dir.File("gone") + "/Nimbra.ini");
+    d.LoadSettings();
+    CUserSetParam& user = d.AppInfo().GetUserSetting();
+    user.finish_act = 0;
+    user.wakeup_lead_sec = 0;
+    user.stay_awake_gap_sec = 0;
+    CPowerControl pw(pc, board, c, debugLog, "tz_wakeup_timer");
+    FakeWindowFactory w;
+    CScheduler s(d, view, plugin, pw, w, &board);
+    s.SetCountdownStepWait(NoWait);
+    ScheduleEntry entry{};
+    std::strcpy(entry.title, "title");
+    entry.s = At(10, 20, 1);
+    entry.e = refuseTimer ? At(10, 20, 10) : At(10, 20, 3);
+    ASSERT_GE(d.AddSchedule(entry), 0);
+    if (!refuseTimer) {
+      entry.s = At(10, 20, 5);  // behind the end's countdown
+      entry.e = At(10, 20, 10);
+      ASSERT_GE(d.AddSchedule(entry), 0);
+    }
+    const SystemTime awaited = entry.s;
+    auto tick = [&] { s.OnTimer(CScheduler::kTickTimer); };
+    auto awaitedRuns = [&] {
+      for (int i = 0; i < d.Table().GetScheduleCount(); ++i)
+        if (d.Table().GetSchedule(i)->s == awaited)
+          return d.Table().GetSchedule(i)->state == kStateRunning;
+      return false;
+    };
+
+    int pumps = 0;
+    bool awakeWhenOpened = false;
+    bool ranWhileOpen = false;
+    box.whileOpen = [&] {  // the box's message loop: a second of ticks per round
+      if (pumps++ == 0) awakeWhenOpened = pc.KeepingAwake();
+      c.Advance(1);
+      for (int k = 0; k < 5; ++k) tick();
+      ranWhileOpen = awaitedRuns();
+      return ranWhileOpen || pumps >= 600;
+    };
+    tick();  // decides, and leaves the telling to the board
+    if (w.last) {
+      w.last->WaitEnd();
+      s.Countdown()->Finish();
+    }
+    EXPECT_EQ(posts, 1);
+    board.ShowPending();  // the interface thread, after the tick
+    EXPECT_EQ(box.Texts().size(), 1u);
+    EXPECT_TRUE(ranWhileOpen);
+    if (refuseTimer) {
+      EXPECT_TRUE(awakeWhenOpened);
+    }
+    EXPECT_EQ(box.LeftOpen(), 0);
+  }
 }
 
 }  // namespace

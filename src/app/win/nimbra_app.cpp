@@ -9,6 +9,7 @@
 #include "app/win/nimbra_view.h"
 #include "app/win/power_log.h"
 #include "app/win/settings_saver.h"
+#include "engine/notice_board.h"
 #include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_loop.h"
@@ -85,13 +86,20 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   const std::unique_ptr<ILauncher> launcher = MakeSystemLauncher(log);
   const DryRun dryRun = ResolveDryRun(options.dryRun, powerLogVariable, settingsPath);
   const std::unique_ptr<IPower> power = MakeProgramPower(dryRun, log);
-  const ProgramServices services{SystemClock(),    SystemPrompt(),        *launcher,
+  // Every message goes through the board: inside the scheduler's tick and
+  // before the window exists it is queued and shown by the window later.
+  CNoticeBoard notices(SystemPrompt());
+  const ProgramServices services{SystemClock(),    notices,               *launcher,
                                  SystemRegistry(),  *power,                SystemPowerReadings(),
                                  SystemStartupEntries(), log,              programPath,
-                                 dryRun.on};
+                                 dryRun.on,         &notices};
 
   CNimbraDoc doc(services.clock, services.prompt, log, settingsPath);
-  doc.LoadSettings();
+  {
+    // What the load has to tell waits until the window is up.
+    CNoticeBoard::Hold hold(notices);
+    doc.LoadSettings();
+  }
   log.Start(services.clock.LocalNow());
   if (librarySearch == LibrarySearch::WithoutCurrentFolder)
     log.Write("library search: SetDefaultDllDirectories missing, current folder left out only");

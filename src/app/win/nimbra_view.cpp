@@ -8,6 +8,7 @@
 #include "app/win/resource.h"
 #include "app/win/schedule_time_dlg.h"
 #include "app/win/settings_saver.h"
+#include "engine/notice_board.h"
 #include "framework/message_box.h"
 #include "iepg/iepg_import.h"
 #include "platform/clock.h"
@@ -43,11 +44,12 @@ CNimbraView::CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
                     &services.powerReadings),
       countdownWindows_(&frame, &services.log) {
   scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, powerControl_,
-                                            countdownWindows_);
+                                            countdownWindows_, services.notices);
   doc_.SetView(this);
 }
 
 CNimbraView::~CNimbraView() {
+  if (services_.notices) services_.notices->SetPoster(nullptr);
   doc_.SetView(nullptr);
   scheduler_.reset();
   tray_.Remove();
@@ -68,6 +70,10 @@ bool CNimbraView::Create(HWND parent) {
                               0, 0, 0, 0, GetHwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!list) return false;
   list_.Attach(list);
+  if (services_.notices) {
+    HWND self = GetHwnd();
+    services_.notices->SetPoster([self] { PostMessageW(self, kShowNoticesMessage, 0, 0); });
+  }
   return true;
 }
 
@@ -171,7 +177,11 @@ bool CNimbraView::ShowRepeatDialog(RepeatValues& values) {
   return ok;
 }
 
-void CNimbraView::SettingsSaveFailed(const std::string&) { saver_.ReportFailure(GetHwnd()); }
+// Saves run inside the tick (a schedule's end, before a countdown): the box
+// is shown after it.
+void CNimbraView::SettingsSaveFailed(const std::string&) {
+  PostMessageW(GetHwnd(), kSaveFailedMessage, 0, 0);
+}
 
 void CNimbraView::SetTimer(unsigned id, unsigned ms) { ::SetTimer(GetHwnd(), id, ms, nullptr); }
 
@@ -335,6 +345,12 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case kRunImportsMessage:
       RunQueuedImports();
+      return 0;
+    case kShowNoticesMessage:
+      if (services_.notices) services_.notices->ShowPending();
+      return 0;
+    case kSaveFailedMessage:
+      saver_.ReportFailure(GetHwnd());
       return 0;
     case WM_DESTROY:
       ::KillTimer(GetHwnd(), CScheduler::kTickTimer);

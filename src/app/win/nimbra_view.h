@@ -29,6 +29,10 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   static constexpr UINT kCheckReadinessMessage = WM_USER + 101;
   // Runs the iEPG imports that wait, one after another.
   static constexpr UINT kRunImportsMessage = WM_USER + 102;
+  // Shows the notices that the tick (or the load) queued on the board.
+  static constexpr UINT kShowNoticesMessage = WM_USER + 104;
+  // Tells that the settings file could not be written, outside the tick.
+  static constexpr UINT kSaveFailedMessage = WM_USER + 105;
 
   // frame: the main frame, whose menu the view shows and which it hides
   // into the tray.
