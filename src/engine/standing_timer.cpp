@@ -19,24 +19,23 @@ CStandingTimer::CStandingTimer(IPower& power, IPrompt& prompt, CDebugLog& log,
     : power_(power), prompt_(prompt), log_(log), name_(std::move(timerName)) {}
 
 std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSeconds) {
-  if (foreign_) {
-    power_.CancelWakeTimer();
-    foreign_ = false;
-  }
   if (!power_.HasWakeTimer()) {
     uint32_t error = 0;
-    const bool opened = power_.OpenWakeTimer(name_, &error);
+    bool opened = power_.OpenWakeTimer(name_, &error);
+    if (!opened && error == kErrorAlreadyExists && !name_.empty()) {
+      // Another program holds a timer of this name. Its arming is not ours
+      // to cancel; a timer of our own without a name wakes the PC as well.
+      log_.Write("ウェイクタイマー名「%s」は他のプログラムが使用中のため、名前のないタイマーを使う\n",
+                 name_.c_str());
+      name_.clear();
+      opened = power_.OpenWakeTimer(name_, &error);
+    }
     Trace(log_, 14);
     if (!opened) {
       Trace(log_, 27);
       return Cause{1, error};
     }
     Trace(log_, 17);
-    if (error == kErrorAlreadyExists) {
-      // Another program's timer of the same name: its arming is left alone.
-      foreign_ = true;
-      return Cause{2, error};
-    }
   }
   Trace(log_, 37);
   if (wakeSeconds < 0) wakeSeconds = 0;  // not representable: due at once, like any past time
@@ -52,7 +51,6 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
 }
 
 std::string CStandingTimer::Text(const Cause& cause) {
-  if (cause.kind == 2) return "すでにウェイクタイマーが動作中です";
   char text[160];
   if (cause.kind == 1 && cause.error == kErrorInvalidHandle)
     std::snprintf(text, sizeof text, "ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=%u)",
@@ -78,7 +76,6 @@ void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds
       if (power_.HasWakeTimer()) power_.CancelWakeTimer();
       refused_.reset();
       refusals_ = 0;
-      foreign_ = false;
       return;
     }
     refused_ = ArmLocked(*wakeSeconds);
@@ -121,7 +118,6 @@ void CStandingTimer::Cancel() {
   wanted_.reset();
   refused_.reset();
   refusals_ = 0;
-  foreign_ = false;
 }
 
 void CStandingTimer::Forget() {

@@ -8,8 +8,10 @@
 // re-arm would bury the user in message boxes); a suspend that finds no
 // accepted timer is told every time, as it does not happen. A refused arming
 // is tried again a few seconds later and then once a minute: a refusal may
-// pass (a timer of the same name closed, a driver that answered late), and
-// until it does a sleep by anyone would not end.
+// pass (a driver that answered late), and until it does a sleep by anyone
+// would not end. A timer of the configured name that another program holds
+// is never touched: an unnamed timer of our own is used instead (said once
+// in the debug log).
 //
 // Safe from the interface thread and the countdown's worker at once; no lock
 // is held while a message box is open.
@@ -51,7 +53,7 @@ class CStandingTimer {
 
  private:
   struct Cause {
-    int kind = 0;  // 1 open failed, 2 timer existed, 3 arming refused
+    int kind = 0;  // 1 open failed, 3 arming refused
     uint32_t error = 0;
     bool operator==(const Cause& o) const { return kind == o.kind && error == o.error; }
   };
@@ -62,7 +64,7 @@ class CStandingTimer {
   IPower& power_;
   IPrompt& prompt_;
   CDebugLog& log_;
-  const std::string name_;
+  std::string name_;  // cleared when another program holds the name
 
   mutable std::mutex mutex_;
   // What the last attempt asked for and how it went.
@@ -71,8 +73,5 @@ class CStandingTimer {
   std::optional<Cause> refused_;
   int64_t refusedAt_ = 0;  // calendar seconds of the last refusal
   int refusals_ = 0;       // in a row, since the last accepted arming
-  // The held handle came from an open that found the timer existing: it is
-  // someone else's arming, closed before a new attempt.
-  bool foreign_ = false;
   std::optional<Cause> shown_;  // the refusal last told, until an arming succeeds
 };

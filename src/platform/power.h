@@ -19,11 +19,12 @@ class IPower {
  public:
   virtual ~IPower() = default;
 
-  // Creates the auto-reset resume timer called name (no name when empty), or
-  // opens it when one of that name exists already, and holds it in place of
-  // any timer held before. Returns whether a handle was obtained; *error gets
-  // the system's last-error code read right after the call (183 when the
-  // timer existed already).
+  // Creates the auto-reset resume timer called name (no name when empty) and
+  // holds it in place of any timer held before. A timer of that name that
+  // exists already (another program's) is not taken: the handle the system
+  // gave is closed again without touching its arming, nothing changes here,
+  // and the result is false with *error 183. Returns whether a timer is held
+  // now; *error gets the system's last-error code read right after the call.
   virtual bool OpenWakeTimer(const std::string& name, uint32_t* error) = 0;
   // Arms the held timer to fire once at wakeSeconds, an absolute time in
   // calendar seconds since 1970-01-01 00:00 UTC, and to resume the PC from

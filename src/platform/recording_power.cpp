@@ -1,5 +1,7 @@
 #include "platform/recording_power.h"
 
+#include <algorithm>
+
 bool RecordingPower::OpenWakeTimer(const std::string& name, uint32_t* error) {
   std::lock_guard<std::mutex> lock(mutex_);
   calls_.push_back({"open", name, 0});
@@ -7,9 +9,16 @@ bool RecordingPower::OpenWakeTimer(const std::string& name, uint32_t* error) {
     *error = openError_;
     return false;
   }
-  // A named timer that this service still holds is opened, not created.
-  *error = (held_ && !name.empty() && name == heldName_) ? kErrorAlreadyExists : 0;
-  if (*error == 0) armedAt_ = 0;
+  // A named timer that exists already is not taken.
+  const bool exists =
+      !name.empty() && ((held_ && name == heldName_) ||
+                        std::find(elsewhere_.begin(), elsewhere_.end(), name) != elsewhere_.end());
+  if (exists) {
+    *error = kErrorAlreadyExists;
+    return false;
+  }
+  *error = 0;
+  armedAt_ = 0;
   held_ = true;
   heldName_ = name;
   return true;
@@ -59,6 +68,11 @@ void RecordingPower::FailOpen(uint32_t error) {
   std::lock_guard<std::mutex> lock(mutex_);
   failOpen_ = true;
   openError_ = error;
+}
+
+void RecordingPower::HoldElsewhere(const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  elsewhere_.push_back(name);
 }
 
 void RecordingPower::SetArmResult(bool ok, uint32_t error) {

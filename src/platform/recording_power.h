@@ -27,8 +27,11 @@ class RecordingPower final : public IPower {
   void KeepAwake(bool on) override;
 
   // Answers to give. A name opened while this service holds a timer of that
-  // name reports 183, as the system does for an existing timer.
+  // name, or one held elsewhere, reports 183, as the system does for an
+  // existing timer.
   void FailOpen(uint32_t error);
+  // Another program holds a timer called name.
+  void HoldElsewhere(const std::string& name);
   void SetArmResult(bool ok, uint32_t error);
   void SetShutdownResult(ShutdownResult r);
 
@@ -46,6 +49,7 @@ class RecordingPower final : public IPower {
   std::vector<Call> calls_;
   bool held_ = false;
   std::string heldName_;
+  std::vector<std::string> elsewhere_;
   int64_t armedAt_ = 0;
   bool failOpen_ = false;
   uint32_t openError_ = 0;

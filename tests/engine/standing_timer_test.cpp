@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine_fakes.h"
 #include "platform/debug_log.h"
 #include "platform/recording_power.h"
 #include "support/fakes.h"
@@ -122,6 +123,33 @@ TEST_F(StandingTimerTest, SuspendFindsTheStandingTimerOrArmsOrRefusesAloud) {
   EXPECT_FALSE(timer.Ensure(2000));  // ... and at every suspend it stops
   EXPECT_FALSE(timer.Ensure(2000));
   EXPECT_EQ(prompt.Texts().size(), 3u);
+}
+
+// Another program's timer of the same name is never cancelled or armed: an
+// unnamed timer of our own wakes the PC, said once in the debug log, not in
+// a box.
+TEST_F(StandingTimerTest, AnotherProgramsTimerOfTheNameIsLeftAloneForAnUnnamedOne) {
+  ScopedDebugLog debug(log);
+  power.HoldElsewhere("tz_wakeup_timer");
+  timer.Want(1000, now);
+  EXPECT_EQ(timer.Status().state, WakeTimerState::kAccepted);
+  EXPECT_EQ(power.ArmedAt(), 1000);
+  timer.Want(std::nullopt, now);  // cancels our own
+  timer.Want(2000, now + CStandingTimer::kRetrySeconds);
+  timer.Forget();
+  timer.Want(2000, now + 2 * CStandingTimer::kRetrySeconds);
+  EXPECT_TRUE(timer.Ensure(2000));
+  EXPECT_EQ(power.ArmedAt(), 2000);
+
+  Strings opened;
+  for (const auto& c : power.Calls("open")) opened.push_back(c.name);
+  EXPECT_EQ(opened, (Strings{"tz_wakeup_timer", "", ""}));
+  EXPECT_EQ(power.Calls("cancel").size(), 1u);  // only after ours was armed
+  EXPECT_TRUE(prompt.Texts().empty());
+  const std::string text = debug.Text();
+  const std::string said = "名前のないタイマーを使う";
+  ASSERT_NE(text.find(said), std::string::npos);
+  EXPECT_EQ(text.find(said, text.find(said) + 1), std::string::npos);
 }
 
 }  // namespace

@@ -17,16 +17,24 @@ std::string UniqueName(const char* what) {
   return std::string("nimbra_test_") + what + "_" + std::to_string(GetCurrentProcessId());
 }
 
-TEST(Win32Power, SecondOpenOfANamedTimerReportsThatItExists) {
+// The second opener is "another program": it reports the name taken, holds
+// nothing and leaves the first one's arming alone.
+TEST(Win32Power, SecondOpenOfANamedTimerReportsThatItExistsAndLeavesItArmed) {
   const std::string name = UniqueName("collide");
   CDebugLog log;
   Win32Power a(log), b(log);
   uint32_t error = 99;
   ASSERT_TRUE(a.OpenWakeTimer(name, &error));
   EXPECT_EQ(error, 0u);
-  ASSERT_TRUE(b.OpenWakeTimer(name, &error));
+  const int64_t now = static_cast<int64_t>(std::time(nullptr));
+  ASSERT_TRUE(a.ArmWakeTimer(now - 60, &error));  // due at once
+  EXPECT_FALSE(b.OpenWakeTimer(name, &error));
   EXPECT_EQ(error, kErrorAlreadyExists);
-  EXPECT_TRUE(b.CancelWakeTimer());
+  EXPECT_FALSE(b.HasWakeTimer());
+  EXPECT_FALSE(b.CancelWakeTimer());
+  UniqueHandle watch(OpenWaitableTimerW(SYNCHRONIZE, FALSE, SjisToWide(name).c_str()));
+  ASSERT_TRUE(watch);
+  EXPECT_EQ(WaitForSingleObject(watch.get(), 30000), WAIT_OBJECT_0);  // still armed
   EXPECT_TRUE(a.CancelWakeTimer());
   EXPECT_FALSE(a.CancelWakeTimer());  // twice: nothing held any more
   EXPECT_FALSE(a.HasWakeTimer());

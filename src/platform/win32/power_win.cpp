@@ -35,6 +35,12 @@ bool Win32Power::OpenWakeTimer(const std::string& name, uint32_t* error) {
   HANDLE h = CreateWaitableTimerW(nullptr, FALSE, name.empty() ? nullptr : wname.c_str());
   *error = GetLastError();
   if (!h) return false;
+  if (*error == ERROR_ALREADY_EXISTS) {
+    // Another program's timer: closing our handle leaves its arming alone;
+    // cancelling it would stop that program's wake.
+    CloseHandle(h);
+    return false;
+  }
   std::lock_guard<std::mutex> lock(mutex_);
   timer_.reset(h);
   return true;
