@@ -15,7 +15,7 @@ CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDeb
       clock_(clock),
       log_(log),
       readings_(readings),
-      timer_(power, prompt, log, std::move(timerName)) {}
+      timer_(power, prompt, log, std::move(timerName), &clock) {}
 
 void CPowerControl::WantWakeAt(std::optional<int64_t> wakeSeconds, int64_t nowSeconds) {
   timer_.Want(wakeSeconds, nowSeconds);

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+#include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/power.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/time_rules.h"
 
 namespace {
 
@@ -15,8 +17,8 @@ void Trace(CDebugLog& log, int line) { log.Write("%s ln=%d", "TzSetWakeupTimer",
 }  // namespace
 
 CStandingTimer::CStandingTimer(IPower& power, IPrompt& prompt, CDebugLog& log,
-                               std::string timerName)
-    : power_(power), prompt_(prompt), log_(log), name_(std::move(timerName)) {}
+                               std::string timerName, const IClock* clock)
+    : power_(power), prompt_(prompt), log_(log), clock_(clock), name_(std::move(timerName)) {}
 
 std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSeconds) {
   if (!power_.HasWakeTimer()) {
@@ -38,10 +40,19 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
     Trace(log_, 17);
   }
   Trace(log_, 37);
-  if (wakeSeconds < 0) wakeSeconds = 0;  // not representable: due at once, like any past time
+  int64_t due = wakeSeconds;
+  if (clock_) {
+    // The table's seconds come through the C runtime's zone, which a TZ
+    // variable moves away from the system's (by 9 h for TZ=UTC in Japan);
+    // the distance to the wake does not depend on it, nor does the system's
+    // UTC clock.
+    const int64_t localNow = LocalSecondsNow(*clock_);
+    if (localNow > 0) due = clock_->SecondsNow() + (wakeSeconds - localNow);
+  }
+  if (due < 0) due = 0;  // not representable: due at once, like any past time
   Trace(log_, 45);
   uint32_t error = 0;
-  const bool armed = power_.ArmWakeTimer(wakeSeconds, &error);
+  const bool armed = power_.ArmWakeTimer(due, &error);
   if (!armed || error == kErrorNotSupported || error == kErrorTimerResumeIgnored) {
     // A timer that cannot resume the machine is no way back from a sleep.
     power_.CancelWakeTimer();
@@ -141,5 +152,10 @@ WakeTimerStatus CStandingTimer::Status() const {
 std::optional<int64_t> CStandingTimer::ArmedAt() const {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!wanted_ || refused_) return std::nullopt;
+  return wanted_;
+}
+
+std::optional<int64_t> CStandingTimer::Wanted() const {
+  std::lock_guard<std::mutex> lock(mutex_);
   return wanted_;
 }

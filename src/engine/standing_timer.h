@@ -23,13 +23,19 @@
 #include "engine/wake_readiness.h"
 
 class CDebugLog;
+class IClock;
 class IPower;
 class IPrompt;
 
 class CStandingTimer {
  public:
   // timerName: the timer's name from the settings ("" for an unnamed one).
-  CStandingTimer(IPower& power, IPrompt& prompt, CDebugLog& log, std::string timerName);
+  // clock: where the wake times' seconds come from (the table's, through the
+  // C runtime's zone); the timer is then due at the system's UTC time now
+  // plus the distance to the wake. Without one, wake seconds are taken as
+  // UTC seconds themselves.
+  CStandingTimer(IPower& power, IPrompt& prompt, CDebugLog& log, std::string timerName,
+                 const IClock* clock = nullptr);
 
   // Keeps the timer due at wakeSeconds (calendar seconds), or none without.
   // Changes nothing when that is what stands already, or when it was refused
@@ -50,6 +56,8 @@ class CStandingTimer {
   static constexpr int64_t kRetrySeconds = 60;
   // The wake time that stands accepted, if any.
   std::optional<int64_t> ArmedAt() const;
+  // The wake time last wanted, accepted or not.
+  std::optional<int64_t> Wanted() const;
 
  private:
   struct Cause {
@@ -64,6 +72,7 @@ class CStandingTimer {
   IPower& power_;
   IPrompt& prompt_;
   CDebugLog& log_;
+  const IClock* clock_;
   std::string name_;  // cleared when another program holds the name
 
   mutable std::mutex mutex_;

@@ -198,4 +198,46 @@ TEST_F(PowerControlTest, KeepAwakeReachesTheServiceOnlyOnAChange) {
   EXPECT_EQ(calls[2].value, 0);
 }
 
+// A TZ variable (TZ=UTC here) moves the C runtime's zone away from the
+// system's (Japan, +9 h): the table's seconds move with it, but the timer is
+// still due at the wake's real moment, the system's UTC clock plus the
+// distance to the wake, for the standing timer and for a countdown's suspend.
+TEST(PowerControlZone, TheDueTimeComesFromTheSystemsUtcClockNotTheRuntimesZone) {
+  class JapanSystemClock final : public IClock {
+   public:
+    explicit JapanSystemClock(int64_t utc) : utc_(utc) {}
+    SystemTime LocalNow() const override {  // the wall clock of a Japanese PC
+      SystemTime st{};
+      SecondsToTime(utc_ + 9 * 3600, &st);  // the runtime's zone is UTC in this test
+      return st;
+    }
+    int64_t SecondsNow() const override { return utc_; }
+
+   private:
+    int64_t utc_;
+  };
+  static char utcZone[] = "TZ=UTC0";
+  static char japanZone[] = "TZ=JST-9";
+  putenv(utcZone);
+  tzset();
+  const int64_t utcNow = 1904180400;  // 2030-05-05 03:00 UTC, 12:00 in Japan
+  JapanSystemClock clock(utcNow);
+  ScriptedPrompt prompt;
+  CDebugLog log;
+  RecordingPower power;
+  CPowerControl control(power, prompt, clock, log, "tz_wakeup_timer");
+  SystemTime wake = clock.LocalNow();
+  wake.wHour = 13;  // an hour ahead on the wall clock
+
+  control.WantWakeAt(TimeToSeconds(wake), LocalSecondsNow(clock));
+  const int64_t standing = power.ArmedAt();
+  control.CancelWakeupTimer();
+  ASSERT_TRUE(control.TzSetWakeupTimer(wake));
+  const int64_t suspend = power.ArmedAt();
+  putenv(japanZone);
+  tzset();
+  EXPECT_EQ(standing, utcNow + 3600);
+  EXPECT_EQ(suspend, utcNow + 3600);
+}
+
 }  // namespace

@@ -15,7 +15,13 @@ class WinClock final : public IClock {
     return SystemTime{st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
                       st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
   }
-  int64_t SecondsNow() const override { return static_cast<int64_t>(std::time(nullptr)); }
+  // The system's UTC clock itself, whatever zone the C runtime was told.
+  int64_t SecondsNow() const override {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    const int64_t ticks = (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return ticks / 10000000LL - 11644473600LL;
+  }
 };
 
 }  // namespace

@@ -9,7 +9,9 @@
 
 #include "engine/power_control.h"
 #include "platform/debug_log.h"
+#include "platform/clock.h"
 #include "platform/power_readings.h"
+#include "platform/recording_power.h"
 #include "platform/win32/power_win.h"
 #include "platform/win32/text_win.h"
 #include "schedule/time_rules.h"
@@ -77,6 +79,31 @@ TEST(Win32Power, UnderWineTheStandingTimerIsRefusedOnceAndTheReadinessSaysSo) {
   const WakeDiagnosis d = control.Diagnose(1);
   EXPECT_FALSE(d.Ready());
   EXPECT_NE(d.NoticeText().find("(error=722)"), std::string::npos) << d.Report();
+}
+
+// TZ=UTC in the environment (as some launchers set it) moves the C
+// runtime's zone but not the system's: the timer is still due an hour after
+// the system's UTC now for a wake an hour ahead on the system's clock.
+TEST(Win32Power, TheDueTimeIgnoresTheRuntimesZone) {
+  TIME_ZONE_INFORMATION zone{};
+  if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID || zone.Bias == 0)
+    GTEST_SKIP() << "the system's own zone is UTC: nothing to tell apart";
+  static char utcZone[] = "TZ=UTC0";
+  static char japanZone[] = "TZ=JST-9";
+  _putenv(utcZone);
+  _tzset();
+  IClock& clock = SystemClock();
+  RecordingPower power;
+  ScriptedPrompt prompt;
+  CDebugLog log;
+  CPowerControl control(power, prompt, clock, log, "");
+  const int64_t before = clock.SecondsNow();
+  control.WantWakeAt(LocalSecondsNow(clock) + 3600, LocalSecondsNow(clock));
+  const int64_t after = clock.SecondsNow();
+  _putenv(japanZone);
+  _tzset();
+  EXPECT_GE(power.ArmedAt(), before + 3600 - 1);
+  EXPECT_LE(power.ArmedAt(), after + 3600 + 1);
 }
 
 }  // namespace
