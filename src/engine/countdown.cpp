@@ -176,7 +176,10 @@ int SuspendAction(ThreadObj* obj, const void*) {
   ActionTrace(obj, "Enter sleep or stand-by", 553);
   bool armed = true;
   if (obj->wakeFlag) {
-    const SystemTime& w = obj->wakeTime;
+    // The countdown's own wake time was planned ten seconds ago; a schedule
+    // entered meanwhile may need an earlier one, which the standing timer
+    // already wants.
+    const SystemTime w = obj->power->EarlierWake(obj->wakeTime);
     const int64_t now = LocalSecondsNow(obj->power->Clock());
     if (TimeToSeconds(w) < now + kSuspendMarginSeconds) {
       obj->power->Log().Write("wake time %d s away: not suspending\n",

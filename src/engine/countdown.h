@@ -96,7 +96,8 @@ void ThreadObjDestory(std::unique_ptr<ThreadObj>& obj);
 
 // The end actions; each writes a trace line to the debug log first.
 int DummyAction(ThreadObj* obj, const void* text);
-// Suspends, with the wake-up timer when the countdown has a wake time. A
+// Suspends, with the wake-up timer when the countdown has a wake time (or
+// the standing timer's wake when the plan has an earlier one now). A
 // wake time less than kSuspendMarginSeconds ahead when the countdown ends
 // (it came while the countdown ran, or the suspend was asked for inside the
 // wake lead) suspends nothing: a timer due by then fires before the PC is

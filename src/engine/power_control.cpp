@@ -25,6 +25,14 @@ bool CPowerControl::TzSetWakeupTimer(const SystemTime& wakeTime) {
   return timer_.Ensure(TimeToSeconds(wakeTime));
 }
 
+SystemTime CPowerControl::EarlierWake(const SystemTime& wakeTime) const {
+  const std::optional<int64_t> standing = timer_.Wanted();
+  SystemTime earlier{};
+  if (standing && *standing < TimeToSeconds(wakeTime) && SecondsToTime(*standing, &earlier))
+    return earlier;
+  return wakeTime;
+}
+
 void CPowerControl::CancelWakeupTimer() { timer_.Cancel(); }
 
 void CPowerControl::ForgetWakeupTimer() { timer_.Forget(); }

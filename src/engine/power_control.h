@@ -38,6 +38,10 @@ class CPowerControl {
   // False after the user was told why not, so that the caller does not put
   // the PC to sleep without a way back.
   [[nodiscard]] bool TzSetWakeupTimer(const SystemTime& wakeTime);
+  // The wake a suspend arms for: wakeTime, or the standing timer's wanted
+  // wake when that is earlier (the plan changed while a countdown ran: an
+  // earlier schedule was entered).
+  SystemTime EarlierWake(const SystemTime& wakeTime) const;
   // Cancels and closes the timer if one is held.
   void CancelWakeupTimer();
   // After a resume: the standing timer is armed afresh at the next chance.

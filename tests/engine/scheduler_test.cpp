@@ -659,6 +659,25 @@ TEST_F(SchedulerTest, TheTickGoesOnWhileItsNoticeIsOpen) {
   }
 }
 
+// A schedule entered while the end's countdown runs, before the one it was
+// to wake for: the suspend arms the earlier wake, not the countdown's own.
+TEST_F(SchedulerTest, TheCountdownsSuspendWakesForAScheduleEnteredMeanwhile) {
+  User().finish_act = 0;
+  BlockingGate firstStep;
+  sched->SetCountdownStepWait([&](int) { firstStep.Wait(); });
+  Add(At(10, 20, 0), At(10, 20, 10));
+  Add(At(10, 22, 0), At(10, 23, 0));
+  JumpTo(At(10, 20, 10));  // the end: counting down to a suspend that wakes at 22:00
+  ASSERT_TRUE(sched->Countdown());
+  ASSERT_TRUE(firstStep.WaitForWaiters());
+  Add(At(10, 21, 0), At(10, 21, 30));
+  sched->Tick();
+  firstStep.Open();
+  WaitCountdown();
+  ASSERT_EQ(power.Calls("suspend").size(), 1u);
+  EXPECT_EQ(power.ArmedAt(), TimeToSeconds(At(10, 21, 0)));
+}
+
 }  // namespace
 
 namespace {
