@@ -34,6 +34,33 @@ std::string EmptyRegFile() {
   return out;
 }
 
+// File types whose open verb runs the file, runs it as a script, follows
+// it to a program or imports it into the system.
+constexpr const char* kExecutableTypes[] = {
+    "exefile",       "batfile",     "cmdfile",      "comfile",       "scrfile",
+    "piffile",       "htafile",     "vbsfile",      "vbefile",       "jsfile",
+    "jsefile",       "wsffile",     "wshfile",      "scriptletfile", "lnkfile",
+    "regfile",       "inffile",     "cplfile",      "mscfile",       "InternetShortcut",
+    "Application.Manifest", "Application.Reference", "Microsoft.PowerShellScript.1",
+    "Microsoft.PowerShellModule.1", "Python.File", "Python.NoConFile", "Perl",
+};
+
+bool IsExecutableType(const std::string& progId) {
+  for (const char* type : kExecutableTypes)
+    if (EqualsIgnoringAsciiCase(progId, type)) return true;
+  // Windows Installer packages and patches: Msi.Package, Msi.Patch, msifile...
+  return progId.size() >= 3 && EqualsIgnoringAsciiCase(progId.substr(0, 3), "msi");
+}
+
+// True when the command starts the opened file itself ("%1" %*).
+bool CommandRunsTheFile(const std::string& command) {
+  size_t i = command.find_first_not_of(" \t");
+  if (i == std::string::npos) return true;  // nothing to start: not a handler
+  if (command[i] == '"') ++i;
+  return command.size() >= i + 2 && command[i] == '%' &&
+         (command[i + 1] == '1' || AsciiLower(command[i + 1]) == 'l');
+}
+
 std::string JoinedExtensions(const std::vector<std::string>& exts) {
   std::string out;
   for (const auto& e : exts) out += (out.empty() ? "" : " ") + e;
@@ -42,7 +69,9 @@ std::string JoinedExtensions(const std::vector<std::string>& exts) {
 
 }  // namespace
 
-std::string OpenCommandFor(const std::string& modulePath) { return modulePath + " \"%1\""; }
+std::string OpenCommandFor(const std::string& modulePath) {
+  return "\"" + modulePath + "\" \"%1\"";
+}
 
 std::string BackupDateText(const SystemTime& t) {
   char buf[128];
@@ -58,6 +87,16 @@ bool AppendFile(const std::string& src, const std::string& dst) {
   if (!out) return false;
   const bool ok = CopyStream(in.get(), out.get());
   return FinishFile(out) && ok;
+}
+
+bool IsRestorableHandler(IRegistry& registry, const std::string& progId) {
+  if (progId.empty() || progId.find('\\') != std::string::npos ||
+      EqualsIgnoringAsciiCase(progId, kProgId) || IsExecutableType(progId))
+    return false;
+  if (!registry.KeyExists(RegistryRoot::ClassesRoot, progId)) return false;
+  const auto command =
+      registry.ReadString(RegistryRoot::ClassesRoot, progId + "\\shell\\open\\command", "");
+  return command && !CommandRunsTheFile(*command);
 }
 
 CFileAssociation::CFileAssociation(CNimbraDoc& doc, IRegistry& registry, ILauncher& launcher,
@@ -109,6 +148,13 @@ AssociationResult CFileAssociation::UnassociateExtension(const std::string& ext)
   // chose since then stays.
   if (registry_.ReadString(RegistryRoot::ClassesRoot, ext, "") != std::string(kProgId))
     return AssociationResult::Done;
+  // A handler that would run a downloaded file as a program, or that no
+  // longer exists, is never given back: the extension stays ours.
+  if (!IsRestorableHandler(registry_, previous)) {
+    doc_.Log().Write("association: %s is not given back to %s: not a document type", ext.c_str(),
+                     previous);
+    return AssociationResult::Done;
+  }
   if (!registry_.WriteString(RegistryRoot::UserClasses, ext, "", previous)) {
     doc_.Log().Write("association: cannot give %s back to %s", ext.c_str(), previous);
     return AssociationResult::WriteFailed;

@@ -24,13 +24,24 @@ inline constexpr const char* kBackupName = "ext_bak.reg";
 // How long one reg.exe export may take.
 constexpr unsigned kExportTimeoutMs = 30000;
 
-// The open command: the module path as it is, a blank and "%1" in quotes.
+// The open command: the module path in quotes, a blank and "%1" in quotes.
+// Unquoted, a blank in the path (a user name with a blank puts one in the
+// per-user install folder) makes Windows try the path's first word as a
+// program before ours.
 std::string OpenCommandFor(const std::string& modulePath);
 // "%d年%02d月%02d日 %d時%d分%d秒" of t (UTF-8): the backup file's date.
 std::string BackupDateText(const SystemTime& t);
 // Appends src's bytes unchanged to dst (created when missing). False when
 // either could not be opened or not everything was written.
 bool AppendFile(const std::string& src, const std::string& dst);
+
+// True when progId is a file type an iEPG extension may be given back to: it
+// exists, has an open command, and that command neither runs the opened file
+// itself nor belongs to a type that runs or installs what it opens (a
+// program, a script, a shortcut, a registry file...). The remembered handler
+// comes from the settings file, which anyone who can write the program's
+// folder can change.
+bool IsRestorableHandler(IRegistry& registry, const std::string& progId);
 
 enum class AssociationResult {
   Done,

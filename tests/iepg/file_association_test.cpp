@@ -32,6 +32,9 @@ class Association : public ::testing::Test {
     // not change them.
     (void)registry.WriteString(kHkcr, ".tvvi", "", "tvvifile");
     (void)registry.WriteString(kHkcr, ".php3", "", "php3file");
+    (void)registry.WriteString(kHkcr, "tvvifile\\shell\\open\\command", "", "C:\\tv\\tv.exe \"%1\"");
+    (void)registry.WriteString(kHkcr, "php3file\\shell\\open\\command", "",
+                               "%SystemRoot%\\notepad.exe %1");
     registry.DenyWrites(kHkcr);
     Restart();
     doc->AppInfo().SetRegBkFlag(1);  // backed up already, unless a test says otherwise
@@ -74,7 +77,7 @@ TEST_F(Association, RemembersThePreviousHandlerAndRestoresItAfterARestart) {
   EXPECT_EQ(Handler(".tvvi"), "Tz_auto");
   EXPECT_EQ(Handler(".php3"), "Tz_auto");
   EXPECT_EQ(Handler(".tvpi"), "-");  // never ours, never created
-  EXPECT_EQ(Command(), modulePath + " \"%1\"");
+  EXPECT_EQ(Command(), "\"" + modulePath + "\" \"%1\"");
   EXPECT_EQ(registry.ReadString(kHkcr, "Tz_auto", ""), "nimbra file");
   EXPECT_EQ(registry.ReadString(kUser, "Tz_auto\\shell", ""), "");
   EXPECT_TRUE(prompt.shown.empty());  // no backup notice once backed up
@@ -114,8 +117,61 @@ TEST_F(Association, AMovedProgramRewritesOnlyTheCommand) {
   (void)registry.WriteString(kUser, "Tz_auto", "", "described by the user");
   MoveProgramTo("D:\\Tools\\Nimbra\\Nimbra.exe");
   assoc->ApplyEpgSettings(0x1, 0, "");
-  EXPECT_EQ(Command(), "D:\\Tools\\Nimbra\\Nimbra.exe \"%1\"");
+  EXPECT_EQ(Command(), "\"D:\\Tools\\Nimbra\\Nimbra.exe\" \"%1\"");
   EXPECT_EQ(registry.ReadString(kUser, "Tz_auto", ""), "described by the user");
+}
+
+TEST_F(Association, TheUnquotedCommandOfAnEarlierVersionIsQuoted) {
+  (void)registry.WriteString(kUser, "Tz_auto", "", "nimbra file");
+  (void)registry.WriteString(kUser, "Tz_auto\\shell\\open\\Command", "", modulePath + " \"%1\"");
+  (void)registry.WriteString(kUser, ".tvvi", "", "Tz_auto");
+  doc->AppInfo().Associations().RememberAssociation(".tvvi", "tvvifile");
+  assoc->ApplyEpgSettings(0x1, 0, "");
+  EXPECT_EQ(Command(), "\"" + modulePath + "\" \"%1\"");
+  assoc->ApplyEpgSettings(0x0, 0, "");
+  EXPECT_EQ(Handler(".tvvi"), "tvvifile");
+}
+
+// A remembered handler comes from the settings file: one that would run a
+// downloaded file as a program, or that is not there to open it, is never
+// given back.
+TEST_F(Association, OnlyAnExistingDocumentTypeIsGivenBack) {
+  registry.AllowWrites(kHkcr);
+  const char* const runsTheFile = "\"%1\" %*";
+  for (const char* type : {"exefile", "ExeFile", "batfile", "cmdfile", "comfile", "scrfile",
+                           "piffile", "htafile", "vbsfile", "jsfile", "wsffile", "lnkfile",
+                           "regfile", "Msi.Package", "Msi.Patch"})
+    (void)registry.WriteString(kHkcr, std::string(type) + "\\shell\\open\\command", "",
+                               runsTheFile);
+  (void)registry.WriteString(kHkcr, "Runner.File\\shell\\open\\command", "", runsTheFile);
+  (void)registry.WriteString(kHkcr, "Long.Runner\\shell\\open\\command", "", "%L");
+  (void)registry.WriteString(kHkcr, "NoCommand.File\\shell\\open", "", "");
+  (void)registry.WriteString(kHkcr, "Viewer.File\\shell\\open\\command", "",
+                             "\"C:\\Viewer\\viewer.exe\" \"%1\"");
+  struct Case {
+    const char* previous;
+    bool restored;
+  };
+  for (const Case& c : {Case{"exefile", false}, Case{"ExeFile", false}, Case{"batfile", false},
+                        Case{"cmdfile", false}, Case{"comfile", false}, Case{"scrfile", false},
+                        Case{"piffile", false}, Case{"htafile", false}, Case{"vbsfile", false},
+                        Case{"jsfile", false}, Case{"wsffile", false}, Case{"lnkfile", false},
+                        Case{"regfile", false}, Case{"Msi.Package", false}, Case{"Msi.Patch", false},
+                        Case{"Runner.File", false}, Case{"Long.Runner", false},
+                        Case{"NoCommand.File", false}, Case{"Missing.File", false},
+                        Case{"Viewer.File\\shell", false}, Case{"Viewer.File", true}}) {
+    SCOPED_TRACE(c.previous);
+    // The settings file as it was written by hand.
+    assoc.reset();
+    doc.reset();
+    WriteAll(settings, std::string("[APP_MNG_INFO]\r\nreg_bk_flag=1\r\n[EPG_MANEGEMENT]\r\n.tvpi=") +
+                           c.previous + "\r\n");
+    Restart();
+    assoc->ApplyEpgSettings(0x2, 0, "");
+    ASSERT_EQ(Handler(".tvpi"), "Tz_auto");
+    assoc->ApplyEpgSettings(0x0, 0, "");
+    EXPECT_EQ(Handler(".tvpi"), c.restored ? c.previous : "Tz_auto");
+  }
 }
 
 TEST_F(Association, WriteFailuresAreReportedWithTheExtension) {
@@ -271,8 +327,8 @@ TEST_F(Association, NothingToBackUpStillLeavesAValidFile) {
 TEST(BackupName, DateTextFormat) {
   EXPECT_EQ(BackupDateText(MakeSystemTime(2030, 1, 2, 0, 0, 0)), "2030年01月02日 0時0分0秒");
   EXPECT_EQ(BackupDateText(MakeSystemTime(2030, 12, 31, 23, 59, 58)), "2030年12月31日 23時59分58秒");
-  EXPECT_EQ(OpenCommandFor("C:\\Program Files\\Nimbra\\Nimbra.exe"),
-            "C:\\Program Files\\Nimbra\\Nimbra.exe \"%1\"");
+  EXPECT_EQ(OpenCommandFor("C:\\Users\\Taro Yamada\\Nimbra\\Nimbra.exe"),
+            "\"C:\\Users\\Taro Yamada\\Nimbra\\Nimbra.exe\" \"%1\"");
 }
 
 TEST(AppendFile, AppendsBytesUnchanged) {

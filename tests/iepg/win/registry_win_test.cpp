@@ -12,6 +12,8 @@
 #include "platform/launcher.h"
 #include "platform/program_path.h"
 #include "platform/system_registry.h"
+#include "platform/win32/handle.h"
+#include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
@@ -22,11 +24,15 @@ class WinRegistry : public ::testing::Test {
  protected:
   WinRegistry() : name_(".nimbratest" + std::to_string(GetCurrentProcessId())) {}
   ~WinRegistry() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + Wide(name_)).c_str());
-    RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + Wide(name_)).c_str());
+    for (const std::string& key : {name_, Viewer()}) {
+      RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + Wide(key)).c_str());
+      RegDeleteKeyW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + Wide(key)).c_str());
+    }
   }
   static std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
   const std::string& Name() const { return name_; }
+  // A file type of this test that opens files with a viewer.
+  std::string Viewer() const { return name_.substr(1) + ".viewer"; }
 
   IRegistry& registry = SystemRegistry();
 
@@ -75,18 +81,53 @@ TEST_F(WinRegistry, AssociatesAnExtensionAndReadsItBack) {
   doc.LoadSettings();
   RecordingLauncher launcher;
   const bool hadProgId = registry.KeyExists(RegistryRoot::UserClasses, kProgId);
-  ASSERT_TRUE(registry.WriteString(RegistryRoot::UserClasses, Name(), "", "other.file"));
+  ASSERT_TRUE(registry.WriteString(RegistryRoot::UserClasses, Viewer() + "\\shell\\open\\command",
+                                   "", "\"C:\\Viewer\\viewer.exe\" \"%1\""));
+  ASSERT_TRUE(registry.WriteString(RegistryRoot::UserClasses, Name(), "", Viewer()));
   CFileAssociation assoc(doc, registry, launcher, ProgramPath());
   EXPECT_EQ(assoc.AssociateExtension(Name(), OpenCommandFor(ProgramPath())),
             AssociationResult::Done);
   EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, Name(), ""), "Tz_auto");
-  EXPECT_STREQ(doc.AppInfo().Associations().LookupAssociation(Name()), "other.file");
+  EXPECT_EQ(doc.AppInfo().Associations().LookupAssociation(Name()), Viewer());
   EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, "Tz_auto\\shell\\open\\Command", ""),
             OpenCommandFor(ProgramPath()));
   EXPECT_EQ(assoc.UnassociateExtension(Name()), AssociationResult::Done);
-  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, Name(), ""), "other.file");
+  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, Name(), ""), Viewer());
   if (!hadProgId) RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Tz_auto");
   if (!hadProgId) RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Tz_auto");
+}
+
+// The program Windows starts for the open command, given the opened file.
+std::wstring ProgramStartedBy(std::string command, const std::string& file) {
+  command.replace(command.find("%1"), 2, file);
+  std::wstring line = AnsiToWide(command);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                      nullptr, &si, &pi))
+    return L"";
+  UniqueHandle process(pi.hProcess), thread(pi.hThread);
+  wchar_t image[MAX_PATH];
+  DWORD n = MAX_PATH;
+  const bool named = QueryFullProcessImageNameW(process.get(), 0, image, &n) != 0;
+  TerminateProcess(process.get(), 0);
+  return named ? std::wstring(image, n) : L"";
+}
+
+// A blank in the program's folder (a user name with a blank) must not let a
+// program named after the path's first word start instead.
+TEST_F(WinRegistry, TheOpenCommandStartsThisProgramWhenItsFolderHasABlank) {
+  ScratchDir dir;
+  const std::wstring folder = AnsiToWide(dir.File("Taro Yamada"));
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring self = AnsiToWide(ProgramPath());
+  const std::wstring ours = folder + L"\\Nimbra.exe";
+  ASSERT_TRUE(CopyFileW(self.c_str(), ours.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(self.c_str(), AnsiToWide(dir.File("Taro.exe")).c_str(), FALSE));
+  const std::wstring started =
+      ProgramStartedBy(OpenCommandFor(WideToAnsi(ours)), dir.File("program.tvpi"));
+  EXPECT_EQ(0, _wcsicmp(started.c_str(), ours.c_str())) << WideToAnsi(started);
 }
 
 TEST_F(WinRegistry, RegExeExportsAKeyAndIsWaitedFor) {
