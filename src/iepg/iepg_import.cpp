@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/debug_log.h"
+#include "platform/download_mark.h"
 #include "platform/file.h"
 #include "platform/launcher.h"
 #include "platform/program_path.h"
@@ -149,7 +150,14 @@ bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::stri
 
   // A copy left by an earlier import must never stand in for this file.
   RemoveFile(working);
-  const bool copied = TzCopyFile2File(path, working);
+  bool copied = TzCopyFile2File(path, working);
+  // The copy is what the recording program opens: it stays marked as
+  // downloaded, or it is not handed on.
+  if (copied && !CopyDownloadMark(path, working)) {
+    log.Write("iEPG: cannot mark %s as downloaded", working.c_str());
+    RemoveFile(working);
+    copied = false;
+  }
   const std::optional<std::string> bytes = copied ? ReadFileBytes(working) : std::nullopt;
   if (!bytes) {
     log.Write("iEPG: cannot copy %s to %s", path.c_str(), working.c_str());
