@@ -19,7 +19,7 @@ void CDebugLog::SetPath(const std::string& path) {
 void CDebugLog::WriteBanner(const char* word, const SystemTime& t) {
   if (level_.load() == 0) return;
   std::lock_guard<std::mutex> lock(mutex_);
-  UniqueFile f(OpenFile(path_, "a"));
+  UniqueFile f(OpenLogForAppend(path_));
   if (!f) return;
   std::fprintf(f.get(),
                "************************** loging %s [%02d/%02d/%02d %02d:%02d:%02d] "
@@ -30,7 +30,7 @@ void CDebugLog::WriteBanner(const char* word, const SystemTime& t) {
 void CDebugLog::Write(const char* format, ...) {
   if (level_.load() == 0) return;
   std::lock_guard<std::mutex> lock(mutex_);
-  UniqueFile f(OpenFile(path_, "a"));
+  UniqueFile f(OpenLogForAppend(path_));
   if (!f) return;
   std::fputs(prefix_, f.get());
   va_list args;

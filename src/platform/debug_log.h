@@ -5,6 +5,7 @@
 // program and handed to everything that writes to it; the interface thread
 // and the countdown's worker may write at the same time.
 #include <atomic>
+#include <cstdio>
 #include <mutex>
 #include <string>
 
@@ -56,6 +57,12 @@ class CDebugLog {
   char prefix_[1024] = "";
   std::string path_;
 };
+
+// Opens the log file for appending, creating it when missing. Null when it
+// cannot be opened, and when the file or its folder is a link (symbolic link,
+// junction, or a hard link to another name): the log's folder is one every
+// account may write to, and a line must never land in a file the link names.
+std::FILE* OpenLogForAppend(const std::string& path);
 
 // The part of a build path that begins with the product name, or the whole path.
 const char* SourceFileName(const char* path);

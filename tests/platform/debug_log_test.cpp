@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/file.h"
+#include "platform/program_path.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
 
@@ -65,6 +66,26 @@ TEST_F(DebugLog, AMissingFolderDropsTheLineQuietly) {
   log_.SetPath(dir_.File("missing/dbg_print.log"));
   log_.Write("lost");
   EXPECT_FALSE(FileExists(dir_.File("missing/dbg_print.log")));
+}
+
+// The log's folder is one every account may write to: a folder there that is
+// a link (a junction) to another must not carry the lines elsewhere.
+TEST_F(DebugLog, NeverWritesThroughALinkedFolder) {
+  const std::string fixture = JoinPath(DirectoryOf(ProgramPath()), "link-fixture");
+  const std::string linked = JoinPath(JoinPath(fixture, "linked"), "dbg_print.log");
+  const std::string real = JoinPath(JoinPath(fixture, "real"), "dbg_print.log");
+  if (!FileExists(JoinPath(fixture, "linked"))) GTEST_SKIP() << "no linked folder beside the tests";
+  RemoveFile(real);
+  log_.SetLevel(1);
+  log_.SetPath(linked);
+  log_.Start(now_);
+  log_.Write("through the link");
+  EXPECT_FALSE(FileExists(real));
+
+  log_.SetPath(real);  // the same folder by its own name is written
+  log_.Write("direct");
+  EXPECT_TRUE(FileExists(real));
+  RemoveFile(real);
 }
 
 }  // namespace
