@@ -80,7 +80,21 @@ void CWindow::Attach(HWND hwnd) {
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
+namespace {
+
+// A notification of one of our controls comes from this thread, with the
+// address of a record in this process. One sent from another thread (any
+// other process can only send so) carries an address nobody vouches for:
+// reading it could crash the program, so it is never read.
+bool IsForeignNotification(UINT msg) {
+  return msg == WM_NOTIFY &&
+         (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;
+}
+
+}  // namespace
+
 LRESULT CWindow::Route(CWindow* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (IsForeignNotification(msg)) return self->DefaultProc(msg, wp, lp);
   LRESULT result = 0;
   try {
     result = self->WindowProc(msg, wp, lp);

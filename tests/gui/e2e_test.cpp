@@ -334,6 +334,31 @@ TEST_F(EndToEndTest, TheSystemsSuspendIsReplacedByTheCountdownWhenAScheduleFollo
   EXPECT_EQ(log.find("arm "), log.rfind("arm ")) << "armed once: " << log;
 }
 
+// Any program can send the suspend query: while a schedule's window runs it
+// is refused, and the schedule runs on with no countdown.
+TEST_F(EndToEndTest, ASuspendQueryWhileAScheduleRunsIsRefusedAndChangesNothing) {
+  WriteAll(Ini(), SettingsFile({{L"録画中", now_ - 60, now_ + 3600},
+                                {L"ニュース", now_ + 86400, now_ + 86400 + 3600}},
+                               "user_enable=1\r\nsmenu_fhock=1\r\nsleep_flag=0\r\n"));
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  ASSERT_TRUE(nimbra.WaitForRows(2));
+  ASSERT_TRUE(WaitUntil([&] { return gui::RemoteListText(nimbra.List(), 0, 4) == L"実行"; }));
+
+  DWORD_PTR answer = 0;
+  ASSERT_NE(0, SendMessageTimeoutW(nimbra.Frame(), WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0,
+                                   SMTO_ABORTIFHUNG, 30000, &answer));
+  EXPECT_EQ(0x424D5144u, answer);
+  // The handler has run: a countdown would be open by now.
+  EXPECT_EQ(nullptr, FindWindowW(nullptr, kCountdown));
+  EXPECT_EQ(L"実行", gui::RemoteListText(nimbra.List(), 0, 4));
+
+  EXPECT_EQ(0, nimbra.Exit());
+  const std::string log = ReadAll(powerLog_);
+  EXPECT_EQ(std::string::npos, log.find("suspend")) << log;
+}
+
 TEST_F(EndToEndTest, IdlingWithAScheduleAheadHoldsOneArmedTimerAndShowsTheNextWake) {
   const int64_t start = now_ + 86400;
   WriteAll(Ini(), SettingsFile({{L"ニュース", start, start + 3600}}, "user_enable=1\r\n"));

@@ -13,9 +13,11 @@
 #include "framework/message_box.h"
 #include "platform/debug_log.h"
 #include "iepg/file_association.h"
+#include "platform/debug_log.h"
 #include "platform/text.h"
 #include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
 
 namespace {
@@ -362,7 +364,14 @@ LRESULT CMainFrame::OnPowerBroadcast(WPARAM event) {
   if (!view) return answer;
   const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
   if (user.smenu_fhock && event == PBT_APMQUERYSUSPEND) {
-    if (view->HasFollowingSchedule()) {
+    // Any program can send this query. While a schedule's window runs the
+    // PC must stay on: the query is refused and nothing is ended or started.
+    const ScheduleTable& table = doc_.Table();
+    const int current = FindCurrentSchedule(table);
+    if (current >= 0 && table.GetSchedule(current)->state == kStateRunning) {
+      doc_.Log().Write("power: suspend query refused while a schedule runs");
+      answer = BROADCAST_QUERY_DENY;
+    } else if (view->HasFollowingSchedule()) {
       // The system's own suspension is replaced by ours, with the wake-up.
       view->SuspendNow(true);
       answer = BROADCAST_QUERY_DENY;
