@@ -19,16 +19,17 @@ bool IsReparsePoint(DWORD attributes) {
 }  // namespace
 
 std::FILE* OpenLogForAppend(const std::string& path) {
-  const std::wstring folder = AnsiToWide(DirectoryOf(path));
+  const std::wstring folder = Utf8ToWide(DirectoryOf(path));
   if (!folder.empty()) {
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || IsReparsePoint(attributes)) return nullptr;
   }
   // The file itself is opened as what it is, never followed: a link there
   // shows as a reparse point and is refused below.
-  const HANDLE opened = CreateFileW(AnsiToWide(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE opened =
+      CreateFileW(Utf8ToWide(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (opened == INVALID_HANDLE_VALUE) return nullptr;
   UniqueHandle file(opened);
   BY_HANDLE_FILE_INFORMATION info{};

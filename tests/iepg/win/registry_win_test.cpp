@@ -100,7 +100,7 @@ TEST_F(WinRegistry, AssociatesAnExtensionAndReadsItBack) {
 // The program Windows starts for the open command, given the opened file.
 std::wstring ProgramStartedBy(std::string command, const std::string& file) {
   command.replace(command.find("%1"), 2, file);
-  std::wstring line = AnsiToWide(command);
+  std::wstring line = Utf8ToWide(command);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -119,15 +119,15 @@ std::wstring ProgramStartedBy(std::string command, const std::string& file) {
 // program named after the path's first word start instead.
 TEST_F(WinRegistry, TheOpenCommandStartsThisProgramWhenItsFolderHasABlank) {
   ScratchDir dir;
-  const std::wstring folder = AnsiToWide(dir.File("Taro Yamada"));
+  const std::wstring folder = Utf8ToWide(dir.File("Taro Yamada"));
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  const std::wstring self = AnsiToWide(ProgramPath());
+  const std::wstring self = Utf8ToWide(ProgramPath());
   const std::wstring ours = folder + L"\\Nimbra.exe";
   ASSERT_TRUE(CopyFileW(self.c_str(), ours.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW(self.c_str(), AnsiToWide(dir.File("Taro.exe")).c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(self.c_str(), Utf8ToWide(dir.File("Taro.exe")).c_str(), FALSE));
   const std::wstring started =
-      ProgramStartedBy(OpenCommandFor(WideToAnsi(ours)), dir.File("program.tvpi"));
-  EXPECT_EQ(0, _wcsicmp(started.c_str(), ours.c_str())) << WideToAnsi(started);
+      ProgramStartedBy(OpenCommandFor(WideToUtf8(ours)), dir.File("program.tvpi"));
+  EXPECT_EQ(0, _wcsicmp(started.c_str(), ours.c_str())) << WideToUtf8(started);
 }
 
 TEST_F(WinRegistry, RegExeExportsAKeyAndIsWaitedFor) {
