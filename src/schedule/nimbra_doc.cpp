@@ -104,6 +104,8 @@ std::string AddRefusalText(AddRefusal why) {
       return "既存のスケジュールと重なっています";
     case AddRefusal::kFull:
       return "登録最大数を超えました。";
+    case AddRefusal::kTooLate:
+      return kTimeTooLateText;
     case AddRefusal::kNone:
       break;
   }
@@ -113,6 +115,11 @@ std::string AddRefusalText(AddRefusal why) {
 AddRefusal CNimbraDoc::TryAddSchedule(const ScheduleEntry& entry, int* index) {
   *index = -1;
   const int year = clock_.LocalNow().wYear;
+  // A time past what the stored seconds hold would convert to -1 and pass or
+  // fail the checks below for the wrong reason.
+  if (IsValidDateTime(entry.s, year) && IsValidDateTime(entry.e, year) &&
+      (!IsRepresentableTime(entry.s) || !IsRepresentableTime(entry.e)))
+    return AddRefusal::kTooLate;
   if (!IsValidOrder(entry.s, entry.e, year)) return AddRefusal::kInvalid;
   if (!HasMinInterval(entry.s, entry.e, kMinIntervalMinutes)) return AddRefusal::kTooShort;
   const int at = FindInsertPos(table_, entry);

@@ -22,7 +22,7 @@ class ProfileStore;
 inline constexpr const char* kAppTitle = "Nimbra";
 
 // Why the table refused an entry.
-enum class AddRefusal { kNone, kInvalid, kTooShort, kOverlap, kFull };
+enum class AddRefusal { kNone, kInvalid, kTooShort, kOverlap, kFull, kTooLate };
 // The message that tells the user why (UTF-8); "" for kNone.
 std::string AddRefusalText(AddRefusal why);
 
