@@ -315,14 +315,14 @@ void CNimbraDoc::LoadSettings() {
             ? "設定ファイルが大きすぎるため読み込みませんでした（16MBまで）。\n"
             : "設定ファイルを読み込めませんでした。ほかのプログラムが開いているか、"
               "読み取りの権限がありません。\n";
-    ShowMessage(first + PathTextToUtf8(settingsPath_) +
+    ShowMessage(first + settingsPath_ +
                 "\n\n登録済みのスケジュールを失わないよう、このファイルには書き込みません。"
                 "これから入力する内容は次のファイルに保存し、設定ファイルを読み込めるようになった"
                 "次の起動のときに設定ファイルに合わせます。\n" +
-                PathTextToUtf8(pendingPath));
+                pendingPath);
   } else if (pendingMerged_) {
     ShowMessage("設定ファイルを読み込めなかった間に入力した内容を、設定ファイルに合わせました。\n" +
-                PathTextToUtf8(pendingPath));
+                pendingPath);
   }
 }
 
