@@ -1,5 +1,6 @@
 #include "iepg/iepg_import.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/clock.h"
@@ -144,7 +145,11 @@ std::optional<BroadcastWindow> BroadcastSeconds(const IepgProgram& p, int32_t ep
 }
 
 bool BroadcastPastLatest(const IepgProgram& p) {
-  if (!HasValidWindow(p)) return false;
+  // The reader takes years up to 2037 only; the other fields decide here
+  // whether the programme is a real one (2036 has a 29 February too).
+  IepgProgram fields = p;
+  fields.year = std::min(p.year, 2036);
+  if (!HasValidWindow(fields)) return false;
   if (const std::optional<BroadcastWindow> w = RawWindow(p))
     return !WithinLatest(w->start) || !WithinLatest(w->end);
   // A valid date that does not convert lies past the 32-bit seconds (the
