@@ -1,25 +1,21 @@
 // Any settings file loads into a table that is ordered with separated
 // windows, within its capacity, with every entry's times valid; the load
 // reads no more entries than the file holds, and saving then loading again
-// gives the same table.
-#include <unistd.h>
-
+// gives the same table. Everything stays in memory: no file is read or
+// written, so an input costs the load and the save and nothing else.
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/debug_log.h"
-#include "platform/file.h"
+#include "platform/profile_store.h"
 #include "schedule/nimbra_doc.h"
 #include "support/fakes.h"
 
 namespace {
 
-const std::string& Path() {
-  static const std::string path =
-      TempDirectory() + "/nimbra-fuzz-settings-" + std::to_string(getpid()) + ".ini";
-  return path;
-}
+// No file is ever named: the documents load from and save to stores.
+constexpr const char* kNoFile = "";
 
 void CheckTable(const ScheduleTable& t, size_t fileSize) {
   const int n = t.GetScheduleCount();
@@ -32,23 +28,24 @@ void CheckTable(const ScheduleTable& t, size_t fileSize) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
-  if (!WriteFileAtomically(Path(), text)) std::abort();
-  FakeClock clock(TimeToSeconds(MakeSystemTime(2027, 1, 10, 12, 0, 0)));
-  ScriptedPrompt prompt;
-  CDebugLog log(Path() + ".log");  // off unless the input switches it on
+  const ProfileStore file =
+      ProfileStore::Parse(std::string_view(reinterpret_cast<const char*>(data), size));
+  static FakeClock clock(TimeToSeconds(MakeSystemTime(2027, 1, 10, 12, 0, 0)));
+  CDebugLog log(kNoFile);  // a log the input switches on has no file to go to
   std::vector<ScheduleEntry> first;
+  ProfileStore saved = file;
   {
-    CNimbraDoc doc(clock, prompt, log, Path());
-    doc.LoadSettings();
+    ScriptedPrompt prompt;
+    CNimbraDoc doc(clock, prompt, log, kNoFile);
+    doc.LoadSettingsFrom(file);
     CheckTable(doc.Table(), size);
     for (int i = 0; i < doc.Table().GetScheduleCount(); ++i)
       first.push_back(*doc.Table().GetSchedule(i));
-    if (!doc.SaveSettings()) std::abort();
+    doc.SaveSettingsTo(saved);
   }
   ScriptedPrompt again;
-  CNimbraDoc doc(clock, again, log, Path());
-  doc.LoadSettings();
+  CNimbraDoc doc(clock, again, log, kNoFile);
+  doc.LoadSettingsFrom(ProfileStore::Parse(saved.Serialize()));
   CheckTable(doc.Table(), size + 4096);
   if (doc.Table().GetScheduleCount() != static_cast<int>(first.size())) std::abort();
   for (size_t i = 0; i < first.size(); ++i) {

@@ -1,5 +1,6 @@
 #include "iepg/iepg_import.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/clock.h"
@@ -23,6 +24,24 @@ int64_t SecondsAt(int year, int month, int day, int hour, int minute) {
   // as whole days first so that 25:30 is 1:30 of the next day.
   const SystemTime t = MakeSystemTime(year, month, day + hour / 24, hour % 24, minute);
   return TimeToSeconds(t);
+}
+
+// True when seconds is a time a schedule can hold.
+bool WithinLatest(int64_t seconds) {
+  SystemTime shown{};
+  return seconds >= 0 && SecondsToTime(seconds, &shown) && IsRepresentableTime(shown);
+}
+
+// The broadcast's window before the lead; none when a time cannot be held.
+std::optional<BroadcastWindow> RawWindow(const IepgProgram& p) {
+  BroadcastWindow w;
+  w.start = SecondsAt(p.year, p.month, p.day, p.startHour, p.startMinute);
+  w.end = SecondsAt(p.year, p.month, p.day, p.endHour, p.endMinute);
+  if (w.start < 0 || w.end < 0) return std::nullopt;  // a time no clock can show
+  // An end before the start is on the next day (twice over for a start
+  // written past 24:00 and an end written as the clock shows it).
+  while (w.end < w.start) w.end += kDay;
+  return w;
 }
 
 std::string DateText(int64_t seconds) {
@@ -75,7 +94,8 @@ bool ImportMulti(CNimbraDoc& doc, IIepgChooser* chooser, const IepgFile& file) {
   for (const IepgProgram& p : file.programs) {
     const auto broadcast = BroadcastSeconds(p, 0);
     if (!broadcast) {
-      refused.push_back({SjisToUtf8(p.title), "", kNoWindowText});
+      refused.push_back(
+          {SjisToUtf8(p.title), "", BroadcastPastLatest(p) ? kTimeTooLateText : kNoWindowText});
       continue;
     }
     offered.push_back({&p, *broadcast, *BroadcastSeconds(p, offset)});
@@ -118,15 +138,24 @@ bool ImportMulti(CNimbraDoc& doc, IIepgChooser* chooser, const IepgFile& file) {
 
 std::optional<BroadcastWindow> BroadcastSeconds(const IepgProgram& p, int32_t epgOffset) {
   if (!HasValidWindow(p)) return std::nullopt;
-  BroadcastWindow w;
-  w.start = SecondsAt(p.year, p.month, p.day, p.startHour, p.startMinute);
-  w.end = SecondsAt(p.year, p.month, p.day, p.endHour, p.endMinute);
-  if (w.start < 0 || w.end < 0) return std::nullopt;  // a time no clock can show
-  // An end before the start is on the next day (twice over for a start
-  // written past 24:00 and an end written as the clock shows it).
-  while (w.end < w.start) w.end += kDay;
-  if (epgOffset > 0) w.start -= epgOffset;
+  std::optional<BroadcastWindow> w = RawWindow(p);
+  // Past 2038-01-18 23:59:59 a time cannot be stored (BroadcastPastLatest).
+  if (!w || !WithinLatest(w->start) || !WithinLatest(w->end)) return std::nullopt;
+  if (epgOffset > 0) w->start -= epgOffset;
   return w;
+}
+
+bool BroadcastPastLatest(const IepgProgram& p) {
+  // The reader takes years up to 2037 only; the other fields decide here
+  // whether the programme is a real one (2036 has a 29 February too).
+  IepgProgram fields = p;
+  fields.year = std::min(p.year, 2036);
+  if (!HasValidWindow(fields)) return false;
+  if (const std::optional<BroadcastWindow> w = RawWindow(p))
+    return !WithinLatest(w->start) || !WithinLatest(w->end);
+  // A valid date that does not convert lies past the 32-bit seconds (the
+  // reader's dates are not before 1970).
+  return p.year >= 2037;
 }
 
 std::string MultiImportReport(int added, const std::vector<IepgRefused>& refused) {
@@ -150,6 +179,13 @@ bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::stri
 
   // A copy left by an earlier import must never stand in for this file.
   RemoveFile(working);
+  // A download far larger than any iEPG file is neither copied nor read.
+  if (ReadFileBounded(path, kMaxIepgFileBytes).status == FileReadStatus::TooLarge) {
+    log.Write("iEPG: %s is larger than %u bytes", path.c_str(),
+              static_cast<unsigned>(kMaxIepgFileBytes));
+    doc.ShowMessage("iEPGファイルが大きすぎるため読み込みませんでした（1MBまで）。\n" + path);
+    return false;
+  }
   bool copied = TzCopyFile2File(path, working);
   // The copy is what the recording program opens: it stays marked as
   // downloaded, or it is not handed on.
@@ -158,7 +194,11 @@ bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::stri
     RemoveFile(working);
     copied = false;
   }
-  const std::optional<std::string> bytes = copied ? ReadFileBytes(working) : std::nullopt;
+  FileRead read;
+  if (copied) read = ReadFileBounded(working, kMaxIepgFileBytes);
+  const std::optional<std::string> bytes =
+      read.status == FileReadStatus::Read ? std::optional<std::string>(std::move(read.bytes))
+                                          : std::nullopt;
   if (!bytes) {
     log.Write("iEPG: cannot copy %s to %s", path.c_str(), working.c_str());
     doc.ShowMessage("iEPGファイルを読み込めませんでした。\n" + path);
@@ -186,7 +226,8 @@ bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::stri
   const IepgProgram& program = file.programs.front();
   const auto w = BroadcastSeconds(program, doc.AppInfo().GetUserSetting().epg_offset);
   if (!w) {
-    doc.ShowMessage(std::string(kNoWindowText) + "\n" + path);
+    doc.ShowMessage(std::string(BroadcastPastLatest(program) ? kTimeTooLateText : kNoWindowText) +
+                    "\n" + path);
     return false;
   }
   return doc.AddScheduleFromSeconds(w->start, w->end, program.title);

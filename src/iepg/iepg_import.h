@@ -17,6 +17,9 @@ class ILauncher;
 
 // The working copy's name in the program's folder.
 inline constexpr const char* kIepgWorkingCopy = "default.pl";
+// An iEPG file holds one programme, or a few: a week of them is tens of
+// kilobytes. Larger files are refused before they are copied or read.
+inline constexpr size_t kMaxIepgFileBytes = 1u << 20;
 
 // The schedule window of a broadcast in calendar seconds: the start moved
 // epgOffset seconds earlier (when positive); an end before the start is on
@@ -27,6 +30,9 @@ struct BroadcastWindow {
   int64_t end;
 };
 std::optional<BroadcastWindow> BroadcastSeconds(const IepgProgram& program, int32_t epgOffset);
+// True when the programme's times are valid but lie past the latest time a
+// schedule can hold (LatestScheduleTime); BroadcastSeconds gives none then.
+bool BroadcastPastLatest(const IepgProgram& program);
 
 // One programme of a multi-programme file as its list shows it (UTF-8).
 struct IepgListRow {

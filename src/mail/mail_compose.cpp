@@ -139,12 +139,20 @@ std::string ExpandTemplate(std::string text, const ScheduleEntry& data) {
 
 bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyPath,
                        const ScheduleEntry& data, IPrompt& prompt) {
-  const auto text = ReadFileBytes(SjisToUtf8(templatePath));
-  if (!text) {
+  // A template is a page of text; a file far larger is not read into memory.
+  constexpr size_t kMaxTemplateBytes = 16u << 20;
+  FileRead read = ReadFileBounded(SjisToUtf8(templatePath), kMaxTemplateBytes);
+  if (read.status == FileReadStatus::TooLarge) {
+    prompt.Show("テンプレートファイルが大きすぎるため読み込みませんでした（16MBまで）。\n" +
+                    SjisToUtf8(templatePath),
+                "file", PromptButtons::Ok);
+    return false;
+  }
+  if (read.status != FileReadStatus::Read) {
     prompt.Show("error", "file", PromptButtons::Ok);
     return false;
   }
-  const std::string body = ExpandTemplate(*text, data);
+  const std::string body = ExpandTemplate(std::move(read.bytes), data);
   UniqueFile f(OpenPrivateFileForWriting(SjisToUtf8(bodyPath)));
   if (!f) {
     prompt.Show("error", "file", PromptButtons::Ok);

@@ -17,12 +17,33 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 [[nodiscard]] bool FinishFile(UniqueFile& file);
 bool FileExists(const std::string& path);
 std::optional<std::string> ReadFileBytes(const std::string& path);
+
+// The outcome of reading a whole file of bounded size. A file that exists but
+// cannot be read (another program holds it without sharing it, no right to
+// read it, a folder) is told apart from one that is not there, so that a
+// caller never takes it for an empty file.
+enum class FileReadStatus { Read, Missing, Unreadable, TooLarge };
+struct FileRead {
+  FileReadStatus status = FileReadStatus::Missing;
+  std::string bytes;  // the content when Read
+};
+// Reads the file at path when it holds at most maxBytes bytes; a larger one
+// is refused before it is read (TooLarge).
+FileRead ReadFileBounded(const std::string& path, size_t maxBytes);
 // Writes bytes to a temporary file beside path and renames it over path, so
-// that path holds either the old or the new content, never a part.
+// that path holds either the old or the new content, never a part. The
+// temporary file has a name no other program can guess and is created only
+// where no file or link of that name exists.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 [[nodiscard]] bool CopyFileBytes(const std::string& from, const std::string& to);
 // Copies the rest of in to out; false on a read or write error.
 [[nodiscard]] bool CopyStream(std::FILE* in, std::FILE* out);
 bool RemoveFile(const std::string& path);
+// Creates path for writing only when nothing (no file, no link) has that name
+// yet; nullptr otherwise.
+std::FILE* CreateNewFile(const std::string& path);
+// A temporary name beside path: path, a dot and random letters that no other
+// program can predict, then ".tmp".
+std::string TemporaryNameBeside(const std::string& path);
 // The system's folder for temporary files, without a trailing separator.
 std::string TempDirectory();

@@ -1,4 +1,4 @@
-#include <atomic>
+#include <cerrno>
 
 #include "platform/file.h"
 
@@ -6,8 +6,8 @@
 bool ReplaceFileWith(const std::string& tmp, const std::string& target);
 // Writes the file's buffered data through to the disk.
 bool FlushFileToDisk(std::FILE* f);
-std::string UniqueSuffix();
-
+// Fills out with bytes from the system's random source.
+bool SystemRandomBytes(unsigned char* out, size_t n);
 
 namespace {
 constexpr long kReserveLimit = 256L << 20;
@@ -32,11 +32,66 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
+FileRead ReadFileBounded(const std::string& path, size_t maxBytes) {
+  FileRead result;
+  errno = 0;
+  UniqueFile f(OpenFile(path, "rb"));
+  if (!f) {
+    // Only "no such file or folder" means the file is not there; a refusal
+    // (sharing, rights) is a file that exists and cannot be read.
+    result.status = (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::Missing
+                                                           : FileReadStatus::Unreadable;
+    return result;
+  }
+  if (std::fseek(f.get(), 0, SEEK_END) == 0) {
+    const long size = std::ftell(f.get());
+    if (size > 0 && static_cast<unsigned long>(size) > maxBytes) {
+      // A folder opened as a file gives a nonsense size; it fails to read.
+      std::rewind(f.get());
+      char probe;
+      const bool readable = std::fread(&probe, 1, 1, f.get()) == 1 || !std::ferror(f.get());
+      result.status = readable ? FileReadStatus::TooLarge : FileReadStatus::Unreadable;
+      return result;
+    }
+    if (size > 0) result.bytes.reserve(static_cast<size_t>(size));
+    std::rewind(f.get());
+  }
+  // The file may grow while it is read: the bound holds for what is read.
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) {
+    if (result.bytes.size() + n > maxBytes) {
+      result.bytes.clear();
+      result.status = FileReadStatus::TooLarge;
+      return result;
+    }
+    result.bytes.append(buf, n);
+  }
+  if (std::ferror(f.get())) {
+    result.bytes.clear();
+    result.status = FileReadStatus::Unreadable;
+    return result;
+  }
+  result.status = FileReadStatus::Read;
+  return result;
+}
+
+std::string TemporaryNameBeside(const std::string& path) {
+  unsigned char random[12];
+  if (!SystemRandomBytes(random, sizeof random)) return std::string();
+  static const char kLetters[] = "0123456789abcdefghijklmnopqrstuv";
+  std::string name = path + ".";
+  for (unsigned char b : random) name += kLetters[b & 31];
+  return name + ".tmp";
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
-  static std::atomic<unsigned> counter{0};
-  const std::string tmp = path + UniqueSuffix() + std::to_string(counter++);
+  // Created new under a name nobody can guess: another program cannot have
+  // put a file or a link there for the write to go through.
+  const std::string tmp = TemporaryNameBeside(path);
+  if (tmp.empty()) return false;
   {
-    UniqueFile f(OpenFile(tmp, "wb"));
+    UniqueFile f(CreateNewFile(tmp));
     if (!f) return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
     // On the disk before the rename, so that after a crash or a power cut

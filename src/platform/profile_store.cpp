@@ -213,12 +213,17 @@ ProfileStore ProfileStore::ParseTaking(std::string&& bytes) {
   return store;
 }
 
-ProfileStore ProfileStore::Load(const std::string& path) {
-  auto bytes = ReadFileBytes(path);
-  return ParseTaking(bytes ? std::move(*bytes) : std::string());
+ProfileStore ProfileStore::Load(const std::string& path, FileReadStatus* status) {
+  FileRead read = ReadFileBounded(path, kMaxProfileFileBytes);
+  if (status) *status = read.status;
+  ProfileStore store = ParseTaking(std::move(read.bytes));
+  store.unread_ =
+      read.status == FileReadStatus::Unreadable || read.status == FileReadStatus::TooLarge;
+  return store;
 }
 
 bool ProfileStore::Save(const std::string& path) const {
+  if (unread_) return false;
   return WriteFileAtomically(path, Serialize());
 }
 

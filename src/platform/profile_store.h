@@ -10,6 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file.h"
+
+// Settings and template files larger than this are refused unread: a real
+// one of ten thousand schedules is a few megabytes.
+inline constexpr size_t kMaxProfileFileBytes = 16u << 20;
+
 class ProfileStore {
  public:
   ProfileStore() = default;
@@ -19,11 +25,17 @@ class ProfileStore {
   static ProfileStore Parse(std::string_view bytes);
   // The same, keeping bytes rather than a copy of them.
   static ProfileStore ParseTaking(std::string&& bytes);
-  // Reads and parses the file at path; a missing or unreadable file gives an
-  // empty store.
-  static ProfileStore Load(const std::string& path);
+  // Reads and parses the file at path; a missing file gives an empty store.
+  // A file that exists but could not be read (or is larger than
+  // kMaxProfileFileBytes) gives an empty store that refuses to be saved, so
+  // that it can never take the place of content nobody has read; status,
+  // when given, says which it was.
+  static ProfileStore Load(const std::string& path, FileReadStatus* status = nullptr);
   // Writes the whole store to path through a temporary file and a rename.
+  // False, and nothing written, for a store loaded from a file that could not
+  // be read.
   [[nodiscard]] bool Save(const std::string& path) const;
+  bool IsUnread() const { return unread_; }
   std::string Serialize() const;
 
   // The value of key in section, or def when absent.
@@ -101,4 +113,5 @@ class ProfileStore {
   std::string edits_;  // the text of every line set since
   std::vector<Section> sections_;
   uint8_t eol_ = kEolCrLf;  // line end for new lines: the file's first one, CRLF by default
+  bool unread_ = false;     // stands for a file that exists and was not read
 };

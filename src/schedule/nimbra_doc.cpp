@@ -1,13 +1,16 @@
 #include "schedule/nimbra_doc.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/debug_log.h"
+#include "platform/file.h"
 #include "platform/profile_store.h"
 #include "platform/prompt.h"
 #include "platform/sjis_texts.h"
@@ -58,6 +61,21 @@ int32_t SplitIndexedKey(std::string_view key, std::string_view* name) {
 CNimbraDoc::CNimbraDoc(IClock& clock, IPrompt& prompt, CDebugLog& log, std::string settingsPath)
     : clock_(clock), prompt_(prompt), log_(log), settingsPath_(std::move(settingsPath)) {
   listingsUrl_[0] = '\0';
+  // A backup tool or an editor lets go of the file within moments: a few
+  // seconds of tries at start-up, before any window or tick exists.
+  readPause_ = [] { std::this_thread::sleep_for(std::chrono::milliseconds(250)); };
+}
+
+void CNimbraDoc::SetReadRetry(int attempts, std::function<void()> pause) {
+  readAttempts_ = std::max(1, attempts);
+  readPause_ = std::move(pause);
+}
+
+std::string CNimbraDoc::PendingSettingsPath() const {
+  const std::string_view ext = ".ini";
+  if (settingsPath_.size() > ext.size() && EndsWithIgnoringAsciiCase(settingsPath_, ext))
+    return settingsPath_.substr(0, settingsPath_.size() - ext.size()) + "-unsaved.ini";
+  return settingsPath_ + "-unsaved.ini";
 }
 
 CNimbraDoc::~CNimbraDoc() = default;
@@ -86,6 +104,8 @@ std::string AddRefusalText(AddRefusal why) {
       return "既存のスケジュールと重なっています";
     case AddRefusal::kFull:
       return "登録最大数を超えました。";
+    case AddRefusal::kTooLate:
+      return kTimeTooLateText;
     case AddRefusal::kNone:
       break;
   }
@@ -95,6 +115,11 @@ std::string AddRefusalText(AddRefusal why) {
 AddRefusal CNimbraDoc::TryAddSchedule(const ScheduleEntry& entry, int* index) {
   *index = -1;
   const int year = clock_.LocalNow().wYear;
+  // A time past what the stored seconds hold would convert to -1 and pass or
+  // fail the checks below for the wrong reason.
+  if (IsValidDateTime(entry.s, year) && IsValidDateTime(entry.e, year) &&
+      (!IsRepresentableTime(entry.s) || !IsRepresentableTime(entry.e)))
+    return AddRefusal::kTooLate;
   if (!IsValidOrder(entry.s, entry.e, year)) return AddRefusal::kInvalid;
   if (!HasMinInterval(entry.s, entry.e, kMinIntervalMinutes)) return AddRefusal::kTooShort;
   const int at = FindInsertPos(table_, entry);
@@ -158,6 +183,85 @@ void CNimbraDoc::WriteStoredEntry(ProfileStore& store, int i, const StoredEntry&
     store.SetInt(kScheduleSection, Key(keys[k].templ, i), e.*keys[k].field);
 }
 
+std::vector<CNimbraDoc::StoredEntry> CNimbraDoc::ReadStoredEntries(const ProfileStore& store) {
+  // sch_num says how many entries are stored, but only entries with at least
+  // one key in the file are read: a count that a damaged or hand-edited file
+  // makes far larger than its content cannot make the start read (and keep)
+  // millions of empty entries.
+  const int32_t n = store.GetInt(kScheduleSection, "sch_num", 0);
+  int keyCount = 0;
+  const StoredIntKey* keys = StoredIntKeys(&keyCount);
+  const auto isEntryKeyName = [&](std::string_view name) {
+    if (EqualsIgnoringAsciiCase(name, TemplateName(kTitleKey))) return true;
+    for (int k = 0; k < keyCount; ++k)
+      if (EqualsIgnoringAsciiCase(name, TemplateName(keys[k].templ))) return true;
+    return false;
+  };
+  std::vector<int32_t> indexes;
+  store.ForEachKey(kScheduleSection, [&](std::string_view key) {
+    std::string_view name;
+    const int32_t i = SplitIndexedKey(key, &name);
+    if (i >= 0 && i < n && isEntryKeyName(name)) indexes.push_back(i);
+  });
+  std::sort(indexes.begin(), indexes.end());
+  indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+  std::vector<StoredEntry> entries;
+  entries.reserve(indexes.size());
+  for (const int32_t i : indexes) entries.push_back(ReadStoredEntry(store, i));
+  return entries;
+}
+
+bool CNimbraDoc::SameStoredEntry(const StoredEntry& a, const StoredEntry& b) {
+  int n = 0;
+  const StoredIntKey* keys = StoredIntKeys(&n);
+  for (int k = 0; k < n; ++k)
+    if (a.*keys[k].field != b.*keys[k].field) return false;
+  return a.title == b.title;
+}
+
+namespace {
+// The sections whose keys a pending file carries besides the entries.
+const char* const kPendingSettingsSections[] = {CAppMngInfo::kSection, kEpgSection};
+}  // namespace
+
+void CNimbraDoc::MergePending(ProfileStore& store, const ProfileStore& pending) {
+  for (const char* section : kPendingSettingsSections) {
+    std::vector<std::string> keys;
+    pending.ForEachKey(section, [&](std::string_view key) { keys.emplace_back(key); });
+    for (const std::string& key : keys)
+      store.SetString(section, key, pending.GetString(section, key, ""));
+  }
+  std::vector<StoredEntry> entries = ReadStoredEntries(store);
+  int32_t next = std::max<int32_t>(store.GetInt(kScheduleSection, "sch_num", 0),
+                                   static_cast<int32_t>(entries.size()));
+  for (const StoredEntry& e : ReadStoredEntries(pending)) {
+    const bool stored = std::any_of(entries.begin(), entries.end(),
+                                    [&](const StoredEntry& x) { return SameStoredEntry(x, e); });
+    if (stored || next == INT32_MAX) continue;
+    WriteStoredEntry(store, next++, e);
+    entries.push_back(e);
+  }
+  store.SetInt(kScheduleSection, "sch_num", next);
+}
+
+ProfileStore CNimbraDoc::PendingStore() const {
+  ProfileStore now;
+  SaveSettingsTo(now);
+  ProfileStore pending;
+  for (const char* section : kPendingSettingsSections) {
+    now.ForEachKey(section, [&](std::string_view key) {
+      const std::string value = now.GetString(section, key, "");
+      if (!defaults_ || !defaults_->HasKey(section, key) ||
+          defaults_->GetString(section, key, "") != value)
+        pending.SetString(section, key, value);
+    });
+  }
+  now.ForEachKey(kScheduleSection, [&](std::string_view key) {
+    pending.SetString(kScheduleSection, key, now.GetString(kScheduleSection, key, ""));
+  });
+  return pending;
+}
+
 CNimbraDoc::StoredEntry CNimbraDoc::ToStored(const ScheduleEntry& x) const {
   StoredEntry e;
   e.title = x.title;
@@ -173,7 +277,56 @@ CNimbraDoc::StoredEntry CNimbraDoc::ToStored(const ScheduleEntry& x) const {
 }
 
 void CNimbraDoc::LoadSettings() {
-  const ProfileStore store = ProfileStore::Load(settingsPath_);
+  FileReadStatus status = FileReadStatus::Read;
+  ProfileStore store = ProfileStore::Load(settingsPath_, &status);
+  for (int attempt = 1; attempt < readAttempts_ && status == FileReadStatus::Unreadable; ++attempt) {
+    if (readPause_) readPause_();
+    store = ProfileStore::Load(settingsPath_, &status);
+  }
+  settingsUnread_ = store.IsUnread();
+  pendingMerged_ = false;
+  defaults_.reset();
+
+  const std::string pendingPath = PendingSettingsPath();
+  FileReadStatus pendingStatus = FileReadStatus::Missing;
+  const ProfileStore pending = ProfileStore::Load(pendingPath, &pendingStatus);
+
+  if (settingsUnread_) {
+    DEBUG_LOG_STAMPED(log_, clock_, "LoadSettings: cannot read %s (%s); saving to %s",
+                      settingsPath_.c_str(),
+                      status == FileReadStatus::TooLarge ? "too large" : "unreadable",
+                      pendingPath.c_str());
+    // The defaults, and what the user entered while the file could not be
+    // read before (the settings that differ from the defaults).
+    LoadSettingsFrom(ProfileStore());
+    defaults_ = std::make_unique<ProfileStore>();
+    SaveSettingsTo(*defaults_);
+    store = ProfileStore();
+  }
+  if (pendingStatus == FileReadStatus::Read) {
+    MergePending(store, pending);
+    pendingMerged_ = !settingsUnread_;
+  }
+  LoadSettingsFrom(store);
+
+  if (settingsUnread_) {
+    const std::string first =
+        status == FileReadStatus::TooLarge
+            ? "設定ファイルが大きすぎるため読み込みませんでした（16MBまで）。\n"
+            : "設定ファイルを読み込めませんでした。ほかのプログラムが開いているか、"
+              "読み取りの権限がありません。\n";
+    ShowMessage(first + settingsPath_ +
+                "\n\n登録済みのスケジュールを失わないよう、このファイルには書き込みません。"
+                "これから入力する内容は次のファイルに保存し、設定ファイルを読み込めるようになった"
+                "次の起動のときに設定ファイルに合わせます。\n" +
+                pendingPath);
+  } else if (pendingMerged_) {
+    ShowMessage("設定ファイルを読み込めなかった間に入力した内容を、設定ファイルに合わせました。\n" +
+                pendingPath);
+  }
+}
+
+void CNimbraDoc::LoadSettingsFrom(const ProfileStore& store) {
   const char* app = CAppMngInfo::kSection;
 
   log_.SetLevel(static_cast<unsigned>(store.GetInt(app, "debug_flag", 0)));
@@ -197,34 +350,11 @@ void CNimbraDoc::LoadSettings() {
   table_.AllocScheduleTable(effective.item_num_max);
   surplus_.clear();
 
-  // sch_num says how many entries are stored, but only entries with at least
-  // one key in the file are read: a count that a damaged or hand-edited file
-  // makes far larger than its content cannot make the start read (and keep)
-  // millions of empty entries.
-  const int32_t n = store.GetInt(kScheduleSection, "sch_num", 0);
-  int keyCount = 0;
-  const StoredIntKey* keys = StoredIntKeys(&keyCount);
-  const auto isEntryKeyName = [&](std::string_view name) {
-    if (EqualsIgnoringAsciiCase(name, TemplateName(kTitleKey))) return true;
-    for (int k = 0; k < keyCount; ++k)
-      if (EqualsIgnoringAsciiCase(name, TemplateName(keys[k].templ))) return true;
-    return false;
-  };
-  std::vector<int32_t> indexes;
-  store.ForEachKey(kScheduleSection, [&](std::string_view key) {
-    std::string_view name;
-    const int32_t i = SplitIndexedKey(key, &name);
-    if (i >= 0 && i < n && isEntryKeyName(name)) indexes.push_back(i);
-  });
-  std::sort(indexes.begin(), indexes.end());
-  indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
-
   // The same "now" as the scheduler's tick: an entry loads waiting, running
   // or finished exactly as the tick would see it.
   const int64_t now = LocalSecondsNow(clock_);
   bool toldFull = false, toldOverlap = false;
-  for (const int32_t i : indexes) {
-    const StoredEntry stored = ReadStoredEntry(store, i);
+  for (const StoredEntry& stored : ReadStoredEntries(store)) {
     if (table_.GetScheduleCount() >= table_.GetCapacity()) {
       // Entries beyond the capacity stay stored as they were read and are
       // written back after the table's own, so a larger capacity brings them back.
@@ -349,9 +479,31 @@ void CNimbraDoc::RollOnEndedRepeats(int64_t now) {
 }
 
 bool CNimbraDoc::SaveSettings() {
+  if (settingsUnread_) {
+    const std::string pendingPath = PendingSettingsPath();
+    if (!PendingStore().Save(pendingPath)) {
+      DEBUG_LOG_STAMPED(log_, clock_, "SaveSettings: cannot write %s", pendingPath.c_str());
+      return false;
+    }
+    return true;
+  }
   // Start from the file as it is now, so that sections written by others
-  // (the plug-in's) and anything we do not know stay as they are.
+  // (the plug-in's) and anything we do not know stay as they are. A file
+  // that cannot be read now is not written either (the store refuses).
   ProfileStore store = ProfileStore::Load(settingsPath_);
+  SaveSettingsTo(store);
+  if (!store.Save(settingsPath_)) {
+    DEBUG_LOG_STAMPED(log_, clock_, "SaveSettings: cannot write %s", settingsPath_.c_str());
+    return false;
+  }
+  if (pendingMerged_) {
+    RemoveFile(PendingSettingsPath());
+    pendingMerged_ = false;
+  }
+  return true;
+}
+
+void CNimbraDoc::SaveSettingsTo(ProfileStore& store) const {
   const char* app = CAppMngInfo::kSection;
 
   store.SetInt(app, "reg_bk_flag", appInfo_.GetRegBkFlag());
@@ -373,10 +525,4 @@ bool CNimbraDoc::SaveSettings() {
     const char* prev = appInfo_.Associations().LookupAssociation(GetExtName(x));
     store.SetString(kEpgSection, GetExtName(x), prev ? prev : "");
   }
-
-  if (!store.Save(settingsPath_)) {
-    DEBUG_LOG_STAMPED(log_, clock_, "SaveSettings: cannot write %s", settingsPath_.c_str());
-    return false;
-  }
-  return true;
 }

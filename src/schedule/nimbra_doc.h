@@ -4,6 +4,8 @@
 // program loads the settings once after making it and saves them once before
 // it goes; the document itself touches no file when made or destroyed.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,7 @@ class ProfileStore;
 inline constexpr const char* kAppTitle = "Nimbra";
 
 // Why the table refused an entry.
-enum class AddRefusal { kNone, kInvalid, kTooShort, kOverlap, kFull };
+enum class AddRefusal { kNone, kInvalid, kTooShort, kOverlap, kFull, kTooLate };
 // The message that tells the user why (UTF-8); "" for kNone.
 std::string AddRefusalText(AddRefusal why);
 
@@ -94,10 +96,30 @@ class CNimbraDoc {
 
   // Reads the settings file (a missing one gives the defaults): the settings,
   // the debug log's level, the table and the listings site's address.
+  //
+  // A file that exists but cannot be read (another program holds it, no
+  // right to read it) is tried again for a few seconds; a file larger than
+  // kMaxProfileFileBytes is not read at all. Then the program runs on the
+  // defaults and never writes that file: every save goes to the pending
+  // file beside it (PendingSettingsPath) instead, and the user is told both
+  // paths. A pending file found at a load is merged in (its entries, and the
+  // settings the user changed), and removed after the next save.
   void LoadSettings();
   // Writes every key of the program's sections; the file is replaced whole or
   // not at all. False (and a debug-log line) when it could not be written.
   [[nodiscard]] bool SaveSettings();
+
+  // The load and save of the settings in memory, without any file.
+  void LoadSettingsFrom(const ProfileStore& store);
+  void SaveSettingsTo(ProfileStore& store) const;
+
+  // How often an unreadable settings file is tried at load, and what runs
+  // between two tries (by default a quarter of a second's sleep).
+  void SetReadRetry(int attempts, std::function<void()> pause);
+  // True while the settings file could not be read and saves go to the
+  // pending file.
+  bool IsSettingsFileUnread() const { return settingsUnread_; }
+  std::string PendingSettingsPath() const;
 
   ScheduleTable& Table() { return table_; }
   const ScheduleTable& Table() const { return table_; }
@@ -129,6 +151,16 @@ class CNimbraDoc {
   // The integer keys of a stored entry, listed once for load and save.
   static const StoredIntKey* StoredIntKeys(int* count);
   static StoredEntry ReadStoredEntry(const ProfileStore& store, int index);
+  // Every entry stored in the file, in index order: only indexes below
+  // sch_num with at least one key of their own.
+  static std::vector<StoredEntry> ReadStoredEntries(const ProfileStore& store);
+  static bool SameStoredEntry(const StoredEntry& a, const StoredEntry& b);
+  // Puts what a pending file holds into store: its settings keys over the
+  // store's, its entries after the store's unless stored already.
+  static void MergePending(ProfileStore& store, const ProfileStore& pending);
+  // What a save writes while the settings file is unread: every entry, and
+  // the settings keys whose value is not the one the defaults write.
+  ProfileStore PendingStore() const;
   static void WriteStoredEntry(ProfileStore& store, int index, const StoredEntry& entry);
   StoredEntry ToStored(const ScheduleEntry& entry) const;
 
@@ -150,6 +182,11 @@ class CNimbraDoc {
   CAppMngInfo appInfo_;
   char listingsUrl_[kPathSize] = {};
   std::vector<StoredEntry> surplus_;
+  int readAttempts_ = 12;
+  std::function<void()> readPause_;
+  bool settingsUnread_ = false;
+  bool pendingMerged_ = false;  // remove the pending file after the next save
+  std::unique_ptr<ProfileStore> defaults_;  // the keys the defaults write
 };
 
 // Section and key names of the settings file.

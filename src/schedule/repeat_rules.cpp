@@ -198,6 +198,14 @@ RepeatOkResult RepeatDialogOk(const RepeatDialogInput& in, const RepeatValues& c
     r.message = std::move(text);
     return r;
   };
+  // A time past what a schedule can hold has its own text, not the order's.
+  const SystemTime endShown = AtSeconds(tEnd, firstEnd);
+  if (IsValidDateTime(firstStart, 0) && IsValidDateTime(firstEnd, 0) &&
+      (!IsRepresentableTime(firstStart) || !IsRepresentableTime(firstEnd) ||
+       !IsRepresentableTime(endShown) ||
+       (v.m_loop && v.m_kikan_f && IsValidDateTime(lastEnd, 0) &&
+        !IsRepresentableTime(lastEnd))))
+    return refuse(kTimeTooLateText);
   if (tStart < 0 || tStart > tEnd) return refuse(kE1);
   if (v.m_loop) {
     if (!methodKnown) return refuse(kE1);

@@ -40,6 +40,26 @@ bool SecondsToTime(int64_t t, SystemTime* st) {
 
 int64_t LocalSecondsNow(const IClock& clock) { return TimeToSeconds(clock.LocalNow()); }
 
+const char* const kTimeTooLateText =
+    "2038年1月19日以降の日時は扱えません。\n2038年1月18日 23:59:59 までの日時を設定してください。";
+
+SystemTime LatestScheduleTime() { return MakeSystemTime(2038, 1, 18, 23, 59, 59); }
+
+bool IsRepresentableTime(const SystemTime& st) {
+  // The fields decide first, so the limit does not move with the zone; in
+  // zones west of UTC the conversion can fail a little earlier still.
+  const SystemTime last = LatestScheduleTime();
+  const uint16_t a[] = {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  const uint16_t b[] = {last.wYear, last.wMonth, last.wDay, last.wHour, last.wMinute, last.wSecond};
+  for (size_t i = 0; i < sizeof a / sizeof a[0]; ++i) {
+    if (a[i] != b[i]) {
+      if (a[i] > b[i]) return false;
+      break;
+    }
+  }
+  return TimeToSeconds(st) >= 0;
+}
+
 void ClearTimeOfDay(SystemTime* st) {
   st->wHour = 0;
   st->wMinute = 0;
@@ -58,10 +78,12 @@ bool IsValidOrder(const SystemTime& s, const SystemTime& e, int currentYear) {
 }
 
 bool HasMinInterval(const SystemTime& s, const SystemTime& e, int minutes) {
-  const int32_t span = TimeToSeconds(e) - TimeToSeconds(s);
-  const int32_t days = span / 86400;
-  const int32_t hours = span / 3600 - days * 24;
-  const int32_t mins = span / 60 - (span / 3600) * 60;
+  // In 64 bits: the span of two 32-bit seconds (one of them -1 for a time
+  // that cannot be represented) does not always fit 32.
+  const int64_t span = int64_t{TimeToSeconds(e)} - TimeToSeconds(s);
+  const int64_t days = span / 86400;
+  const int64_t hours = span / 3600 - days * 24;
+  const int64_t mins = span / 60 - (span / 3600) * 60;
   return days != 0 || hours != 0 || mins >= minutes;
 }
 
@@ -86,6 +108,13 @@ ScheduleEntry& NextOccurrence(ScheduleEntry& entry) {
   }
   const int64_t newStart = static_cast<int64_t>(TimeToSeconds(entry.s)) + d * 86400;
   const int64_t newEnd = static_cast<int64_t>(TimeToSeconds(entry.e)) + d * 86400;
+  // An occurrence past the latest time a schedule can hold does not come:
+  // the series ends with the last one that fits.
+  SystemTime nextEnd{};
+  if (!SecondsToTime(newEnd, &nextEnd) || !IsRepresentableTime(nextEnd)) {
+    entry.state = kStateFinished;
+    return entry;
+  }
   if (entry.kikan_f) {
     SystemTime day{};
     if (SecondsToTime(newStart, &day)) {

@@ -25,6 +25,16 @@ void ClearTimeOfDay(SystemTime* st);
 // runtime's time zone and the system's disagree.
 int64_t LocalSecondsNow(const IClock& clock);
 
+// The latest date-time a schedule may use: 2038-01-18 23:59:59 local. Later
+// ones do not fit the stored 32-bit seconds (from 2038-01-19 03:14:08 UTC
+// on), and entries starting there are never current.
+SystemTime LatestScheduleTime();
+// True when st (valid fields) is a date-time a schedule can hold: not after
+// LatestScheduleTime and convertible to seconds.
+bool IsRepresentableTime(const SystemTime& st);
+// What the user is told when a date-time lies past LatestScheduleTime.
+extern const char* const kTimeTooLateText;
+
 // Field ranges, and a year not before currentYear.
 bool IsValidDateTime(const SystemTime& st, int currentYear);
 bool IsValidOrder(const SystemTime& s, const SystemTime& e, int currentYear);

@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "recording_launcher.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/time_rules.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
 #include "support/scripted_view.h"
@@ -71,6 +72,52 @@ TEST_F(IepgImport, MidnightCrossingPresetsTheDialogAndStartsTheRecorder) {
   EXPECT_NE(ReadAll(programDir.File("default.pl")).find("start: 23:30"), std::string::npos);
   EXPECT_TRUE(prompt.shown.empty());
   EXPECT_EQ(ProfileStore::Load(doc.SettingsPath()).GetInt("TV_REC_SCHEDULE", "sch_num", 0), 1);
+}
+
+TEST_F(IepgImport, AFileOverTheBoundIsNeitherCopiedNorRead) {
+  view.OnReservation(PressOk());
+  std::string big = File("3", "21:00", "22:00");
+  big.resize(kMaxIepgFileBytes + 1, ' ');
+  EXPECT_FALSE(Import(big));
+  EXPECT_FALSE(FileExists(programDir.File("default.pl")));
+  EXPECT_TRUE(launcher.opened.empty());
+  EXPECT_TRUE(view.reservationShown.empty());
+  ASSERT_EQ(prompt.shown.size(), 1u);
+  EXPECT_EQ(prompt.shown[0].text,
+            "iEPGファイルが大きすぎるため読み込みませんでした（1MBまで）。\n" + argument);
+  big.resize(kMaxIepgFileBytes);  // exactly at the bound: read
+  EXPECT_TRUE(Import(big));
+}
+
+// Past 2038-01-18 23:59:59 a time cannot be stored: the import says so rather
+// than offer a window that starts at once or a misleading one.
+TEST_F(IepgImport, ABroadcastPastTheLatestTimeIsRefusedWithItsOwnText) {
+  view.OnReservation(PressOk());
+  const struct {
+    const char* year;
+    const char* month;
+    const char* date;
+    const char* start;
+    const char* end;
+    bool refused;
+  } cases[] = {
+      {"2038", "1", "18", "22:00", "23:59", false},
+      {"2038", "1", "18", "23:00", "01:00", true},  // the end crosses into the 19th
+      {"2038", "1", "19", "21:00", "22:00", true},  // within 32 bits, past the limit
+      {"2038", "1", "20", "21:00", "22:00", true},  // past the 32-bit seconds
+      {"2040", "5", "3", "21:00", "22:00", true},
+  };
+  for (const auto& c : cases) {
+    prompt.shown.clear();
+    const std::string text =
+        "Content-type: application/x-tv-program-info; charset=shift_jis\r\nversion: 1\r\n"
+        "year: " + std::string(c.year) + "\r\nmonth: " + c.month + "\r\ndate: " + c.date +
+        "\r\nstart: " + c.start + "\r\nend: " + c.end + "\r\nprogram-title: x\r\n\r\n";
+    Import(text);
+    const bool told = !prompt.shown.empty() &&
+                      prompt.shown.back().text.rfind(kTimeTooLateText, 0) == 0;
+    EXPECT_EQ(told, c.refused) << c.year << "-" << c.month << "-" << c.date << " " << c.start;
+  }
 }
 
 TEST_F(IepgImport, TheWorkingCopyLandsInAProgramFolderNamedLikeAListing) {

@@ -66,6 +66,19 @@ TEST_F(WriteTemplateBodyTest, MissingTemplateIsReportedAndLeavesTheBodyAlone) {
   EXPECT_EQ(ReadFileBytes(body), "old body");
 }
 
+TEST_F(WriteTemplateBodyTest, ATemplateOver16MiBIsNotReadAndSaysWhy) {
+  const std::string tmpl = Path("huge.txt");
+  const std::string body = Path("body.txt");
+  ASSERT_TRUE(WriteFileAtomically(body, "old body"));
+  ASSERT_TRUE(WriteFileAtomically(tmpl, "SCH_TITLE"));
+  std::filesystem::resize_file(std::filesystem::u8path(tmpl), (16u << 20) + 1);
+  ScriptedPrompt prompt;
+  EXPECT_FALSE(WriteTemplateBody(tmpl, body, SomeSchedule(), prompt));
+  ASSERT_EQ(prompt.shown.size(), 1u);
+  EXPECT_EQ(prompt.shown[0].text.rfind("テンプレートファイルが大きすぎる", 0), 0u);
+  EXPECT_EQ(ReadFileBytes(body), "old body");
+}
+
 TEST_F(WriteTemplateBodyTest, UnwritableBodyIsReported) {
   const std::string tmpl = Path("t.txt");
   ASSERT_TRUE(WriteFileAtomically(tmpl, "SCH_TITLE"));

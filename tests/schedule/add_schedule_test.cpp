@@ -5,6 +5,7 @@
 
 #include "platform/debug_log.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/time_rules.h"
 #include "support/fakes.h"
 #include "support/scratch_dir.h"
 
@@ -54,6 +55,30 @@ TEST_F(AddSchedule, RefusalsInCheckOrder) {
   EXPECT_EQ(Add(At(2027, 1, 12, 10, 0), At(2027, 1, 12, 10, 2), 2), "");
   EXPECT_EQ(prompt.shown.size(), 0u);
   EXPECT_EQ(doc.Table().GetScheduleCount(), 3);
+}
+
+// Around the latest time a schedule can hold (2038-01-18 23:59:59 local; the
+// 32-bit seconds end at 2038-01-19 12:14:07 in Japan): each side gets the
+// same refusal and its own text, never the order's or the interval's.
+TEST_F(AddSchedule, TimesPastTheLatestAreRefusedWithTheirOwnText) {
+  const struct {
+    SystemTime s, e;
+    int expected;
+  } cases[] = {
+      {At(2038, 1, 18, 22, 0), At(2038, 1, 18, 23, 59, 59), 0},
+      {At(2038, 1, 18, 23, 0), At(2038, 1, 19, 0, 0), -1},       // end one second past
+      {At(2038, 1, 19, 13, 0), At(2038, 1, 19, 14, 0), -1},      // both past the 32-bit end
+      {At(2038, 1, 19, 13, 0), At(2038, 1, 18, 23, 0), -1},      // start past, end before
+      {At(2038, 1, 19, 10, 0), At(2038, 1, 19, 11, 0), -1},      // within 32 bits, past the limit
+      {At(2106, 2, 7, 15, 28), At(2106, 2, 7, 15, 30), -1},      // past the unsigned end too
+      {At(2027, 6, 1, 10, 0), At(2040, 6, 1, 10, 0), -1},
+  };
+  for (const auto& c : cases) {
+    const std::string told = Add(c.s, c.e, c.expected);
+    EXPECT_EQ(told, c.expected == -1 ? std::string(kTimeTooLateText) : std::string())
+        << c.s.wYear << "-" << c.s.wMonth << "-" << c.s.wDay << " " << c.s.wHour;
+  }
+  EXPECT_EQ(doc.Table().GetScheduleCount(), 1);
 }
 
 TEST_F(AddSchedule, AFullTableSaysSoButStillGivesTheIndex) {

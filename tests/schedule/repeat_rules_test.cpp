@@ -225,6 +225,60 @@ TEST(RepeatOk, OutcomesOfTheChecks) {
   }
 }
 
+// A first start, first end or period end past 2038-01-18 23:59:59 gets the
+// text that says so, not the order's E1.
+TEST(RepeatOk, TimesPastTheLatestHaveTheirOwnText) {
+  auto with = [](RepeatDialogInput in, auto change) {
+    change(in);
+    return in;
+  };
+  const struct {
+    const char* what;
+    RepeatDialogInput in;
+    bool tooLate;
+  } cases[] = {
+      {"period end on the last day",
+       with(Controls(1, 127), [](auto& in) { in.periodEnd = At(2038, 1, 18); }), false},
+      {"period end past it",
+       with(Controls(1, 127), [](auto& in) { in.periodEnd = At(2038, 1, 19); }), true},
+      {"period end past it, no period",
+       with(Controls(1, 127),
+            [](auto& in) {
+              in.kikanF = 0;
+              in.periodEnd = At(2040, 1, 1);
+            }),
+       false},
+      {"first start past it",
+       with(Controls(1, 127),
+            [](auto& in) {
+              in.periodStart = At(2038, 1, 20);
+              in.periodEnd = At(2038, 2, 1);
+            }),
+       true},
+      {"first end on the next day past it",
+       with(Controls(1, 127),
+            [](auto& in) {
+              in.periodStart = At(2038, 1, 18);
+              in.periodEnd = At(2038, 1, 18);
+              in.endTime = At(2030, 5, 1, 1, 0);
+              in.endDayIndex = kEndDayNext;
+            }),
+       true},
+      {"one-shot past it",
+       with(Controls(0, 4),
+            [](auto& in) {
+              in.loop = 0;
+              in.periodStart = At(2039, 3, 1);
+            }),
+       true},
+  };
+  for (const auto& c : cases) {
+    const RepeatOkResult r = RepeatDialogOk(c.in, RepeatValues{}, kNow);
+    EXPECT_EQ(r.outcome == RepeatOkOutcome::Refused && r.message == kTimeTooLateText, c.tooLate)
+        << c.what << "\n" << r.message;
+  }
+}
+
 TEST(RepeatOk, E1KeepsTheCheckBoxesButNotTheTimes) {
   RepeatValues before;
   before.m_start = At(2030, 1, 1, 1, 0);

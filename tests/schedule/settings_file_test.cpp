@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/debug_log.h"
+#include "platform/file.h"
 #include "platform/profile_store.h"
 #include "platform/text.h"
 #include "schedule/nimbra_doc.h"
@@ -367,11 +368,12 @@ TEST_F(SettingsFile, SaveKeepsForeignSectionsCommentsAndLineEnds) {
 }
 
 TEST_F(SettingsFile, AFailedSaveSaysSoAndLeavesNothingBehind) {
-  // Something that cannot be replaced by a file stands where the settings go.
-  std::filesystem::create_directory(std::filesystem::u8path(Path()));
   {
     CNimbraDoc doc(clock, prompt, debugLog, Path());
     doc.LoadSettings();
+    // Something that cannot be replaced by a file comes to stand where the
+    // settings go.
+    std::filesystem::create_directory(std::filesystem::u8path(Path()));
     EXPECT_FALSE(doc.SaveSettings());
   }
   EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(Path())));
@@ -385,6 +387,107 @@ TEST_F(SettingsFile, AFailedSaveSaysSoAndLeavesNothingBehind) {
   CNimbraDoc nowhere(clock, prompt, debugLog, dir.File("missing-folder/Nimbra.ini"));
   nowhere.LoadSettings();
   EXPECT_FALSE(nowhere.SaveSettings());
+}
+
+// A settings file that exists but cannot be read. Natively a folder stands
+// for it (the tests may run with every right to read); the Windows build also
+// tests a file that another program holds without sharing it.
+class UnreadableSettingsFile : public SettingsFile {
+ protected:
+  void MakeUnreadable() { std::filesystem::create_directory(std::filesystem::u8path(Path())); }
+  void MakeReadable(const std::string& text) {
+    std::filesystem::remove(std::filesystem::u8path(Path()));
+    Write(text);
+  }
+  std::string Stored() const {
+    return "[section_smail]\r\nm_sm_server=smtp.example.jp\r\n[APP_MNG_INFO]\r\ntv_id=1\r\n"
+           "[TV_REC_SCHEDULE]\r\nsch_num=1\r\n" +
+           EntryKeys(0, "stored", T(At(2027, 2, 1, 21, 0)), T(At(2027, 2, 1, 22, 0)));
+  }
+  std::string Pending() const { return dir.File("Nimbra-unsaved.ini"); }
+  bool Told(const std::string& part) const {
+    for (const std::string& t : prompt.Texts())
+      if (t.find(part) != std::string::npos) return true;
+    return false;
+  }
+  int pauses = 0;
+};
+
+TEST_F(UnreadableSettingsFile, IsTriedAgainUntilItCanBeRead) {
+  MakeUnreadable();
+  CNimbraDoc doc(clock, prompt, debugLog, Path());
+  // The backup tool lets go after the second try.
+  doc.SetReadRetry(5, [&] {
+    if (++pauses == 2) MakeReadable(Stored());
+  });
+  doc.LoadSettings();
+  EXPECT_EQ(pauses, 2);
+  EXPECT_FALSE(doc.IsSettingsFileUnread());
+  ASSERT_EQ(doc.Table().GetScheduleCount(), 1);
+  EXPECT_STREQ(doc.Table().GetSchedule(0)->title, "stored");
+  EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(UnreadableSettingsFile, IsNeverWrittenAndWhatIsEnteredMeanwhileIsKeptAndMergedLater) {
+  MakeUnreadable();
+  {
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.SetReadRetry(3, [&] { ++pauses; });
+    doc.LoadSettings();
+    EXPECT_EQ(pauses, 2);
+    EXPECT_TRUE(doc.IsSettingsFileUnread());
+    EXPECT_TRUE(Told("設定ファイルを読み込めませんでした"));
+    EXPECT_TRUE(Told(Pending()));  // the user learns where the edits go
+    ScheduleEntry e{};
+    e.s = At(2027, 2, 2, 21, 0);
+    e.e = At(2027, 2, 2, 22, 0);
+    std::strcpy(e.title, "meanwhile");
+    ASSERT_EQ(doc.AddSchedule(e), 0);
+    doc.AppInfo().SetTvId(2);
+    EXPECT_TRUE(doc.SaveSettings());
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(Path())));
+  const ProfileStore pending = ProfileStore::Load(Pending());
+  EXPECT_EQ(pending.GetString("TV_REC_SCHEDULE", "sch_title[0]", ""), "meanwhile");
+  EXPECT_EQ(pending.GetInt("APP_MNG_INFO", "tv_id", 0), 2);
+  EXPECT_FALSE(pending.HasKey("APP_MNG_INFO", "sel_ext"));  // only what the user changed
+
+  // Readable again at the next start: both entries, the user's setting, the
+  // plug-in's section; after the save the pending file is gone.
+  MakeReadable(Stored());
+  prompt.shown.clear();
+  {
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
+    EXPECT_FALSE(doc.IsSettingsFileUnread());
+    EXPECT_TRUE(Told("合わせました"));
+    ASSERT_EQ(doc.Table().GetScheduleCount(), 2);
+    EXPECT_STREQ(doc.Table().GetSchedule(0)->title, "stored");
+    EXPECT_STREQ(doc.Table().GetSchedule(1)->title, "meanwhile");
+    EXPECT_EQ(doc.AppInfo().GetTvId(), 2);
+    ASSERT_TRUE(doc.SaveSettings());
+  }
+  EXPECT_FALSE(FileExists(Pending()));
+  const ProfileStore saved = ProfileStore::Load(Path());
+  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 2);
+  EXPECT_EQ(saved.GetString("section_smail", "m_sm_server", ""), "smtp.example.jp");
+  CNimbraDoc again(clock, prompt, debugLog, Path());
+  again.LoadSettings();
+  EXPECT_EQ(again.Table().GetScheduleCount(), 2);
+}
+
+TEST_F(UnreadableSettingsFile, AFileTooLargeIsNotReadNorWritten) {
+  Write(Stored());
+  std::filesystem::resize_file(std::filesystem::u8path(Path()), kMaxProfileFileBytes + 1);
+  CNimbraDoc doc(clock, prompt, debugLog, Path());
+  doc.SetReadRetry(3, [&] { ++pauses; });
+  doc.LoadSettings();
+  EXPECT_EQ(pauses, 0);  // waiting does not make it smaller
+  EXPECT_TRUE(doc.IsSettingsFileUnread());
+  EXPECT_TRUE(Told("大きすぎる"));
+  EXPECT_TRUE(doc.SaveSettings());
+  EXPECT_EQ(std::filesystem::file_size(std::filesystem::u8path(Path())), kMaxProfileFileBytes + 1);
+  EXPECT_EQ(ReadAll(Path()).substr(0, Stored().size()), Stored());
 }
 
 TEST(AssociationTable, KeepsTheFirstRememberedAndOnePerExtension) {

@@ -50,6 +50,35 @@ TEST(TimeConversion, EdgesOfTheRepresentableRange) {
   EXPECT_EQ(epoch.wHour, 9);
 }
 
+TEST(TimeRules, TheLatestTimeAScheduleCanHold) {
+  const struct {
+    SystemTime t;
+    bool representable;
+  } cases[] = {
+      {At(2038, 1, 18, 23, 59, 59), true},  {At(2038, 1, 19, 0, 0, 0), false},
+      {At(2038, 1, 19, 12, 14, 7), false},  {At(2038, 1, 19, 12, 14, 8), false},
+      {At(2038, 2, 1, 0, 0, 0), false},     {At(2039, 1, 1, 0, 0, 0), false},
+      {At(2037, 12, 31, 23, 59, 59), true}, {At(1970, 1, 1, 9, 0, 0), true},
+      {At(1970, 1, 1, 8, 59, 59), false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsRepresentableTime(c.t), c.representable)
+        << c.t.wYear << "-" << c.t.wMonth << "-" << c.t.wDay << " " << c.t.wHour;
+}
+
+// The spans of the rules are taken in 64 bits: the extremes of 32-bit seconds
+// (and -1 for a time that cannot be held) neither wrap nor trap.
+TEST(TimeRules, SpansAtTheLimitsDoNotOverflow) {
+  const SystemTime first = At(1970, 1, 1, 9, 0, 0);          // second 0
+  const SystemTime last = At(2038, 1, 19, 12, 14, 7);        // second INT32_MAX
+  const SystemTime past = At(2040, 1, 1, 0, 0, 0);           // -1
+  EXPECT_EQ(TimeToSeconds(last), 2147483647);
+  EXPECT_TRUE(HasMinInterval(first, last, 2));
+  EXPECT_TRUE(HasMinInterval(last, first, 2));  // a negative span has a day part
+  EXPECT_TRUE(HasMinInterval(past, last, 2));
+  EXPECT_FALSE(HasMinInterval(past, past, 2));
+}
+
 TEST(TimeRules, ValidityAndOrder) {
   EXPECT_TRUE(IsValidDateTime(At(2026, 12, 31, 23, 59, 59), 2026));
   EXPECT_FALSE(IsValidDateTime(At(2025, 12, 31, 23, 59, 59), 2026));  // previous year
@@ -179,6 +208,18 @@ TEST(NextOccurrence, EndsAtThePeriodEndDate) {
   EXPECT_EQ(x.state, kStateFinished);
   EXPECT_EQ(x.s.wDay, 10);
   EXPECT_EQ(x.e.wHour, 22);
+}
+
+TEST(NextOccurrence, ASeriesEndsBeforeTheLatestTime) {
+  ScheduleEntry e = Entry(At(2038, 1, 17, 22, 0), At(2038, 1, 17, 23, 0));
+  e.loop = 1;
+  e.b_way = 127;
+  NextOccurrence(e);  // the 18th fits
+  EXPECT_EQ(e.state, kStateWaiting);
+  EXPECT_EQ(e.s.wDay, 18);
+  NextOccurrence(e);  // the 19th does not
+  EXPECT_EQ(e.state, kStateFinished);
+  EXPECT_EQ(TimeToSeconds(e.e), TimeToSeconds(At(2038, 1, 18, 23, 0, 0)));
 }
 
 TEST(NextOccurrence, OneShotAndEmptyWeekdaySetDoNotMove) {

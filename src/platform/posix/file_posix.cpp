@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -25,4 +27,20 @@ bool ReplaceFileWith(const std::string& tmp, const std::string& target) {
   return std::rename(tmp.c_str(), target.c_str()) == 0;
 }
 
-std::string UniqueSuffix() { return "." + std::to_string(getpid()) + ".tmp"; }
+std::FILE* CreateNewFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) return nullptr;
+  std::FILE* f = fdopen(fd, "wb");
+  if (!f) close(fd);
+  return f;
+}
+
+bool SystemRandomBytes(unsigned char* out, size_t n) {
+  while (n > 0) {
+    const ssize_t got = getrandom(out, n, 0);
+    if (got < 0) return false;
+    out += got;
+    n -= static_cast<size_t>(got);
+  }
+  return true;
+}

@@ -1,5 +1,8 @@
 #include <windows.h>
+// RtlGenRandom; after windows.h.
+#include <ntsecapi.h>
 
+#include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
@@ -36,4 +39,22 @@ bool ReplaceFileWith(const std::string& tmp, const std::string& target) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-std::string UniqueSuffix() { return "." + std::to_string(GetCurrentProcessId()) + ".tmp"; }
+std::FILE* CreateNewFile(const std::string& path) {
+  // CREATE_NEW fails on any existing name, a link included, and never
+  // follows it.
+  HANDLE h = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(h);
+    return nullptr;
+  }
+  std::FILE* f = _fdopen(fd, "wb");
+  if (!f) _close(fd);  // closes the handle too
+  return f;
+}
+
+bool SystemRandomBytes(unsigned char* out, size_t n) {
+  return RtlGenRandom(out, static_cast<ULONG>(n)) != FALSE;
+}
