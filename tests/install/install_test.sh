@@ -138,9 +138,10 @@ expect_installed_files() {
   ok
   [ -f "$menu/Nimbra.lnk" ] || fail "no Start-menu shortcut in $menu"
   # A shell link keeps its target's path as ANSI and as UTF-16 text.
-  LC_ALL=C grep -aqi 'Programs\\Nimbra\\Nimbra\.exe' "$menu/Nimbra.lnk" ||
-    iconv -f UTF-16LE -t UTF-8 "$menu/Nimbra.lnk" 2>/dev/null | grep -aqi 'Programs\\Nimbra\\Nimbra\.exe' ||
-    fail "the shortcut does not start $inst_w\\Nimbra.exe"
+  local target=${dir_w//\\/\\\\}'\\Nimbra\.exe'
+  LC_ALL=C grep -aqi "$target" "$menu/Nimbra.lnk" ||
+    iconv -f UTF-16LE -t UTF-8 "$menu/Nimbra.lnk" 2>/dev/null | grep -aqi "$target" ||
+    fail "the shortcut does not start $dir_w\\Nimbra.exe"
   ok
   expect_reg "$uninst_key" DisplayName "Nimbra"
   expect_reg "$uninst_key" DisplayVersion "$version"
@@ -253,7 +254,7 @@ printf 'its own guide' > "$tools/docs/index.html"
 printf 'its own readme' > "$tools/readme.txt"
 printf 'its own license' > "$tools/license.txt"
 printf 'its own uninstaller' > "$tools/uninstall.exe"
-tools_files() { (cd "$tools" && find . -mindepth 1 -printf '%P=' -exec cat {} \; -printf '\n' 2>/dev/null | sort); }
+tools_files() { (cd "$tools" && find . -mindepth 1 \( -type f -printf '%P=' -exec cat {} \; -printf '\n' \) -o -printf '%P/\n' | sort); }
 before=$(tools_files)
 chmod 0777 "$tools"
 if wine "$(winepath -w "$setup")" /S "/D=$tools_w"; then fail "the installer took a folder every account can write to"; fi
