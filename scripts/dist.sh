@@ -4,9 +4,9 @@
 #   Nimbra-<version>-win64.zip    the portable folder Nimbra-<version>/
 #   Nimbra-<version>-setup.exe    the per-user installer (NSIS)
 #   SHA256SUMS.txt                the SHA-256 sums of both
-# Both hold the three files, the Japanese guide with the GUI tests'
-# screenshots, the license and a readme that Notepad shows correctly (UTF-8
-# with a byte order mark, CRLF line ends). Screenshots missing from
+# Both hold the three files and, in the folder Nimbra-docs, the Japanese
+# guide with the GUI tests' screenshots, the license and a readme that Notepad
+# shows correctly (UTF-8 with a byte order mark, CRLF line ends). Screenshots missing from
 # build/windows/screenshots are made first by running the GUI tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,7 +42,8 @@ out="$root/build/dist"
 name="Nimbra-$version"
 stage="$out/$name"
 rm -rf "$out"
-mkdir -p "$stage/docs/images"
+docs="$stage/Nimbra-docs"
+mkdir -p "$docs/images"
 
 for f in Nimbra.exe Pelluxdlg.dll Pellux.dll; do
   cp "$release/bin/$f" "$stage/$f"
@@ -50,15 +51,15 @@ done
 
 # Text for Notepad: a byte order mark and CRLF line ends.
 notepad_text() { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$1"; }
-notepad_text "$root/packaging/readme.txt" > "$stage/readme.txt"
-notepad_text "$root/packaging/license.txt" > "$stage/license.txt"
+notepad_text "$root/packaging/readme.txt" > "$docs/readme.txt"
+notepad_text "$root/packaging/license.txt" > "$docs/license.txt"
 
-cp "$root"/docs/ja/*.html "$root"/docs/ja/*.css "$stage/docs/"
-sed -i "s/@VERSION@/$version/g" "$stage"/docs/*.html
+cp "$root"/docs/ja/*.html "$root"/docs/ja/*.css "$docs/"
+sed -i "s/@VERSION@/$version/g" "$docs"/*.html
 # The sheet's screenshots show the whole virtual screen: cut them to the
 # window (trim the black desktop around it), which also packs them small.
 for f in "${wanted[@]}"; do
-  convert "$shots/$f" -bordercolor black -border 1 -trim +repage "$stage/docs/images/$f"
+  convert "$shots/$f" -bordercolor black -border 1 -trim +repage "$docs/images/$f"
 done
 
 # One fixed time stamp for every packed file, so that two packings of the same

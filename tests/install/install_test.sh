@@ -10,11 +10,18 @@
 #     and, closed, saves Nimbra.ini beside itself, asking for no power action;
 #  3. an upgrade while it runs closes it and keeps Nimbra.ini with all it holds;
 #     an upgrade after the user turned "start with Windows" off keeps it off;
+#     an upgrade of a version that kept its guide in docs\ and its texts and
+#     uninstaller beside the program removes those;
 #  4. a silent uninstall while it runs closes it and leaves only Nimbra.ini;
 #     the Start-menu folder, the Uninstall entry, the Run value and the
 #     program's file type are gone; each iEPG extension that still names the
-#     program gets back the handler recorded in Nimbra.ini, and one the user
-#     gave to another program since stays with it.
+#     program gets back the handler recorded in Nimbra.ini, unless that is a
+#     file type that runs what it opens (it is removed instead), and one the
+#     user gave to another program since stays with it;
+#  5. a silent install into a folder that other accounts may write to is
+#     refused; into an existing folder of its own files it writes and removes
+#     only Nimbra's, and the uninstall knows the open command as earlier
+#     versions wrote it (the path unquoted).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 dist="$root/build/dist"
@@ -121,22 +128,37 @@ expect_program_ended() {
 
 expect_installed_files() {
   local f
-  for f in Nimbra.exe Pelluxdlg.dll Pellux.dll license.txt readme.txt docs/index.html; do
-    cmp -s "$stage/$f" "$inst/$f" || fail "$inst/$f differs from the packed one or is missing"
+  local dir=${1:-$inst} dir_w=${2:-$inst_w}
+  for f in Nimbra.exe Pelluxdlg.dll Pellux.dll Nimbra-docs/license.txt Nimbra-docs/readme.txt \
+    Nimbra-docs/index.html; do
+    cmp -s "$stage/$f" "$dir/$f" || fail "$dir/$f differs from the packed one or is missing"
     ok
   done
-  [ -f "$inst/uninstall.exe" ] || fail "no uninstall.exe"
+  [ -f "$dir/Nimbra-uninstall.exe" ] || fail "no Nimbra-uninstall.exe"
   ok
   [ -f "$menu/Nimbra.lnk" ] || fail "no Start-menu shortcut in $menu"
   # A shell link keeps its target's path as ANSI and as UTF-16 text.
-  LC_ALL=C grep -aqi 'Programs\\Nimbra\\Nimbra\.exe' "$menu/Nimbra.lnk" ||
-    iconv -f UTF-16LE -t UTF-8 "$menu/Nimbra.lnk" 2>/dev/null | grep -aqi 'Programs\\Nimbra\\Nimbra\.exe' ||
-    fail "the shortcut does not start $inst_w\\Nimbra.exe"
+  local target=${dir_w//\\/\\\\}'\\Nimbra\.exe'
+  LC_ALL=C grep -aqi "$target" "$menu/Nimbra.lnk" ||
+    iconv -f UTF-16LE -t UTF-8 "$menu/Nimbra.lnk" 2>/dev/null | grep -aqi "$target" ||
+    fail "the shortcut does not start $dir_w\\Nimbra.exe"
   ok
   expect_reg "$uninst_key" DisplayName "Nimbra"
   expect_reg "$uninst_key" DisplayVersion "$version"
-  expect_reg "$uninst_key" InstallLocation "$inst_w"
-  expect_reg "$uninst_key" UninstallString "\"$inst_w\\uninstall.exe\""
+  expect_reg "$uninst_key" InstallLocation "$dir_w"
+  expect_reg "$uninst_key" UninstallString "\"$dir_w\\Nimbra-uninstall.exe\""
+}
+# Runs the uninstaller of folder (Windows path) and waits for it to finish:
+# it runs on from a copy of itself.
+run_uninstall() {
+  wine "$1\\Nimbra-uninstall.exe" /S || fail "the uninstaller ended with status $?"
+  local dir i
+  dir=$(winepath -u "$1"); dir=${dir%/}
+  for ((i = 0; i < 300; i++)); do
+    [ -e "$dir/Nimbra-uninstall.exe" ] || wine reg query "$uninst_key" >/dev/null 2>&1 || break
+    sleep 0.2
+  done
+  ok
 }
 
 ini_has() { LC_ALL=C grep -q "$1" "$inst/Nimbra.ini"; }
@@ -161,13 +183,24 @@ if [ -f "$work/power.log" ] && grep -qE '^(suspend|shutdown)' "$work/power.log";
 fi
 ok
 
-# 3. Upgrades over the installation.
+# 3. Upgrades over the installation, the first over what an earlier version
+# left: the guide in docs\, the texts and its uninstaller beside the program.
 printf '\r\n[INSTALL_CHECK]\r\nkeep=1\r\n' >> "$inst/Nimbra.ini"
+mkdir -p "$inst/docs/images"
+cp "$stage/Nimbra-docs/index.html" "$stage/Nimbra-docs/style.css" "$inst/docs/"
+cp "$stage/Nimbra-docs/license.txt" "$stage/Nimbra-docs/readme.txt" "$inst/"
+cp "$stage"/Nimbra-docs/images/*.png "$inst/docs/images/"
+cp "$inst/Nimbra-uninstall.exe" "$inst/uninstall.exe"
+reg_set "$uninst_key" UninstallString "\"$inst_w\\uninstall.exe\""
 start_program
 run_setup
 expect_program_ended "upgrade"
 ini_has '^keep=1' || fail "the upgrade lost what Nimbra.ini held"
 ok
+for f in docs license.txt readme.txt uninstall.exe; do
+  [ ! -e "$inst/$f" ] || fail "the upgrade left the earlier version's $f"
+  ok
+done
 expect_installed_files
 expect_reg "$run_key" Nimbra "\"$inst_w\\Nimbra.exe\" /tray"
 
@@ -178,25 +211,23 @@ ini_has '^keep=1' || fail "the second upgrade lost what Nimbra.ini held"
 ok
 
 # 4. Uninstall, with the iEPG extensions as the program leaves them: .tvvi
-# taken over from a per-user handler, .tvpi and .tvpid that had none, .php3 from the
+# taken over from a per-user handler, .tvpi whose recorded handler was
+# changed by hand in Nimbra.ini to run files as programs, .tvpid that had
+# none, .php3 from the
 # machine's handler, .epg given to another program by the user since.
 reg_set "$run_key" Nimbra "\"$inst_w\\Nimbra.exe\" /tray"
 reg_set "$classes\\Tz_auto" "" "nimbra file"
-reg_set "$classes\\Tz_auto\\shell\\open\\Command" "" "$inst_w\\Nimbra.exe \"%1\""
+reg_set "$classes\\Tz_auto\\shell\\open\\Command" "" "\"$inst_w\\Nimbra.exe\" \"%1\""
+reg_set "$classes\\tvvifile\\shell\\open\\command" "" "\"C:\\TV\\viewer.exe\" \"%1\""
 reg_set 'HKLM\Software\Classes\.php3' "" "php3file"
 for ext in .tvvi .tvpi .tvpid .php3; do reg_set "$classes\\$ext" "" "Tz_auto"; done
 reg_set "$classes\\.epg" "" "OtherViewer.epg"
 perl -0777 -i -pe '
-  my $previous = "[EPG_MANEGEMENT]\r\n.tvvi=tvvifile\r\n.tvpi=\r\n.php3=php3file\r\n.epg=epgfile\r\n.tvpid=\r\n";
+  my $previous = "[EPG_MANEGEMENT]\r\n.tvvi=tvvifile\r\n.tvpi=exefile\r\n.php3=php3file\r\n.epg=epgfile\r\n.tvpid=\r\n";
   s/\[EPG_MANEGEMENT\]\r?\n[^\[]*/$previous/i or $_ .= "\r\n$previous";
 ' "$inst/Nimbra.ini"
 start_program
-wine "$inst_w\\uninstall.exe" /S || fail "the uninstaller ended with status $?"
-# The uninstaller runs on from a copy of itself: wait for it to finish.
-for ((i = 0; i < 300; i++)); do
-  [ -e "$inst/uninstall.exe" ] || wine reg query "$uninst_key" >/dev/null 2>&1 || break
-  sleep 0.2
-done
+run_uninstall "$inst_w"
 expect_program_ended "uninstall"
 left=$(cd "$inst" && find . -mindepth 1 -printf '%P\n' | sort | paste -sd' ')
 expect_eq "what the uninstall left" "$left" "Nimbra.ini"
@@ -213,5 +244,36 @@ expect_no_key "$classes\\.tvpid"
 expect_no_reg "$classes\\.php3" ""
 expect_reg 'HKCR\.php3' "" "php3file"
 expect_reg "$classes\\.epg" "" "OtherViewer.epg"
+
+# 5. A folder with files of its own (a guide folder, texts and an
+# uninstaller by the common names), first open to every account's writes.
+tools_w='C:\Tools'
+tools=$(winepath -u "$tools_w"); tools=${tools%/}
+mkdir -p "$tools/docs"
+printf 'its own guide' > "$tools/docs/index.html"
+printf 'its own readme' > "$tools/readme.txt"
+printf 'its own license' > "$tools/license.txt"
+printf 'its own uninstaller' > "$tools/uninstall.exe"
+tools_files() { (cd "$tools" && find . -mindepth 1 \( -type f -printf '%P=' -exec cat {} \; -printf '\n' \) -o -printf '%P/\n' | sort); }
+before=$(tools_files)
+chmod 0777 "$tools"
+if wine "$(winepath -w "$setup")" /S "/D=$tools_w"; then fail "the installer took a folder every account can write to"; fi
+ok
+expect_eq "the refused folder" "$(tools_files)" "$before"
+expect_no_key "$uninst_key"
+chmod 0755 "$tools"
+wine "$(winepath -w "$setup")" /S "/D=$tools_w" || fail "the installer ended with status $? in $tools_w"
+ok
+expect_installed_files "$tools" "$tools_w"
+for f in docs/index.html readme.txt license.txt uninstall.exe; do
+  expect_eq "its own $f" "$(cat "$tools/$f")" "$(printf '%s' "$before" | sed -n "s|^$f=||p")"
+done
+# The file type as an earlier version wrote it, with the path unquoted.
+reg_set "$classes\\Tz_auto\\shell\\open\\Command" "" "$tools_w\\Nimbra.exe \"%1\""
+reg_set "$classes\\.tvpi" "" "Tz_auto"
+run_uninstall "$tools_w"
+expect_eq "what the uninstall left in $tools_w" "$(tools_files)" "$before"
+expect_no_key "$classes\\Tz_auto"
+expect_no_key "$classes\\.tvpi"
 
 echo "install test: all $checks checks passed"
