@@ -29,7 +29,7 @@ class LockedSettingsFile : public ::testing::Test {
   std::string Path() const { return dir.File("Nimbra.ini"); }
   // Open for writing, shared with nobody: no other reader gets in.
   void Lock() {
-    lock = CreateFileW(AnsiToWide(Path()).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    lock = CreateFileW(Utf8ToWide(Path()).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   }
