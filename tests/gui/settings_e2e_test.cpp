@@ -28,7 +28,8 @@ constexpr wchar_t kCaption[] = L"設定";
 constexpr const wchar_t* kClassKeys[] = {L"Software\\Classes\\.tvvi", L"Software\\Classes\\.tvpi",
                                          L"Software\\Classes\\.php3", L"Software\\Classes\\.epg",
                                          L"Software\\Classes\\.tvpid",
-                                         L"Software\\Classes\\Tz_auto"};
+                                         L"Software\\Classes\\Tz_auto",
+                                         L"Software\\Classes\\OtherEditor.php3"};
 
 HWND CurrentPage(HWND sheet) {
   return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
@@ -94,6 +95,14 @@ TEST_F(SettingsEndToEnd, OkAssociatesTheTickedExtensionsBacksUpOnceAndSaves) {
   const wchar_t other[] = L"OtherEditor.php3";
   RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other), sizeof other);
   RegCloseKey(key);
+  // A document type with a program of its own, so it may be given back.
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                            L"Software\\Classes\\OtherEditor.php3\\shell\\open\\command", 0,
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  const wchar_t editor[] = L"\"C:\\Editor\\editor.exe\" \"%1\"";
+  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(editor), sizeof editor);
+  RegCloseKey(key);
 
   ASSERT_TRUE(Install({"Nimbra.exe"}));
   const std::wstring ini = File(L"Nimbra.ini");
@@ -142,7 +151,7 @@ TEST_F(SettingsEndToEnd, OkAssociatesTheTickedExtensionsBacksUpOnceAndSaves) {
   EXPECT_NE(L"Tz_auto", UserClassValue(L".epg"));
   EXPECT_EQ(L"nimbra file", UserClassValue(L"Tz_auto"));
   const std::wstring command = UserClassValue(L"Tz_auto\\shell\\open\\Command");
-  EXPECT_EQ(L"\\Nimbra.exe \"%1\"", command.substr(command.size() - 16)) << command;
+  EXPECT_EQ(L"\\Nimbra.exe\" \"%1\"", command.substr(command.size() - 17)) << command;
 
   // The backup is one file named by its date.
   WIN32_FIND_DATAW fd;
