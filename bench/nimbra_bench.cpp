@@ -54,7 +54,7 @@ void BM_Tick(benchmark::State& state) {
     NoPlugin plugin;
     NoWindows windows;
     CPowerControl control(power, prompt, clock, log, "tz_wakeup_timer");
-    CScheduler sched(doc, view, plugin, control, windows);
+    CScheduler sched(doc, view, plugin, control, windows, CoreServices{clock, prompt, log});
     clock.SetLocal(MakeSystemTime(2030, 1, 1, 0, 30, 0));  // inside the first schedule
     for (auto _ : state) {
       sched.Tick();

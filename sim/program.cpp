@@ -19,7 +19,8 @@ void Simulation::StartProgram() {
   doc_->SetView(&view_);
   const char* timer = doc_->AppInfo().GetWakeupTimerName();
   control_ = std::make_unique<CPowerControl>(pc_, prompt_, clock_, log_, timer ? timer : "");
-  sched_ = std::make_unique<CScheduler>(*doc_, listView_, plugin_, *control_, gate_);
+  sched_ = std::make_unique<CScheduler>(*doc_, listView_, plugin_, *control_, gate_,
+                                        CoreServices{clock_, prompt_, log_});
   sched_->SetCountdownStepWait([this](int ms) { gate_.Wait(ms); });
   sched_->StartTimers(false);
   Note(report_.events, "program starts");

@@ -251,7 +251,8 @@ void Simulation::Import() {
   view_.OnReservation([](ReservationValues&) { return true; });
   Note(report_.events, "iEPG imports");
   const int before = doc_->Table().GetScheduleCount();
-  if (ImportCommandLineFile(*doc_, launcher_, file, config_.folder)) {
+  if (ImportCommandLineFile(*doc_, CoreServices{clock_, prompt_, log_}, launcher_, file,
+                            config_.folder)) {
     const ScheduleEntry expected = OneShotEntry(title, start, end);
     Accepted(expected);
     if (doc_->Table().GetScheduleCount() != before + 1) Note(report_.events, "imports not in the table");

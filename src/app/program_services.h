@@ -4,6 +4,8 @@
 // sheet; nothing below reaches for a system service by itself.
 #include <string>
 
+#include "platform/core_services.h"
+
 class CDebugLog;
 class CNoticeBoard;
 class IClock;
@@ -28,4 +30,7 @@ struct ProgramServices {
   // The board behind prompt, which the scheduler's tick holds so that
   // nothing it causes waits for a click; nullptr: prompt shows at once.
   CNoticeBoard* notices = nullptr;
+
+  // The clock, the prompt and the log, as the logic takes them.
+  CoreServices Core() const { return CoreServices{clock, prompt, log}; }
 };

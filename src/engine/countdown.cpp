@@ -29,9 +29,9 @@ std::vector<unsigned char> TextArg(const char* text) {
 }
 
 void ActionTrace(ThreadObj* obj, const char* tag, int number) {
-  CDebugLog& log = obj->power->Log();
+  CDebugLog& log = obj->services->log;
   if (log.Level() == 0) return;
-  const SystemTime now = obj->power->Clock().LocalNow();
+  const SystemTime now = obj->services->clock.LocalNow();
   log.Write("%s %d %d:%d:%d.%d\n", tag, number, now.wHour, now.wMinute, now.wSecond, 0);
 }
 
@@ -42,9 +42,9 @@ void LogWorkerFailure(ThreadObj* obj, const char* what) noexcept {
     try {
       throw;
     } catch (const std::exception& e) {
-      obj->power->Log().Write("countdown: %s failed: %s", what, e.what());
+      obj->services->log.Write("countdown: %s failed: %s", what, e.what());
     } catch (...) {
-      obj->power->Log().Write("countdown: %s failed", what);
+      obj->services->log.Write("countdown: %s failed", what);
     }
   } catch (...) {
   }
@@ -78,14 +78,15 @@ std::string CountdownText(int stepCount, int step, int stepMs) {
 }
 
 std::unique_ptr<ThreadObj> ThreadObjInit(CCountdown* owner, CPowerControl* power,
-                                         const char* caption, int seconds, int stepMs,
-                                         int powerMode, int wakeFlag, const SystemTime* wakeTime,
-                                         ThreadAction done, const void* doneArg, size_t doneLen,
-                                         ThreadAction cancel, const void* cancelArg,
-                                         size_t cancelLen) {
+                                         const CoreServices* services, const char* caption,
+                                         int seconds, int stepMs, int powerMode, int wakeFlag,
+                                         const SystemTime* wakeTime, ThreadAction done,
+                                         const void* doneArg, size_t doneLen, ThreadAction cancel,
+                                         const void* cancelArg, size_t cancelLen) {
   auto obj = std::make_unique<ThreadObj>();
   obj->owner = owner;
   obj->power = power;
+  obj->services = services;
   obj->stepMs = stepMs > 0 ? stepMs : 1;
   obj->powerMode = powerMode;
   obj->wakeFlag = wakeFlag;
@@ -180,17 +181,17 @@ int SuspendAction(ThreadObj* obj, const void*) {
     // entered meanwhile may need an earlier one, which the standing timer
     // already wants.
     const SystemTime w = obj->power->EarlierWake(obj->wakeTime);
-    const int64_t now = LocalSecondsNow(obj->power->Clock());
+    const int64_t now = LocalSecondsNow(obj->services->clock);
     if (TimeToSeconds(w) < now + kSuspendMarginSeconds) {
-      obj->power->Log().Write("wake time %d s away: not suspending\n",
-                              static_cast<int>(TimeToSeconds(w) - now));
-      obj->power->Prompt().Show("予約の起動時刻が近いため、サスペンドを中止しました", kAppTitle,
-                                PromptButtons::Ok);
+      obj->services->log.Write("wake time %d s away: not suspending\n",
+                               static_cast<int>(TimeToSeconds(w) - now));
+      obj->services->prompt.Show("予約の起動時刻が近いため、サスペンドを中止しました", kAppTitle,
+                                 PromptButtons::Ok);
       return 0;
     }
     armed = obj->power->TzSetWakeupTimer(w);
-    obj->power->Log().Write("bRet=%d %d/%d/%d %d:%d:%d\n", armed ? 1 : 0, w.wYear, w.wMonth,
-                            w.wDay, w.wHour, w.wMinute, w.wSecond);
+    obj->services->log.Write("bRet=%d %d/%d/%d %d:%d:%d\n", armed ? 1 : 0, w.wYear, w.wMonth,
+                             w.wDay, w.wHour, w.wMinute, w.wSecond);
   }
   if (armed) obj->power->SuspendSystem(obj->powerMode);
   return armed ? 1 : 0;
@@ -198,7 +199,7 @@ int SuspendAction(ThreadObj* obj, const void*) {
 
 int SuspendCancelAction(ThreadObj* obj, const void*) {
   ActionTrace(obj, "deny suspend mode", 580);
-  obj->power->Prompt().Show("サスペンドを中止しました", kAppTitle, PromptButtons::Ok);
+  obj->services->prompt.Show("サスペンドを中止しました", kAppTitle, PromptButtons::Ok);
   return 0;
 }
 
@@ -210,11 +211,12 @@ int ShutdownAction(ThreadObj* obj, const void*) {
 
 int ShutdownCancelAction(ThreadObj* obj, const void*) {
   ActionTrace(obj, "shutdown cancel", 606);
-  obj->power->Prompt().Show("シャットダウンを中止しました", kAppTitle, PromptButtons::Ok);
+  obj->services->prompt.Show("シャットダウンを中止しました", kAppTitle, PromptButtons::Ok);
   return 0;
 }
 
-CCountdown::CCountdown(CPowerControl& power) : power_(power) {}
+CCountdown::CCountdown(CPowerControl& power, const CoreServices& services)
+    : power_(power), services_(services) {}
 
 CCountdown::~CCountdown() {
   {
@@ -232,11 +234,11 @@ bool CCountdown::Initialize(const char* caption, int seconds, int stepMs, int po
                             const void* doneArg, size_t doneLen, ThreadAction cancel,
                             const void* cancelArg, size_t cancelLen) {
   if (wakeFlag && !wakeTime) {
-    power_.Prompt().Show("Thread Initialize failed.", kAppTitle, PromptButtons::Ok);
+    services_.prompt.Show("Thread Initialize failed.", kAppTitle, PromptButtons::Ok);
     return false;
   }
-  obj_ = ThreadObjInit(this, &power_, caption, seconds, stepMs, powerMode, wakeFlag, wakeTime,
-                       done, doneArg, doneLen, cancel, cancelArg, cancelLen);
+  obj_ = ThreadObjInit(this, &power_, &services_, caption, seconds, stepMs, powerMode, wakeFlag,
+                       wakeTime, done, doneArg, doneLen, cancel, cancelArg, cancelLen);
   return obj_ != nullptr;
 }
 
@@ -245,7 +247,7 @@ bool CCountdown::Create(ICountdownWindowFactory& factory) {
   window_ = factory.CreateCountdownWindow(*this);
   if (!window_) return false;
   if (!ThreadObjStart(obj_.get())) {
-    power_.Log().Write("countdown: the worker thread could not be started");
+    services_.log.Write("countdown: the worker thread could not be started");
     window_->Close();
     window_.reset();
     return false;

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/core_services.h"
 #include "platform/system_time.h"
 
 class CCountdown;
@@ -75,17 +76,19 @@ struct ThreadObj {
   int wakeFlag = 0;                 // arm the wake-up timer before suspending
   std::optional<std::string> caption;
   CPowerControl* power = nullptr;   // what the actions act through
+  const CoreServices* services = nullptr;  // what they tell and log through
   int exitCode = 0;                 // 1 stopped by the user, 0 completed
 };
 
 // Builds a countdown's worker record. wakeTime is kept only with wakeFlag;
 // a missing action becomes DummyAction with its dummy text as argument.
+// services must outlive the record (the countdown's own copy does).
 std::unique_ptr<ThreadObj> ThreadObjInit(CCountdown* owner, CPowerControl* power,
-                                         const char* caption, int seconds, int stepMs,
-                                         int powerMode, int wakeFlag, const SystemTime* wakeTime,
-                                         ThreadAction done, const void* doneArg, size_t doneLen,
-                                         ThreadAction cancel, const void* cancelArg,
-                                         size_t cancelLen);
+                                         const CoreServices* services, const char* caption,
+                                         int seconds, int stepMs, int powerMode, int wakeFlag,
+                                         const SystemTime* wakeTime, ThreadAction done,
+                                         const void* doneArg, size_t doneLen, ThreadAction cancel,
+                                         const void* cancelArg, size_t cancelLen);
 // Starts ThreadExecution on a new thread and sets the window's caption.
 [[nodiscard]] bool ThreadObjStart(ThreadObj* obj);
 // The worker: counts, runs the done or cancel action and tells the window.
@@ -113,7 +116,8 @@ std::string CountdownText(int stepCount, int step, int stepMs);
 
 class CCountdown {
  public:
-  explicit CCountdown(CPowerControl& power);
+  // services: the clock, the prompt and the log the actions use.
+  CCountdown(CPowerControl& power, const CoreServices& services);
   // Stops a worker that is still counting without running either action,
   // waits for it and closes the window.
   ~CCountdown();
@@ -157,6 +161,7 @@ class CCountdown {
   void WaitStep(int stepMs);
 
   CPowerControl& power_;
+  const CoreServices services_;
   std::unique_ptr<ThreadObj> obj_;
   std::unique_ptr<ICountdownWindow> window_;
   bool closed_ = false;  // the window was told to close

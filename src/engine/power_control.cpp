@@ -12,7 +12,6 @@ CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDeb
                              std::string timerName, IPowerReadings* readings)
     : power_(power),
       prompt_(prompt),
-      clock_(clock),
       log_(log),
       readings_(readings),
       timer_(power, prompt, log, std::move(timerName), &clock) {}

@@ -60,14 +60,9 @@ class CPowerControl {
   // The readiness of this PC to wake, read now, for the user's sleep choice.
   WakeDiagnosis Diagnose(int sleepMode) const;
 
-  IPrompt& Prompt() { return prompt_; }
-  IClock& Clock() { return clock_; }
-  CDebugLog& Log() { return log_; }
-
  private:
   IPower& power_;
   IPrompt& prompt_;
-  IClock& clock_;
   CDebugLog& log_;
   IPowerReadings* readings_;
   CStandingTimer timer_;

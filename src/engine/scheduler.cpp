@@ -27,8 +27,14 @@ std::string WithName(const char* format, const char* name) {
 
 CScheduler::CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin,
                        CPowerControl& power, ICountdownWindowFactory& windows,
-                       CNoticeBoard* notices)
-    : doc_(doc), view_(view), plugin_(plugin), power_(power), windows_(windows), notices_(notices) {}
+                       const CoreServices& services, CNoticeBoard* notices)
+    : doc_(doc),
+      view_(view),
+      plugin_(plugin),
+      power_(power),
+      windows_(windows),
+      services_(services),
+      notices_(notices) {}
 
 CScheduler::~CScheduler() {
   power_.KeepAwake(false);
@@ -51,7 +57,7 @@ bool CScheduler::OnTimer(unsigned id) {
     try {
       Tick();
     } catch (const std::exception& e) {
-      DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "tick failed: %s", e.what());
+      DEBUG_LOG_STAMPED(services_.log, services_.clock, "tick failed: %s", e.what());
     }
     inTick_ = false;
     return false;
@@ -69,22 +75,15 @@ void CScheduler::Tick() {
   // stop every tick behind it, the keep-awake for exactly that case included.
   std::optional<CNoticeBoard::Hold> hold;
   if (notices_) hold.emplace(*notices_);
-  const int64_t tN = LocalSecondsNow(doc_.Clock());
+  const int64_t tN = LocalSecondsNow(services_.clock);
   NoteWakeAfterSleep(tN);
   ScheduleTable& table = doc_.Table();
   bool running = false;
   const int i = FindCurrentSchedule(table);
   if (i >= 0) {
-    ScheduleEntry* cur = table.GetSchedule(i);
-    const int32_t tS = table.StartSeconds(i);
     const int32_t tE = table.EndSeconds(i);
-    if (tS <= tN && tN < tE) {
+    if (RunIfInside(i, tN)) {
       running = true;
-      if (cur->state != kStateRunning) {
-        cur->state = kStateRunning;
-        stayingAwake_ = false;  // what it stayed awake for has begun
-        view_.RefreshList();
-      }
     } else if (tN >= tE && tN - tE < kCatchUpSeconds) {
       EndProcessing(i);
     } else if (tN > tE) {
@@ -92,7 +91,7 @@ void CScheduler::Tick() {
     }
   }
   // The end processing may have changed the table: plan from what it is now.
-  const int64_t planNow = LocalSecondsNow(doc_.Clock());
+  const int64_t planNow = LocalSecondsNow(services_.clock);
   plan_ = PlanWake(table, planNow, Settings());
   if (!plan_.keepAwake) stayingAwake_ = false;
   power_.WantWakeAt(plan_.haveWake ? std::optional<int64_t>(plan_.wakeSeconds) : std::nullopt,
@@ -105,7 +104,8 @@ void CScheduler::Tick() {
   if (noWayBack != heldForRefusal_) {
     heldForRefusal_ = noWayBack;
     if (noWayBack)
-      DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "ウェイクタイマーが使えないため、スリープさせずに待機");
+      DEBUG_LOG_STAMPED(services_.log, services_.clock,
+                        "ウェイクタイマーが使えないため、スリープさせずに待機");
   }
   // Without this a PC woken by the timer goes back to sleep after a couple of
   // minutes without input, before or in the middle of the recording.
@@ -122,15 +122,32 @@ void CScheduler::NoteWakeAfterSleep(int64_t now) {
   if (before < 0 || now - before < 5 || !plan_.haveWake || before >= plan_.wakeSeconds) return;
   if (now <= plan_.startSeconds || now - plan_.wakeSeconds > kLongestResumeSeconds) return;
   const int64_t took = now - plan_.wakeSeconds;
-  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "タイマーによる復帰に%d秒、開始から%d秒遅れ",
+  DEBUG_LOG_STAMPED(services_.log, services_.clock, "タイマーによる復帰に%d秒、開始から%d秒遅れ",
                     static_cast<int>(took), static_cast<int>(now - plan_.startSeconds));
   if (took > slowestLateResume_) slowestLateResume_ = took;
 }
 
+bool CScheduler::RunIfInside(int index, int64_t now) {
+  ScheduleTable& table = doc_.Table();
+  if (!(table.StartSeconds(index) <= now && now < table.EndSeconds(index))) return false;
+  ScheduleEntry* cur = table.GetSchedule(index);
+  if (cur->state != kStateRunning) {
+    cur->state = kStateRunning;
+    stayingAwake_ = false;  // what it stayed awake for has begun
+    view_.RefreshList();
+  }
+  return true;
+}
+
 void CScheduler::OnResume() {
-  NoteWakeAfterSleep(LocalSecondsNow(doc_.Clock()));
+  const int64_t now = LocalSecondsNow(services_.clock);
+  NoteWakeAfterSleep(now);
   power_.ForgetWakeupTimer();
   statusKey_.timer = WakeTimerState::kNotNeeded;
+  // The list shows a schedule whose window began during the sleep as
+  // running at once, not only at the next tick.
+  const int i = FindCurrentSchedule(doc_.Table());
+  if (i >= 0) (void)RunIfInside(i, now);
 }
 
 WakeSettings CScheduler::Settings() const {
@@ -185,39 +202,41 @@ int CScheduler::Reinsert(int index, const ScheduleEntry& ended) {
   const int64_t due = TimeToSeconds(moved.s);
   const bool fits = doc_.SkipClashingOccurrences(moved) >= 0;
   if (fits && TimeToSeconds(moved.s) != due)
-    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "重なる回を飛ばす");
+    DEBUG_LOG_STAMPED(services_.log, services_.clock, "重なる回を飛ばす");
   const int at = fits ? doc_.AddSchedule(moved) : -1;
   if (at >= 0) return at;
   // The next occurrence was refused (the user has been told why). The entry
   // stays, finished with its last times, where it was.
   ScheduleEntry* back = table.InsertScheduleEntry(index, ended);
   if (back) back->state = kStateFinished;
-  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "次回の登録を拒否されたため終了扱いで残す");
+  DEBUG_LOG_STAMPED(services_.log, services_.clock, "次回の登録を拒否されたため終了扱いで残す");
   return -1;
 }
 
 void CScheduler::EndProcessing(int index) {
   ScheduleTable& table = doc_.Table();
-  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "終了時刻に入った！");
+  DEBUG_LOG_STAMPED(services_.log, services_.clock, "終了時刻に入った！");
   const int64_t endSeconds = table.EndSeconds(index);
   FinishOrRoll(index);
 
   countdown_.reset();
   const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
   const WakeSettings settings = Settings();
-  const WakePlan next = PlanWake(table, LocalSecondsNow(doc_.Clock()), settings);
+  const WakePlan next = PlanWake(table, LocalSecondsNow(services_.clock), settings);
   if (next.keepAwake || StaysAwakeAfterEnd(endSeconds, next, settings)) {
     // Sleeping for a few minutes would only risk the next recording: the PC
     // stays on, kept awake, and the standing timer stays armed for it.
     stayingAwake_ = true;
-    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "次の予定の起動まで%d秒のため、スリープせずに待機",
+    DEBUG_LOG_STAMPED(services_.log, services_.clock,
+                      "次の予定の起動まで%d秒のため、スリープせずに待機",
                       static_cast<int>(next.haveWake ? next.wakeSeconds - endSeconds : 0));
     view_.RefreshList();
     Save();
     return;
   }
   if (!next.haveWake) {
-    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
+    DEBUG_LOG_STAMPED(services_.log, services_.clock,
+                      "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
                       user.finish_act, user.sleep_flag);
     view_.RefreshList();
     if (user.finish_act == 1)
@@ -225,7 +244,7 @@ void CScheduler::EndProcessing(int index) {
     else
       StartCountdown("サスペンドの準備中", 0, nullptr, SuspendAction, SuspendCancelAction);
   } else {
-    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "後続スケジュール有り。復帰タイマーセット！");
+    DEBUG_LOG_STAMPED(services_.log, services_.clock, "後続スケジュール有り。復帰タイマーセット！");
     SystemTime wake{};
     SecondsToTime(next.wakeSeconds, &wake);
     view_.RefreshList();
@@ -237,8 +256,8 @@ void CScheduler::CloseMissed(int index, int lateSeconds) {
   // The PC slept through the end, or the clock jumped: ending it now with a
   // power action would switch the PC off at a moment nobody chose. Close it
   // so the scheduler moves on to the following schedules.
-  DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "終了時刻を%d秒過ぎていたため、電源操作なしで終了",
-                    lateSeconds);
+  DEBUG_LOG_STAMPED(services_.log, services_.clock,
+                    "終了時刻を%d秒過ぎていたため、電源操作なしで終了", lateSeconds);
   FinishOrRoll(index);
   view_.RefreshList();
   Save();
@@ -249,14 +268,14 @@ void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemT
   // Whatever the user entered is on disk before any power action can run.
   Save();
   countdown_.reset();
-  auto countdown = std::make_unique<CCountdown>(power_);
+  auto countdown = std::make_unique<CCountdown>(power_, services_);
   if (stepWait_) countdown->SetStepWait(stepWait_);
   const int mode = doc_.AppInfo().GetUserSetting().sleep_flag;
   if (!countdown->Initialize(caption, kCountdownSeconds, kCountdownStepMs, mode, wakeFlag,
                              wakeTime, done, nullptr, 0, cancel, nullptr, 0))
     return;
   if (!countdown->Create(windows_)) {
-    DEBUG_LOG_STAMPED(doc_.Log(), doc_.Clock(), "countdown window could not be created");
+    DEBUG_LOG_STAMPED(services_.log, services_.clock, "countdown window could not be created");
     return;
   }
   countdown_ = std::move(countdown);
@@ -268,7 +287,7 @@ void CScheduler::SuspendNow(bool noConfirm) {
   ScheduleTable& table = doc_.Table();
   const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
   const char* name = user.sleep_flag == 1 ? "休止モード" : "スタンバイ";
-  IPrompt& prompt = doc_.Prompt();
+  IPrompt& prompt = services_.prompt;
 
   if (table.GetScheduleCount() == 0) {
     doc_.ShowMessage("スケジュールが登録されていません");
@@ -295,7 +314,7 @@ void CScheduler::SuspendNow(bool noConfirm) {
                       PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
       const ScheduleEntry saved = *cur;
-      const int64_t now = LocalSecondsNow(doc_.Clock());
+      const int64_t now = LocalSecondsNow(services_.clock);
       if (cur->loop && table.StartSeconds(i) < now) doc_.NextOccurrence(*cur);
       // Where the current entry is now: -1 when it has ended.
       int curIndex = i;
@@ -331,7 +350,7 @@ void CScheduler::SuspendNow(bool noConfirm) {
     // Due a lead before the start, or at the start once the lead has begun.
     const int64_t start = TimeToSeconds(target);
     const int64_t lead = Settings().leadSeconds > 0 ? Settings().leadSeconds : 0;
-    if (start - lead > LocalSecondsNow(doc_.Clock())) SecondsToTime(start - lead, &target);
+    if (start - lead > LocalSecondsNow(services_.clock)) SecondsToTime(start - lead, &target);
   }
   view_.RefreshList();
   countdown_.reset();
@@ -348,7 +367,7 @@ bool CScheduler::HasFollowingSchedule() const {
   if (c.state == kStateWaiting) return true;
   if (c.state != kStateRunning) return false;
   const ScheduleEntry saved = c;
-  if (c.loop && TimeToSeconds(c.s) < LocalSecondsNow(doc_.Clock())) NextOccurrence(c);
+  if (c.loop && TimeToSeconds(c.s) < LocalSecondsNow(services_.clock)) NextOccurrence(c);
   if (!c.loop || c.state == kStateFinished) c.state = kStateFinished;
   const int n = FindNextSchedule(table, saved);
   return !(n == -1 && c.state == kStateFinished);

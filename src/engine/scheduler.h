@@ -21,6 +21,7 @@
 #include "engine/countdown.h"
 #include "engine/wake_plan.h"
 #include "engine/wake_readiness.h"
+#include "platform/core_services.h"
 #include "schedule/schedule_entry.h"
 
 class CNimbraDoc;
@@ -67,8 +68,11 @@ class CScheduler {
   // notices: the board that the document, the power steps and the plug-in
   // host tell the user through; every tick holds it, so that nothing the
   // tick causes waits for a click (without one, what they show is shown at once).
+  // services: the clock the tick reads, the prompt of the manual suspend's
+  // questions and the debug log; the countdowns get the same.
   CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin, CPowerControl& power,
-             ICountdownWindowFactory& windows, CNoticeBoard* notices = nullptr);
+             ICountdownWindowFactory& windows, const CoreServices& services,
+             CNoticeBoard* notices = nullptr);
   // Drops the keep-awake request, cancels the wake-up timer and ends a
   // running countdown without its actions.
   ~CScheduler();
@@ -86,7 +90,8 @@ class CScheduler {
   // does). Never waits for the user: what it has to tell goes to the board.
   void Tick();
   // After the PC resumed: the standing timer is armed afresh (a fired one is
-  // spent) at the next tick.
+  // spent) at the next tick, and a schedule whose window has begun is
+  // running now.
   void OnResume();
   // The manual suspend command; noConfirm skips both questions (the frame's
   // power handling).
@@ -119,6 +124,9 @@ class CScheduler {
   void SetCountdownStepWait(CCountdown::StepWait wait) { stepWait_ = std::move(wait); }
 
  private:
+  // The one rule of a schedule's start: the current entry at index is
+  // running while now lies inside its window. True when it does.
+  bool RunIfInside(int index, int64_t now);
   void EndProcessing(int index);
   void CloseMissed(int index, int lateSeconds);
   // Runs the plug-in and finishes or rolls on the entry at index. Returns the
@@ -144,6 +152,7 @@ class CScheduler {
   IPluginRunner& plugin_;
   CPowerControl& power_;
   ICountdownWindowFactory& windows_;
+  const CoreServices services_;
   CNoticeBoard* notices_;
   std::unique_ptr<CCountdown> countdown_;
   CCountdown::StepWait stepWait_;

@@ -99,9 +99,13 @@ bool IsRestorableHandler(IRegistry& registry, const std::string& progId) {
   return command && !CommandRunsTheFile(*command);
 }
 
-CFileAssociation::CFileAssociation(CNimbraDoc& doc, IRegistry& registry, ILauncher& launcher,
-                                   std::string modulePath)
-    : doc_(doc), registry_(registry), launcher_(launcher), modulePath_(std::move(modulePath)) {}
+CFileAssociation::CFileAssociation(CNimbraDoc& doc, const CoreServices& services,
+                                   IRegistry& registry, ILauncher& launcher, std::string modulePath)
+    : doc_(doc),
+      services_(services),
+      registry_(registry),
+      launcher_(launcher),
+      modulePath_(std::move(modulePath)) {}
 
 AssociationResult CFileAssociation::EnsureProgId(const std::string& command) {
   const KeyStatus progId = registry_.CreateKey(RegistryRoot::UserClasses, kProgId);
@@ -130,11 +134,11 @@ AssociationResult CFileAssociation::AssociateExtension(const std::string& ext,
       doc_.AppInfo().Associations().RememberAssociation(ext, *current);
   }
   if (EnsureProgId(command) != AssociationResult::Done) {
-    doc_.Log().Write("association: cannot write %s for %s", kProgId, ext.c_str());
+    services_.log.Write("association: cannot write %s for %s", kProgId, ext.c_str());
     return AssociationResult::WriteFailed;
   }
   if (!registry_.WriteString(RegistryRoot::UserClasses, ext, "", kProgId)) {
-    doc_.Log().Write("association: cannot write %s", ext.c_str());
+    services_.log.Write("association: cannot write %s", ext.c_str());
     return AssociationResult::WriteFailed;
   }
   return AssociationResult::Done;
@@ -151,12 +155,12 @@ AssociationResult CFileAssociation::UnassociateExtension(const std::string& ext)
   // A handler that would run a downloaded file as a program, or that no
   // longer exists, is never given back: the extension stays ours.
   if (!IsRestorableHandler(registry_, previous)) {
-    doc_.Log().Write("association: %s is not given back to %s: not a document type", ext.c_str(),
-                     previous);
+    services_.log.Write("association: %s is not given back to %s: not a document type", ext.c_str(),
+                        previous);
     return AssociationResult::Done;
   }
   if (!registry_.WriteString(RegistryRoot::UserClasses, ext, "", previous)) {
-    doc_.Log().Write("association: cannot give %s back to %s", ext.c_str(), previous);
+    services_.log.Write("association: cannot give %s back to %s", ext.c_str(), previous);
     return AssociationResult::WriteFailed;
   }
   return AssociationResult::Done;
@@ -173,8 +177,8 @@ bool CFileAssociation::ExportRegistryKey(const std::string& ext, const std::stri
   const auto code = launcher_.RunAndWait("reg.exe", {"EXPORT", "HKCR\\" + ext, path, "/y"},
                                          kExportTimeoutMs);
   if (!code || *code != 0) {
-    doc_.Log().Write("backup: reg.exe export of %s %s", ext.c_str(),
-                     code ? "failed" : "did not end in time");
+    services_.log.Write("backup: reg.exe export of %s %s", ext.c_str(),
+                        code ? "failed" : "did not end in time");
     return false;
   }
   return FileExists(path);
@@ -196,7 +200,7 @@ bool CFileAssociation::BackupExtRegistry(const std::string& name) {
       ok = false;
   }
 
-  const std::string date = BackupDateText(doc_.Clock().LocalNow());
+  const std::string date = BackupDateText(services_.clock.LocalNow());
   const std::string backup = JoinPath(dir, date + "_" + name);
   RemoveFile(backup);
   if (ok) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core_services.h"
 #include "platform/system_time.h"
 
 class CNimbraDoc;
@@ -51,8 +52,9 @@ enum class AssociationResult {
 class CFileAssociation {
  public:
   // modulePath: the program's full path, for the open command and its folder.
-  CFileAssociation(CNimbraDoc& doc, IRegistry& registry, ILauncher& launcher,
-                   std::string modulePath);
+  // services: the backup's date and the debug log.
+  CFileAssociation(CNimbraDoc& doc, const CoreServices& services, IRegistry& registry,
+                   ILauncher& launcher, std::string modulePath);
 
   // The settings sheet's OK with the EPG page's extension bits, listings
   // site and recording program (UTF-8): the backup on first use, the
@@ -80,6 +82,7 @@ class CFileAssociation {
   AssociationResult EnsureProgId(const std::string& command);
 
   CNimbraDoc& doc_;
+  const CoreServices services_;
   IRegistry& registry_;
   ILauncher& launcher_;
   std::string modulePath_;

@@ -9,6 +9,7 @@
 #include "platform/file.h"
 #include "platform/launcher.h"
 #include "platform/program_path.h"
+#include "platform/prompt.h"
 #include "platform/text.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/nimbra_view_interface.h"
@@ -76,12 +77,18 @@ std::string FileRefusal(const IepgFile& file) {
   return "";
 }
 
+// An OK message with the application title as caption.
+void Tell(const CoreServices& services, const std::string& utf8Text) {
+  services.prompt.Show(utf8Text, kAppTitle, PromptButtons::Ok);
+}
+
 constexpr const char* kNoWindowText = "番組の日時を読み取れません。";
 constexpr const char* kEndedText = "放送が終わっています。";
 
 // The programmes of a multi-programme file: the list for those with a
 // window, and those without one refused at once.
-bool ImportMulti(CNimbraDoc& doc, IIepgChooser* chooser, const IepgFile& file) {
+bool ImportMulti(CNimbraDoc& doc, const CoreServices& services, IIepgChooser* chooser,
+                 const IepgFile& file) {
   const int32_t offset = doc.AppInfo().GetUserSetting().epg_offset;
   struct Offered {
     const IepgProgram* program;
@@ -104,7 +111,7 @@ bool ImportMulti(CNimbraDoc& doc, IIepgChooser* chooser, const IepgFile& file) {
   }
   if (chooser && !rows.empty() && !chooser->ChooseIepgPrograms(SjisToUtf8(file.multiTitle), rows)) return false;
 
-  const int64_t now = TimeToSeconds(doc.Clock().LocalNow());
+  const int64_t now = LocalSecondsNow(services.clock);
   int added = 0;
   for (size_t i = 0; i < offered.size(); ++i) {
     if (!rows[i].ticked) continue;
@@ -130,7 +137,7 @@ bool ImportMulti(CNimbraDoc& doc, IIepgChooser* chooser, const IepgFile& file) {
     if (INimbraView* view = doc.View()) view->RefreshList();
     (void)doc.CommitEdit();
   }
-  doc.ShowMessage(MultiImportReport(added, refused));
+  Tell(services, MultiImportReport(added, refused));
   return added > 0;
 }
 
@@ -170,11 +177,12 @@ std::string MultiImportReport(int added, const std::vector<IepgRefused>& refused
   return text;
 }
 
-bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::string& path,
-                           const std::string& programDir, IIepgChooser* chooser) {
+bool ImportCommandLineFile(CNimbraDoc& doc, const CoreServices& services, ILauncher& launcher,
+                           const std::string& path, const std::string& programDir,
+                           IIepgChooser* chooser) {
   const std::string working = JoinPath(programDir, kIepgWorkingCopy);
-  CDebugLog& log = doc.Log();
-  DEBUG_LOG_STAMPED(log, doc.Clock(), "%s", working.c_str());
+  CDebugLog& log = services.log;
+  DEBUG_LOG_STAMPED(log, services.clock, "%s", working.c_str());
   log.Write("__argv[1]=%s path=%s", path.c_str(), working.c_str());
 
   // A copy left by an earlier import must never stand in for this file.
@@ -183,7 +191,7 @@ bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::stri
   if (ReadFileBounded(path, kMaxIepgFileBytes).status == FileReadStatus::TooLarge) {
     log.Write("iEPG: %s is larger than %u bytes", path.c_str(),
               static_cast<unsigned>(kMaxIepgFileBytes));
-    doc.ShowMessage("iEPGファイルが大きすぎるため読み込みませんでした（1MBまで）。\n" + path);
+    Tell(services, "iEPGファイルが大きすぎるため読み込みませんでした（1MBまで）。\n" + path);
     return false;
   }
   bool copied = TzCopyFile2File(path, working);
@@ -201,14 +209,14 @@ bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::stri
                                           : std::nullopt;
   if (!bytes) {
     log.Write("iEPG: cannot copy %s to %s", path.c_str(), working.c_str());
-    doc.ShowMessage("iEPGファイルを読み込めませんでした。\n" + path);
+    Tell(services, "iEPGファイルを読み込めませんでした。\n" + path);
     return false;
   }
   const IepgFile file = ReadIepg(*bytes);
   const std::string refusal = FileRefusal(file);
   if (!refusal.empty()) {
     RemoveFile(working);  // nothing for the recording program to find
-    doc.ShowMessage(refusal + "\n" + path);
+    Tell(services, refusal + "\n" + path);
     return false;
   }
 
@@ -216,18 +224,18 @@ bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::stri
   // holds. The setting keeps the path in Shift-JIS.
   const std::string appPath = SjisToUtf8(doc.AppInfo().GetTvAppPath());
   if (appPath.empty()) {
-    doc.ShowMessage("録画ソフトの設定をして下さい。");
+    Tell(services, "録画ソフトの設定をして下さい。");
   } else if (!launcher.ShellOpenIn(appPath, kIepgWorkingCopy, programDir)) {
-    doc.ShowMessage("録画ソフトを起動できませんでした。\n" + appPath);
+    Tell(services, "録画ソフトを起動できませんでした。\n" + appPath);
   }
 
-  if (file.shape == IepgShape::kMulti) return ImportMulti(doc, chooser, file);
+  if (file.shape == IepgShape::kMulti) return ImportMulti(doc, services, chooser, file);
 
   const IepgProgram& program = file.programs.front();
   const auto w = BroadcastSeconds(program, doc.AppInfo().GetUserSetting().epg_offset);
   if (!w) {
-    doc.ShowMessage(std::string(BroadcastPastLatest(program) ? kTimeTooLateText : kNoWindowText) +
-                    "\n" + path);
+    Tell(services, std::string(BroadcastPastLatest(program) ? kTimeTooLateText : kNoWindowText) +
+                       "\n" + path);
     return false;
   }
   return doc.AddScheduleFromSeconds(w->start, w->end, program.title);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "iepg/iepg_reader.h"
+#include "platform/core_services.h"
 #include "platform/system_time.h"
 
 class CNimbraDoc;
@@ -62,9 +63,10 @@ struct IepgRefused {
 std::string MultiImportReport(int added, const std::vector<IepgRefused>& refused);
 
 // The import of the file at path (UTF-8), run on the
-// user-interface thread. Messages go through the document's prompt; the
-// reservation dialog through its view; the list through chooser (without
-// one, every programme is taken as if left ticked). True when at least one
-// schedule was added.
-bool ImportCommandLineFile(CNimbraDoc& doc, ILauncher& launcher, const std::string& path,
-                           const std::string& programDir, IIepgChooser* chooser = nullptr);
+// user-interface thread. Messages go through the services' prompt; the
+// reservation dialog through the document's view; the list through chooser
+// (without one, every programme is taken as if left ticked). True when at
+// least one schedule was added.
+bool ImportCommandLineFile(CNimbraDoc& doc, const CoreServices& services, ILauncher& launcher,
+                           const std::string& path, const std::string& programDir,
+                           IIepgChooser* chooser = nullptr);

@@ -134,9 +134,6 @@ class CNimbraDoc {
 
   // Shows an OK message with the application title as caption.
   void ShowMessage(const std::string& utf8Text);
-  IClock& Clock() { return clock_; }
-  IPrompt& Prompt() { return prompt_; }
-  CDebugLog& Log() { return log_; }
 
  private:
   // Moves repeating entries that ended before now on to their next

@@ -58,7 +58,7 @@ TEST(SchedulerEndToEnd, FromTheFirstStartToShutdownAfterTheLast) {
   CPluginHost host(prompt, library);
   ASSERT_STREQ(doc.AppInfo().GetWakeupTimerName(), "tz_wakeup_timer");
   CPowerControl control(power, prompt, clock, debugLog, doc.AppInfo().GetWakeupTimerName());
-  CScheduler sched(doc, view, host, control, windows);
+  CScheduler sched(doc, view, host, control, windows, CoreServices{clock, prompt, debugLog});
   sched.SetCountdownStepWait(NoWait);
   auto walkTo = [&](const SystemTime& t) {
     while (clock.SecondsNow() < TimeToSeconds(t)) {

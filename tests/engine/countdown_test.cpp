@@ -22,12 +22,13 @@ class CountdownTest : public ::testing::Test {
   CDebugLog debugLog;
   RecordingPower power;
   CPowerControl control{power, prompt, clock, debugLog, "tz_wakeup_timer"};
+  CoreServices services{clock, prompt, debugLog};
   FakeWindowFactory windows;
 
   // Starts a countdown of 10 s in 500 ms steps that does not sleep.
   std::unique_ptr<CCountdown> Start(int wakeFlag, const SystemTime* wake, ThreadAction done,
                                     ThreadAction cancel) {
-    auto c = std::make_unique<CCountdown>(control);
+    auto c = std::make_unique<CCountdown>(control, services);
     c->SetStepWait(NoWait);
     EXPECT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 1, wakeFlag, wake, done, nullptr, 0,
                               cancel, nullptr, 0));
@@ -63,7 +64,7 @@ TEST_F(CountdownTest, CompletesWithItsTextsAndRunsTheDoneAction) {
 }
 
 TEST_F(CountdownTest, StopInTheFirstStepRunsOnlyTheCancelAction) {
-  auto c = std::make_unique<CCountdown>(control);
+  auto c = std::make_unique<CCountdown>(control, services);
   c->SetStepWait(NoWait);
   ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction, nullptr, 0,
                             SuspendCancelAction, nullptr, 0));
@@ -102,7 +103,7 @@ TEST_F(CountdownTest, AnExceptionOnTheWorkerIsLoggedAndTheWindowStillHearsTheEnd
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
     ScopedDebugLog log(debugLog);
-    auto c = std::make_unique<CCountdown>(control);
+    auto c = std::make_unique<CCountdown>(control, services);
     c->SetStepWait(k.windowThrows ? CCountdown::StepWait(NoWait) : [](int) { throw 42; });
     ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction, nullptr,
                               0, SuspendCancelAction, nullptr, 0));
@@ -123,7 +124,7 @@ TEST_F(CountdownTest, AnExceptionOnTheWorkerIsLoggedAndTheWindowStillHearsTheEnd
 TEST_F(CountdownTest, StopDuringTheLastStepStillCancels) {
   // "中止" pressed in the count's last half second: the wait ends early and
   // nothing is left to count, but the user's stop must win over the action.
-  auto c = std::make_unique<CCountdown>(control);
+  auto c = std::make_unique<CCountdown>(control, services);
   CCountdown* raw = c.get();
   int waits = 0;
   c->SetStepWait([raw, &waits](int) {
@@ -144,7 +145,7 @@ TEST_F(CountdownTest, ShutdownAndItsCancel) {
   done->Finish();
   EXPECT_EQ(power.Calls("shutdown").size(), 1u);
 
-  auto stopped = std::make_unique<CCountdown>(control);
+  auto stopped = std::make_unique<CCountdown>(control, services);
   stopped->Stop();  // pressed before the first step
   ASSERT_TRUE(stopped->Initialize("シャットダウンの準備中", 10, 500, 0, 0, nullptr, ShutdownAction,
                                   nullptr, 0, ShutdownCancelAction, nullptr, 0));
@@ -158,7 +159,7 @@ TEST_F(CountdownTest, ShutdownAndItsCancel) {
 TEST_F(CountdownTest, ReplacedWhileCountingRunsNeitherAction) {
   // Real 500 ms steps: the worker is asleep in its first step when the
   // countdown goes, and must be woken and joined without acting.
-  auto c = std::make_unique<CCountdown>(control);
+  auto c = std::make_unique<CCountdown>(control, services);
   ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction, nullptr, 0,
                             SuspendCancelAction, nullptr, 0));
   ASSERT_TRUE(c->Create(windows));
@@ -171,7 +172,7 @@ TEST_F(CountdownTest, ReplacedWhileCountingRunsNeitherAction) {
 
 TEST_F(CountdownTest, KeepsItsOwnCopyOfTheWakeTime) {
   SystemTime wake = MakeSystemTime(2030, 5, 11, 6, 0, 0);
-  auto c = std::make_unique<CCountdown>(control);
+  auto c = std::make_unique<CCountdown>(control, services);
   ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 1, &wake, SuspendAction, nullptr, 0,
                             SuspendCancelAction, nullptr, 0));
   wake = MakeSystemTime(2030, 5, 12, 6, 0, 0);  // the table changes meanwhile
@@ -216,7 +217,7 @@ TEST_F(CountdownTest, NoSuspendWhenTheWakeTimeHasComeOrIsAMinuteAway) {
 }
 
 TEST_F(CountdownTest, WakeFlagWithoutAWakeTimeIsRefused) {
-  CCountdown c(control);
+  CCountdown c(control, services);
   EXPECT_FALSE(c.Initialize("サスペンドの準備中", 10, 500, 0, 1, nullptr, SuspendAction, nullptr, 0,
                             SuspendCancelAction, nullptr, 0));
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"Thread Initialize failed."});
@@ -226,7 +227,7 @@ TEST_F(CountdownTest, WakeFlagWithoutAWakeTimeIsRefused) {
 
 TEST_F(CountdownTest, NoWindowMeansNoCount) {
   windows.fail = true;
-  CCountdown c(control);
+  CCountdown c(control, services);
   ASSERT_TRUE(c.Initialize("x", 10, 500, 0, 0, nullptr, SuspendAction, nullptr, 0,
                            SuspendCancelAction, nullptr, 0));
   EXPECT_FALSE(c.Create(windows));
@@ -250,7 +251,7 @@ TEST_F(CountdownTest, ActionsGetTheirArgumentCopy) {
     return 0;
   };
   char arg[] = "block";
-  auto c = std::make_unique<CCountdown>(control);
+  auto c = std::make_unique<CCountdown>(control, services);
   c->SetStepWait(NoWait);
   ASSERT_TRUE(c->Initialize("x", 1, 500, 0, 0, nullptr, record, arg, sizeof arg, nullptr, nullptr, 0));
   arg[0] = 'X';

@@ -48,7 +48,7 @@ class SchedulerTest : public ::testing::Test {
     User().stay_awake_gap_sec = 0;
     control =
         std::make_unique<CPowerControl>(power, prompt, clock, debugLog, "tz_wakeup_timer");
-    sched = std::make_unique<CScheduler>(*doc, view, plugin, *control, windows);
+    sched = std::make_unique<CScheduler>(*doc, view, plugin, *control, windows, Services());
     sched->SetCountdownStepWait(NoWait);
   }
   void TearDown() override {
@@ -58,6 +58,7 @@ class SchedulerTest : public ::testing::Test {
   }
 
   CUserSetParam& User() { return doc->AppInfo().GetUserSetting(); }
+  CoreServices Services() { return CoreServices{clock, prompt, debugLog}; }
   ScheduleTable& Table() { return doc->Table(); }
   ScheduleEntry& E(int i) { return *Table().GetSchedule(i); }
 
@@ -165,7 +166,7 @@ TEST_F(SchedulerTest, FollowsTheLocalClockTheUserSees) {
   SkewedClock skewed(clock);
   CNimbraDoc skewedDoc(skewed, prompt, debugLog, dir.File("Skewed.ini"));
   skewedDoc.LoadSettings();
-  CScheduler s(skewedDoc, view, plugin, *control, windows);
+  CScheduler s(skewedDoc, view, plugin, *control, windows, CoreServices{skewed, prompt, debugLog});
   ScheduleEntry entry{};
   entry.s = At(10, 21, 0);
   entry.e = At(10, 22, 0);
@@ -564,7 +565,7 @@ TEST_F(SchedulerTest, ASaveFailureIsToldOnceUntilASaveWorksAgain) {
   doc = std::make_unique<CNimbraDoc>(clock, prompt, debugLog, path);
   doc->LoadSettings();
   User().finish_act = 0;
-  sched = std::make_unique<CScheduler>(*doc, view, plugin, *control, windows);
+  sched = std::make_unique<CScheduler>(*doc, view, plugin, *control, windows, Services());
   sched->SetCountdownStepWait(NoWait);
   const std::string told = SettingsSaveFailedText(path);
   auto timesTold = [&] {
@@ -612,7 +613,7 @@ TEST_F(SchedulerTest, TheTickGoesOnWhileItsNoticeIsOpen) {
     user.stay_awake_gap_sec = 0;
     CPowerControl pw(pc, board, c, debugLog, "tz_wakeup_timer");
     FakeWindowFactory w;
-    CScheduler s(d, view, plugin, pw, w, &board);
+    CScheduler s(d, view, plugin, pw, w, CoreServices{c, board, debugLog}, &board);
     s.SetCountdownStepWait(NoWait);
     ScheduleEntry entry{};
     std::strcpy(entry.title, "title");
@@ -781,6 +782,38 @@ TEST_F(WakeTest, EndCloseToTheNextWakeStaysAwake) {
   EXPECT_EQ(windows.created, 1);
 }
 
+// After a resume the list shows at once what the tick would: a window that
+// began during the sleep is running, and what the PC stayed awake for has
+// begun. The end second is the tick's, which ends the schedule.
+TEST_F(WakeTest, AResumeInsideAWindowTurnsItRunning) {
+  struct Case {
+    SystemTime resume;
+    bool running;
+  };
+  const Case cases[] = {
+      {At(10, 22, 4, 59), false},  // before the start
+      {At(10, 22, 5, 0), true},    // the start second
+      {At(10, 22, 59, 59), true},  // the last second
+      {At(10, 23, 0, 0), false},   // the end second
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(TimeToSeconds(c.resume));
+    while (Table().GetScheduleCount() > 0) Table().DeleteSchedule(0);
+    Add(At(10, 21, 0), At(10, 22, 0));
+    Add(At(10, 22, 5), At(10, 23, 0));
+    JumpTo(At(10, 21, 0));
+    JumpTo(At(10, 22, 0));  // ends the first, stays awake for the second
+    ASSERT_TRUE(sched->StayingAwake());
+    ASSERT_EQ(E(1).s, At(10, 22, 5));
+    const int refreshes = view.refreshes;
+    clock.SetLocal(c.resume);
+    sched->OnResume();
+    EXPECT_EQ(E(1).state, c.running ? kStateRunning : kStateWaiting);
+    EXPECT_EQ(sched->StayingAwake(), !c.running);
+    EXPECT_EQ(view.refreshes - refreshes, c.running ? 1 : 0);
+  }
+}
+
 TEST_F(WakeTest, RefusedTimerKeepsThePcAwakeUntilAnArmingIsAccepted) {
   ScopedDebugLog scoped(debugLog);
   Add(At(10, 22, 0), At(10, 22, 30));
@@ -845,7 +878,7 @@ TEST_F(SchedulerTest, TickThatComesDuringATickIsDropped) {
     CScheduler* sched = nullptr;
     int runs = 0;
   } reentrant;
-  CScheduler s(*doc, view, reentrant, *control, windows);
+  CScheduler s(*doc, view, reentrant, *control, windows, Services());
   s.SetCountdownStepWait(NoWait);
   reentrant.sched = &s;
   Add(At(10, 21, 0), At(10, 22, 0));

@@ -88,11 +88,12 @@ class CountdownWindowTest : public ::testing::Test {
   FakeClock clock_;
   CDebugLog log_;
   CPowerControl control_{power_, prompt_, clock_, log_, "tz_wakeup_timer"};
+  CoreServices services_{clock_, prompt_, log_};
   CProgressSubDlgFactory factory_;
 };
 
 TEST_F(CountdownWindowTest, CountsToTheEndRunsTheSuspendAndClosesItself) {
-  CCountdown countdown(control_);
+  CCountdown countdown(control_, services_);
   GateSteps(countdown);
   ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 1, 0, nullptr, SuspendAction,
                                    nullptr, 0, SuspendCancelAction, nullptr, 0));
@@ -118,7 +119,7 @@ TEST_F(CountdownWindowTest, CountsToTheEndRunsTheSuspendAndClosesItself) {
 }
 
 TEST_F(CountdownWindowTest, StopButtonRunsTheCancelActionInsteadAndClosesItself) {
-  CCountdown countdown(control_);
+  CCountdown countdown(control_, services_);
   GateSteps(countdown);
   ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction,
                                    nullptr, 0, SuspendCancelAction, nullptr, 0));
@@ -154,7 +155,7 @@ TEST_F(CountdownWindowTest, OpensTopmostCentredOnTheMainWindowsWorkArea) {
   ASSERT_TRUE(main.Create(0, wc.lpszClassName, L"Nimbra", WS_OVERLAPPEDWINDOW, 500, 400, 300, 200,
                           nullptr, nullptr));  // never shown: the tray case
   CProgressSubDlgFactory anchored(&main, &log_);
-  CCountdown countdown(control_);
+  CCountdown countdown(control_, services_);
   countdown.SetStepWait([](int) {});
   ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction,
                                    nullptr, 0, SuspendCancelAction, nullptr, 0));

@@ -48,11 +48,11 @@ class Association : public ::testing::Test {
     doc = std::make_unique<CNimbraDoc>(clock, prompt, debugLog, settings);
     doc->LoadSettings();
     doc->SetView(&view);
-    assoc = std::make_unique<CFileAssociation>(*doc, registry, launcher, modulePath);
+    assoc = std::make_unique<CFileAssociation>(*doc, services, registry, launcher, modulePath);
   }
   void MoveProgramTo(const std::string& path) {
     modulePath = path;
-    assoc = std::make_unique<CFileAssociation>(*doc, registry, launcher, modulePath);
+    assoc = std::make_unique<CFileAssociation>(*doc, services, registry, launcher, modulePath);
   }
   std::string Handler(const char* ext) { return registry.ReadString(kHkcr, ext, "").value_or("-"); }
   std::string Command() {
@@ -68,6 +68,7 @@ class Association : public ::testing::Test {
   ScriptedView view;
   MemoryRegistry registry;
   RecordingLauncher launcher;
+  CoreServices services{clock, prompt, debugLog};
   std::unique_ptr<CNimbraDoc> doc;
   std::unique_ptr<CFileAssociation> assoc;
 };
@@ -315,7 +316,7 @@ TEST_F(Association, AFailedBackupSaysSoAndIsTriedAgain) {
 
 TEST_F(Association, NothingToBackUpStillLeavesAValidFile) {
   MemoryRegistry empty;
-  CFileAssociation fresh(*doc, empty, launcher, modulePath);
+  CFileAssociation fresh(*doc, services, empty, launcher, modulePath);
   (void)doc->AppInfo().SetProgPath(dir.path());
   EXPECT_TRUE(fresh.BackupExtRegistry("ext_bak.reg"));
   EXPECT_TRUE(launcher.ran.empty());

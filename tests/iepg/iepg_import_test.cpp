@@ -40,7 +40,7 @@ class IepgImport : public ::testing::Test {
   }
   bool Import(const std::string& content) {
     WriteAll(argument, content);
-    return ImportCommandLineFile(doc, launcher, argument, programDir.path());
+    return ImportCommandLineFile(doc, services, launcher, argument, programDir.path());
   }
   ScriptedView::ReservationStep PressOk() {
     return [](ReservationValues&) { return true; };
@@ -55,6 +55,7 @@ class IepgImport : public ::testing::Test {
   RecordingLauncher launcher;
   CDebugLog debugLog;
   CNimbraDoc doc{clock, prompt, debugLog, programDir.File("Nimbra.ini")};
+  CoreServices services{clock, prompt, debugLog};
 };
 
 TEST_F(IepgImport, MidnightCrossingPresetsTheDialogAndStartsTheRecorder) {
@@ -126,7 +127,7 @@ TEST_F(IepgImport, TheWorkingCopyLandsInAProgramFolderNamedLikeAListing) {
   std::filesystem::create_directory(std::filesystem::u8path(folder));
   view.OnReservation(PressOk());
   WriteAll(argument, File("31", "21:00", "22:00"));
-  EXPECT_TRUE(ImportCommandLineFile(doc, launcher, argument, folder));
+  EXPECT_TRUE(ImportCommandLineFile(doc, services, launcher, argument, folder));
   // Looked for by the file system's own joining, not by ours.
   const auto real = std::filesystem::u8path(folder) / "default.pl";
   EXPECT_NE(ReadAll(real.u8string()).find("start: 21:00"), std::string::npos);
@@ -188,7 +189,7 @@ TEST_F(IepgImport, FilesThatCannotBeScheduledAreRefusedEachWithItsOwnText) {
 
 TEST_F(IepgImport, AMissingFileNeverFallsBackOnTheLastWorkingCopy) {
   WriteAll(programDir.File("default.pl"), File("3", "21:00", "22:00"));
-  EXPECT_FALSE(ImportCommandLineFile(doc, launcher, downloads.File("gone.tvpi"),
+  EXPECT_FALSE(ImportCommandLineFile(doc, services, launcher, downloads.File("gone.tvpi"),
                                      programDir.path()));
   EXPECT_TRUE(view.reservationShown.empty());
   EXPECT_TRUE(launcher.opened.empty());
@@ -235,7 +236,8 @@ TEST_F(IepgImport, AMultiProgrammeFileAddsTheTickedOnesAndReportsTheRefused) {
   WriteAll(argument, MultiFile({File("3", "21:00", "22:00", "clash"), File("2", "19:00", "20:00", "fits"),
                                 File("1", "09:00", "10:00", "past"), File("4", "23:30", "00:30", "late"),
                                 File("5", "20:00", "21:00", "skip"), "version: 1\r\nprogram-title: nodate\r\n"}));
-  EXPECT_TRUE(ImportCommandLineFile(doc, launcher, argument, programDir.path(), &chooser));
+  EXPECT_TRUE(
+      ImportCommandLineFile(doc, services, launcher, argument, programDir.path(), &chooser));
 
   EXPECT_EQ(chooser.shownTitle, "week");
   ASSERT_EQ(chooser.shown.size(), 5u);  // the one without a window is not offered
@@ -261,13 +263,15 @@ TEST_F(IepgImport, AFullTableRefusesTheRestAndCancelAddsNothing) {
   ScriptedChooser chooser;
   chooser.ok = false;
   WriteAll(argument, MultiFile({File("2", "19:00", "20:00", "a"), File("2", "21:00", "22:00", "b")}));
-  EXPECT_FALSE(ImportCommandLineFile(doc, launcher, argument, programDir.path(), &chooser));
+  EXPECT_FALSE(
+      ImportCommandLineFile(doc, services, launcher, argument, programDir.path(), &chooser));
   EXPECT_EQ(doc.Table().GetScheduleCount(), 0);
   EXPECT_TRUE(prompt.shown.empty());
 
   doc.Table().AllocScheduleTable(1);
   chooser.ok = true;
-  EXPECT_TRUE(ImportCommandLineFile(doc, launcher, argument, programDir.path(), &chooser));
+  EXPECT_TRUE(
+      ImportCommandLineFile(doc, services, launcher, argument, programDir.path(), &chooser));
   EXPECT_EQ(doc.Table().GetScheduleCount(), 1);
   EXPECT_EQ(prompt.Texts().back(), "1件の番組を予約しました。\n\n予約できなかった番組（1件）:\n"
                                    "・b（2030/05/02 21:00-22:00） … 登録最大数を超えました。");

@@ -44,8 +44,9 @@ std::wstring PromptPart(UINT id, bool tip) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver, const ProgramServices& services)
-    : doc_(doc), saver_(saver), services_(services) {}
+CMainFrame::CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver, const ProgramServices& services,
+                       const ViewParts& parts)
+    : doc_(doc), saver_(saver), services_(services), parts_(parts) {}
 
 CMainFrame::~CMainFrame() {
   Destroy();
@@ -82,7 +83,7 @@ bool CMainFrame::Create() {
 bool CMainFrame::OnCreate() {
   CreateToolBar();
   if (!CreateStatusBar()) return false;
-  view_ = std::make_unique<CNimbraView>(doc_, *this, saver_, services_);
+  view_ = std::make_unique<CNimbraView>(doc_, *this, saver_, services_, parts_);
   if (!view_->Create(GetHwnd())) return false;
   view_->SetWakeStatusSink([this](const std::wstring& text) { OnWakeStatus(text); });
   RecalcLayout();
@@ -298,7 +299,7 @@ void CMainFrame::OpenSettings(int page) {
   // The sleep state or the wake settings may have changed, by OK or apply.
   if (view_) view_->CheckReadiness();
   if (!ok) return;
-  CFileAssociation association(doc_, services_.registry, services_.launcher,
+  CFileAssociation association(doc_, services_.Core(), services_.registry, services_.launcher,
                                services_.programPath);
   association.ApplyEpgSettings(sheet.m_epg.m_sel_ext, sheet.m_epg.m_tv_id, sheet.m_epg.m_tv_app_path);
 }
@@ -369,7 +370,7 @@ LRESULT CMainFrame::OnPowerBroadcast(WPARAM event) {
     const ScheduleTable& table = doc_.Table();
     const int current = FindCurrentSchedule(table);
     if (current >= 0 && table.GetSchedule(current)->state == kStateRunning) {
-      doc_.Log().Write("power: suspend query refused while a schedule runs");
+      services_.log.Write("power: suspend query refused while a schedule runs");
       answer = BROADCAST_QUERY_DENY;
     } else if (view->HasFollowingSchedule()) {
       // The system's own suspension is replaced by ours, with the wake-up.

@@ -14,10 +14,13 @@ class CNimbraDoc;
 class CNimbraView;
 class CSettingsSaver;
 struct ProgramServices;
+struct ViewParts;
 
 class CMainFrame : public CWindow {
  public:
-  CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver, const ProgramServices& services);
+  // parts: what the root built for the view; they outlive the frame.
+  CMainFrame(CNimbraDoc& doc, CSettingsSaver& saver, const ProgramServices& services,
+             const ViewParts& parts);
   ~CMainFrame() override;
 
   // Creates the frame (hidden), its bars and its view; false on failure. The
@@ -62,6 +65,7 @@ class CMainFrame : public CWindow {
   CNimbraDoc& doc_;
   CSettingsSaver& saver_;
   const ProgramServices& services_;
+  const ViewParts& parts_;
   std::unique_ptr<CNimbraView> view_;
   HWND toolBar_ = nullptr;  // children: destroyed with the frame
   HWND statusBar_ = nullptr;

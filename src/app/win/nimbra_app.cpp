@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/plugin_host.h"
 #include "app/program_options.h"
 #include "app/program_services.h"
 #include "app/win/instance_handover.h"
@@ -10,6 +11,8 @@
 #include "app/win/power_log.h"
 #include "app/win/settings_saver.h"
 #include "engine/notice_board.h"
+#include "engine/power_control.h"
+#include "engine/win/progress_sub_dlg.h"
 #include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_loop.h"
@@ -111,7 +114,18 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
 
   int exitCode = 0;
   {
-    CMainFrame frame(doc, saver, services);
+    // What the view runs on, made here and kept until the frame and its view
+    // have gone: the plug-in host, the power steps with the wake-up timer's
+    // name from the settings, and the countdown windows on the main window's
+    // monitor.
+    CPluginHost pluginHost(services.prompt, PluginPathFor(programPath));
+    const char* timerName = doc.AppInfo().GetWakeupTimerName();
+    CPowerControl powerControl(services.power, services.prompt, services.clock, log,
+                               timerName ? timerName : "", &services.powerReadings);
+    CProgressSubDlgFactory countdownWindows(nullptr, &log);
+    const ViewParts parts{pluginHost, powerControl, countdownWindows};
+    CMainFrame frame(doc, saver, services, parts);
+    countdownWindows.AnchorOn(&frame);
     if (frame.Create()) {
       CNimbraView* view = frame.GetView();
       view->SetCommandLineFile(options.iepgFile);

@@ -26,25 +26,14 @@ namespace {
 
 const wchar_t kViewClass[] = L"NimbraView";
 
-std::string TimerName(const CNimbraDoc& doc) {
-  const char* name = doc.AppInfo().GetWakeupTimerName();
-  return name ? name : "";
-}
-
 }  // namespace
 
 CNimbraView::CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
-                         const ProgramServices& services)
-    : doc_(doc),
-      frame_(frame),
-      saver_(saver),
-      services_(services),
-      pluginHost_(services.prompt, PluginPathFor(services.programPath)),
-      powerControl_(services.power, services.prompt, doc.Clock(), services.log, TimerName(doc),
-                    &services.powerReadings),
-      countdownWindows_(&frame, &services.log) {
-  scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, powerControl_,
-                                            countdownWindows_, services.notices);
+                         const ProgramServices& services, const ViewParts& parts)
+    : doc_(doc), frame_(frame), saver_(saver), services_(services), pluginHost_(parts.pluginHost) {
+  scheduler_ =
+      std::make_unique<CScheduler>(doc_, *this, pluginHost_, parts.power, parts.countdownWindows,
+                                   services.Core(), services.notices);
   doc_.SetView(this);
 }
 
@@ -170,7 +159,7 @@ bool CNimbraView::ShowReservationDialog(ReservationValues& values) {
 }
 
 bool CNimbraView::ShowRepeatDialog(RepeatValues& values) {
-  CRegularTimeDlg dlg(GetHwnd(), doc_.Clock());
+  CRegularTimeDlg dlg(GetHwnd(), services_.clock);
   static_cast<RepeatValues&>(dlg) = values;
   const bool ok = dlg.DoModal() == IDOK;
   values = dlg;  // a refused setting reopens with what the user left
@@ -206,7 +195,7 @@ void CNimbraView::RunQueuedImports() {
     importQueue_.pop_front();
     // The working copy and the recording program's folder are the program's
     // own folder, wherever the program was started from.
-    (void)::ImportCommandLineFile(doc_, services_.launcher, path,
+    (void)::ImportCommandLineFile(doc_, services_.Core(), services_.launcher, path,
                                   DirectoryOf(services_.programPath), this);
   }
   importing_ = false;
@@ -259,15 +248,6 @@ void CNimbraView::OnTaskbarCreated() {
 void CNimbraView::OnResume() {
   scheduler_->OnResume();
   CheckReadiness();
-  ScheduleTable& table = doc_.Table();
-  const int i = FindCurrentSchedule(table);
-  if (i < 0) return;
-  ScheduleEntry* cur = table.GetSchedule(i);
-  const int32_t now = TimeToSeconds(doc_.Clock().LocalNow());
-  if (table.StartSeconds(i) <= now && now < table.EndSeconds(i) && cur->state != kStateRunning) {
-    cur->state = kStateRunning;
-    RefreshList();
-  }
 }
 
 void CNimbraView::OpenUrl(const char* address) {

@@ -12,7 +12,6 @@
 #include "app/wake_status.h"
 #include "engine/power_control.h"
 #include "engine/scheduler.h"
-#include "engine/win/progress_sub_dlg.h"
 #include "framework/controls.h"
 #include "framework/window.h"
 #include "iepg/iepg_import.h"
@@ -21,6 +20,14 @@
 class CNimbraDoc;
 class CSettingsSaver;
 struct ProgramServices;
+
+// What the root builds for the view and keeps beyond it: the plug-in host,
+// the power steps and the countdown windows' factory.
+struct ViewParts {
+  CPluginHost& pluginHost;
+  CPowerControl& power;
+  ICountdownWindowFactory& countdownWindows;
+};
 
 class CNimbraView : public CWindow, public INimbraView, public IScheduleView, public IIepgChooser {
  public:
@@ -37,8 +44,8 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   // frame: the main frame, whose menu the view shows and which it hides
   // into the tray.
   CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
-              const ProgramServices& services);
-  // Cancels the wake-up timer, ends the countdown, unloads the plug-in.
+              const ProgramServices& services, const ViewParts& parts);
+  // Cancels the wake-up timer and ends the countdown (the scheduler's end).
   ~CNimbraView() override;
 
   // Creates the view as a child of the frame.
@@ -61,7 +68,7 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
 
   void SuspendNow(bool noConfirm) { scheduler_->SuspendNow(noConfirm); }
   bool HasFollowingSchedule() const { return scheduler_->HasFollowingSchedule(); }
-  // The machine resumed: a schedule whose window has begun shows as running.
+  // The machine resumed: the scheduler's resume, then the readiness check.
   void OnResume();
   CPluginHost& GetPluginHost() { return pluginHost_; }
 
@@ -124,11 +131,7 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   CWindow& frame_;
   CSettingsSaver& saver_;
   const ProgramServices& services_;
-  // Destroyed in reverse: the scheduler (wake-up timer, countdown) before the
-  // plug-in host.
-  CPluginHost pluginHost_;
-  CPowerControl powerControl_;
-  CProgressSubDlgFactory countdownWindows_;
+  CPluginHost& pluginHost_;
   std::unique_ptr<CScheduler> scheduler_;
 
   CListCtrl list_;

@@ -68,6 +68,9 @@ class CProgressSubDlgFactory : public ICountdownWindowFactory {
   // this factory, so its handle is read at each creation).
   explicit CProgressSubDlgFactory(const CWindow* anchor = nullptr, CDebugLog* log = nullptr)
       : anchor_(anchor), log_(log) {}
+  // The anchor for the windows made from now on (the root makes the factory
+  // before the main window it hands it to).
+  void AnchorOn(const CWindow* anchor) { anchor_ = anchor; }
   std::unique_ptr<ICountdownWindow> CreateCountdownWindow(CCountdown& countdown) override;
 
  private:

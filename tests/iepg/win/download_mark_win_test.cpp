@@ -39,18 +39,19 @@ class DownloadMark : public ::testing::Test {
   RecordingLauncher launcher;
   CDebugLog debugLog;
   CNimbraDoc doc{clock, prompt, debugLog, programDir.File("Nimbra.ini")};
+  CoreServices services{clock, prompt, debugLog};
 };
 
 TEST_F(DownloadMark, TheWorkingCopyKeepsTheZoneOfADownloadedFile) {
   WriteAll(argument + ":Zone.Identifier", kMark);
-  EXPECT_TRUE(ImportCommandLineFile(doc, launcher, argument, programDir.path()));
+  EXPECT_TRUE(ImportCommandLineFile(doc, services, launcher, argument, programDir.path()));
   EXPECT_EQ(ReadAll(WorkingCopy() + ":Zone.Identifier"), kMark);
   ASSERT_EQ(launcher.opened.size(), 1u);
   EXPECT_EQ(launcher.opened[0].parameters, "default.pl");
 }
 
 TEST_F(DownloadMark, AFileWithoutAZoneIsCopiedAsItIs) {
-  EXPECT_TRUE(ImportCommandLineFile(doc, launcher, argument, programDir.path()));
+  EXPECT_TRUE(ImportCommandLineFile(doc, services, launcher, argument, programDir.path()));
   EXPECT_EQ(launcher.opened.size(), 1u);
   EXPECT_FALSE(FileExists(WorkingCopy() + ":Zone.Identifier"));
 }

@@ -84,7 +84,8 @@ TEST_F(WinRegistry, AssociatesAnExtensionAndReadsItBack) {
   ASSERT_TRUE(registry.WriteString(RegistryRoot::UserClasses, Viewer() + "\\shell\\open\\command",
                                    "", "\"C:\\Viewer\\viewer.exe\" \"%1\""));
   ASSERT_TRUE(registry.WriteString(RegistryRoot::UserClasses, Name(), "", Viewer()));
-  CFileAssociation assoc(doc, registry, launcher, ProgramPath());
+  CFileAssociation assoc(doc, CoreServices{clock, prompt, debugLog}, registry, launcher,
+                         ProgramPath());
   EXPECT_EQ(assoc.AssociateExtension(Name(), OpenCommandFor(ProgramPath())),
             AssociationResult::Done);
   EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, Name(), ""), "Tz_auto");
@@ -140,7 +141,8 @@ TEST_F(WinRegistry, RegExeExportsAKeyAndIsWaitedFor) {
   CDebugLog debugLog;
   CNimbraDoc doc(clock, prompt, debugLog, dir.File("Nimbra.ini"));
   doc.LoadSettings();
-  CFileAssociation assoc(doc, registry, SystemLauncher(), ProgramPath());
+  CFileAssociation assoc(doc, CoreServices{clock, prompt, debugLog}, registry, SystemLauncher(),
+                         ProgramPath());
   ASSERT_TRUE(assoc.ExportRegistryKey(ext, "test.reg", dir.path()));
   const std::string bytes = ReadAll(dir.File("test.reg"));
   ASSERT_GE(bytes.size(), 2u);
