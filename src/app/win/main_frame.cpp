@@ -283,9 +283,9 @@ void CMainFrame::OnInitMenuPopup(HMENU menu) {
 }
 
 void CMainFrame::OpenSettings(int page) {
-  CPluginHost* host = view_ ? &view_->GetPluginHost() : nullptr;
-  CNimbraProperty sheet(host ? host->GetContext() : nullptr, host ? host->GetFunctionTable() : nullptr,
-                        L"設定", GetHwnd(), 0, services_.prompt);
+  CPluginHost& host = parts_.pluginHost;
+  CNimbraProperty sheet(host.GetContext(), host.GetFunctionTable(), L"設定", GetHwnd(), 0,
+                        services_.prompt);
   if (page >= 0 && page < sheet.GetPageCount()) sheet.SetActivePage(page);
   CAppMngInfo& info = doc_.AppInfo();
   const int32_t tvId = info.GetTvId();

@@ -70,7 +70,6 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   bool HasFollowingSchedule() const { return scheduler_->HasFollowingSchedule(); }
   // The machine resumed: the scheduler's resume, then the readiness check.
   void OnResume();
-  CPluginHost& GetPluginHost() { return pluginHost_; }
 
   // The readiness check (at start, after a resume, after the settings
   // changed): the status line afresh, and a notice of each problem not told
