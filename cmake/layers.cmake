@@ -18,8 +18,9 @@ set(NIMBRA_USES_mail      boundary platform)
 set(NIMBRA_USES_plugin    framework boundary platform)
 set(NIMBRA_USES_schedule  boundary platform)
 set(NIMBRA_USES_iepg      schedule boundary platform)
+set(NIMBRA_USES_notify    boundary platform)
 set(NIMBRA_USES_engine    schedule framework boundary platform)
-set(NIMBRA_USES_app       engine iepg schedule framework boundary platform)
+set(NIMBRA_USES_app       engine notify iepg schedule framework boundary platform)
 # The test toolkit, tests/support.
 set(NIMBRA_USES_support   schedule boundary platform)
 # The simulated year, the benchmarks and the fuzz targets.
@@ -27,7 +28,7 @@ set(NIMBRA_USES_sim       engine iepg schedule framework boundary platform suppo
 set(NIMBRA_USES_bench     engine schedule framework boundary platform support)
 set(NIMBRA_USES_fuzz      iepg mail schedule boundary platform support)
 
-set(NIMBRA_SRC_LAYERS platform boundary framework mail plugin schedule iepg engine app)
+set(NIMBRA_SRC_LAYERS platform boundary framework mail plugin schedule iepg notify engine app)
 set(NIMBRA_LAYERS ${NIMBRA_SRC_LAYERS} support sim bench fuzz)
 
 # The folder of a path relative to the source root ("" when none): src/<x>

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "boundary/template_keys.h"
 #include "mail/command_line.h"
 #include "platform/file.h"
 #include "platform/launcher.h"
@@ -29,9 +30,6 @@ const MailKeyRow kMailKeyTable[10] = {
 };
 
 namespace {
-
-constexpr const char* kYes = kSjisYes.sjis;
-constexpr const char* kNo = kSjisNo.sjis;
 
 std::string_view TitleOf(const ScheduleEntry& data) {
   size_t n = 0;
@@ -60,33 +58,11 @@ void AppendStamp(std::string& out, const SystemTime& t) {
   AppendClamped(out, t.wSecond, 2);
 }
 
-std::string DateText(const SystemTime& t) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%04u/%02u/%02u", unsigned{t.wYear}, unsigned{t.wMonth},
-                unsigned{t.wDay});
-  return buf;
-}
-
-std::string TimeText(const SystemTime& t) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", unsigned{t.wHour}, unsigned{t.wMinute},
-                unsigned{t.wSecond});
-  return buf;
-}
-
 void AppendOption(std::string& out, const char* option, std::string_view value) {
   if (value.empty()) return;
   out += option;
   out += QuoteArgumentValue(value);
   out += ' ';
-}
-
-void ReplaceAll(std::string& text, std::string_view key, std::string_view value) {
-  size_t pos = 0;
-  while ((pos = text.find(key, pos)) != std::string::npos) {
-    text.replace(pos, key.size(), value);
-    pos += value.size();
-  }
 }
 
 }  // namespace
@@ -122,19 +98,7 @@ std::string BuildArgumentText(const MailArguments& args, const ScheduleEntry& da
 }
 
 std::string ExpandTemplate(std::string text, const ScheduleEntry& data) {
-  const bool period = data.kikan_f != 0;
-  // The order matters: a value inserted early is searched again by the later
-  // keys (a title holding "SCH_LOOP_FLAG" gets it replaced too).
-  ReplaceAll(text, "SCH_START_TIME", TimeText(data.s));
-  ReplaceAll(text, "SCH_START_DATE", DateText(data.s));
-  ReplaceAll(text, "SCH_END_TIME", TimeText(data.e));
-  ReplaceAll(text, "SCH_END_DATE", DateText(data.e));
-  ReplaceAll(text, "SCH_TITLE", TitleOf(data));
-  ReplaceAll(text, "SCH_TERM_FLAG", period ? kYes : kNo);
-  ReplaceAll(text, "SCH_TERM_START_DATE", period ? DateText(data.kikan_s) : std::string());
-  ReplaceAll(text, "SCH_TERM_END_DATE", period ? DateText(data.kikan_e) : std::string());
-  ReplaceAll(text, "SCH_LOOP_FLAG", data.loop != 0 ? kYes : kNo);
-  return text;
+  return ExpandKeys(std::move(text), ScheduleKeyValues(data));
 }
 
 bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyPath,

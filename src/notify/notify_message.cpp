@@ -1,0 +1,85 @@
+#include "notify/notify_message.h"
+
+#include <cstring>
+
+#include "platform/text.h"
+
+const std::vector<NotifyKeyDescription> kNotifyKeyDescriptions = {
+    {"SCH_EVENT", "通知の種類"},
+    {"SCH_VERDICT", "判定（起きていたか）"},
+    {"SCH_CAUSE", "判定の理由"},
+    {"SCH_WAKE_TIME", "次回起動の時刻"},
+};
+
+const char* const kDefaultNotifySubject = "[Nimbra] SCH_EVENT: SCH_TITLE";
+const char* const kDefaultNotifyBody =
+    "SCH_EVENT\n"
+    "番組: SCH_TITLE\n"
+    "時間: SCH_START_DATE SCH_START_TIME - SCH_END_DATE SCH_END_TIME\n"
+    "判定: SCH_VERDICT SCH_CAUSE\n"
+    "次回起動: SCH_WAKE_TIME\n";
+
+std::string_view NotifyEventName(NotifyEvent event) {
+  switch (event) {
+    case NotifyEvent::WindowEnd: return "window_end";
+    case NotifyEvent::WindowMissed: return "window_missed";
+    case NotifyEvent::NotReady: return "not_ready";
+    case NotifyEvent::SendFailed: return "send_failed";
+    case NotifyEvent::Test: return "test";
+  }
+  return "unknown";
+}
+
+std::string_view NotifyEventText(NotifyEvent event) {
+  switch (event) {
+    case NotifyEvent::WindowEnd: return "予定終了";
+    case NotifyEvent::WindowMissed: return "予定を逃しました";
+    case NotifyEvent::NotReady: return "スリープ復帰の準備ができていません";
+    case NotifyEvent::SendFailed: return "通知を送れませんでした";
+    case NotifyEvent::Test: return "テスト送信";
+  }
+  return "";
+}
+
+std::vector<TemplateKeyValue> NotifyKeyValues(const NotifyFacts& facts) {
+  std::vector<TemplateKeyValue> values = {
+      {"SCH_EVENT", std::string(NotifyEventText(facts.event))},
+      {"SCH_VERDICT", facts.verdict},
+      {"SCH_CAUSE", facts.cause},
+      {"SCH_WAKE_TIME", facts.wake_time},
+  };
+  for (TemplateKeyValue& kv : ScheduleKeyValues(facts.entry)) {
+    values.push_back({std::move(kv.key), SjisToUtf8(kv.value)});
+  }
+  return values;
+}
+
+std::string ExpandNotifyTemplate(std::string_view templ, const NotifyFacts& facts) {
+  return ExpandKeys(std::string(templ), NotifyKeyValues(facts));
+}
+
+NotifyText ComposeNotifyText(std::string_view subjectTemplate, std::string_view bodyTemplate,
+                             const NotifyFacts& facts) {
+  const std::vector<TemplateKeyValue> values = NotifyKeyValues(facts);
+  NotifyText text{ExpandKeys(std::string(subjectTemplate), values),
+                  ExpandKeys(std::string(bodyTemplate), values)};
+  // A subject is one line, whatever the title holds.
+  for (char& c : text.subject) {
+    if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+  }
+  return text;
+}
+
+NotifyFacts SampleNotifyFacts() {
+  NotifyFacts facts;
+  facts.event = NotifyEvent::Test;
+  facts.entry.s = SystemTime{2026, 12, 4, 24, 21, 0, 0, 0};
+  facts.entry.e = SystemTime{2026, 12, 4, 24, 22, 54, 0, 0};
+  const std::string title = Utf8ToSjis("テスト番組");
+  std::memcpy(facts.entry.title, title.data(),
+              title.size() < sizeof facts.entry.title ? title.size()
+                                                      : sizeof facts.entry.title - 1);
+  facts.verdict = "全時間起動";
+  facts.wake_time = "12/25 20:59";
+  return facts;
+}
