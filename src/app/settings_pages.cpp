@@ -133,17 +133,77 @@ void ApplyUserPage(UserPageValues& v, const UserPageControls& c, CAppMngInfo& in
   }
 }
 
-StartupChange DecideStartupChange(bool ticked, const StartupReading& now,
-                                  const std::string& command) {
-  if (ticked) return now.command == command ? StartupChange::kNone : StartupChange::kWrite;
-  return now.command ? StartupChange::kRemove : StartupChange::kNone;
+namespace {
+
+std::string FoldAscii(std::string text) {
+  for (char& c : text) c = AsciiLower(c);
+  return text;
 }
 
-std::string ApplyStartupBox(IStartupEntries& entries, bool ticked, const std::string& command) {
+}  // namespace
+
+std::string StartupProgram(const std::string& command) {
+  size_t from = command.find_first_not_of(" \t");
+  if (from == std::string::npos) return "";
+  if (command[from] == '"') {
+    const size_t close = command.find('"', from + 1);
+    return command.substr(from + 1, close == std::string::npos ? std::string::npos : close - from - 1);
+  }
+  const std::string folded = FoldAscii(command);
+  for (size_t at = folded.find(".exe", from); at != std::string::npos;
+       at = folded.find(".exe", at + 1)) {
+    const size_t end = at + 4;
+    if (end == command.size() || command[end] == ' ' || command[end] == '\t')
+      return command.substr(from, end - from);
+  }
+  const size_t blank = command.find_first_of(" \t", from);
+  return command.substr(from, blank == std::string::npos ? std::string::npos : blank - from);
+}
+
+namespace {
+
+// Windows paths compare without regard to the case of ASCII letters, and
+// either slash separates.
+std::string PathKey(const std::string& path) {
+  std::string key = FoldAscii(path);
+  for (char& c : key)
+    if (c == '/') c = '\\';
+  return key;
+}
+
+bool StartsThisProgram(const StartupReading& now, const std::string& programPath) {
+  return now.command && PathKey(StartupProgram(*now.command)) == PathKey(programPath);
+}
+
+}  // namespace
+
+StartupBoxState ReadStartupBox(const StartupReading& now, const std::string& programPath) {
+  StartupBoxState state;
+  if (!now.command) return state;
+  state.ticked = StartsThisProgram(now, programPath);
+  if (!state.ticked) {
+    state.otherProgram = StartupProgram(*now.command);
+    if (state.otherProgram.empty()) state.otherProgram = *now.command;
+  }
+  return state;
+}
+
+const char* OtherStartupText() {
+  return "登録されているのは別の場所のNimbraです。チェックするとこのNimbraに変わります。";
+}
+
+StartupChange DecideStartupChange(bool ticked, const StartupReading& now,
+                                  const std::string& command, const std::string& programPath) {
+  if (ticked) return now.command == command ? StartupChange::kNone : StartupChange::kWrite;
+  return StartsThisProgram(now, programPath) ? StartupChange::kRemove : StartupChange::kNone;
+}
+
+std::string ApplyStartupBox(IStartupEntries& entries, bool ticked, const std::string& command,
+                            const std::string& programPath) {
   const StartupReading now = entries.Read(kStartupEntryName);
   uint32_t error = 0;
   const char* what = "";
-  switch (DecideStartupChange(ticked, now, command)) {
+  switch (DecideStartupChange(ticked, now, command, programPath)) {
     case StartupChange::kNone:
       return "";
     case StartupChange::kWrite:

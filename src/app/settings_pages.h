@@ -123,11 +123,31 @@ void ApplyUserPage(UserPageValues& v, const UserPageControls& controls, CAppMngI
 
 // ---- User page: start with Windows ----
 
+// The program a Run value's command line starts: the quoted first part, or
+// without quotes the text up to the first ".exe" that ends a word (as
+// Windows tries a path with blanks), else up to the first blank.
+std::string StartupProgram(const std::string& command);
+
+// What the box shows when the page opens. It is ticked only when the value
+// starts this very program (programPath, compared as Windows compares paths);
+// a value that starts another copy (the installed one while a zip copy runs,
+// say) leaves it clear and names that copy in otherProgram.
+struct StartupBoxState {
+  bool ticked = false;
+  std::string otherProgram;  // "" when there is no value or it is ours
+};
+StartupBoxState ReadStartupBox(const StartupReading& now, const std::string& programPath);
+// The note under the box for a value of another copy; the copy's path
+// follows on a line of its own.
+const char* OtherStartupText();
+
 // What the box's apply does to the Run key, from the box and what the key
-// holds now: nothing when the two agree, else our command is written (also
-// over another command under our name) or the value removed.
+// holds now: a ticked box writes our command unless the value holds exactly
+// it; a clear box removes the value only when it starts this program, so
+// another copy's entry stays until the user ticks the box to take it over.
 enum class StartupChange { kNone, kWrite, kRemove };
 StartupChange DecideStartupChange(bool ticked, const StartupReading& now,
-                                  const std::string& command);
+                                  const std::string& command, const std::string& programPath);
 // Reads the key, makes the change; "" when done, else the message for the user.
-std::string ApplyStartupBox(IStartupEntries& entries, bool ticked, const std::string& command);
+std::string ApplyStartupBox(IStartupEntries& entries, bool ticked, const std::string& command,
+                            const std::string& programPath);

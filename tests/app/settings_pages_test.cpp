@@ -278,41 +278,62 @@ TEST(UserPage, ApplyTakesThePickedWakeSecondsOrKeepsTheStoredOnes) {
   EXPECT_EQ(900, info.GetUserValues().stay_awake_gap_sec);
 }
 
-TEST(StartWithWindows, TheBoxChangesTheRunKeyOnlyWhereTheyDisagree) {
-  const std::string ours = StartupCommand("C:\\Nimbra\\Nimbra.exe");
-  EXPECT_EQ(ours, "\"C:\\Nimbra\\Nimbra.exe\" /tray");
-  const std::optional<std::string> absent, same = ours, other = std::string("\"D:\\old\\Nimbra.exe\"");
+TEST(StartWithWindows, TheBoxFollowsOnlyAValueThatStartsThisProgram) {
+  const std::string self = "C:\\Users\\u\\Downloads\\Nimbra\\Nimbra.exe";
+  const std::string ours = StartupCommand(self);
+  EXPECT_EQ(ours, "\"C:\\Users\\u\\Downloads\\Nimbra\\Nimbra.exe\" /tray");
+  const std::string installed = "C:\\Users\\u\\AppData\\Local\\Programs\\Nimbra\\Nimbra.exe";
+  // Per Run value: what the box shows, the copy it names, and what OK does
+  // with the box left as shown and with it clicked once.
   const struct {
-    bool ticked;
     std::optional<std::string> stored;
-    StartupChange change;
+    bool ticked;
+    std::string other;
+    StartupChange leftAsShown, clicked;
   } rows[] = {
-      {true, absent, StartupChange::kWrite},  {true, same, StartupChange::kNone},
-      {true, other, StartupChange::kWrite},   {false, absent, StartupChange::kNone},
-      {false, same, StartupChange::kRemove},  {false, other, StartupChange::kRemove},
+      {std::nullopt, false, "", StartupChange::kNone, StartupChange::kWrite},
+      {ours, true, "", StartupChange::kNone, StartupChange::kRemove},
+      // this program, written by hand or by an older version
+      {"c:\\users\\u\\downloads\\nimbra\\NIMBRA.EXE /tray", true, "", StartupChange::kWrite,
+       StartupChange::kRemove},
+      {"\"C:/Users/u/Downloads/Nimbra/Nimbra.exe\"", true, "", StartupChange::kWrite,
+       StartupChange::kRemove},
+      // another copy: named, kept until the user ticks the box
+      {StartupCommand(installed), false, installed, StartupChange::kNone, StartupChange::kWrite},
+      {"C:\\Program Files\\Nimbra\\Nimbra.exe /tray", false, "C:\\Program Files\\Nimbra\\Nimbra.exe",
+       StartupChange::kNone, StartupChange::kWrite},
+      {"\"C:\\Users\\u\\Downloads\\Nimbra\\Nimbra.exe.bak\"", false,
+       "C:\\Users\\u\\Downloads\\Nimbra\\Nimbra.exe.bak", StartupChange::kNone,
+       StartupChange::kWrite},
+      {"  ", false, "  ", StartupChange::kNone, StartupChange::kWrite},
   };
   for (const auto& r : rows) {
+    SCOPED_TRACE(r.stored.value_or("(none)"));
     StartupReading now;
     now.command = r.stored;
-    EXPECT_EQ(r.change, DecideStartupChange(r.ticked, now, ours))
-        << r.ticked << " " << r.stored.value_or("(none)");
+    const StartupBoxState state = ReadStartupBox(now, self);
+    EXPECT_EQ(r.ticked, state.ticked);
+    EXPECT_EQ(r.other, state.otherProgram);
+    EXPECT_EQ(r.leftAsShown, DecideStartupChange(state.ticked, now, ours, self));
+    EXPECT_EQ(r.clicked, DecideStartupChange(!state.ticked, now, ours, self));
   }
 }
 
 TEST(StartWithWindows, ApplyWritesAndRemovesTheValueAndReportsAFailure) {
   MemoryStartupEntries entries;
-  const std::string ours = StartupCommand("C:\\Nimbra\\Nimbra.exe");
-  EXPECT_EQ("", ApplyStartupBox(entries, true, ours));
+  const std::string self = "C:\\Nimbra\\Nimbra.exe";
+  const std::string ours = StartupCommand(self);
+  EXPECT_EQ("", ApplyStartupBox(entries, true, ours, self));
   EXPECT_EQ(ours, entries.Read(kStartupEntryName).command);
-  EXPECT_EQ("", ApplyStartupBox(entries, false, ours));
+  EXPECT_EQ("", ApplyStartupBox(entries, false, ours, self));
   EXPECT_FALSE(entries.Read(kStartupEntryName).command);
 
   entries.FailWith(5);
-  const std::string message = ApplyStartupBox(entries, true, ours);
+  const std::string message = ApplyStartupBox(entries, true, ours, self);
   EXPECT_NE(std::string::npos, message.find("Windowsの起動時にNimbraを起動する")) << message;
   EXPECT_NE(std::string::npos, message.find("エラー 5")) << message;
   // An unticked box over a key that cannot be read tries nothing.
-  EXPECT_EQ("", ApplyStartupBox(entries, false, ours));
+  EXPECT_EQ("", ApplyStartupBox(entries, false, ours, self));
 }
 
 }  // namespace

@@ -491,35 +491,50 @@ TEST_F(SettingsSheetTest, UserPageWakeListsShowAStoredValueNotOfferedAndApplyAPi
 
 TEST_F(SettingsSheetTest, UserPageStartBoxShowsTheRunKeyAndOkChangesIt) {
   MemoryStartupEntries entries;
+  const std::string self = "C:\\Nimbra\\Nimbra.exe";
   const std::string command = "\"C:\\Nimbra\\Nimbra.exe\" /tray";
-  // Each round clicks the box once and presses OK.
+  const std::string installed = "\"C:\\Users\\u\\AppData\\Local\\Programs\\Nimbra\\Nimbra.exe\" /tray";
+  entries.Write("Nimbra", installed);
+  // Each round clicks the box (or not) and presses OK.
   const struct {
     uint32_t failWith;
+    bool click;
     bool shownChecked;
-    bool storedAfter;
+    bool noteShown;
+    std::string storedAfter;
     size_t messages;
   } rounds[] = {
-      {0, false, true, 0},  // ticked: written
-      {0, true, false, 0},  // unticked: removed
-      {5, false, false, 1},  // the key refuses: said so
+      {0, false, false, true, installed, 0},  // another copy's: named, left alone
+      {0, true, false, true, command, 0},     // ticked: taken over
+      {0, true, true, false, "", 0},          // unticked: removed
+      {5, true, false, false, "", 1},         // the key refuses: said so
   };
   for (const auto& r : rounds) {
     entries.FailWith(r.failWith);
     prompt_.shown.clear();
     auto sheet = Sheet(1);
-    sheet->m_user.SetStartup(&entries, command);
-    bool shown = !r.shownChecked, enabled = false;
+    sheet->m_user.SetStartup(&entries, command, self);
+    bool shown = !r.shownChecked, enabled = false, note = !r.noteShown;
+    std::wstring path;
     SheetScript script;
     script.Do([&](HWND, HWND p) {
       shown = Checked(p, IDC_USER_START_WITH_WINDOWS);
       enabled = Enabled(p, IDC_USER_START_WITH_WINDOWS);
-      Press(p, IDC_USER_START_WITH_WINDOWS);
+      note = IsWindowVisible(GetDlgItem(p, IDC_USER_START_OTHER_PATH)) != FALSE;
+      wchar_t text[300] = {};
+      GetDlgItemTextW(p, IDC_USER_START_OTHER_PATH, text, 300);
+      path = text;
+      if (r.click) Press(p, IDC_USER_START_WITH_WINDOWS);
     });
     script.RunAndClose(*sheet, IDOK);
     EXPECT_EQ(r.shownChecked, shown);
+    EXPECT_EQ(r.noteShown, note);
+    if (r.noteShown) {
+      EXPECT_EQ(L"C:\\Users\\u\\AppData\\Local\\Programs\\Nimbra\\Nimbra.exe", path);
+    }
     EXPECT_TRUE(enabled);  // whether the user settings are on or not
     entries.FailWith(0);
-    EXPECT_EQ(r.storedAfter, entries.Read("Nimbra").command == command);
+    EXPECT_EQ(r.storedAfter, entries.Read("Nimbra").command.value_or(""));
     ASSERT_EQ(r.messages, prompt_.shown.size());
     if (r.messages) {
       EXPECT_NE(std::string::npos, prompt_.shown[0].text.find("エラー 5"));

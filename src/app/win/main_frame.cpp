@@ -294,7 +294,8 @@ void CMainFrame::OpenSettings(int page) {
   sheet.m_epg.m_sel_ext = static_cast<uint8_t>(info.GetSelExt() & 0xFF);
   sheet.m_epg.m_tv_app_path = SjisToUtf8(info.GetTvAppPath());
   sheet.m_user.SetAppInfo(&info);
-  sheet.m_user.SetStartup(&services_.startup, StartupCommand(services_.programPath));
+  sheet.m_user.SetStartup(&services_.startup, StartupCommand(services_.programPath),
+                          services_.programPath);
   const bool ok = sheet.DoModal() == IDOK;
   // The sleep state or the wake settings may have changed, by OK or apply.
   if (view_) view_->CheckReadiness();

@@ -46,12 +46,24 @@ BOOL CPropertyUser::OnInitDialog() {
   FillLists();
   if (info_) values_ = InitialUserPageValues(*info_);
   FillSecondsLists();
-  // The box shows what the Run key holds now, whoever wrote it.
-  startWithWindows_ = startup_ && startup_->Read(kStartupEntryName).command.has_value();
   EnableItem(IDC_USER_START_WITH_WINDOWS, startup_ != nullptr);
   CPropertyPage::OnInitDialog();
+  ShowStartup();
   EnableUserControls(values_.m_user_enable != 0);
   return TRUE;
+}
+
+void CPropertyUser::ShowStartup() {
+  if (!startup_) return;
+  // Ticked only for a value that starts this copy; another copy's is named.
+  const StartupBoxState state = ReadStartupBox(startup_->Read(kStartupEntryName), programPath_);
+  startWithWindows_ = state.ticked;
+  CheckItem(IDC_USER_START_WITH_WINDOWS, startWithWindows_);
+  const bool other = !state.otherProgram.empty();
+  SetItemTextUtf8(IDC_USER_START_OTHER, other ? OtherStartupText() : "");
+  SetItemTextUtf8(IDC_USER_START_OTHER_PATH, state.otherProgram);
+  ShowWindow(GetItem(IDC_USER_START_OTHER), other ? SW_SHOWNA : SW_HIDE);
+  ShowWindow(GetItem(IDC_USER_START_OTHER_PATH), other ? SW_SHOWNA : SW_HIDE);
 }
 
 void CPropertyUser::FillLists() {
@@ -160,11 +172,11 @@ bool CPropertyUser::OnApply() {
   if (HWND owner = sheet ? GetWindow(sheet, GW_OWNER) : nullptr) InvalidateRect(owner, nullptr, TRUE);
   UpdateData(true);
   if (startup_) {
-    const std::string failure = ApplyStartupBox(*startup_, startWithWindows_, startupCommand_);
+    const std::string failure =
+        ApplyStartupBox(*startup_, startWithWindows_, startupCommand_, programPath_);
     if (!failure.empty()) prompt_.Show(failure, "Nimbra", PromptButtons::Ok);
     // The box goes back to what the key really holds.
-    startWithWindows_ = startup_->Read(kStartupEntryName).command.has_value();
-    CheckItem(IDC_USER_START_WITH_WINDOWS, startWithWindows_);
+    ShowStartup();
   }
   SetModified(false);
   return CPropertyPage::OnApply();

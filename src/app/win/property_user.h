@@ -18,11 +18,12 @@ class CPropertyUser : public CPropertyPage {
 
   // The settings the page shows and applies to; set before the sheet runs.
   void SetAppInfo(CAppMngInfo* info) { info_ = info; }
-  // The Run key and the command the box registers; without them the box is
-  // disabled.
-  void SetStartup(IStartupEntries* entries, std::string command) {
+  // The Run key, the command the box registers and the program it starts
+  // (this one); without them the box is disabled.
+  void SetStartup(IStartupEntries* entries, std::string command, std::string programPath) {
     startup_ = entries;
     startupCommand_ = std::move(command);
+    programPath_ = std::move(programPath);
   }
   const UserPageValues& Values() const { return values_; }
 
@@ -44,12 +45,15 @@ class CPropertyUser : public CPropertyPage {
   void EnableUserControls(bool on);
   void OnDefaults();
   void FillSecondsLists();
+  // Reads the Run key into the box and the note about another copy.
+  void ShowStartup();
 
   // The seconds each wake list holds, in the list's order.
   std::vector<int32_t> wakeLeadChoices_;
   std::vector<int32_t> stayGapChoices_;
   IStartupEntries* startup_ = nullptr;
   std::string startupCommand_;
+  std::string programPath_;
   bool startWithWindows_ = false;  // the box as the page shows it
 
   IPrompt& prompt_;
