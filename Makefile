@@ -42,10 +42,12 @@ sanitize:
 	scripts/sanitize.sh
 
 # Kills a process saving a 1000-entry settings file KILLS times (default
-# 5000; KILL_SEED picks the moments) and checks the file after every kill.
+# 5000; KILL_SEED picks the moments) and checks the file after every kill;
+# then the same for a process appending to the journal.
 KILLS ?= 5000
 kill-test: native
 	build/native/bin/nimbra_kill_save_test $(KILLS) $(KILL_SEED)
+	build/native/bin/nimbra_kill_journal_test $(KILLS) $(KILL_SEED)
 
 # A minute of idling: Nimbra.exe's CPU and the Wine server's against a bare
 # window with the same timer (not part of `make test`).

@@ -1,9 +1,11 @@
 // The measure: every window the user's table stands for, against the PC
-// clock's awake stretches, with the cause of each shortfall.
+// clock's awake stretches, with the cause of each shortfall. Whether a window
+// was fully awake is the program's own journal verdict on the same stretches.
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "engine/journal_verdict.h"
 #include "platform/text.h"
 #include "sim/world.h"
 
@@ -38,6 +40,27 @@ Shortfall Cause(const Outage& o, const Outage* before, const Due& w, int64_t lea
   return Shortfall::kTimerLate;
 }
 
+namespace {
+
+// The window as the program's journal would hold it: whole seconds, a start
+// seen in the second after the first awake moment, every gap after it an outage.
+JournalWindow AsJournalWindow(const Due& w, int64_t firstAwake,
+                              const std::vector<std::pair<int64_t, int64_t>>& gaps) {
+  auto down = [](int64_t ms) { return ms >= 0 ? ms / kSecond : -((-ms + kSecond - 1) / kSecond); };
+  auto up = [&](int64_t ms) { return -down(-ms); };
+  JournalWindow j;
+  j.start = down(w.start);
+  j.end = j.start + up(w.end - w.start);
+  if (firstAwake != kNever) j.seenAt = j.start + up(firstAwake - w.start);
+  for (const auto& g : gaps)
+    if (firstAwake != kNever && g.first >= firstAwake)
+      j.outages.push_back({j.start + down(g.first - w.start), j.start + up(g.second - w.start),
+                           JournalOutage::kSleptByOther});
+  return j;
+}
+
+}  // namespace
+
 void Simulation::Measure() {
   // The PC clock's awake stretches, merged (a backward jump covers some twice).
   std::sort(awake_.begin(), awake_.end());
@@ -64,7 +87,13 @@ void Simulation::Measure() {
       at = std::max(at, it->second);
     }
     if (at < w.end) gaps.push_back({at, w.end});
-    if (gaps.empty()) {
+    const VerdictKind verdict = JudgeWindow(AsJournalWindow(w, firstAwake, gaps)).kind;
+    const VerdictKind own = gaps.empty()                ? VerdictKind::kFullyAwake
+                            : firstAwake == kNever      ? VerdictKind::kMissed
+                            : firstAwake > w.start      ? VerdictKind::kLate
+                                                        : VerdictKind::kInterrupted;
+    if (verdict != own) ++report_.journalDisagreements;
+    if (verdict == VerdictKind::kFullyAwake) {
       ++report_.fullyAwake;
       continue;
     }

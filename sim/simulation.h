@@ -82,7 +82,8 @@ bool IsUnavoidable(Shortfall s);
 
 struct SimReport {
   int windowsDue = 0;
-  int fullyAwake = 0;
+  int fullyAwake = 0;            // by the program's journal verdict
+  int journalDisagreements = 0;  // windows the journal verdict judges otherwise than the measure
   int lateStarts = 0;
   int64_t worstLateSeconds = 0;
   int missedEntirely = 0;

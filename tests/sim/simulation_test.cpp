@@ -142,6 +142,16 @@ TEST(SimulatedYear, ASeedGivesTheSameYear) {
   EXPECT_EQ(FormatReport(one, RunSimulation(one)), FormatReport(two, RunSimulation(two)));
 }
 
+TEST(SimulatedYear, TheJournalVerdictAgreesWithTheMeasureOnEveryWindowOfTheYear) {
+  ScratchDir dir;
+  SimConfig config;  // the year make soak runs: seed 1, every fault at its usual rate
+  config.folder = dir.path();
+  const SimReport r = RunSimulation(config);
+  EXPECT_GT(r.windowsDue, 1000);
+  EXPECT_LT(r.fullyAwake, r.windowsDue);
+  EXPECT_EQ(r.journalDisagreements, 0);
+}
+
 TEST(SimulatedYear, TheSaveFaultMakesTheProgramsSaveFail) {
   ScratchDir dir;
   FakeClock clock;
