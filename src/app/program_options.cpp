@@ -49,17 +49,18 @@ ProgramOptions ParseProgramArguments(const std::vector<std::string>& args) {
 }
 
 DryRun ResolveDryRun(bool dryRunSwitch, const std::string& powerLogVariable,
-                     const std::string& settingsPath) {
+                     const std::string& unmarkedVariable, const std::string& settingsPath) {
   DryRun d;
   d.on = dryRunSwitch || !powerLogVariable.empty();
   if (!d.on) return d;
+  d.titleMark = unmarkedVariable.empty();
   d.logPath = !powerLogVariable.empty()
                   ? powerLogVariable
                   : JoinPath(DirectoryOf(settingsPath), "Nimbra-dryrun.log");
   return d;
 }
 
-std::string FrameCaption(bool dryRun) { return dryRun ? "Nimbra [ドライラン]" : "Nimbra"; }
+std::string FrameCaption(bool titleMark) { return titleMark ? "Nimbra [ドライラン]" : "Nimbra"; }
 
 std::string StartupCommand(const std::string& programPathUtf8) {
   return "\"" + programPathUtf8 + "\" /tray";

@@ -19,17 +19,21 @@ ProgramOptions ParseProgramArguments(const std::vector<std::string>& args);
 // The dry run in force and where its log goes. powerLogVariable is the value
 // of NIMBRA_POWER_LOG ("" when it is not set); it switches the dry run on as
 // well and names the log. Without it the log is "Nimbra-dryrun.log" beside
-// the settings file.
+// the settings file. unmarkedVariable is the value of NIMBRA_DRYRUN_UNMARKED:
+// when set, a dry run leaves the title unmarked (the guide's pictures are
+// taken that way: the program as the user sees it, the power steps only
+// logged); without a dry run it does nothing.
 struct DryRun {
   bool on = false;
   std::string logPath;
+  bool titleMark = false;  // the main window's caption says it is a dry run
 };
 DryRun ResolveDryRun(bool dryRunSwitch, const std::string& powerLogVariable,
-                     const std::string& settingsPath);
+                     const std::string& unmarkedVariable, const std::string& settingsPath);
 
-// The main window's caption (UTF-8): the application title, marked while the
-// dry run is on.
-std::string FrameCaption(bool dryRun);
+// The main window's caption (UTF-8): the application title, marked as a dry
+// run when titleMark holds.
+std::string FrameCaption(bool titleMark);
 
 // The name of the program's value under the user's Run key, and the command
 // line it holds: the program's full path (UTF-8), quoted, and the switch that

@@ -30,6 +30,8 @@ struct ProgramServices {
   // The board behind prompt, which the scheduler's tick holds so that
   // nothing it causes waits for a click; nullptr: prompt shows at once.
   CNoticeBoard* notices = nullptr;
+  // The main window's caption marks the dry run (see DryRun::titleMark).
+  bool dryRunTitleMark = false;
 
   // The clock, the prompt and the log, as the logic takes them.
   CoreServices Core() const { return CoreServices{clock, prompt, log}; }

@@ -42,18 +42,26 @@ TEST(DryRunMode, TheSwitchOrTheVariableTurnsItOnAndNamesTheLog) {
   const struct {
     bool dryRunSwitch;
     std::string variable;
+    std::string unmarked;
     bool on;
     std::string log;
+    bool titleMark;
   } rows[] = {
-      {false, "", false, ""},
-      {true, "", true, beside},
-      {false, "p.log", true, "p.log"},
-      {true, "p.log", true, "p.log"},
+      {false, "", "", false, "", false},
+      {true, "", "", true, beside, true},
+      {false, "p.log", "", true, "p.log", true},
+      {true, "p.log", "", true, "p.log", true},
+      // Unmarked: the log stays, only the title loses its mark.
+      {true, "", "1", true, beside, false},
+      {false, "p.log", "1", true, "p.log", false},
+      // Without a dry run the variable changes nothing.
+      {false, "", "1", false, "", false},
   };
   for (const auto& r : rows) {
-    const DryRun d = ResolveDryRun(r.dryRunSwitch, r.variable, settings);
-    EXPECT_EQ(d.on, r.on) << r.dryRunSwitch << r.variable;
-    EXPECT_EQ(d.logPath, r.log) << r.dryRunSwitch << r.variable;
+    const DryRun d = ResolveDryRun(r.dryRunSwitch, r.variable, r.unmarked, settings);
+    EXPECT_EQ(d.on, r.on) << r.dryRunSwitch << r.variable << r.unmarked;
+    EXPECT_EQ(d.logPath, r.log) << r.dryRunSwitch << r.variable << r.unmarked;
+    EXPECT_EQ(d.titleMark, r.titleMark) << r.dryRunSwitch << r.variable << r.unmarked;
   }
   EXPECT_EQ(FrameCaption(false), "Nimbra");
   EXPECT_EQ(FrameCaption(true), "Nimbra [ドライラン]");

@@ -69,7 +69,7 @@ bool CMainFrame::Create() {
   accelerators_.reset(LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   // The caption is the application title, without a document name.
-  const std::wstring caption = Utf8ToWide(FrameCaption(services_.dryRun));
+  const std::wstring caption = Utf8ToWide(FrameCaption(services_.dryRunTitleMark));
   if (!CWindow::Create(0, kFrameClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                        ScaleForDpi(340), ScaleForDpi(362), ScaleForDpi(600), ScaleForDpi(300),
                        nullptr, menu.get())) {

@@ -87,7 +87,8 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   // The program's services, made here once and handed down.
   CDebugLog log;
   const std::unique_ptr<ILauncher> launcher = MakeSystemLauncher(log);
-  const DryRun dryRun = ResolveDryRun(options.dryRun, powerLogVariable, settingsPath);
+  const DryRun dryRun =
+      ResolveDryRun(options.dryRun, powerLogVariable, DryRunUnmarkedVariable(), settingsPath);
   const std::unique_ptr<IPower> power = MakeProgramPower(dryRun, log);
   // Every message goes through the board: inside the scheduler's tick and
   // before the window exists it is queued and shown by the window later.
@@ -95,7 +96,7 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   const ProgramServices services{SystemClock(),    notices,               *launcher,
                                  SystemRegistry(),  *power,                SystemPowerReadings(),
                                  SystemStartupEntries(), log,              programPath,
-                                 dryRun.on,         &notices};
+                                 dryRun.on,         &notices,              dryRun.titleMark};
 
   CNimbraDoc doc(services.clock, services.prompt, log, settingsPath);
   {

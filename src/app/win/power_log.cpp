@@ -53,6 +53,13 @@ std::string PowerLogVariable() {
   return n > 0 && n < MAX_PATH ? WideToUtf8(path) : std::string();
 }
 
+std::string DryRunUnmarkedVariable() {
+  wchar_t value[64] = {};
+  const DWORD n = GetEnvironmentVariableW(L"NIMBRA_DRYRUN_UNMARKED", value, 64);
+  // A value too long for the buffer is set all the same.
+  return n == 0 ? std::string() : n < 64 ? WideToUtf8(value) : std::string("1");
+}
+
 std::unique_ptr<IPower> MakeProgramPower(const DryRun& dryRun, CDebugLog& log) {
   if (dryRun.on) return std::make_unique<CPowerLog>(dryRun.logPath);
   return std::make_unique<Win32Power>(log);

@@ -36,6 +36,8 @@ class CPowerLog final : public IPower {
 
 // The value of NIMBRA_POWER_LOG, "" when it is not set.
 std::string PowerLogVariable();
+// The value of NIMBRA_DRYRUN_UNMARKED, "" when it is not set.
+std::string DryRunUnmarkedVariable();
 // The power service of the program: the log above during a dry run, else the
 // machine's, which writes what it cannot do to log.
 std::unique_ptr<IPower> MakeProgramPower(const DryRun& dryRun, CDebugLog& log);
