@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 xvfb xauth x11-apps imagemagick
+  fonts-wine  # Marlett, the glyphs of the caption buttons Wine draws
   locales fonts-ipafont-gothic
   nsis zip
   clang-14 libclang-rt-14-dev

@@ -1,10 +1,23 @@
 #!/usr/bin/env bash
-# Creates the Wine prefix once: Japanese font substitutes, and no window
-# manager waits (there is none under Xvfb).
+# Creates the Wine prefix once: Japanese font substitutes, the caption
+# buttons' font, and no window manager waits (there is none under Xvfb).
 set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
 stamp="$WINEPREFIX/.nimbra-ready"
-[ -f "$stamp" ] && exit 0
+
+# Wine draws the caption buttons' glyphs with Marlett (from fonts-wine), but
+# does not find it in its data folder here: the prefix gets a copy of its own.
+add_marlett() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" marlett=/usr/share/wine/fonts/marlett.ttf
+  if [ -d "$fonts" ] && [ -f "$marlett" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    cp "$marlett" "$fonts/"
+  fi
+}
+
+if [ -f "$stamp" ]; then
+  add_marlett
+  exit 0
+fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 echo "bootstrap: preparing the Wine prefix $WINEPREFIX"
 wineboot -i >/dev/null 2>&1 || true
@@ -22,4 +35,5 @@ reg=$(mktemp --suffix=.reg)
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
 wineserver -w
 rm -f "$reg"
+add_marlett
 touch "$stamp"
