@@ -5,9 +5,10 @@
 #   Nimbra-<version>-setup.exe    the per-user installer (NSIS)
 #   SHA256SUMS.txt                the SHA-256 sums of both
 # Both hold the three files and, in the folder Nimbra-docs, the Japanese
-# guide with the GUI tests' screenshots, the license and a readme that Notepad
-# shows correctly (UTF-8 with a byte order mark, CRLF line ends). Screenshots missing from
-# build/windows/screenshots are made first by running the GUI tests.
+# guide with its pictures (taken anew from this build by scripts/guide-shots.sh),
+# the license and a readme that Notepad shows correctly (UTF-8 with a byte
+# order mark, CRLF line ends). The readme's and the guide's 更新履歴 come
+# from CHANGES.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -22,21 +23,26 @@ release="$root/build/windows-release"
 version=$(sed -n 's/^#define NIMBRA_VERSION_TEXT "\(.*\)"$/\1/p' "$release/generated/nimbra_version.h")
 [ -n "$version" ] || { echo "dist: no version in $release/generated/nimbra_version.h" >&2; exit 1; }
 
-# The screenshots the guide shows, by the names the GUI tests give them.
-shots="$root/build/windows/screenshots"
+# The guide's pictures, taken anew from this build's program in a clean
+# session of their own (scripts/guide-shots.sh).
+shots="$root/build/guide-shots"
 mapfile -t wanted < <(grep -oh 'images/[a-z0-9-]*\.png' "$root"/docs/ja/*.html | sort -u | sed 's|images/||')
-missing=()
-for f in "${wanted[@]}"; do [ -f "$shots/$f" ] || missing+=("$f"); done
-if ((${#missing[@]})); then
-  echo "dist: making the screenshots with the GUI tests (${missing[*]})"
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows -j "$jobs"
-  xvfb-run -a -s "-screen 0 1024x768x24" "$root/scripts/wine-ctest.sh" \
-    -R '^(DialogTest|CountdownWindowTest|EndToEndTest|SettingsSheetTest|PluginSheetTest)\.' >/dev/null || true
-  for f in "${wanted[@]}"; do
-    [ -f "$shots/$f" ] || { echo "dist: the GUI tests made no $shots/$f" >&2; exit 1; }
-  done
-fi
+"$root/scripts/guide-shots.sh" "$release/bin" "$shots"
+for f in "${wanted[@]}"; do
+  [ -f "$shots/$f" ] || { echo "dist: the guide's session made no $shots/$f" >&2; exit 1; }
+done
+
+# The version history: its top version must be this one.
+changes="$root/CHANGES"
+top=$(sed -n 's/^== \([^ ]*\).*/\1/p' "$changes" | head -1)
+[ "$top" = "$version" ] || {
+  echo "dist: CHANGES starts with version '$top', the build is $version: add its changes" >&2
+  exit 1
+}
+changes_text=$(mktemp) changes_html=$(mktemp)
+trap 'rm -f "$changes_text" "$changes_html"' EXIT
+awk -v form=text -f "$root/scripts/changes.awk" "$changes" > "$changes_text"
+awk -v form=html -f "$root/scripts/changes.awk" "$changes" > "$changes_html"
 
 out="$root/build/dist"
 name="Nimbra-$version"
@@ -50,17 +56,16 @@ for f in Nimbra.exe Pelluxdlg.dll Pellux.dll; do
 done
 
 # Text for Notepad: a byte order mark and CRLF line ends.
-notepad_text() { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$1"; }
+notepad_text() {
+  printf '\xef\xbb\xbf'
+  sed -e "/^@CHANGES@\$/{r $changes_text" -e 'd}' "$1" | sed -e "s/@VERSION@/$version/g" -e 's/$/\r/'
+}
 notepad_text "$root/packaging/readme.txt" > "$docs/readme.txt"
 notepad_text "$root/packaging/license.txt" > "$docs/license.txt"
 
 cp "$root"/docs/ja/*.html "$root"/docs/ja/*.css "$docs/"
-sed -i "s/@VERSION@/$version/g" "$docs"/*.html
-# The sheet's screenshots show the whole virtual screen: cut them to the
-# window (trim the black desktop around it), which also packs them small.
-for f in "${wanted[@]}"; do
-  convert "$shots/$f" -bordercolor black -border 1 -trim +repage "$docs/images/$f"
-done
+sed -i -e "/^<!-- @CHANGES@ -->\$/{r $changes_html" -e 'd}' -e "s/@VERSION@/$version/g" "$docs"/*.html
+for f in "${wanted[@]}"; do cp "$shots/$f" "$docs/images/$f"; done
 
 # One fixed time stamp for every packed file, so that two packings of the same
 # build differ in nothing but what changed.

@@ -80,7 +80,13 @@ class RemoteBuffer {
   size_t size_;
 };
 
+std::wstring& ScreenshotFolder() {
+  static std::wstring folder;
+  return folder;
+}
+
 std::wstring ScreenshotDir() {
+  if (!ScreenshotFolder().empty()) return ScreenshotFolder();
   std::wstring dir = L"Z:" NIMBRA_SCREENSHOT_DIR;
   for (auto& c : dir) {
     if (c == L'/') c = L'\\';
@@ -246,6 +252,8 @@ void CancelAllThreadDialogs() {
 }
 
 int64_t FixedClock::SecondsNow() const { return TimeToSeconds(now_); }
+
+void SetScreenshotFolder(const std::wstring& folder) { ScreenshotFolder() = folder; }
 
 bool SaveScreenshot(const std::string& name, HWND window) {
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};

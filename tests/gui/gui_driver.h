@@ -64,6 +64,8 @@ class FixedClock : public IClock {
 // Writes what the screen shows of window (the whole screen when nullptr) to
 // <screenshot folder>/name.png; false on failure.
 bool SaveScreenshot(const std::string& name, HWND window = nullptr);
+// Another folder for the screenshots (a Windows path) instead of the build's.
+void SetScreenshotFolder(const std::wstring& folder);
 
 // The text of a status bar's pane, across processes.
 std::wstring RemoteStatusText(HWND statusBar, int pane);
