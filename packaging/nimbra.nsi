@@ -75,6 +75,9 @@ ShowUninstDetails hide
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
+; The list cuts off what is wider than it: the option's name stays short and
+; the text above says what it removes.
+!define MUI_COMPONENTSPAGE_TEXT_TOP "チェックした項目を削除します。「予約と設定も削除する」をチェックすると、予約と設定の入った Nimbra.ini と、iEPG の関連付けの前にとったレジストリのバックアップ（*_ext_bak.reg）も削除します。"
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -469,7 +472,7 @@ SectionEnd
 
 ; Off unless ticked: the schedules and settings, and the registry backup the
 ; program made before it first took the iEPG extensions over.
-Section /o "un.設定ファイル（予約と設定）とレジストリのバックアップも削除する" UnSecSettings
+Section /o "un.予約と設定も削除する" UnSecSettings
   Delete "$INSTDIR\Nimbra.ini"
   Delete "$INSTDIR\*_ext_bak.reg"
 SectionEnd
