@@ -16,6 +16,7 @@
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <wchar.h>
 
 static HWND WaitForWindow(const wchar_t* cls, const wchar_t* caption, int seconds) {
@@ -37,7 +38,7 @@ static int ItemTextRect(HWND tree, HTREEITEM item, RECT* out) {
   void* remote = VirtualAllocEx(process, NULL, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
   if (remote) {
     RECT r;
-    *(HTREEITEM*)&r = item;
+    memcpy(&r, &item, sizeof item);  // the item goes in, its place comes out
     if (WriteProcessMemory(process, remote, &r, sizeof r, NULL) &&
         SendMessageW(tree, TVM_GETITEMRECT, TRUE, (LPARAM)remote) &&
         ReadProcessMemory(process, remote, out, sizeof *out, NULL)) {
@@ -49,9 +50,26 @@ static int ItemTextRect(HWND tree, HTREEITEM item, RECT* out) {
   return ok;
 }
 
+// The wizard's page shown now, NULL while there is none.
+static HWND ShownPage(HWND wizard) {
+  for (HWND page = FindWindowExW(wizard, NULL, L"#32770", NULL); page;
+       page = FindWindowExW(wizard, page, L"#32770", NULL)) {
+    if (IsWindowVisible(page)) return page;
+  }
+  return NULL;
+}
+
 static int CheckOptions(HWND wizard, int seconds) {
-  // The first page's Next button (id 1) leads to the options.
-  PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), (LPARAM)GetDlgItem(wizard, 1));
+  // The first page's Next button (id 1) leads to the options: pressed once,
+  // when that page shows (a second press would start the uninstall).
+  HWND next = GetDlgItem(wizard, 1);
+  int i = 0;
+  for (; i <= seconds * 10 && !(ShownPage(wizard) && next && IsWindowEnabled(next)); ++i) Sleep(100);
+  if (i > seconds * 10) {
+    printf("the uninstaller shows no first page\n");
+    return 1;
+  }
+  PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), (LPARAM)next);
   HWND tree = NULL;
   for (int i = 0; i <= seconds * 10 && !tree; ++i) {
     for (HWND page = FindWindowExW(wizard, NULL, L"#32770", NULL); page && !tree;
@@ -61,14 +79,20 @@ static int CheckOptions(HWND wizard, int seconds) {
     }
     if (!tree) Sleep(100);
   }
-  if (!tree) return 1;
+  if (!tree) {
+    printf("the uninstaller shows no options\n");
+    return 1;
+  }
   RECT client;
   GetClientRect(tree, &client);
   int cut = 0;
   for (HTREEITEM item = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item;
        item = (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)item)) {
     RECT r;
-    if (!ItemTextRect(tree, item, &r)) return 2;
+    if (!ItemTextRect(tree, item, &r)) {
+      printf("cannot read an option's place\n");
+      return 2;
+    }
     printf("option ends at %ld of %ld\n", (long)r.right, (long)client.right);
     if (r.right > client.right) cut = 1;
   }
@@ -91,6 +115,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (wcscmp(argv[1], L"options") == 0) {
     HWND wizard = WaitForWindow(L"#32770", argv[2], seconds);
+    if (!wizard) printf("no window \"%ls\"\n", argv[2]);
     return wizard ? CheckOptions(wizard, seconds) : 1;
   }
   const int close = wcscmp(argv[1], L"close") == 0;
