@@ -2,22 +2,13 @@
 
 #include <windows.h>
 
-namespace {
-
-// Resolved at run time: older systems lack the first, and a system without
-// either still runs the program.
-template <class F>
-F Kernel32Function(const char* name) {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (!kernel) return nullptr;
-  return reinterpret_cast<F>(reinterpret_cast<void (*)(void)>(GetProcAddress(kernel, name)));
-}
-
-}  // namespace
+#include "platform/win32/kernel32_function.h"
 
 LibrarySearch RestrictLibrarySearch() {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   using SetDllDirectoryWFn = BOOL(WINAPI*)(LPCWSTR);
+  // Resolved at run time: older systems lack the second, and a system
+  // without either still runs the program.
   // An empty library folder takes the current folder out of the older rule
   // as well, for the calls that name their own search.
   const auto setDllDirectory = Kernel32Function<SetDllDirectoryWFn>("SetDllDirectoryW");
