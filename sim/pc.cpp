@@ -9,7 +9,7 @@ bool SimPc::OpenWakeTimer(const std::string&, uint32_t* error) {
   return true;
 }
 
-bool SimPc::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
+bool SimPc::ArmWakeTimer(int64_t wakeSeconds, const std::string&, uint32_t* error) {
   std::lock_guard<std::mutex> lock(mutex_);
   ++armings_;
   const Outcome out = decide_ ? decide_() : Outcome{};
@@ -46,7 +46,7 @@ ShutdownResult SimPc::Shutdown() {
   return ShutdownResult::Ok;
 }
 
-void SimPc::KeepAwake(bool on) {
+void SimPc::KeepAwake(bool on, const std::string&) {
   std::lock_guard<std::mutex> lock(mutex_);
   keepAwake_ = on;
 }

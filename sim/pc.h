@@ -28,12 +28,12 @@ class SimPc final : public IPower {
   explicit SimPc(const FakeClock& clock) : clock_(clock) {}
 
   bool OpenWakeTimer(const std::string& name, uint32_t* error) override;
-  bool ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) override;
+  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
   bool Suspend(int mode) override;
   ShutdownResult Shutdown() override;
-  void KeepAwake(bool on) override;
+  void KeepAwake(bool on, const std::string& reason) override;
 
   // Decides each arming's result (a fault injector); none: every arming works.
   void SetArmOutcome(std::function<Outcome()> decide);

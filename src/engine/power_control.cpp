@@ -16,8 +16,9 @@ CPowerControl::CPowerControl(IPower& power, IPrompt& prompt, IClock& clock, CDeb
       readings_(readings),
       timer_(power, prompt, log, std::move(timerName), &clock) {}
 
-void CPowerControl::WantWakeAt(std::optional<int64_t> wakeSeconds, int64_t nowSeconds) {
-  timer_.Want(wakeSeconds, nowSeconds);
+void CPowerControl::WantWakeAt(std::optional<int64_t> wakeSeconds, int64_t nowSeconds,
+                               const std::string& reason) {
+  timer_.Want(wakeSeconds, nowSeconds, reason);
 }
 
 bool CPowerControl::TzSetWakeupTimer(const SystemTime& wakeTime) {
@@ -74,11 +75,17 @@ void CPowerControl::ShutdownSystem() {
   }
 }
 
-void CPowerControl::KeepAwake(bool on) {
+void CPowerControl::KeepAwake(bool on, const std::string& reason) {
   const int want = on ? 1 : 0;
-  if (awake_.exchange(want) == want) return;
-  power_.KeepAwake(on);
+  const bool again = on && resumed_;
+  resumed_ = false;
+  if (awake_ == want && !again && (!on || reason == awakeReason_)) return;
+  awake_ = want;
+  awakeReason_ = on ? reason : std::string();
+  power_.KeepAwake(on, awakeReason_);
 }
+
+void CPowerControl::KeepAwakeAfterResume() { resumed_ = true; }
 
 WakeDiagnosis CPowerControl::Diagnose(int sleepMode) const {
   const PowerReadings readings = readings_ ? readings_->Read() : PowerReadings{};

@@ -32,7 +32,9 @@ class CPowerControl {
   // Keeps the standing timer due at wakeSeconds (seconds as the table's), or
   // none. Reaches the power service only on a change, or to try a refused
   // arming again as nowSeconds (the same clock) passes; a refusal is told once.
-  void WantWakeAt(std::optional<int64_t> wakeSeconds, int64_t nowSeconds);
+  // reason: what the system shows for the timer, given at its next arming.
+  void WantWakeAt(std::optional<int64_t> wakeSeconds, int64_t nowSeconds,
+                  const std::string& reason = {});
   // Before a suspend: makes sure the PC will wake at wakeTime (local time,
   // seconds resolution), arming now only if the standing timer is not that.
   // False after the user was told why not, so that the caller does not put
@@ -53,9 +55,14 @@ class CPowerControl {
   // neither the user is told and nothing happens. The system call's result.
   bool SuspendSystem(int mode);
   void ShutdownSystem();
-  // Asks the system to stay awake (or drops the request); only a change
-  // reaches the power service.
-  void KeepAwake(bool on);
+  // Asks the system to stay awake for reason (what the system's list of
+  // power requests shows), or drops the request. The power service hears a
+  // change (on or off, or another reason while on), and, after a resume, the
+  // first call that wants the PC awake: a sleep may have ended the request,
+  // and the system would not say so.
+  void KeepAwake(bool on, const std::string& reason = {});
+  // The PC resumed: the next KeepAwake that is on asks the system again.
+  void KeepAwakeAfterResume();
 
   // The readiness of this PC to wake, read now, for the user's sleep choice.
   WakeDiagnosis Diagnose(int sleepMode) const;
@@ -66,6 +73,9 @@ class CPowerControl {
   CDebugLog& log_;
   IPowerReadings* readings_;
   CStandingTimer timer_;
-  std::atomic<int> awake_{-1};  // -1 unknown, 0 off, 1 on
+  // The keep-awake request as last asked; the interface thread's only.
+  int awake_ = -1;  // -1 unknown, 0 off, 1 on
+  std::string awakeReason_;
+  bool resumed_ = false;  // asked before the last resume
   std::atomic<bool> toldNoSleep_{false};
 };

@@ -94,8 +94,9 @@ void CScheduler::Tick() {
   const int64_t planNow = LocalSecondsNow(services_.clock);
   plan_ = PlanWake(table, planNow, Settings());
   if (!plan_.keepAwake) stayingAwake_ = false;
+  const char* nextTitle = plan_.haveWake ? table.GetSchedule(plan_.index)->title : nullptr;
   power_.WantWakeAt(plan_.haveWake ? std::optional<int64_t>(plan_.wakeSeconds) : std::nullopt,
-                    planNow);
+                    planNow, nextTitle ? WakeTimerReason(nextTitle) : std::string());
   // While no timer would wake the PC for what lies ahead, Windows' idle
   // sleep would lose the recording: the PC stays awake until an arming is
   // accepted (retried seconds later, then once a minute) or the schedule has run.
@@ -108,8 +109,16 @@ void CScheduler::Tick() {
                         "ウェイクタイマーが使えないため、スリープさせずに待機");
   }
   // Without this a PC woken by the timer goes back to sleep after a couple of
-  // minutes without input, before or in the middle of the recording.
-  power_.KeepAwake(running || plan_.keepAwake || noWayBack);
+  // minutes without input, before or in the middle of the recording. The
+  // reason names the schedule it is kept awake for.
+  std::string reason;
+  if (running) {
+    reason = KeepAwakeReason(AwakeCause::kRunning, table.GetSchedule(i)->title);
+  } else if (plan_.keepAwake || noWayBack) {
+    reason = KeepAwakeReason(plan_.keepAwake ? AwakeCause::kAhead : AwakeCause::kTimerRefused,
+                             nextTitle);
+  }
+  power_.KeepAwake(running || plan_.keepAwake || noWayBack, reason);
   UpdateStatus(timer);
 }
 
@@ -143,6 +152,9 @@ void CScheduler::OnResume() {
   const int64_t now = LocalSecondsNow(services_.clock);
   NoteWakeAfterSleep(now);
   power_.ForgetWakeupTimer();
+  // A sleep may have ended the keep-awake request: the next tick asks again
+  // for whatever wants the PC awake then.
+  power_.KeepAwakeAfterResume();
   statusKey_.timer = WakeTimerState::kNotNeeded;
   // The list shows a schedule whose window began during the sleep as
   // running at once, not only at the next tick.

@@ -89,9 +89,10 @@ class CScheduler {
   // One look at the current schedule and the wake ahead (what timer 1234
   // does). Never waits for the user: what it has to tell goes to the board.
   void Tick();
-  // After the PC resumed: the standing timer is armed afresh (a fired one is
-  // spent) at the next tick, and a schedule whose window has begun is
-  // running now.
+  // After the PC resumed: at the next tick the standing timer is armed afresh
+  // (a fired one is spent) and the keep-awake, if anything wants it then, is
+  // asked for again (a sleep may have ended it without a word); a schedule
+  // whose window has begun is running now.
   void OnResume();
   // The manual suspend command; noConfirm skips both questions (the frame's
   // power handling).

@@ -52,7 +52,7 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
   if (due < 0) due = 0;  // not representable: due at once, like any past time
   Trace(log_, 45);
   uint32_t error = 0;
-  const bool armed = power_.ArmWakeTimer(due, &error);
+  const bool armed = power_.ArmWakeTimer(due, reason_, &error);
   if (!armed || error == kErrorNotSupported || error == kErrorTimerResumeIgnored) {
     // A timer that cannot resume the machine is no way back from a sleep.
     power_.CancelWakeTimer();
@@ -72,10 +72,12 @@ std::string CStandingTimer::Text(const Cause& cause) {
   return text;
 }
 
-void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds) {
+void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds,
+                          const std::string& reason) {
   std::optional<Cause> tell;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (reason != reason_) reason_ = reason;
     // A clock set back counts as time passed: the retry is not put off by it.
     const int64_t wait = refusals_ > 1 ? kRetrySeconds : kFirstRetrySeconds;
     const bool retryDue =

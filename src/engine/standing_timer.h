@@ -40,8 +40,10 @@ class CStandingTimer {
   // Keeps the timer due at wakeSeconds (calendar seconds), or none without.
   // Changes nothing when that is what stands already, or when it was refused
   // less than kFirstRetrySeconds (after the first refusal) or kRetrySeconds
-  // (after later ones) before nowSeconds (on wakeSeconds' clock).
-  void Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds);
+  // (after later ones) before nowSeconds (on wakeSeconds' clock). reason is
+  // what the system shows for the timer; it goes with the next arming (a
+  // new reason alone does not arm again).
+  void Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds, const std::string& reason = {});
   // Before a suspend: true when a timer that resumes the PC at wakeSeconds
   // stands, armed now if it did not. False after the user was told why not.
   [[nodiscard]] bool Ensure(int64_t wakeSeconds);
@@ -79,6 +81,7 @@ class CStandingTimer {
   // What the last attempt asked for and how it went.
   bool tried_ = false;
   std::optional<int64_t> wanted_;
+  std::string reason_;  // for the next arming
   std::optional<Cause> refused_;
   int64_t refusedAt_ = 0;  // calendar seconds of the last refusal
   int refusals_ = 0;       // in a row, since the last accepted arming

@@ -1,7 +1,10 @@
 #include "engine/wake_plan.h"
 
 #include <cstdio>
+#include <cstring>
 
+#include "platform/text.h"
+#include "schedule/schedule_entry.h"
 #include "schedule/schedule_table.h"
 #include "schedule/time_rules.h"
 
@@ -52,4 +55,31 @@ std::string NextActionText(const WakePlan& plan) {
 
 std::string StayAwakeText(const WakePlan& plan) {
   return "次の予定まで待機中（" + NextActionText(plan) + "）";
+}
+
+namespace {
+
+// "「title」" in UTF-8, from a title field that may lack its terminating zero.
+std::string Quoted(const char* title) {
+  const size_t n = title ? strnlen(title, kTitleSize) : 0;
+  return "「" + SjisToUtf8(std::string_view(title ? title : "", n)) + "」";
+}
+
+}  // namespace
+
+std::string KeepAwakeReason(AwakeCause cause, const char* title) {
+  if (!title) return "Nimbra: 予約のため待機中";
+  switch (cause) {
+    case AwakeCause::kRunning:
+      return "Nimbra: " + Quoted(title) + "を実行中";
+    case AwakeCause::kAhead:
+      return "Nimbra: " + Quoted(title) + "の開始を待機中";
+    case AwakeCause::kTimerRefused:
+      break;
+  }
+  return "Nimbra: ウェイクタイマーが使えないため" + Quoted(title) + "まで待機中";
+}
+
+std::string WakeTimerReason(const char* title) {
+  return "Nimbra: " + Quoted(title) + "の開始に合わせて復帰";
 }

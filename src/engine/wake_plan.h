@@ -52,3 +52,17 @@ std::string NextActionText(const WakePlan& plan);
 // The status line while an end was followed by staying awake:
 // "次の予定まで待機中（次回起動 12/24 20:59）".
 std::string StayAwakeText(const WakePlan& plan);
+
+// Why the PC is kept awake now.
+enum class AwakeCause {
+  kRunning,       // a schedule's window runs
+  kAhead,         // the next schedule's lead has begun, or the gap to it is too short to sleep in
+  kTimerRefused,  // no wake timer stands for the next schedule
+};
+// What the system's list of power requests shows while the PC is kept awake:
+// the program and the schedule, "Nimbra: 「ニュース」を実行中". title: the
+// entry's Shift-JIS title, nullptr when no entry is known.
+std::string KeepAwakeReason(AwakeCause cause, const char* title);
+// What the system's list of wake timers shows for the timer that wakes the
+// PC for the schedule titled title (Shift-JIS).
+std::string WakeTimerReason(const char* title);

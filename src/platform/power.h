@@ -29,10 +29,11 @@ class IPower {
   // Arms the held timer to fire once at wakeSeconds, an absolute time in
   // calendar seconds since 1970-01-01 00:00 UTC, and to resume the PC from
   // standby or hibernation then. A time at or before now fires at once.
-  // Returns the system call's result; *error gets the last-error code after
-  // it, cleared before the call (a success can still carry 50 or 722 when the
-  // machine will not resume by timer).
-  virtual bool ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) = 0;
+  // reason (UTF-8) is what the system's list of wake timers shows for it,
+  // where the system keeps one. Returns the system call's result; *error gets
+  // the last-error code after it, cleared before the call (a success can
+  // still carry 50 or 722 when the machine will not resume by timer).
+  virtual bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) = 0;
   // Cancels and closes the held timer; false when none was held.
   virtual bool CancelWakeTimer() = 0;
   virtual bool HasWakeTimer() const = 0;
@@ -43,9 +44,12 @@ class IPower {
   // Enables the shutdown privilege and ends the session with a forced shutdown.
   virtual ShutdownResult Shutdown() = 0;
 
-  // While on, asks the system not to sleep for lack of input. The request
-  // belongs to the calling thread: switch it on and off on the same one.
-  virtual void KeepAwake(bool on) = 0;
+  // While on, asks the system not to sleep for lack of input, with reason
+  // (UTF-8) as what the system's list of power requests shows. A call with
+  // on asks afresh even when the request stands (a sleep may have ended it),
+  // and takes the new reason. The request belongs to the calling thread:
+  // switch it on and off on the same one.
+  virtual void KeepAwake(bool on, const std::string& reason) = 0;
 };
 
 // System error codes the callers look at.

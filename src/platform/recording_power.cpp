@@ -4,7 +4,7 @@
 
 bool RecordingPower::OpenWakeTimer(const std::string& name, uint32_t* error) {
   std::lock_guard<std::mutex> lock(mutex_);
-  calls_.push_back({"open", name, 0});
+  calls_.push_back({"open", name, 0, {}});
   if (failOpen_) {
     *error = openError_;
     return false;
@@ -24,9 +24,10 @@ bool RecordingPower::OpenWakeTimer(const std::string& name, uint32_t* error) {
   return true;
 }
 
-bool RecordingPower::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
+bool RecordingPower::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason,
+                                  uint32_t* error) {
   std::lock_guard<std::mutex> lock(mutex_);
-  calls_.push_back({"arm", "", wakeSeconds});
+  calls_.push_back({"arm", "", wakeSeconds, reason});
   *error = armError_;
   if (armOk_ && held_) armedAt_ = wakeSeconds;
   return armOk_ && held_;
@@ -34,7 +35,7 @@ bool RecordingPower::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
 
 bool RecordingPower::CancelWakeTimer() {
   std::lock_guard<std::mutex> lock(mutex_);
-  calls_.push_back({"cancel", "", 0});
+  calls_.push_back({"cancel", "", 0, {}});
   const bool was = held_;
   held_ = false;
   heldName_.clear();
@@ -48,20 +49,25 @@ bool RecordingPower::HasWakeTimer() const {
 }
 
 bool RecordingPower::Suspend(int mode) {
-  Record({"suspend", "", mode});
+  Record({"suspend", "", mode, {}});
   return true;
 }
 
 ShutdownResult RecordingPower::Shutdown() {
   std::lock_guard<std::mutex> lock(mutex_);
-  calls_.push_back({"shutdown", "", 0});
+  calls_.push_back({"shutdown", "", 0, {}});
   return shutdownResult_;
 }
 
-void RecordingPower::KeepAwake(bool on) {
+void RecordingPower::KeepAwake(bool on, const std::string& reason) {
   std::lock_guard<std::mutex> lock(mutex_);
-  calls_.push_back({"awake", "", on ? 1 : 0});
+  calls_.push_back({"awake", "", on ? 1 : 0, reason});
   awake_ = on;
+}
+
+void RecordingPower::EndKeepAwakeBySleep() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  awake_ = false;
 }
 
 void RecordingPower::FailOpen(uint32_t error) {

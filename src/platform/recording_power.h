@@ -16,15 +16,18 @@ class RecordingPower final : public IPower {
     std::string what;  // "open", "arm", "cancel", "suspend", "shutdown", "awake"
     std::string name;  // open: the timer name
     int64_t value = 0; // arm: wake seconds; suspend: mode; awake: 1 on, 0 off
+    std::string reason;  // arm, awake: the reason given to the system
   };
 
   bool OpenWakeTimer(const std::string& name, uint32_t* error) override;
-  bool ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) override;
+  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
   bool Suspend(int mode) override;
   ShutdownResult Shutdown() override;
-  void KeepAwake(bool on) override;
+  void KeepAwake(bool on, const std::string& reason) override;
+  // The system ended the keep-awake request (as a sleep may), without a word.
+  void EndKeepAwakeBySleep();
 
   // Answers to give. A name opened while this service holds a timer of that
   // name, or one held elsewhere, reports 183, as the system does for an

@@ -188,14 +188,18 @@ TEST_F(PowerControlTest, TimerTraceLines) {
 
 TEST_F(PowerControlTest, KeepAwakeReachesTheServiceOnlyOnAChange) {
   control.KeepAwake(false);
-  control.KeepAwake(true);
-  control.KeepAwake(true);
+  control.KeepAwake(true, "a");
+  control.KeepAwake(true, "a");
+  control.KeepAwake(true, "b");  // another schedule: the system shows the new reason
   control.KeepAwake(false);
+  control.KeepAwakeAfterResume();
+  control.KeepAwake(false);  // off stays off through a sleep
   const auto calls = power.Calls("awake");
-  ASSERT_EQ(calls.size(), 3u);
+  ASSERT_EQ(calls.size(), 4u);
   EXPECT_EQ(calls[0].value, 0);
   EXPECT_EQ(calls[1].value, 1);
-  EXPECT_EQ(calls[2].value, 0);
+  EXPECT_EQ(calls[2].reason, "b");
+  EXPECT_EQ(calls[3].value, 0);
 }
 
 // A TZ variable (TZ=UTC here) moves the C runtime's zone away from the

@@ -14,6 +14,7 @@
 #include "engine/power_control.h"
 #include "platform/profile_store.h"
 #include "platform/recording_power.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
 #include "support/blocking_prompt.h"
 #include "support/fakes.h"
@@ -828,6 +829,39 @@ TEST_F(WakeTest, RefusedTimerKeepsThePcAwakeUntilAnArmingIsAccepted) {
   EXPECT_EQ(power.ArmedAt(), TimeToSeconds(At(10, 21, 59)));
   EXPECT_FALSE(power.KeepingAwake());
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=5)"});
+}
+
+// Whatever wants the PC awake, a sleep (by the user or by Windows) may end
+// the request without a word: after the resume it is asked for again, and
+// the reason the system shows names the program and the schedule.
+TEST_F(WakeTest, KeepAwakeIsAskedAgainAfterEveryResumeNamingTheSchedule) {
+  struct Case {
+    SystemTime now;
+    bool timerRefused;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {At(10, 12, 0), true, "Nimbra: ウェイクタイマーが使えないため「ニュース」まで待機中"},
+      {At(10, 20, 56), false, "Nimbra: 「ニュース」の開始を待機中"},
+      {At(10, 21, 10), false, "Nimbra: 「ニュース」を実行中"},
+  };
+  Add(At(10, 21, 0), At(10, 22, 0));
+  std::strcpy(E(0).title, Utf8ToSjis("ニュース").c_str());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    power.SetArmResult(!c.timerRefused, c.timerRefused ? 5 : 0);
+    clock.SetLocal(c.now);
+    sched->Tick();
+    ASSERT_TRUE(power.KeepingAwake());
+    EXPECT_EQ(power.Calls("awake").back().reason, c.reason);
+    power.EndKeepAwakeBySleep();
+    clock.Advance(20);
+    sched->OnResume();
+    sched->Tick();
+    EXPECT_TRUE(power.KeepingAwake());
+    EXPECT_EQ(power.Calls("awake").back().reason, c.reason);
+  }
+  EXPECT_EQ(power.Calls("arm").back().reason, "Nimbra: 「ニュース」の開始に合わせて復帰");
 }
 
 TEST_F(WakeTest, ATimerWakeThatComesBackAfterTheStartIsDiagnosedWithTheLeadThatCoversIt) {

@@ -155,6 +155,8 @@ class EndToEndTest : public ::testing::Test {
     const std::string log = ReadAll(powerLog_);
     EXPECT_TRUE(Contains(log, "suspend 1")) << log;
     EXPECT_FALSE(Contains(log, "shutdown")) << log;
+    // The keep-awake while it ran named the program and the schedule.
+    EXPECT_TRUE(Contains(log, "awake-reason Nimbra: 「")) << log;
     return args;
   }
 

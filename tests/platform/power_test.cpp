@@ -19,7 +19,7 @@ TEST(RecordingPower, NameCollisionAndCancel) {
   uint32_t error = 99;
   ASSERT_TRUE(p.OpenWakeTimer("t", &error));
   EXPECT_EQ(error, 0u);
-  ASSERT_TRUE(p.ArmWakeTimer(100, &error));
+  ASSERT_TRUE(p.ArmWakeTimer(100, "", &error));
   EXPECT_FALSE(p.OpenWakeTimer("t", &error));  // exists: not taken, ours stays armed
   EXPECT_EQ(error, kErrorAlreadyExists);
   EXPECT_EQ(p.ArmedAt(), 100);

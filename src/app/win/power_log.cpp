@@ -15,14 +15,20 @@ void CPowerLog::Write(const std::string& what, int64_t value) {
   }
 }
 
+void CPowerLog::WriteText(const char* what, const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (UniqueFile f{OpenFile(path_, "a")}) std::fprintf(f.get(), "%s %s\n", what, text.c_str());
+}
+
 bool CPowerLog::OpenWakeTimer(const std::string& name, uint32_t* error) {
   Write("open", 0);
   return record_.OpenWakeTimer(name, error);
 }
 
-bool CPowerLog::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
+bool CPowerLog::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) {
   Write("arm", wakeSeconds);
-  return record_.ArmWakeTimer(wakeSeconds, error);
+  WriteText("arm-reason", reason);
+  return record_.ArmWakeTimer(wakeSeconds, reason, error);
 }
 
 bool CPowerLog::CancelWakeTimer() {
@@ -42,9 +48,10 @@ ShutdownResult CPowerLog::Shutdown() {
   return record_.Shutdown();
 }
 
-void CPowerLog::KeepAwake(bool on) {
+void CPowerLog::KeepAwake(bool on, const std::string& reason) {
   Write("awake", on ? 1 : 0);
-  record_.KeepAwake(on);
+  if (on) WriteText("awake-reason", reason);
+  record_.KeepAwake(on, reason);
 }
 
 std::string PowerLogVariable() {

@@ -20,15 +20,17 @@ class CPowerLog final : public IPower {
   explicit CPowerLog(std::string path) : path_(std::move(path)) {}
 
   bool OpenWakeTimer(const std::string& name, uint32_t* error) override;
-  bool ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) override;
+  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
   bool Suspend(int mode) override;
   ShutdownResult Shutdown() override;
-  void KeepAwake(bool on) override;
+  void KeepAwake(bool on, const std::string& reason) override;
 
  private:
   void Write(const std::string& what, int64_t value);
+  // A line "<what> <text>" (the reasons: "arm-reason", "awake-reason").
+  void WriteText(const char* what, const std::string& text);
   std::string path_;
   std::mutex mutex_;
   RecordingPower record_;

@@ -2,10 +2,27 @@
 
 #include <powrprof.h>
 
+#include <string>
+#include <utility>
+
+#include "platform/debug_log.h"
+#include "platform/win32/kernel32_function.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/text_win.h"
 
 namespace {
+
+// A reason as the system keeps it: a simple string, which must live as long
+// as the call that takes it.
+struct Reason {
+  explicit Reason(const std::string& utf8) : text(Utf8ToWide(utf8)) {
+    context.Version = POWER_REQUEST_CONTEXT_VERSION;
+    context.Flags = POWER_REQUEST_CONTEXT_SIMPLE_STRING;
+    context.Reason.SimpleReasonString = text.data();
+  }
+  std::wstring text;
+  REASON_CONTEXT context{};
+};
 
 // Opens the process token and enables the shutdown privilege. Returns how
 // far it got; the token handle is closed on the way out.
@@ -29,6 +46,17 @@ ShutdownResult EnableShutdownPrivilege() {
 
 }  // namespace
 
+PowerRequestCalls PowerRequestCalls::FromKernel32() {
+  PowerRequestCalls calls;
+  calls.create = Kernel32Function<CreateFn>("PowerCreateRequest");
+  calls.set = Kernel32Function<RequestFn>("PowerSetRequest");
+  calls.clear = Kernel32Function<RequestFn>("PowerClearRequest");
+  calls.setTimerEx = Kernel32Function<SetTimerExFn>("SetWaitableTimerEx");
+  return calls;
+}
+
+Win32Power::~Win32Power() { ClearRequest(); }
+
 bool Win32Power::OpenWakeTimer(const std::string& name, uint32_t* error) {
   const std::wstring wname = SjisToWide(name);  // as the settings file keeps it
   SetLastError(ERROR_SUCCESS);
@@ -46,7 +74,7 @@ bool Win32Power::OpenWakeTimer(const std::string& name, uint32_t* error) {
   return true;
 }
 
-bool Win32Power::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
+bool Win32Power::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!timer_) {
     *error = ERROR_INVALID_HANDLE;
@@ -57,9 +85,29 @@ bool Win32Power::ArmWakeTimer(int64_t wakeSeconds, uint32_t* error) {
   LARGE_INTEGER due;
   due.QuadPart = CalendarSecondsToFileTime(wakeSeconds);
   SetLastError(ERROR_SUCCESS);
-  const BOOL ok = SetWaitableTimer(timer_.get(), &due, 0, nullptr, nullptr, TRUE);
+  const BOOL ok = calls_.setTimer(timer_.get(), &due, 0, nullptr, nullptr, TRUE);
   *error = GetLastError();
+  // Only a timer that will resume the PC is worth naming in the system's
+  // list (where the machine cannot resume, the plain call says so and the
+  // reasoned one would not).
+  if (ok && *error == ERROR_SUCCESS) NameWakeTimer(due, reason);
   return ok != FALSE;
+}
+
+void Win32Power::NameWakeTimer(const LARGE_INTEGER& due, const std::string& reason) {
+  if (!calls_.setTimerEx) {
+    if (!std::exchange(toldTimerFallback_, true))
+      log_.Write("SetWaitableTimerEx is missing: the wake timer is armed without a reason");
+    return;
+  }
+  // A reason makes it a timer that resumes the PC, as the plain arming is.
+  Reason why(reason);
+  SetLastError(ERROR_SUCCESS);
+  if (calls_.setTimerEx(timer_.get(), &due, 0, nullptr, nullptr, &why.context, 0)) return;
+  const DWORD error = GetLastError();
+  if (!std::exchange(toldTimerFallback_, true))
+    log_.Write("SetWaitableTimerEx failed (error=%lu): the wake timer is armed without a reason",
+               static_cast<unsigned long>(error));
 }
 
 bool Win32Power::CancelWakeTimer() {
@@ -88,7 +136,48 @@ ShutdownResult Win32Power::Shutdown() {
   return ShutdownResult::Ok;
 }
 
-void Win32Power::KeepAwake(bool on) {
+void Win32Power::KeepAwake(bool on, const std::string& reason) {
   const EXECUTION_STATE state = on ? (ES_CONTINUOUS | ES_SYSTEM_REQUIRED) : ES_CONTINUOUS;
   LogIfFailed(SetThreadExecutionState(state) != 0, log_, "SetThreadExecutionState");
+  // A request is counted: asking afresh takes a new one, set before the old
+  // one is cleared so that the PC is never without one in between.
+  UniqueHandle fresh;
+  if (on) fresh = SetRequest(reason);
+  ClearRequest();
+  request_ = std::move(fresh);
+}
+
+UniqueHandle Win32Power::SetRequest(const std::string& reason) {
+  if (!calls_.create || !calls_.set || !calls_.clear) {
+    if (!std::exchange(toldRequestFallback_, true))
+      log_.Write("PowerCreateRequest is missing: kept awake by the execution state only");
+    return {};
+  }
+  Reason why(reason);
+  SetLastError(ERROR_SUCCESS);
+  HANDLE raw = calls_.create(&why.context);
+  if (raw == INVALID_HANDLE_VALUE || !raw) {
+    const DWORD error = GetLastError();
+    if (!std::exchange(toldRequestFallback_, true))
+      log_.Write("PowerCreateRequest failed (error=%lu): kept awake by the execution state only",
+                 static_cast<unsigned long>(error));
+    return {};
+  }
+  UniqueHandle request(raw);
+  SetLastError(ERROR_SUCCESS);
+  if (!calls_.set(request.get(), PowerRequestSystemRequired)) {
+    const DWORD error = GetLastError();
+    if (!std::exchange(toldRequestFallback_, true))
+      log_.Write("PowerSetRequest failed (error=%lu): kept awake by the execution state only",
+                 static_cast<unsigned long>(error));
+    return {};
+  }
+  return request;
+}
+
+void Win32Power::ClearRequest() {
+  if (!request_) return;
+  LogIfFailed(calls_.clear(request_.get(), PowerRequestSystemRequired) != FALSE, log_,
+              "PowerClearRequest");
+  request_.reset();
 }
