@@ -9,34 +9,48 @@
 void ScheduleTable::AllocScheduleTable(int maxCount) {
   const int capacity =
       maxCount <= 0 ? kDefaultCapacity : (maxCount > kMaxCapacity ? kMaxCapacity : maxCount);
-  slots_.assign(static_cast<size_t>(capacity), ScheduleEntry{});
-  startMemo_.assign(slots_.size(), Memo{});
-  endMemo_.assign(slots_.size(), Memo{});
-  limitMemo_ = Memo{};
-  count_ = 0;
+  FreeScheduleTable();
+  capacity_ = capacity;
 }
 
 void ScheduleTable::FreeScheduleTable() {
   slots_.clear();
   slots_.shrink_to_fit();
   startMemo_.clear();
+  startMemo_.shrink_to_fit();
   endMemo_.clear();
+  endMemo_.shrink_to_fit();
+  limitMemo_ = Memo{};
+  capacity_ = 0;
   count_ = 0;
 }
 
+void ScheduleTable::Grow(int index) {
+  const size_t size = static_cast<size_t>(index) + 1;
+  if (slots_.size() >= size) return;
+  slots_.resize(size);
+  startMemo_.resize(size);
+  endMemo_.resize(size);
+}
+
 ScheduleEntry* ScheduleTable::GetSchedule(int index) {
-  return (index >= 0 && index < GetCapacity()) ? &slots_[static_cast<size_t>(index)] : nullptr;
+  if (index < 0 || index >= capacity_) return nullptr;
+  Grow(index);
+  return &slots_[static_cast<size_t>(index)];
 }
 
 const ScheduleEntry* ScheduleTable::GetSchedule(int index) const {
-  return (index >= 0 && index < GetCapacity()) ? &slots_[static_cast<size_t>(index)] : nullptr;
+  static const ScheduleEntry kUnused{};
+  if (index < 0 || index >= capacity_) return nullptr;
+  return static_cast<size_t>(index) < slots_.size() ? &slots_[static_cast<size_t>(index)] : &kUnused;
 }
 
 ScheduleEntry* ScheduleTable::InsertSchedule(int index, const SystemTime& s, const SystemTime& e,
                                              const char* title) {
-  if (count_ >= GetCapacity()) return nullptr;
+  if (count_ >= capacity_) return nullptr;
   assert(index >= 0 && index <= count_ && "insert position outside the used slots");
   if (index < 0 || index > count_) return nullptr;
+  Grow(count_);
   for (int i = count_; i > index; --i) slots_[static_cast<size_t>(i)] = slots_[static_cast<size_t>(i - 1)];
   ScheduleEntry& slot = slots_[static_cast<size_t>(index)];
   slot.s = s;

@@ -1,9 +1,10 @@
 #pragma once
-// The schedule table: a fixed-capacity array of entries, kept in ascending
+// The schedule table: a bounded sequence of entries, kept in ascending
 // start order with strictly separated windows by the checked add operation of
 // the document and by its load, which sorts the stored entries and keeps an
 // overlapping one out of the table.
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "schedule/schedule_entry.h"
@@ -17,13 +18,16 @@ class ScheduleTable {
   static constexpr int kMaxCapacity = 10000;
 
   // capacity = maxCount, or 10 when maxCount <= 0, at most kMaxCapacity; all
-  // slots zero; count 0.
+  // slots zero; count 0. The slots are made as the entries come, not here: a
+  // capacity of thousands costs nothing until it is used.
   void AllocScheduleTable(int maxCount);
   void FreeScheduleTable();
 
   int GetScheduleCount() const { return count_; }
-  int GetCapacity() const { return static_cast<int>(slots_.size()); }
+  int GetCapacity() const { return capacity_; }
   // The slot at index (also beyond the count), or nullptr past the capacity.
+  // A slot never used reads as all zero. A slot's address stays valid while
+  // entries are added or removed (it then holds another entry).
   ScheduleEntry* GetSchedule(int index);
   const ScheduleEntry* GetSchedule(int index) const;
 
@@ -53,8 +57,12 @@ class ScheduleTable {
     bool valid = false;
   };
   static int32_t Remembered(Memo& memo, const SystemTime& t);
+  // Makes the slots up to index (below the capacity) exist.
+  void Grow(int index);
 
-  std::vector<ScheduleEntry> slots_;
+  // A deque: growing it never moves the slots already made.
+  std::deque<ScheduleEntry> slots_;
+  int capacity_ = 0;
   int count_ = 0;
   mutable std::vector<Memo> startMemo_;
   mutable std::vector<Memo> endMemo_;

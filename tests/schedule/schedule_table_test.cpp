@@ -58,6 +58,27 @@ TEST(ScheduleTable, InsertsShiftingUpAndDeletesShiftingDownLeavingZeroSlots) {
   EXPECT_EQ(t.GetScheduleCount(), 0);
 }
 
+TEST(ScheduleTable, FillsExactlyToTheLargestCapacityWithoutMovingItsSlots) {
+  ScheduleTable t;
+  t.AllocScheduleTable(ScheduleTable::kMaxCapacity);
+  const SystemTime s = MakeSystemTime(2027, 1, 1, 10, 0);
+  ScheduleEntry* first = t.InsertSchedule(0, s, s, "first");
+  ASSERT_NE(first, nullptr);
+  while (t.GetScheduleCount() < t.GetCapacity())
+    ASSERT_NE(t.InsertSchedule(t.GetScheduleCount(), s, s, "x"), nullptr);
+  EXPECT_EQ(t.InsertSchedule(0, s, s, "one too many"), nullptr);
+  EXPECT_EQ(t.GetScheduleCount(), ScheduleTable::kMaxCapacity);
+  EXPECT_EQ(first, t.GetSchedule(0));  // an address taken before the table grew
+  EXPECT_STREQ(first->title, "first");
+
+  t.AllocScheduleTable(3);  // a smaller table again starts empty, all zero
+  const ScheduleTable& view = t;
+  EXPECT_EQ(view.GetCapacity(), 3);
+  ASSERT_NE(view.GetSchedule(2), nullptr);
+  EXPECT_TRUE(AllZero(*view.GetSchedule(2)));
+  EXPECT_EQ(view.GetSchedule(3), nullptr);
+}
+
 TEST(ScheduleTable, InsertEntryCopiesRepeatFieldsButNotState) {
   ScheduleTable t;
   t.AllocScheduleTable(3);
