@@ -120,40 +120,13 @@ ProfileStore ProfileStore::Parse(std::string_view bytes) {
   return ParseTaking(std::string(bytes.data(), bytes.size()));
 }
 
-ProfileStore ProfileStore::ParseTaking(std::string&& bytes) {
-  ProfileStore store;
-  store.text_ = std::move(bytes);
-  const std::string_view text(store.text_);
-  // Each section's lines are counted first, so that its lines and its index
-  // are allocated once at their size: growing them line by line copies and
-  // frees ever larger blocks, which the Windows heap made cost more than the
-  // file's size (10 000 entries took 28 times as long as 1000).
-  std::vector<uint32_t> counts(1, 0);
-  for (size_t p = 0; p < text.size();) {
-    size_t e = text.find_first_of("\r\n", p);
-    if (e == std::string_view::npos) e = text.size();
-    const std::string_view t = Trim(text.substr(p, e - p));
-    if (!t.empty() && t.front() == '[')
-      counts.push_back(0);
-    else if (!t.empty())
-      ++counts.back();
-    p = e + 1;  // a CRLF's LF gives an empty line, not counted
-  }
-  store.sections_.reserve(counts.size());
-  auto sized = [&counts](Section& section, size_t k) {
-    section.lines.reserve(counts[k]);
-    if (counts[k] == 0) return;
-    size_t slots = 16;
-    while (slots < 2 * (size_t{counts[k]} + 1)) slots *= 2;
-    section.index.assign(slots, 0);
-  };
-  store.sections_.emplace_back();  // lines before the first section header
-  sized(store.sections_.back(), 0);
-  bool eolChosen = false;
+std::vector<ProfileStore::Line> ProfileStore::SplitLines(std::string_view text) {
+  std::vector<Line> lines;
+  lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   size_t pos = 0;
   while (pos < text.size()) {
-    size_t end = pos;
-    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
     Line line;
     line.begin = static_cast<uint32_t>(pos);
     line.len = static_cast<uint32_t>(end - pos);
@@ -166,36 +139,17 @@ ProfileStore ProfileStore::ParseTaking(std::string&& bytes) {
         line.eol = text[end] == '\n' ? kEolLf : kEolCr;
         eolLen = 1;
       }
-      if (!eolChosen) {
-        store.eol_ = line.eol;
-        eolChosen = true;
-      }
     }
     const std::string_view raw = text.substr(pos, end - pos);
     pos = end + eolLen;
 
     const std::string_view t = Trim(raw);
-    if (!t.empty() && t.front() == '[') {
-      Section section;
-      const size_t close = t.find(']');
-      section.name = std::string(
-          Trim(t.substr(1, close == std::string_view::npos ? t.size() - 1 : close - 1)));
-      section.header = line;
-      section.hasHeader = true;
-      sized(section, store.sections_.size());
-      store.sections_.push_back(std::move(section));
-      continue;
-    }
-    Section& s = store.sections_.back();
-    if (t.empty()) {
-      s.trailing.push_back(line);
-      continue;
-    }
-    // A line with text ends the blank run: those blank lines were inside.
-    s.lines.insert(s.lines.end(), s.trailing.begin(), s.trailing.end());
-    s.trailing.clear();
     const size_t eq = raw.find('=');
-    if (eq != std::string_view::npos) {
+    if (t.empty()) {
+      line.kind = kKindBlank;
+    } else if (t.front() == '[') {
+      line.kind = kKindHeader;
+    } else if (eq != std::string_view::npos) {
       const std::string_view key = Trim(raw.substr(0, eq));
       const std::string_view value = Unquote(Trim(raw.substr(eq + 1)));
       line.isKey = true;
@@ -204,6 +158,63 @@ ProfileStore ProfileStore::ParseTaking(std::string&& bytes) {
       line.valuePos = static_cast<uint32_t>(value.data() - raw.data());
       line.valueLen = static_cast<uint32_t>(value.size());
     }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+void ProfileStore::Reserve(Section& section, uint32_t count) {
+  section.lines.reserve(count);
+  if (count == 0) return;
+  size_t slots = 16;
+  while (slots < 2 * (size_t{count} + 1)) slots *= 2;
+  section.index.assign(slots, 0);
+}
+
+ProfileStore ProfileStore::ParseTaking(std::string&& bytes) {
+  ProfileStore store;
+  store.text_ = std::move(bytes);
+  const std::vector<Line> all = SplitLines(store.text_);
+  for (const Line& line : all)
+    if (line.eol != kEolNone) {
+      store.eol_ = line.eol;
+      break;
+    }
+  // Each section's lines are counted first, so that its lines and its index
+  // are allocated once at their size: growing them line by line copies and
+  // frees ever larger blocks, which the Windows heap made cost more than the
+  // file's size (10 000 entries took 28 times as long as 1000).
+  std::vector<uint32_t> counts(1, 0);
+  for (const Line& line : all) {
+    if (line.kind == kKindHeader)
+      counts.push_back(0);
+    else if (line.kind == kKindText)
+      ++counts.back();
+  }
+  store.sections_.reserve(counts.size());
+  store.sections_.emplace_back();  // lines before the first section header
+  Reserve(store.sections_.back(), counts[0]);
+  for (const Line& line : all) {
+    if (line.kind == kKindHeader) {
+      const std::string_view t = Trim(store.Raw(line));
+      const size_t close = t.find(']');
+      Section section;
+      section.name = std::string(
+          Trim(t.substr(1, close == std::string_view::npos ? t.size() - 1 : close - 1)));
+      section.header = line;
+      section.hasHeader = true;
+      Reserve(section, counts[store.sections_.size()]);
+      store.sections_.push_back(std::move(section));
+      continue;
+    }
+    Section& s = store.sections_.back();
+    if (line.kind == kKindBlank) {
+      s.trailing.push_back(line);
+      continue;
+    }
+    // A line with text ends the blank run: those blank lines were inside.
+    s.lines.insert(s.lines.end(), s.trailing.begin(), s.trailing.end());
+    s.trailing.clear();
     s.lines.push_back(line);
     if (line.isKey) {
       const uint32_t i = static_cast<uint32_t>(s.lines.size() - 1);

@@ -75,8 +75,10 @@ class ProfileStore {
     bool isKey = false;
     bool edited = false;  // the text is in edits_
     bool first = false;   // the first line of its key, the one the index holds
+    uint8_t kind = 0;     // kKind* below: what the line is, as read
   };
   enum : uint8_t { kEolNone, kEolCrLf, kEolLf, kEolCr };
+  enum : uint8_t { kKindText, kKindBlank, kKindHeader };
   struct Section {
     std::string name;  // empty for the lines before the first section header
     bool hasHeader = false;
@@ -93,6 +95,12 @@ class ProfileStore {
     // several threads at once.)
     mutable uint32_t hint = 0;
   };
+
+  // The lines of text, each with its line end, its kind and, for a
+  // "key=value" line, where its trimmed key and value lie.
+  static std::vector<Line> SplitLines(std::string_view text);
+  // Sizes a section's lines and index for count lines.
+  static void Reserve(Section& section, uint32_t count);
 
   std::string_view Raw(const Line& l) const;
   std::string_view Key(const Line& l) const { return Raw(l).substr(l.keyPos, l.keyLen); }
