@@ -23,6 +23,16 @@ std::string WithName(const char* format, const char* name) {
   return text;
 }
 
+// What sleeping now does to the running entry: a repeating one whose
+// occurrence has begun moves on to its next occurrence. True, with the entry
+// marked finished, when it has none (a one-shot, or a series that is over).
+bool RollOnForSleep(ScheduleEntry& running, int64_t now) {
+  if (running.loop && TimeToSeconds(running.s) < now) NextOccurrence(running);
+  if (running.loop && running.state != kStateFinished) return false;
+  running.state = kStateFinished;
+  return true;
+}
+
 }  // namespace
 
 CScheduler::CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin,
@@ -326,12 +336,9 @@ void CScheduler::SuspendNow(bool noConfirm) {
                       PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
       const ScheduleEntry saved = *cur;
-      const int64_t now = LocalSecondsNow(services_.clock);
-      if (cur->loop && table.StartSeconds(i) < now) doc_.NextOccurrence(*cur);
       // Where the current entry is now: -1 when it has ended.
       int curIndex = i;
-      if (!cur->loop || cur->state == kStateFinished) {
-        cur->state = kStateFinished;
+      if (RollOnForSleep(*cur, LocalSecondsNow(services_.clock))) {
         curIndex = -1;
       } else if (cur->s != saved.s) {
         // Moved on: back to its sorted place, as at the end of a schedule.
@@ -379,8 +386,6 @@ bool CScheduler::HasFollowingSchedule() const {
   if (c.state == kStateWaiting) return true;
   if (c.state != kStateRunning) return false;
   const ScheduleEntry saved = c;
-  if (c.loop && TimeToSeconds(c.s) < LocalSecondsNow(services_.clock)) NextOccurrence(c);
-  if (!c.loop || c.state == kStateFinished) c.state = kStateFinished;
-  const int n = FindNextSchedule(table, saved);
-  return !(n == -1 && c.state == kStateFinished);
+  const bool ended = RollOnForSleep(c, LocalSecondsNow(services_.clock));
+  return !(ended && FindNextSchedule(table, saved) == -1);
 }
