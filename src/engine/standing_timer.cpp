@@ -35,7 +35,7 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
     Trace(log_, 14);
     if (!opened) {
       Trace(log_, 27);
-      return Cause{1, error};
+      return Cause{Refusal::OpenFailed, error};
     }
     Trace(log_, 17);
   }
@@ -56,14 +56,14 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
   if (!armed || error == kErrorNotSupported || error == kErrorTimerResumeIgnored) {
     // A timer that cannot resume the machine is no way back from a sleep.
     power_.CancelWakeTimer();
-    return Cause{3, error};
+    return Cause{Refusal::ArmingRefused, error};
   }
   return std::nullopt;
 }
 
 std::string CStandingTimer::Text(const Cause& cause) {
   char text[160];
-  if (cause.kind == 1 && cause.error == kErrorInvalidHandle)
+  if (cause.kind == Refusal::OpenFailed && cause.error == kErrorInvalidHandle)
     std::snprintf(text, sizeof text, "ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=%u)",
                   static_cast<unsigned>(cause.error));
   else
@@ -94,12 +94,10 @@ void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds
     refused_ = ArmLocked(*wakeSeconds);
     refusedAt_ = nowSeconds;
     refusals_ = refused_ ? refusals_ + 1 : 0;
-    if (!refused_) {
-      shown_.reset();
-    } else if (!(shown_ && *shown_ == *refused_)) {
+    if (!refused_)
+      told_.Worked();
+    else if (told_.Failed(*refused_))
       tell = refused_;
-      shown_ = refused_;
-    }
   }
   if (tell) prompt_.Show(Text(*tell), kAppTitle, PromptButtons::Ok);
 }
@@ -113,12 +111,12 @@ bool CStandingTimer::Ensure(int64_t wakeSeconds) {
     wanted_ = wakeSeconds;
     refused_ = ArmLocked(wakeSeconds);
     if (!refused_) {
-      shown_.reset();
+      told_.Worked();
       refusals_ = 0;
       return true;
     }
     tell = *refused_;
-    shown_ = refused_;
+    told_.Told(*refused_);
   }
   prompt_.Show(Text(tell), kAppTitle, PromptButtons::Ok);
   return false;

@@ -21,6 +21,7 @@
 #include <string>
 
 #include "engine/wake_readiness.h"
+#include "platform/tell_once.h"
 
 class CDebugLog;
 class IClock;
@@ -62,8 +63,11 @@ class CStandingTimer {
   std::optional<int64_t> Wanted() const;
 
  private:
+  // Why the timer does not stand: it could not be opened, or the system
+  // refused to arm it (or armed it without the power to resume the PC).
+  enum class Refusal { OpenFailed, ArmingRefused };
   struct Cause {
-    int kind = 0;  // 1 open failed, 3 arming refused
+    Refusal kind = Refusal::OpenFailed;
     uint32_t error = 0;
     bool operator==(const Cause& o) const { return kind == o.kind && error == o.error; }
   };
@@ -85,5 +89,5 @@ class CStandingTimer {
   std::optional<Cause> refused_;
   int64_t refusedAt_ = 0;  // calendar seconds of the last refusal
   int refusals_ = 0;       // in a row, since the last accepted arming
-  std::optional<Cause> shown_;  // the refusal last told, until an arming succeeds
+  TellOnce<Cause> told_;  // the refusal last told, until an arming succeeds
 };

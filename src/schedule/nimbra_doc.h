@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/tell_once.h"
 #include "schedule/app_settings.h"
 #include "schedule/schedule_table.h"
 
@@ -173,7 +174,7 @@ class CNimbraDoc {
   IPrompt& prompt_;
   CDebugLog& log_;
   INimbraView* view_ = nullptr;
-  bool saveFailureReported_ = false;
+  TellOnce<> saveFailure_;
   std::string settingsPath_;
   ScheduleTable table_;
   CAppMngInfo appInfo_;

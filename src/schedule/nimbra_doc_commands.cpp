@@ -33,11 +33,10 @@ const char* const kChosenEndedNotDeleted =
 
 bool CNimbraDoc::CommitEdit() {
   if (SaveSettings()) {
-    saveFailureReported_ = false;
+    saveFailure_.Worked();
     return true;
   }
-  if (saveFailureReported_) return false;
-  saveFailureReported_ = true;
+  if (!saveFailure_.Failed()) return false;
   if (view_)
     view_->SettingsSaveFailed(settingsPath_);
   else
@@ -54,7 +53,7 @@ bool CNimbraDoc::CommitAtExit() {
                      PromptButtons::YesNo) != PromptAnswer::Yes)
       return false;
   }
-  saveFailureReported_ = false;
+  saveFailure_.Worked();
   return true;
 }
 
