@@ -19,11 +19,14 @@ std::string Narrow(const wchar_t* text, UINT codePage) {
   return bytes;
 }
 
+// The file appears whole or not at all: a test that sees it reads it at once.
 bool Write(const std::wstring& path, const std::string& bytes) {
-  std::FILE* f = _wfopen(path.c_str(), L"wb");
+  const std::wstring part = path + L".part";
+  std::FILE* f = _wfopen(part.c_str(), L"wb");
   if (f == nullptr) return false;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  return std::fclose(f) == 0;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (std::fclose(f) != 0 || !written) return false;
+  return MoveFileExW(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 }  // namespace

@@ -6,5 +6,7 @@
 # to the sender).
 while [ -e "$0.hold" ]; do sleep 0.02; done
 pwd > "$0.cwd"
-printf '%s\0' "$@" | iconv -f UTF-8 -t CP932 > "$0.args"
+# The record appears whole or not at all: a test that sees it reads it at once.
+printf '%s\0' "$@" | iconv -f UTF-8 -t CP932 > "$0.args.part"
+mv -f "$0.args.part" "$0.args"
 exit 3
