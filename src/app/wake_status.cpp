@@ -14,6 +14,7 @@ std::string CReadinessNotices::Take(const WakeDiagnosis& diagnosis) {
     if (!text.empty()) text += "\n\n";
     text += f.text;
   }
-  if (!text.empty()) text += "\n\n（診断の全体はメニューの ヘルプ → 起動診断 で確認できます）";
+  if (!text.empty())
+    text += std::string("\n\n（診断の全体はメニューの ") + kWakeDiagnosisMenuPath + " で確認できます）";
   return text;
 }

@@ -89,5 +89,15 @@ void CPowerControl::KeepAwakeAfterResume() { resumed_ = true; }
 
 WakeDiagnosis CPowerControl::Diagnose(int sleepMode) const {
   const PowerReadings readings = readings_ ? readings_->Read() : PowerReadings{};
-  return DiagnoseWake(readings, timer_.Status(), sleepMode);
+  WakeDiagnosis d = DiagnoseWake(readings, timer_.Status(), sleepMode);
+  std::string unchecked;
+  for (const ReadinessFinding& f : d.findings)
+    if (!f.unchecked.empty())
+      unchecked += (unchecked.empty() ? "" : "; ") + f.unchecked + " (error=" +
+                   std::to_string(f.error) + ")";
+  if (unchecked != loggedUnchecked_) {
+    loggedUnchecked_ = unchecked;
+    if (!unchecked.empty()) log_.Write("wake diagnosis: not read: %s\n", unchecked.c_str());
+  }
+  return d;
 }

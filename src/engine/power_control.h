@@ -65,6 +65,9 @@ class CPowerControl {
   void KeepAwakeAfterResume();
 
   // The readiness of this PC to wake, read now, for the user's sleep choice.
+  // A reading that failed is written to the debug log with the system's code
+  // whenever what failed changes (the texts for the user leave codes out).
+  // On the interface thread.
   WakeDiagnosis Diagnose(int sleepMode) const;
 
  private:
@@ -78,4 +81,5 @@ class CPowerControl {
   std::string awakeReason_;
   bool resumed_ = false;  // asked before the last resume
   std::atomic<bool> toldNoSleep_{false};
+  mutable std::string loggedUnchecked_;  // the failed readings last logged
 };

@@ -20,8 +20,9 @@ std::string WithCode(const char* format, uint32_t code) {
 
 // The "Allow wake timers" value for one power source. blocking: what a
 // refusing value does there (a battery the PC does not run on only warns).
-ReadinessFinding JudgePolicy(WakeTimerPolicy policy, const char* source, uint32_t error,
-                             FindingLevel refusing) {
+// what: the setting for that source in words, should it not be read.
+ReadinessFinding JudgePolicy(WakeTimerPolicy policy, const char* source, const char* what,
+                             uint32_t error, FindingLevel refusing) {
   const std::string name = std::string("スリープ解除タイマーの許可（") + source + "）";
   switch (policy) {
     case WakeTimerPolicy::kEnabled:
@@ -36,16 +37,20 @@ ReadinessFinding JudgePolicy(WakeTimerPolicy policy, const char* source, uint32_
     case WakeTimerPolicy::kUnknown:
       break;
   }
-  return {FindingLevel::kNote,
-          name + WithCode("を読み取れませんでした (error=%u)。", error) + kWhere +
-              "が「有効」か確かめてください。"};
+  ReadinessFinding f{FindingLevel::kNote,
+                     name + "を読み取れませんでした。" + kWhere + "が「有効」か確かめてください。"};
+  f.unchecked = what;
+  f.error = error;
+  return f;
 }
 
 ReadinessFinding JudgeSleep(const PowerReadings& r, int sleepMode) {
-  if (!r.capabilitiesRead)
-    return {FindingLevel::kNote,
-            WithCode("スタンバイと休止状態が使えるかを読み取れませんでした (error=%u)。",
-                     r.capabilitiesError)};
+  if (!r.capabilitiesRead) {
+    ReadinessFinding f{FindingLevel::kNote, "スタンバイと休止状態が使えるかを読み取れませんでした。"};
+    f.unchecked = "スタンバイと休止状態が使えるか";
+    f.error = r.capabilitiesError;
+    return f;
+  }
   const SleepChoice choice = ChooseSleepState(sleepMode, r);
   if (!choice.possible || choice.fellBack) {
     return {choice.possible ? FindingLevel::kWarning : FindingLevel::kBlocking,
@@ -105,9 +110,19 @@ bool WakeDiagnosis::NeedsAttention() const {
 }
 
 std::string WakeDiagnosis::StatusText() const {
-  if (!Ready()) return "起動準備: 要設定（ヘルプの起動診断を参照）";
-  if (NeedsAttention()) return "起動準備: 要確認（ヘルプの起動診断を参照）";
-  return "";
+  const char* verdict = !Ready() ? "起動準備: 要設定" : NeedsAttention() ? "起動準備: 要確認" : nullptr;
+  if (!verdict) return "";
+  return std::string(verdict) + "（" + kWakeDiagnosisMenuPath + " を参照）";
+}
+
+std::string WakeDiagnosis::UncheckedText() const {
+  std::string text;
+  for (const ReadinessFinding& f : findings) {
+    if (f.unchecked.empty()) continue;
+    if (!text.empty()) text += "、";
+    text += f.unchecked;
+  }
+  return text;
 }
 
 std::string WakeDiagnosis::NoticeText() const {
@@ -121,21 +136,29 @@ std::string WakeDiagnosis::NoticeText() const {
 }
 
 std::string WakeDiagnosis::Report() const {
-  std::string text = Ready() ? (NeedsAttention() ? "起動準備: 要確認" : "起動準備: 問題なし")
-                             : "起動準備: 問題あり";
+  const std::string unchecked = UncheckedText();
+  std::string text;
+  if (!Ready())
+    text = "起動準備: 問題あり";
+  else if (NeedsAttention())
+    text = "起動準備: 要確認";
+  if (!unchecked.empty())
+    text += (text.empty() ? "起動準備: " : "。") + std::string("確認できない項目あり（") + unchecked + "）";
+  if (text.empty()) text = "起動準備: 問題なし";
   for (const ReadinessFinding& f : findings) text += "\n" + std::string(Mark(f.level)) + f.text;
   return text;
 }
 
 WakeDiagnosis DiagnoseWake(const PowerReadings& r, const WakeTimerStatus& timer, int sleepMode) {
   WakeDiagnosis d;
-  d.findings.push_back(JudgePolicy(r.wakeTimersAc, "電源に接続", r.schemeError,
+  d.findings.push_back(JudgePolicy(r.wakeTimersAc, "電源に接続", "電源接続時のスリープ解除タイマーの許可",
+                                   r.schemeError,
                                    FindingLevel::kBlocking));
   if (r.hasBattery) {
     // On battery now the PC will not wake; on mains only a later unplugging
     // would stop it.
     d.findings.push_back(JudgePolicy(
-        r.wakeTimersDc, "バッテリ駆動", r.schemeError,
+        r.wakeTimersDc, "バッテリ駆動", "バッテリ駆動時のスリープ解除タイマーの許可", r.schemeError,
         r.source == PowerSource::kBattery ? FindingLevel::kBlocking : FindingLevel::kWarning));
   }
   d.findings.push_back(JudgeSleep(r, sleepMode));
@@ -179,12 +202,13 @@ int SuggestedWakeLead(int64_t resumeSeconds) {
 
 ReadinessFinding JudgeSlowResume(int64_t resumeSeconds, int leadSeconds) {
   if (resumeSeconds <= leadSeconds)
-    return {FindingLevel::kOk, "タイマーによる復帰: 起動タイマーを開始の" + std::to_string(leadSeconds) +
-                                   "秒前にする設定で間に合う見込みです"};
+    return {FindingLevel::kOk, "タイマーによる復帰: ウェイクタイマーを開始の" +
+                                   std::to_string(leadSeconds) + "秒前にする設定で間に合う見込みです"};
   const int lead = SuggestedWakeLead(resumeSeconds);
   std::string text =
-      "タイマーによる復帰に時間がかかり、予約の開始に間に合いませんでした。ユーザー設定で"
-      "「起動タイマーを開始の" + std::to_string(lead) + "秒前にする」を選んでください。";
+      "タイマーによる復帰に時間がかかり、予約の開始に間に合いませんでした。ユーザ設定で"
+      "「ユーザ設定を有効にする」をオンにして、「ウェイクタイマーを開始の" +
+      std::to_string(lead) + "秒前にする」を選んでください。";
   if (lead < resumeSeconds) text += "それでも間に合わないときは、予約の開始時刻を早めてください。";
   return {FindingLevel::kWarning, text};
 }

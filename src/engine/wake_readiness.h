@@ -7,6 +7,7 @@
 // Pure rules over records; the readings come from IPowerReadings.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/power_readings.h"
@@ -31,9 +32,19 @@ enum class FindingLevel {
 };
 
 struct ReadinessFinding {
+  ReadinessFinding() = default;
+  ReadinessFinding(FindingLevel l, std::string t) : level(l), text(std::move(t)) {}
+
   FindingLevel level = FindingLevel::kOk;
   std::string text;
+  // A reading that failed: what could not be checked, in words, and the
+  // system's code (for the debug log only; the texts never show it).
+  std::string unchecked;
+  uint32_t error = 0;
 };
+
+// Where the whole diagnosis is, as the menu reads.
+inline constexpr char kWakeDiagnosisMenuPath[] = "ﾍﾙﾌﾟ → スリープ復帰の起動診断";
 
 struct WakeDiagnosis {
   // Every reading judged, in a fixed order: wake timers on mains, on
@@ -51,7 +62,11 @@ struct WakeDiagnosis {
   // The warnings and blockers, one paragraph each, for a notice; empty when
   // nothing needs attention.
   std::string NoticeText() const;
-  // The whole diagnosis, one line per finding, for the help dialog.
+  // What could not be checked, in words, joined with "、"; empty when every
+  // reading was read.
+  std::string UncheckedText() const;
+  // The whole diagnosis, one line per finding, for the help dialog. A failed
+  // reading is no pass: the verdict then names what could not be checked.
   std::string Report() const;
 };
 

@@ -353,7 +353,8 @@ void CNimbraDoc::LoadSettingsFrom(const ProfileStore& store) {
   // The same "now" as the scheduler's tick: an entry loads waiting, running
   // or finished exactly as the tick would see it.
   const int64_t now = LocalSecondsNow(clock_);
-  bool toldFull = false, toldOverlap = false;
+  bool toldFull = false;
+  std::string overlapping;  // the entries kept aside for overlapping, one line each
   for (const StoredEntry& stored : ReadStoredEntries(store)) {
     if (table_.GetScheduleCount() >= table_.GetCapacity()) {
       // Entries beyond the capacity stay stored as they were read and are
@@ -397,10 +398,10 @@ void CNimbraDoc::LoadSettingsFrom(const ProfileStore& store) {
       slot = FindInsertPos(table_, probe);
     }
     if (slot < 0) {
-      if (!toldOverlap) {
-        ShowMessage("既存のスケジュールと重なっています");
-        toldOverlap = true;
-      }
+      char when[40];
+      std::snprintf(when, sizeof when, "%04d/%02d/%02d %02d:%02d", s.wYear, s.wMonth, s.wDay,
+                    s.wHour, s.wMinute);
+      overlapping += "\n・" + SjisToUtf8(stored.title) + "（" + when + " 開始）";
       surplus_.push_back(stored);
       continue;
     }
@@ -420,6 +421,11 @@ void CNimbraDoc::LoadSettingsFrom(const ProfileStore& store) {
     SecondsToTime(stored.kikanE, &e);
     SetRepeatFields(entry, stored.loopF, stored.loopMeth, stored.bWday, stored.kikanF, s, e);
   }
+  if (!overlapping.empty())
+    ShowMessage("次のスケジュールは既存のスケジュールと重なっているため、予約に入れていません。"
+                "設定ファイルには残してあります（重なっている予約を削除して起動し直すと、"
+                "予約に入ります）。" +
+                overlapping);
   RollOnEndedRepeats(now);
 
   for (int x = 0; x < GetExtCount(); ++x) {

@@ -28,6 +28,7 @@ TEST(ReadinessNotices, EachProblemIsToldOnceAndANewOneAlone) {
   EXPECT_EQ("", notices.Take(With({kOk, kNote})));
   const std::string first = notices.Take(With({kOk, kPolicyOff}));
   EXPECT_EQ(0u, first.find("policy off")) << first;
+  EXPECT_NE(std::string::npos, first.find(kWakeDiagnosisMenuPath)) << first;
   EXPECT_EQ("", notices.Take(With({kPolicyOff})));  // the next check: quiet
   const std::string second = notices.Take(With({kPolicyOff, kFellBack}));
   EXPECT_EQ(0u, second.find("fell back")) << second;

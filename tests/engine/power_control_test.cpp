@@ -87,6 +87,26 @@ TEST_F(PowerControlTest, SuspendEntersTheSleepStateTheMachineHas) {
   }
 }
 
+// The texts leave the system's code out: the debug log has it, once for
+// each change of what could not be read.
+TEST_F(PowerControlTest, AFailedReadingGoesToTheDebugLogWithItsCode) {
+  ScopedDebugLog log(debugLog);
+  PowerReadings unread;
+  unread.wakeTimersAc = WakeTimerPolicy::kUnknown;
+  unread.schemeError = 1168;
+  unread.capabilitiesError = 5;
+  FixedPowerReadings readings(unread);
+  CPowerControl pc(power, prompt, clock, debugLog, "t", &readings);
+  (void)pc.Diagnose(1);
+  (void)pc.Diagnose(1);
+  const std::string line =
+      "not read: 電源接続時のスリープ解除タイマーの許可 (error=1168); "
+      "スタンバイと休止状態が使えるか (error=5)\n";
+  const std::string text = log.Text();
+  ASSERT_NE(text.find(line), std::string::npos) << text;
+  EXPECT_EQ(text.find(line), text.rfind(line)) << text;
+}
+
 TEST_F(PowerControlTest, TimerCreationFailures) {
   const struct {
     uint32_t error;

@@ -887,7 +887,7 @@ TEST_F(WakeTest, ATimerWakeThatComesBackAfterTheStartIsDiagnosedWithTheLeadThatC
   sched->Tick();  // the same wake seen again by the tick counts once
   EXPECT_EQ(sched->SlowestLateResume(), 150);
   EXPECT_EQ(slow().level, FindingLevel::kWarning);
-  EXPECT_NE(slow().text.find("「起動タイマーを開始の180秒前にする」"), std::string::npos);
+  EXPECT_NE(slow().text.find("「ウェイクタイマーを開始の180秒前にする」"), std::string::npos);
   EXPECT_NE(scoped.Text().find("タイマーによる復帰に150秒、開始から90秒遅れ"), std::string::npos);
 
   User().wakeup_lead_sec = 180;  // the user follows the advice

@@ -173,6 +173,59 @@ TEST_F(DialogTest, RepeatOkWithEndBeforeStartShowsE1AndStaysOpen) {
   EXPECT_TRUE(stillOpen);
 }
 
+// Neither dialog's date pickers offer a day past 2038-01-18: such a date
+// cannot be picked.
+TEST_F(DialogTest, DatePickersEndAtTheLatestDayASchedulesCanHold) {
+  const auto latest = [](HWND d, int id) {
+    SYSTEMTIME range[2] = {};
+    const DWORD set = static_cast<DWORD>(
+        SendMessageW(GetDlgItem(d, id), DTM_GETRANGE, 0, reinterpret_cast<LPARAM>(range)));
+    // A later day is not taken (the system answers either way).
+    (void)SetPickerTime(GetDlgItem(d, id), MakeSystemTime(2038, 1, 19, 0, 0, 0));
+    const bool refused = GetPickerTime(GetDlgItem(d, id)).wYear != 2038;
+    return (set & GDTR_MAX) && refused ? FromWin(range[1]) : SystemTime{};
+  };
+  SystemTime ends[4] = {};
+  {
+    CScheduleTimeDlg dlg(nullptr);
+    dlg.m_start = MakeSystemTime(2030, 5, 1, 10, 0, 0);
+    dlg.m_end = MakeSystemTime(2030, 5, 1, 11, 0, 0);
+    ModalScript script;
+    script.Add([&] {
+      HWND d = gui::FindThreadDialog(kReservation);
+      if (!d) return false;
+      ends[0] = latest(d, IDC_START_DATE);
+      ends[1] = latest(d, IDC_END_DATE);
+      gui::Click(d, IDCANCEL);
+      return true;
+    });
+    EXPECT_EQ(IDCANCEL, script.Run([&] { return dlg.DoModal(); }));
+  }
+  {
+    gui::FixedClock clock(kWednesdayMorning);
+    CRegularTimeDlg dlg(nullptr, clock);
+    dlg.m_start = MakeSystemTime(2030, 5, 1, 21, 0, 0);
+    dlg.m_end = MakeSystemTime(2030, 5, 1, 22, 0, 0);
+    dlg.m_kikan_s = dlg.m_kikan_e = MakeSystemTime(2030, 5, 1);
+    dlg.m_loop = 1;
+    ModalScript script;
+    script.Add([&] {
+      HWND d = gui::FindThreadDialog(kRepeat);
+      if (!d) return false;
+      ends[2] = latest(d, IDC_KIKAN_S);
+      ends[3] = latest(d, IDC_KIKAN_E);
+      gui::Click(d, IDCANCEL);
+      return true;
+    });
+    EXPECT_EQ(IDCANCEL, script.Run([&] { return dlg.DoModal(); }));
+  }
+  for (const SystemTime& end : ends) {
+    EXPECT_EQ(2038, end.wYear);
+    EXPECT_EQ(1, end.wMonth);
+    EXPECT_EQ(18, end.wDay);
+  }
+}
+
 TEST_F(DialogTest, RepeatWeekendMethodChecksSundayAndSaturdayAndStartsOnTheComingSaturday) {
   gui::FixedClock clock(kWednesdayMorning);
   CRegularTimeDlg dlg(nullptr, clock);

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "app/win/resource.h"
+#include "engine/wake_readiness.h"
 #include "framework/message_box.h"
+#include "platform/win32/text_win.h"
 
 namespace {
 
@@ -75,6 +77,28 @@ TEST(Resources, MenuHoldsEveryCommandInItsPlaceWithItsText) {
     }
   }
   DestroyMenu(menu);
+}
+
+// The readiness notice and the status line send the user to the diagnosis by
+// the menu's own words: the popup and the item as they read, without the
+// access key and the dots.
+TEST(Resources, TheDiagnosisIsPointedToAsTheMenuReads) {
+  const auto shown = [](std::wstring text) {
+    if (const size_t key = text.find(L"(&"); key != std::wstring::npos) text.erase(key);
+    return text;
+  };
+  HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+  ASSERT_NE(nullptr, menu);
+  std::wstring path;
+  for (int p = 0; p < GetMenuItemCount(menu) && path.empty(); ++p) {
+    HMENU popup = GetSubMenu(menu, p);
+    for (int i = 0; popup && i < GetMenuItemCount(popup); ++i) {
+      if (GetMenuItemID(popup, i) == ID_HELP_WAKE_DIAGNOSIS)
+        path = shown(MenuText(menu, p)) + L" → " + shown(MenuText(popup, i));
+    }
+  }
+  DestroyMenu(menu);
+  EXPECT_EQ(Utf8ToWide(kWakeDiagnosisMenuPath), path);
 }
 
 TEST(Resources, EachCommandHasItsPromptAndToolTip) {

@@ -1,6 +1,7 @@
 // The document's load and save of the settings file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -110,14 +111,23 @@ TEST_F(SettingsFile, LongPathsAreIgnored) {
 
 // A hand-edited file may hold entries out of order or overlapping: the table
 // is still ordered with separated windows, and an overlapping entry is kept
-// in the file (not scheduled) with the user told once.
+// in the file (not scheduled) with the user told once, by title and start.
 TEST_F(SettingsFile, EntriesLoadSortedWithStateFromTheClockAndOverlapsAreKeptAside) {
   const int32_t now = static_cast<int32_t>(clock.SecondsNow());
-  Write("[TV_REC_SCHEDULE]\r\nsch_num=4\r\n" +
+  const auto StartText = [](int32_t seconds) {
+    SystemTime t{};
+    SecondsToTime(seconds, &t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute);
+    return std::string(text);
+  };
+  Write("[TV_REC_SCHEDULE]\r\nsch_num=5\r\n" +
         EntryKeys(0, "later", now + 3600, now + 7200) +
         EntryKeys(1, "ends now", now - 600, now) +        // running in its end second
         EntryKeys(2, "past", now - 7200, now - 3600) +
-        EntryKeys(3, "overlapping", now + 3000, now + 4000));
+        EntryKeys(3, "overlapping", now + 3000, now + 4000) +
+        EntryKeys(4, Utf8ToSjis("番組表"), now + 3500, now + 3700));
   {
     CNimbraDoc doc(clock, prompt, debugLog, Path());
     doc.LoadSettings();
@@ -129,13 +139,21 @@ TEST_F(SettingsFile, EntriesLoadSortedWithStateFromTheClockAndOverlapsAreKeptAsi
     EXPECT_STREQ(t.GetSchedule(2)->title, "later");
     EXPECT_EQ(t.GetSchedule(2)->state, kStateWaiting);
     EXPECT_EQ(t.StartSeconds(2), now + 3600);
-    EXPECT_EQ(doc.GetSurplusCount(), 1);
-    EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"既存のスケジュールと重なっています"});
+    EXPECT_EQ(doc.GetSurplusCount(), 2);
+    // Told once, naming each entry kept aside.
+    ASSERT_EQ(prompt.Texts().size(), 1u);
+    const std::string told = prompt.Texts()[0];
+    EXPECT_NE(told.find("設定ファイルには残してあります"), std::string::npos) << told;
+    EXPECT_NE(told.find("\n・overlapping（" + StartText(now + 3000) + " 開始）"), std::string::npos)
+        << told;
+    EXPECT_NE(told.find("\n・番組表（" + StartText(now + 3500) + " 開始）"), std::string::npos)
+        << told;
     ASSERT_TRUE(doc.SaveSettings());
   }
   const ProfileStore saved = ProfileStore::Load(Path());
-  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 4);
+  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 5);
   EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[3]", ""), "overlapping");
+  EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[4]", ""), Utf8ToSjis("番組表"));
 }
 
 // The calendar seconds disagree with the local clock (the C runtime's zone

@@ -14,6 +14,7 @@
 #include "platform/debug_log.h"
 #include "iepg/file_association.h"
 #include "platform/debug_log.h"
+#include "platform/local_time.h"
 #include "platform/text.h"
 #include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
@@ -454,6 +455,12 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_POWERBROADCAST:
       return OnPowerBroadcast(wp);
+    case WM_TIMECHANGE:
+      // The zone may have changed: every local time from here on (the seconds
+      // saved for the entries' local times among them) uses the new one.
+      RefreshTimeZone();
+      if (view_) view_->WakeStatusChanged();
+      return 0;
     case WM_COPYDATA:
       return lp ? OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lp)) : FALSE;
     case WM_DROPFILES:

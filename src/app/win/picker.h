@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/system_time.h"
+#include "schedule/time_rules.h"
 
 static_assert(sizeof(SystemTime) == sizeof(SYSTEMTIME), "same layout");
 
@@ -33,4 +34,14 @@ inline SystemTime GetPickerTime(HWND picker) {
 inline bool SetPickerTime(HWND picker, const SystemTime& t) {
   SYSTEMTIME st = ToWin(t);
   return SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st)) != 0;
+}
+
+// A date picker offers no day past the latest a schedule can hold, so that
+// such a date cannot be picked (one typed or imported gets its own refusal
+// text). A value already past it, from a hand-edited file, is left shown as
+// it is, to be refused at OK rather than silently changed.
+inline void LimitPickerToLatest(HWND picker) {
+  if (!IsRepresentableTime(GetPickerTime(picker))) return;
+  SYSTEMTIME range[2] = {{}, ToWin(LatestScheduleTime())};
+  SendMessageW(picker, DTM_SETRANGE, GDTR_MAX, reinterpret_cast<LPARAM>(range));
 }

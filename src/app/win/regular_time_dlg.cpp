@@ -41,6 +41,8 @@ BOOL CRegularTimeDlg::OnInitDialog() {
     SetPickerTime(GetItem(IDC_KIKAN_S), init.periodStart);
     SetPickerTime(GetItem(IDC_KIKAN_E), init.periodEnd);
   }
+  LimitPickerToLatest(GetItem(IDC_KIKAN_S));
+  LimitPickerToLatest(GetItem(IDC_KIKAN_E));
   SetWeekdays(init.weekdayBits);
   SetComboIndex(IDC_LOOP_METHOD, init.methodIndex);
   return TRUE;

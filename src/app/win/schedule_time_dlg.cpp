@@ -18,6 +18,8 @@ BOOL CScheduleTimeDlg::OnInitDialog() {
   SetPickerTime(GetItem(IDC_START_TIME), m_start);
   SetPickerTime(GetItem(IDC_END_DATE), m_end);
   SetPickerTime(GetItem(IDC_END_TIME), m_end);
+  LimitPickerToLatest(GetItem(IDC_START_DATE));
+  LimitPickerToLatest(GetItem(IDC_END_DATE));
   return TRUE;
 }
 

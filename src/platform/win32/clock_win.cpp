@@ -38,3 +38,5 @@ bool LocalTimeOf(int64_t t, std::tm* out) {
 }
 
 int64_t MakeLocalSeconds(std::tm* local) { return static_cast<int64_t>(_mktime64(local)); }
+
+void RefreshTimeZone() { _tzset(); }
