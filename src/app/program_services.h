@@ -7,6 +7,7 @@
 #include "platform/core_services.h"
 
 class CDebugLog;
+class CJournalRecorder;
 class CNoticeBoard;
 class IClock;
 class ILauncher;
@@ -32,6 +33,8 @@ struct ProgramServices {
   CNoticeBoard* notices = nullptr;
   // The main window's caption marks the dry run (see DryRun::titleMark).
   bool dryRunTitleMark = false;
+  // Where what happens around the recording windows is journalled.
+  CJournalRecorder* journal = nullptr;
 
   // The clock, the prompt and the log, as the logic takes them.
   CoreServices Core() const { return CoreServices{clock, prompt, log}; }

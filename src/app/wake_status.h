@@ -2,6 +2,7 @@
 // What the program tells the user about waking: the one line that the status
 // bar and the tray tip show, and the notices of problems that will stop the PC
 // from waking, each told once.
+#include <cstdint>
 #include <set>
 #include <string>
 
@@ -22,6 +23,13 @@ class CReadinessNotices {
  private:
   std::set<std::string> told_;
 };
+
+class ScheduleTable;
+
+// The question before the program ends while a schedule lies ahead: the wake
+// timer goes with the program, so the PC will not wake for it. "" when no
+// schedule is waiting or running at now (local seconds).
+std::string CloseQuestion(const ScheduleTable& table, int64_t now);
 
 // The caption of the notices and of the diagnosis dialog.
 inline constexpr char kWakeDiagnosisCaption[] = "Nimbra - 起動診断";

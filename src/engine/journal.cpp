@@ -21,7 +21,7 @@ constexpr KindName kKindNames[] = {
     {JournalKind::kSleep, "sleep"},        {JournalKind::kResume, "resume"},
     {JournalKind::kStall, "stall"},        {JournalKind::kWindow, "window"},
     {JournalKind::kWindowEnd, "end"},      {JournalKind::kMissed, "missed"},
-    {JournalKind::kTimerRefused, "refused"},
+    {JournalKind::kTimerRefused, "refused"}, {JournalKind::kLooked, "looked"},
 };
 
 // A stamp, or "-" for none (0 or negative).

@@ -27,6 +27,7 @@ enum class JournalKind {
   kWindowEnd,     // a window's end processing (code: JournalEnd)
   kMissed,        // a window passed without being seen running (code: JournalMiss)
   kTimerRefused,  // the system refused the wake timer for the window at from
+  kLooked,        // the user looked at the journal
 };
 
 // Who put the PC to sleep.
@@ -34,8 +35,8 @@ enum class JournalSleeper { kOther = 0, kProgram = 1 };
 // How the PC came to be awake for a window.
 enum class JournalWake { kAlreadyOn = 0, kTimer = 1, kOtherWake = 2, kProgramStarted = 3 };
 // What followed a window's end.
-enum class JournalEnd { kCountdown = 0, kStayedAwake = 1, kClosedLate = 2, kStopped = 3,
-                        kSuspended = 4, kShutDown = 5 };
+enum class JournalEnd { kCountdown = 0, kStayedAwake = 1, kClosedLate = 2, kSuspended = 3,
+                        kShutDown = 4 };
 // Why a window passed unseen, as far as the program knows.
 enum class JournalMiss { kUnseen = 0, kAsleep = 1, kNotRunning = 2 };
 

@@ -22,7 +22,15 @@ JournalEvent WindowEvent(JournalKind kind, int64_t at, const JournalWindowRef& w
 
 }  // namespace
 
-void CJournalRecorder::Write(const JournalEvent& event) { sink_.Record(event); }
+void CJournalRecorder::Write(const JournalEvent& event) {
+  sink_.Record(event);
+  events_.push_back(event);
+  if (listener_ && (event.kind == JournalKind::kWindow || event.kind == JournalKind::kWindowEnd ||
+                    event.kind == JournalKind::kMissed))
+    listener_();
+}
+
+void CJournalRecorder::Looked(int64_t now) { Write(Event(JournalKind::kLooked, now)); }
 
 int CJournalRecorder::ProgramStarted(int64_t now, bool hidden,
                                      const std::vector<JournalEvent>& earlier,
@@ -45,12 +53,15 @@ int CJournalRecorder::ProgramStarted(int64_t now, bool hidden,
       if (w.end > lastRecord && w.end <= now && !known.count({w.start, w.title}))
         missed.push_back(WindowEvent(JournalKind::kMissed, now, w, static_cast<int>(why)));
   }
+  events_ = earlier;
   Write(Event(JournalKind::kProgramStart, now, hidden ? 1 : 0));
   for (const JournalEvent& e : missed) Write(e);
   return static_cast<int>(missed.size());
 }
 
 void CJournalRecorder::ProgramEnding(int64_t now, bool sessionEnd) {
+  if (ended_) return;
+  ended_ = true;
   Write(Event(JournalKind::kProgramExit, now, sessionEnd ? 1 : 0));
 }
 

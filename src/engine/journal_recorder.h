@@ -4,6 +4,7 @@
 // a tick that came long after the one before; it writes only when something
 // happened, so a quiet tick costs a comparison and nothing more.
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -54,6 +55,7 @@ class CJournalRecorder {
   // how many were.
   int ProgramStarted(int64_t now, bool hidden, const std::vector<JournalEvent>& earlier,
                      const std::vector<JournalWindowRef>& passed);
+  // Once: the end of the session and the end of the program both say it.
   void ProgramEnding(int64_t now, bool sessionEnd);
   void Sleeping(int64_t now, JournalSleeper by);
   void Resumed(int64_t now, bool automatic);
@@ -68,6 +70,14 @@ class CJournalRecorder {
   void TimerRefused(int64_t now, int64_t windowStart);
   // Whether the window was seen running by this run of the program.
   bool Seen(const JournalWindowRef& window) const;
+  // The user looked at the journal.
+  void Looked(int64_t now);
+
+  // The journal as far as known: what ProgramStarted was given and all
+  // written since.
+  const std::vector<JournalEvent>& Events() const { return events_; }
+  // Called after a window's event was written (never waits: a posted message).
+  void SetWindowListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
  private:
   void Write(const JournalEvent& event);
@@ -79,6 +89,9 @@ class CJournalRecorder {
   bool resumedAuto_ = false;  // the last resume was the timer's (nobody at the PC)
   bool userBack_ = false;     // someone has been at the PC since
   bool asleep_ = false;
+  bool ended_ = false;
   int64_t refusedFor_ = -1;
   std::set<std::pair<int64_t, std::string>> seen_;
+  std::vector<JournalEvent> events_;
+  std::function<void()> listener_;
 };

@@ -176,9 +176,8 @@ std::string EndText(const JournalWindow& w) {
     case JournalEnd::kCountdown: return "カウントダウン";
     case JournalEnd::kStayedAwake: return "次の予定まで待機";
     case JournalEnd::kClosedLate: return "終了時刻の後に終了処理";
-    case JournalEnd::kStopped: return "中止";
-    case JournalEnd::kSuspended: return "スリープ";
-    case JournalEnd::kShutDown: return "シャットダウン";
+    case JournalEnd::kSuspended: return "スリープへのカウントダウン";
+    case JournalEnd::kShutDown: return "シャットダウンへのカウントダウン";
   }
   return "";
 }
@@ -248,7 +247,7 @@ std::vector<JournalWindow> AssembleWindows(const std::vector<JournalEvent>& even
       case JournalKind::kWindowEnd: {
         JournalWindow& w = window(e);
         w.ended = true;
-        w.endAction = static_cast<JournalEnd>(std::clamp(e.code, 0, 5));
+        w.endAction = static_cast<JournalEnd>(std::clamp(e.code, 0, 4));
         break;
       }
       case JournalKind::kMissed: {
@@ -259,6 +258,8 @@ std::vector<JournalWindow> AssembleWindows(const std::vector<JournalEvent>& even
       }
       case JournalKind::kTimerRefused:
         refused.insert(e.from);
+        break;
+      case JournalKind::kLooked:
         break;
     }
     lastAt = e.at;
@@ -287,6 +288,20 @@ std::vector<JournalWindow> AssembleWindows(const std::vector<JournalEvent>& even
     std::reverse(w.outages.begin(), w.outages.end());
   }
   return windows;
+}
+
+std::string ShortfallNote(const std::vector<JournalEvent>& events, int64_t now) {
+  int64_t looked = -1;
+  for (const JournalEvent& e : events)
+    if (e.kind == JournalKind::kLooked) looked = e.at;
+  const std::vector<JournalWindow> windows = AssembleWindows(events);
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    if (it->end > now) continue;
+    const JournalVerdict v = JudgeWindow(*it);
+    if (v.kind == VerdictKind::kFullyAwake || it->end <= looked) return "";
+    return std::string("前回の録画: ") + VerdictWord(v.kind) + "（実行履歴を確認してください）";
+  }
+  return "";
 }
 
 std::string JournalCsv(const std::vector<JournalWindow>& windows) {

@@ -76,6 +76,11 @@ std::string EndText(const JournalWindow& window);
 // The windows of the events (oldest first), each with its outages.
 std::vector<JournalWindow> AssembleWindows(const std::vector<JournalEvent>& events);
 
+// What the status line says while the last window that ended before now was
+// short of fully awake and the user has not looked at the journal since;
+// "" otherwise.
+std::string ShortfallNote(const std::vector<JournalEvent>& events, int64_t now);
+
 // The windows newest first as CSV for a spreadsheet: UTF-8 with a byte-order
 // mark, CRLF lines, every field quoted.
 std::string JournalCsv(const std::vector<JournalWindow>& windows);

@@ -64,3 +64,8 @@ int CNoticeBoard::PendingCount() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return static_cast<int>(pending_.size());
 }
+
+bool CNoticeBoard::Held() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return holds_ > 0;
+}

@@ -47,6 +47,8 @@ class CNoticeBoard final : public IPrompt {
   // own message loop) returns at once: the open call shows the rest.
   void ShowPending();
   int PendingCount() const;
+  // Whether a hold lives now (a question asked now would be answered No).
+  bool Held() const;
 
  private:
   struct Notice {

@@ -4,11 +4,13 @@
 #include <exception>
 #include <optional>
 
+#include "engine/journal_recorder.h"
 #include "engine/notice_board.h"
 #include "engine/power_control.h"
 #include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/prompt.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
 #include "schedule/table_queries.h"
 #include "schedule/time_rules.h"
@@ -16,6 +18,11 @@
 namespace {
 
 constexpr const char* kPluginItem = "smail";
+
+JournalWindowRef WindowOf(const ScheduleTable& table, int index) {
+  return JournalWindowRef{table.StartSeconds(index), table.EndSeconds(index),
+                          SjisToUtf8(table.GetSchedule(index)->title)};
+}
 
 std::string WithName(const char* format, const char* name) {
   char text[256];
@@ -37,14 +44,16 @@ bool RollOnForSleep(ScheduleEntry& running, int64_t now) {
 
 CScheduler::CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin,
                        CPowerControl& power, ICountdownWindowFactory& windows,
-                       const CoreServices& services, CNoticeBoard* notices)
+                       const CoreServices& services, CNoticeBoard* notices,
+                       CJournalRecorder* journal)
     : doc_(doc),
       view_(view),
       plugin_(plugin),
       power_(power),
       windows_(windows),
       services_(services),
-      notices_(notices) {}
+      notices_(notices),
+      journal_(journal) {}
 
 CScheduler::~CScheduler() {
   power_.KeepAwake(false);
@@ -87,6 +96,7 @@ void CScheduler::Tick() {
   if (notices_) hold.emplace(*notices_);
   const int64_t tN = LocalSecondsNow(services_.clock);
   NoteWakeAfterSleep(tN);
+  if (journal_) journal_->Tick(tN);
   ScheduleTable& table = doc_.Table();
   bool running = false;
   const int i = FindCurrentSchedule(table);
@@ -94,6 +104,13 @@ void CScheduler::Tick() {
     const int32_t tE = table.EndSeconds(i);
     if (RunIfInside(i, tN)) {
       running = true;
+      const int64_t tS = table.StartSeconds(i);
+      if (journal_ && journalSeen_ != tS) {
+        // The plan of the last tick is still the one for this window.
+        journalSeen_ = tS;
+        const bool timerForIt = plan_.haveWake && plan_.startSeconds == tS;
+        journal_->WindowSeen(tN, WindowOf(table, i), timerForIt ? plan_.wakeSeconds : -1);
+      }
     } else if (tN >= tE && tN - tE < kCatchUpSeconds) {
       EndProcessing(i);
     } else if (tN > tE) {
@@ -114,9 +131,11 @@ void CScheduler::Tick() {
   const bool noWayBack = plan_.haveWake && timer == WakeTimerState::kRefused;
   if (noWayBack != heldForRefusal_) {
     heldForRefusal_ = noWayBack;
-    if (noWayBack)
+    if (noWayBack) {
       DEBUG_LOG_STAMPED(services_.log, services_.clock,
                         "ウェイクタイマーが使えないため、スリープさせずに待機");
+      if (journal_) journal_->TimerRefused(planNow, plan_.startSeconds);
+    }
   }
   // Without this a PC woken by the timer goes back to sleep after a couple of
   // minutes without input, before or in the middle of the recording. The
@@ -239,6 +258,7 @@ void CScheduler::EndProcessing(int index) {
   ScheduleTable& table = doc_.Table();
   DEBUG_LOG_STAMPED(services_.log, services_.clock, "終了時刻に入った！");
   const int64_t endSeconds = table.EndSeconds(index);
+  const JournalWindowRef window = WindowOf(table, index);
   FinishOrRoll(index);
 
   countdown_.reset();
@@ -252,10 +272,15 @@ void CScheduler::EndProcessing(int index) {
     DEBUG_LOG_STAMPED(services_.log, services_.clock,
                       "次の予定の起動まで%d秒のため、スリープせずに待機",
                       static_cast<int>(next.haveWake ? next.wakeSeconds - endSeconds : 0));
+    if (journal_) journal_->WindowEnded(LocalSecondsNow(services_.clock), window, JournalEnd::kStayedAwake);
     view_.RefreshList();
     Save();
     return;
   }
+  if (journal_)
+    journal_->WindowEnded(LocalSecondsNow(services_.clock), window,
+                          !next.haveWake && user.finish_act == 1 ? JournalEnd::kShutDown
+                                                                 : JournalEnd::kSuspended);
   if (!next.haveWake) {
     DEBUG_LOG_STAMPED(services_.log, services_.clock,
                       "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
@@ -280,6 +305,14 @@ void CScheduler::CloseMissed(int index, int lateSeconds) {
   // so the scheduler moves on to the following schedules.
   DEBUG_LOG_STAMPED(services_.log, services_.clock,
                     "終了時刻を%d秒過ぎていたため、電源操作なしで終了", lateSeconds);
+  if (journal_) {
+    const JournalWindowRef window = WindowOf(doc_.Table(), index);
+    const int64_t now = LocalSecondsNow(services_.clock);
+    if (journalSeen_ == window.start)
+      journal_->WindowEnded(now, window, JournalEnd::kClosedLate);
+    else
+      journal_->WindowMissed(now, window, JournalMiss::kUnseen);
+  }
   FinishOrRoll(index);
   view_.RefreshList();
   Save();
@@ -289,6 +322,7 @@ void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemT
                                 ThreadAction done, ThreadAction cancel) {
   // Whatever the user entered is on disk before any power action can run.
   Save();
+  countdownAt_ = LocalSecondsNow(services_.clock);
   countdown_.reset();
   auto countdown = std::make_unique<CCountdown>(power_, services_);
   if (stepWait_) countdown->SetStepWait(stepWait_);
@@ -304,6 +338,11 @@ void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemT
 }
 
 void CScheduler::Save() { (void)doc_.CommitEdit(); }
+
+bool CScheduler::SuspendingByProgram() const {
+  const int64_t now = LocalSecondsNow(services_.clock);
+  return countdownAt_ >= 0 && now >= countdownAt_ && now - countdownAt_ <= 60;
+}
 
 void CScheduler::SuspendNow(bool noConfirm) {
   ScheduleTable& table = doc_.Table();

@@ -24,6 +24,7 @@
 #include "platform/core_services.h"
 #include "schedule/schedule_entry.h"
 
+class CJournalRecorder;
 class CNimbraDoc;
 class CNoticeBoard;
 class CPowerControl;
@@ -70,9 +71,10 @@ class CScheduler {
   // tick causes waits for a click (without one, what they show is shown at once).
   // services: the clock the tick reads, the prompt of the manual suspend's
   // questions and the debug log; the countdowns get the same.
+  // journal: where the windows seen, ended and missed are told (none: not told).
   CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin, CPowerControl& power,
              ICountdownWindowFactory& windows, const CoreServices& services,
-             CNoticeBoard* notices = nullptr);
+             CNoticeBoard* notices = nullptr, CJournalRecorder* journal = nullptr);
   // Drops the keep-awake request, cancels the wake-up timer and ends a
   // running countdown without its actions.
   ~CScheduler();
@@ -119,6 +121,10 @@ class CScheduler {
   // this long of the timer's time (a later one is someone waking the PC).
   static constexpr int64_t kLongestResumeSeconds = 600;
 
+  // Whether a sleep beginning now is the program's own: a countdown to it
+  // started within the last minute.
+  bool SuspendingByProgram() const;
+
   // The countdown started last (nullptr when none).
   CCountdown* Countdown() { return countdown_.get(); }
   // How new countdowns wait per step (tests count without sleeping).
@@ -155,6 +161,9 @@ class CScheduler {
   ICountdownWindowFactory& windows_;
   const CoreServices services_;
   CNoticeBoard* notices_;
+  CJournalRecorder* journal_;
+  int64_t journalSeen_ = -1;  // the start of the window last told as seen
+  int64_t countdownAt_ = -1;  // when the last countdown to a power action started
   std::unique_ptr<CCountdown> countdown_;
   CCountdown::StepWait stepWait_;
   bool inTick_ = false;

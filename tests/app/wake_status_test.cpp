@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text.h"
+#include "schedule/schedule_table.h"
+#include "schedule/time_rules.h"
+#include "support/fakes.h"
+
 namespace {
 
 WakeDiagnosis With(std::initializer_list<ReadinessFinding> findings) {
@@ -33,6 +38,27 @@ TEST(ReadinessNotices, EachProblemIsToldOnceAndANewOneAlone) {
   const std::string second = notices.Take(With({kPolicyOff, kFellBack}));
   EXPECT_EQ(0u, second.find("fell back")) << second;
   EXPECT_EQ(std::string::npos, second.find("policy off")) << second;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CloseQuestion, NamesTheScheduleAheadAndIsEmptyWhenNoneLiesAhead) {
+  ScheduleTable table;
+  table.AllocScheduleTable(4);
+  const int64_t start = TimeToSeconds(MakeSystemTime(2030, 12, 24, 21, 0, 0));
+  EXPECT_EQ("", CloseQuestion(table, start - 600));
+  SystemTime s{}, e{};
+  SecondsToTime(start, &s);
+  SecondsToTime(start + 3600, &e);
+  table.InsertSchedule(0, s, e, Utf8ToSjis("ニュース").c_str())->state = kStateWaiting;
+  const std::string ahead = CloseQuestion(table, start - 600);
+  EXPECT_NE(std::string::npos, ahead.find("「ニュース」（12/24 21:00）のためにPCが起動しなくなります")) << ahead;
+  table.GetSchedule(0)->state = kStateRunning;
+  EXPECT_NE(std::string::npos, CloseQuestion(table, start + 60).find("実行中です"));
+  table.GetSchedule(0)->state = kStateFinished;
+  EXPECT_EQ("", CloseQuestion(table, start + 7200));
 }
 
 }  // namespace

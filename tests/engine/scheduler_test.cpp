@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "engine/engine_fakes.h"
+#include "engine/journal_recorder.h"
+#include "engine/journal_verdict.h"
 #include "engine/notice_board.h"
 #include "engine/power_control.h"
 #include "platform/profile_store.h"
@@ -334,6 +336,32 @@ TEST_F(SchedulerTest, MissedEndIsCaughtUp) {
     JumpTo(At(11, 1, 0));
     EXPECT_EQ(E(1).state, kStateRunning);
   }
+}
+
+struct JournalList : IJournalSink {
+  std::vector<JournalEvent> events;
+  void Record(const JournalEvent& e) override { events.push_back(e); }
+};
+
+TEST_F(SchedulerTest, JournalsTheWindowSeenItsEndAndAWindowSleptThrough) {
+  JournalList sink;
+  CJournalRecorder journal(sink);
+  sched = std::make_unique<CScheduler>(*doc, view, plugin, *control, windows, Services(), nullptr,
+                                       &journal);
+  sched->SetCountdownStepWait(NoWait);
+  User().finish_act = 0;
+  Add(At(10, 21, 0), At(10, 22, 0));
+  Add(At(11, 1, 0), At(11, 2, 0));
+  clock.SetLocal(At(10, 20, 59, 58));
+  WalkTo(At(10, 22, 0, 2));
+  JumpTo(At(11, 3, 0));  // asleep through the second window
+  const auto journalled = AssembleWindows(sink.events);
+  ASSERT_EQ(journalled.size(), 2u);
+  EXPECT_EQ(journalled[0].seenAt, TimeToSeconds(At(10, 21, 0)));
+  EXPECT_EQ(journalled[0].timerAt, TimeToSeconds(At(10, 21, 0)));
+  EXPECT_EQ(EndText(journalled[0]), "スリープへのカウントダウン");
+  EXPECT_EQ(JudgeWindow(journalled[0]).kind, VerdictKind::kFullyAwake);
+  EXPECT_EQ(JudgeWindow(journalled[1]).kind, VerdictKind::kMissed);
 }
 
 TEST_F(SchedulerTest, MissedEndOfARepeatingEntryRollsItOnQuietly) {

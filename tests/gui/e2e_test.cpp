@@ -389,6 +389,64 @@ TEST_F(EndToEndTest, IdlingWithAScheduleAheadHoldsOneArmedTimerAndShowsTheNextWa
   EXPECT_EQ(log.find("arm "), log.rfind("arm ")) << "armed once: " << log;
 }
 
+TEST_F(EndToEndTest, ClosingWithAScheduleAheadAsksFirstAndNoKeepsTheProgram) {
+  const int64_t start = now_ + 86400;
+  WriteAll(Ini(), SettingsFile({{L"ニュース", start, start + 3600}}, "user_enable=1\r\n"));
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  // The window's close box: No keeps the program and its wake timer.
+  PostMessageW(nimbra.Frame(), WM_CLOSE, 0, 0);
+  HWND box = nimbra.WaitForDialog([](HWND h) {
+    return GetDlgItem(h, 0xFFFF) && gui::MessageBoxText(h).find(L"終了しますか") != std::wstring::npos;
+  });
+  ASSERT_NE(nullptr, box) << WideToUtf8(nimbra.Unexpected());
+  const std::wstring question = gui::MessageBoxText(box);
+  EXPECT_NE(std::wstring::npos, question.find(L"「ニュース」")) << WideToUtf8(question);
+  gui::SaveScreenshot("close-question", box);
+  PostMessageW(box, WM_COMMAND, IDNO, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+  EXPECT_TRUE(IsWindow(nimbra.Frame()));
+  // The menu's end: Yes ends it.
+  EXPECT_EQ(0, nimbra.Exit());
+  EXPECT_EQ(1u, nimbra.CloseQuestions().size());
+}
+
+TEST_F(EndToEndTest, TheJournalWindowListsTheWindowsNewestFirstAndMarksAMissedOne) {
+  // A window that passed while the program was not running, after a run
+  // that the journal recorded.
+  const int64_t start = now_ - 7200;
+  const SystemTime exited = LocalIn(-86400);
+  char line[64];
+  std::snprintf(line, sizeof line, "%04d-%02d-%02d %02d:%02d:%02d\texit\t0\t-\t-\t-\t\n",
+                exited.wYear, exited.wMonth, exited.wDay, exited.wHour, exited.wMinute,
+                exited.wSecond);
+  WriteAll(folder_ + L"\\Nimbra-journal.txt", line);
+  WriteAll(Ini(), SettingsFile({{L"ドラマ", start, start + 1800}}, "user_enable=1\r\n"));
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  HWND status = FindWindowExW(nimbra.Frame(), nullptr, STATUSCLASSNAMEW, nullptr);
+  std::wstring shown;
+  EXPECT_TRUE(WaitUntil([&] {
+    shown = gui::RemoteStatusText(status, 0);
+    return shown.find(L"前回の録画: 見逃し") != std::wstring::npos;
+  })) << WideToUtf8(shown);
+  PostMessageW(nimbra.Frame(), WM_COMMAND, ID_MENU_JOURNAL, 0);
+  HWND journal = nimbra.WaitForCaption(L"実行履歴");
+  ASSERT_NE(nullptr, journal) << WideToUtf8(nimbra.Unexpected());
+  HWND list = GetDlgItem(journal, IDC_JOURNAL_LIST);
+  EXPECT_EQ(1, static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+  gui::SaveScreenshot("journal-window", journal);
+  PostMessageW(journal, WM_COMMAND, IDOK, 0);
+  // Looked at: the note goes.
+  EXPECT_TRUE(WaitUntil([&] {
+    shown = gui::RemoteStatusText(status, 0);
+    return shown.find(L"前回の録画") == std::wstring::npos;
+  })) << WideToUtf8(shown);
+  EXPECT_EQ(0, nimbra.Exit());
+}
+
 TEST_F(EndToEndTest, TheLogonStartGoesStraightIntoTheTrayAndImportsNothing) {
   WriteAll(Ini(), SettingsFile({{L"ニュース", now_ + 86400, now_ + 86400 + 3600}}, ""));
   Program nimbra(folder_);

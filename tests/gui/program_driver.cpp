@@ -158,7 +158,22 @@ std::vector<std::wstring> Program::AnswerMessagesUntil(const std::function<bool(
 
 int Program::Exit() {
   PostMessageW(frame_, WM_COMMAND, 57665 /* ID_APP_EXIT */, 0);
-  return WaitForExit();
+  const bool ended = WaitUntil([&] {
+    if (HWND box = FindMessageBox(ProcessDialogs(pid_))) {
+      const std::wstring text = MessageBoxText(box);
+      if (text.find(L"終了しますか") != std::wstring::npos) {
+        if (closeQuestions_.empty() || closeQuestions_.back() != text) closeQuestions_.push_back(text);
+        PostMessageW(box, WM_COMMAND, IDYES, 0);
+      } else if (dismissPluginErrors_) {
+        HWND ignored = nullptr;
+        CheckForMessageBox(nullptr, &ignored);
+      }
+    }
+    return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+  });
+  DWORD code = 0;
+  if (!ended || !GetExitCodeProcess(process_, &code)) return -1;
+  return static_cast<int>(code);
 }
 
 int Program::WaitForExit() {

@@ -52,8 +52,11 @@ class Program {
   // Closes every message box (OK) until done() holds; the texts seen, in
   // order. False in *timedOut when done() never held.
   std::vector<std::wstring> AnswerMessagesUntil(const std::function<bool()>& done, bool* timedOut);
-  // Ends the program the way its menu does; its exit code, or -1.
+  // Ends the program the way its menu does, answering Yes when it asks
+  // first (a schedule lies ahead); its exit code, or -1.
   int Exit();
+  // The questions Exit answered, in order.
+  const std::vector<std::wstring>& CloseQuestions() const { return closeQuestions_; }
   int WaitForExit();
 
   HWND Frame() const { return frame_; }
@@ -74,6 +77,7 @@ class Program {
   HWND list_ = nullptr;
   bool dismissPluginErrors_ = false;
   std::wstring unexpected_;
+  std::vector<std::wstring> closeQuestions_;
 };
 
 }  // namespace gui

@@ -10,11 +10,14 @@
 #include "app/win/nimbra_view.h"
 #include "app/win/resource.h"
 #include "app/win/settings_saver.h"
+#include "app/wake_status.h"
+#include "engine/journal_recorder.h"
+#include "engine/notice_board.h"
 #include "framework/message_box.h"
 #include "platform/debug_log.h"
 #include "iepg/file_association.h"
-#include "platform/debug_log.h"
 #include "platform/local_time.h"
+#include "platform/prompt.h"
 #include "platform/text.h"
 #include "platform/win32/text_win.h"
 #include "schedule/nimbra_doc.h"
@@ -316,6 +319,9 @@ void CMainFrame::OnCommand(UINT id) {
     case ID_HELP_WAKE_DIAGNOSIS:
       if (view) view->ShowWakeDiagnosis();
       break;
+    case ID_MENU_JOURNAL:
+      if (view) view->ShowJournal();
+      break;
     case ID_APP_ABOUT: {
       CAboutDlg about(GetHwnd(), doc_.AppInfo().GetPluginVersion());
       about.DoModal();
@@ -361,6 +367,18 @@ void CMainFrame::OnCommand(UINT id) {
   }
 }
 
+bool CMainFrame::ConfirmClose() {
+  const std::string question = CloseQuestion(doc_.Table(), LocalSecondsNow(services_.clock));
+  if (question.empty()) return true;
+  // A close that arrives while the tick runs (a plug-in's window pumps
+  // messages) is asked after it: a question asked inside would be answered No.
+  if (services_.notices && services_.notices->Held()) {
+    PostMessageW(GetHwnd(), WM_CLOSE, 0, 0);
+    return false;
+  }
+  return services_.prompt.Show(question, kAppTitle, PromptButtons::YesNo) == PromptAnswer::Yes;
+}
+
 LRESULT CMainFrame::OnPowerBroadcast(WPARAM event) {
   LRESULT answer = TRUE;
   CNimbraView* view = view_.get();
@@ -381,6 +399,14 @@ LRESULT CMainFrame::OnPowerBroadcast(WPARAM event) {
     } else if (!view->ConfirmOperation("休止 or スタンバイ")) {
       answer = BROADCAST_QUERY_DENY;
     }
+  }
+  if (services_.journal) {
+    const int64_t now = LocalSecondsNow(services_.clock);
+    if (event == PBT_APMSUSPEND)
+      services_.journal->Sleeping(now, view->SuspendingByProgram() ? JournalSleeper::kProgram
+                                                                    : JournalSleeper::kOther);
+    else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND)
+      services_.journal->Resumed(now, event == PBT_APMRESUMEAUTOMATIC);
   }
   if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
     view->OnResume();
@@ -473,7 +499,13 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_QUERYENDSESSION:
       (void)doc_.CommitEdit();
       return TRUE;
+    case WM_ENDSESSION:
+      // The process may be ended without another message.
+      if (wp && services_.journal)
+        services_.journal->ProgramEnding(LocalSecondsNow(services_.clock), true);
+      return 0;
     case WM_CLOSE:
+      if (!ConfirmClose()) return 0;
       DestroyWindow(GetHwnd());
       return 0;
     case WM_DESTROY:

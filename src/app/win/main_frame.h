@@ -49,6 +49,8 @@ class CMainFrame : public CWindow {
   void RecalcLayout();
   void OnCommand(UINT id);
   LRESULT OnPowerBroadcast(WPARAM event);
+  // Asked before the program ends while a schedule lies ahead; true to end.
+  bool ConfirmClose();
   void OnInitMenuPopup(HMENU menu);
   void ShowPrompt(UINT id);
   // The message pane when no command is pointed at: what comes next, or

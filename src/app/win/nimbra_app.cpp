@@ -10,6 +10,8 @@
 #include "app/win/nimbra_view.h"
 #include "app/win/power_log.h"
 #include "app/win/settings_saver.h"
+#include "engine/journal.h"
+#include "engine/journal_recorder.h"
 #include "engine/notice_board.h"
 #include "engine/power_control.h"
 #include "engine/win/progress_sub_dlg.h"
@@ -28,7 +30,9 @@
 #include "platform/win32/handle.h"
 #include "platform/win32/library_search.h"
 #include "platform/win32/text_win.h"
+#include "platform/text.h"
 #include "schedule/nimbra_doc.h"
+#include "schedule/time_rules.h"
 
 namespace {
 
@@ -93,10 +97,14 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   // Every message goes through the board: inside the scheduler's tick and
   // before the window exists it is queued and shown by the window later.
   CNoticeBoard notices(SystemPrompt());
+  CJournalFile journalFile(JournalPathBeside(settingsPath));
+  CJournalFileSink journalSink(journalFile);
+  CJournalRecorder journal(journalSink);
   const ProgramServices services{SystemClock(),    notices,               *launcher,
                                  SystemRegistry(),  *power,                SystemPowerReadings(),
                                  SystemStartupEntries(), log,              programPath,
-                                 dryRun.on,         &notices,              dryRun.titleMark};
+                                 dryRun.on,         &notices,              dryRun.titleMark,
+                                 &journal};
 
   CNimbraDoc doc(services.clock, services.prompt, log, settingsPath);
   {
@@ -111,6 +119,20 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
     log.Write("library search: not narrowed (SetDefaultDllDirectories and SetDllDirectoryW missing)");
   if (!inOwnFolder) log.Write("current folder: cannot change to the program's folder");
   if (!options.iepgFile.empty()) doc.AppInfo().SetStartWithFile(1);
+  {
+    // The journal learns of the windows that passed while the program was
+    // not running, and drops its oldest windows now and then.
+    const std::vector<JournalEvent> earlier = journalFile.Load();
+    if (!journalFile.Trim()) log.Write("journal: cannot drop the oldest windows\n");
+    std::vector<JournalWindowRef> passed;
+    const ScheduleTable& table = doc.Table();
+    for (int i = 0; i < table.GetScheduleCount(); ++i)
+      passed.push_back({table.StartSeconds(i), table.EndSeconds(i),
+                        SjisToUtf8(table.GetSchedule(i)->title)});
+    const int missed = journal.ProgramStarted(LocalSecondsNow(services.clock), options.tray,
+                                              earlier, passed);
+    if (missed > 0) log.Write("journal: %d window(s) passed while the program was not running\n", missed);
+  }
   CSettingsSaver saver(doc);
 
   int exitCode = 0;
@@ -159,6 +181,8 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   // and a failure is asked about through the prompt service, since no later
   // save would make up for it.
   (void)doc.CommitAtExit();
+  journal.ProgramEnding(LocalSecondsNow(services.clock), false);
+  if (!journalSink.AllWritten()) log.Write("journal: a line could not be written to %s\n", journalFile.Path().c_str());
   log.End(services.clock.LocalNow());
   return exitCode;
 }

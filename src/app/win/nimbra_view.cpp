@@ -4,10 +4,13 @@
 
 #include "app/program_services.h"
 #include "app/win/iepg_list_dlg.h"
+#include "app/win/journal_dlg.h"
 #include "app/win/regular_time_dlg.h"
 #include "app/win/resource.h"
 #include "app/win/schedule_time_dlg.h"
 #include "app/win/settings_saver.h"
+#include "engine/journal_recorder.h"
+#include "engine/journal_verdict.h"
 #include "engine/notice_board.h"
 #include "framework/message_box.h"
 #include "iepg/iepg_import.h"
@@ -33,12 +36,13 @@ CNimbraView::CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
     : doc_(doc), frame_(frame), saver_(saver), services_(services), pluginHost_(parts.pluginHost) {
   scheduler_ =
       std::make_unique<CScheduler>(doc_, *this, pluginHost_, parts.power, parts.countdownWindows,
-                                   services.Core(), services.notices);
+                                   services.Core(), services.notices, services.journal);
   doc_.SetView(this);
 }
 
 CNimbraView::~CNimbraView() {
   if (services_.notices) services_.notices->SetPoster(nullptr);
+  if (services_.journal) services_.journal->SetWindowListener(nullptr);
   doc_.SetView(nullptr);
   scheduler_.reset();
   tray_.Remove();
@@ -62,6 +66,10 @@ bool CNimbraView::Create(HWND parent) {
   if (services_.notices) {
     HWND self = GetHwnd();
     services_.notices->SetPoster([self] { PostMessageW(self, kShowNoticesMessage, 0, 0); });
+  }
+  if (services_.journal) {
+    HWND self = GetHwnd();
+    services_.journal->SetWindowListener([self] { PostMessageW(self, kJournalMessage, 0, 0); });
   }
   return true;
 }
@@ -98,13 +106,15 @@ void CNimbraView::OnInitialUpdate() {
   if (const char* version = pluginHost_.GetVersionText()) info.SetPluginVersion(version);
   // The readiness check, once the window shows, also fills the status line.
   PostMessageW(GetHwnd(), kCheckReadinessMessage, 0, 0);
+  PostMessageW(GetHwnd(), kJournalMessage, 0, 0);
 }
 
 void CNimbraView::WakeStatusChanged() { UpdateWakeStatus(); }
 
 void CNimbraView::UpdateWakeStatus() {
   diagnosis_ = scheduler_->Diagnose();
-  const std::string line = WakeStatusLine(scheduler_->StatusText(), diagnosis_);
+  std::string line = WakeStatusLine(scheduler_->StatusText(), diagnosis_);
+  if (!journalNote_.empty()) line += "　" + journalNote_;
   if (line == statusLine_) return;
   statusLine_ = line;
   if (statusSink_) statusSink_(Utf8ToWide(line));
@@ -129,6 +139,21 @@ void CNimbraView::CheckReadiness() {
 void CNimbraView::ShowWakeDiagnosis() {
   UpdateWakeStatus();
   services_.prompt.Show(diagnosis_.Report(), kWakeDiagnosisCaption, PromptButtons::Ok);
+}
+
+void CNimbraView::UpdateJournalNote() {
+  if (!services_.journal) return;
+  journalNote_ = ShortfallNote(services_.journal->Events(), LocalSecondsNow(services_.clock));
+  UpdateWakeStatus();
+}
+
+void CNimbraView::ShowJournal() {
+  if (!services_.journal) return;
+  const int64_t now = LocalSecondsNow(services_.clock);
+  CJournalDlg dlg(frame_.GetHwnd(), services_.journal->Events(), now);
+  dlg.DoModal();
+  services_.journal->Looked(LocalSecondsNow(services_.clock));
+  UpdateJournalNote();
 }
 
 void CNimbraView::RefreshList() {
@@ -331,6 +356,9 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case kSaveFailedMessage:
       saver_.ReportFailure(GetHwnd());
+      return 0;
+    case kJournalMessage:
+      UpdateJournalNote();
       return 0;
     case WM_DESTROY:
       ::KillTimer(GetHwnd(), CScheduler::kTickTimer);

@@ -40,6 +40,8 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   static constexpr UINT kShowNoticesMessage = WM_USER + 104;
   // Tells that the settings file could not be written, outside the tick.
   static constexpr UINT kSaveFailedMessage = WM_USER + 105;
+  // A window's event was journalled: the status line's journal note is new.
+  static constexpr UINT kJournalMessage = WM_USER + 106;
 
   // frame: the main frame, whose menu the view shows and which it hides
   // into the tray.
@@ -68,6 +70,7 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
 
   void SuspendNow(bool noConfirm) { scheduler_->SuspendNow(noConfirm); }
   bool HasFollowingSchedule() const { return scheduler_->HasFollowingSchedule(); }
+  bool SuspendingByProgram() const { return scheduler_->SuspendingByProgram(); }
   // The machine resumed: the scheduler's resume, then the readiness check.
   void OnResume();
 
@@ -77,6 +80,8 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   void CheckReadiness();
   // The whole diagnosis in one message box (the help menu's command).
   void ShowWakeDiagnosis();
+  // The journal window (実行履歴); the status line's note goes once it was looked at.
+  void ShowJournal();
   // What comes next, with the readiness when it needs attention: the status
   // bar's wake pane and the tray tip.
   const std::string& WakeStatus() const { return statusLine_; }
@@ -146,5 +151,8 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   WakeDiagnosis diagnosis_;
   CReadinessNotices notices_;
   std::string statusLine_;
+  // What the status line adds while the last window fell short: "" when none.
+  std::string journalNote_;
+  void UpdateJournalNote();
   std::function<void(const std::wstring&)> statusSink_;
 };

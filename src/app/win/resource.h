@@ -14,6 +14,7 @@
 #define IDD_SCHEDULE_TIME 133
 #define IDD_REGULAR_TIME 136
 #define IDD_IEPG_LIST 140
+#define IDD_JOURNAL 142
 
 // Commands of the program.
 #define ID_SCHEDULE_ADD 32771
@@ -28,6 +29,7 @@
 #define ID_REGULAR_SCHEDULE 32789
 #define ID_MENU_STANDBY 32794
 #define ID_HELP_WAKE_DIAGNOSIS 32795
+#define ID_MENU_JOURNAL 32797
 
 // Commands with the framework's standard numbers.
 #define ID_FILE_NEW 57600
@@ -95,3 +97,7 @@
 // The programmes of a multi-programme iEPG file.
 #define IDC_IEPG_LIST 1100
 #define IDC_IEPG_LIST_TITLE 1101
+// The journal window.
+#define IDC_JOURNAL_LIST 1110
+#define IDC_JOURNAL_SUMMARY 1111
+#define IDC_JOURNAL_CSV 1112
