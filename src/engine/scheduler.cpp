@@ -99,6 +99,7 @@ void CScheduler::Tick() {
   if (journal_) journal_->Tick(tN);
   ScheduleTable& table = doc_.Table();
   bool running = false;
+  std::optional<EndForecast> forecast;
   const int i = FindCurrentSchedule(table);
   if (i >= 0) {
     const int32_t tE = table.EndSeconds(i);
@@ -111,6 +112,7 @@ void CScheduler::Tick() {
         const bool timerForIt = plan_.haveWake && plan_.startSeconds == tS;
         journal_->WindowSeen(tN, WindowOf(table, i), timerForIt ? plan_.wakeSeconds : -1);
       }
+      forecast = ForecastEndOf(i);
     } else if (tN >= tE && tN - tE < kCatchUpSeconds) {
       EndProcessing(i);
     } else if (tN > tE) {
@@ -148,7 +150,25 @@ void CScheduler::Tick() {
                              nextTitle);
   }
   power_.KeepAwake(running || plan_.keepAwake || noWayBack, reason);
-  UpdateStatus(timer);
+  UpdateStatus(timer, forecast ? &*forecast : nullptr);
+}
+
+EndForecast CScheduler::ForecastEndOf(int index) const {
+  const ScheduleTable& table = doc_.Table();
+  const int64_t endSeconds = table.EndSeconds(index);
+  // The entry as the end will leave it: finished, or on at its next
+  // occurrence that clashes with nothing.
+  std::optional<int64_t> rolledStart;
+  ScheduleEntry rolled = *table.GetSchedule(index);
+  if (rolled.loop) {
+    NextOccurrence(rolled);
+    if (rolled.state != kStateFinished && doc_.SkipClashingOccurrences(rolled) >= 0)
+      rolledStart = TimeToSeconds(rolled.s);
+  }
+  const WakeSettings settings = Settings();
+  const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
+  return ForecastEnd(endSeconds, PlanAfterEnd(table, endSeconds, rolledStart, settings), settings,
+                     user.sleep_flag, user.finish_act);
 }
 
 void CScheduler::NoteWakeAfterSleep(int64_t now) {
@@ -196,18 +216,28 @@ WakeSettings CScheduler::Settings() const {
   return WakeSettings{user.wakeup_lead_sec, user.stay_awake_gap_sec};
 }
 
-void CScheduler::UpdateStatus(WakeTimerState timer) {
+void CScheduler::UpdateStatus(WakeTimerState timer, const EndForecast* forecast) {
   StatusKey key;
   key.haveWake = plan_.haveWake;
   key.wakeSeconds = plan_.haveWake ? plan_.wakeSeconds : 0;
   key.staying = stayingAwake_;
   key.timer = timer;
+  if (forecast) {
+    key.running = true;
+    key.endSeconds = forecast->endSeconds;
+    key.endStep = forecast->step;
+    key.hibernate = forecast->hibernate;
+    key.endWake = forecast->next.haveWake ? forecast->next.wakeSeconds : -1;
+  }
   if (key == statusKey_) return;
-  const bool textChanged = key.haveWake != statusKey_.haveWake ||
-                           key.wakeSeconds != statusKey_.wakeSeconds ||
-                           key.staying != statusKey_.staying;
+  const bool textChanged = !key.SameText(statusKey_);
   statusKey_ = key;
-  if (textChanged) statusText_ = key.staying ? StayAwakeText(plan_) : NextActionText(plan_);
+  if (textChanged) {
+    if (forecast)
+      statusText_ = EndForecastText(*forecast);
+    else
+      statusText_ = key.staying ? StayAwakeText(plan_) : NextActionText(plan_);
+  }
   view_.WakeStatusChanged();
 }
 
@@ -265,7 +295,9 @@ void CScheduler::EndProcessing(int index) {
   const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
   const WakeSettings settings = Settings();
   const WakePlan next = PlanWake(table, LocalSecondsNow(services_.clock), settings);
-  if (next.keepAwake || StaysAwakeAfterEnd(endSeconds, next, settings)) {
+  // The same decision the status line foretold during the window.
+  const EndForecast end = ForecastEnd(endSeconds, next, settings, user.sleep_flag, user.finish_act);
+  if (end.step == EndStep::kStayAwake) {
     // Sleeping for a few minutes would only risk the next recording: the PC
     // stays on, kept awake, and the standing timer stays armed for it.
     stayingAwake_ = true;
@@ -286,7 +318,7 @@ void CScheduler::EndProcessing(int index) {
                       "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
                       user.finish_act, user.sleep_flag);
     view_.RefreshList();
-    if (user.finish_act == 1)
+    if (end.step == EndStep::kShutdown)
       StartCountdown("シャットダウンの準備中", 0, nullptr, ShutdownAction, ShutdownCancelAction);
     else
       StartCountdown("サスペンドの準備中", 0, nullptr, SuspendAction, SuspendCancelAction);

@@ -103,7 +103,8 @@ class CScheduler {
   bool HasFollowingSchedule() const;
 
   // What comes next, for the status bar and the tray tip: "次回起動 12/24 20:59",
-  // "次の予定なし", or the staying awake after an end.
+  // "次の予定なし", or the staying awake after an end; during a window, what
+  // its end leads to (EndForecastText).
   const std::string& StatusText() const { return statusText_; }
   // The plan of the last tick.
   const WakePlan& Plan() const { return plan_; }
@@ -147,8 +148,12 @@ class CScheduler {
                       ThreadAction done, ThreadAction cancel);
   void Save();
   WakeSettings Settings() const;
-  // timer: how the standing timer stands after this tick's WantWakeAt.
-  void UpdateStatus(WakeTimerState timer);
+  // timer: how the standing timer stands after this tick's WantWakeAt;
+  // forecast: what the running schedule's end leads to (nullptr when none runs).
+  void UpdateStatus(WakeTimerState timer, const EndForecast* forecast);
+  // What the end of the running entry at index will do, were nothing to
+  // change until then.
+  EndForecast ForecastEndOf(int index) const;
   // Called with the time now at every tick and resume: when the PC slept
   // over the planned wake and came back after the start it was for, the
   // time the resume took is kept for the diagnosis.
@@ -178,10 +183,19 @@ class CScheduler {
     int64_t wakeSeconds = 0;
     bool staying = false;
     WakeTimerState timer = WakeTimerState::kNotNeeded;
-    bool operator==(const StatusKey& o) const {
+    // The running schedule's end, as foretold.
+    bool running = false;
+    int64_t endSeconds = 0;
+    EndStep endStep = EndStep::kSleep;
+    bool hibernate = false;
+    int64_t endWake = -1;
+    // Whether the status text of o is the same as this one's.
+    bool SameText(const StatusKey& o) const {
       return haveWake == o.haveWake && wakeSeconds == o.wakeSeconds && staying == o.staying &&
-             timer == o.timer;
+             running == o.running && endSeconds == o.endSeconds && endStep == o.endStep &&
+             hibernate == o.hibernate && endWake == o.endWake;
     }
+    bool operator==(const StatusKey& o) const { return SameText(o) && timer == o.timer; }
   };
   StatusKey statusKey_;
   std::string statusText_ = NextActionText(WakePlan{});

@@ -44,13 +44,23 @@ bool StaysAwakeAfterEnd(int64_t endSeconds, const WakePlan& next, const WakeSett
   return next.startSeconds - lead - endSeconds < gap;
 }
 
-std::string NextActionText(const WakePlan& plan) {
+namespace {
+
+// "12/24 20:59"; "" for seconds that are no date.
+std::string ShortDateTime(int64_t seconds) {
   SystemTime t{};
-  if (!plan.haveWake || !SecondsToTime(plan.wakeSeconds, &t)) return "次の予定なし";
-  char text[64];
-  std::snprintf(text, sizeof text, "次回起動 %02u/%02u %02u:%02u", unsigned{t.wMonth},
-                unsigned{t.wDay}, unsigned{t.wHour}, unsigned{t.wMinute});
+  if (!SecondsToTime(seconds, &t)) return "";
+  char text[32];
+  std::snprintf(text, sizeof text, "%02u/%02u %02u:%02u", unsigned{t.wMonth}, unsigned{t.wDay},
+                unsigned{t.wHour}, unsigned{t.wMinute});
   return text;
+}
+
+}  // namespace
+
+std::string NextActionText(const WakePlan& plan) {
+  const std::string when = plan.haveWake ? ShortDateTime(plan.wakeSeconds) : "";
+  return when.empty() ? "次の予定なし" : "次回起動 " + when;
 }
 
 std::string StayAwakeText(const WakePlan& plan) {
@@ -82,4 +92,45 @@ std::string KeepAwakeReason(AwakeCause cause, const char* title) {
 
 std::string WakeTimerReason(const char* title) {
   return "Nimbra: " + Quoted(title) + "の開始に合わせて復帰";
+}
+
+WakePlan PlanAfterEnd(const ScheduleTable& table, int64_t endSeconds,
+                      std::optional<int64_t> rolledStart, const WakeSettings& settings) {
+  WakePlan plan = PlanWake(table, endSeconds, settings);
+  if (!rolledStart || *rolledStart <= endSeconds) return plan;
+  if (plan.haveWake && plan.startSeconds <= *rolledStart) return plan;
+  const int64_t lead = settings.leadSeconds > 0 ? settings.leadSeconds : 0;
+  plan.haveWake = true;
+  plan.index = -1;  // not in the table yet
+  plan.startSeconds = *rolledStart;
+  plan.wakeSeconds = *rolledStart - lead > endSeconds ? *rolledStart - lead : *rolledStart;
+  return plan;
+}
+
+EndForecast ForecastEnd(int64_t endSeconds, const WakePlan& next, const WakeSettings& settings,
+                        int sleepFlag, int finishAct) {
+  EndForecast f;
+  f.endSeconds = endSeconds;
+  f.next = next;
+  f.hibernate = sleepFlag == 1;
+  if (next.keepAwake || StaysAwakeAfterEnd(endSeconds, next, settings))
+    f.step = EndStep::kStayAwake;
+  else if (!next.haveWake && finishAct == 1)
+    f.step = EndStep::kShutdown;
+  else
+    f.step = EndStep::kSleep;
+  return f;
+}
+
+std::string EndForecastText(const EndForecast& f) {
+  std::string text = "終了 " + ShortDateTime(f.endSeconds) + " → ";
+  switch (f.step) {
+    case EndStep::kShutdown:
+      return text + "シャットダウン";
+    case EndStep::kStayAwake:
+      return text + "待機（" + NextActionText(f.next) + "）";
+    case EndStep::kSleep:
+      break;
+  }
+  return text + (f.hibernate ? "休止モード" : "スタンバイ") + "（" + NextActionText(f.next) + "）";
 }

@@ -8,6 +8,7 @@
 // a second and acts only on a change.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class ScheduleTable;
@@ -66,3 +67,31 @@ std::string KeepAwakeReason(AwakeCause cause, const char* title);
 // What the system's list of wake timers shows for the timer that wakes the
 // PC for the schedule titled title (Shift-JIS).
 std::string WakeTimerReason(const char* title);
+
+// What the end of the running schedule leads to: the same decision the end
+// itself takes, worked out ahead so that the status line can say it.
+enum class EndStep {
+  kStayAwake,  // the next wake is too close to sleep: the PC stays on
+  kSleep,      // standby or hibernation, woken for the next schedule if any
+  kShutdown,   // nothing follows and the last action is to shut down
+};
+struct EndForecast {
+  int64_t endSeconds = 0;
+  EndStep step = EndStep::kSleep;
+  bool hibernate = false;  // kSleep: hibernation rather than standby
+  WakePlan next;           // the plan from the end on (haveWake false: nothing follows)
+};
+
+// The plan from a running schedule's end on. The running entry itself lies
+// behind by then; when it repeats, its next occurrence (rolledStart) is one
+// of the schedules ahead.
+WakePlan PlanAfterEnd(const ScheduleTable& table, int64_t endSeconds,
+                      std::optional<int64_t> rolledStart, const WakeSettings& settings);
+// The end's step from that plan and the end actions of the settings
+// (sleepFlag 1 hibernation, 0 standby; finishAct 1 shut down after the last).
+EndForecast ForecastEnd(int64_t endSeconds, const WakePlan& next, const WakeSettings& settings,
+                        int sleepFlag, int finishAct);
+// The status line during a window: "終了 12/24 21:30 → シャットダウン",
+// "終了 12/24 21:30 → 休止モード（次回起動 12/25 20:59）", "→ スタンバイ（次の予定なし）",
+// "→ 待機（次回起動 12/24 21:34）".
+std::string EndForecastText(const EndForecast& forecast);

@@ -198,6 +198,7 @@ struct EndCase {
   bool follower;
   const char* caption;
   const char* action;  // "shutdown", "sleep", "wake"
+  const char* status;  // during the window
 };
 void PrintTo(const EndCase& c, std::ostream* os) { *os << c.action; }
 
@@ -209,7 +210,8 @@ TEST_P(EndActionTest, CountdownByFinishActAndFollower) {
   User().sleep_flag = 1;
   Add(At(10, 21, 0), At(10, 22, 0));
   if (c.follower) Add(At(11, 6, 0), At(11, 7, 0));
-  clock.SetLocal(At(10, 21, 59, 59));
+  JumpTo(At(10, 21, 59, 59));
+  EXPECT_EQ(sched->StatusText(), c.status);  // foretells what the end does
   WalkTo(At(10, 22, 0, 0));
   ASSERT_EQ(windows.created, 1);
   EXPECT_EQ(windows.last->Caption(), c.caption);
@@ -231,14 +233,29 @@ TEST_P(EndActionTest, CountdownByFinishActAndFollower) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EndActionTest,
-    ::testing::Values(EndCase{1, false, "シャットダウンの準備中", "shutdown"},
-                      EndCase{0, false, "サスペンドの準備中", "sleep"},
-                      EndCase{1, true, "サスペンドの準備中", "wake"},
-                      EndCase{0, true, "サスペンドの準備中", "wake"}),
+    ::testing::Values(EndCase{1, false, "シャットダウンの準備中", "shutdown",
+                              "終了 05/10 22:00 → シャットダウン"},
+                      EndCase{0, false, "サスペンドの準備中", "sleep",
+                              "終了 05/10 22:00 → 休止モード（次の予定なし）"},
+                      EndCase{1, true, "サスペンドの準備中", "wake",
+                              "終了 05/10 22:00 → 休止モード（次回起動 05/11 06:00）"},
+                      EndCase{0, true, "サスペンドの準備中", "wake",
+                              "終了 05/10 22:00 → 休止モード（次回起動 05/11 06:00）"}),
     [](const ::testing::TestParamInfo<EndCase>& info) {
       return std::string("finish_act") + std::to_string(info.param.finishAct) +
              (info.param.follower ? "_follower" : "_last");
     });
+
+// The last entry of the table repeats: its end sleeps until its next
+// occurrence, which the status line says during the window.
+TEST_F(SchedulerTest, TheLastEntryRepeatingItsEndWakesForItsNextOccurrence) {
+  Add(At(10, 21, 0), At(10, 22, 0), kDaily);
+  JumpTo(At(10, 21, 30));
+  EXPECT_EQ(sched->StatusText(), "終了 05/10 22:00 → スタンバイ（次回起動 05/11 21:00）");
+  WalkTo(At(10, 22, 0));
+  EXPECT_EQ(windows.last->Caption(), "サスペンドの準備中");
+  EXPECT_EQ(sched->StatusText(), "次回起動 05/11 21:00");
+}
 
 TEST_F(SchedulerTest, DailyEntryRollsOnToItsSortedPlaceAndIsSaved) {
   Add(At(10, 21, 0), At(10, 22, 0), kDaily);
@@ -789,6 +806,7 @@ TEST_F(WakeTest, EndCloseToTheNextWakeStaysAwake) {
   Add(At(10, 21, 0), At(10, 22, 0));
   Add(At(10, 22, 5), At(10, 23, 0));  // wakes 22:04, four minutes after the end
   JumpTo(At(10, 21, 0));
+  EXPECT_EQ(sched->StatusText(), "終了 05/10 22:00 → 待機（次回起動 05/10 22:04）");
   JumpTo(At(10, 22, 0));
   EXPECT_EQ(plugin.names.size(), 1u);
   EXPECT_EQ(windows.created, 0);  // no countdown, no power action
@@ -802,7 +820,7 @@ TEST_F(WakeTest, EndCloseToTheNextWakeStaysAwake) {
 
   JumpTo(At(10, 22, 5));
   EXPECT_FALSE(sched->StayingAwake());
-  EXPECT_EQ(sched->StatusText(), "次の予定なし");
+  EXPECT_EQ(sched->StatusText(), "終了 05/10 23:00 → シャットダウン");
   EXPECT_TRUE(power.Calls("suspend").empty());
 
   // A following wake further off than the gap: the end sleeps as before.
