@@ -8,6 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 wineserver -p
 wine cmd /c exit >/dev/null 2>&1
 cd "$root"
+# A test program that Wine failed to start is started again (scripts/wine-run).
+export NIMBRA_WINE_RUN_RETRY=1
 ctest --preset windows "$@"
 rc=$?
 wineserver -k 2>/dev/null
