@@ -77,7 +77,7 @@ ShowUninstDetails hide
 !insertmacro MUI_UNPAGE_CONFIRM
 ; The list cuts off what is wider than it: the option's name stays short and
 ; the text above says what it removes.
-!define MUI_COMPONENTSPAGE_TEXT_TOP "チェックした項目を削除します。「予約と設定も削除する」をチェックすると、予約と設定の入った Nimbra.ini と、iEPG の関連付けの前にとったレジストリのバックアップ（*_ext_bak.reg）も削除します。"
+!define MUI_COMPONENTSPAGE_TEXT_TOP "チェックした項目を削除します。「予約と設定も削除する」をチェックすると、予約と設定の入った Nimbra.ini、実行履歴の Nimbra-journal.txt と、iEPG の関連付けの前にとったレジストリのバックアップ（*_ext_bak.reg）も削除します。"
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -470,10 +470,12 @@ Section "un.Nimbra 本体" UnSecMain
   Delete "$INSTDIR\${UNINSTALLER}"
 SectionEnd
 
-; Off unless ticked: the schedules and settings, and the registry backup the
-; program made before it first took the iEPG extensions over.
+; Off unless ticked: the schedules and settings, the journal of the recording
+; windows, and the registry backup the program made before it first took the
+; iEPG extensions over.
 Section /o "un.予約と設定も削除する" UnSecSettings
   Delete "$INSTDIR\Nimbra.ini"
+  Delete "$INSTDIR\Nimbra-journal.txt"
   Delete "$INSTDIR\*_ext_bak.reg"
 SectionEnd
 

@@ -12,7 +12,8 @@
 #     an upgrade after the user turned "start with Windows" off keeps it off;
 #     an upgrade of a version that kept its guide in docs\ and its texts and
 #     uninstaller beside the program removes those;
-#  4. a silent uninstall while it runs closes it and leaves only Nimbra.ini;
+#  4. a silent uninstall while it runs closes it and leaves only the user's
+#     own files, Nimbra.ini and the journal Nimbra-journal.txt;
 #     the Start-menu folder, the Uninstall entry, the Run value and the
 #     program's file type are gone; each iEPG extension that still names the
 #     program gets back the handler recorded in Nimbra.ini, unless that is a
@@ -230,7 +231,7 @@ start_program
 run_uninstall "$inst_w"
 expect_program_ended "uninstall"
 left=$(cd "$inst" && find . -mindepth 1 -printf '%P\n' | sort | paste -sd' ')
-expect_eq "what the uninstall left" "$left" "Nimbra.ini"
+expect_eq "what the uninstall left" "$left" "Nimbra-journal.txt Nimbra.ini"
 ini_has '^keep=1' || fail "the uninstall changed what Nimbra.ini held"
 ok
 [ ! -e "$menu" ] || fail "the Start-menu folder is still there"
