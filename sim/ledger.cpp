@@ -10,6 +10,7 @@
 #include "platform/file.h"
 #include "platform/profile_store.h"
 #include "platform/text.h"
+#include "schedule/settings_file.h"
 #include "schedule/time_rules.h"
 #include "sim/world.h"
 
@@ -41,27 +42,29 @@ namespace {
 std::optional<std::vector<std::string>> FileEntries(const std::string& path) {
   if (!FileExists(path)) return std::nullopt;
   const ProfileStore store = ProfileStore::Load(path);
-  const int32_t n = store.GetInt(kScheduleSection, "sch_num", -1);
-  if (n < 0) return std::nullopt;
+  const SettingsTable<StoredEntryCount>& count = StoredEntryCount::Fields();
+  if (!store.HasKey(count.section, count.rows[0].key)) return std::nullopt;
+  StoredEntryCount n;
+  LoadFields(store, count, n);
+  if (n.sch_num < 0) return std::nullopt;
   std::vector<std::string> out;
-  auto key = [](const char* templ, int i) {
-    char k[64];
-    std::snprintf(k, sizeof k, templ, i);
-    return std::string(k);
-  };
-  for (int i = 0; i < n; ++i) {
-    if (!store.HasKey(kScheduleSection, key("sch_start[%d]", i)) ||
-        !store.HasKey(kScheduleSection, key("sch_end[%d]", i)))
-      return std::nullopt;
+  for (int32_t i = 0; i < n.sch_num; ++i) {
+    // A count the file does not bear out: an entry without its start or end.
+    for (const SettingsField<StoredEntry>& f : StoredEntry::Fields()) {
+      const bool needed = f.number == &StoredEntry::start || f.number == &StoredEntry::end;
+      if (needed && !store.HasKey(kScheduleSection, FieldKey(f.key, i))) return std::nullopt;
+    }
+    StoredEntry stored;
+    LoadFields(store, StoredEntry::Fields(), stored, i);
     ScheduleEntry e{};
-    SecondsToTime(store.GetInt(kScheduleSection, key("sch_start[%d]", i), 0), &e.s);
-    SecondsToTime(store.GetInt(kScheduleSection, key("sch_end[%d]", i), 0), &e.e);
-    CopyTitle(e.title, store.GetString(kScheduleSection, key("sch_title[%d]", i), "").c_str());
-    e.loop = store.GetInt(kScheduleSection, key("sch_loop_f[%d]", i), 0);
-    e.loop_meth = store.GetInt(kScheduleSection, key("sch_loop_meth[%d]", i), 0);
-    e.b_way = store.GetInt(kScheduleSection, key("sch_b_wday[%d]", i), 0);
-    e.kikan_f = store.GetInt(kScheduleSection, key("sch_kikan_f[%d]", i), 0);
-    SecondsToTime(store.GetInt(kScheduleSection, key("sch_kikan_e[%d]", i), 0), &e.kikan_e);
+    SecondsToTime(stored.start, &e.s);
+    SecondsToTime(stored.end, &e.e);
+    CopyTitle(e.title, stored.title.c_str());
+    e.loop = stored.loopF;
+    e.loop_meth = stored.loopMeth;
+    e.b_way = stored.bWday;
+    e.kikan_f = stored.kikanF;
+    SecondsToTime(stored.kikanE, &e.kikan_e);
     out.push_back(OccurrenceKey(e));
   }
   std::sort(out.begin(), out.end());

@@ -51,9 +51,8 @@ BrowseOutcome TakeBrowsedTvAppPath(IPrompt& prompt, const std::optional<std::str
 }
 
 bool UserPageValues::operator==(const UserPageValues& o) const {
-  return m_user_enable == o.m_user_enable && m_smenu_fhock == o.m_smenu_fhock &&
-         m_sleep_flag == o.m_sleep_flag && m_finish_act == o.m_finish_act &&
-         m_item_num_idx == o.m_item_num_idx && m_epg_offset_idx == o.m_epg_offset_idx;
+  return SameFields(CUserSetParam::Fields(), m_param, o.m_param) &&
+         SameFields(CUserSetParam::SwitchFields(), m_param, o.m_param);
 }
 
 namespace {
@@ -78,59 +77,35 @@ uint8_t CapacityIndex(int32_t itemNumMax) { return IndexIn(kCapacityValues, item
 uint8_t LeadIndex(int32_t epgOffset) { return IndexIn(kLeadValues, epgOffset); }
 
 void LoadFromParam(UserPageValues& v, const CUserSetParam& param) {
-  v.m_item_num_idx = CapacityIndex(param.item_num_max);
-  v.m_epg_offset_idx = LeadIndex(param.epg_offset);
-  v.m_finish_act = param.finish_act != 0 ? 1 : 0;
-  v.m_sleep_flag = param.sleep_flag != 0 ? 1 : 0;
-  v.m_smenu_fhock = param.smenu_fhock;
-  v.m_wakeup_lead_sec = param.wakeup_lead_sec;
-  v.m_stay_awake_gap_sec = param.stay_awake_gap_sec;
+  CopyFields(CUserSetParam::Fields(), param, v.m_param);
 }
 
-void LoadDefaults(UserPageValues& v, const CAppMngInfo& info) {
-  CUserSetParam defaults;
-  info.SetDefaultUserParam(defaults);
-  LoadFromParam(v, defaults);
-}
+void LoadDefaults(UserPageValues& v) { LoadFromParam(v, CUserSetParam()); }
 
 UserPageValues InitialUserPageValues(const CAppMngInfo& info) {
   UserPageValues v;
   const CUserSetParam& eff = info.GetUserSetting();
   LoadFromParam(v, eff.user_enable ? eff : info.GetUserValues());
-  v.m_user_enable = eff.user_enable;
+  CopyFields(CUserSetParam::SwitchFields(), eff, v.m_param);
   return v;
 }
 
 void ApplyUserPage(UserPageValues& v, const UserPageControls& c, CAppMngInfo& info) {
-  v.m_sleep_flag = c.standby ? 0 : 1;
-  v.m_finish_act = c.sameAsOthers ? 0 : 1;
-  v.m_item_num_idx = SelectionIndex(c.capacitySelection, kCapacityValues.size());
-  v.m_epg_offset_idx = SelectionIndex(c.leadSelection, kLeadValues.size());
-  v.m_wakeup_lead_sec = c.wakeupLeadSec.value_or(v.m_wakeup_lead_sec);
-  v.m_stay_awake_gap_sec = c.stayAwakeGapSec.value_or(v.m_stay_awake_gap_sec);
-  if (!v.m_user_enable) LoadDefaults(v, info);
+  CUserSetParam& p = v.m_param;
+  p.sleep_flag = c.standby ? 0 : 1;
+  p.finish_act = c.sameAsOthers ? 0 : 1;
+  p.item_num_max = kCapacityValues[SelectionIndex(c.capacitySelection, kCapacityValues.size())];
+  p.epg_offset = kLeadValues[SelectionIndex(c.leadSelection, kLeadValues.size())];
+  p.wakeup_lead_sec = c.wakeupLeadSec.value_or(p.wakeup_lead_sec);
+  p.stay_awake_gap_sec = c.stayAwakeGapSec.value_or(p.stay_awake_gap_sec);
+  if (!p.user_enable) LoadDefaults(v);
 
   CUserSetParam& eff = info.GetUserSetting();
-  eff.finish_act = v.m_finish_act;
-  eff.item_num_max = kCapacityValues[v.m_item_num_idx];
-  eff.sleep_flag = v.m_sleep_flag;
-  eff.epg_offset = kLeadValues[v.m_epg_offset_idx];
-  eff.user_enable = v.m_user_enable;
-  eff.smenu_fhock = v.m_smenu_fhock;
-  eff.wakeup_lead_sec = v.m_wakeup_lead_sec;
-  eff.stay_awake_gap_sec = v.m_stay_awake_gap_sec;
-  if (v.m_user_enable) {
-    // Saving writes these as the user's own values; the page shows those
-    // when it opens with the user settings off.
-    CUserSetParam& own = info.GetUserValues();
-    own.finish_act = eff.finish_act;
-    own.item_num_max = eff.item_num_max;
-    own.sleep_flag = eff.sleep_flag;
-    own.epg_offset = eff.epg_offset;
-    own.smenu_fhock = eff.smenu_fhock;
-    own.wakeup_lead_sec = eff.wakeup_lead_sec;
-    own.stay_awake_gap_sec = eff.stay_awake_gap_sec;
-  }
+  CopyFields(CUserSetParam::Fields(), p, eff);
+  CopyFields(CUserSetParam::SwitchFields(), p, eff);
+  // Saving writes these as the user's own values; the page shows those when
+  // it opens with the user settings off.
+  if (p.user_enable) CopyFields(CUserSetParam::Fields(), eff, info.GetUserValues());
 }
 
 namespace {

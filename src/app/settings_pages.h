@@ -11,9 +11,8 @@
 #include <vector>
 
 #include "engine/wake_plan.h"
+#include "schedule/app_settings.h"
 
-class CAppMngInfo;
-class CUserSetParam;
 class IPrompt;
 class IStartupEntries;
 struct StartupReading;
@@ -74,16 +73,11 @@ std::vector<int32_t> SecondsChoices(const std::array<int32_t, N>& offered, int32
   return list;
 }
 
-// What the user page edits.
+// What the user page edits: the user values and the switch, compared and
+// copied through their settings table. The page shows the capacity and the
+// iEPG lead at their positions in their lists (CapacityIndex, LeadIndex).
 struct UserPageValues {
-  int32_t m_user_enable = 0;  // the user settings are in force
-  int32_t m_smenu_fhock = 0;  // catch the Start menu's standby and hibernation
-  int32_t m_sleep_flag = 0;   // between schedules: 1 hibernation, 0 standby
-  int32_t m_finish_act = 0;   // after the last: 1 shut down, 0 as between schedules
-  uint8_t m_item_num_idx = 0;    // into kCapacityValues
-  uint8_t m_epg_offset_idx = 0;  // into kLeadValues
-  int32_t m_wakeup_lead_sec = 60;     // seconds, any stored value
-  int32_t m_stay_awake_gap_sec = 300;  // seconds, any stored value
+  CUserSetParam m_param;
 
   bool operator==(const UserPageValues& o) const;
 };
@@ -92,11 +86,12 @@ struct UserPageValues {
 uint8_t CapacityIndex(int32_t itemNumMax);
 uint8_t LeadIndex(int32_t epgOffset);
 
-// The page's values from a parameter set; m_user_enable is left alone.
+// The page's values from a parameter set (the switches as 0 or 1); the
+// user settings switch is left alone.
 void LoadFromParam(UserPageValues& v, const CUserSetParam& param);
 // The built-in values (hibernation, shutdown, 10, 0 s, no Start menu
-// detection); m_user_enable is left alone.
-void LoadDefaults(UserPageValues& v, const CAppMngInfo& info);
+// detection, the wake defaults); the user settings switch is left alone.
+void LoadDefaults(UserPageValues& v);
 // What the page shows when it opens: the values in force when the user
 // settings are on, otherwise the user's own values as stored (shown greyed).
 UserPageValues InitialUserPageValues(const CAppMngInfo& info);

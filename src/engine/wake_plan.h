@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "schedule/app_settings.h"
+
 class ScheduleTable;
 
 // The wake leads the user page offers, shortest first.
@@ -19,10 +21,10 @@ inline constexpr std::array<int32_t, 6> kOfferedWakeLeads = {0, 30, 60, 120, 180
 struct WakeSettings {
   // The timer is due this long before a start, so that a PC resuming from
   // hibernation is ready when the recording begins.
-  int leadSeconds = 60;
+  int leadSeconds = CUserSetParam().wakeup_lead_sec;
   // An end whose following wake is closer than this puts the PC to sleep not
   // at all: sleeping for a few minutes only risks the next recording.
-  int gapSeconds = 300;
+  int gapSeconds = CUserSetParam().stay_awake_gap_sec;
 };
 
 struct WakePlan {

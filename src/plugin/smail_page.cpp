@@ -72,7 +72,7 @@ int SMailPage::Load() {
   const ProfileStore store = ProfileStore::Load(settingsPath_);
   settings_ = LoadSMailSettings(store);
   // The program's own switch for its debug log serves the plug-in's notes too.
-  if (log_) log_->SetLevel(static_cast<unsigned>(store.GetInt("APP_MNG_INFO", "debug_flag", 0)));
+  if (log_) log_->SetLevel(LoadDebugLevel(store));
   return 1;
 }
 

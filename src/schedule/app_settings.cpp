@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/profile_store.h"
-
 namespace {
 
 bool SetFixedText(char (&dest)[kPathSize], const std::string& text) {
@@ -51,53 +49,22 @@ const char* PreviousAssociationTable::LookupAssociation(const std::string& exten
 
 namespace {
 
-// The user settings' keys, listed once for load, defaults and save, in the
-// order they are written. A switch reads any non-zero number as 1.
-struct UserParamKey {
-  const char* key;
-  int32_t CUserSetParam::*field;
-  int32_t defaultValue;
-  bool isSwitch;
-  // A hand-edited value outside the range is brought inside, not refused.
-  int32_t low = INT32_MIN;
-  int32_t high = INT32_MAX;
-};
-constexpr UserParamKey kUserParamKeys[] = {
-    {"item_num_max", &CUserSetParam::item_num_max, 10, false},
-    {"sleep_flag", &CUserSetParam::sleep_flag, 1, true},
-    {"finish_act", &CUserSetParam::finish_act, 1, true},
-    {"epg_offset", &CUserSetParam::epg_offset, 0, false},
-    {"smenu_fhock", &CUserSetParam::smenu_fhock, 0, false},
-    // Files of earlier versions have neither key: the defaults apply.
-    {"wakeup_lead_sec", &CUserSetParam::wakeup_lead_sec, 60, false, 0, 3600},
-    {"stay_awake_gap_sec", &CUserSetParam::stay_awake_gap_sec, 300, false, 0, 86400},
-};
+bool SetShortText(std::string& dest, const std::string& text) {
+  if (text.size() >= kPathSize) return false;
+  dest = text;
+  return true;
+}
 
 }  // namespace
 
-void CAppMngInfo::LoadUserParam(const ProfileStore& store, CUserSetParam& param) const {
-  for (const UserParamKey& k : kUserParamKeys) {
-    const int32_t v = store.GetInt(kSection, k.key, k.defaultValue);
-    param.*k.field = k.isSwitch ? (v != 0 ? 1 : 0) : v < k.low ? k.low : v > k.high ? k.high : v;
-  }
-}
-
-void CAppMngInfo::SetDefaultUserParam(CUserSetParam& param) const {
-  for (const UserParamKey& k : kUserParamKeys) param.*k.field = k.defaultValue;
-}
-
-void CAppMngInfo::SaveUserParam(ProfileStore& store, const CUserSetParam& param) const {
-  for (const UserParamKey& k : kUserParamKeys) store.SetInt(kSection, k.key, param.*k.field);
-}
-
-bool CAppMngInfo::SetTvAppPath(const std::string& path) { return SetFixedText(tv_app_path_, path); }
-bool CAppMngInfo::SetProgPath(const std::string& path) { return SetFixedText(prog_path_, path); }
+bool CAppMngInfo::SetTvAppPath(const std::string& path) { return SetShortText(tv_app_path_, path); }
+bool CAppMngInfo::SetProgPath(const std::string& path) { return SetShortText(prog_path_, path); }
 bool CAppMngInfo::SetWakeupTimerName(const std::string& name) {
-  return SetFixedText(wakeup_timer_name_, name);
+  return SetShortText(wakeup_timer_name_, name);
 }
 
 const char* CAppMngInfo::GetWakeupTimerName() const {
-  return wakeup_timer_name_[0] ? wakeup_timer_name_ : nullptr;
+  return wakeup_timer_name_.empty() ? nullptr : wakeup_timer_name_.c_str();
 }
 
 void CAppMngInfo::SetPluginVersion(const char* text) {

@@ -6,23 +6,31 @@
 #include <memory>
 #include <string>
 
-class ProfileStore;
+#include "platform/settings_schema.h"
+#include "platform/shared_settings.h"
 
 constexpr size_t kPathSize = 256;  // fixed text buffers: at most 255 bytes
 
-// The user settings that override the built-in end actions and limits.
+// The user settings that override the built-in end actions and limits. The
+// settings file's table (settings_file.cpp) holds their keys and defaults.
 class CUserSetParam {
  public:
+  // Every value at its default; the user settings switch off.
+  CUserSetParam();
   virtual ~CUserSetParam() = default;
+  // The table of the user values (without the switch, user_enable).
+  static const SettingsTable<CUserSetParam>& Fields();
+  // The table of the switch alone.
+  static const SettingsTable<CUserSetParam>& SwitchFields();
 
-  int32_t item_num_max = 0;  // capacity of the schedule table
-  int32_t sleep_flag = 0;    // 1 hibernation, 0 standby
-  int32_t finish_act = 0;    // after the last schedule: 1 shut down, 0 as between schedules
-  int32_t epg_offset = 0;    // seconds an iEPG start is moved earlier
-  int32_t user_enable = 0;   // 1 when the user settings are in force
-  int32_t smenu_fhock = 0;   // 1 to catch standby and hibernation chosen from the Start menu
-  int32_t wakeup_lead_sec = 60;      // the wake-up timer is due this long before a start
-  int32_t stay_awake_gap_sec = 300;  // an end this close to the next wake does not sleep
+  int32_t item_num_max;        // capacity of the schedule table
+  int32_t sleep_flag;          // 1 hibernation, 0 standby
+  int32_t finish_act;          // after the last schedule: 1 shut down, 0 as between schedules
+  int32_t epg_offset;          // seconds an iEPG start is moved earlier
+  int32_t user_enable;         // 1 when the user settings are in force
+  int32_t smenu_fhock;         // 1 to catch standby and hibernation chosen from the Start menu
+  int32_t wakeup_lead_sec;     // the wake-up timer is due this long before a start
+  int32_t stay_awake_gap_sec;  // an end this close to the next wake does not sleep
 };
 
 // The file types the iEPG extensions had before the program took them over.
@@ -46,12 +54,10 @@ class PreviousAssociationTable {
 
 class CAppMngInfo {
  public:
-  // The settings file keys.
-  static constexpr const char* kSection = "APP_MNG_INFO";
-
-  void LoadUserParam(const ProfileStore& store, CUserSetParam& param) const;
-  void SetDefaultUserParam(CUserSetParam& param) const;
-  void SaveUserParam(ProfileStore& store, const CUserSetParam& param) const;
+  static constexpr const char* kSection = kAppSection;
+  // The table of the scalars the settings file keeps in kSection (the user
+  // values have their own, CUserSetParam::Fields).
+  static const SettingsTable<CAppMngInfo>& Fields();
 
   CUserSetParam& GetUserValues() { return userValues_; }
   CUserSetParam& GetUserSetting() { return effective_; }
@@ -62,8 +68,8 @@ class CAppMngInfo {
   [[nodiscard]] bool SetTvAppPath(const std::string& path);
   [[nodiscard]] bool SetProgPath(const std::string& path);
   [[nodiscard]] bool SetWakeupTimerName(const std::string& name);
-  const char* GetTvAppPath() const { return tv_app_path_; }
-  const char* GetProgPath() const { return prog_path_; }
+  const char* GetTvAppPath() const { return tv_app_path_.c_str(); }
+  const char* GetProgPath() const { return prog_path_.c_str(); }
   // The timer's name, or nullptr when it is empty.
   const char* GetWakeupTimerName() const;
 
@@ -84,13 +90,13 @@ class CAppMngInfo {
   const PreviousAssociationTable& Associations() const { return associations_; }
 
  private:
-  char tv_app_path_[kPathSize] = {};
-  char prog_path_[kPathSize] = {};
+  std::string tv_app_path_;  // each of the three texts shorter than kPathSize
+  std::string prog_path_;
   int32_t tv_id_ = 0;
   int32_t sel_ext_ = 0;
   int32_t startWithFile_ = 0;
   std::unique_ptr<std::string> pluginVersion_;
-  char wakeup_timer_name_[kPathSize] = {};
+  std::string wakeup_timer_name_;
   CUserSetParam userValues_;
   CUserSetParam effective_;
   int32_t reg_bk_flag_ = 0;

@@ -12,6 +12,7 @@
 #include "platform/tell_once.h"
 #include "schedule/app_settings.h"
 #include "schedule/schedule_table.h"
+#include "schedule/settings_file.h"
 
 class CDebugLog;
 class IClock;
@@ -119,14 +120,14 @@ class CNimbraDoc {
   void SetReadRetry(int attempts, std::function<void()> pause);
   // True while the settings file could not be read and saves go to the
   // pending file.
-  bool IsSettingsFileUnread() const { return settingsUnread_; }
-  std::string PendingSettingsPath() const;
+  bool IsSettingsFileUnread() const { return file_.IsUnread(); }
+  std::string PendingSettingsPath() const { return file_.PendingPath(); }
 
   ScheduleTable& Table() { return table_; }
   const ScheduleTable& Table() const { return table_; }
   CAppMngInfo& AppInfo() { return appInfo_; }
   const CAppMngInfo& AppInfo() const { return appInfo_; }
-  const std::string& SettingsPath() const { return settingsPath_; }
+  const std::string& SettingsPath() const { return file_.Path(); }
   // The chosen TV listings site's address ("" when none).
   const char* GetListingsUrl() const { return listingsUrl_; }
   [[nodiscard]] bool SetListingsUrl(const std::string& url);
@@ -140,28 +141,6 @@ class CNimbraDoc {
   // Moves repeating entries that ended before now on to their next
   // occurrence, where it overlaps nothing (loading).
   void RollOnEndedRepeats(int64_t now);
-  // One stored entry as read, kept for entries that did not fit the table.
-  struct StoredEntry {
-    std::string title;
-    int32_t start, end, loopF, loopMeth, bWday, kikanF, kikanS, kikanE;
-  };
-  struct StoredIntKey;
-  // The integer keys of a stored entry, listed once for load and save.
-  static const StoredIntKey* StoredIntKeys(int* count);
-  static StoredEntry ReadStoredEntry(const ProfileStore& store, int index);
-  // Every entry stored in the file, in index order: only indexes below
-  // sch_num with at least one key of their own.
-  static std::vector<StoredEntry> ReadStoredEntries(const ProfileStore& store);
-  static bool SameStoredEntry(const StoredEntry& a, const StoredEntry& b);
-  // Puts what a pending file holds into store: its settings keys over the
-  // store's, its entries after the store's unless stored already.
-  static void MergePending(ProfileStore& store, const ProfileStore& pending);
-  // What a save writes while the settings file is unread: every entry, and
-  // the settings keys whose value is not the one the defaults write.
-  ProfileStore PendingStore() const;
-  static void WriteStoredEntry(ProfileStore& store, int index, const StoredEntry& entry);
-  StoredEntry ToStored(const ScheduleEntry& entry) const;
-
   // Where the entry the user chose (as it was when the dialog or question
   // opened) is now: the tick runs on meanwhile and may re-sort the table. -1,
   // after telling the user with refusedText, when it ended meanwhile.
@@ -175,18 +154,9 @@ class CNimbraDoc {
   CDebugLog& log_;
   INimbraView* view_ = nullptr;
   TellOnce<> saveFailure_;
-  std::string settingsPath_;
+  CSettingsFile file_;
   ScheduleTable table_;
   CAppMngInfo appInfo_;
   char listingsUrl_[kPathSize] = {};
   std::vector<StoredEntry> surplus_;
-  int readAttempts_ = 12;
-  std::function<void()> readPause_;
-  bool settingsUnread_ = false;
-  bool pendingMerged_ = false;  // remove the pending file after the next save
-  std::unique_ptr<ProfileStore> defaults_;  // the keys the defaults write
 };
-
-// Section and key names of the settings file.
-inline constexpr const char* kScheduleSection = "TV_REC_SCHEDULE";
-inline constexpr const char* kEpgSection = "EPG_MANEGEMENT";

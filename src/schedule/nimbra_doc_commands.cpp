@@ -38,9 +38,9 @@ bool CNimbraDoc::CommitEdit() {
   }
   if (!saveFailure_.Failed()) return false;
   if (view_)
-    view_->SettingsSaveFailed(settingsPath_);
+    view_->SettingsSaveFailed(SettingsPath());
   else
-    prompt_.Show(SettingsSaveFailedText(settingsPath_), kAppTitle,
+    prompt_.Show(SettingsSaveFailedText(SettingsPath()), kAppTitle,
                  PromptButtons::Ok);
   return false;
 }
@@ -49,7 +49,7 @@ bool CNimbraDoc::CommitAtExit() {
   // A backup tool or an editor holding the file lets go within moments; the
   // user can also close it before answering.
   while (!SaveSettings()) {
-    if (prompt_.Show(SettingsSaveFailedAtExitText(settingsPath_), kAppTitle,
+    if (prompt_.Show(SettingsSaveFailedAtExitText(SettingsPath()), kAppTitle,
                      PromptButtons::YesNo) != PromptAnswer::Yes)
       return false;
   }

@@ -129,12 +129,9 @@ TEST(UserPage, OpensWithTheValuesInForceWhenTheUserSettingsAreOn) {
   info.GetUserSetting() = UserParam(500, 0, 0, 90, 1, 1);
   info.GetUserValues() = UserParam(20, 1, 1, 10, 0, 0);
   const UserPageValues v = InitialUserPageValues(info);
-  EXPECT_EQ(1, v.m_user_enable);
-  EXPECT_EQ(6, v.m_item_num_idx);
-  EXPECT_EQ(7, v.m_epg_offset_idx);
-  EXPECT_EQ(0, v.m_sleep_flag);
-  EXPECT_EQ(0, v.m_finish_act);
-  EXPECT_EQ(1, v.m_smenu_fhock);
+  UserPageValues expected;
+  expected.m_param = info.GetUserSetting();
+  EXPECT_EQ(expected, v);
 }
 
 TEST(UserPage, OpensWithTheStoredValuesWhenTheUserSettingsAreOff) {
@@ -142,26 +139,28 @@ TEST(UserPage, OpensWithTheStoredValuesWhenTheUserSettingsAreOff) {
   info.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
   info.GetUserValues() = UserParam(20, 0, 0, 30, 0, 5);
   const UserPageValues v = InitialUserPageValues(info);
-  EXPECT_EQ(0, v.m_user_enable);
-  EXPECT_EQ(1, v.m_item_num_idx);
-  EXPECT_EQ(3, v.m_epg_offset_idx);
-  EXPECT_EQ(0, v.m_sleep_flag);
-  EXPECT_EQ(0, v.m_finish_act);
-  EXPECT_EQ(5, v.m_smenu_fhock);  // taken as it is
+  UserPageValues expected;
+  expected.m_param = info.GetUserValues();  // the Start menu's 5 taken as it is
+  EXPECT_EQ(expected, v);
 }
 
 TEST(UserPage, LoadingFlattensFlagsToZeroOrOne) {
   UserPageValues v;
   LoadFromParam(v, UserParam(30, 5, -1, 0, 0, 0));
-  EXPECT_EQ(1, v.m_sleep_flag);
-  EXPECT_EQ(1, v.m_finish_act);
+  EXPECT_EQ(1, v.m_param.sleep_flag);
+  EXPECT_EQ(1, v.m_param.finish_act);
 }
 
-TEST(UserPage, DefaultsAreHibernationShutdownTenAndNoLeadKeepingTheSwitch) {
-  CAppMngInfo info;
-  UserPageValues v{1, 1, 0, 0, 5, 5};
-  LoadDefaults(v, info);
-  const UserPageValues expected{1, 0, 1, 1, 0, 0};
+TEST(UserPage, DefaultsAreHibernationShutdownTenNoLeadAndTheWakeDefaultsKeepingTheSwitch) {
+  UserPageValues v;
+  v.m_param = UserParam(500, 0, 0, 90, 1, 1);
+  v.m_param.wakeup_lead_sec = 180;
+  v.m_param.stay_awake_gap_sec = 900;
+  LoadDefaults(v);
+  UserPageValues expected;
+  expected.m_param = UserParam(10, 1, 1, 0, 1, 0);
+  expected.m_param.wakeup_lead_sec = 60;
+  expected.m_param.stay_awake_gap_sec = 300;
   EXPECT_EQ(expected, v);
 }
 
@@ -173,7 +172,7 @@ TEST(UserPage, ApplyReadsTheRadioPairs) {
   for (const auto& c : cases) {
     CAppMngInfo info;
     UserPageValues v;
-    v.m_user_enable = 1;
+    v.m_param.user_enable = 1;
     UserPageControls controls;
     controls.standby = c.standby;
     controls.sameAsOthers = c.sameAsOthers;
@@ -189,8 +188,8 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
   info.GetUserValues() = UserParam(10, 1, 1, 0, 0, 0);
   info.GetUserValues().wakeup_lead_sec = 180;  // stored, not in force until now
   UserPageValues v = InitialUserPageValues(info);
-  v.m_user_enable = 1;
-  v.m_smenu_fhock = 1;
+  v.m_param.user_enable = 1;
+  v.m_param.smenu_fhock = 1;
   UserPageControls controls;
   controls.standby = true;
   controls.capacitySelection = 7;
@@ -218,7 +217,7 @@ TEST(UserPage, ApplyWithTheUserSettingsOffPutsTheDefaultsInForceAndKeepsTheStore
   info.GetUserValues() = UserParam(500, 0, 0, 60, 0, 1);
   info.GetUserValues().stay_awake_gap_sec = 900;
   UserPageValues v = InitialUserPageValues(info);
-  v.m_user_enable = 0;  // the box was just cleared
+  v.m_param.user_enable = 0;  // the box was just cleared
   UserPageControls controls;
   controls.standby = true;
   controls.sameAsOthers = true;
@@ -243,7 +242,7 @@ TEST(UserPage, ApplyReadsNoSelectionOrOneBeyondTheListAsTheFirstItem) {
   for (int selection : {-1, 9, 100}) {  // 8 capacities, 9 lead values
     CAppMngInfo info;
     UserPageValues v;
-    v.m_user_enable = 1;
+    v.m_param.user_enable = 1;
     UserPageControls controls;
     controls.capacitySelection = selection;
     controls.leadSelection = selection;

@@ -49,7 +49,7 @@ BOOL CPropertyUser::OnInitDialog() {
   EnableItem(IDC_USER_START_WITH_WINDOWS, startup_ != nullptr);
   CPropertyPage::OnInitDialog();
   ShowStartup();
-  EnableUserControls(values_.m_user_enable != 0);
+  EnableUserControls(values_.m_param.user_enable != 0);
   return TRUE;
 }
 
@@ -72,8 +72,8 @@ void CPropertyUser::FillLists() {
 }
 
 void CPropertyUser::FillSecondsLists() {
-  wakeLeadChoices_ = SecondsChoices(kWakeLeadValues, values_.m_wakeup_lead_sec);
-  stayGapChoices_ = SecondsChoices(kStayAwakeGapValues, values_.m_stay_awake_gap_sec);
+  wakeLeadChoices_ = SecondsChoices(kWakeLeadValues, values_.m_param.wakeup_lead_sec);
+  stayGapChoices_ = SecondsChoices(kStayAwakeGapValues, values_.m_param.stay_awake_gap_sec);
   FillList(GetItem(IDC_USER_WAKE_LEAD), wakeLeadChoices_);
   FillList(GetItem(IDC_USER_STAY_GAP), stayGapChoices_);
 }
@@ -96,20 +96,20 @@ void ExchangeSeconds(CDataExchange& dx, int id, const std::vector<int32_t>& choi
 
 void CPropertyUser::DoDataExchange(CDataExchange& dx) {
   // The settings file may hold any non-zero number for a switch that is on.
-  dx.Switch(IDC_USER_ENABLE, values_.m_user_enable);
-  dx.Switch(IDC_USER_SMENU_FHOCK, values_.m_smenu_fhock);
+  dx.Switch(IDC_USER_ENABLE, values_.m_param.user_enable);
+  dx.Switch(IDC_USER_SMENU_FHOCK, values_.m_param.smenu_fhock);
   UserPageControls controls;
-  int sleep = values_.m_sleep_flag == 1 ? 0 : 1;
+  int sleep = values_.m_param.sleep_flag == 1 ? 0 : 1;
   dx.Radio({IDC_USER_HIBERNATE, IDC_USER_STANDBY}, sleep);
-  int last = values_.m_finish_act == 1 ? 0 : 1;
+  int last = values_.m_param.finish_act == 1 ? 0 : 1;
   dx.Radio({IDC_USER_LAST_SHUTDOWN, IDC_USER_LAST_SAME}, last);
-  controls.capacitySelection = values_.m_item_num_idx;
+  controls.capacitySelection = CapacityIndex(values_.m_param.item_num_max);
   dx.ComboIndex(IDC_USER_CAPACITY, controls.capacitySelection);
-  controls.leadSelection = values_.m_epg_offset_idx;
+  controls.leadSelection = LeadIndex(values_.m_param.epg_offset);
   dx.ComboIndex(IDC_USER_LEAD, controls.leadSelection);
-  ExchangeSeconds(dx, IDC_USER_WAKE_LEAD, wakeLeadChoices_, values_.m_wakeup_lead_sec,
+  ExchangeSeconds(dx, IDC_USER_WAKE_LEAD, wakeLeadChoices_, values_.m_param.wakeup_lead_sec,
                   controls.wakeupLeadSec);
-  ExchangeSeconds(dx, IDC_USER_STAY_GAP, stayGapChoices_, values_.m_stay_awake_gap_sec,
+  ExchangeSeconds(dx, IDC_USER_STAY_GAP, stayGapChoices_, values_.m_param.stay_awake_gap_sec,
                   controls.stayAwakeGapSec);
   dx.Check(IDC_USER_START_WITH_WINDOWS, startWithWindows_);
   if (!dx.IsSaving()) return;
@@ -123,7 +123,7 @@ void CPropertyUser::EnableUserControls(bool on) {
 }
 
 void CPropertyUser::OnDefaults() {
-  if (info_) LoadDefaults(values_, *info_);
+  if (info_) LoadDefaults(values_);
   startWithWindows_ = IsItemChecked(IDC_USER_START_WITH_WINDOWS);  // not a user setting
   FillSecondsLists();
   UpdateData(false);
@@ -134,11 +134,11 @@ bool CPropertyUser::OnCommand(int id, int code, HWND) {
   if (code == BN_CLICKED) {
     switch (id) {
       case IDC_USER_ENABLE:
-        values_.m_user_enable = IsItemChecked(id) ? 1 : 0;
-        EnableUserControls(values_.m_user_enable != 0);
+        values_.m_param.user_enable = IsItemChecked(id) ? 1 : 0;
+        EnableUserControls(values_.m_param.user_enable != 0);
         return true;
       case IDC_USER_SMENU_FHOCK:
-        values_.m_smenu_fhock = IsItemChecked(id) ? 1 : 0;
+        values_.m_param.smenu_fhock = IsItemChecked(id) ? 1 : 0;
         return true;
       case IDC_USER_HIBERNATE:
       case IDC_USER_STANDBY:

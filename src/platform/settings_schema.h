@@ -1,0 +1,173 @@
+#pragma once
+// The settings file's records as tables of fields: each row names a key, the
+// member that holds it, its default, its kind and its limits. One load, one
+// save, one comparison and one copy walk a record's table, so a new setting
+// is one row and its default is written nowhere else.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "platform/profile_store.h"
+#include "platform/text.h"
+
+enum class FieldKind : uint8_t {
+  kNumber,   // a decimal integer, brought inside [low, high]
+  kSwitch,   // 0 or 1: any non-zero number reads as 1
+  kText,     // bytes as stored; a value over maxBytes is refused and the old one stays
+  kCutText,  // bytes as stored, cut to maxBytes (never inside a double-byte character)
+};
+
+template <class Record>
+struct SettingsField {
+  // The key; for a record stored once per index, a template with one "%d".
+  const char* key;
+  FieldKind kind;
+  int32_t Record::*number;    // kNumber, kSwitch
+  std::string Record::*text;  // kText, kCutText
+  int32_t numberDefault;
+  const char* textDefault;
+  int32_t low, high;  // a number's range
+  size_t maxBytes;    // a text's longest value
+  bool saved;         // false: read, never written (a key only the user edits)
+};
+
+template <class R>
+constexpr SettingsField<R> NumberField(const char* key, int32_t R::*member, int32_t def,
+                                       int32_t low = INT32_MIN, int32_t high = INT32_MAX) {
+  return {key, FieldKind::kNumber, member, nullptr, def, "", low, high, 0, true};
+}
+template <class R>
+constexpr SettingsField<R> SwitchField(const char* key, int32_t R::*member, int32_t def) {
+  return {key, FieldKind::kSwitch, member, nullptr, def, "", 0, 1, 0, true};
+}
+template <class R>
+constexpr SettingsField<R> TextField(const char* key, std::string R::*member, const char* def,
+                                     size_t maxBytes = SIZE_MAX) {
+  return {key, FieldKind::kText, nullptr, member, 0, def, 0, 0, maxBytes, true};
+}
+template <class R>
+constexpr SettingsField<R> CutTextField(const char* key, std::string R::*member, size_t maxBytes) {
+  return {key, FieldKind::kCutText, nullptr, member, 0, "", 0, 0, maxBytes, true};
+}
+template <class R>
+constexpr SettingsField<R> ReadOnly(SettingsField<R> field) {
+  field.saved = false;
+  return field;
+}
+
+// A record's table: its section and its rows, in the order they are written.
+template <class Record>
+struct SettingsTable {
+  const char* section;
+  const SettingsField<Record>* rows;
+  size_t count;
+  const SettingsField<Record>* begin() const { return rows; }
+  const SettingsField<Record>* end() const { return rows + count; }
+};
+template <class R, size_t N>
+constexpr SettingsTable<R> MakeSettingsTable(const char* section, const SettingsField<R> (&rows)[N]) {
+  return {section, rows, N};
+}
+
+// A field's key for the record at index (a key without "%d" when index < 0).
+inline std::string FieldKey(const char* key, int32_t index) {
+  if (index < 0) return key;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, key, static_cast<int>(index));
+  return buf;
+}
+
+// The name of a key before its "[index]" ("sch_start" of "sch_start[%d]").
+inline std::string_view FieldKeyName(const char* key) {
+  const std::string_view k(key);
+  return k.substr(0, k.find('['));
+}
+
+namespace settings_schema_detail {
+inline int32_t Normalized(FieldKind kind, int32_t v, int32_t low, int32_t high) {
+  if (kind == FieldKind::kSwitch) return v != 0 ? 1 : 0;
+  return v < low ? low : v > high ? high : v;
+}
+}  // namespace settings_schema_detail
+
+// Sets every field of record from its key in store: a missing key gives the
+// row's default, a value outside the row's limits is brought inside them.
+template <class R>
+void LoadFields(const ProfileStore& store, const SettingsTable<R>& table, R& record,
+                int32_t index = -1) {
+  for (const SettingsField<R>& f : table) {
+    const std::string key = FieldKey(f.key, index);
+    switch (f.kind) {
+      case FieldKind::kNumber:
+      case FieldKind::kSwitch:
+        record.*f.number = settings_schema_detail::Normalized(
+            f.kind, store.GetInt(table.section, key, f.numberDefault), f.low, f.high);
+        break;
+      case FieldKind::kText: {
+        std::string v = store.GetString(table.section, key, f.textDefault);
+        if (v.size() <= f.maxBytes) record.*f.text = std::move(v);
+        break;
+      }
+      case FieldKind::kCutText: {
+        std::string v = store.GetString(table.section, key, f.textDefault);
+        v.resize(SjisCutLength(v, f.maxBytes));
+        record.*f.text = std::move(v);
+        break;
+      }
+    }
+  }
+}
+
+// Writes every saved field of record, numbers as decimal text.
+template <class R>
+void SaveFields(ProfileStore& store, const SettingsTable<R>& table, const R& record,
+                int32_t index = -1) {
+  for (const SettingsField<R>& f : table) {
+    if (!f.saved) continue;
+    const std::string key = FieldKey(f.key, index);
+    switch (f.kind) {
+      case FieldKind::kNumber:
+      case FieldKind::kSwitch:
+        store.SetInt(table.section, key, record.*f.number);
+        break;
+      case FieldKind::kText:
+      case FieldKind::kCutText:
+        store.SetString(table.section, key, record.*f.text);
+        break;
+    }
+  }
+}
+
+// Every field of record at its row's default.
+template <class R>
+void DefaultFields(const SettingsTable<R>& table, R& record) {
+  for (const SettingsField<R>& f : table) {
+    if (f.text)
+      record.*f.text = f.textDefault;
+    else
+      record.*f.number = f.numberDefault;
+  }
+}
+
+// Copies every field of the table from one record to another; a switch
+// arrives as 0 or 1.
+template <class R>
+void CopyFields(const SettingsTable<R>& table, const R& from, R& to) {
+  for (const SettingsField<R>& f : table) {
+    if (f.text)
+      to.*f.text = from.*f.text;
+    else
+      to.*f.number = f.kind == FieldKind::kSwitch ? (from.*f.number != 0 ? 1 : 0) : from.*f.number;
+  }
+}
+
+// True when every field of the table is equal in both records.
+template <class R>
+bool SameFields(const SettingsTable<R>& table, const R& a, const R& b) {
+  for (const SettingsField<R>& f : table) {
+    if (f.text ? a.*f.text != b.*f.text : a.*f.number != b.*f.number) return false;
+  }
+  return true;
+}
