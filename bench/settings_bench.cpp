@@ -60,7 +60,7 @@ void BM_ParseSettings(benchmark::State& state) {
   const std::string text = BenchSettingsText(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     const ProfileStore store = ProfileStore::Parse(text);
-    benchmark::DoNotOptimize(store.GetInt("TV_REC_SCHEDULE", "sch_num", 0));
+    benchmark::DoNotOptimize(ReadStoredCount(store));
   }
   state.SetComplexityN(state.range(0));
 }

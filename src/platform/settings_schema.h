@@ -79,7 +79,7 @@ inline std::string FieldKey(const char* key, int32_t index) {
   return buf;
 }
 
-// The name of a key before its "[index]" ("sch_start" of "sch_start[%d]").
+// The name of a key before its "[index]" (name of name[%d]).
 inline std::string_view FieldKeyName(const char* key) {
   const std::string_view k(key);
   return k.substr(0, k.find('['));
@@ -90,6 +90,10 @@ inline int32_t Normalized(FieldKind kind, int32_t v, int32_t low, int32_t high) 
   if (kind == FieldKind::kSwitch) return v != 0 ? 1 : 0;
   return v < low ? low : v > high ? high : v;
 }
+// A record smaller than a text holds no text: the walkers leave the text
+// rows out of its code (the compiler cannot see that its rows have none).
+template <class R>
+constexpr bool kMayHoldText = sizeof(R) >= sizeof(std::string);
 }  // namespace settings_schema_detail
 
 // Sets every field of record from its key in store: a missing key gives the
@@ -105,17 +109,17 @@ void LoadFields(const ProfileStore& store, const SettingsTable<R>& table, R& rec
         record.*f.number = settings_schema_detail::Normalized(
             f.kind, store.GetInt(table.section, key, f.numberDefault), f.low, f.high);
         break;
-      case FieldKind::kText: {
-        std::string v = store.GetString(table.section, key, f.textDefault);
-        if (v.size() <= f.maxBytes) record.*f.text = std::move(v);
+      case FieldKind::kText:
+      case FieldKind::kCutText:
+        if constexpr (settings_schema_detail::kMayHoldText<R>) {
+          std::string v = store.GetString(table.section, key, f.textDefault);
+          if (f.kind == FieldKind::kCutText)
+            v.resize(SjisCutLength(v, f.maxBytes));
+          else if (v.size() > f.maxBytes)
+            break;  // refused: the old value stays
+          record.*f.text = std::move(v);
+        }
         break;
-      }
-      case FieldKind::kCutText: {
-        std::string v = store.GetString(table.section, key, f.textDefault);
-        v.resize(SjisCutLength(v, f.maxBytes));
-        record.*f.text = std::move(v);
-        break;
-      }
     }
   }
 }
@@ -134,7 +138,8 @@ void SaveFields(ProfileStore& store, const SettingsTable<R>& table, const R& rec
         break;
       case FieldKind::kText:
       case FieldKind::kCutText:
-        store.SetString(table.section, key, record.*f.text);
+        if constexpr (settings_schema_detail::kMayHoldText<R>)
+          store.SetString(table.section, key, record.*f.text);
         break;
     }
   }
@@ -144,10 +149,10 @@ void SaveFields(ProfileStore& store, const SettingsTable<R>& table, const R& rec
 template <class R>
 void DefaultFields(const SettingsTable<R>& table, R& record) {
   for (const SettingsField<R>& f : table) {
-    if (f.text)
-      record.*f.text = f.textDefault;
-    else
+    if (!f.text)
       record.*f.number = f.numberDefault;
+    else if constexpr (settings_schema_detail::kMayHoldText<R>)
+      record.*f.text = f.textDefault;
   }
 }
 
@@ -156,10 +161,10 @@ void DefaultFields(const SettingsTable<R>& table, R& record) {
 template <class R>
 void CopyFields(const SettingsTable<R>& table, const R& from, R& to) {
   for (const SettingsField<R>& f : table) {
-    if (f.text)
-      to.*f.text = from.*f.text;
-    else
+    if (!f.text)
       to.*f.number = f.kind == FieldKind::kSwitch ? (from.*f.number != 0 ? 1 : 0) : from.*f.number;
+    else if constexpr (settings_schema_detail::kMayHoldText<R>)
+      to.*f.text = from.*f.text;
   }
 }
 
@@ -167,7 +172,11 @@ void CopyFields(const SettingsTable<R>& table, const R& from, R& to) {
 template <class R>
 bool SameFields(const SettingsTable<R>& table, const R& a, const R& b) {
   for (const SettingsField<R>& f : table) {
-    if (f.text ? a.*f.text != b.*f.text : a.*f.number != b.*f.number) return false;
+    if (!f.text) {
+      if (a.*f.number != b.*f.number) return false;
+    } else if constexpr (settings_schema_detail::kMayHoldText<R>) {
+      if (a.*f.text != b.*f.text) return false;
+    }
   }
   return true;
 }

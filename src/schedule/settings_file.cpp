@@ -161,13 +161,13 @@ int32_t SplitIndexedKey(std::string_view key, std::string_view* name) {
   return static_cast<int32_t>(value);
 }
 
+}  // namespace
+
 int32_t ReadStoredCount(const ProfileStore& store) {
   StoredEntryCount count;
   LoadFields(store, StoredEntryCount::Fields(), count);
   return count.sch_num;
 }
-
-}  // namespace
 
 std::vector<StoredEntry> ReadStoredEntries(const ProfileStore& store) {
   const int32_t n = ReadStoredCount(store);
@@ -191,8 +191,9 @@ std::vector<StoredEntry> ReadStoredEntries(const ProfileStore& store) {
 }
 
 void WriteStoredCount(ProfileStore& store, int32_t count) {
-  const SettingsTable<StoredEntryCount>& table = StoredEntryCount::Fields();
-  store.SetInt(table.section, table.rows[0].key, count);
+  StoredEntryCount c;
+  c.sch_num = count;
+  SaveFields(store, StoredEntryCount::Fields(), c);
 }
 
 void WriteStoredEntry(ProfileStore& store, int32_t index, const StoredEntry& entry) {

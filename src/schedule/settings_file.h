@@ -56,6 +56,8 @@ void SaveAssociations(ProfileStore& store, const CAppMngInfo& info);
 // sch_num with at least one key of their own, so that a count far larger
 // than the content cannot make a load read millions of empty entries.
 std::vector<StoredEntry> ReadStoredEntries(const ProfileStore& store);
+// The count the file says (0 when it says none).
+int32_t ReadStoredCount(const ProfileStore& store);
 // Writes the count, then each entry with WriteStoredEntry.
 void WriteStoredCount(ProfileStore& store, int32_t count);
 void WriteStoredEntry(ProfileStore& store, int32_t index, const StoredEntry& entry);
