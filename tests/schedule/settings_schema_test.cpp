@@ -44,7 +44,9 @@ void ExpectEveryKeyRoundTrips(const SettingsTable<R>& table, int32_t index) {
     ProfileStore saved;
     SaveFields(saved, table, read, index);
     EXPECT_EQ(f.saved, saved.HasKey(table.section, key)) << key;
-    if (f.saved) EXPECT_EQ(saved.GetString(table.section, key, ""), OtherThanDefault(f)) << key;
+    if (f.saved) {
+      EXPECT_EQ(saved.GetString(table.section, key, ""), OtherThanDefault(f)) << key;
+    }
     R back;
     LoadFields(ProfileStore::Parse(saved.Serialize()), table, back, index);
     EXPECT_TRUE(SameFields(table, f.saved ? read : defaults, back)) << key;
