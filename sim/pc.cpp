@@ -34,7 +34,7 @@ bool SimPc::HasWakeTimer() const {
   return held_;
 }
 
-bool SimPc::Suspend(int) {
+bool SimPc::Suspend(SleepMode) {
   std::lock_guard<std::mutex> lock(mutex_);
   requests_.emplace_back(Request::kSuspend, clock_.Ms());
   return true;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/sleep_mode.h"
+
 struct SimConfig {
   uint64_t seed = 1;
   int days = 365;
@@ -20,7 +22,7 @@ struct SimConfig {
 
   // The user's settings.
   int capacity = 20;
-  int sleepFlag = 0;   // 1 hibernation, 0 standby
+  SleepMode sleepMode = SleepMode::kStandby;
   int finishAct = 1;   // 1 shut down after the last schedule
   int epgOffset = 60;  // seconds an iEPG start is moved earlier
   // The wake lead the user chose: the PC here may take a minute to boot and

@@ -77,7 +77,7 @@ void Simulation::Setup() {
     for (CUserSetParam* p : {&doc.AppInfo().GetUserSetting(), &doc.AppInfo().GetUserValues()}) {
       p->user_enable = 1;
       p->item_num_max = config_.capacity;
-      p->sleep_flag = config_.sleepFlag;
+      p->sleep_flag = config_.sleepMode;
       p->finish_act = config_.finishAct;
       p->epg_offset = config_.epgOffset;
       p->wakeup_lead_sec = config_.wakeupLeadSec;

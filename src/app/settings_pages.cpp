@@ -92,7 +92,7 @@ UserPageValues InitialUserPageValues(const CAppMngInfo& info) {
 
 void ApplyUserPage(UserPageValues& v, const UserPageControls& c, CAppMngInfo& info) {
   CUserSetParam& p = v.m_param;
-  p.sleep_flag = c.standby ? 0 : 1;
+  p.sleep_flag = c.standby ? SleepMode::kStandby : SleepMode::kHibernate;
   p.finish_act = c.sameAsOthers ? 0 : 1;
   p.item_num_max = kCapacityValues[SelectionIndex(c.capacitySelection, kCapacityValues.size())];
   p.epg_offset = kLeadValues[SelectionIndex(c.leadSelection, kLeadValues.size())];

@@ -79,7 +79,7 @@ std::string CountdownText(int stepCount, int step, int stepMs) {
 
 std::unique_ptr<ThreadObj> ThreadObjInit(CCountdown* owner, CPowerControl* power,
                                          const CoreServices* services, const char* caption,
-                                         int seconds, int stepMs, int powerMode, int wakeFlag,
+                                         int seconds, int stepMs, SleepMode powerMode, int wakeFlag,
                                          const SystemTime* wakeTime, ThreadAction done,
                                          const void* doneArg, size_t doneLen, ThreadAction cancel,
                                          const void* cancelArg, size_t cancelLen) {
@@ -229,7 +229,7 @@ CCountdown::~CCountdown() {
   window_.reset();
 }
 
-bool CCountdown::Initialize(const char* caption, int seconds, int stepMs, int powerMode,
+bool CCountdown::Initialize(const char* caption, int seconds, int stepMs, SleepMode powerMode,
                             int wakeFlag, const SystemTime* wakeTime, ThreadAction done,
                             const void* doneArg, size_t doneLen, ThreadAction cancel,
                             const void* cancelArg, size_t cancelLen) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/core_services.h"
+#include "platform/sleep_mode.h"
 #include "platform/system_time.h"
 
 class CCountdown;
@@ -71,7 +72,7 @@ struct ThreadObj {
   std::optional<std::vector<unsigned char>> doneArg;
   ThreadAction cancel = nullptr;
   std::optional<std::vector<unsigned char>> cancelArg;
-  int powerMode = 0;                // 1 hibernate, 0 standby
+  SleepMode powerMode = SleepMode::kStandby;
   SystemTime wakeTime{};            // a copy: the table may change meanwhile
   int wakeFlag = 0;                 // arm the wake-up timer before suspending
   std::optional<std::string> caption;
@@ -85,7 +86,7 @@ struct ThreadObj {
 // services must outlive the record (the countdown's own copy does).
 std::unique_ptr<ThreadObj> ThreadObjInit(CCountdown* owner, CPowerControl* power,
                                          const CoreServices* services, const char* caption,
-                                         int seconds, int stepMs, int powerMode, int wakeFlag,
+                                         int seconds, int stepMs, SleepMode powerMode, int wakeFlag,
                                          const SystemTime* wakeTime, ThreadAction done,
                                          const void* doneArg, size_t doneLen, ThreadAction cancel,
                                          const void* cancelArg, size_t cancelLen);
@@ -127,7 +128,7 @@ class CCountdown {
   // Sets up the count; with wakeFlag, wakeTime is the time to wake at and is
   // copied. False after "Thread Initialize failed." when wakeFlag comes
   // without a wake time.
-  [[nodiscard]] bool Initialize(const char* caption, int seconds, int stepMs, int powerMode,
+  [[nodiscard]] bool Initialize(const char* caption, int seconds, int stepMs, SleepMode powerMode,
                                 int wakeFlag, const SystemTime* wakeTime, ThreadAction done,
                                 const void* doneArg, size_t doneLen, ThreadAction cancel,
                                 const void* cancelArg, size_t cancelLen);

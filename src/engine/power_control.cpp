@@ -39,9 +39,9 @@ void CPowerControl::ForgetWakeupTimer() { timer_.Forget(); }
 
 WakeTimerStatus CPowerControl::WakeupTimerStatus() const { return timer_.Status(); }
 
-bool CPowerControl::SuspendSystem(int mode) {
+bool CPowerControl::SuspendSystem(SleepMode mode) {
   SleepChoice choice;
-  choice.mode = mode == 1 ? 1 : 0;
+  choice.mode = mode;
   if (readings_) choice = ChooseSleepState(mode, readings_->Read());
   if (!choice.possible) {
     log_.Write("neither standby nor hibernation is available: not suspending\n");
@@ -51,9 +51,8 @@ bool CPowerControl::SuspendSystem(int mode) {
     return false;
   }
   if (choice.fellBack)
-    log_.Write("%s is not available: entering %s instead\n",
-                  mode == 1 ? "hibernation" : "standby",
-                  choice.mode == 1 ? "hibernation" : "standby");
+    log_.Write("%s is not available: entering %s instead\n", SleepModeName(mode),
+               SleepModeName(choice.mode));
   const bool ok = power_.Suspend(choice.mode);
   if (!ok) log_.Write("SetSuspendState error\n");
   return ok;
@@ -87,7 +86,7 @@ void CPowerControl::KeepAwake(bool on, const std::string& reason) {
 
 void CPowerControl::KeepAwakeAfterResume() { resumed_ = true; }
 
-WakeDiagnosis CPowerControl::Diagnose(int sleepMode) const {
+WakeDiagnosis CPowerControl::Diagnose(SleepMode sleepMode) const {
   const PowerReadings readings = readings_ ? readings_->Read() : PowerReadings{};
   WakeDiagnosis d = DiagnoseWake(readings, timer_.Status(), sleepMode);
   std::string unchecked;

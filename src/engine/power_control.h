@@ -50,10 +50,10 @@ class CPowerControl {
   void ForgetWakeupTimer();
   WakeTimerStatus WakeupTimerStatus() const;
 
-  // Mode 1 hibernates, 0 enters standby; where the machine lacks that state
-  // the other one is entered (written to the debug log), and where it has
-  // neither the user is told and nothing happens. The system call's result.
-  bool SuspendSystem(int mode);
+  // Enters mode; where the machine lacks that state the other one is entered
+  // (written to the debug log), and where it has neither the user is told and
+  // nothing happens. The system call's result.
+  bool SuspendSystem(SleepMode mode);
   void ShutdownSystem();
   // Asks the system to stay awake for reason (what the system's list of
   // power requests shows), or drops the request. The power service hears a
@@ -68,7 +68,7 @@ class CPowerControl {
   // A reading that failed is written to the debug log with the system's code
   // whenever what failed changes (the texts for the user leave codes out).
   // On the interface thread.
-  WakeDiagnosis Diagnose(int sleepMode) const;
+  WakeDiagnosis Diagnose(SleepMode sleepMode) const;
 
  private:
   IPower& power_;

@@ -226,7 +226,7 @@ void CScheduler::UpdateStatus(WakeTimerState timer, const EndForecast* forecast)
     key.running = true;
     key.endSeconds = forecast->endSeconds;
     key.endStep = forecast->step;
-    key.hibernate = forecast->hibernate;
+    key.sleepMode = forecast->sleepMode;
     key.endWake = forecast->next.haveWake ? forecast->next.wakeSeconds : -1;
   }
   if (key == statusKey_) return;
@@ -316,7 +316,7 @@ void CScheduler::EndProcessing(int index) {
   if (!next.haveWake) {
     DEBUG_LOG_STAMPED(services_.log, services_.clock,
                       "後続スケジュール無し。シャットダウン=%d スリープ/スタンバイ=%d",
-                      user.finish_act, user.sleep_flag);
+                      user.finish_act, user.sleep_flag == SleepMode::kHibernate ? 1 : 0);
     view_.RefreshList();
     if (end.step == EndStep::kShutdown)
       StartCountdown("シャットダウンの準備中", 0, nullptr, ShutdownAction, ShutdownCancelAction);
@@ -358,7 +358,7 @@ void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemT
   countdown_.reset();
   auto countdown = std::make_unique<CCountdown>(power_, services_);
   if (stepWait_) countdown->SetStepWait(stepWait_);
-  const int mode = doc_.AppInfo().GetUserSetting().sleep_flag;
+  const SleepMode mode = doc_.AppInfo().GetUserSetting().sleep_flag;
   if (!countdown->Initialize(caption, kCountdownSeconds, kCountdownStepMs, mode, wakeFlag,
                              wakeTime, done, nullptr, 0, cancel, nullptr, 0))
     return;
@@ -379,7 +379,7 @@ bool CScheduler::SuspendingByProgram() const {
 void CScheduler::SuspendNow(bool noConfirm) {
   ScheduleTable& table = doc_.Table();
   const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
-  const char* name = user.sleep_flag == 1 ? "休止モード" : "スタンバイ";
+  const char* name = user.sleep_flag == SleepMode::kHibernate ? "休止モード" : "スタンバイ";
   IPrompt& prompt = services_.prompt;
 
   if (table.GetScheduleCount() == 0) {

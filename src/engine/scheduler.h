@@ -187,13 +187,13 @@ class CScheduler {
     bool running = false;
     int64_t endSeconds = 0;
     EndStep endStep = EndStep::kSleep;
-    bool hibernate = false;
+    SleepMode sleepMode = SleepMode::kStandby;
     int64_t endWake = -1;
     // Whether the status text of o is the same as this one's.
     bool SameText(const StatusKey& o) const {
       return haveWake == o.haveWake && wakeSeconds == o.wakeSeconds && staying == o.staying &&
              running == o.running && endSeconds == o.endSeconds && endStep == o.endStep &&
-             hibernate == o.hibernate && endWake == o.endWake;
+             sleepMode == o.sleepMode && endWake == o.endWake;
     }
     bool operator==(const StatusKey& o) const { return SameText(o) && timer == o.timer; }
   };

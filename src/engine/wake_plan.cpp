@@ -108,11 +108,11 @@ WakePlan PlanAfterEnd(const ScheduleTable& table, int64_t endSeconds,
 }
 
 EndForecast ForecastEnd(int64_t endSeconds, const WakePlan& next, const WakeSettings& settings,
-                        int sleepFlag, int finishAct) {
+                        SleepMode sleepMode, int finishAct) {
   EndForecast f;
   f.endSeconds = endSeconds;
   f.next = next;
-  f.hibernate = sleepFlag == 1;
+  f.sleepMode = sleepMode;
   if (next.keepAwake || StaysAwakeAfterEnd(endSeconds, next, settings))
     f.step = EndStep::kStayAwake;
   else if (!next.haveWake && finishAct == 1)
@@ -132,5 +132,6 @@ std::string EndForecastText(const EndForecast& f) {
     case EndStep::kSleep:
       break;
   }
-  return text + (f.hibernate ? "休止モード" : "スタンバイ") + "（" + NextActionText(f.next) + "）";
+  return text + (f.sleepMode == SleepMode::kHibernate ? "休止モード" : "スタンバイ") + "（" +
+         NextActionText(f.next) + "）";
 }

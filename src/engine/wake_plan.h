@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/sleep_mode.h"
 #include "schedule/app_settings.h"
 
 class ScheduleTable;
@@ -80,8 +81,8 @@ enum class EndStep {
 struct EndForecast {
   int64_t endSeconds = 0;
   EndStep step = EndStep::kSleep;
-  bool hibernate = false;  // kSleep: hibernation rather than standby
-  WakePlan next;           // the plan from the end on (haveWake false: nothing follows)
+  SleepMode sleepMode = SleepMode::kStandby;  // kSleep: the state it enters
+  WakePlan next;  // the plan from the end on (haveWake false: nothing follows)
 };
 
 // The plan from a running schedule's end on. The running entry itself lies
@@ -90,9 +91,9 @@ struct EndForecast {
 WakePlan PlanAfterEnd(const ScheduleTable& table, int64_t endSeconds,
                       std::optional<int64_t> rolledStart, const WakeSettings& settings);
 // The end's step from that plan and the end actions of the settings
-// (sleepFlag 1 hibernation, 0 standby; finishAct 1 shut down after the last).
+// (finishAct 1 shut down after the last).
 EndForecast ForecastEnd(int64_t endSeconds, const WakePlan& next, const WakeSettings& settings,
-                        int sleepFlag, int finishAct);
+                        SleepMode sleepMode, int finishAct);
 // The status line during a window: "終了 12/24 21:30 → シャットダウン",
 // "終了 12/24 21:30 → 休止モード（次回起動 12/25 20:59）", "→ スタンバイ（次の予定なし）",
 // "→ 待機（次回起動 12/24 21:34）".

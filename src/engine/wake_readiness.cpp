@@ -44,7 +44,7 @@ ReadinessFinding JudgePolicy(WakeTimerPolicy policy, const char* source, const c
   return f;
 }
 
-ReadinessFinding JudgeSleep(const PowerReadings& r, int sleepMode) {
+ReadinessFinding JudgeSleep(const PowerReadings& r, SleepMode sleepMode) {
   if (!r.capabilitiesRead) {
     ReadinessFinding f{FindingLevel::kNote, "スタンバイと休止状態が使えるかを読み取れませんでした。"};
     f.unchecked = "スタンバイと休止状態が使えるか";
@@ -56,14 +56,15 @@ ReadinessFinding JudgeSleep(const PowerReadings& r, int sleepMode) {
     return {choice.possible ? FindingLevel::kWarning : FindingLevel::kBlocking,
             SleepChoiceText(choice)};
   }
-  if (choice.mode == 0 && r.modernStandby && !r.standbyS3) {
+  if (choice.mode == SleepMode::kStandby && r.modernStandby && !r.standbyS3) {
     std::string text =
         "この PC のスタンバイはモダンスタンバイ（S0 低電力アイドル）です。スタンバイ中は"
         "録画プログラムが動かず、録画が始まらないことがあります。Nimbraの設定で休止状態を選んでください。";
     if (!r.CanHibernate()) text += kHibernateOn;
     return {FindingLevel::kWarning, text};
   }
-  return {FindingLevel::kOk, choice.mode == 1 ? "休止状態: 使用可能" : "スタンバイ: 使用可能"};
+  return {FindingLevel::kOk,
+          choice.mode == SleepMode::kHibernate ? "休止状態: 使用可能" : "スタンバイ: 使用可能"};
 }
 
 ReadinessFinding JudgeTimer(const WakeTimerStatus& t) {
@@ -149,7 +150,8 @@ std::string WakeDiagnosis::Report() const {
   return text;
 }
 
-WakeDiagnosis DiagnoseWake(const PowerReadings& r, const WakeTimerStatus& timer, int sleepMode) {
+WakeDiagnosis DiagnoseWake(const PowerReadings& r, const WakeTimerStatus& timer,
+                           SleepMode sleepMode) {
   WakeDiagnosis d;
   d.findings.push_back(JudgePolicy(r.wakeTimersAc, "電源に接続", "電源接続時のスリープ解除タイマーの許可",
                                    r.schemeError,
@@ -166,18 +168,18 @@ WakeDiagnosis DiagnoseWake(const PowerReadings& r, const WakeTimerStatus& timer,
   return d;
 }
 
-SleepChoice ChooseSleepState(int wantedMode, const PowerReadings& r) {
+SleepChoice ChooseSleepState(SleepMode wanted, const PowerReadings& r) {
   SleepChoice c;
-  c.mode = wantedMode == 1 ? 1 : 0;
+  c.mode = wanted;
   if (!r.capabilitiesRead) return c;
-  const bool wanted = c.mode == 1 ? r.CanHibernate() : r.CanStandby();
-  if (wanted) return c;
-  const bool other = c.mode == 1 ? r.CanStandby() : r.CanHibernate();
+  const bool hibernate = wanted == SleepMode::kHibernate;
+  if (hibernate ? r.CanHibernate() : r.CanStandby()) return c;
+  const bool other = hibernate ? r.CanStandby() : r.CanHibernate();
   if (!other) {
     c.possible = false;
     return c;
   }
-  c.mode = 1 - c.mode;
+  c.mode = hibernate ? SleepMode::kStandby : SleepMode::kHibernate;
   c.fellBack = true;
   return c;
 }
@@ -187,7 +189,7 @@ std::string SleepChoiceText(const SleepChoice& c) {
     return "この PC はスタンバイにも休止状態にも入れないため、スリープしません。"
            "PCは起動したままになります。";
   if (!c.fellBack) return "";
-  if (c.mode == 0)
+  if (c.mode == SleepMode::kStandby)
     return std::string("休止状態が使えない（無効、または休止ファイルがない）ため、"
                        "代わりにスタンバイに入ります。") +
            kHibernateOn;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/power_readings.h"
+#include "platform/sleep_mode.h"
 
 // How the standing wake-up timer stands.
 enum class WakeTimerState {
@@ -70,9 +71,9 @@ struct WakeDiagnosis {
   std::string Report() const;
 };
 
-// sleepMode: the user's choice, 1 hibernation, 0 standby.
+// sleepMode: the user's choice.
 WakeDiagnosis DiagnoseWake(const PowerReadings& readings, const WakeTimerStatus& timer,
-                           int sleepMode);
+                           SleepMode sleepMode);
 
 // The slowest timer wake seen that came back after the start it was for:
 // from the timer's time to the program running again, in seconds, against
@@ -85,11 +86,11 @@ int SuggestedWakeLead(int64_t resumeSeconds);
 
 // The sleep state to enter for the user's choice.
 struct SleepChoice {
-  int mode = 0;           // 1 hibernation, 0 standby
+  SleepMode mode = SleepMode::kStandby;
   bool fellBack = false;  // the other state replaces the chosen one
   bool possible = true;   // false: the PC can neither sleep nor hibernate
 };
 // Unread capabilities leave the choice as it is: the system call decides.
-SleepChoice ChooseSleepState(int wantedMode, const PowerReadings& readings);
+SleepChoice ChooseSleepState(SleepMode wanted, const PowerReadings& readings);
 // The one-time notice for a fallback or an impossible sleep, by the choice.
 std::string SleepChoiceText(const SleepChoice& choice);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/sleep_mode.h"
+
 // How far a shutdown got.
 enum class ShutdownResult {
   Ok,               // the session is ending
@@ -38,9 +40,9 @@ class IPower {
   virtual bool CancelWakeTimer() = 0;
   virtual bool HasWakeTimer() const = 0;
 
-  // Enables the shutdown privilege and enters hibernation (mode 1) or standby
-  // (mode 0), wake events left enabled. Returns the system call's result.
-  virtual bool Suspend(int mode) = 0;
+  // Enables the shutdown privilege and enters mode, wake events left enabled.
+  // Returns the system call's result.
+  virtual bool Suspend(SleepMode mode) = 0;
   // Enables the shutdown privilege and ends the session with a forced shutdown.
   virtual ShutdownResult Shutdown() = 0;
 

@@ -48,8 +48,8 @@ bool RecordingPower::HasWakeTimer() const {
   return held_;
 }
 
-bool RecordingPower::Suspend(int mode) {
-  Record({"suspend", "", mode, {}});
+bool RecordingPower::Suspend(SleepMode mode) {
+  Record({"suspend", "", mode == SleepMode::kHibernate ? 1 : 0, {}});
   return true;
 }
 

@@ -15,7 +15,7 @@ class RecordingPower final : public IPower {
   struct Call {
     std::string what;  // "open", "arm", "cancel", "suspend", "shutdown", "awake"
     std::string name;  // open: the timer name
-    int64_t value = 0; // arm: wake seconds; suspend: mode; awake: 1 on, 0 off
+    int64_t value = 0;   // arm: wake seconds; suspend: 1 hibernation, 0 standby; awake: 1 on, 0 off
     std::string reason;  // arm, awake: the reason given to the system
   };
 
@@ -23,7 +23,7 @@ class RecordingPower final : public IPower {
   bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
-  bool Suspend(int mode) override;
+  bool Suspend(SleepMode mode) override;
   ShutdownResult Shutdown() override;
   void KeepAwake(bool on, const std::string& reason) override;
   // The system ended the keep-awake request (as a sleep may), without a word.

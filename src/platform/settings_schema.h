@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/profile_store.h"
 #include "platform/text.h"
@@ -31,7 +32,21 @@ struct SettingsField {
   int32_t low, high;  // a number's range
   size_t maxBytes;    // a text's longest value
   bool saved;         // false: read, never written (a key only the user edits)
+  // A number held as another type (an enum), when number is null: the stored
+  // number of the member, and the member from a stored number.
+  int32_t (*getNumber)(const Record&) = nullptr;
+  void (*setNumber)(Record&, int32_t) = nullptr;
 };
+
+namespace settings_schema_detail {
+template <class M>
+struct MemberOf;
+template <class R, class T>
+struct MemberOf<T R::*> {
+  using Record = R;
+  using Type = T;
+};
+}  // namespace settings_schema_detail
 
 template <class R>
 constexpr SettingsField<R> NumberField(const char* key, int32_t R::*member, int32_t def,
@@ -50,6 +65,28 @@ constexpr SettingsField<R> TextField(const char* key, std::string R::*member, co
 template <class R>
 constexpr SettingsField<R> CutTextField(const char* key, std::string R::*member, size_t maxBytes) {
   return {key, FieldKind::kCutText, nullptr, member, 0, "", 0, 0, maxBytes, true};
+}
+// An enum member of two values kept as a switch: the file holds Off as 0
+// and On as 1, and any non-zero number reads as On.
+template <auto Member, auto Off, auto On,
+          class R = typename settings_schema_detail::MemberOf<decltype(Member)>::Record>
+constexpr SettingsField<R> SwitchEnumField(const char* key, decltype(On) def) {
+  using E = typename settings_schema_detail::MemberOf<decltype(Member)>::Type;
+  static_assert(std::is_enum_v<E> && std::is_same_v<E, decltype(Off)> &&
+                    std::is_same_v<E, decltype(On)> && Off != On,
+                "a switch between two values of the member's enum");
+  return {key,
+          FieldKind::kSwitch,
+          nullptr,
+          nullptr,
+          def == On ? 1 : 0,
+          "",
+          0,
+          1,
+          0,
+          true,
+          [](const R& r) -> int32_t { return r.*Member == On ? 1 : 0; },
+          [](R& r, int32_t v) { r.*Member = v != 0 ? On : Off; }};
 }
 template <class R>
 constexpr SettingsField<R> ReadOnly(SettingsField<R> field) {
@@ -94,6 +131,22 @@ inline int32_t Normalized(FieldKind kind, int32_t v, int32_t low, int32_t high) 
 // rows out of its code (the compiler cannot see that its rows have none).
 template <class R>
 constexpr bool kMayHoldText = sizeof(R) >= sizeof(std::string);
+
+template <class R>
+bool IsNumber(const SettingsField<R>& f) {
+  return f.kind == FieldKind::kNumber || f.kind == FieldKind::kSwitch;
+}
+template <class R>
+int32_t GetNumber(const SettingsField<R>& f, const R& r) {
+  return f.number ? r.*f.number : f.getNumber(r);
+}
+template <class R>
+void SetNumber(const SettingsField<R>& f, R& r, int32_t v) {
+  if (f.number)
+    r.*f.number = v;
+  else
+    f.setNumber(r, v);
+}
 }  // namespace settings_schema_detail
 
 // Sets every field of record from its key in store: a missing key gives the
@@ -106,8 +159,10 @@ void LoadFields(const ProfileStore& store, const SettingsTable<R>& table, R& rec
     switch (f.kind) {
       case FieldKind::kNumber:
       case FieldKind::kSwitch:
-        record.*f.number = settings_schema_detail::Normalized(
-            f.kind, store.GetInt(table.section, key, f.numberDefault), f.low, f.high);
+        settings_schema_detail::SetNumber(
+            f, record,
+            settings_schema_detail::Normalized(
+                f.kind, store.GetInt(table.section, key, f.numberDefault), f.low, f.high));
         break;
       case FieldKind::kText:
       case FieldKind::kCutText:
@@ -134,7 +189,7 @@ void SaveFields(ProfileStore& store, const SettingsTable<R>& table, const R& rec
     switch (f.kind) {
       case FieldKind::kNumber:
       case FieldKind::kSwitch:
-        store.SetInt(table.section, key, record.*f.number);
+        store.SetInt(table.section, key, settings_schema_detail::GetNumber(f, record));
         break;
       case FieldKind::kText:
       case FieldKind::kCutText:
@@ -149,8 +204,8 @@ void SaveFields(ProfileStore& store, const SettingsTable<R>& table, const R& rec
 template <class R>
 void DefaultFields(const SettingsTable<R>& table, R& record) {
   for (const SettingsField<R>& f : table) {
-    if (!f.text)
-      record.*f.number = f.numberDefault;
+    if (settings_schema_detail::IsNumber(f))
+      settings_schema_detail::SetNumber(f, record, f.numberDefault);
     else if constexpr (settings_schema_detail::kMayHoldText<R>)
       record.*f.text = f.textDefault;
   }
@@ -161,10 +216,12 @@ void DefaultFields(const SettingsTable<R>& table, R& record) {
 template <class R>
 void CopyFields(const SettingsTable<R>& table, const R& from, R& to) {
   for (const SettingsField<R>& f : table) {
-    if (!f.text)
-      to.*f.number = f.kind == FieldKind::kSwitch ? (from.*f.number != 0 ? 1 : 0) : from.*f.number;
-    else if constexpr (settings_schema_detail::kMayHoldText<R>)
+    if (settings_schema_detail::IsNumber(f)) {
+      const int32_t v = settings_schema_detail::GetNumber(f, from);
+      settings_schema_detail::SetNumber(f, to, f.kind == FieldKind::kSwitch ? (v != 0 ? 1 : 0) : v);
+    } else if constexpr (settings_schema_detail::kMayHoldText<R>) {
       to.*f.text = from.*f.text;
+    }
   }
 }
 
@@ -172,8 +229,9 @@ void CopyFields(const SettingsTable<R>& table, const R& from, R& to) {
 template <class R>
 bool SameFields(const SettingsTable<R>& table, const R& a, const R& b) {
   for (const SettingsField<R>& f : table) {
-    if (!f.text) {
-      if (a.*f.number != b.*f.number) return false;
+    if (settings_schema_detail::IsNumber(f)) {
+      if (settings_schema_detail::GetNumber(f, a) != settings_schema_detail::GetNumber(f, b))
+        return false;
     } else if constexpr (settings_schema_detail::kMayHoldText<R>) {
       if (a.*f.text != b.*f.text) return false;
     }

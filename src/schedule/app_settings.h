@@ -8,6 +8,7 @@
 
 #include "platform/settings_schema.h"
 #include "platform/shared_settings.h"
+#include "platform/sleep_mode.h"
 
 constexpr size_t kPathSize = 256;  // fixed text buffers: at most 255 bytes
 
@@ -24,7 +25,7 @@ class CUserSetParam {
   static const SettingsTable<CUserSetParam>& SwitchFields();
 
   int32_t item_num_max;        // capacity of the schedule table
-  int32_t sleep_flag;          // 1 hibernation, 0 standby
+  SleepMode sleep_flag;        // between schedules and for the suspend command
   int32_t finish_act;          // after the last schedule: 1 shut down, 0 as between schedules
   int32_t epg_offset;          // seconds an iEPG start is moved earlier
   int32_t user_enable;         // 1 when the user settings are in force

@@ -22,7 +22,9 @@ using E = StoredEntry;
 // The user values, written only while they are in force.
 const SettingsField<U> kUserFields[] = {
     NumberField("item_num_max", &U::item_num_max, 10),
-    SwitchField("sleep_flag", &U::sleep_flag, 1),
+    // The file keeps 1 for hibernation, 0 for standby.
+    SwitchEnumField<&U::sleep_flag, SleepMode::kStandby, SleepMode::kHibernate>(
+        "sleep_flag", SleepMode::kHibernate),
     SwitchField("finish_act", &U::finish_act, 1),
     NumberField("epg_offset", &U::epg_offset, 0),
     NumberField("smenu_fhock", &U::smenu_fhock, 0),

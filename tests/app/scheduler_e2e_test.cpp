@@ -40,7 +40,7 @@ TEST(SchedulerEndToEnd, FromTheFirstStartToShutdownAfterTheLast) {
   CDebugLog debugLog;
   CNimbraDoc doc(clock, prompt, debugLog, dir.File("Nimbra.ini"));
   doc.LoadSettings();
-  doc.AppInfo().GetUserSetting().sleep_flag = 0;
+  doc.AppInfo().GetUserSetting().sleep_flag = SleepMode::kStandby;
   doc.AppInfo().GetUserSetting().finish_act = 1;
   ScheduleEntry first{};
   first.s = At(10, 21, 0);

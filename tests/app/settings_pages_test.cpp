@@ -126,8 +126,8 @@ TEST(UserPage, EveryOfferedValueHasItsPositionAndOthersTheFirst) {
 
 TEST(UserPage, OpensWithTheValuesInForceWhenTheUserSettingsAreOn) {
   CAppMngInfo info;
-  info.GetUserSetting() = UserParam(500, 0, 0, 90, 1, 1);
-  info.GetUserValues() = UserParam(20, 1, 1, 10, 0, 0);
+  info.GetUserSetting() = UserParam(500, SleepMode::kStandby, 0, 90, 1, 1);
+  info.GetUserValues() = UserParam(20, SleepMode::kHibernate, 1, 10, 0, 0);
   const UserPageValues v = InitialUserPageValues(info);
   UserPageValues expected;
   expected.m_param = info.GetUserSetting();
@@ -136,8 +136,8 @@ TEST(UserPage, OpensWithTheValuesInForceWhenTheUserSettingsAreOn) {
 
 TEST(UserPage, OpensWithTheStoredValuesWhenTheUserSettingsAreOff) {
   CAppMngInfo info;
-  info.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
-  info.GetUserValues() = UserParam(20, 0, 0, 30, 0, 5);
+  info.GetUserSetting() = UserParam(10, SleepMode::kHibernate, 1, 0, 0, 0);
+  info.GetUserValues() = UserParam(20, SleepMode::kStandby, 0, 30, 0, 5);
   const UserPageValues v = InitialUserPageValues(info);
   UserPageValues expected;
   expected.m_param = info.GetUserValues();  // the Start menu's 5 taken as it is
@@ -146,19 +146,18 @@ TEST(UserPage, OpensWithTheStoredValuesWhenTheUserSettingsAreOff) {
 
 TEST(UserPage, LoadingFlattensFlagsToZeroOrOne) {
   UserPageValues v;
-  LoadFromParam(v, UserParam(30, 5, -1, 0, 0, 0));
-  EXPECT_EQ(1, v.m_param.sleep_flag);
+  LoadFromParam(v, UserParam(30, SleepMode::kHibernate, -1, 0, 0, 0));
   EXPECT_EQ(1, v.m_param.finish_act);
 }
 
 TEST(UserPage, DefaultsAreHibernationShutdownTenNoLeadAndTheWakeDefaultsKeepingTheSwitch) {
   UserPageValues v;
-  v.m_param = UserParam(500, 0, 0, 90, 1, 1);
+  v.m_param = UserParam(500, SleepMode::kStandby, 0, 90, 1, 1);
   v.m_param.wakeup_lead_sec = 180;
   v.m_param.stay_awake_gap_sec = 900;
   LoadDefaults(v);
   UserPageValues expected;
-  expected.m_param = UserParam(10, 1, 1, 0, 1, 0);
+  expected.m_param = UserParam(10, SleepMode::kHibernate, 1, 0, 1, 0);
   expected.m_param.wakeup_lead_sec = 60;
   expected.m_param.stay_awake_gap_sec = 300;
   EXPECT_EQ(expected, v);
@@ -167,8 +166,12 @@ TEST(UserPage, DefaultsAreHibernationShutdownTenNoLeadAndTheWakeDefaultsKeepingT
 TEST(UserPage, ApplyReadsTheRadioPairs) {
   const struct {
     bool standby, sameAsOthers;
-    int32_t sleep, finish;
-  } cases[] = {{false, false, 1, 1}, {true, false, 0, 1}, {false, true, 1, 0}, {true, true, 0, 0}};
+    SleepMode sleep;
+    int32_t finish;
+  } cases[] = {{false, false, SleepMode::kHibernate, 1},
+               {true, false, SleepMode::kStandby, 1},
+               {false, true, SleepMode::kHibernate, 0},
+               {true, true, SleepMode::kStandby, 0}};
   for (const auto& c : cases) {
     CAppMngInfo info;
     UserPageValues v;
@@ -184,8 +187,8 @@ TEST(UserPage, ApplyReadsTheRadioPairs) {
 
 TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem) {
   CAppMngInfo info;
-  info.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
-  info.GetUserValues() = UserParam(10, 1, 1, 0, 0, 0);
+  info.GetUserSetting() = UserParam(10, SleepMode::kHibernate, 1, 0, 0, 0);
+  info.GetUserValues() = UserParam(10, SleepMode::kHibernate, 1, 0, 0, 0);
   info.GetUserValues().wakeup_lead_sec = 180;  // stored, not in force until now
   UserPageValues v = InitialUserPageValues(info);
   v.m_param.user_enable = 1;
@@ -198,7 +201,7 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
   const CUserSetParam& eff = info.GetUserSetting();
   EXPECT_EQ(1000, eff.item_num_max);
   EXPECT_EQ(120, eff.epg_offset);
-  EXPECT_EQ(0, eff.sleep_flag);
+  EXPECT_EQ(SleepMode::kStandby, eff.sleep_flag);
   EXPECT_EQ(1, eff.finish_act);
   EXPECT_EQ(1, eff.user_enable);
   EXPECT_EQ(1, eff.smenu_fhock);
@@ -206,15 +209,15 @@ TEST(UserPage, ApplyWithTheUserSettingsOnPutsTheChosenValuesInForceAndStoresThem
   const CUserSetParam& own = info.GetUserValues();
   EXPECT_EQ(1000, own.item_num_max);
   EXPECT_EQ(120, own.epg_offset);
-  EXPECT_EQ(0, own.sleep_flag);
+  EXPECT_EQ(SleepMode::kStandby, own.sleep_flag);
   EXPECT_EQ(1, own.smenu_fhock);
 }
 
 TEST(UserPage, ApplyWithTheUserSettingsOffPutsTheDefaultsInForceAndKeepsTheStoredValues) {
   CAppMngInfo info;
-  info.GetUserSetting() = UserParam(500, 0, 0, 60, 1, 1);
+  info.GetUserSetting() = UserParam(500, SleepMode::kStandby, 0, 60, 1, 1);
   info.GetUserSetting().stay_awake_gap_sec = 900;
-  info.GetUserValues() = UserParam(500, 0, 0, 60, 0, 1);
+  info.GetUserValues() = UserParam(500, SleepMode::kStandby, 0, 60, 0, 1);
   info.GetUserValues().stay_awake_gap_sec = 900;
   UserPageValues v = InitialUserPageValues(info);
   v.m_param.user_enable = 0;  // the box was just cleared
@@ -227,7 +230,7 @@ TEST(UserPage, ApplyWithTheUserSettingsOffPutsTheDefaultsInForceAndKeepsTheStore
   const CUserSetParam& eff = info.GetUserSetting();
   EXPECT_EQ(10, eff.item_num_max);
   EXPECT_EQ(0, eff.epg_offset);
-  EXPECT_EQ(1, eff.sleep_flag);
+  EXPECT_EQ(SleepMode::kHibernate, eff.sleep_flag);
   EXPECT_EQ(1, eff.finish_act);
   EXPECT_EQ(0, eff.user_enable);
   EXPECT_EQ(0, eff.smenu_fhock);

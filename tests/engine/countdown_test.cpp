@@ -30,8 +30,8 @@ class CountdownTest : public ::testing::Test {
                                     ThreadAction cancel) {
     auto c = std::make_unique<CCountdown>(control, services);
     c->SetStepWait(NoWait);
-    EXPECT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 1, wakeFlag, wake, done, nullptr, 0,
-                              cancel, nullptr, 0));
+    EXPECT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, SleepMode::kHibernate, wakeFlag, wake,
+                              done, nullptr, 0, cancel, nullptr, 0));
     EXPECT_TRUE(c->Create(windows));
     return c;
   }
@@ -66,8 +66,8 @@ TEST_F(CountdownTest, CompletesWithItsTextsAndRunsTheDoneAction) {
 TEST_F(CountdownTest, StopInTheFirstStepRunsOnlyTheCancelAction) {
   auto c = std::make_unique<CCountdown>(control, services);
   c->SetStepWait(NoWait);
-  ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction, nullptr, 0,
-                            SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, SleepMode::kStandby, 0, nullptr,
+                            SuspendAction, nullptr, 0, SuspendCancelAction, nullptr, 0));
   CCountdown* raw = c.get();
   windows.onCreate = [raw](FakeCountdownWindow& w) {
     // The user presses "中止" while the first second is shown.
@@ -105,8 +105,8 @@ TEST_F(CountdownTest, AnExceptionOnTheWorkerIsLoggedAndTheWindowStillHearsTheEnd
     ScopedDebugLog log(debugLog);
     auto c = std::make_unique<CCountdown>(control, services);
     c->SetStepWait(k.windowThrows ? CCountdown::StepWait(NoWait) : [](int) { throw 42; });
-    ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction, nullptr,
-                              0, SuspendCancelAction, nullptr, 0));
+    ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, SleepMode::kStandby, 0, nullptr,
+                              SuspendAction, nullptr, 0, SuspendCancelAction, nullptr, 0));
     if (k.windowThrows)
       windows.onCreate = [](FakeCountdownWindow& w) {
         w.OnText([](const std::string&) { throw std::runtime_error("window gone"); });
@@ -130,8 +130,8 @@ TEST_F(CountdownTest, StopDuringTheLastStepStillCancels) {
   c->SetStepWait([raw, &waits](int) {
     if (++waits == 20) raw->Stop();
   });
-  ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction, nullptr, 0,
-                            SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, SleepMode::kStandby, 0, nullptr,
+                            SuspendAction, nullptr, 0, SuspendCancelAction, nullptr, 0));
   ASSERT_TRUE(c->Create(windows));
   ASSERT_EQ(windows.last->WaitEnd(), FakeCountdownWindow::End::kStopped);
   c->Finish();
@@ -147,8 +147,9 @@ TEST_F(CountdownTest, ShutdownAndItsCancel) {
 
   auto stopped = std::make_unique<CCountdown>(control, services);
   stopped->Stop();  // pressed before the first step
-  ASSERT_TRUE(stopped->Initialize("シャットダウンの準備中", 10, 500, 0, 0, nullptr, ShutdownAction,
-                                  nullptr, 0, ShutdownCancelAction, nullptr, 0));
+  ASSERT_TRUE(stopped->Initialize("シャットダウンの準備中", 10, 500, SleepMode::kStandby, 0,
+                                  nullptr, ShutdownAction, nullptr, 0, ShutdownCancelAction,
+                                  nullptr, 0));
   ASSERT_TRUE(stopped->Create(windows));
   ASSERT_EQ(windows.last->WaitEnd(), FakeCountdownWindow::End::kStopped);
   stopped->Finish();
@@ -160,8 +161,8 @@ TEST_F(CountdownTest, ReplacedWhileCountingRunsNeitherAction) {
   // Real 500 ms steps: the worker is asleep in its first step when the
   // countdown goes, and must be woken and joined without acting.
   auto c = std::make_unique<CCountdown>(control, services);
-  ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction, nullptr, 0,
-                            SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, SleepMode::kStandby, 0, nullptr,
+                            SuspendAction, nullptr, 0, SuspendCancelAction, nullptr, 0));
   ASSERT_TRUE(c->Create(windows));
   windows.last->WaitPositions(1);
   c.reset();
@@ -173,8 +174,8 @@ TEST_F(CountdownTest, ReplacedWhileCountingRunsNeitherAction) {
 TEST_F(CountdownTest, KeepsItsOwnCopyOfTheWakeTime) {
   SystemTime wake = MakeSystemTime(2030, 5, 11, 6, 0, 0);
   auto c = std::make_unique<CCountdown>(control, services);
-  ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, 0, 1, &wake, SuspendAction, nullptr, 0,
-                            SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(c->Initialize("サスペンドの準備中", 10, 500, SleepMode::kStandby, 1, &wake,
+                            SuspendAction, nullptr, 0, SuspendCancelAction, nullptr, 0));
   wake = MakeSystemTime(2030, 5, 12, 6, 0, 0);  // the table changes meanwhile
   c->SetStepWait(NoWait);
   ASSERT_TRUE(c->Create(windows));
@@ -218,8 +219,8 @@ TEST_F(CountdownTest, NoSuspendWhenTheWakeTimeHasComeOrIsAMinuteAway) {
 
 TEST_F(CountdownTest, WakeFlagWithoutAWakeTimeIsRefused) {
   CCountdown c(control, services);
-  EXPECT_FALSE(c.Initialize("サスペンドの準備中", 10, 500, 0, 1, nullptr, SuspendAction, nullptr, 0,
-                            SuspendCancelAction, nullptr, 0));
+  EXPECT_FALSE(c.Initialize("サスペンドの準備中", 10, 500, SleepMode::kStandby, 1, nullptr,
+                            SuspendAction, nullptr, 0, SuspendCancelAction, nullptr, 0));
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"Thread Initialize failed."});
   EXPECT_FALSE(c.Create(windows));
   EXPECT_EQ(windows.created, 0);
@@ -228,7 +229,7 @@ TEST_F(CountdownTest, WakeFlagWithoutAWakeTimeIsRefused) {
 TEST_F(CountdownTest, NoWindowMeansNoCount) {
   windows.fail = true;
   CCountdown c(control, services);
-  ASSERT_TRUE(c.Initialize("x", 10, 500, 0, 0, nullptr, SuspendAction, nullptr, 0,
+  ASSERT_TRUE(c.Initialize("x", 10, 500, SleepMode::kStandby, 0, nullptr, SuspendAction, nullptr, 0,
                            SuspendCancelAction, nullptr, 0));
   EXPECT_FALSE(c.Create(windows));
   EXPECT_EQ(c.Worker()->thread.joinable(), false);
@@ -253,7 +254,8 @@ TEST_F(CountdownTest, ActionsGetTheirArgumentCopy) {
   char arg[] = "block";
   auto c = std::make_unique<CCountdown>(control, services);
   c->SetStepWait(NoWait);
-  ASSERT_TRUE(c->Initialize("x", 1, 500, 0, 0, nullptr, record, arg, sizeof arg, nullptr, nullptr, 0));
+  ASSERT_TRUE(c->Initialize("x", 1, 500, SleepMode::kStandby, 0, nullptr, record, arg, sizeof arg,
+                            nullptr, nullptr, 0));
   arg[0] = 'X';
   ASSERT_TRUE(c->Create(windows));
   ASSERT_EQ(windows.last->WaitEnd(), FakeCountdownWindow::End::kCompleted);

@@ -54,16 +54,17 @@ TEST_F(PowerControlTest, SuspendEntersTheSleepStateTheMachineHas) {
   const struct {
     const char* what;
     PowerReadings readings;
-    int mode;
-    int entered;  // -1: no suspend
+    SleepMode mode;
+    int entered;  // the state entered as recorded (1 hibernation, 0 standby); -1: no suspend
     const char* log;
   } cases[] = {
-      {"hibernation", full, 1, 1, ""},
-      {"standby", full, 0, 0, ""},
-      {"hibernation switched off", noHiberFile, 1, 0,
+      {"hibernation", full, SleepMode::kHibernate, 1, ""},
+      {"standby", full, SleepMode::kStandby, 0, ""},
+      {"hibernation switched off", noHiberFile, SleepMode::kHibernate, 0,
        "hibernation is not available: entering standby instead\n"},
-      {"nothing read: the system call decides", PowerReadings{}, 1, 1, ""},
-      {"neither", neither, 1, -1, "neither standby nor hibernation is available: not suspending\n"},
+      {"nothing read: the system call decides", PowerReadings{}, SleepMode::kHibernate, 1, ""},
+      {"neither", neither, SleepMode::kHibernate, -1,
+       "neither standby nor hibernation is available: not suspending\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -97,8 +98,8 @@ TEST_F(PowerControlTest, AFailedReadingGoesToTheDebugLogWithItsCode) {
   unread.capabilitiesError = 5;
   FixedPowerReadings readings(unread);
   CPowerControl pc(power, prompt, clock, debugLog, "t", &readings);
-  (void)pc.Diagnose(1);
-  (void)pc.Diagnose(1);
+  (void)pc.Diagnose(SleepMode::kHibernate);
+  (void)pc.Diagnose(SleepMode::kHibernate);
   const std::string line =
       "not read: 電源接続時のスリープ解除タイマーの許可 (error=1168); "
       "スタンバイと休止状態が使えるか (error=5)\n";

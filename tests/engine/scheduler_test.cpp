@@ -43,7 +43,7 @@ class SchedulerTest : public ::testing::Test {
     clock.SetLocal(At(10, 20, 0));
     doc = std::make_unique<CNimbraDoc>(clock, prompt, debugLog, dir.File("Nimbra.ini"));
     doc->LoadSettings();
-    User().sleep_flag = 0;
+    User().sleep_flag = SleepMode::kStandby;
     User().finish_act = 1;
     // No wake lead and no staying awake: the wake is due at the start, and
     // every end sleeps. Their own tests set them.
@@ -207,7 +207,7 @@ class EndActionTest : public SchedulerTest, public ::testing::WithParamInterface
 TEST_P(EndActionTest, CountdownByFinishActAndFollower) {
   const EndCase& c = GetParam();
   User().finish_act = c.finishAct;
-  User().sleep_flag = 1;
+  User().sleep_flag = SleepMode::kHibernate;
   Add(At(10, 21, 0), At(10, 22, 0));
   if (c.follower) Add(At(11, 6, 0), At(11, 7, 0));
   JumpTo(At(10, 21, 59, 59));
@@ -400,7 +400,7 @@ TEST_F(SchedulerTest, SuspendNowWithAnEmptyTable) {
 }
 
 TEST_F(SchedulerTest, SuspendNowAnsweredNoChangesNothing) {
-  User().sleep_flag = 1;
+  User().sleep_flag = SleepMode::kHibernate;
   Add(At(10, 21, 0), At(10, 22, 0));
   sched->SuspendNow(false);
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"休止モードに入りますか？"});
@@ -422,7 +422,7 @@ TEST_F(SchedulerTest, SuspendNowBeforeAWaitingEntryWakesForIt) {
 }
 
 TEST_F(SchedulerTest, SuspendNowDuringALoneRunningEntryIsCancelled) {
-  User().sleep_flag = 1;
+  User().sleep_flag = SleepMode::kHibernate;
   Add(At(10, 21, 0), At(10, 22, 0));
   JumpTo(At(10, 21, 30));
   prompt.QueueAnswer(PromptAnswer::Yes);

@@ -134,21 +134,26 @@ TEST(WakePlan, Texts) {
 TEST(WakePlan, EndForecastTexts) {
   auto D = [](int day, int h, int m) { return TimeToSeconds(MakeSystemTime(2030, 5, day, h, m)); };
   const int64_t end = D(10, 22, 0);
+  constexpr SleepMode kH = SleepMode::kHibernate, kS = SleepMode::kStandby;
   const struct {
     int64_t ahead;   // an entry of the table starting then; 0: none
     int64_t rolled;  // the running entry's next occurrence; 0: it ends for good
-    int lead, gap, sleepFlag, finishAct;
+    int lead, gap;
+    SleepMode sleepMode;
+    int finishAct;
     const char* text;
   } rows[] = {
-      {0, 0, 60, 300, 1, 1, "終了 05/10 22:00 → シャットダウン"},
-      {0, 0, 60, 300, 1, 0, "終了 05/10 22:00 → 休止モード（次の予定なし）"},
-      {0, 0, 60, 300, 0, 0, "終了 05/10 22:00 → スタンバイ（次の予定なし）"},
-      {D(11, 6, 0), 0, 60, 300, 0, 1, "終了 05/10 22:00 → スタンバイ（次回起動 05/11 05:59）"},
-      {0, D(11, 21, 0), 60, 300, 1, 1, "終了 05/10 22:00 → 休止モード（次回起動 05/11 20:59）"},
-      {D(11, 6, 0), D(11, 21, 0), 0, 0, 1, 1, "終了 05/10 22:00 → 休止モード（次回起動 05/11 06:00）"},
-      {D(11, 6, 0), D(10, 22, 10), 60, 300, 0, 1, "終了 05/10 22:00 → スタンバイ（次回起動 05/10 22:09）"},
-      {D(10, 22, 3), 0, 60, 300, 0, 1, "終了 05/10 22:00 → 待機（次回起動 05/10 22:02）"},
-      {0, D(10, 22, 4), 60, 300, 1, 1, "終了 05/10 22:00 → 待機（次回起動 05/10 22:03）"},
+      {0, 0, 60, 300, kH, 1, "終了 05/10 22:00 → シャットダウン"},
+      {0, 0, 60, 300, kH, 0, "終了 05/10 22:00 → 休止モード（次の予定なし）"},
+      {0, 0, 60, 300, kS, 0, "終了 05/10 22:00 → スタンバイ（次の予定なし）"},
+      {D(11, 6, 0), 0, 60, 300, kS, 1, "終了 05/10 22:00 → スタンバイ（次回起動 05/11 05:59）"},
+      {0, D(11, 21, 0), 60, 300, kH, 1, "終了 05/10 22:00 → 休止モード（次回起動 05/11 20:59）"},
+      {D(11, 6, 0), D(11, 21, 0), 0, 0, kH, 1,
+       "終了 05/10 22:00 → 休止モード（次回起動 05/11 06:00）"},
+      {D(11, 6, 0), D(10, 22, 10), 60, 300, kS, 1,
+       "終了 05/10 22:00 → スタンバイ（次回起動 05/10 22:09）"},
+      {D(10, 22, 3), 0, 60, 300, kS, 1, "終了 05/10 22:00 → 待機（次回起動 05/10 22:02）"},
+      {0, D(10, 22, 4), 60, 300, kH, 1, "終了 05/10 22:00 → 待機（次回起動 05/10 22:03）"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.text);
@@ -165,7 +170,7 @@ TEST(WakePlan, EndForecastTexts) {
     const WakeSettings settings{r.lead, r.gap};
     const std::optional<int64_t> rolled = r.rolled ? std::optional<int64_t>(r.rolled) : std::nullopt;
     const EndForecast f = ForecastEnd(end, PlanAfterEnd(table, end, rolled, settings), settings,
-                                      r.sleepFlag, r.finishAct);
+                                      r.sleepMode, r.finishAct);
     EXPECT_EQ(EndForecastText(f), r.text);
   }
 }

@@ -9,6 +9,9 @@
 
 namespace {
 
+constexpr SleepMode kStandby = SleepMode::kStandby;
+constexpr SleepMode kHibernate = SleepMode::kHibernate;
+
 // A desktop PC as it should be: S3 and hibernation, wake timers on.
 PowerReadings Good() {
   PowerReadings r;
@@ -30,61 +33,70 @@ TEST(WakeReadiness, EachReadingJudged) {
   struct Case {
     const char* what;
     void (*change)(PowerReadings&);
-    int sleepMode;
+    SleepMode sleepMode;
     WakeTimerStatus timer;
     bool ready, attention;
     const char* says;  // a part of the notice (or of the report when nothing needs attention)
   };
   const Case cases[] = {
-      {"all good", [](PowerReadings&) {}, 1, kAccepted, true, false, "起動準備: 問題なし"},
-      {"mains disabled", [](PowerReadings& r) { r.wakeTimersAc = WakeTimerPolicy::kDisabled; }, 0,
-       kAccepted, false, true, "（電源に接続）が「無効」"},
-      {"important only",
-       [](PowerReadings& r) { r.wakeTimersAc = WakeTimerPolicy::kImportantOnly; }, 0, kAccepted,
-       false, true, "「重要なスリープ解除タイマーのみ」"},
+      {"all good", [](PowerReadings&) {}, kHibernate, kAccepted, true, false, "起動準備: 問題なし"},
+      {"mains disabled", [](PowerReadings& r) { r.wakeTimersAc = WakeTimerPolicy::kDisabled; },
+       kStandby, kAccepted, false, true, "（電源に接続）が「無効」"},
+      {"important only", [](PowerReadings& r) { r.wakeTimersAc = WakeTimerPolicy::kImportantOnly; },
+       kStandby, kAccepted, false, true, "「重要なスリープ解除タイマーのみ」"},
       // Without a battery the battery value does not matter.
       {"battery value, no battery",
-       [](PowerReadings& r) { r.wakeTimersDc = WakeTimerPolicy::kDisabled; }, 0, kAccepted, true,
-       false, "起動準備: 問題なし"},
+       [](PowerReadings& r) { r.wakeTimersDc = WakeTimerPolicy::kDisabled; }, kStandby, kAccepted,
+       true, false, "起動準備: 問題なし"},
       {"battery disabled, on mains",
        [](PowerReadings& r) {
          r.hasBattery = true;
          r.wakeTimersDc = WakeTimerPolicy::kDisabled;
        },
-       0, kAccepted, true, true, "（バッテリ駆動）が「無効」"},
+       kStandby, kAccepted, true, true, "（バッテリ駆動）が「無効」"},
       {"battery disabled, on battery",
        [](PowerReadings& r) {
          r.hasBattery = true;
          r.source = PowerSource::kBattery;
          r.wakeTimersDc = WakeTimerPolicy::kImportantOnly;
        },
-       0, kAccepted, false, true, "（バッテリ駆動）"},
-      {"no hibernation: standby instead",
-       [](PowerReadings& r) { r.hiberFilePresent = false; }, 1, kAccepted, true, true,
-       "代わりにスタンバイ"},
-      {"no S3: hibernation instead", [](PowerReadings& r) { r.standbyS3 = false; }, 0, kAccepted,
-       true, true, "代わりに休止状態"},
+       kStandby, kAccepted, false, true, "（バッテリ駆動）"},
+      {"no hibernation: standby instead", [](PowerReadings& r) { r.hiberFilePresent = false; },
+       kHibernate, kAccepted, true, true, "代わりにスタンバイ"},
+      {"no S3: hibernation instead", [](PowerReadings& r) { r.standbyS3 = false; }, kStandby,
+       kAccepted, true, true, "代わりに休止状態"},
       {"neither",
        [](PowerReadings& r) {
          r.standbyS3 = false;
          r.hibernateS4 = false;
        },
-       1, kAccepted, false, true, "スタンバイにも休止状態にも入れない"},
+       kHibernate, kAccepted, false, true, "スタンバイにも休止状態にも入れない"},
       {"modern standby chosen",
        [](PowerReadings& r) {
          r.standbyS3 = false;
          r.modernStandby = true;
        },
-       0, kAccepted, true, true, "モダンスタンバイ"},
+       kStandby, kAccepted, true, true, "モダンスタンバイ"},
       {"modern standby, hibernation chosen",
        [](PowerReadings& r) {
          r.standbyS3 = false;
          r.modernStandby = true;
        },
-       1, kAccepted, true, false, "休止状態: 使用可能"},
-      {"timer refused", [](PowerReadings&) {}, 0, {WakeTimerState::kRefused, 722}, false, true,
+       kHibernate, kAccepted, true, false, "休止状態: 使用可能"},
+      {"timer refused",
+       [](PowerReadings&) {},
+       kStandby,
+       {WakeTimerState::kRefused, 722},
+       false,
+       true,
        "受け付けられませんでした (error=722)"},
-      {"nothing ahead", [](PowerReadings&) {}, 0, {}, true, false, "次の予定がないため未設定"},
+      {"nothing ahead",
+       [](PowerReadings&) {},
+       kStandby,
+       {},
+       true,
+       false,
+       "次の予定がないため未設定"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -103,7 +115,7 @@ TEST(WakeReadiness, ReportListsEveryFindingWithItsMark) {
   PowerReadings r = Good();
   r.hasBattery = true;
   r.wakeTimersAc = WakeTimerPolicy::kDisabled;
-  const WakeDiagnosis d = DiagnoseWake(r, kAccepted, 1);
+  const WakeDiagnosis d = DiagnoseWake(r, kAccepted, kHibernate);
   EXPECT_EQ(d.findings.size(), 4u);
   EXPECT_EQ(d.Report(),
             "起動準備: 問題あり\n"
@@ -166,7 +178,7 @@ TEST(WakeReadiness, AReadingThatFailedIsNamedInTheVerdict) {
     SCOPED_TRACE(c.what);
     PowerReadings r = Good();
     c.change(r);
-    const std::string report = DiagnoseWake(r, kAccepted, 1).Report();
+    const std::string report = DiagnoseWake(r, kAccepted, kHibernate).Report();
     EXPECT_EQ(report.substr(0, report.find('\n')), c.verdict);
     EXPECT_FALSE(Has(report, "error=")) << report;
   }
@@ -197,27 +209,27 @@ TEST(WakeReadiness, SlowResumeNamesTheOfferedLeadThatCoversIt) {
 
 TEST(WakeReadiness, SleepChoice) {
   PowerReadings r = Good();
-  EXPECT_EQ(ChooseSleepState(1, r).mode, 1);
-  EXPECT_EQ(ChooseSleepState(0, r).mode, 0);
-  EXPECT_TRUE(SleepChoiceText(ChooseSleepState(1, r)).empty());
+  EXPECT_EQ(ChooseSleepState(kHibernate, r).mode, kHibernate);
+  EXPECT_EQ(ChooseSleepState(kStandby, r).mode, kStandby);
+  EXPECT_TRUE(SleepChoiceText(ChooseSleepState(kHibernate, r)).empty());
 
   r.hiberFilePresent = false;  // supported, but switched off
-  SleepChoice c = ChooseSleepState(1, r);
-  EXPECT_EQ(c.mode, 0);
+  SleepChoice c = ChooseSleepState(kHibernate, r);
+  EXPECT_EQ(c.mode, kStandby);
   EXPECT_TRUE(c.fellBack);
   EXPECT_TRUE(Has(SleepChoiceText(c), "powercfg /hibernate on"));
 
   r.standbyS3 = false;
   r.modernStandby = true;  // low-power idle still counts as standby
-  EXPECT_EQ(ChooseSleepState(1, r).mode, 0);
+  EXPECT_EQ(ChooseSleepState(kHibernate, r).mode, kStandby);
   r.modernStandby = false;
-  c = ChooseSleepState(1, r);
+  c = ChooseSleepState(kHibernate, r);
   EXPECT_FALSE(c.possible);
   EXPECT_FALSE(SleepChoiceText(c).empty());
 
   // Unread capabilities: the system call decides.
-  c = ChooseSleepState(1, PowerReadings{});
-  EXPECT_EQ(c.mode, 1);
+  c = ChooseSleepState(kHibernate, PowerReadings{});
+  EXPECT_EQ(c.mode, kHibernate);
   EXPECT_TRUE(c.possible);
   EXPECT_FALSE(c.fellBack);
 }

@@ -95,8 +95,8 @@ class CountdownWindowTest : public ::testing::Test {
 TEST_F(CountdownWindowTest, CountsToTheEndRunsTheSuspendAndClosesItself) {
   CCountdown countdown(control_, services_);
   GateSteps(countdown);
-  ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 1, 0, nullptr, SuspendAction,
-                                   nullptr, 0, SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, SleepMode::kHibernate, 0, nullptr,
+                                   SuspendAction, nullptr, 0, SuspendCancelAction, nullptr, 0));
   ASSERT_TRUE(countdown.Create(factory_));
   auto* window = dynamic_cast<CProgressSubDlg*>(countdown.Window());
   ASSERT_NE(nullptr, window);
@@ -121,8 +121,8 @@ TEST_F(CountdownWindowTest, CountsToTheEndRunsTheSuspendAndClosesItself) {
 TEST_F(CountdownWindowTest, StopButtonRunsTheCancelActionInsteadAndClosesItself) {
   CCountdown countdown(control_, services_);
   GateSteps(countdown);
-  ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction,
-                                   nullptr, 0, SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, SleepMode::kStandby, 0, nullptr,
+                                   SuspendAction, nullptr, 0, SuspendCancelAction, nullptr, 0));
   ASSERT_TRUE(countdown.Create(factory_));
   const Observed seen = RunToClose(countdown, [](HWND h) {
     // Enter and Escape do nothing; the button stops the count.
@@ -157,8 +157,8 @@ TEST_F(CountdownWindowTest, OpensTopmostCentredOnTheMainWindowsWorkArea) {
   CProgressSubDlgFactory anchored(&main, &log_);
   CCountdown countdown(control_, services_);
   countdown.SetStepWait([](int) {});
-  ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, 0, 0, nullptr, SuspendAction,
-                                   nullptr, 0, SuspendCancelAction, nullptr, 0));
+  ASSERT_TRUE(countdown.Initialize("サスペンドの準備中", 10, 500, SleepMode::kStandby, 0, nullptr,
+                                   SuspendAction, nullptr, 0, SuspendCancelAction, nullptr, 0));
   ASSERT_TRUE(countdown.Create(anchored));
   auto* dlg = dynamic_cast<CProgressSubDlg*>(countdown.Window());
   ASSERT_NE(nullptr, dlg);

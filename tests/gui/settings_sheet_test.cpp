@@ -334,8 +334,8 @@ TEST_F(SettingsSheetTest, EpgBrowseTakesTheChosenProgramAndCancelKeepsThePath) {
 // ---- user page ----
 
 TEST_F(SettingsSheetTest, UserPageOffShowsTheStoredValuesGreyedAndAppliesTheDefaults) {
-  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
-  info_.GetUserValues() = UserParam(1000, 0, 0, 30, 0, 1);
+  info_.GetUserSetting() = UserParam(10, SleepMode::kHibernate, 1, 0, 0, 0);
+  info_.GetUserValues() = UserParam(1000, SleepMode::kStandby, 0, 30, 0, 1);
   auto sheet = Sheet(1);
   int capacity = -1, lead = -1, capacityItems = 0, leadItems = 0;
   bool standby = false, same = false, fhock = false, enable = true;
@@ -371,7 +371,7 @@ TEST_F(SettingsSheetTest, UserPageOffShowsTheStoredValuesGreyedAndAppliesTheDefa
   EXPECT_TRUE(switchAndHelpEnabled);
   const CUserSetParam& eff = info_.GetUserSetting();
   EXPECT_EQ(10, eff.item_num_max);
-  EXPECT_EQ(1, eff.sleep_flag);
+  EXPECT_EQ(SleepMode::kHibernate, eff.sleep_flag);
   EXPECT_EQ(1, eff.finish_act);
   EXPECT_EQ(0, eff.epg_offset);
   EXPECT_EQ(0, eff.user_enable);
@@ -380,7 +380,7 @@ TEST_F(SettingsSheetTest, UserPageOffShowsTheStoredValuesGreyedAndAppliesTheDefa
 }
 
 TEST_F(SettingsSheetTest, UserPageDefaultsButtonShowsTheBuiltInValuesAndOkAppliesThem) {
-  info_.GetUserSetting() = UserParam(500, 0, 0, 90, 1, 1);
+  info_.GetUserSetting() = UserParam(500, SleepMode::kStandby, 0, 90, 1, 1);
   info_.GetUserValues() = info_.GetUserSetting();
   auto sheet = Sheet(1);
   int capacity = -1, lead = -1, capacityItems = 0, leadItems = 0;
@@ -412,15 +412,15 @@ TEST_F(SettingsSheetTest, UserPageDefaultsButtonShowsTheBuiltInValuesAndOkApplie
   const CUserSetParam& eff = info_.GetUserSetting();
   EXPECT_EQ(10, eff.item_num_max);
   EXPECT_EQ(0, eff.epg_offset);
-  EXPECT_EQ(1, eff.sleep_flag);
+  EXPECT_EQ(SleepMode::kHibernate, eff.sleep_flag);
   EXPECT_EQ(1, eff.finish_act);
   EXPECT_EQ(1, eff.user_enable);
   EXPECT_EQ(0, eff.smenu_fhock);
 }
 
 TEST_F(SettingsSheetTest, UserPageSwitchedOnAndOkAppliesWithoutTheApplyButton) {
-  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 0, 0);
-  info_.GetUserValues() = UserParam(50, 0, 1, 60, 0, 0);
+  info_.GetUserSetting() = UserParam(10, SleepMode::kHibernate, 1, 0, 0, 0);
+  info_.GetUserValues() = UserParam(50, SleepMode::kStandby, 1, 60, 0, 0);
   auto sheet = Sheet(1);
   bool applyEnabled = true, capacityEnabled = false;
   SheetScript script;
@@ -435,12 +435,12 @@ TEST_F(SettingsSheetTest, UserPageSwitchedOnAndOkAppliesWithoutTheApplyButton) {
   const CUserSetParam& eff = info_.GetUserSetting();
   EXPECT_EQ(1, eff.user_enable);
   EXPECT_EQ(50, eff.item_num_max);
-  EXPECT_EQ(0, eff.sleep_flag);
+  EXPECT_EQ(SleepMode::kStandby, eff.sleep_flag);
   EXPECT_EQ(60, eff.epg_offset);
 }
 
 TEST_F(SettingsSheetTest, UserPageShowsAnyNonZeroSwitchFromTheFileAsOn) {
-  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 2, 2);
+  info_.GetUserSetting() = UserParam(10, SleepMode::kHibernate, 1, 0, 2, 2);
   auto sheet = Sheet(1);
   bool enable = false, fhock = false, capacityEnabled = false;
   SheetScript script;
@@ -456,7 +456,7 @@ TEST_F(SettingsSheetTest, UserPageShowsAnyNonZeroSwitchFromTheFileAsOn) {
 }
 
 TEST_F(SettingsSheetTest, UserPageOkKeepsTheNumberOfASwitchLeftOn) {
-  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 2, 3);
+  info_.GetUserSetting() = UserParam(10, SleepMode::kHibernate, 1, 0, 2, 3);
   auto sheet = Sheet(1);
   SheetScript script;
   script.RunAndClose(*sheet, IDOK);
@@ -465,7 +465,7 @@ TEST_F(SettingsSheetTest, UserPageOkKeepsTheNumberOfASwitchLeftOn) {
 }
 
 TEST_F(SettingsSheetTest, UserPageWakeListsShowAStoredValueNotOfferedAndApplyAPick) {
-  info_.GetUserSetting() = UserParam(10, 1, 1, 0, 1, 0);
+  info_.GetUserSetting() = UserParam(10, SleepMode::kHibernate, 1, 0, 1, 0);
   info_.GetUserSetting().wakeup_lead_sec = 45;  // hand-edited
   auto sheet = Sheet(1);
   int leadItems = 0, leadSelection = -1, gapSelection = -1;

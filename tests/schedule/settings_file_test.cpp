@@ -53,7 +53,7 @@ TEST_F(SettingsFile, MissingFileGivesDefaults) {
   const CUserSetParam& eff = info.GetUserSetting();
   EXPECT_EQ(eff.user_enable, 0);
   EXPECT_EQ(eff.item_num_max, 10);
-  EXPECT_EQ(eff.sleep_flag, 1);
+  EXPECT_EQ(eff.sleep_flag, SleepMode::kHibernate);
   EXPECT_EQ(eff.finish_act, 1);
   EXPECT_EQ(eff.epg_offset, 0);
   EXPECT_EQ(eff.wakeup_lead_sec, 60);
@@ -73,7 +73,7 @@ TEST_F(SettingsFile, UserValuesAreReadEvenWhenTheyAreNotInForce) {
   EXPECT_EQ(doc.AppInfo().GetUserSetting().finish_act, 1);
   const CUserSetParam& user = doc.AppInfo().GetUserValues();
   EXPECT_EQ(user.item_num_max, 20);
-  EXPECT_EQ(user.sleep_flag, 1);  // any non-zero value is 1
+  EXPECT_EQ(user.sleep_flag, SleepMode::kHibernate);  // any non-zero value
   EXPECT_EQ(user.smenu_fhock, 5);  // as read
   EXPECT_EQ(user.finish_act, 0);
   EXPECT_EQ(user.epg_offset, 60);
@@ -88,7 +88,7 @@ TEST_F(SettingsFile, UserValuesInForceSizeTheTableAndAreSavedBack) {
     CNimbraDoc doc(clock, prompt, debugLog, Path());
     doc.LoadSettings();
     EXPECT_EQ(doc.Table().GetCapacity(), 20);
-    EXPECT_EQ(doc.AppInfo().GetUserSetting().sleep_flag, 1);
+    EXPECT_EQ(doc.AppInfo().GetUserSetting().sleep_flag, SleepMode::kHibernate);
     ASSERT_TRUE(doc.SaveSettings());
   }
   const ProfileStore saved = ProfileStore::Load(Path());

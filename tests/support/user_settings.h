@@ -5,7 +5,7 @@
 
 #include "schedule/app_settings.h"
 
-inline CUserSetParam UserParam(int32_t items, int32_t sleep, int32_t finish, int32_t lead,
+inline CUserSetParam UserParam(int32_t items, SleepMode sleep, int32_t finish, int32_t lead,
                                int32_t enable, int32_t fhock) {
   CUserSetParam p;
   p.item_num_max = items;

@@ -241,12 +241,12 @@ void CMainFrame::UpdateIndicators() {
 
 bool CMainFrame::IsCommandEnabled(UINT id) const {
   const bool inTray = view_ && view_->IsInTray();
-  const int32_t sleepFlag = doc_.AppInfo().GetUserSetting().sleep_flag;
+  const SleepMode sleepMode = doc_.AppInfo().GetUserSetting().sleep_flag;
   switch (id) {
     case ID_MENU_SUSPEND:
-      return sleepFlag != 0;
+      return sleepMode == SleepMode::kHibernate;
     case ID_MENU_STANDBY:
-      return sleepFlag == 0;
+      return sleepMode == SleepMode::kStandby;
     case ID_SCHEDULE_ADD:
     case ID_SCHEDULE_CHANGE:
     case ID_SCHEDULE_DELETE:

@@ -38,8 +38,8 @@ bool CPowerLog::CancelWakeTimer() {
 
 bool CPowerLog::HasWakeTimer() const { return record_.HasWakeTimer(); }
 
-bool CPowerLog::Suspend(int mode) {
-  Write("suspend", mode);
+bool CPowerLog::Suspend(SleepMode mode) {
+  Write("suspend", mode == SleepMode::kHibernate ? 1 : 0);  // the log's lines as they always read
   return record_.Suspend(mode);
 }
 

@@ -23,7 +23,7 @@ class CPowerLog final : public IPower {
   bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
-  bool Suspend(int mode) override;
+  bool Suspend(SleepMode mode) override;
   ShutdownResult Shutdown() override;
   void KeepAwake(bool on, const std::string& reason) override;
 

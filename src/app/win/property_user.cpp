@@ -99,7 +99,7 @@ void CPropertyUser::DoDataExchange(CDataExchange& dx) {
   dx.Switch(IDC_USER_ENABLE, values_.m_param.user_enable);
   dx.Switch(IDC_USER_SMENU_FHOCK, values_.m_param.smenu_fhock);
   UserPageControls controls;
-  int sleep = values_.m_param.sleep_flag == 1 ? 0 : 1;
+  int sleep = values_.m_param.sleep_flag == SleepMode::kHibernate ? 0 : 1;
   dx.Radio({IDC_USER_HIBERNATE, IDC_USER_STANDBY}, sleep);
   int last = values_.m_param.finish_act == 1 ? 0 : 1;
   dx.Radio({IDC_USER_LAST_SHUTDOWN, IDC_USER_LAST_SAME}, last);

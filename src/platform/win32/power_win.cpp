@@ -123,10 +123,10 @@ bool Win32Power::HasWakeTimer() const {
   return static_cast<bool>(timer_);
 }
 
-bool Win32Power::Suspend(int mode) {
+bool Win32Power::Suspend(SleepMode mode) {
   // Without the privilege the call below fails and says so.
   (void)EnableShutdownPrivilege();
-  return SetSuspendState(mode == 1 ? TRUE : FALSE, TRUE, FALSE) != FALSE;
+  return SetSuspendState(mode == SleepMode::kHibernate ? TRUE : FALSE, TRUE, FALSE) != FALSE;
 }
 
 ShutdownResult Win32Power::Shutdown() {

@@ -76,7 +76,7 @@ TEST(Win32Power, UnderWineTheStandingTimerIsRefusedOnceAndTheReadinessSaysSo) {
   for (int k = 1; k <= 3; ++k) control.WantWakeAt(clock.SecondsNow() + 3600 * k, clock.SecondsNow());
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
   EXPECT_FALSE(p.HasWakeTimer());
-  const WakeDiagnosis d = control.Diagnose(1);
+  const WakeDiagnosis d = control.Diagnose(SleepMode::kHibernate);
   EXPECT_FALSE(d.Ready());
   EXPECT_NE(d.NoticeText().find("(error=722)"), std::string::npos) << d.Report();
 }
