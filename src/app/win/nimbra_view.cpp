@@ -177,9 +177,11 @@ void CNimbraView::FocusRowClearSelection(int row) {
 
 bool CNimbraView::ShowReservationDialog(ReservationValues& values) {
   CScheduleTimeDlg dlg(GetHwnd());
-  static_cast<ReservationValues&>(dlg) = values;
+  dlg.m_start = values.m_start;
+  dlg.m_end = values.m_end;
+  dlg.m_title = values.m_title;
   if (dlg.DoModal() != IDOK) return false;
-  values = dlg;
+  values = {dlg.m_start, dlg.m_end, dlg.m_title};
   return true;
 }
 
