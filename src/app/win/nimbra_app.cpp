@@ -8,7 +8,7 @@
 #include "app/win/instance_handover.h"
 #include "app/win/main_frame.h"
 #include "app/win/nimbra_view.h"
-#include "app/win/power_log.h"
+#include "app/win/program_power.h"
 #include "app/win/settings_saver.h"
 #include "engine/journal.h"
 #include "engine/journal_recorder.h"
@@ -93,10 +93,10 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   const std::unique_ptr<ILauncher> launcher = MakeSystemLauncher(log);
   const DryRun dryRun =
       ResolveDryRun(options.dryRun, powerLogVariable, DryRunUnmarkedVariable(), settingsPath);
-  const std::unique_ptr<IPower> power = MakeProgramPower(dryRun, log);
   // Every message goes through the board: inside the scheduler's tick and
   // before the window exists it is queued and shown by the window later.
   CNoticeBoard notices(SystemPrompt());
+  const std::unique_ptr<IPower> power = MakeProgramPower(dryRun, notices, log);
   CJournalFile journalFile(JournalPathBeside(settingsPath));
   CJournalFileSink journalSink(journalFile);
   CJournalRecorder journal(journalSink);

@@ -1,23 +1,39 @@
-#include "app/win/power_log.h"
-
-#include <windows.h>
+#include "app/power_log.h"
 
 #include <cstdio>
 
+#include "platform/debug_log.h"
 #include "platform/file.h"
-#include "platform/win32/power_win.h"
-#include "platform/win32/text_win.h"
+#include "platform/prompt.h"
+
+std::string PowerLogFailedText(const std::string& pathUtf8) {
+  return "ドライランの記録ファイルに書き込めませんでした。\n" + pathUtf8 +
+         "\n\nドライランなので電源の操作は行いませんが、その記録も残りません。"
+         "フォルダーに書き込めるかを確かめてください（環境変数 NIMBRA_POWER_LOG で"
+         "別のファイルを指定することもできます）。";
+}
+
+void CPowerLog::WriteLine(const std::string& line) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (UniqueFile f{OpenFile(path_, "a")}) {
+      std::fprintf(f.get(), "%s\n", line.c_str());
+      writeFailure_.Worked();
+      return;
+    }
+    if (!writeFailure_.Failed()) return;
+  }
+  log_.Write("dry run: cannot write the power log %s (\"%s\" not recorded)\n", path_.c_str(),
+             line.c_str());
+  (void)prompt_.Show(PowerLogFailedText(path_), "Nimbra", PromptButtons::Ok);
+}
 
 void CPowerLog::Write(const std::string& what, int64_t value) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (UniqueFile f{OpenFile(path_, "a")}) {
-    std::fprintf(f.get(), "%s %lld\n", what.c_str(), static_cast<long long>(value));
-  }
+  WriteLine(what + " " + std::to_string(value));
 }
 
 void CPowerLog::WriteText(const char* what, const std::string& text) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (UniqueFile f{OpenFile(path_, "a")}) std::fprintf(f.get(), "%s %s\n", what, text.c_str());
+  WriteLine(std::string(what) + " " + text);
 }
 
 bool CPowerLog::OpenWakeTimer(const std::string& name, uint32_t* error) {
@@ -52,22 +68,4 @@ void CPowerLog::KeepAwake(bool on, const std::string& reason) {
   Write("awake", on ? 1 : 0);
   if (on) WriteText("awake-reason", reason);
   record_.KeepAwake(on, reason);
-}
-
-std::string PowerLogVariable() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableW(L"NIMBRA_POWER_LOG", path, MAX_PATH);
-  return n > 0 && n < MAX_PATH ? WideToUtf8(path) : std::string();
-}
-
-std::string DryRunUnmarkedVariable() {
-  wchar_t value[64] = {};
-  const DWORD n = GetEnvironmentVariableW(L"NIMBRA_DRYRUN_UNMARKED", value, 64);
-  // A value too long for the buffer is set all the same.
-  return n == 0 ? std::string() : n < 64 ? WideToUtf8(value) : std::string("1");
-}
-
-std::unique_ptr<IPower> MakeProgramPower(const DryRun& dryRun, CDebugLog& log) {
-  if (dryRun.on) return std::make_unique<CPowerLog>(dryRun.logPath);
-  return std::make_unique<Win32Power>(log);
 }

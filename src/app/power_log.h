@@ -5,19 +5,24 @@
 // variable NIMBRA_POWER_LOG names such a file, so that a schedule's end can be
 // tried out (and the end-to-end tests run) without putting the machine to
 // sleep.
-#include <memory>
+//
+// A log that cannot be written (a read-only folder) is told once, in the
+// debug log and through the prompt (the program's notice board, so the tick
+// never waits for it), until a line is written again.
 #include <mutex>
 #include <string>
 
-#include "app/program_options.h"
 #include "platform/power.h"
 #include "platform/recording_power.h"
+#include "platform/tell_once.h"
 
 class CDebugLog;
+class IPrompt;
 
 class CPowerLog final : public IPower {
  public:
-  explicit CPowerLog(std::string path) : path_(std::move(path)) {}
+  CPowerLog(std::string path, IPrompt& prompt, CDebugLog& log)
+      : path_(std::move(path)), prompt_(prompt), log_(log) {}
 
   bool OpenWakeTimer(const std::string& name, uint32_t* error) override;
   bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) override;
@@ -31,15 +36,14 @@ class CPowerLog final : public IPower {
   void Write(const std::string& what, int64_t value);
   // A line "<what> <text>" (the reasons: "arm-reason", "awake-reason").
   void WriteText(const char* what, const std::string& text);
+  void WriteLine(const std::string& line);
   std::string path_;
+  IPrompt& prompt_;
+  CDebugLog& log_;
   std::mutex mutex_;
+  TellOnce<> writeFailure_;  // under mutex_
   RecordingPower record_;
 };
 
-// The value of NIMBRA_POWER_LOG, "" when it is not set.
-std::string PowerLogVariable();
-// The value of NIMBRA_DRYRUN_UNMARKED, "" when it is not set.
-std::string DryRunUnmarkedVariable();
-// The power service of the program: the log above during a dry run, else the
-// machine's, which writes what it cannot do to log.
-std::unique_ptr<IPower> MakeProgramPower(const DryRun& dryRun, CDebugLog& log);
+// What the user is told when the dry run's log cannot be written.
+std::string PowerLogFailedText(const std::string& pathUtf8);
