@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "platform/file.h"
 #include "platform/text.h"
@@ -91,6 +92,15 @@ void ProfileStore::IndexLine(Section& s, uint32_t i, uint64_t hash) {
   s.index[at] = ((hash >> 32) << 32) | (uint64_t{i} + 1);
   s.lines[i].first = true;
   ++s.indexed;
+}
+
+void ProfileStore::Reindex(Section& s) {
+  s.index.clear();
+  s.indexed = 0;
+  s.hint = 0;
+  for (Line& l : s.lines) l.first = false;
+  for (uint32_t i = 0; i < s.lines.size(); ++i)
+    if (s.lines[i].isKey) IndexLine(s, i, FoldedHash(Key(s.lines[i])));
 }
 
 void ProfileStore::SetLineKeyValue(Line& line, std::string_view key, std::string_view value) {
@@ -354,4 +364,27 @@ void ProfileStore::SetInt(std::string_view section, std::string_view key, int32_
   char buf[16];
   std::snprintf(buf, sizeof buf, "%d", static_cast<int>(value));
   SetString(section, key, buf);
+}
+
+bool ProfileStore::OverwritesChanges(const ProfileStore& before, const ProfileStore& now,
+                                     const ProfileStore& after) {
+  // A key absent from a store reads as no value, unlike an empty one.
+  auto value = [](const ProfileStore& store, std::string_view section,
+                  std::string_view key) -> std::optional<std::string_view> {
+    const Line* l = store.Find(section, key);
+    if (!l) return std::nullopt;
+    return store.Value(*l);
+  };
+  bool overwrites = false;
+  auto check = [&](std::string_view section, std::string_view key) {
+    if (overwrites) return;
+    const auto n = value(now, section, key);
+    overwrites = n != value(before, section, key) && n != value(after, section, key);
+  };
+  // Every key of the three stores: one changed or added by others, or one
+  // they removed that after sets again.
+  before.ForEachKeyLine(check);
+  now.ForEachKeyLine(check);
+  after.ForEachKeyLine(check);
+  return overwrites;
 }

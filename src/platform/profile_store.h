@@ -5,6 +5,7 @@
 // kept as they are (Shift-JIS passes through untouched), so is everything the
 // store does not understand: unknown sections, keys, comments and line ends.
 // A file is parsed once by Load and written once by Save, atomically.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -61,6 +62,25 @@ class ProfileStore {
   // be stored in a value: each becomes a blank.
   void SetString(std::string_view section, std::string_view key, std::string_view value);
   void SetInt(std::string_view section, std::string_view key, int32_t value);
+  // Removes every key line of section whose trimmed name drop accepts.
+  template <class Drop>
+  void RemoveKeys(std::string_view section, Drop&& drop) {
+    if (Section* s = FindSection(section)) {
+      const size_t before = s->lines.size();
+      s->lines.erase(std::remove_if(s->lines.begin(), s->lines.end(),
+                                    [&](const Line& l) { return l.isKey && drop(Key(l)); }),
+                     s->lines.end());
+      if (s->lines.size() != before) Reindex(*s);
+    }
+  }
+
+  // Whether writing after over a file that holds now would change a value
+  // that someone else changed since the file held before: a key (of any
+  // section) whose value, or presence, differs between before and now, and
+  // differs again between now and after. Keys that only others changed, and
+  // keys changed by others to exactly what after holds, are no such change.
+  static bool OverwritesChanges(const ProfileStore& before, const ProfileStore& now,
+                                const ProfileStore& after);
 
  private:
   // One line as read or set: where its text lies (in text_, or in edits_
@@ -111,6 +131,15 @@ class ProfileStore {
   int64_t ProbeLine(const Section& s, std::string_view key, uint64_t hash) const;
   // Indexes line i of s unless an earlier line holds the same key.
   void IndexLine(Section& s, uint32_t i, uint64_t hash);
+  // Indexes every key line of s anew (after lines were taken out).
+  void Reindex(Section& s);
+  // Calls visit(section name, key) for every key line of every section.
+  template <class Visit>
+  void ForEachKeyLine(Visit&& visit) const {
+    for (const Section& s : sections_)
+      for (const Line& l : s.lines)
+        if (l.isKey) visit(std::string_view(s.name), Key(l));
+  }
   void SetLineKeyValue(Line& line, std::string_view key, std::string_view value);
 
   Section* FindSection(std::string_view section);

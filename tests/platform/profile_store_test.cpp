@@ -119,3 +119,64 @@ TEST(ProfileStore, EveryValueSetReadsBackAfterTheFileIsWrittenAndRead) {
   EXPECT_EQ(again.GetString("S", "broken", "?"), "x  sch_num=5 y");
   EXPECT_FALSE(again.HasKey("S", "sch_num"));
 }
+
+namespace {
+
+// What the program read (or last wrote), what the file holds at the save,
+// and what the save would write over it: only a value someone else changed
+// that the save would change again is theirs to lose.
+TEST(ProfileStore, OverwritesOnlyWhatOthersChangedAndTheSaveWouldChangeAgain) {
+  const std::string read = "[A]\r\nsch_num=2\r\nlead=60\r\ndebug_flag=0\r\n[mail]\r\nto=a\r\n";
+  struct Case {
+    const char* what;
+    std::string now;
+    std::string after;
+    bool overwrites;
+  } const cases[] = {
+      {"nobody else wrote", read, "[A]\r\nsch_num=3\r\nlead=60\r\ndebug_flag=0\r\n[mail]\r\nto=a\r\n",
+       false},
+      {"another copy added an entry", "[A]\r\nsch_num=3\r\nlead=60\r\ndebug_flag=0\r\n[mail]\r\nto=a\r\n",
+       "[A]\r\nsch_num=2\r\nlead=60\r\ndebug_flag=0\r\n[mail]\r\nto=a\r\n", true},
+      {"a key we write, changed to another value",
+       "[A]\r\nsch_num=2\r\nlead=300\r\ndebug_flag=0\r\n[mail]\r\nto=a\r\n",
+       "[A]\r\nsch_num=2\r\nLEAD=120\r\ndebug_flag=0\r\n[mail]\r\nto=a\r\n", true},
+      {"a key changed to just what we write",
+       "[A]\r\nsch_num=3\r\nlead=60\r\ndebug_flag=0\r\n[mail]\r\nto=a\r\n",
+       "[A]\r\nsch_num=3\r\nlead=60\r\ndebug_flag=0\r\n[mail]\r\nto=a\r\n", false},
+      {"a key only others write (the plug-in's page, a hand-set debug flag)",
+       "[A]\r\nsch_num=2\r\nlead=60\r\ndebug_flag=1\r\n[mail]\r\nto=b\r\n",
+       "[A]\r\nsch_num=4\r\nlead=60\r\ndebug_flag=1\r\n[mail]\r\nto=b\r\n", false},
+      {"a key others added, taken out by the save",
+       "[A]\r\nsch_num=2\r\nlead=60\r\nsch_title[2]=new\r\n[mail]\r\nto=a\r\n",
+       "[A]\r\nsch_num=2\r\nlead=60\r\n[mail]\r\nto=a\r\n", true},
+      {"a key others took out, written again", "[A]\r\nlead=60\r\ndebug_flag=0\r\n",
+       "[A]\r\nsch_num=2\r\nlead=60\r\ndebug_flag=0\r\n", true},
+      {"only blanks and comments differ", "; mine\r\n[A]\r\n sch_num = 2\r\n\r\nlead=60\r\ndebug_flag=0\n[mail]\nto=a",
+       "[A]\r\nsch_num=5\r\nlead=60\r\ndebug_flag=0\r\n[mail]\r\nto=a\r\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ProfileStore::OverwritesChanges(ProfileStore::Parse(read), ProfileStore::Parse(c.now),
+                                              ProfileStore::Parse(c.after)),
+              c.overwrites);
+  }
+}
+
+TEST(ProfileStore, RemovedKeysAreGoneAndTheRestIsFoundAsBefore) {
+  ProfileStore store = ProfileStore::Parse(
+      "[S]\r\nsch_num=1\r\nsch_title[0]=a\r\nsch_title[1]=b\r\n; note\r\nsch_start[1]=5\r\n"
+      "sch_start[0]=4\r\n\r\n[T]\r\nsch_title[1]=kept\r\n");
+  store.RemoveKeys("s", [](std::string_view key) { return key.find("[1]") != key.npos; });
+  EXPECT_EQ(store.Serialize(),
+            "[S]\r\nsch_num=1\r\nsch_title[0]=a\r\n; note\r\nsch_start[0]=4\r\n\r\n[T]\r\n"
+            "sch_title[1]=kept\r\n");
+  EXPECT_FALSE(store.HasKey("S", "sch_start[1]"));
+  EXPECT_EQ(store.GetString("S", "sch_start[0]", ""), "4");
+  store.SetString("S", "sch_title[1]", "c");
+  store.SetString("S", "sch_title[0]", "z");
+  EXPECT_EQ(store.Serialize(),
+            "[S]\r\nsch_num=1\r\nsch_title[0]=z\r\n; note\r\nsch_start[0]=4\r\nsch_title[1]=c\r\n"
+            "\r\n[T]\r\nsch_title[1]=kept\r\n");
+}
+
+}  // namespace
