@@ -241,7 +241,12 @@ void CNimbraDoc::RollOnEndedRepeats(int64_t now) {
 }
 
 bool CNimbraDoc::SaveSettings() {
-  return file_.Write([this](ProfileStore& store) { SaveSettingsTo(store); });
+  const bool saved = file_.Write([this](ProfileStore& store) { SaveSettingsTo(store); });
+  // A file changed by another program is told once, through the prompt:
+  // inside the tick that is the notice board, which shows it afterwards.
+  const std::string notice = file_.TakeWriteNotice();
+  if (!notice.empty()) ShowMessage(notice);
+  return saved;
 }
 
 void CNimbraDoc::SaveSettingsTo(ProfileStore& store) const {

@@ -109,6 +109,10 @@ class CNimbraDoc {
   void LoadSettings();
   // Writes every key of the program's sections; the file is replaced whole or
   // not at all. False (and a debug-log line) when it could not be written.
+  // A file in which another program changed, since it was read or saved
+  // here, a value this save would change again is not written: this save
+  // and every later one go to the pending file, and the user is told both
+  // paths once; the next start merges it in as above.
   [[nodiscard]] bool SaveSettings();
 
   // The load and save of the settings in memory, without any file.
@@ -121,6 +125,9 @@ class CNimbraDoc {
   // True while the settings file could not be read and saves go to the
   // pending file.
   bool IsSettingsFileUnread() const { return file_.IsUnread(); }
+  // True once another program changed the file since it was read and saves
+  // go to the pending file.
+  bool IsSettingsFileDiverted() const { return file_.IsDiverted(); }
   std::string PendingSettingsPath() const { return file_.PendingPath(); }
 
   ScheduleTable& Table() { return table_; }

@@ -163,6 +163,13 @@ int32_t SplitIndexedKey(std::string_view key, std::string_view* name) {
   return static_cast<int32_t>(value);
 }
 
+// Whether name ("sch_title") is the name of a stored entry's key.
+bool IsEntryKeyName(std::string_view name) {
+  for (const SettingsField<StoredEntry>& f : StoredEntry::Fields())
+    if (EqualsIgnoringAsciiCase(name, FieldKeyName(f.key))) return true;
+  return false;
+}
+
 }  // namespace
 
 int32_t ReadStoredCount(const ProfileStore& store) {
@@ -173,16 +180,11 @@ int32_t ReadStoredCount(const ProfileStore& store) {
 
 std::vector<StoredEntry> ReadStoredEntries(const ProfileStore& store) {
   const int32_t n = ReadStoredCount(store);
-  const auto isEntryKeyName = [&](std::string_view name) {
-    for (const SettingsField<StoredEntry>& f : StoredEntry::Fields())
-      if (EqualsIgnoringAsciiCase(name, FieldKeyName(f.key))) return true;
-    return false;
-  };
   std::vector<int32_t> indexes;
   store.ForEachKey(kScheduleSection, [&](std::string_view key) {
     std::string_view name;
     const int32_t i = SplitIndexedKey(key, &name);
-    if (i >= 0 && i < n && isEntryKeyName(name)) indexes.push_back(i);
+    if (i >= 0 && i < n && IsEntryKeyName(name)) indexes.push_back(i);
   });
   std::sort(indexes.begin(), indexes.end());
   indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
@@ -196,6 +198,11 @@ void WriteStoredCount(ProfileStore& store, int32_t count) {
   StoredEntryCount c;
   c.sch_num = count;
   SaveFields(store, StoredEntryCount::Fields(), c);
+  store.RemoveKeys(kScheduleSection, [&](std::string_view key) {
+    std::string_view name;
+    const int32_t i = SplitIndexedKey(key, &name);
+    return i >= count && IsEntryKeyName(name);
+  });
 }
 
 void WriteStoredEntry(ProfileStore& store, int32_t index, const StoredEntry& entry) {
@@ -262,7 +269,12 @@ ProfileStore CSettingsFile::Read(const std::function<void(ProfileStore&)>& write
   readStatus_ = status;
   unread_ = store.IsUnread();
   pendingMerged_ = false;
+  mergedPending_.clear();
   defaults_.reset();
+  known_.reset();
+  diverted_ = false;
+  writeNotice_.clear();
+  if (!unread_) known_ = std::make_unique<ProfileStore>(store);
 
   const std::string pendingPath = PendingPath();
   FileReadStatus pendingStatus = FileReadStatus::Missing;
@@ -281,6 +293,7 @@ ProfileStore CSettingsFile::Read(const std::function<void(ProfileStore&)>& write
   if (pendingStatus == FileReadStatus::Read) {
     MergePending(store, pending);
     pendingMerged_ = !unread_;
+    if (pendingMerged_) mergedPending_ = pending.Serialize();
   }
   return store;
 }
@@ -299,48 +312,84 @@ std::string CSettingsFile::ReadNotice() const {
            PendingPath();
   }
   if (pendingMerged_)
-    return "設定ファイルを読み込めなかった間に入力した内容を、設定ファイルに合わせました。\n" +
-           PendingPath();
+    return "設定ファイルの代わりに保存していた内容を、設定ファイルに合わせました。\n" + PendingPath();
   return "";
 }
 
-bool CSettingsFile::Write(const std::function<void(ProfileStore&)>& writeOurs) {
-  if (unread_) {
-    // Every entry, and the settings keys whose value is not the one the
-    // defaults write.
-    ProfileStore now;
-    writeOurs(now);
-    ProfileStore pending;
-    for (const char* section : kPendingSettingsSections) {
-      now.ForEachKey(section, [&](std::string_view key) {
-        const std::string value = now.GetString(section, key, "");
-        if (!defaults_ || !defaults_->HasKey(section, key) ||
-            defaults_->GetString(section, key, "") != value)
-          pending.SetString(section, key, value);
-      });
-    }
-    now.ForEachKey(kScheduleSection, [&](std::string_view key) {
-      pending.SetString(kScheduleSection, key, now.GetString(kScheduleSection, key, ""));
+bool CSettingsFile::WritePending(const std::function<void(ProfileStore&)>& writeOurs,
+                                 const ProfileStore* baseline) {
+  ProfileStore now;
+  writeOurs(now);
+  ProfileStore pending;
+  for (const char* section : kPendingSettingsSections) {
+    now.ForEachKey(section, [&](std::string_view key) {
+      const std::string value = now.GetString(section, key, "");
+      if (!baseline || !baseline->HasKey(section, key) ||
+          baseline->GetString(section, key, "") != value)
+        pending.SetString(section, key, value);
     });
-    const std::string pendingPath = PendingPath();
-    if (!pending.Save(pendingPath)) {
-      DEBUG_LOG_STAMPED(log_, clock_, "SaveSettings: cannot write %s", pendingPath.c_str());
-      return false;
-    }
-    return true;
   }
+  now.ForEachKey(kScheduleSection, [&](std::string_view key) {
+    pending.SetString(kScheduleSection, key, now.GetString(kScheduleSection, key, ""));
+  });
+  const std::string pendingPath = PendingPath();
+  if (!pending.Save(pendingPath)) {
+    DEBUG_LOG_STAMPED(log_, clock_, "SaveSettings: cannot write %s", pendingPath.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::string CSettingsFile::TakeWriteNotice() {
+  std::string notice;
+  notice.swap(writeNotice_);
+  return notice;
+}
+
+bool CSettingsFile::Write(const std::function<void(ProfileStore&)>& writeOurs) {
+  // While unread: every entry, and the settings keys whose value is not the
+  // one the defaults write. Once diverted: those that differ from the file
+  // as it was read or last written here, so that the next start merges only
+  // what was changed here over what the other program wrote.
+  if (unread_) return WritePending(writeOurs, defaults_.get());
+  if (diverted_) return WritePending(writeOurs, known_.get());
   // Start from the file as it is now, so that sections written by others
   // (the plug-in's) and anything we do not know stay as they are. A file
   // that cannot be read now is not written either (the store refuses).
-  ProfileStore store = ProfileStore::Load(path_);
+  FileReadStatus status = FileReadStatus::Read;
+  ProfileStore store = ProfileStore::Load(path_, &status);
+  const ProfileStore now = store;
   writeOurs(store);
+  // A file that is gone holds nothing of anybody's to lose.
+  if (status == FileReadStatus::Read && known_ &&
+      ProfileStore::OverwritesChanges(*known_, now, store)) {
+    DEBUG_LOG_STAMPED(log_, clock_,
+                      "SaveSettings: %s was changed by another program since it was read; "
+                      "saving to %s",
+                      path_.c_str(), PendingPath().c_str());
+    diverted_ = true;
+    writeNotice_ = "設定ファイルが、Nimbraが読み込んだあとにほかのプログラム（別のNimbraや"
+                   "エディターなど）で変更されていました。\n" +
+                   path_ +
+                   "\n\nその変更を失わないよう、このファイルには書き込みません。入力した内容は"
+                   "次のファイルに保存します。\n" +
+                   PendingPath() +
+                   "\n\n引き継ぐには、設定ファイルを変更しているNimbraやエディターを閉じてから、"
+                   "Nimbraを起動し直してください。起動のときに、この内容を設定ファイルに合わせます。";
+    return WritePending(writeOurs, known_.get());
+  }
   if (!store.Save(path_)) {
     DEBUG_LOG_STAMPED(log_, clock_, "SaveSettings: cannot write %s", path_.c_str());
     return false;
   }
+  known_ = std::make_unique<ProfileStore>(std::move(store));
   if (pendingMerged_) {
-    RemoveFile(PendingPath());
+    // Only the pending file that was merged: one written since (by another
+    // copy that found the file changed) waits for the next start.
+    const std::string pendingPath = PendingPath();
+    if (ProfileStore::Load(pendingPath).Serialize() == mergedPending_) RemoveFile(pendingPath);
     pendingMerged_ = false;
+    mergedPending_.clear();
   }
   return true;
 }

@@ -2,8 +2,9 @@
 // The settings file, Nimbra.ini: the tables of the program's records (the
 // APP_MNG_INFO scalars, the user values, a stored schedule entry, the count
 // of entries), the load and save that walk them, and the file itself: read
-// with a few tries, written whole, and never overwritten while unread (saves
-// then go to the pending file beside it).
+// with a few tries, written whole, and never overwritten while unread or
+// once another program changed what the save would write (saves then go to
+// the pending file beside it).
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -58,7 +59,9 @@ void SaveAssociations(ProfileStore& store, const CAppMngInfo& info);
 std::vector<StoredEntry> ReadStoredEntries(const ProfileStore& store);
 // The count the file says (0 when it says none).
 int32_t ReadStoredCount(const ProfileStore& store);
-// Writes the count, then each entry with WriteStoredEntry.
+// Writes the count, and takes out the keys of entries at that index and
+// above (a table that shrank leaves none behind); then each entry with
+// WriteStoredEntry.
 void WriteStoredCount(ProfileStore& store, int32_t count);
 void WriteStoredEntry(ProfileStore& store, int32_t index, const StoredEntry& entry);
 
@@ -94,9 +97,18 @@ class CSettingsFile {
   // file as it is now, so that sections of others and keys we do not know
   // stay; the file is replaced whole or not at all. While the file is
   // unread, the pending file gets every entry and the settings keys that
-  // differ from the defaults. False (and a debug-log line) when nothing
-  // could be written.
+  // differ from the defaults. A file in which another program (another
+  // copy, an editor) changed a value since it was read or last written here,
+  // and this save would change it again, is not written either: from then
+  // on the pending file gets every entry and the settings keys changed
+  // here, and WriteNotice says so once. False (and a debug-log line) when
+  // nothing could be written.
   [[nodiscard]] bool Write(const std::function<void(ProfileStore&)>& writeOurs);
+  // What to tell the user after Write, once: "" when nothing.
+  std::string TakeWriteNotice();
+  // True once the file was found changed by another program and saves go
+  // to the pending file.
+  bool IsDiverted() const { return diverted_; }
 
  private:
   IClock& clock_;
@@ -106,6 +118,15 @@ class CSettingsFile {
   std::function<void()> readPause_;
   FileReadStatus readStatus_ = FileReadStatus::Read;
   bool unread_ = false;
+  // Writes the pending file: every entry, and the settings keys whose value
+  // differs from baseline's (all of them without one).
+  [[nodiscard]] bool WritePending(const std::function<void(ProfileStore&)>& writeOurs,
+                                  const ProfileStore* baseline);
+
   bool pendingMerged_ = false;              // remove the pending file after the next save
+  std::string mergedPending_;               // the pending file as merged
   std::unique_ptr<ProfileStore> defaults_;  // the keys the defaults write
+  std::unique_ptr<ProfileStore> known_;     // the file as read or last written here
+  bool diverted_ = false;                   // the file changed under us: saves go aside
+  std::string writeNotice_;
 };

@@ -725,6 +725,57 @@ TEST_F(SchedulerTest, TheCountdownsSuspendWakesForAScheduleEnteredMeanwhile) {
   EXPECT_EQ(power.ArmedAt(), TimeToSeconds(At(10, 21, 0)));
 }
 
+// A settings file that another program changed while the program runs: the
+// save at a window's end, inside the tick, leaves the file as the other
+// program wrote it, keeps the table in the pending file beside it and
+// queues the notice for after the tick.
+TEST(SchedulerSettingsFile, ChangedByAnotherProgramItIsKeptAndTheNoticeWaitsForTheTick) {
+  ScratchDir dir;
+  ScriptedPrompt prompt;
+  CNoticeBoard board(prompt);
+  CDebugLog debugLog;
+  FakeClock clock;
+  clock.SetLocal(At(10, 20, 0));
+  const std::string path = dir.File("Nimbra.ini");
+  CNimbraDoc doc(clock, board, debugLog, path);
+  doc.LoadSettings();
+  CUserSetParam& user = doc.AppInfo().GetUserSetting();
+  user.wakeup_lead_sec = 0;
+  user.stay_awake_gap_sec = 600;  // the first end stays awake for the second
+  for (const int minute : {1, 5}) {
+    ScheduleEntry entry{};
+    std::strcpy(entry.title, "title");
+    entry.s = At(10, 20, minute);
+    entry.e = At(10, 20, minute + 2);
+    ASSERT_GE(doc.AddSchedule(entry), 0);
+  }
+  ASSERT_TRUE(doc.CommitEdit());
+  const std::string theirs = "[APP_MNG_INFO]\r\ntv_id=0\r\n[TV_REC_SCHEDULE]\r\nsch_num=0\r\n";
+  WriteAll(path, theirs);  // another copy deleted every entry
+
+  RecordingPower power;
+  CPowerControl control(power, board, clock, debugLog, "tz_wakeup_timer");
+  FakeView view;
+  FakePlugin plugin;
+  FakeWindowFactory windows;
+  CScheduler sched(doc, view, plugin, control, windows, CoreServices{clock, board, debugLog},
+                   &board);
+  sched.SetCountdownStepWait(NoWait);
+  while (clock.SecondsNow() < TimeToSeconds(At(10, 20, 4))) {
+    clock.Advance(1);
+    for (int k = 0; k < 5; ++k) sched.OnTimer(CScheduler::kTickTimer);
+  }
+
+  EXPECT_EQ(ReadAll(path), theirs);
+  const ProfileStore pending = ProfileStore::Load(doc.PendingSettingsPath());
+  EXPECT_EQ(pending.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 2);
+  EXPECT_TRUE(prompt.shown.empty());  // nothing shown inside the tick
+  EXPECT_EQ(board.PendingCount(), 1);
+  board.ShowPending();
+  ASSERT_EQ(prompt.Texts().size(), 1u);
+  EXPECT_NE(prompt.Texts()[0].find(path), std::string::npos);
+  EXPECT_NE(prompt.Texts()[0].find(doc.PendingSettingsPath()), std::string::npos);
+}
 }  // namespace
 
 namespace {

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <string_view>
+#include <vector>
 
 #include "platform/debug_log.h"
 #include "platform/file.h"
@@ -265,8 +268,8 @@ TEST_F(SettingsFile, EntriesBeyondTheCapacityAreKeptAndComeBackWithMoreRoom) {
   EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[0]", ""), "e1");
   EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[1]", ""), "e2");
   EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[2]", ""), "e3");
-  // Surplus keys of the shorter save stay in the file; the next load ignores them.
-  EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[3]", ""), "e3");
+  // The shorter save leaves none of the fourth entry's keys behind.
+  EXPECT_FALSE(saved.HasKey("TV_REC_SCHEDULE", "sch_title[3]"));
 
   saved.SetInt("APP_MNG_INFO", "item_num_max", 10);
   ASSERT_TRUE(saved.Save(Path()));
@@ -506,6 +509,158 @@ TEST_F(UnreadableSettingsFile, AFileTooLargeIsNotReadNorWritten) {
   EXPECT_TRUE(doc.SaveSettings());
   EXPECT_EQ(std::filesystem::file_size(std::filesystem::u8path(Path())), kMaxProfileFileBytes + 1);
   EXPECT_EQ(ReadAll(Path()).substr(0, Stored().size()), Stored());
+}
+
+// A table that shrank leaves no keys of its removed entries behind; keys
+// the program does not know stay.
+TEST_F(SettingsFile, ASaveLeavesNoKeysOfEntriesBeyondTheCount) {
+  const int32_t day = T(At(2027, 2, 1, 21, 0));
+  Write("[TV_REC_SCHEDULE]\r\nsch_num=3\r\n" + EntryKeys(0, "a", day, day + 3600) +
+        EntryKeys(1, "b", day + 86400, day + 90000) + EntryKeys(2, "c", day + 172800, day + 176400) +
+        "sch_note[2]=kept\r\n");
+  CNimbraDoc doc(clock, prompt, debugLog, Path());
+  doc.LoadSettings();
+  ASSERT_EQ(doc.Table().GetScheduleCount(), 3);
+  doc.Table().DeleteSchedule(2);
+  doc.Table().DeleteSchedule(0);
+  ASSERT_TRUE(doc.SaveSettings());
+
+  const ProfileStore saved = ProfileStore::Load(Path());
+  EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 1);
+  EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[0]", ""), "b");
+  std::vector<std::string> beyond;
+  saved.ForEachKey("TV_REC_SCHEDULE", [&](std::string_view key) {
+    if (key.find("[1]") != key.npos || key.find("[2]") != key.npos) beyond.emplace_back(key);
+  });
+  EXPECT_EQ(beyond, std::vector<std::string>{"sch_note[2]"});
+}
+
+// Another program (a second copy, an editor) wrote the settings file after
+// the program read it.
+class ChangedSettingsFile : public SettingsFile {
+ protected:
+  std::string Stored() const {
+    return "[APP_MNG_INFO]\r\ntv_id=1\r\n[TV_REC_SCHEDULE]\r\nsch_num=1\r\n" +
+           EntryKeys(0, "stored", T(At(2027, 2, 1, 21, 0)), T(At(2027, 2, 1, 22, 0)));
+  }
+  // The file as another copy that added an entry of its own writes it.
+  std::string Theirs() const {
+    return "[APP_MNG_INFO]\r\ntv_id=1\r\n[TV_REC_SCHEDULE]\r\nsch_num=2\r\n" +
+           EntryKeys(0, "stored", T(At(2027, 2, 1, 21, 0)), T(At(2027, 2, 1, 22, 0))) +
+           EntryKeys(1, "theirs", T(At(2027, 2, 3, 21, 0)), T(At(2027, 2, 3, 22, 0)));
+  }
+  std::string Pending() const { return dir.File("Nimbra-unsaved.ini"); }
+  int Told(const std::string& part) const {
+    int n = 0;
+    for (const std::string& t : prompt.Texts()) n += t.find(part) != std::string::npos;
+    return n;
+  }
+  void AddMine(CNimbraDoc& doc, int day) {
+    ScheduleEntry e{};
+    e.s = At(2027, 2, day, 21, 0);
+    e.e = At(2027, 2, day, 22, 0);
+    std::snprintf(e.title, sizeof e.title, "mine%d", day);
+    ASSERT_GE(doc.AddSchedule(e), 0);
+  }
+};
+
+TEST_F(ChangedSettingsFile, IsNeverSavedOverWhenTheSaveWouldUndoTheirChange) {
+  struct Case {
+    const char* what;
+    std::function<void()> meanwhile;
+    bool diverted;
+  } const cases[] = {
+      {"nobody wrote", [] {}, false},
+      {"the mail page wrote its section",
+       [this] { Write(Stored() + "[section_smail]\r\nm_sm_server=s\r\n"); },
+       false},
+      {"the user set the debug flag by hand",
+       [this] { Write("[APP_MNG_INFO]\r\ndebug_flag=1\r\n" + Stored().substr(14)); },
+       false},
+      {"the file was deleted",
+       [this] { std::filesystem::remove(std::filesystem::u8path(Path())); },
+       false},
+      {"another copy added an entry", [this] { Write(Theirs()); }, true},
+      {"an editor changed a setting the program writes",
+       [this] {
+         std::string text = Stored();
+         text.replace(text.find("tv_id=1"), 7, "tv_id=3");
+         Write(text);
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(std::filesystem::u8path(Pending()));
+    prompt.shown.clear();
+    Write(Stored());
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
+    c.meanwhile();
+    const std::string before = FileExists(Path()) ? ReadAll(Path()) : "";
+    AddMine(doc, 2);
+    ASSERT_TRUE(doc.SaveSettings());
+    AddMine(doc, 4);  // a second save: their change stays, ours goes on
+    ASSERT_TRUE(doc.SaveSettings());
+
+    EXPECT_EQ(doc.IsSettingsFileDiverted(), c.diverted);
+    if (c.diverted) {
+      EXPECT_EQ(ReadAll(Path()), before);
+      const ProfileStore pending = ProfileStore::Load(Pending());
+      EXPECT_EQ(pending.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 3);
+      EXPECT_EQ(pending.GetString("TV_REC_SCHEDULE", "sch_title[2]", ""), "mine4");
+      EXPECT_FALSE(pending.HasKey("APP_MNG_INFO", "tv_id"));  // not changed here
+      // Told once, with both files and how to take the entries over.
+      EXPECT_EQ(Told("ほかのプログラム"), 1);
+      EXPECT_EQ(Told(Path()), 1);
+      EXPECT_EQ(Told(Pending()), 1);
+      EXPECT_EQ(prompt.Texts().size(), 1u);
+    } else {
+      const ProfileStore saved = ProfileStore::Load(Path());
+      EXPECT_EQ(saved.GetInt("TV_REC_SCHEDULE", "sch_num", 0), 3);
+      EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[2]", ""), "mine4");
+      if (before.find("m_sm_server") != std::string::npos) {
+        EXPECT_EQ(saved.GetString("section_smail", "m_sm_server", ""), "s");
+      }
+      if (before.find("debug_flag") != std::string::npos) {
+        EXPECT_EQ(saved.GetInt("APP_MNG_INFO", "debug_flag", 0), 1);
+      }
+      EXPECT_FALSE(FileExists(Pending()));
+      EXPECT_TRUE(prompt.shown.empty());
+    }
+  }
+}
+
+// The next start merges what was saved aside: both copies' entries are
+// there, and the pending file goes with the first save, unless it was
+// written again since it was merged.
+TEST_F(ChangedSettingsFile, TheNextStartTakesOverWhatWasSavedAside) {
+  Write(Stored());
+  {
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
+    Write(Theirs());
+    AddMine(doc, 2);
+    ASSERT_TRUE(doc.SaveSettings());
+    ASSERT_TRUE(doc.IsSettingsFileDiverted());
+  }
+  prompt.shown.clear();
+  CNimbraDoc doc(clock, prompt, debugLog, Path());
+  doc.LoadSettings();
+  EXPECT_EQ(Told("合わせました"), 1);
+  ASSERT_EQ(doc.Table().GetScheduleCount(), 3);
+  EXPECT_STREQ(doc.Table().GetSchedule(0)->title, "stored");
+  EXPECT_STREQ(doc.Table().GetSchedule(1)->title, "mine2");
+  EXPECT_STREQ(doc.Table().GetSchedule(2)->title, "theirs");
+
+  WriteAll(Pending(), "[TV_REC_SCHEDULE]\r\nsch_num=1\r\n" +
+                          EntryKeys(0, "later", T(At(2027, 2, 5, 21, 0)), T(At(2027, 2, 5, 22, 0))));
+  ASSERT_TRUE(doc.SaveSettings());
+  EXPECT_FALSE(doc.IsSettingsFileDiverted());
+  EXPECT_TRUE(FileExists(Pending()));  // written after the merge: kept for the next start
+  ASSERT_TRUE(doc.SaveSettings());
+  EXPECT_TRUE(FileExists(Pending()));
+  EXPECT_EQ(ProfileStore::Load(Path()).GetInt("TV_REC_SCHEDULE", "sch_num", 0), 3);
 }
 
 TEST(AssociationTable, KeepsTheFirstRememberedAndOnePerExtension) {
