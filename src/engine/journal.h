@@ -34,9 +34,10 @@ enum class JournalKind {
 enum class JournalSleeper { kOther = 0, kProgram = 1 };
 // How the PC came to be awake for a window.
 enum class JournalWake { kAlreadyOn = 0, kTimer = 1, kOtherWake = 2, kProgramStarted = 3 };
-// What followed a window's end.
+// What followed a window's end. kStopped comes after one of the countdowns:
+// the user stopped it (中止), and no power action followed.
 enum class JournalEnd { kCountdown = 0, kStayedAwake = 1, kClosedLate = 2, kSuspended = 3,
-                        kShutDown = 4 };
+                        kShutDown = 4, kStopped = 5 };
 // Why a window passed unseen, as far as the program knows.
 enum class JournalMiss { kUnseen = 0, kAsleep = 1, kNotRunning = 2 };
 

@@ -172,12 +172,14 @@ std::string WakeText(const JournalWindow& w) {
 
 std::string EndText(const JournalWindow& w) {
   if (!w.ended) return "";
+  const char* stopped = w.countdownStopped ? "（中止）" : "";
   switch (w.endAction) {
-    case JournalEnd::kCountdown: return "カウントダウン";
+    case JournalEnd::kCountdown: return std::string("カウントダウン") + stopped;
     case JournalEnd::kStayedAwake: return "次の予定まで待機";
     case JournalEnd::kClosedLate: return "終了時刻の後に終了処理";
-    case JournalEnd::kSuspended: return "スリープへのカウントダウン";
-    case JournalEnd::kShutDown: return "シャットダウンへのカウントダウン";
+    case JournalEnd::kSuspended: return std::string("スリープへのカウントダウン") + stopped;
+    case JournalEnd::kShutDown: return std::string("シャットダウンへのカウントダウン") + stopped;
+    case JournalEnd::kStopped: return "カウントダウンを中止";
   }
   return "";
 }
@@ -246,8 +248,13 @@ std::vector<JournalWindow> AssembleWindows(const std::vector<JournalEvent>& even
       }
       case JournalKind::kWindowEnd: {
         JournalWindow& w = window(e);
+        // The stop of the countdown follows the end and keeps what it was.
+        if (e.code == static_cast<int>(JournalEnd::kStopped) && w.ended) {
+          w.countdownStopped = true;
+          break;
+        }
         w.ended = true;
-        w.endAction = static_cast<JournalEnd>(std::clamp(e.code, 0, 4));
+        w.endAction = static_cast<JournalEnd>(std::clamp(e.code, 0, 5));
         break;
       }
       case JournalKind::kMissed: {

@@ -36,6 +36,7 @@ struct JournalWindow {
   JournalMiss miss = JournalMiss::kUnseen;
   bool ended = false;
   JournalEnd endAction = JournalEnd::kCountdown;
+  bool countdownStopped = false;  // the user stopped the countdown after the end
   std::vector<JournalOutage> outages;  // inside the window, in order
 };
 

@@ -96,7 +96,14 @@ void CScheduler::Tick() {
   if (notices_) hold.emplace(*notices_);
   const int64_t tN = LocalSecondsNow(services_.clock);
   NoteWakeAfterSleep(tN);
-  if (journal_) journal_->Tick(tN);
+  if (journal_) {
+    journal_->Tick(tN);
+    // The user stopped the countdown that followed a window's end.
+    if (countdownFor_ && countdown_ && !countdown_->IsRunning()) {
+      journal_->WindowEnded(tN, *countdownFor_, JournalEnd::kStopped);
+      countdownFor_.reset();
+    }
+  }
   ScheduleTable& table = doc_.Table();
   bool running = false;
   std::optional<EndForecast> forecast;
@@ -292,6 +299,7 @@ void CScheduler::EndProcessing(int index) {
   FinishOrRoll(index);
 
   countdown_.reset();
+  countdownFor_.reset();
   const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
   const WakeSettings settings = Settings();
   const WakePlan next = PlanWake(table, LocalSecondsNow(services_.clock), settings);
@@ -329,6 +337,7 @@ void CScheduler::EndProcessing(int index) {
     view_.RefreshList();
     StartCountdown("サスペンドの準備中", 1, &wake, SuspendAction, SuspendCancelAction);
   }
+  if (countdown_) countdownFor_ = window;
 }
 
 void CScheduler::CloseMissed(int index, int lateSeconds) {
@@ -356,6 +365,7 @@ void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemT
   Save();
   countdownAt_ = LocalSecondsNow(services_.clock);
   countdown_.reset();
+  countdownFor_.reset();
   auto countdown = std::make_unique<CCountdown>(power_, services_);
   if (stepWait_) countdown->SetStepWait(stepWait_);
   const SleepMode mode = doc_.AppInfo().GetUserSetting().sleep_flag;

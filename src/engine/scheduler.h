@@ -16,9 +16,11 @@
 // Everything here runs on the interface thread; only the countdown's worker
 // runs elsewhere.
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/countdown.h"
+#include "engine/journal_recorder.h"
 #include "engine/wake_plan.h"
 #include "engine/wake_readiness.h"
 #include "platform/core_services.h"
@@ -170,6 +172,8 @@ class CScheduler {
   int64_t journalSeen_ = -1;  // the start of the window last told as seen
   int64_t countdownAt_ = -1;  // when the last countdown to a power action started
   std::unique_ptr<CCountdown> countdown_;
+  // The window whose end countdown_ follows, until its stop is journalled.
+  std::optional<JournalWindowRef> countdownFor_;
   CCountdown::StepWait stepWait_;
   bool inTick_ = false;
   WakePlan plan_;

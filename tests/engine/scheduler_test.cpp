@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -379,6 +380,36 @@ TEST_F(SchedulerTest, JournalsTheWindowSeenItsEndAndAWindowSleptThrough) {
   EXPECT_EQ(EndText(journalled[0]), "スリープへのカウントダウン");
   EXPECT_EQ(JudgeWindow(journalled[0]).kind, VerdictKind::kFullyAwake);
   EXPECT_EQ(JudgeWindow(journalled[1]).kind, VerdictKind::kMissed);
+}
+
+// The 中止 of the countdown after a window's end is journalled once, as what
+// followed that end.
+TEST_F(SchedulerTest, JournalsTheStopOfTheCountdownAfterAnEnd) {
+  JournalList sink;
+  CJournalRecorder journal(sink);
+  sched = std::make_unique<CScheduler>(*doc, view, plugin, *control, windows, Services(), nullptr,
+                                       &journal);
+  BlockingGate firstStep;
+  sched->SetCountdownStepWait([&](int) { firstStep.Wait(); });
+  User().finish_act = 0;
+  Add(At(10, 20, 0), At(10, 20, 10));
+  JumpTo(At(10, 20, 5));
+  JumpTo(At(10, 20, 10));  // the end: counting down to a suspend
+  ASSERT_TRUE(sched->Countdown());
+  ASSERT_TRUE(firstStep.WaitForWaiters());
+  sched->Countdown()->Stop();  // the window's 中止
+  firstStep.Open();
+  WaitCountdown();
+  sched->Tick();
+  sched->Tick();
+
+  const auto journalled = AssembleWindows(sink.events);
+  ASSERT_EQ(journalled.size(), 1u);
+  EXPECT_EQ(EndText(journalled[0]), "スリープへのカウントダウン（中止）");
+  EXPECT_EQ(std::count_if(sink.events.begin(), sink.events.end(),
+                          [](const JournalEvent& e) { return e.kind == JournalKind::kWindowEnd; }),
+            2);
+  EXPECT_TRUE(power.Calls("suspend").empty());
 }
 
 TEST_F(SchedulerTest, MissedEndOfARepeatingEntryRollsItOnQuietly) {
