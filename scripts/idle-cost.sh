@@ -92,22 +92,27 @@ measure() {
   server=$(server_pid)
   if [ -z "$server" ]; then echo "idle-cost: no Wine server found" >&2; exit 1; fi
   sleep "$warmup"
-  local p0 s0 p1 s1
+  local p0 s0 p1 s1 written
+  # Files of the program's folder written while idling (the journal, the
+  # settings, the dry run's log): an idle tick writes none.
+  touch "$dir/.idle-mark"
   p0=$(cpu_ns "$pid"); s0=$(cpu_ns "$server")
   sleep "$seconds"
   p1=$(cpu_ns "$pid"); s1=$(cpu_ns "$server")
+  written=$(find "$dir" -type f -newer "$dir/.idle-mark" ! -name .idle-mark -printf '%f,' | sed 's/,$//')
   kill -0 "$pid" 2>/dev/null || { echo "idle-cost: $exe ended while idling" >&2; exit 1; }
   wineserver -k 2>/dev/null || true
   wait "$launcher" 2>/dev/null || true
-  echo "$(( (p1 - p0) / 1000000 )) $(( (s1 - s0) / 1000000 ))"
+  echo "$(( (p1 - p0) / 1000000 )) $(( (s1 - s0) / 1000000 )) ${written:-none}"
 }
 
-read -r np ns < <(measure "$scratch/nimbra" Nimbra.exe /dryrun)
-read -r yp ys < <(measure "$scratch/yardstick" idle-window.exe)
-awk -v np="$np" -v ns="$ns" -v yp="$yp" -v ys="$ys" -v s="$seconds" 'BEGIN {
+read -r np ns nw < <(measure "$scratch/nimbra" Nimbra.exe /dryrun)
+read -r yp ys yw < <(measure "$scratch/yardstick" idle-window.exe)
+awk -v np="$np" -v ns="$ns" -v yp="$yp" -v ys="$ys" -v s="$seconds" -v nw="$nw" 'BEGIN {
   printf "idle cost over %d s (CPU ms)   program  wineserver  total\n", s
   printf "  Nimbra.exe, 100 schedules  %7d  %10d  %5d\n", np, ns, np + ns
   printf "  idle-window.exe            %7d  %10d  %5d\n", yp, ys, yp + ys
   if (yp + ys > 0) printf "ratio: %.2fx (goal: at most 1.2x)\n", (np + ns) / (yp + ys)
+  printf "files Nimbra.exe wrote while idling: %s\n", nw
 }'
 INNER
