@@ -208,7 +208,7 @@ void Simulation::Renew() {
     });
     if (doc_->OnRegularSchedule()) {
       Note(report_.events, "seasons renewed");
-      Accepted(EntryFromRepeat(entered, false));
+      Accepted(EntryFromRepeat(entered));
     }
     view_.DropSteps();
   }

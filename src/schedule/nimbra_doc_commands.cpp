@@ -139,7 +139,7 @@ bool CNimbraDoc::ChangeSchedule(bool forceRepeatDialog) {
   if (forceRepeatDialog || cur.loop) {
     RepeatValues values = RepeatValuesFor(cur);
     while (!accepted && !ended && view_->ShowRepeatDialog(values))
-      accepted = replace(EntryFromRepeat(values, true));
+      accepted = replace(EntryFromRepeat(values));
   } else {
     ReservationValues values = ReservationValuesFor(cur);
     while (!accepted && !ended && view_->ShowReservationDialog(values))
@@ -177,7 +177,7 @@ bool CNimbraDoc::OnRegularSchedule() {
     return ChangeSchedule(table_.GetSchedule(k)->loop == 0);
   RepeatValues values = NewRepeatValues(clock_.LocalNow());
   while (view_->ShowRepeatDialog(values)) {
-    if (AddSchedule(EntryFromRepeat(values, false)) != -1) return AfterAccepted();
+    if (AddSchedule(EntryFromRepeat(values)) != -1) return AfterAccepted();
   }
   return false;
 }

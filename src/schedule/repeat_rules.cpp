@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/prompt.h"
 #include "platform/sjis_texts.h"
@@ -73,6 +74,7 @@ constexpr const char* kE1 =
 RepeatValues NewRepeatValues(const SystemTime& now) {
   RepeatValues v;
   v.m_start = v.m_end = v.m_kikan_s = v.m_kikan_e = now;
+  v.m_title = UntitledSjis();
   return v;
 }
 
@@ -86,6 +88,11 @@ RepeatValues RepeatValuesFor(const ScheduleEntry& entry) {
   v.m_loop_meth = entry.loop_meth;
   v.m_loop = entry.loop;
   v.m_kikan_f = entry.kikan_f;
+  v.m_existing = true;
+  v.m_title.assign(entry.title, strnlen(entry.title, kTitleSize));
+  v.m_title_made = v.m_title.empty() || v.m_title == UntitledSjis() ||
+                   v.m_title == NoRepeatTitleSjis() ||
+                   (entry.loop && v.m_title == RepeatTitleSjis(entry.loop_meth, entry.b_way));
   return v;
 }
 
@@ -279,7 +286,12 @@ std::string RepeatTitleSjis(int method, int32_t bits) {
   return GetMethodNameSjis(method) + " " + (method == kMethodWeekly ? GetWeekStringSjis(bits) : "");
 }
 
-ScheduleEntry EntryFromRepeat(const RepeatValues& v, bool changingExisting) {
+std::string MadeRepeatTitleSjis(bool loop, int method, int32_t bits, bool existing) {
+  if (loop) return RepeatTitleSjis(method, bits);
+  return existing ? NoRepeatTitleSjis() : UntitledSjis();
+}
+
+ScheduleEntry EntryFromRepeat(const RepeatValues& v) {
   ScheduleEntry entry{};
   entry.s = v.m_start;
   entry.e = v.m_end;
@@ -290,9 +302,10 @@ ScheduleEntry EntryFromRepeat(const RepeatValues& v, bool changingExisting) {
     ClearTimeOfDay(&periodEnd);
     if (!v.m_kikan_f) periodStart = periodEnd = SystemTime{};
     SetRepeatFields(&entry, 1, v.m_loop_meth, v.m_b_way, v.m_kikan_f, periodStart, periodEnd);
-    CopyTitle(entry.title, RepeatTitleSjis(v.m_loop_meth, v.m_b_way).c_str());
-  } else {
-    CopyTitle(entry.title, changingExisting ? NoRepeatTitleSjis() : UntitledSjis());
   }
+  const std::string title =
+      v.m_title_made ? MadeRepeatTitleSjis(v.m_loop != 0, v.m_loop_meth, v.m_b_way, v.m_existing)
+                     : v.m_title;
+  CopyTitle(entry.title, title.c_str());
   return entry;
 }

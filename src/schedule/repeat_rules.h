@@ -41,11 +41,24 @@ struct RepeatValues {
   int32_t m_loop_meth = 0; // RepeatMethod
   int32_t m_loop = 0;      // repeat box "繰り返しをする" (1002)
   int32_t m_kikan_f = 0;   // period box "期間指定をする" (1003); after OK: m_kikan_f && m_loop
+  // The title box (Shift-JIS, at most kReservationTitleLimit bytes, as the
+  // reservation dialog's).
+  std::string m_title;
+  // The title is the one the dialog makes from the repeat setting
+  // (MadeRepeatTitleSjis) and follows it, until the user types one.
+  bool m_title_made = true;
+  // The dialog changes an existing entry (its made title without
+  // repetition differs from a new entry's).
+  bool m_existing = false;
 };
 
-// A new schedule: the four date-times now, everything else 0.
+// A new schedule: the four date-times now, everything else 0, the title
+// made (with the repeat box off, "タイトルなし").
 RepeatValues NewRepeatValues(const SystemTime& now);
-// The values of an existing entry.
+// The values of an existing entry, its title among them. That title follows
+// the setting only when it is one the dialog makes (for the entry's own
+// setting, or a fixed one) or empty; a title the user typed or an iEPG file
+// brought stays whatever the setting becomes.
 RepeatValues RepeatValuesFor(const ScheduleEntry& entry);
 
 // The item text of a repeat method; "毎週" for an index outside 0-5.
@@ -138,11 +151,15 @@ bool RunRepeatDialogOk(const RepeatDialogInput& input, RepeatValues& values,
 // The title of a repeating entry: "%s %s" of the method name and, for 毎週,
 // the weekday letters (Shift-JIS).
 std::string RepeatTitleSjis(int method, int32_t bits);
+// The title the dialog makes for a setting: with the repeat box on,
+// RepeatTitleSjis; with it off, "繰り返しなし予約" for an existing entry,
+// else "タイトルなし".
+std::string MadeRepeatTitleSjis(bool loop, int method, int32_t bits, bool existing);
 // The entry a confirmed dialog stands for. With the repeat box on: the
-// repeat title and fields, the period dates without their time of day (all
-// zero without a period). With it off: a one-shot entry titled
-// "繰り返しなし予約" when an existing entry is changed, else "タイトルなし".
-ScheduleEntry EntryFromRepeat(const RepeatValues& values, bool changingExisting);
+// repeat fields, the period dates without their time of day (all zero
+// without a period); with it off, a one-shot entry. Its title is m_title,
+// or the made title for the stored setting while m_title_made.
+ScheduleEntry EntryFromRepeat(const RepeatValues& values);
 
 // Shift-JIS of the fixed titles.
 const char* UntitledSjis();       // "タイトルなし"

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "app/win/about_dlg.h"
 #include "app/win/picker.h"
 #include "app/win/regular_time_dlg.h"
@@ -14,6 +16,7 @@
 #include "framework/message_box.h"
 #include "gui_driver.h"
 #include "platform/win32/text_win.h"
+#include "schedule/schedule_table.h"
 
 using gui::ModalScript;
 
@@ -236,7 +239,7 @@ TEST_F(DialogTest, RepeatWeekendMethodChecksSundayAndSaturdayAndStartsOnTheComin
   std::wstring summary;
   bool sun = false, sat = false, mon = true;
   SystemTime periodStart{};
-  std::wstring endDayItem0, endDayItem1;
+  std::wstring endDayItem0, endDayItem1, madeTitle;
   ModalScript script;
   script.Add([&] {
     HWND d = gui::FindThreadDialog(kRepeat);
@@ -254,6 +257,7 @@ TEST_F(DialogTest, RepeatWeekendMethodChecksSundayAndSaturdayAndStartsOnTheComin
     sat = Checked(d, IDC_WEEK_SAT);
     mon = Checked(d, IDC_WEEK_MON);
     periodStart = GetPickerTime(GetDlgItem(d, IDC_KIKAN_S));
+    madeTitle = gui::WindowText(GetDlgItem(d, IDC_REG_TITLE));
     SetPickerTime(GetDlgItem(d, IDC_KIKAN_E), MakeSystemTime(2030, 6, 30));
     gui::SaveScreenshot("repeat-dialog", d);
     gui::Click(d, IDOK);
@@ -269,6 +273,7 @@ TEST_F(DialogTest, RepeatWeekendMethodChecksSundayAndSaturdayAndStartsOnTheComin
   ASSERT_EQ(IDOK, script.Run([&] { return dlg.DoModal(); }));
   EXPECT_EQ(L"同", endDayItem0);
   EXPECT_EQ(L"翌", endDayItem1);
+  EXPECT_EQ(L"毎週（土、日） ", madeTitle);  // the title follows the method
   EXPECT_TRUE(sun);
   EXPECT_TRUE(sat);
   EXPECT_FALSE(mon);
@@ -284,6 +289,77 @@ TEST_F(DialogTest, RepeatWeekendMethodChecksSundayAndSaturdayAndStartsOnTheComin
   EXPECT_NE(std::wstring::npos, summary.find(L"繰り返し方法：毎週（土、日） \n"));
   EXPECT_NE(std::wstring::npos, summary.find(L"開始日：　　　2030/05/04 (土)\n"));
   EXPECT_NE(std::wstring::npos, summary.find(L"終了日：　　　2030/06/30 (日)\n"));
+}
+
+// The title box: a new entry's title is made from the setting as it
+// changes until the user types one; an existing entry's own title stays;
+// the reservation dialog's limit and message apply.
+TEST_F(DialogTest, RepeatTitleIsMadeUntilTypedAndAnEntrysOwnTitleStays) {
+  gui::FixedClock clock(kWednesdayMorning);
+  auto Text = [](HWND d) { return gui::WindowText(GetDlgItem(d, IDC_REG_TITLE)); };
+  // A click on a box as the user's: the box changes and the dialog is told at once.
+  auto Toggle = [](HWND d, int id) { SendMessageW(GetDlgItem(d, id), BM_CLICK, 0, 0); };
+  {
+    CRegularTimeDlg dlg(nullptr, clock);
+    static_cast<RepeatValues&>(dlg) = NewRepeatValues(MakeSystemTime(2030, 5, 1, 21, 0, 0));
+    std::vector<std::wstring> shown;
+    std::wstring message;
+    bool stillOpen = false;
+    ModalScript script;
+    script.Add([&] {
+      HWND d = gui::FindThreadDialog(kRepeat);
+      if (!d) return false;
+      shown.push_back(Text(d));
+      Toggle(d, IDC_LOOP);
+      shown.push_back(Text(d));
+      Toggle(d, IDC_WEEK_WED);
+      shown.push_back(Text(d));
+      SetWindowTextW(GetDlgItem(d, IDC_REG_TITLE), L"大河");
+      Toggle(d, IDC_WEEK_THU);
+      shown.push_back(Text(d));
+      // 129 double-byte characters: 258 bytes, over the limit.
+      SetWindowTextW(GetDlgItem(d, IDC_REG_TITLE), std::wstring(129, L'あ').c_str());
+      gui::Click(d, IDOK);
+      return true;
+    });
+    AnswerMessageThenCancel(script, kRepeat, &message, &stillOpen);
+    EXPECT_EQ(IDCANCEL, script.Run([&] { return dlg.DoModal(); }));
+    EXPECT_TRUE(script.Completed());
+    const std::vector<std::wstring> expected = {L"タイトルなし", L"毎週 ", L"毎週 水", L"大河"};
+    EXPECT_EQ(expected, shown);
+    EXPECT_NE(std::wstring::npos, message.find(L"256")) << message;
+    EXPECT_TRUE(stillOpen);
+  }
+  {
+    ScheduleEntry entry{};
+    entry.s = MakeSystemTime(2030, 5, 1, 21, 0, 0);
+    entry.e = MakeSystemTime(2030, 5, 1, 22, 0, 0);
+    CopyTitle(entry.title, WideToSjis(L"ドラマ 第3話").c_str());
+    CRegularTimeDlg dlg(nullptr, clock);
+    static_cast<RepeatValues&>(dlg) = RepeatValuesFor(entry);
+    std::wstring opened, afterSetting;
+    ModalScript script;
+    script.Add([&] {
+      HWND d = gui::FindThreadDialog(kRepeat);
+      if (!d) return false;
+      opened = Text(d);
+      Toggle(d, IDC_LOOP);
+      Toggle(d, IDC_WEEK_WED);
+      afterSetting = Text(d);
+      gui::Click(d, IDOK);
+      return true;
+    });
+    script.Add([&] {
+      HWND box = gui::FindThreadDialog(L"設定の確認");
+      if (!box) return false;
+      PostMessageW(box, WM_COMMAND, IDYES, 0);
+      return true;
+    });
+    ASSERT_EQ(IDOK, script.Run([&] { return dlg.DoModal(); }));
+    EXPECT_EQ(L"ドラマ 第3話", opened);
+    EXPECT_EQ(L"ドラマ 第3話", afterSetting);
+    EXPECT_EQ(L"ドラマ 第3話", SjisToWide(EntryFromRepeat(dlg).title));
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "platform/text.h"
 #include "schedule/repeat_rules.h"
+#include "schedule/schedule_table.h"
 #include "schedule/time_rules.h"
 #include "support/fakes.h"
 
@@ -344,7 +345,7 @@ TEST(RepeatOk, WithoutRepetitionTheDisabledPeriodStartDatesTheEntry) {
   EXPECT_TRUE(r.message.empty());
   EXPECT_EQ(r.values.m_start, At(2030, 5, 6, 21, 0));
   EXPECT_EQ(r.values.m_kikan_f, 0);
-  const ScheduleEntry x = EntryFromRepeat(r.values, false);
+  const ScheduleEntry x = EntryFromRepeat(r.values);
   EXPECT_EQ(x.loop, 0);
   EXPECT_EQ(x.kikan_s, SystemTime{});
   EXPECT_EQ(SjisToUtf8(x.title), "タイトルなし");
@@ -375,15 +376,69 @@ TEST(RepeatEntry, PeriodDatesLoseTheirTimeOrVanishWithoutAPeriod) {
   v.m_start = v.m_kikan_s = At(2030, 5, 6, 21, 0);
   v.m_end = At(2030, 5, 6, 22, 0);
   v.m_kikan_e = At(2030, 6, 30, 22, 0);
-  ScheduleEntry x = EntryFromRepeat(v, true);
+  ScheduleEntry x = EntryFromRepeat(v);
   EXPECT_EQ(x.kikan_s, At(2030, 5, 6));
   EXPECT_EQ(x.kikan_e, At(2030, 6, 30));
   EXPECT_EQ(x.state, kStateWaiting);
   v.m_kikan_f = 0;
-  x = EntryFromRepeat(v, true);
+  x = EntryFromRepeat(v);
   EXPECT_EQ(x.kikan_f, 0);
   EXPECT_EQ(x.kikan_s, SystemTime{});
   EXPECT_EQ(x.kikan_e, SystemTime{});
+}
+
+// The title an entry gets: the made one follows the setting while it is
+// made; one the user typed or an import brought stays.
+TEST(RepeatEntry, TitleFollowsTheSettingOnlyWhileItIsMade) {
+  auto Entry = [](const char* titleUtf8, int32_t loop, int method, int32_t bits) {
+    ScheduleEntry e{};
+    e.s = At(2030, 5, 6, 21, 0);
+    e.e = At(2030, 5, 6, 22, 0);
+    CopyTitle(e.title, Utf8ToSjis(titleUtf8).c_str());
+    if (loop) SetRepeatFields(&e, 1, method, bits, 0, SystemTime{}, SystemTime{});
+    return e;
+  };
+  const struct {
+    const char* what;
+    RepeatValues values;  // as the dialog opens
+    int32_t loop;         // then confirmed with this setting
+    int method;
+    int32_t bits;
+    const char* title;
+  } rows[] = {
+      {"new, untouched, no repeat", NewRepeatValues(kNow), 0, 0, 0, "タイトルなし"},
+      {"new, untouched, weekly", NewRepeatValues(kNow), 1, kMethodWeekly, 10, "毎週 月水"},
+      {"new, untouched, daily", NewRepeatValues(kNow), 1, kMethodDaily, 127, "毎日 "},
+      {"imported one-shot made weekly", RepeatValuesFor(Entry("ドラマ 第3話", 0, 0, 0)), 1,
+       kMethodWeekly, 8, "ドラマ 第3話"},
+      {"named weekly made one-shot", RepeatValuesFor(Entry("ニュース", 1, kMethodWeekly, 8)), 0, 0,
+       0, "ニュース"},
+      {"made weekly title, days changed", RepeatValuesFor(Entry("毎週 水", 1, kMethodWeekly, 8)), 1,
+       kMethodWeekly, 16, "毎週 木"},
+      {"made title of another setting", RepeatValuesFor(Entry("毎週 水", 1, kMethodWeekly, 16)), 1,
+       kMethodWeekly, 2, "毎週 水"},
+      {"made weekly title, repeat off", RepeatValuesFor(Entry("毎日 ", 1, kMethodDaily, 127)), 0, 0,
+       0, "繰り返しなし予約"},
+      {"untitled one-shot made daily", RepeatValuesFor(Entry("タイトルなし", 0, 0, 0)), 1,
+       kMethodDaily, 127, "毎日 "},
+      {"empty title made daily", RepeatValuesFor(Entry("", 0, 0, 0)), 1, kMethodDaily, 127,
+       "毎日 "},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.what);
+    RepeatValues v = r.values;
+    v.m_loop = r.loop;
+    v.m_loop_meth = r.method;
+    v.m_b_way = r.bits;
+    EXPECT_EQ(SjisToUtf8(EntryFromRepeat(v).title), r.title);
+  }
+  // Typed into the box: kept whatever the setting.
+  RepeatValues typed = NewRepeatValues(kNow);
+  typed.m_title = Utf8ToSjis("大河 日曜");
+  typed.m_title_made = false;
+  typed.m_loop = 1;
+  typed.m_loop_meth = kMethodDaily;
+  EXPECT_EQ(SjisToUtf8(EntryFromRepeat(typed).title), "大河 日曜");
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 
 #include "app/win/picker.h"
 #include "app/win/resource.h"
+#include "framework/data_exchange.h"
 #include "framework/message_box.h"
 #include "platform/clock.h"
+#include "schedule/reservation_rules.h"
 
 namespace {
 
@@ -19,8 +21,25 @@ CRegularTimeDlg::CRegularTimeDlg(HWND parent, IClock& clock)
     : CDialog(IDD_REGULAR_TIME), parent_(parent), clock_(clock) {}
 
 void CRegularTimeDlg::DoDataExchange(CDataExchange& dx) {
+  // The title is exchanged on its own (at opening and OK): a title too long
+  // is told at OK, not at every click on a box.
   dx.Check(IDC_LOOP, m_loop);
   dx.Check(IDC_KIKAN_F, m_kikan_f);
+}
+
+void CRegularTimeDlg::ShowTitle(const std::string& sjis) {
+  showingTitle_ = true;
+  CDataExchange dx(*this, false);
+  std::string text = sjis;
+  dx.Text(IDC_REG_TITLE, text, kReservationTitleLimit, TextCoding::Sjis);
+  showingTitle_ = false;
+}
+
+void CRegularTimeDlg::FollowMadeTitle() {
+  if (!m_title_made) return;
+  m_title = MadeRepeatTitleSjis(IsItemChecked(IDC_LOOP), SelectedMethod(), CheckedWeekdays(),
+                                m_existing);
+  ShowTitle(m_title);
 }
 
 BOOL CRegularTimeDlg::OnInitDialog() {
@@ -45,6 +64,8 @@ BOOL CRegularTimeDlg::OnInitDialog() {
   LimitPickerToLatest(GetItem(IDC_KIKAN_E));
   SetWeekdays(init.weekdayBits);
   SetComboIndex(IDC_LOOP_METHOD, init.methodIndex);
+  ShowTitle(m_title);
+  FollowMadeTitle();
   return TRUE;
 }
 
@@ -75,9 +96,14 @@ int CRegularTimeDlg::SelectedEndDay() const {
 }
 
 bool CRegularTimeDlg::OnCommand(int id, int code, HWND) {
+  if (id == IDC_REG_TITLE && code == EN_CHANGE) {
+    if (!showingTitle_) m_title_made = false;  // the user's own title from now on
+    return true;
+  }
   if (id == IDC_LOOP && code == BN_CLICKED) {
     UpdateData(true);
     EnableRepeatControls(m_loop != 0);
+    FollowMadeTitle();
     return true;
   }
   if (id == IDC_LOOP_METHOD && code == CBN_SELCHANGE) {
@@ -86,6 +112,7 @@ bool CRegularTimeDlg::OnCommand(int id, int code, HWND) {
         OnRepeatMethodChanged(SelectedMethod(), CheckedWeekdays(), clock_.LocalNow());
     SetWeekdays(change.weekdayBits);
     SetPickerTime(GetItem(IDC_KIKAN_S), change.periodStart);
+    FollowMadeTitle();
     return true;
   }
   for (int box : kWeekBoxes) {
@@ -94,6 +121,7 @@ bool CRegularTimeDlg::OnCommand(int id, int code, HWND) {
       const std::string text = FirstRunText(
           CheckedWeekdays(), GetPickerTime(GetItem(IDC_REG_START_TIME)), clock_.LocalNow());
       SetItemTextUtf8(IDC_FIRST_DAY, text);
+      FollowMadeTitle();
       return true;
     }
   }
@@ -101,6 +129,12 @@ bool CRegularTimeDlg::OnCommand(int id, int code, HWND) {
 }
 
 void CRegularTimeDlg::OnOK() {
+  // The title's limit and message are the reservation dialog's.
+  CDataExchange titleExchange(*this, true);
+  std::string title = m_title;
+  titleExchange.Text(IDC_REG_TITLE, title, kReservationTitleLimit, TextCoding::Sjis);
+  if (titleExchange.Failed()) return;
+  m_title = title;
   UpdateData(true);
   RepeatDialogInput input;
   input.loop = m_loop;

@@ -26,7 +26,11 @@ class CRegularTimeDlg : public CDialog, public RepeatValues {
   void SetWeekdays(int32_t bits);
   int SelectedMethod() const;
   int SelectedEndDay() const;
+  // While the title is the made one, shows the title made from the boxes.
+  void FollowMadeTitle();
+  void ShowTitle(const std::string& sjis);
 
   HWND parent_;
   IClock& clock_;
+  bool showingTitle_ = false;  // the title box changes by our own hand
 };

@@ -94,6 +94,7 @@
 #define IDC_KIKAN_GROUP 1032
 #define IDC_FIRST_DAY_LABEL 1033
 #define IDC_WEEK_GROUP 1034
+#define IDC_REG_TITLE 1035
 // The programmes of a multi-programme iEPG file.
 #define IDC_IEPG_LIST 1100
 #define IDC_IEPG_LIST_TITLE 1101
