@@ -56,10 +56,11 @@ BOOL CRegularTimeDlg::OnInitDialog() {
   SetPickerTime(GetItem(IDC_REG_START_TIME), init.startTime);
   SetPickerTime(GetItem(IDC_REG_END_TIME), init.endTime);
   EnableRepeatControls(m_loop != 0);
-  if (m_loop) {
-    SetPickerTime(GetItem(IDC_KIKAN_S), init.periodStart);
-    SetPickerTime(GetItem(IDC_KIKAN_E), init.periodEnd);
-  }
+  // Without repetition the period pickers show today by the program's clock
+  // (not the picker's own idea of today): ticking the repeat box later dates
+  // the first occurrence from them.
+  SetPickerTime(GetItem(IDC_KIKAN_S), init.periodStart);
+  SetPickerTime(GetItem(IDC_KIKAN_E), init.periodEnd);
   LimitPickerToLatest(GetItem(IDC_KIKAN_S));
   LimitPickerToLatest(GetItem(IDC_KIKAN_E));
   SetWeekdays(init.weekdayBits);
