@@ -65,3 +65,12 @@ std::string FrameCaption(bool titleMark) { return titleMark ? "Nimbra [ドライ
 std::string StartupCommand(const std::string& programPathUtf8) {
   return "\"" + programPathUtf8 + "\" /tray";
 }
+
+std::string GuidePath(const std::string& programPathUtf8) {
+  return JoinPath(JoinPath(DirectoryOf(programPathUtf8), "Nimbra-docs"), "index.html");
+}
+
+std::string GuideMissingText(const std::string& guidePathUtf8) {
+  return "使い方ガイドが見つかりません。\n" + guidePathUtf8 +
+         "\n\nNimbra.exe と同じフォルダに、配布ファイルの Nimbra-docs フォルダを置いて下さい。";
+}

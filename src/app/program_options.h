@@ -40,3 +40,8 @@ std::string FrameCaption(bool titleMark);
 // starts it in the tray.
 inline constexpr char kStartupEntryName[] = "Nimbra";
 std::string StartupCommand(const std::string& programPathUtf8);
+
+// The user's guide installed beside the program (in the folder Nimbra-docs,
+// as both packages put it), and what is said when it is not there.
+std::string GuidePath(const std::string& programPathUtf8);
+std::string GuideMissingText(const std::string& guidePathUtf8);

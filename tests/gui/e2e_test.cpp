@@ -472,6 +472,44 @@ TEST_F(EndToEndTest, TheLogonStartGoesStraightIntoTheTrayAndImportsNothing) {
   EXPECT_EQ(0, nimbra.Exit());
 }
 
+// From the tray: the last item of its menu is the File menu's exit, which
+// ends the program; ﾍﾙﾌﾟ > 使い方ガイド without the guide beside the program says where
+// it belongs.
+TEST_F(EndToEndTest, TheTrayMenuExitsAndTheMissingGuideIsNamed) {
+  WriteAll(Ini(), SettingsFile({}, ""));
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  PostMessageW(nimbra.Frame(), WM_COMMAND, ID_HELP_GUIDE, 0);
+  HWND box = nimbra.WaitForDialog([](HWND h) {
+    return GetDlgItem(h, 0xFFFF) &&
+           gui::MessageBoxText(h).find(L"Nimbra-docs\\index.html") != std::wstring::npos;
+  });
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(0u, gui::MessageBoxText(box).find(L"使い方ガイドが見つかりません。\n"));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+
+  PostMessageW(nimbra.Frame(), WM_COMMAND, ID_MENU_GO2TRAY, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(nimbra.Frame()); }));
+  PostMessageW(nimbra.View(), WM_USER + 100, 0, WM_RBUTTONDOWN);
+  HWND popup = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    popup = nullptr;
+    while ((popup = FindWindowExW(nullptr, popup, L"#32768", nullptr))) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(popup, &pid);
+      if (pid == nimbra.Pid() && IsWindowVisible(popup)) return true;
+    }
+    return false;
+  }));
+  // Up from no selection is the last item: with nothing ahead, 終了 ends
+  // the program without a question. (The menu itself belongs to the
+  // program's process, out of this one's reach.)
+  PostMessageW(popup, WM_KEYDOWN, VK_UP, 0);
+  PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(0, nimbra.WaitForExit());
+}
+
 std::wstring MailTime(int64_t seconds) {
   SystemTime t{};
   SecondsToTime(seconds, &t);

@@ -42,7 +42,9 @@ const std::vector<Popup> kMenu = {
       {ID_MENU_JOURNAL, L"実行履歴(&J)..."}}},
     {L"設定(&S)", {{ID_SETTING_EPG, L"iEPGの設定(&E)"}, {ID_SETTING_USER, L"ユーザ設定(&U)"}}},
     {L"ﾍﾙﾌﾟ(&H)",
-     {{ID_APP_ABOUT, L"Nimbra のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
+     {{ID_HELP_GUIDE, L"使い方ガイド(&G)"},
+      {0, nullptr},
+      {ID_APP_ABOUT, L"Nimbra のﾊﾞｰｼﾞｮﾝ情報(&A)..."},
       {0, nullptr},
       {ID_HELP_WAKE_DIAGNOSIS, L"スリープ復帰の起動診断(&W)..."}}},
 };
@@ -122,6 +124,7 @@ TEST(Resources, EachCommandHasItsPromptAndToolTip) {
       {ID_APP_ABOUT, L"ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"},
       {ID_HELP_WAKE_DIAGNOSIS, L"この PC がタイマーでスリープから復帰できるかを診断する\n起動診断"},
       {ID_MENU_JOURNAL, L"録画の時間に PC が起動していたかの履歴を表示する\n実行履歴"},
+      {ID_HELP_GUIDE, L"使い方ガイドをブラウザで開く\n使い方ガイド"},
       {ID_APP_EXIT, L"ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示\n終了"},
       {IDS_APP_TITLE, L"Nimbra"},
       {IDS_IDLE_MESSAGE, L"ﾚﾃﾞｨ"},

@@ -14,9 +14,11 @@
 #include "engine/journal_recorder.h"
 #include "engine/notice_board.h"
 #include "framework/message_box.h"
-#include "platform/debug_log.h"
 #include "iepg/file_association.h"
+#include "platform/debug_log.h"
 #include "platform/local_time.h"
+#include "platform/file.h"
+#include "platform/launcher.h"
 #include "platform/prompt.h"
 #include "platform/text.h"
 #include "platform/win32/text_win.h"
@@ -322,6 +324,12 @@ void CMainFrame::OnCommand(UINT id) {
     case ID_MENU_JOURNAL:
       if (view) view->ShowJournal();
       break;
+    case ID_HELP_GUIDE: {
+      const std::string guide = GuidePath(services_.programPath);
+      if (!FileExists(guide) || !services_.launcher.ShellOpen(guide, ""))
+        services_.prompt.Show(GuideMissingText(guide), kAppTitle, PromptButtons::Ok);
+      break;
+    }
     case ID_APP_ABOUT: {
       CAboutDlg about(GetHwnd(), doc_.AppInfo().GetPluginVersion());
       about.DoModal();

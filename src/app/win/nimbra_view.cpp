@@ -309,6 +309,18 @@ void CNimbraView::ShowOperationMenu(POINT pt) {
   TrackPopupAt(operations, pt, frame_.GetHwnd());
 }
 
+void CNimbraView::ShowTrayMenu(POINT pt) {
+  // The 操作 menu with a way out at its end: with the window hidden, the
+  // File menu's exit is out of reach. The command is that same exit.
+  HMENU operations = GetSubMenu(GetMenu(frame_.GetHwnd()), 1);
+  if (!operations) return;
+  const int count = GetMenuItemCount(operations);
+  AppendMenuW(operations, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(operations, MF_STRING, ID_APP_EXIT, kTrayExitText);
+  TrackPopupAt(operations, pt, frame_.GetHwnd());
+  while (GetMenuItemCount(operations) > count) RemoveMenu(operations, count, MF_BYPOSITION);
+}
+
 LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SIZE:
@@ -342,7 +354,7 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
           Come2Tray();
         } else if (lp == WM_RBUTTONDOWN) {
           SetForegroundWindow(GetHwnd());
-          ShowOperationMenu(pt);
+          ShowTrayMenu(pt);
           PostMessageW(GetHwnd(), WM_NULL, 0, 0);
         }
       }

@@ -123,8 +123,14 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
+ public:
+  // The tray menu's last item, the File menu's exit.
+  static constexpr wchar_t kTrayExitText[] = L"終了";
+
  private:
   void ShowOperationMenu(POINT pt);
+  // The tray icon's menu: the 操作 menu and kTrayExitText.
+  void ShowTrayMenu(POINT pt);
   // Reads the readiness afresh and shows the line if it changed.
   void UpdateWakeStatus();
   std::wstring TrayTip() const;

@@ -30,6 +30,7 @@
 #define ID_MENU_STANDBY 32794
 #define ID_HELP_WAKE_DIAGNOSIS 32795
 #define ID_MENU_JOURNAL 32797
+#define ID_HELP_GUIDE 32796
 
 // Commands with the framework's standard numbers.
 #define ID_FILE_NEW 57600
