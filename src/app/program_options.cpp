@@ -74,3 +74,8 @@ std::string GuideMissingText(const std::string& guidePathUtf8) {
   return "使い方ガイドが見つかりません。\n" + guidePathUtf8 +
          "\n\nNimbra.exe と同じフォルダに、配布ファイルの Nimbra-docs フォルダを置いて下さい。";
 }
+
+std::string GuideNotOpenedText(const std::string& guidePathUtf8) {
+  return "使い方ガイドを開けませんでした。\n" + guidePathUtf8 +
+         "\n\n.html のファイルを開くブラウザが設定されているか確かめて下さい。";
+}

@@ -42,6 +42,8 @@ inline constexpr char kStartupEntryName[] = "Nimbra";
 std::string StartupCommand(const std::string& programPathUtf8);
 
 // The user's guide installed beside the program (in the folder Nimbra-docs,
-// as both packages put it), and what is said when it is not there.
+// as both packages put it), what is said when it is not there, and when the
+// shell would not open it (no browser for .html).
 std::string GuidePath(const std::string& programPathUtf8);
 std::string GuideMissingText(const std::string& guidePathUtf8);
+std::string GuideNotOpenedText(const std::string& guidePathUtf8);

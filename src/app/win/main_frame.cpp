@@ -326,8 +326,10 @@ void CMainFrame::OnCommand(UINT id) {
       break;
     case ID_HELP_GUIDE: {
       const std::string guide = GuidePath(services_.programPath);
-      if (!FileExists(guide) || !services_.launcher.ShellOpen(guide, ""))
+      if (!FileExists(guide))
         services_.prompt.Show(GuideMissingText(guide), kAppTitle, PromptButtons::Ok);
+      else if (!services_.launcher.ShellOpen(guide, ""))
+        services_.prompt.Show(GuideNotOpenedText(guide), kAppTitle, PromptButtons::Ok);
       break;
     }
     case ID_APP_ABOUT: {
