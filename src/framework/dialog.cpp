@@ -1,5 +1,7 @@
 #include "framework/dialog.h"
 
+#include "framework/on_screen.h"
+
 CDialog::CDialog(UINT templateId, HINSTANCE module)
     : templateId_(templateId), module_(module ? module : GetModuleHandleW(nullptr)) {}
 
@@ -105,8 +107,12 @@ INT_PTR CALLBACK CDialog::StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     auto* dialog = reinterpret_cast<CDialog*>(lp);
     if (dialog) dialog->Attach(hwnd);
     self = dialog;
-  } else {
-    self = FromHandle(hwnd);
+    // Placed by the system beside its owner, and sized by its own
+    // initialisation: from here on wholly on the screen.
+    const INT_PTR r = RouteDialog(self, hwnd, msg, wp, lp);
+    if (IsWindow(hwnd)) (void)KeepOnScreen(hwnd);
+    return r;
   }
+  self = FromHandle(hwnd);
   return RouteDialog(self, hwnd, msg, wp, lp);
 }

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "framework/on_screen.h"
+
 namespace {
 
 // The sheet whose window is being created on this thread.
@@ -152,6 +154,7 @@ INT_PTR CPropertySheet::DoModal() {
   psh.dwFlags |= PSH_USECALLBACK;
   psh.pfnCallback = &CPropertySheet::SheetCallback;
   okRequested_ = false;
+  placed_ = false;
   // The system takes over the page handles and destroys them with the sheet;
   // a page made elsewhere is shown once only.
   for (Entry& e : pages_) e.handle.release();
@@ -190,6 +193,11 @@ LRESULT CALLBACK CPropertySheet::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LP
     self->okRequested_ = false;
   } else if (msg == WM_CLOSE) {
     self->okRequested_ = false;
+  } else if (msg == WM_SHOWWINDOW && wp && !self->placed_) {
+    // The sheet takes its size from its pages during its initialisation and
+    // is placed beside its owner: kept on the screen as it first shows.
+    self->placed_ = true;
+    (void)KeepOnScreen(hwnd);
   } else if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, &CPropertySheet::SubclassProc, 0);
   }

@@ -102,4 +102,5 @@ class CPropertySheet {
   std::vector<Entry> pages_;
   HWND hwnd_ = nullptr;
   bool okRequested_ = false;
+  bool placed_ = false;  // kept on the screen once, as it first showed
 };

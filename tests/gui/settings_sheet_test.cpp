@@ -15,6 +15,7 @@
 
 #include "app/plugin_host.h"
 #include "app/win/nimbra_property.h"
+#include "app/win/regular_time_dlg.h"
 #include "app/win/settings_resource.h"
 #include "boundary/nimbra_boundary.h"
 #include "framework/controls.h"
@@ -825,6 +826,51 @@ TEST_F(PluginSheetTest, MailPageSavesItsSettingsOnOkAndForgetsEditsOnCancel) {
     script.RunAndClose(*sheet, IDCANCEL);
   }
   EXPECT_EQ(L"smtp.example.jp", shownAgain);
+}
+
+// ---- on the screen ----
+
+// A dialog and the sheet opened from a window at the bottom-right corner of
+// the screen (the sheet of a main window left low on a small screen put its
+// buttons below the edge) lie wholly inside the monitor's work area.
+TEST_F(SettingsSheetTest, ADialogAndTheSheetOpenedAtTheScreensCornerLieInsideTheWorkArea) {
+  POINT corner{0, 0};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(corner, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  const RECT work = monitor.rcWork;
+  HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, work.right - 60,
+                               work.bottom - 60, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, owner);
+  const auto inside = [&](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return r.left >= work.left && r.top >= work.top && r.right <= work.right &&
+           r.bottom <= work.bottom;
+  };
+  const auto openAndCheck = [&](const wchar_t* caption, const std::function<INT_PTR()>& show) {
+    SCOPED_TRACE(WideToUtf8(caption));
+    bool wasInside = false;
+    gui::ModalScript script;
+    script.Add([&] {
+      HWND d = gui::FindThreadDialog(caption);
+      if (!d) return false;
+      wasInside = inside(d);
+      PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      return true;
+    });
+    EXPECT_EQ(IDCANCEL, script.Run(show));
+    EXPECT_TRUE(script.Completed());
+    EXPECT_TRUE(wasInside);
+  };
+  gui::FixedClock clock(MakeSystemTime(2030, 5, 1, 9, 0, 0));
+  CRegularTimeDlg repeat(owner, clock);
+  repeat.m_start = repeat.m_end = MakeSystemTime(2030, 5, 1, 21, 0, 0);
+  openAndCheck(L"繰り返し予約", [&] { return repeat.DoModal(); });
+  CNimbraProperty sheet(nullptr, nullptr, kCaption, owner, 0, prompt_);
+  sheet.m_user.SetAppInfo(&info_);
+  openAndCheck(kCaption, [&] { return sheet.DoModal(); });
+  DestroyWindow(owner);
 }
 
 }  // namespace
