@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -6,7 +7,10 @@
 
 bool ChildProcess::Start(const std::string& arg1, const std::string& arg2) {
   const pid_t pid = fork();
-  if (pid < 0) return false;
+  if (pid < 0) {
+    lastError_ = static_cast<unsigned long>(errno);
+    return false;
+  }
   if (pid == 0) {
     execl("/proc/self/exe", "nimbra_kill_save_test", arg1.c_str(), arg2.c_str(),
           static_cast<char*>(nullptr));

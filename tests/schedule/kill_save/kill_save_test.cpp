@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
   for (int k = 0; k < kills; ++k) {
     ChildProcess child;
     if (!child.Start("--child=" + path, std::to_string(last + 1))) {
-      std::printf("cannot start the child\n");
+      std::printf("cannot start the child (error %lu)\n", child.LastError());
       return 1;
     }
     for (int wait = 0; wait < 20000 && !FileExists(ready); ++wait) SleepMicroseconds(500);
