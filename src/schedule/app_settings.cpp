@@ -77,3 +77,15 @@ const char* GetSiteName(int index) { return (index >= 0 && index < 3) ? kSites[i
 const char* GetSiteUrl(int index) { return (index >= 0 && index < 3) ? kSites[index].url : nullptr; }
 int GetExtCount() { return static_cast<int>(sizeof kExtensions / sizeof kExtensions[0]); }
 const char* GetExtName(int index) { return (index >= 0 && index < GetExtCount()) ? kExtensions[index] : nullptr; }
+
+std::optional<ScreenRect> CAppMngInfo::GetMainWindowPlace() const {
+  if (main_width_ <= 0 || main_height_ <= 0) return std::nullopt;
+  return ScreenRect{main_left_, main_top_, main_left_ + main_width_, main_top_ + main_height_};
+}
+
+void CAppMngInfo::SetMainWindowPlace(const ScreenRect& place) {
+  main_left_ = place.left;
+  main_top_ = place.top;
+  main_width_ = place.Width();
+  main_height_ = place.Height();
+}

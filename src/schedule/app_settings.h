@@ -4,8 +4,10 @@
 // both as stored and as in force.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/screen_place.h"
 #include "platform/settings_schema.h"
 #include "platform/shared_settings.h"
 #include "platform/sleep_mode.h"
@@ -87,6 +89,11 @@ class CAppMngInfo {
   void SetPluginVersion(const char* text);
   const char* GetPluginVersion() const { return pluginVersion_ ? pluginVersion_->c_str() : nullptr; }
 
+  // Where the main window was left at the last exit, in screen pixels; none
+  // before the first exit (no width stored).
+  std::optional<ScreenRect> GetMainWindowPlace() const;
+  void SetMainWindowPlace(const ScreenRect& place);
+
   PreviousAssociationTable& Associations() { return associations_; }
   const PreviousAssociationTable& Associations() const { return associations_; }
 
@@ -101,6 +108,10 @@ class CAppMngInfo {
   CUserSetParam userValues_;
   CUserSetParam effective_;
   int32_t reg_bk_flag_ = 0;
+  int32_t main_left_ = 0;
+  int32_t main_top_ = 0;
+  int32_t main_width_ = 0;
+  int32_t main_height_ = 0;
   PreviousAssociationTable associations_;
 };
 

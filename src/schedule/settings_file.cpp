@@ -64,6 +64,12 @@ const SettingsTable<CAppMngInfo>& CAppMngInfo::Fields() {
       NumberField("sel_ext", &A::sel_ext_, 0),
       TextField("prog_path", &A::prog_path_, "", kPathSize - 1),
       TextField("tv_app_path", &A::tv_app_path_, "", kPathSize - 1),
+      // The main window's place at the last exit (screen pixels); a file
+      // without them, or with no width, opens it at its first place.
+      NumberField("main_left", &A::main_left_, 0),
+      NumberField("main_top", &A::main_top_, 0),
+      NumberField("main_width", &A::main_width_, 0, 0, 100000),
+      NumberField("main_height", &A::main_height_, 0, 0, 100000),
       ReadOnly(TextField("wakeup_timer_name", &A::wakeup_timer_name_, "tz_wakeup_timer",
                          kPathSize - 1)),
   };

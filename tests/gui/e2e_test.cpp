@@ -247,6 +247,37 @@ TEST_F(EndToEndTest, ShowsTheStoredSchedulesEditsThemAndSavesOnExit) {
   EXPECT_NE(std::string::npos, ini.find("sch_start[1]=" + std::to_string(TimeToSeconds(s))));
 }
 
+// The main window opens where it was left: a place no monitor shows gives
+// the first place (600 × 300 at 340, 362); the place at exit is saved and
+// taken at the next start.
+TEST_F(EndToEndTest, TheMainWindowOpensWhereItWasLeftOrAtItsFirstPlace) {
+  const auto placeOf = [](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+  WriteAll(Ini(), SettingsFile({}, "user_enable=0\r\nmain_left=-9000\r\nmain_top=-9000\r\n"
+                                   "main_width=700\r\nmain_height=400\r\n"));
+  {
+    Program nimbra(folder_);
+    ASSERT_TRUE(nimbra.Start());
+    ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+    EXPECT_EQ((std::vector<LONG>{340, 362, 600, 300}), placeOf(nimbra.Frame()));
+    ASSERT_TRUE(SetWindowPos(nimbra.Frame(), nullptr, 120, 80, 640, 420,
+                             SWP_NOZORDER | SWP_NOACTIVATE));
+    EXPECT_EQ(0, nimbra.Exit());
+  }
+  const std::string ini = ReadAll(Ini());
+  for (const char* key : {"main_left=120\r\n", "main_top=80\r\n", "main_width=640\r\n",
+                          "main_height=420\r\n"})
+    EXPECT_TRUE(Contains(ini, key)) << key << ini;
+  Program again(folder_);
+  ASSERT_TRUE(again.Start());
+  ASSERT_NE(nullptr, again.WaitForFrame()) << WideToUtf8(again.Unexpected());
+  EXPECT_EQ((std::vector<LONG>{120, 80, 640, 420}), placeOf(again.Frame()));
+  EXPECT_EQ(0, again.Exit());
+}
+
 TEST_F(EndToEndTest, StartedWithAnIepgFileStartsTheRecorderAndOffersTheSchedule) {
   const std::wstring recorder = InstallRecordingProgram();
   WriteAll(Ini(), SettingsFile({}, "user_enable=1\r\nepg_offset=60\r\ntv_app_path=" +

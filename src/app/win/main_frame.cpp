@@ -14,6 +14,7 @@
 #include "engine/journal_recorder.h"
 #include "engine/notice_board.h"
 #include "framework/message_box.h"
+#include "framework/on_screen.h"
 #include "iepg/file_association.h"
 #include "platform/debug_log.h"
 #include "platform/local_time.h"
@@ -76,9 +77,16 @@ bool CMainFrame::Create() {
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   // The caption is the application title, without a document name.
   const std::wstring caption = Utf8ToWide(FrameCaption(services_.dryRunTitleMark));
+  // Where the user left it, unless no monitor shows that place now.
+  const int32_t left = ScaleForDpi(kMainWindowFirstPlace.left);
+  const int32_t top = ScaleForDpi(kMainWindowFirstPlace.top);
+  const ScreenRect first{left, top, left + ScaleForDpi(kMainWindowFirstPlace.Width()),
+                         top + ScaleForDpi(kMainWindowFirstPlace.Height())};
+  const ScreenRect place =
+      MainWindowPlace(doc_.AppInfo().GetMainWindowPlace(), MonitorWorkAreas(), first);
   if (!CWindow::Create(0, kFrameClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                       ScaleForDpi(340), ScaleForDpi(362), ScaleForDpi(600), ScaleForDpi(300),
-                       nullptr, menu.get())) {
+                       place.left, place.top, place.Width(), place.Height(), nullptr,
+                       menu.get())) {
     return false;
   }
   // The frame's window owns its menu from here on.
@@ -377,6 +385,12 @@ void CMainFrame::OnCommand(UINT id) {
   }
 }
 
+void CMainFrame::RememberPlace() {
+  // Saved with the settings: the window opens there next time.
+  ScreenRect place;
+  if (NormalPlaceOf(GetHwnd(), &place)) doc_.AppInfo().SetMainWindowPlace(place);
+}
+
 bool CMainFrame::ConfirmClose() {
   const std::string question = CloseQuestion(doc_.Table(), LocalSecondsNow(services_.clock));
   if (question.empty()) return true;
@@ -507,6 +521,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp && view_) PostMessageW(view_->GetHwnd(), CNimbraView::kRunImportsMessage, 0, 0);
       break;
     case WM_QUERYENDSESSION:
+      RememberPlace();
       (void)doc_.CommitEdit();
       return TRUE;
     case WM_ENDSESSION:
@@ -519,6 +534,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       DestroyWindow(GetHwnd());
       return 0;
     case WM_DESTROY:
+      RememberPlace();
       // The view goes first; the document saves when it goes after it.
       view_.reset();
       PostQuitMessage(0);

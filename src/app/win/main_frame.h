@@ -51,6 +51,8 @@ class CMainFrame : public CWindow {
   LRESULT OnPowerBroadcast(WPARAM event);
   // Asked before the program ends while a schedule lies ahead; true to end.
   bool ConfirmClose();
+  // Hands the window's place to the settings, to be saved with them.
+  void RememberPlace();
   void OnInitMenuPopup(HMENU menu);
   void ShowPrompt(UINT id);
   // The message pane when no command is pointed at: what comes next, or
