@@ -25,7 +25,7 @@ set(NIMBRA_USES_app       engine notify iepg schedule framework boundary platfor
 set(NIMBRA_USES_support   schedule boundary platform)
 # The simulated year, the benchmarks and the fuzz targets.
 set(NIMBRA_USES_sim       engine iepg schedule framework boundary platform support)
-set(NIMBRA_USES_bench     engine schedule framework boundary platform support)
+set(NIMBRA_USES_bench     app engine notify iepg schedule framework boundary platform support)
 set(NIMBRA_USES_fuzz      iepg mail schedule boundary platform support)
 
 set(NIMBRA_SRC_LAYERS platform boundary framework mail plugin schedule iepg notify engine app)
