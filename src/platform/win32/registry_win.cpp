@@ -6,6 +6,7 @@
 
 #include "platform/system_registry.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/registry_value.h"
 #include "platform/win32/text_win.h"
 
 namespace {
@@ -41,23 +42,12 @@ std::optional<std::string> QueryString(RegistryRoot root, const std::string& pat
   UniqueHKey key;
   if (RegOpenKeyExW(base, sub.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
     return std::nullopt;
-  const std::wstring wname = Utf8ToWide(name);
-  std::vector<wchar_t> buf(256);
-  for (;;) {
-    DWORD type = 0;
-    DWORD bytes = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-    const LSTATUS rc = RegQueryValueExW(key.get(), wname.c_str(), nullptr, &type,
-                                        reinterpret_cast<BYTE*>(buf.data()), &bytes);
-    if (rc == ERROR_MORE_DATA) {
-      buf.resize(bytes / sizeof(wchar_t) + 2);
-      continue;
-    }
-    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
-    // The stored text need not end in a zero, or may end in several.
-    std::wstring text(buf.data(), bytes / sizeof(wchar_t));
-    while (!text.empty() && text.back() == L'\0') text.pop_back();
-    return WideToUtf8(text);
-  }
+  DWORD type = 0;
+  std::string text;
+  if (ReadRegistryText(key.get(), Utf8ToWide(name), &type, &text) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ))
+    return std::nullopt;
+  return text;
 }
 
 bool OpenExists(RegistryRoot root, const std::string& path) {

@@ -5,6 +5,7 @@
 
 #include "platform/startup_entries.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/registry_value.h"
 #include "platform/win32/text_win.h"
 
 namespace {
@@ -22,28 +23,11 @@ class RunKeyEntries final : public IStartupEntries {
       r.error = static_cast<uint32_t>(rc);
       return r;
     }
-    const std::wstring wname = Utf8ToWide(name);
-    std::vector<wchar_t> buf(MAX_PATH + 16);
-    for (;;) {
-      DWORD type = 0;
-      DWORD bytes = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-      rc = RegQueryValueExW(key.get(), wname.c_str(), nullptr, &type,
-                            reinterpret_cast<BYTE*>(buf.data()), &bytes);
-      if (rc == ERROR_MORE_DATA) {
-        buf.resize(bytes / sizeof(wchar_t) + 2);
-        continue;
-      }
-      if (rc == ERROR_FILE_NOT_FOUND) return r;
-      if (rc != ERROR_SUCCESS) {
-        r.error = static_cast<uint32_t>(rc);
-        return r;
-      }
-      // A value of another type is still an entry that Windows tries to run.
-      std::wstring text(buf.data(), bytes / sizeof(wchar_t));
-      while (!text.empty() && text.back() == L'\0') text.pop_back();
-      r.command = WideToUtf8(text);
-      return r;
-    }
+    // A value of another type is still an entry that Windows tries to run.
+    DWORD type = 0;
+    rc = ReadRegistryText(key.get(), Utf8ToWide(name), &type, &r.command);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) r.error = static_cast<uint32_t>(rc);
+    return r;
   }
 
   uint32_t Write(const std::string& name, const std::string& command) override {
