@@ -1,6 +1,7 @@
 #include "app/program_options.h"
 
 #include "platform/program_path.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -14,21 +15,11 @@ constexpr Switch kSwitches[] = {
     {"tray", &ProgramOptions::tray},
 };
 
-bool SameAsciiNoCase(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i) {
-    char c = a[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != b[i]) return false;
-  }
-  return i == a.size() && !b[i];
-}
-
 const Switch* FindSwitch(const std::string& arg) {
   if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return nullptr;
   const std::string name = arg.substr(1);
   for (const Switch& s : kSwitches)
-    if (SameAsciiNoCase(name, s.name)) return &s;
+    if (EqualsIgnoringAsciiCase(name, s.name)) return &s;
   return nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/text.h"
 #include "platform/win32/text_win.h"
 #include "schedule/app_settings.h"
 
@@ -95,11 +96,6 @@ bool ReadPublished(const std::wstring& sid, Published* out) {
   return out->window != 0;
 }
 
-bool EndsWithIgnoringCase(const std::wstring& text, const wchar_t* suffix) {
-  const size_t n = std::wcslen(suffix);
-  return text.size() >= n && _wcsicmp(text.c_str() + text.size() - n, suffix) == 0;
-}
-
 }  // namespace
 
 std::string CheckHandedPath(const std::wstring& path) {
@@ -111,9 +107,10 @@ std::string CheckHandedPath(const std::wstring& path) {
   const bool share = path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' &&
                      path[2] != L'.';
   if (!drive && !share) return "not a full path";
+  const std::string utf8 = WideToUtf8(path);
   bool iepg = false;
   for (int i = 0; const char* ext = GetExtName(i); ++i)
-    iepg = iepg || EndsWithIgnoringCase(path, Utf8ToWide(ext).c_str());
+    iepg = iepg || EndsWithIgnoringAsciiCase(utf8, ext);
   if (!iepg) return "not an iEPG extension";
   WIN32_FILE_ATTRIBUTE_DATA attributes{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes)) return "no such file";

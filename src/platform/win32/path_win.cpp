@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/program_path.h"
+#include "platform/text.h"
 #include "platform/win32/text_win.h"
 
 namespace {
@@ -40,7 +41,7 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 }
 
 bool IsFullPath(const std::string& path) {
-  const bool drive = path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') &&
+  const bool drive = path.size() >= 3 && AsciiLower(path[0]) >= 'a' && AsciiLower(path[0]) <= 'z' &&
                      path[1] == ':' && IsSeparator(path[2]);
   const bool share = path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
   return drive || share;
