@@ -81,12 +81,7 @@ std::string BackupDateText(const SystemTime& t) {
 }
 
 bool AppendFile(const std::string& src, const std::string& dst) {
-  UniqueFile in(OpenFile(src, "rb"));
-  if (!in) return false;
-  UniqueFile out(OpenFile(dst, "ab"));
-  if (!out) return false;
-  const bool ok = CopyStream(in.get(), out.get());
-  return FinishFile(out) && ok;
+  return CopyFileContents(src, dst, CopyKind::AppendedBytes);
 }
 
 bool IsRestorableHandler(IRegistry& registry, const std::string& progId) {

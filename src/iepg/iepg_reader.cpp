@@ -284,12 +284,5 @@ std::string StationLabel(const IepgProgram& p) {
 }
 
 bool TzCopyFile2File(const std::string& source, const std::string& destination) {
-  UniqueFile in(OpenFile(source, "r"));
-  if (!in) return false;
-  UniqueFile out(OpenFile(destination, "w"));
-  if (!out) return false;
-  bool ok = CopyStream(in.get(), out.get());
-  ok = FinishFile(out) && ok;
-  if (!ok) RemoveFile(destination);
-  return ok;
+  return CopyFileContents(source, destination, CopyKind::Text);
 }

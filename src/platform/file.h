@@ -35,9 +35,15 @@ FileRead ReadFileBounded(const std::string& path, size_t maxBytes);
 // temporary file has a name no other program can guess and is created only
 // where no file or link of that name exists.
 [[nodiscard]] bool WriteFileAtomically(const std::string& path, const std::string& bytes);
-[[nodiscard]] bool CopyFileBytes(const std::string& from, const std::string& to);
-// Copies the rest of in to out; false on a read or write error.
-[[nodiscard]] bool CopyStream(std::FILE* in, std::FILE* out);
+// How CopyFileContents writes: the bytes as they are, replacing the
+// destination; text (line ends as the platform writes them), replacing it;
+// the bytes appended to it.
+enum class CopyKind { Bytes, Text, AppendedBytes };
+// Copies the file at from to the file at to; false when either could not be
+// opened or the copy was not completely written (a replacing copy then
+// removes what it wrote).
+[[nodiscard]] bool CopyFileContents(const std::string& from, const std::string& to,
+                                    CopyKind kind = CopyKind::Bytes);
 bool RemoveFile(const std::string& path);
 // Creates path for writing only when nothing (no file, no link) has that name
 // yet; nullptr otherwise.

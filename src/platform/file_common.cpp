@@ -110,21 +110,22 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
   return true;
 }
 
-bool CopyStream(std::FILE* in, std::FILE* out) {
+bool CopyFileContents(const std::string& from, const std::string& to, CopyKind kind) {
+  const bool text = kind == CopyKind::Text;
+  UniqueFile in(OpenFile(from, text ? "r" : "rb"));
+  if (!in) return false;
+  UniqueFile out(OpenFile(to, text ? "w" : kind == CopyKind::AppendedBytes ? "ab" : "wb"));
+  if (!out) return false;
   char buf[65536];
   size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, in)) > 0)
-    if (std::fwrite(buf, 1, n, out) != n) return false;
-  return !std::ferror(in);
-}
-
-bool CopyFileBytes(const std::string& from, const std::string& to) {
-  UniqueFile in(OpenFile(from, "rb"));
-  if (!in) return false;
-  UniqueFile out(OpenFile(to, "wb"));
-  if (!out) return false;
-  const bool ok = CopyStream(in.get(), out.get());
-  return FinishFile(out) && ok;
+  bool ok = true;
+  while (ok && (n = std::fread(buf, 1, sizeof buf, in.get())) > 0)
+    ok = std::fwrite(buf, 1, n, out.get()) == n;
+  ok = ok && !std::ferror(in.get());
+  ok = FinishFile(out) && ok;
+  // A part of a copy is no copy; a file appended to keeps what it held.
+  if (!ok && kind != CopyKind::AppendedBytes) RemoveFile(to);
+  return ok;
 }
 
 bool FinishFile(UniqueFile& file) {

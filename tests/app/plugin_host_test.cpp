@@ -147,7 +147,7 @@ TEST(PluginHost, AnUnknownProgramFolderNeverLoadsAPluginByItsBareName) {
   // A plug-in planted in the current folder (a download folder) and the one
   // beside this test are both left alone.
   ScratchDir downloads;
-  ASSERT_TRUE(CopyFileBytes(PlatformLibraryName(TestLibrary("complete")),
+  ASSERT_TRUE(CopyFileContents(PlatformLibraryName(TestLibrary("complete")),
                             downloads.File(PlatformLibraryName("Pelluxdlg.dll"))));
   downloads.MakeCurrent();
   ScriptedPrompt prompt;

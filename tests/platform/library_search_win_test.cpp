@@ -15,8 +15,8 @@ namespace {
 TEST(LibrarySearch, APlantedLibraryInTheCurrentFolderIsNoLongerFoundByName) {
   // Any module will do as the plant: this test program itself.
   ScratchDir downloads;
-  ASSERT_TRUE(CopyFileBytes(ProgramPath(), downloads.File("nimbra_plant_a.dll")));
-  ASSERT_TRUE(CopyFileBytes(ProgramPath(), downloads.File("nimbra_plant_b.dll")));
+  ASSERT_TRUE(CopyFileContents(ProgramPath(), downloads.File("nimbra_plant_a.dll")));
+  ASSERT_TRUE(CopyFileContents(ProgramPath(), downloads.File("nimbra_plant_b.dll")));
   downloads.MakeCurrent();
 
   HMODULE before = LoadLibraryW(L"nimbra_plant_a.dll");

@@ -22,7 +22,7 @@ TEST(PelluxdlgLibraryFolder, AMailLibraryElsewhereIsNeverLoaded) {
   const std::string bin = DirectoryOf(ProgramPath());
   const ScratchDir alone;
   const std::string copy = alone.File(PlatformLibraryName("Pelluxdlg.dll"));
-  ASSERT_TRUE(CopyFileBytes(JoinPath(bin, PlatformLibraryName("Pelluxdlg.dll")), copy));
+  ASSERT_TRUE(CopyFileContents(JoinPath(bin, PlatformLibraryName("Pelluxdlg.dll")), copy));
   const fs::path home = fs::current_path();
   fs::current_path(bin);
 

@@ -104,7 +104,7 @@ TEST_F(SMailPageTest, ALibraryWithoutTheMailFunctionsIsReported) {
   const std::string folder = dir_.File("wrong");
   fs::create_directories(fs::u8path(folder));
   const std::string bin = DirectoryOf(ProgramPath());
-  ASSERT_TRUE(CopyFileBytes(JoinPath(bin, PlatformLibraryName("Pelluxdlg.dll")),
+  ASSERT_TRUE(CopyFileContents(JoinPath(bin, PlatformLibraryName("Pelluxdlg.dll")),
                             JoinPath(folder, PlatformLibraryName("Pellux.dll"))));
   WriteMailSettings();
   SMailPage& page = Page(folder);

@@ -39,7 +39,8 @@ void ScratchDir::MakeCurrent() {
 bool ScratchDir::CopyFromTestFolder(const std::vector<std::string>& names) const {
   const std::string from = DirectoryOf(ProgramPath());
   bool ok = true;
-  for (const std::string& name : names) ok = CopyFileBytes(JoinPath(from, name), File(name)) && ok;
+  for (const std::string& name : names)
+    ok = CopyFileContents(JoinPath(from, name), File(name)) && ok;
   return ok;
 }
 
