@@ -1,5 +1,6 @@
 #include "app/program_options.h"
 
+#include "platform/app_title.h"
 #include "platform/program_path.h"
 #include "platform/text.h"
 
@@ -51,7 +52,9 @@ DryRun ResolveDryRun(bool dryRunSwitch, const std::string& powerLogVariable,
   return d;
 }
 
-std::string FrameCaption(bool titleMark) { return titleMark ? "Nimbra [ドライラン]" : "Nimbra"; }
+std::string FrameCaption(bool titleMark) {
+  return titleMark ? std::string(kAppTitle) + " [ドライラン]" : std::string(kAppTitle);
+}
 
 std::string StartupCommand(const std::string& programPathUtf8) {
   return "\"" + programPathUtf8 + "\" /tray";

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/wake_readiness.h"
+#include "platform/app_title.h"
 
 // The scheduler's text (the next wake, or the staying awake), followed by
 // the readiness when it needs attention.
@@ -32,4 +33,4 @@ class ScheduleTable;
 std::string CloseQuestion(const ScheduleTable& table, int64_t now);
 
 // The caption of the notices and of the diagnosis dialog.
-inline constexpr char kWakeDiagnosisCaption[] = "Nimbra - 起動診断";
+inline constexpr char kWakeDiagnosisCaption[] = NIMBRA_APP_TITLE " - 起動診断";

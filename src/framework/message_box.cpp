@@ -1,5 +1,6 @@
 #include "framework/message_box.h"
 
+#include "platform/app_title.h"
 #include "platform/win32/text_win.h"
 
 std::wstring LoadResourceString(UINT id, HINSTANCE module) {
@@ -13,7 +14,7 @@ std::wstring LoadResourceString(UINT id, HINSTANCE module) {
 
 std::wstring AppTitle() {
   std::wstring t = LoadResourceString(kIdsAppTitle);
-  return t.empty() ? std::wstring(L"Nimbra") : t;
+  return t.empty() ? std::wstring(kAppTitleWide) : t;
 }
 
 int AppMessageBox(HWND owner, const std::wstring& text, UINT type) {

@@ -11,7 +11,7 @@ constexpr UINT kIdsAppTitle = 57344;
 
 // A string of the program's (or module's) string table; empty when missing.
 std::wstring LoadResourceString(UINT id, HINSTANCE module = nullptr);
-// The application title, "Nimbra" when the resources lack it.
+// The application title, kAppTitle when the resources lack it.
 std::wstring AppTitle();
 
 int AppMessageBox(HWND owner, const std::wstring& text, UINT type);

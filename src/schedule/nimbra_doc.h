@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/app_title.h"
 #include "platform/tell_once.h"
 #include "schedule/app_settings.h"
 #include "schedule/schedule_table.h"
@@ -19,9 +20,6 @@ class IClock;
 class INimbraView;
 class IPrompt;
 class ProfileStore;
-
-// The application title: the caption of the program's message boxes.
-inline constexpr const char* kAppTitle = "Nimbra";
 
 // Why the table refused an entry.
 enum class AddRefusal { kNone, kInvalid, kTooShort, kOverlap, kFull, kTooLate };

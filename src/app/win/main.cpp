@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/win/nimbra_app.h"
+#include "platform/app_title.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::vector<std::wstring> args;
@@ -18,7 +19,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     CNimbraApp app;
     return app.Run(args);
   } catch (...) {
-    MessageBoxW(nullptr, L"予期しないエラーのため終了します。", L"Nimbra", MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, L"予期しないエラーのため終了します。", kAppTitleWide, MB_OK | MB_ICONERROR);
     return 3;
   }
 }

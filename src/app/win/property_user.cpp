@@ -5,6 +5,7 @@
 #include "app/program_options.h"
 #include "app/win/settings_resource.h"
 #include "framework/data_exchange.h"
+#include "platform/app_title.h"
 #include "platform/prompt.h"
 #include "platform/startup_entries.h"
 #include "platform/win32/text_win.h"
@@ -174,7 +175,7 @@ bool CPropertyUser::OnApply() {
   if (startup_) {
     const std::string failure =
         ApplyStartupBox(*startup_, startWithWindows_, startupCommand_, programPath_);
-    if (!failure.empty()) prompt_.Show(failure, "Nimbra", PromptButtons::Ok);
+    if (!failure.empty()) prompt_.Show(failure, kAppTitle, PromptButtons::Ok);
     // The box goes back to what the key really holds.
     ShowStartup();
   }
