@@ -60,7 +60,7 @@ bool IsWindowKind(JournalKind kind) {
 std::string JournalStamp(int64_t seconds) {
   SystemTime t{};
   if (!SecondsToTime(seconds, &t)) return "-";
-  char text[32];
+  char text[40];  // room for any field values, so that the compiler sees no cut
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay,
                 t.wHour, t.wMinute, t.wSecond);
   return text;
