@@ -25,8 +25,12 @@ class RunKeyEntries final : public IStartupEntries {
     }
     // A value of another type is still an entry that Windows tries to run.
     DWORD type = 0;
-    rc = ReadRegistryText(key.get(), Utf8ToWide(name), &type, &r.command);
-    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) r.error = static_cast<uint32_t>(rc);
+    std::string command;
+    rc = ReadRegistryText(key.get(), Utf8ToWide(name), &type, &command);
+    if (rc == ERROR_SUCCESS)
+      r.command = std::move(command);
+    else if (rc != ERROR_FILE_NOT_FOUND)
+      r.error = static_cast<uint32_t>(rc);
     return r;
   }
 
