@@ -28,8 +28,9 @@ step() {
 "$root/scripts/bootstrap.sh"
 
 jobs=$(nproc)
-# Every build here treats a warning as an error (g++, mingw-w64 and, for the
-# fuzz targets, clang); a plain `cmake --preset` build only warns.
+# Every build here treats a warning in our own code as an error (g++,
+# mingw-w64 and, for the fuzz targets, clang); the setting stays in each build
+# folder's cache. A plain `cmake --preset` in a fresh folder only warns.
 step "build (native, Windows)"
 cmake --preset native -DNIMBRA_WERROR=ON >/dev/null
 cmake --build --preset native -j "$jobs"
