@@ -56,7 +56,9 @@ bool CPowerLog::HasWakeTimer() const { return record_.HasWakeTimer(); }
 
 bool CPowerLog::Suspend(SleepMode mode) {
   Write("suspend", mode == SleepMode::kHibernate ? 1 : 0);  // the log's lines as they always read
-  return record_.Suspend(mode);
+  const bool ok = record_.Suspend(mode);
+  if (onSuspend_) onSuspend_();
+  return ok;
 }
 
 ShutdownResult CPowerLog::Shutdown() {

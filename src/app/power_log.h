@@ -9,6 +9,7 @@
 // A log that cannot be written (a read-only folder) is told once, in the
 // debug log and through the prompt (the program's notice board, so the tick
 // never waits for it), until a line is written again.
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -32,6 +33,10 @@ class CPowerLog final : public IPower {
   ShutdownResult Shutdown() override;
   void KeepAwake(bool on, const std::string& reason) override;
 
+  // Called after every suspend is written (on the thread that asked for it),
+  // so that the dry run can play the sleep that did not happen.
+  void SetSuspendListener(std::function<void()> listener) { onSuspend_ = std::move(listener); }
+
  private:
   void Write(const std::string& what, int64_t value);
   // A line "<what> <text>" (the reasons: "arm-reason", "awake-reason").
@@ -43,6 +48,7 @@ class CPowerLog final : public IPower {
   std::mutex mutex_;
   TellOnce<> writeFailure_;  // under mutex_
   RecordingPower record_;
+  std::function<void()> onSuspend_;
 };
 
 // What the user is told when the dry run's log cannot be written.

@@ -34,3 +34,5 @@ std::string CloseQuestion(const ScheduleTable& table, int64_t now);
 
 // The caption of the notices and of the diagnosis dialog.
 inline constexpr char kWakeDiagnosisCaption[] = NIMBRA_APP_TITLE " - 起動診断";
+// The caption of the wake self-test's question and result.
+inline constexpr char kWakeTestCaption[] = NIMBRA_APP_TITLE " - スリープ復帰テスト";

@@ -22,6 +22,7 @@ constexpr KindName kKindNames[] = {
     {JournalKind::kStall, "stall"},        {JournalKind::kWindow, "window"},
     {JournalKind::kWindowEnd, "end"},      {JournalKind::kMissed, "missed"},
     {JournalKind::kTimerRefused, "refused"}, {JournalKind::kLooked, "looked"},
+    {JournalKind::kWakeTest, "wake-test"},
 };
 
 // A stamp, or "-" for none (0 or negative).

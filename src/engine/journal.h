@@ -28,6 +28,8 @@ enum class JournalKind {
   kMissed,        // a window passed without being seen running (code: JournalMiss)
   kTimerRefused,  // the system refused the wake timer for the window at from
   kLooked,        // the user looked at the journal
+  kWakeTest,      // a wake self-test ended (code: WakeTestOutcome; from the timer's time,
+                  // to the resume; the title says the outcome in words)
 };
 
 // Who put the PC to sleep.

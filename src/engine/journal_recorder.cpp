@@ -137,3 +137,12 @@ void CJournalRecorder::TimerRefused(int64_t now, int64_t windowStart) {
   e.from = windowStart;
   Write(e);
 }
+
+void CJournalRecorder::WakeTested(int64_t now, const WakeTestResult& r, const std::string& word) {
+  JournalEvent e = Event(JournalKind::kWakeTest, now, static_cast<int>(r.outcome));
+  e.from = r.wakeAt;
+  e.to = r.resumedAt > 0 ? r.resumedAt : 0;
+  e.timerAt = r.wakeAt;
+  e.title = word;
+  Write(e);
+}

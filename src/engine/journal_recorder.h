@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/journal.h"
+#include "engine/wake_test_result.h"
 
 // Where the events go (the journal file; a list in tests).
 class IJournalSink {
@@ -72,6 +73,8 @@ class CJournalRecorder {
   bool Seen(const JournalWindowRef& window) const;
   // The user looked at the journal.
   void Looked(int64_t now);
+  // A wake self-test ended with r; word: its outcome in words.
+  void WakeTested(int64_t now, const WakeTestResult& r, const std::string& word);
 
   // The journal as far as known: what ProgramStarted was given and all
   // written since.

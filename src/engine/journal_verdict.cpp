@@ -267,6 +267,7 @@ std::vector<JournalWindow> AssembleWindows(const std::vector<JournalEvent>& even
         refused.insert(e.from);
         break;
       case JournalKind::kLooked:
+      case JournalKind::kWakeTest:
         break;
     }
     lastAt = e.at;

@@ -86,9 +86,13 @@ void CPowerControl::KeepAwake(bool on, const std::string& reason) {
 
 void CPowerControl::KeepAwakeAfterResume() { resumed_ = true; }
 
-WakeDiagnosis CPowerControl::Diagnose(SleepMode sleepMode) const {
-  const PowerReadings readings = readings_ ? readings_->Read() : PowerReadings{};
-  WakeDiagnosis d = DiagnoseWake(readings, timer_.Status(), sleepMode);
+PowerReadings CPowerControl::Readings() const {
+  return readings_ ? readings_->Read() : PowerReadings{};
+}
+
+WakeDiagnosis CPowerControl::Diagnose(SleepMode sleepMode, const WakeTestResult& lastTest) const {
+  const PowerReadings readings = Readings();
+  WakeDiagnosis d = DiagnoseWake(readings, timer_.Status(), sleepMode, lastTest);
   std::string unchecked;
   for (const ReadinessFinding& f : d.findings)
     if (!f.unchecked.empty())

@@ -68,7 +68,9 @@ class CPowerControl {
   // A reading that failed is written to the debug log with the system's code
   // whenever what failed changes (the texts for the user leave codes out).
   // On the interface thread.
-  WakeDiagnosis Diagnose(SleepMode sleepMode) const;
+  WakeDiagnosis Diagnose(SleepMode sleepMode, const WakeTestResult& lastTest = {}) const;
+  // The readings now (nothing read without a source).
+  PowerReadings Readings() const;
 
  private:
   IPower& power_;

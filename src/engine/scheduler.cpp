@@ -98,12 +98,10 @@ void CScheduler::Tick() {
   NoteWakeAfterSleep(tN);
   if (journal_) {
     journal_->Tick(tN);
-    // The user stopped the countdown that followed a window's end.
-    if (countdownFor_ && countdown_ && !countdown_->IsRunning()) {
-      journal_->WindowEnded(tN, *countdownFor_, JournalEnd::kStopped);
-      countdownFor_.reset();
-    }
+    NoteStoppedCountdown(tN);
   }
+  // First, so that a test that ended gives back its timer and keep-awake now.
+  TickWakeTest(tN);
   ScheduleTable& table = doc_.Table();
   bool running = false;
   std::optional<EndForecast> forecast;
@@ -131,8 +129,15 @@ void CScheduler::Tick() {
   plan_ = PlanWake(table, planNow, Settings());
   if (!plan_.keepAwake) stayingAwake_ = false;
   const char* nextTitle = plan_.haveWake ? table.GetSchedule(plan_.index)->title : nullptr;
-  power_.WantWakeAt(plan_.haveWake ? std::optional<int64_t>(plan_.wakeSeconds) : std::nullopt,
-                    planNow, nextTitle ? WakeTimerReason(nextTitle) : std::string());
+  std::optional<int64_t> wake =
+      plan_.haveWake ? std::optional<int64_t>(plan_.wakeSeconds) : std::nullopt;
+  std::string wakeReason = nextTitle ? WakeTimerReason(nextTitle) : std::string();
+  // The self-test's timer, until the test's resume; no schedule lies that close.
+  if (wakeTest_.WantsTimer() && (!wake || wakeTest_.Result().wakeAt < *wake)) {
+    wake = wakeTest_.Result().wakeAt;
+    wakeReason = kWakeTestReason;
+  }
+  power_.WantWakeAt(wake, planNow, wakeReason);
   // While no timer would wake the PC for what lies ahead, Windows' idle
   // sleep would lose the recording: the PC stays awake until an arming is
   // accepted (retried seconds later, then once a minute) or the schedule has run.
@@ -150,14 +155,92 @@ void CScheduler::Tick() {
   // minutes without input, before or in the middle of the recording. The
   // reason names the schedule it is kept awake for.
   std::string reason;
-  if (running) {
+  const bool testing = wakeTest_.WantsAwake();
+  if (testing && !running && !plan_.keepAwake && !noWayBack) {
+    // As after a timer wake for a schedule: the PC is kept awake.
+    reason = kWakeTestAwakeReason;
+  } else if (running) {
     reason = KeepAwakeReason(AwakeCause::kRunning, table.GetSchedule(i)->title);
   } else if (plan_.keepAwake || noWayBack) {
     reason = KeepAwakeReason(plan_.keepAwake ? AwakeCause::kAhead : AwakeCause::kTimerRefused,
                              nextTitle);
   }
-  power_.KeepAwake(running || plan_.keepAwake || noWayBack, reason);
+  power_.KeepAwake(running || plan_.keepAwake || noWayBack || testing, reason);
   UpdateStatus(timer, forecast ? &*forecast : nullptr);
+}
+
+void CScheduler::NoteStoppedCountdown(int64_t now) {
+  // The user stopped the countdown that followed a window's end.
+  if (journal_ && countdownFor_ && countdown_ && !countdown_->IsRunning()) {
+    journal_->WindowEnded(now, *countdownFor_, JournalEnd::kStopped);
+    countdownFor_.reset();
+  }
+}
+
+void CScheduler::TickWakeTest(int64_t now) {
+  if (!wakeTest_.Running()) return;
+  if (wakeTest_.GetPhase() == CWakeSelfTest::Phase::kWaitingForSleep &&
+      (!countdown_ || countdown_.get() != wakeTestCountdown_ || !countdown_->IsRunning()))
+    wakeTest_.Cancelled(WakeTestNow(now));
+  const bool watching = wakeTest_.GetPhase() == CWakeSelfTest::Phase::kWatching;
+  bool done = wakeTest_.Tick(WakeTestNow(now));
+  if (!done && watching && wakeTest_.Result().simulated) {
+    // The played three minutes awake, after the program ran again.
+    wakeTestShift_ += kWakeTestWatchSeconds;
+    done = wakeTest_.Tick(WakeTestNow(now));
+  }
+  if (!done) return;
+  lastWakeTest_ = wakeTest_.Result();
+  wakeTestCountdown_ = nullptr;
+  wakeTestShift_ = 0;
+  if (journal_) journal_->WakeTested(now, lastWakeTest_, WakeTestOutcomeWord(lastWakeTest_));
+  DEBUG_LOG_STAMPED(services_.log, services_.clock, "wake self-test: %s",
+                    WakeTestOutcomeWord(lastWakeTest_).c_str());
+  view_.WakeTestFinished();
+}
+
+std::string CScheduler::WakeTestRefusal() const {
+  if (wakeTest_.Running()) return "スリープ復帰テストは実行中です。";
+  if (countdown_ && countdown_->Worker()) return "サスペンドまたはシャットダウンの準備中です。";
+  const PowerReadings readings = power_.Readings();
+  return ::WakeTestRefusal(doc_.Table(), LocalSecondsNow(services_.clock), Settings().leadSeconds,
+                           ChooseSleepState(doc_.AppInfo().GetUserSetting().sleep_flag, readings));
+}
+
+bool CScheduler::StartWakeTest(int64_t wakeAt, bool simulated) {
+  if (!WakeTestRefusal().empty()) return false;
+  const int64_t now = LocalSecondsNow(services_.clock);
+  // The countdown and a margin before the sleep: a timer due by then would
+  // fire before the PC sleeps.
+  if (wakeAt < now + kCountdownSeconds + kSuspendMarginSeconds + 15) wakeAt = now + kWakeTestAheadSeconds;
+  SystemTime target{};
+  if (!SecondsToTime(wakeAt, &target)) return false;
+  wakeTestShift_ = 0;
+  wakeTest_.Start(now, wakeAt, doc_.AppInfo().GetUserSetting().sleep_flag, simulated);
+  NoteStoppedCountdown(now);  // before the test's countdown takes its place
+  countdown_.reset();
+  StartCountdown("スリープ復帰テストの準備中", 1, &target, SuspendAction, SuspendCancelAction);
+  wakeTestCountdown_ = countdown_.get();
+  if (!wakeTestCountdown_) {
+    wakeTest_.Cancelled(now);
+    (void)wakeTest_.Tick(now);
+    return false;
+  }
+  return true;
+}
+
+void CScheduler::OnSleeping() {
+  if (!wakeTest_.Running()) return;
+  const int64_t now = LocalSecondsNow(services_.clock);
+  if (wakeTest_.Result().simulated &&
+      wakeTest_.GetPhase() == CWakeSelfTest::Phase::kWaitingForSleep)
+    wakeTestShift_ = wakeTest_.Result().wakeAt - now;  // the played sleep ends at the timer
+  wakeTest_.Sleeping(WakeTestNow(now));
+}
+
+void CScheduler::OnResumeEvent(bool automatic) {
+  if (!wakeTest_.Running()) return;
+  wakeTest_.Resumed(WakeTestNow(LocalSecondsNow(services_.clock)), automatic);
 }
 
 EndForecast CScheduler::ForecastEndOf(int index) const {
@@ -249,9 +332,10 @@ void CScheduler::UpdateStatus(WakeTimerState timer, const EndForecast* forecast)
 }
 
 WakeDiagnosis CScheduler::Diagnose() const {
-  WakeDiagnosis d = power_.Diagnose(doc_.AppInfo().GetUserSetting().sleep_flag);
+  WakeDiagnosis d = power_.Diagnose(doc_.AppInfo().GetUserSetting().sleep_flag, lastWakeTest_);
   if (slowestLateResume_ >= 0)
     d.findings.push_back(JudgeSlowResume(slowestLateResume_, Settings().leadSeconds));
+  d.findings.push_back(JudgeWakeTest(lastWakeTest_, Settings().leadSeconds));
   return d;
 }
 

@@ -23,6 +23,7 @@
 #include "engine/journal_recorder.h"
 #include "engine/wake_plan.h"
 #include "engine/wake_readiness.h"
+#include "engine/wake_self_test.h"
 #include "platform/core_services.h"
 #include "schedule/schedule_entry.h"
 
@@ -45,6 +46,9 @@ class IScheduleView {
   // The next wake, the staying awake or the timer's state changed: the
   // status text (CScheduler::StatusText) is new.
   virtual void WakeStatusChanged() {}
+  // The wake self-test came to its result (CScheduler::LastWakeTest). Never
+  // waits: the result is told after the tick.
+  virtual void WakeTestFinished() {}
 };
 
 // Runs the plug-in for one schedule (CPluginHost). Tells the user itself when
@@ -124,6 +128,26 @@ class CScheduler {
   // this long of the timer's time (a later one is someone waking the PC).
   static constexpr int64_t kLongestResumeSeconds = 600;
 
+  // The wake self-test. Why it may not start now ("" when it may), from the
+  // table, the lead and the sleep state the PC can enter.
+  std::string WakeTestRefusal() const;
+  // Starts it after the user said yes: the timer stands at wakeAt (or two
+  // minutes from now, should wakeAt be too close by now) and the countdown
+  // to the user's sleep state begins, as at a schedule's end. simulated: a
+  // dry run, whose sleep and resume are played (SimulatedSleep). False when
+  // it may not start or the countdown could not.
+  bool StartWakeTest(int64_t wakeAt, bool simulated);
+  // The power broadcasts, for the test: the PC goes to sleep, and resumes
+  // (automatic: with nobody at the PC).
+  void OnSleeping();
+  void OnResumeEvent(bool automatic);
+  // In a dry run the played sleep lasts until the test's timer, and the
+  // three minutes awake after it pass at once.
+  const CWakeSelfTest& WakeTest() const { return wakeTest_; }
+  // The last test's result, as the settings keep it (outcome kNone: none).
+  const WakeTestResult& LastWakeTest() const { return lastWakeTest_; }
+  void SetLastWakeTest(const WakeTestResult& r) { lastWakeTest_ = r; }
+
   // Whether a sleep beginning now is the program's own: a countdown to it
   // started within the last minute.
   bool SuspendingByProgram() const;
@@ -156,6 +180,12 @@ class CScheduler {
   // What the end of the running entry at index will do, were nothing to
   // change until then.
   EndForecast ForecastEndOf(int index) const;
+  // The test's time: the clock's, moved on by a played sleep in a dry run.
+  int64_t WakeTestNow(int64_t now) const { return now + wakeTestShift_; }
+  // Feeds the test at a tick; a result goes to the journal and the view.
+  void TickWakeTest(int64_t now);
+  // Journals a window's end whose countdown the user stopped.
+  void NoteStoppedCountdown(int64_t now);
   // Called with the time now at every tick and resume: when the PC slept
   // over the planned wake and came back after the start it was for, the
   // time the resume took is kept for the diagnosis.
@@ -181,6 +211,10 @@ class CScheduler {
   bool heldForRefusal_ = false;  // kept awake while the wake timer is refused
   int64_t lastSeen_ = -1;          // local seconds of the last tick or resume
   int64_t slowestLateResume_ = -1;
+  CWakeSelfTest wakeTest_;
+  WakeTestResult lastWakeTest_;
+  const CCountdown* wakeTestCountdown_ = nullptr;  // the test's countdown
+  int64_t wakeTestShift_ = 0;                       // a dry run's played time
   // What the status text was made from.
   struct StatusKey {
     bool haveWake = false;

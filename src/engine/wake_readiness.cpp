@@ -44,7 +44,13 @@ ReadinessFinding JudgePolicy(WakeTimerPolicy policy, const char* source, const c
   return f;
 }
 
-ReadinessFinding JudgeSleep(const PowerReadings& r, SleepMode sleepMode) {
+// A test that ran in mode and came to a verdict about the timer's wake.
+bool TestedIn(const WakeTestResult& t, SleepMode mode) {
+  return t.mode == mode && t.outcome != WakeTestOutcome::kNone &&
+         t.outcome != WakeTestOutcome::kCancelled;
+}
+
+ReadinessFinding JudgeSleep(const PowerReadings& r, SleepMode sleepMode, const WakeTestResult& test) {
   if (!r.capabilitiesRead) {
     ReadinessFinding f{FindingLevel::kNote, "スタンバイと休止状態が使えるかを読み取れませんでした。"};
     f.unchecked = "スタンバイと休止状態が使えるか";
@@ -57,14 +63,42 @@ ReadinessFinding JudgeSleep(const PowerReadings& r, SleepMode sleepMode) {
             SleepChoiceText(choice)};
   }
   if (choice.mode == SleepMode::kStandby && r.modernStandby && !r.standbyS3) {
+    // What the readings only let one guess, a test in standby settles.
+    if (TestedIn(test, SleepMode::kStandby) && test.Passed())
+      return {FindingLevel::kOk,
+              "スタンバイ: モダンスタンバイですが、スリープ復帰テストでタイマーによる復帰を確認済み"};
     std::string text =
         "この PC のスタンバイはモダンスタンバイ（S0 低電力アイドル）です。スタンバイ中は"
-        "録画プログラムが動かず、録画が始まらないことがあります。Nimbraの設定で休止状態を選んでください。";
-    if (!r.CanHibernate()) text += kHibernateOn;
+        "デスクトップのプログラムが一時停止し、ウェイクタイマーでスタンバイが終わらないことがあります。";
+    text += r.CanHibernate() ? "Nimbraのユーザ設定で休止状態を選んでください。"
+                             : std::string(kHibernateOn) + "そのうえでNimbraのユーザ設定で休止状態を選んでください。";
+    text += TestedIn(test, SleepMode::kStandby)
+                ? "スタンバイでのスリープ復帰テストも成功していません。"
+                : "スタンバイのまま使うときは、ﾍﾙﾌﾟ → スリープ復帰の起動診断の「スリープ復帰テスト」で確かめてください。";
     return {FindingLevel::kWarning, text};
   }
   return {FindingLevel::kOk,
           choice.mode == SleepMode::kHibernate ? "休止状態: 使用可能" : "スタンバイ: 使用可能"};
+}
+
+// Windows' unattended sleep: a PC woken by a timer with nobody at it sleeps
+// again after this long unless a program keeps it awake.
+ReadinessFinding JudgeUnattended(const PowerReadings& r) {
+  auto minutes = [](int32_t s) {
+    if (s == 0) return std::string("なし");
+    return s % 60 == 0 ? std::to_string(s / 60) + "分" : std::to_string(s) + "秒";
+  };
+  if (r.unattendedSleepAc < 0 || (r.hasBattery && r.unattendedSleepDc < 0)) {
+    ReadinessFinding f{FindingLevel::kNote, "無人スリープまでの時間を読み取れませんでした。"};
+    f.unchecked = "無人スリープまでの時間";
+    f.error = r.unattendedError;
+    return f;
+  }
+  std::string text = "無人スリープまでの時間: " + minutes(r.unattendedSleepAc) + "（電源に接続）";
+  if (r.hasBattery) text += "、" + minutes(r.unattendedSleepDc) + "（バッテリ駆動）";
+  text +=
+      "。タイマーで復帰した PC は操作がないとこの時間で再びスリープします。予約の間は Nimbra が起動を維持します";
+  return {FindingLevel::kNote, text};
 }
 
 ReadinessFinding JudgeTimer(const WakeTimerStatus& t) {
@@ -150,8 +184,8 @@ std::string WakeDiagnosis::Report() const {
   return text;
 }
 
-WakeDiagnosis DiagnoseWake(const PowerReadings& r, const WakeTimerStatus& timer,
-                           SleepMode sleepMode) {
+WakeDiagnosis DiagnoseWake(const PowerReadings& r, const WakeTimerStatus& timer, SleepMode sleepMode,
+                           const WakeTestResult& lastTest) {
   WakeDiagnosis d;
   d.findings.push_back(JudgePolicy(r.wakeTimersAc, "電源に接続", "電源接続時のスリープ解除タイマーの許可",
                                    r.schemeError,
@@ -163,8 +197,9 @@ WakeDiagnosis DiagnoseWake(const PowerReadings& r, const WakeTimerStatus& timer,
         r.wakeTimersDc, "バッテリ駆動", "バッテリ駆動時のスリープ解除タイマーの許可", r.schemeError,
         r.source == PowerSource::kBattery ? FindingLevel::kBlocking : FindingLevel::kWarning));
   }
-  d.findings.push_back(JudgeSleep(r, sleepMode));
+  d.findings.push_back(JudgeSleep(r, sleepMode, lastTest));
   d.findings.push_back(JudgeTimer(timer));
+  d.findings.push_back(JudgeUnattended(r));
   return d;
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/wake_test_result.h"
 #include "platform/power_readings.h"
 #include "platform/sleep_mode.h"
 
@@ -71,9 +72,11 @@ struct WakeDiagnosis {
   std::string Report() const;
 };
 
-// sleepMode: the user's choice.
+// sleepMode: the user's choice. lastTest: the
+// last wake self-test, whose result in the chosen state overrides what the
+// readings let one guess (Modern Standby).
 WakeDiagnosis DiagnoseWake(const PowerReadings& readings, const WakeTimerStatus& timer,
-                           SleepMode sleepMode);
+                           SleepMode sleepMode, const WakeTestResult& lastTest = {});
 
 // The slowest timer wake seen that came back after the start it was for:
 // from the timer's time to the program running again, in seconds, against

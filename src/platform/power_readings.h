@@ -40,6 +40,13 @@ struct PowerReadings {
   PowerSource source = PowerSource::kUnknown;
   bool hasBattery = false;
 
+  // The sleep subgroup's "System unattended sleep timeout": how long a PC
+  // that woke with nobody at it stays on before it sleeps again, in seconds
+  // (0: never); -1 when not read, with unattendedError the system's code.
+  int32_t unattendedSleepAc = -1;
+  int32_t unattendedSleepDc = -1;
+  uint32_t unattendedError = 0;
+
   bool CanStandby() const { return standbyS1 || standbyS2 || standbyS3 || modernStandby; }
   bool CanHibernate() const { return hibernateS4 && hiberFilePresent; }
 };

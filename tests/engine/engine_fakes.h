@@ -24,8 +24,10 @@ class FakeView final : public IScheduleView {
   void KillTimer(unsigned id) override { events.push_back("kill " + std::to_string(id)); }
   void ImportCommandLineFile() override { events.push_back("import"); }
   void WakeStatusChanged() override { ++statusChanges; }
+  void WakeTestFinished() override { ++wakeTests; }
 
   int refreshes = 0;
+  int wakeTests = 0;
   int statusChanges = 0;
   std::vector<std::string> events;
 };

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <filesystem>
 #include <memory>
 
@@ -1027,6 +1029,83 @@ TEST_F(WakeTest, ATimerWakeThatComesBackAfterTheStartIsDiagnosedWithTheLeadThatC
   clock.SetLocal(At(11, 6, 20));
   sched->OnResume();
   EXPECT_EQ(sched->SlowestLateResume(), 150);
+}
+
+// The self-test sleeps through the end's countdown with the timer at its
+// own time, keeps the PC awake through the watch after the resume as for a
+// schedule, and gives the timer back to the schedule ahead; a dry run plays
+// the sleep until the timer and the watch at once.
+TEST_F(WakeTest, TheWakeSelfTestSleepsWithItsTimerWatchesAndGivesTheTimerBack) {
+  Add(At(10, 23, 0), At(10, 23, 30));
+  sched->Tick();
+  const int64_t scheduleWake = TimeToSeconds(At(10, 22, 59));
+  ASSERT_EQ(power.ArmedAt(), scheduleWake);
+  const int64_t wake = TimeToSeconds(At(10, 20, 2));
+
+  ASSERT_EQ(sched->WakeTestRefusal(), "");
+  ASSERT_TRUE(sched->StartWakeTest(wake, false));
+  EXPECT_EQ(sched->WakeTestRefusal(), "スリープ復帰テストは実行中です。");
+  ASSERT_EQ(windows.created, 1);
+  EXPECT_EQ(windows.last->Caption(), "スリープ復帰テストの準備中");
+  sched->Tick();
+  EXPECT_EQ(power.ArmedAt(), wake);
+  EXPECT_EQ(power.Calls("arm").back().reason, kWakeTestReason);
+  WaitCountdown();
+  EXPECT_EQ(power.Calls("suspend").size(), 1u);
+  sched->Tick();
+  EXPECT_EQ(power.ArmedAt(), wake);
+
+  sched->OnSleeping();
+  clock.SetLocal(At(10, 20, 2, 10));
+  sched->OnResumeEvent(true);
+  sched->OnResume();
+  sched->Tick();
+  EXPECT_EQ(power.ArmedAt(), scheduleWake);
+  ASSERT_TRUE(power.KeepingAwake());
+  EXPECT_EQ(power.Calls("awake").back().reason, kWakeTestAwakeReason);
+  WalkTo(At(10, 20, 5, 9));
+  EXPECT_EQ(view.wakeTests, 0);
+  WalkTo(At(10, 20, 5, 10));
+  EXPECT_EQ(view.wakeTests, 1);
+  EXPECT_FALSE(power.KeepingAwake());
+  const WakeTestResult& r = sched->LastWakeTest();
+  EXPECT_TRUE(r.Passed());
+  EXPECT_EQ(r.LateSeconds(), 10);
+  EXPECT_EQ(r.stay, WakeTestStay::kStayed);
+  EXPECT_EQ(sched->Diagnose().findings.back().text,
+            "スリープ復帰テスト（2030/05/10 20:00、スタンバイ）: タイマーで復帰、タイマーの時刻から10秒後に動作再開");
+
+  // The dry run: the played sleep ends at the timer, the watch passes at once.
+  clock.SetLocal(At(10, 21, 0));
+  ASSERT_TRUE(sched->StartWakeTest(TimeToSeconds(At(10, 21, 2)), true));
+  WaitCountdown();
+  clock.Advance(1);
+  sched->OnSleeping();
+  sched->OnResumeEvent(true);
+  sched->OnResume();
+  sched->Tick();
+  EXPECT_EQ(view.wakeTests, 2);
+  EXPECT_EQ(sched->LastWakeTest().LateSeconds(), 0);
+  EXPECT_TRUE(sched->LastWakeTest().simulated);
+  EXPECT_EQ(power.ArmedAt(), scheduleWake);
+}
+
+// A test whose countdown is stopped ends at once, its timer given back.
+TEST_F(WakeTest, AStoppedWakeSelfTestEndsAsCancelled) {
+  // The count waits at its first step until the user has stopped it.
+  std::atomic<bool> stopped{false};
+  sched->SetCountdownStepWait([&stopped](int) {
+    while (!stopped.load()) std::this_thread::yield();
+  });
+  ASSERT_TRUE(sched->StartWakeTest(TimeToSeconds(At(10, 20, 2)), false));
+  sched->Countdown()->Stop();
+  stopped = true;
+  WaitCountdown();
+  sched->Tick();
+  EXPECT_EQ(view.wakeTests, 1);
+  EXPECT_EQ(sched->LastWakeTest().outcome, WakeTestOutcome::kCancelled);
+  EXPECT_TRUE(power.Calls("suspend").empty());
+  EXPECT_FALSE(power.HasWakeTimer());
 }
 
 TEST_F(SchedulerTest, TickThatComesDuringATickIsDropped) {

@@ -22,6 +22,8 @@ PowerReadings Good() {
   r.hibernateS4 = true;
   r.hiberFilePresent = true;
   r.source = PowerSource::kMains;
+  r.unattendedSleepAc = 120;
+  r.unattendedSleepDc = 60;
   return r;
 }
 
@@ -116,13 +118,15 @@ TEST(WakeReadiness, ReportListsEveryFindingWithItsMark) {
   r.hasBattery = true;
   r.wakeTimersAc = WakeTimerPolicy::kDisabled;
   const WakeDiagnosis d = DiagnoseWake(r, kAccepted, kHibernate);
-  EXPECT_EQ(d.findings.size(), 4u);
+  EXPECT_EQ(d.findings.size(), 5u);
   EXPECT_EQ(d.Report(),
             "起動準備: 問題あり\n"
             "× " + d.findings[0].text + "\n"
             "○ スリープ解除タイマーの許可（バッテリ駆動）: 有効\n"
             "○ 休止状態: 使用可能\n"
-            "○ ウェイクタイマー: 次の予定に設定済み");
+            "○ ウェイクタイマー: 次の予定に設定済み\n"
+            "・ 無人スリープまでの時間: 2分（電源に接続）、1分（バッテリ駆動）。タイマーで復帰した PC は"
+            "操作がないとこの時間で再びスリープします。予約の間は Nimbra が起動を維持します");
   EXPECT_TRUE(Has(d.findings[0].text, "「スリープ解除タイマーの許可」を「有効」にしてください"));
   EXPECT_EQ(d.StatusText(), "起動準備: 要設定（ﾍﾙﾌﾟ → スリープ復帰の起動診断 を参照）");
 }
@@ -172,6 +176,12 @@ TEST(WakeReadiness, AReadingThatFailedIsNamedInTheVerdict) {
          r.capabilitiesError = 5;
        },
        std::string("起動準備: 問題あり。確認できない項目あり（") + kSleep + "）"},
+      {"unattended sleep",
+       [](PowerReadings& r) {
+         r.unattendedSleepAc = -1;
+         r.unattendedError = 127;
+       },
+       "起動準備: 確認できない項目あり（無人スリープまでの時間）"},
       {"all read", [](PowerReadings&) {}, "起動準備: 問題なし"},
   };
   for (const Case& c : cases) {
@@ -182,6 +192,46 @@ TEST(WakeReadiness, AReadingThatFailedIsNamedInTheVerdict) {
     EXPECT_EQ(report.substr(0, report.find('\n')), c.verdict);
     EXPECT_FALSE(Has(report, "error=")) << report;
   }
+}
+
+// Modern Standby only lets one guess whether a timer ends it: the guess
+// warns and points to hibernation and to the self-test; a self-test in
+// standby that the timer ended settles it, one that failed keeps the warning.
+TEST(WakeReadiness, AWakeSelfTestInStandbyOverridesTheModernStandbyGuess) {
+  PowerReadings r = Good();
+  r.standbyS3 = false;
+  r.modernStandby = true;
+  WakeTestResult test;
+  test.at = 1900000000;
+  test.mode = kStandby;
+  struct Case {
+    const char* what;
+    WakeTestOutcome outcome;
+    SleepMode mode;
+    FindingLevel level;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"no test", WakeTestOutcome::kNone, kStandby, FindingLevel::kWarning, "「スリープ復帰テスト」で確かめてください"},
+      {"passed in standby", WakeTestOutcome::kTimerWake, kStandby, FindingLevel::kOk,
+       "スリープ復帰テストでタイマーによる復帰を確認済み"},
+      {"failed in standby", WakeTestOutcome::kEarlyWake, kStandby, FindingLevel::kWarning,
+       "スタンバイでのスリープ復帰テストも成功していません"},
+      {"passed in hibernation only", WakeTestOutcome::kTimerWake, kHibernate, FindingLevel::kWarning,
+       "休止状態を選んでください"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test.outcome = c.outcome;
+    test.mode = c.mode;
+    const ReadinessFinding sleep = DiagnoseWake(r, kAccepted, kStandby, test).findings[1];
+    EXPECT_EQ(sleep.level, c.level);
+    EXPECT_TRUE(Has(sleep.text, c.says)) << sleep.text;
+  }
+  // Without hibernation switched on, the guess says how to switch it on.
+  r.hiberFilePresent = false;
+  test.outcome = WakeTestOutcome::kNone;
+  EXPECT_TRUE(Has(DiagnoseWake(r, kAccepted, kStandby, test).findings[1].text, "powercfg /hibernate on"));
 }
 
 TEST(WakeReadiness, SlowResumeNamesTheOfferedLeadThatCoversIt) {

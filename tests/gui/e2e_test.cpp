@@ -443,6 +443,66 @@ TEST_F(EndToEndTest, ClosingWithAScheduleAheadAsksFirstAndNoKeepsTheProgram) {
   EXPECT_EQ(1u, nimbra.CloseQuestions().size());
 }
 
+// The wake self-test from the diagnosis: asked, then the end's countdown,
+// the power log's arming and sleep, the dry run's played resume, and the
+// result in a box, in the diagnosis and in the journal.
+TEST_F(EndToEndTest, TheWakeSelfTestSleepsThroughThePowerLogAndTellsItsResult) {
+  const int64_t start = now_ + 86400;
+  WriteAll(Ini(), SettingsFile({{L"ニュース", start, start + 3600}},
+                               "user_enable=1\r\nsleep_flag=1\r\n"));
+  Program nimbra(folder_);
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  const auto boxSaying = [&](const wchar_t* part) {
+    return nimbra.WaitForDialog([part](HWND h) {
+      return GetDlgItem(h, 0xFFFF) && gui::MessageBoxText(h).find(part) != std::wstring::npos;
+    });
+  };
+
+  PostMessageW(nimbra.Frame(), WM_COMMAND, ID_HELP_WAKE_DIAGNOSIS, 0);
+  HWND diagnosis = nimbra.WaitForCaption(L"Nimbra - 起動診断");
+  ASSERT_NE(nullptr, diagnosis) << WideToUtf8(nimbra.Unexpected());
+  EXPECT_NE(std::wstring::npos,
+            gui::WindowText(GetDlgItem(diagnosis, IDC_WAKE_REPORT)).find(L"スリープ復帰テスト: 未実施"));
+  gui::SaveScreenshot("wake-diagnosis", diagnosis);
+  gui::Click(diagnosis, IDC_WAKE_TEST);
+  HWND question = boxSaying(L"スリープ復帰テストを行います");
+  ASSERT_NE(nullptr, question) << WideToUtf8(nimbra.Unexpected());
+  EXPECT_NE(std::wstring::npos, gui::MessageBoxText(question).find(L"今すぐ休止状態に入り"));
+  PostMessageW(question, WM_COMMAND, IDYES, 0);
+
+  HWND result = boxSaying(L"スリープ復帰テストの結果");
+  ASSERT_NE(nullptr, result) << WideToUtf8(nimbra.Unexpected());
+  const std::wstring told = gui::MessageBoxText(result);
+  EXPECT_NE(std::wstring::npos, told.find(L"○ タイマーで復帰しました")) << WideToUtf8(told);
+  EXPECT_NE(std::wstring::npos, told.find(L"ドライラン")) << WideToUtf8(told);
+  PostMessageW(result, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(result); }));
+
+  // The test's timer, then the sleep in the chosen state; the schedule's
+  // timer stands again afterwards.
+  const std::string log = ReadAll(powerLog_);
+  const size_t testArm = log.find("arm-reason Nimbra: スリープ復帰テスト");
+  const size_t sleep = log.find("suspend 1");
+  ASSERT_NE(std::string::npos, testArm) << log;
+  ASSERT_NE(std::string::npos, sleep) << log;
+  EXPECT_LT(testArm, sleep) << log;
+  EXPECT_NE(std::string::npos, log.find("arm " + std::to_string(start - 60), sleep)) << log;
+
+  PostMessageW(nimbra.Frame(), WM_COMMAND, ID_HELP_WAKE_DIAGNOSIS, 0);
+  diagnosis = nimbra.WaitForCaption(L"Nimbra - 起動診断");
+  ASSERT_NE(nullptr, diagnosis) << WideToUtf8(nimbra.Unexpected());
+  const std::wstring report = gui::WindowText(GetDlgItem(diagnosis, IDC_WAKE_REPORT));
+  EXPECT_NE(std::wstring::npos, report.find(L"休止状態、ドライラン）: タイマーで復帰")) << WideToUtf8(report);
+  PostMessageW(diagnosis, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(diagnosis); }));
+
+  EXPECT_EQ(0, nimbra.Exit());
+  EXPECT_TRUE(Contains(ReadAll(folder_ + L"\\Nimbra-journal.txt"), "\twake-test\t1\t"));
+  // A played test is no proof for this PC: the settings file keeps none.
+  EXPECT_FALSE(Contains(ReadAll(Ini()), "wake_test"));
+}
+
 TEST_F(EndToEndTest, TheJournalWindowListsTheWindowsNewestFirstAndMarksAMissedOne) {
   // A window that passed while the program was not running, after a run
   // that the journal recorded.

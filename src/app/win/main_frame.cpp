@@ -432,8 +432,9 @@ LRESULT CMainFrame::OnPowerBroadcast(WPARAM event) {
     else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND)
       services_.journal->Resumed(now, event == PBT_APMRESUMEAUTOMATIC);
   }
+  if (event == PBT_APMSUSPEND) view->OnSleeping();
   if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
-    view->OnResume();
+    view->OnResume(event == PBT_APMRESUMEAUTOMATIC);
   }
   return answer;
 }

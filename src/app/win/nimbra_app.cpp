@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/plugin_host.h"
+#include "app/power_log.h"
 #include "app/program_options.h"
 #include "app/program_services.h"
 #include "app/win/instance_handover.h"
@@ -151,6 +152,14 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
     countdownWindows.AnchorOn(&frame);
     if (frame.Create()) {
       CNimbraView* view = frame.GetView();
+      if (auto* powerLog = dynamic_cast<CPowerLog*>(power.get())) {
+        // The dry run plays the sleep of the wake self-test (the view looks
+        // whether the suspend was the test's).
+        HWND viewWindow = view->GetHwnd();
+        powerLog->SetSuspendListener([viewWindow] {
+          PostMessageW(viewWindow, CNimbraView::kPlaySleepMessage, 0, 0);
+        });
+      }
       view->SetCommandLineFile(options.iepgFile);
       view->OnInitialUpdate();
       // Started at logon: straight into the tray. Where the notification

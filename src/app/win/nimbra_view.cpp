@@ -8,6 +8,7 @@
 #include "app/win/regular_time_dlg.h"
 #include "app/win/resource.h"
 #include "app/win/schedule_time_dlg.h"
+#include "app/win/wake_diagnosis_dlg.h"
 #include "app/win/settings_saver.h"
 #include "engine/journal_recorder.h"
 #include "engine/journal_verdict.h"
@@ -138,7 +139,38 @@ void CNimbraView::CheckReadiness() {
 
 void CNimbraView::ShowWakeDiagnosis() {
   UpdateWakeStatus();
-  services_.prompt.Show(diagnosis_.Report(), kWakeDiagnosisCaption, PromptButtons::Ok);
+  CWakeDiagnosisDlg dialog(diagnosis_.Report());
+  if (dialog.DoModal(frame_.GetHwnd()) == IDC_WAKE_TEST) RunWakeTest();
+}
+
+void CNimbraView::RunWakeTest() {
+  const std::string refusal = scheduler_->WakeTestRefusal();
+  if (!refusal.empty()) {
+    services_.prompt.Show(refusal, kWakeTestCaption, PromptButtons::Ok);
+    return;
+  }
+  const int64_t wakeAt = LocalSecondsNow(services_.clock) + kWakeTestAheadSeconds;
+  const SleepMode mode = doc_.AppInfo().GetUserSetting().sleep_flag;
+  if (services_.prompt.Show(WakeTestQuestion(mode, wakeAt), kWakeTestCaption,
+                            PromptButtons::YesNo) != PromptAnswer::Yes)
+    return;
+  // A schedule entered while the question was open is looked at again.
+  const std::string late = scheduler_->WakeTestRefusal();
+  if (!late.empty()) {
+    services_.prompt.Show(late, kWakeTestCaption, PromptButtons::Ok);
+    return;
+  }
+  if (!scheduler_->StartWakeTest(wakeAt, services_.dryRun))
+    services_.log.Write("wake self-test: the countdown could not start\n");
+}
+
+void CNimbraView::WakeTestFinished() { PostMessageW(GetHwnd(), kWakeTestDoneMessage, 0, 0); }
+
+void CNimbraView::TellWakeTest() {
+  const WakeTestResult& result = scheduler_->LastWakeTest();
+  UpdateWakeStatus();
+  services_.prompt.Show(WakeTestReport(result, doc_.AppInfo().GetUserSetting().wakeup_lead_sec),
+                        kWakeTestCaption, PromptButtons::Ok);
 }
 
 void CNimbraView::UpdateJournalNote() {
@@ -272,7 +304,10 @@ void CNimbraView::OnTaskbarCreated() {
   if (inTray_) tray_.Readd();
 }
 
-void CNimbraView::OnResume() {
+void CNimbraView::OnSleeping() { scheduler_->OnSleeping(); }
+
+void CNimbraView::OnResume(bool automatic) {
+  scheduler_->OnResumeEvent(automatic);
   scheduler_->OnResume();
   CheckReadiness();
 }
@@ -373,6 +408,16 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case kJournalMessage:
       UpdateJournalNote();
+      return 0;
+    case kWakeTestDoneMessage:
+      TellWakeTest();
+      return 0;
+    case kPlaySleepMessage:
+      if (services_.dryRun && scheduler_->WakeTest().GetPhase() ==
+                                  CWakeSelfTest::Phase::kWaitingForSleep) {
+        PostMessageW(frame_.GetHwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+        PostMessageW(frame_.GetHwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+      }
       return 0;
     case WM_DESTROY:
       ::KillTimer(GetHwnd(), CScheduler::kTickTimer);

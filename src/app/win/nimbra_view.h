@@ -42,6 +42,11 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   static constexpr UINT kSaveFailedMessage = WM_USER + 105;
   // A window's event was journalled: the status line's journal note is new.
   static constexpr UINT kJournalMessage = WM_USER + 106;
+  // The wake self-test came to its result: told outside the tick.
+  static constexpr UINT kWakeTestDoneMessage = WM_USER + 107;
+  // A dry run's power log took the test's sleep: the sleep and the resume
+  // are played through the frame's power broadcasts.
+  static constexpr UINT kPlaySleepMessage = WM_USER + 108;
 
   // frame: the main frame, whose menu the view shows and which it hides
   // into the tray.
@@ -71,15 +76,22 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   void SuspendNow(bool noConfirm) { scheduler_->SuspendNow(noConfirm); }
   bool HasFollowingSchedule() const { return scheduler_->HasFollowingSchedule(); }
   bool SuspendingByProgram() const { return scheduler_->SuspendingByProgram(); }
-  // The machine resumed: the scheduler's resume, then the readiness check.
-  void OnResume();
+  // The machine goes to sleep (the wake self-test hears it).
+  void OnSleeping();
+  // The machine resumed (automatic: with nobody at the PC): the scheduler's
+  // resume, then the readiness check.
+  void OnResume(bool automatic = true);
 
   // The readiness check (at start, after a resume, after the settings
   // changed): the status line afresh, and a notice of each problem not told
   // before. In the dry run the notice goes to the debug log instead.
   void CheckReadiness();
-  // The whole diagnosis in one message box (the help menu's command).
+  // The whole diagnosis in its dialog (the help menu's command), whose
+  // button starts the wake self-test after a question.
   void ShowWakeDiagnosis();
+  // The wake self-test: refused with a message inside a schedule's reach,
+  // else asked, then started.
+  void RunWakeTest();
   // The journal window (実行履歴); the status line's note goes once it was looked at.
   void ShowJournal();
   // What comes next, with the readiness when it needs attention: the status
@@ -116,6 +128,7 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   void KillTimer(unsigned id) override;
   void ImportCommandLineFile() override;
   void WakeStatusChanged() override;
+  void WakeTestFinished() override;
 
   // IIepgChooser
   bool ChooseIepgPrograms(const std::string& fileTitle, std::vector<IepgListRow>& rows) override;
@@ -131,6 +144,8 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   void ShowOperationMenu(POINT pt);
   // The tray icon's menu: the 操作 menu and kTrayExitText.
   void ShowTrayMenu(POINT pt);
+  // The test's result: kept in the settings, shown in a box.
+  void TellWakeTest();
   // Reads the readiness afresh and shows the line if it changed.
   void UpdateWakeStatus();
   std::wstring TrayTip() const;

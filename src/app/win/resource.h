@@ -15,6 +15,7 @@
 #define IDD_REGULAR_TIME 136
 #define IDD_IEPG_LIST 140
 #define IDD_JOURNAL 142
+#define IDD_WAKE_DIAGNOSIS 144
 
 // Commands of the program.
 #define ID_SCHEDULE_ADD 32771
@@ -103,3 +104,6 @@
 #define IDC_JOURNAL_LIST 1110
 #define IDC_JOURNAL_SUMMARY 1111
 #define IDC_JOURNAL_CSV 1112
+// The wake diagnosis.
+#define IDC_WAKE_REPORT 1120
+#define IDC_WAKE_TEST 1121

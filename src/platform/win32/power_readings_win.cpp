@@ -6,16 +6,35 @@
 #include <powrprof.h>
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/power_readings.h"
+#include "platform/win32/powrprof_function.h"
 
 namespace {
 
-// The sleep subgroup and its "Allow wake timers" setting.
+// The sleep subgroup, its "Allow wake timers" setting and its "System
+// unattended sleep timeout".
 constexpr GUID kSleepSubgroup = {
     0x238c9fa8, 0x0aad, 0x41ed, {0x83, 0xf4, 0x97, 0xbe, 0x24, 0x2c, 0x8f, 0x20}};
 constexpr GUID kAllowWakeTimers = {
     0xbd3b718a, 0x0680, 0x4d9d, {0x8a, 0xb2, 0xe1, 0xd2, 0xb4, 0xac, 0x80, 0x6d}};
+constexpr GUID kUnattendedSleep = {
+    0x7bc4a2f9, 0xd8fc, 0x4469, {0xb0, 0x7b, 0x33, 0xeb, 0x78, 0x5a, 0xac, 0xa0}};
+
+using GetActiveSchemeFn = DWORD(WINAPI*)(HKEY, GUID**);
+using ReadValueIndexFn = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, LPDWORD);
+
+// The scheme's calls, resolved once; a missing one reads as unknown.
+struct SchemeCalls {
+  GetActiveSchemeFn active = PowrprofFunction<GetActiveSchemeFn>("PowerGetActiveScheme");
+  ReadValueIndexFn readAc = PowrprofFunction<ReadValueIndexFn>("PowerReadACValueIndex");
+  ReadValueIndexFn readDc = PowrprofFunction<ReadValueIndexFn>("PowerReadDCValueIndex");
+};
+const SchemeCalls& Scheme() {
+  static const SchemeCalls calls;
+  return calls;
+}
 
 // The headers here name the bytes after FastSystemS4 spare; the system puts
 // Hiberboot, WakeAlarmPresent and AoAc (low-power idle instead of S3) there.
@@ -34,24 +53,42 @@ struct LocalGuid {
 };
 
 void ReadScheme(PowerReadings& r) {
+  const SchemeCalls& calls = Scheme();
+  if (!calls.active || !calls.readAc || !calls.readDc) {
+    r.schemeError = r.unattendedError = ERROR_PROC_NOT_FOUND;
+    return;
+  }
   LocalGuid scheme;
-  DWORD error = PowerGetActiveScheme(nullptr, &scheme.p);
+  DWORD error = calls.active(nullptr, &scheme.p);
   if (error != ERROR_SUCCESS || !scheme.p) {
-    r.schemeError = error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
+    r.schemeError = r.unattendedError = error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
     return;
   }
   DWORD value = 0;
-  error = PowerReadACValueIndex(nullptr, scheme.p, &kSleepSubgroup, &kAllowWakeTimers, &value);
+  error = calls.readAc(nullptr, scheme.p, &kSleepSubgroup, &kAllowWakeTimers, &value);
   if (error == ERROR_SUCCESS)
     r.wakeTimersAc = WakeTimerPolicyFromValue(value);
   else
     r.schemeError = error;
   value = 0;
-  error = PowerReadDCValueIndex(nullptr, scheme.p, &kSleepSubgroup, &kAllowWakeTimers, &value);
+  error = calls.readDc(nullptr, scheme.p, &kSleepSubgroup, &kAllowWakeTimers, &value);
   if (error == ERROR_SUCCESS)
     r.wakeTimersDc = WakeTimerPolicyFromValue(value);
   else if (r.schemeError == 0)
     r.schemeError = error;
+  // Reading only: the program never changes a power setting.
+  value = 0;
+  error = calls.readAc(nullptr, scheme.p, &kSleepSubgroup, &kUnattendedSleep, &value);
+  if (error == ERROR_SUCCESS && value <= INT32_MAX)
+    r.unattendedSleepAc = static_cast<int32_t>(value);
+  else
+    r.unattendedError = error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
+  value = 0;
+  error = calls.readDc(nullptr, scheme.p, &kSleepSubgroup, &kUnattendedSleep, &value);
+  if (error == ERROR_SUCCESS && value <= INT32_MAX)
+    r.unattendedSleepDc = static_cast<int32_t>(value);
+  else if (r.unattendedError == 0)
+    r.unattendedError = error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
 }
 
 void ReadCapabilities(PowerReadings& r) {
