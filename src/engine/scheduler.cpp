@@ -53,7 +53,8 @@ CScheduler::CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plug
       windows_(windows),
       services_(services),
       notices_(notices),
-      journal_(journal) {}
+      journal_(journal),
+      lastWakeTest_(WakeTestFromRecord(doc.AppInfo().WakeTest())) {}
 
 CScheduler::~CScheduler() {
   power_.KeepAwake(false);
@@ -193,6 +194,11 @@ void CScheduler::TickWakeTest(int64_t now) {
   lastWakeTest_ = wakeTest_.Result();
   wakeTestCountdown_ = nullptr;
   wakeTestShift_ = 0;
+  // A played test proves nothing about this PC: only a real one is kept.
+  if (!lastWakeTest_.simulated) {
+    doc_.AppInfo().WakeTest() = WakeTestToRecord(lastWakeTest_);
+    Save();
+  }
   if (journal_) journal_->WakeTested(now, lastWakeTest_, WakeTestOutcomeWord(lastWakeTest_));
   DEBUG_LOG_STAMPED(services_.log, services_.clock, "wake self-test: %s",
                     WakeTestOutcomeWord(lastWakeTest_).c_str());

@@ -144,9 +144,9 @@ class CScheduler {
   // In a dry run the played sleep lasts until the test's timer, and the
   // three minutes awake after it pass at once.
   const CWakeSelfTest& WakeTest() const { return wakeTest_; }
-  // The last test's result, as the settings keep it (outcome kNone: none).
+  // The last test's result (outcome kNone: none): the settings file's until
+  // a test ends; a dry run's is kept for this run of the program only.
   const WakeTestResult& LastWakeTest() const { return lastWakeTest_; }
-  void SetLastWakeTest(const WakeTestResult& r) { lastWakeTest_ = r; }
 
   // Whether a sleep beginning now is the program's own: a countdown to it
   // started within the last minute.

@@ -1,8 +1,10 @@
 #include "engine/wake_self_test.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/text.h"
+#include "schedule/app_settings.h"
 #include "schedule/schedule_table.h"
 #include "schedule/time_rules.h"
 
@@ -40,6 +42,38 @@ bool LeadTooShort(const WakeTestResult& r, int leadSeconds) {
 }
 
 }  // namespace
+
+WakeTestRecord WakeTestToRecord(const WakeTestResult& r) {
+  // Calendar seconds as the file keeps every time; "none" is 0 there.
+  const auto stored = [](int64_t t) { return t > 0 && t <= INT32_MAX ? static_cast<int32_t>(t) : 0; };
+  WakeTestRecord w;
+  w.wake_test_time = stored(r.at);
+  w.wake_test_mode = r.mode;
+  w.wake_test_result = static_cast<int32_t>(r.outcome);
+  w.wake_test_wake = stored(r.wakeAt);
+  w.wake_test_resumed = stored(r.resumedAt);
+  w.wake_test_ran = stored(r.ranAt);
+  w.wake_test_stay = static_cast<int32_t>(r.stay);
+  return w;
+}
+
+WakeTestResult WakeTestFromRecord(const WakeTestRecord& w) {
+  WakeTestResult r;
+  // A record without its time or wake says nothing that can be shown.
+  if (w.wake_test_time <= 0 || w.wake_test_wake <= 0 ||
+      w.wake_test_result <= static_cast<int32_t>(WakeTestOutcome::kNone) ||
+      w.wake_test_result > static_cast<int32_t>(WakeTestOutcome::kCancelled))
+    return r;
+  r.at = w.wake_test_time;
+  r.mode = w.wake_test_mode;
+  r.outcome = static_cast<WakeTestOutcome>(w.wake_test_result);
+  r.wakeAt = w.wake_test_wake;
+  r.resumedAt = w.wake_test_resumed > 0 ? w.wake_test_resumed : -1;
+  r.ranAt = w.wake_test_ran > 0 ? w.wake_test_ran : -1;
+  if (w.wake_test_stay > 0 && w.wake_test_stay <= static_cast<int32_t>(WakeTestStay::kUserPresent))
+    r.stay = static_cast<WakeTestStay>(w.wake_test_stay);
+  return r;
+}
 
 std::string WakeTestRefusal(const ScheduleTable& table, int64_t now, int leadSeconds,
                             const SleepChoice& sleep) {

@@ -17,6 +17,7 @@
 #include "engine/wake_test_result.h"
 
 class ScheduleTable;
+struct WakeTestRecord;
 
 // How the test runs.
 inline constexpr int64_t kWakeTestAheadSeconds = 120;    // the timer's time from the start
@@ -72,6 +73,10 @@ class CWakeSelfTest {
   int64_t automaticAt_ = -1;  // the automatic resume, while the user may follow
   bool finished_ = false;     // finished since the last tick
 };
+
+// The result as the settings file keeps it, and back.
+WakeTestRecord WakeTestToRecord(const WakeTestResult& r);
+WakeTestResult WakeTestFromRecord(const WakeTestRecord& record);
 
 // The box after the test, one line per measurement. leadSeconds: the wake
 // lead now set.

@@ -55,6 +55,22 @@ class PreviousAssociationTable {
   Slot slots_[kSlots];
 };
 
+// The last wake self-test (スリープ復帰テスト), as the settings file keeps it
+// beside the other values of kAppSection: its times in calendar seconds (0:
+// none), its outcome and how the PC stayed awake after it as the engine
+// numbers them. Written only once a test has run.
+struct WakeTestRecord {
+  int32_t wake_test_time = 0;
+  SleepMode wake_test_mode = SleepMode::kStandby;
+  int32_t wake_test_result = 0;
+  int32_t wake_test_wake = 0;
+  int32_t wake_test_resumed = 0;
+  int32_t wake_test_ran = 0;
+  int32_t wake_test_stay = 0;
+  static const SettingsTable<WakeTestRecord>& Fields();
+  bool operator==(const WakeTestRecord& o) const { return SameFields(Fields(), *this, o); }
+};
+
 class CAppMngInfo {
  public:
   static constexpr const char* kSection = kAppSection;
@@ -97,6 +113,9 @@ class CAppMngInfo {
   PreviousAssociationTable& Associations() { return associations_; }
   const PreviousAssociationTable& Associations() const { return associations_; }
 
+  WakeTestRecord& WakeTest() { return wakeTest_; }
+  const WakeTestRecord& WakeTest() const { return wakeTest_; }
+
  private:
   std::string tv_app_path_;  // each of the three texts shorter than kPathSize
   std::string prog_path_;
@@ -113,6 +132,7 @@ class CAppMngInfo {
   int32_t main_width_ = 0;
   int32_t main_height_ = 0;
   PreviousAssociationTable associations_;
+  WakeTestRecord wakeTest_;
 };
 
 // The TV listings sites (indexed by tv_id) and the iEPG extensions (bits of sel_ext).

@@ -50,6 +50,21 @@ const SettingsField<E> kEntryFields[] = {
     NumberField("sch_kikan_e[%d]", &E::kikanE, 0),
 };
 
+// The last wake self-test; outcome and stay as the engine numbers them (the
+// engine takes a number it does not know for none).
+using W = WakeTestRecord;
+const SettingsField<W> kWakeTestFields[] = {
+    NumberField("wake_test_time", &W::wake_test_time, 0, 0, INT32_MAX),
+    // 1 hibernation, 0 standby, as sleep_flag.
+    SwitchEnumField<&W::wake_test_mode, SleepMode::kStandby, SleepMode::kHibernate>(
+        "wake_test_mode", SleepMode::kStandby),
+    NumberField("wake_test_result", &W::wake_test_result, 0),
+    NumberField("wake_test_wake", &W::wake_test_wake, 0, 0, INT32_MAX),
+    NumberField("wake_test_resumed", &W::wake_test_resumed, 0, 0, INT32_MAX),
+    NumberField("wake_test_ran", &W::wake_test_ran, 0, 0, INT32_MAX),
+    NumberField("wake_test_stay", &W::wake_test_stay, 0),
+};
+
 const SettingsField<StoredEntryCount> kCountFields[] = {
     NumberField("sch_num", &StoredEntryCount::sch_num, 0),
 };
@@ -74,6 +89,11 @@ const SettingsTable<CAppMngInfo>& CAppMngInfo::Fields() {
                          kPathSize - 1)),
   };
   static const SettingsTable<CAppMngInfo> table = MakeSettingsTable(kSection, kAppFields);
+  return table;
+}
+
+const SettingsTable<WakeTestRecord>& WakeTestRecord::Fields() {
+  static const SettingsTable<WakeTestRecord> table = MakeSettingsTable(kAppSection, kWakeTestFields);
   return table;
 }
 
@@ -114,6 +134,7 @@ void LoadAppSettings(const ProfileStore& store, CAppMngInfo& info) {
   else
     DefaultFields(CUserSetParam::Fields(), effective);
   LoadFields(store, CUserSetParam::Fields(), info.GetUserValues());
+  LoadFields(store, WakeTestRecord::Fields(), info.WakeTest());
 
   for (int x = 0; x < GetExtCount(); ++x) {
     const std::string prev = store.GetString(kEpgSection, GetExtName(x), "");
@@ -126,6 +147,8 @@ void SaveAppSettings(ProfileStore& store, const CAppMngInfo& info) {
   const CUserSetParam& effective = info.GetUserSetting();
   if (effective.user_enable) SaveFields(store, CUserSetParam::Fields(), effective);
   SaveFields(store, CUserSetParam::SwitchFields(), effective);
+  // A file of a PC never tested stays as it was.
+  if (info.WakeTest().wake_test_time != 0) SaveFields(store, WakeTestRecord::Fields(), info.WakeTest());
 }
 
 void SaveAssociations(ProfileStore& store, const CAppMngInfo& info) {

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/profile_store.h"
+#include "schedule/app_settings.h"
 #include "schedule/schedule_table.h"
+#include "schedule/settings_file.h"
 #include "schedule/time_rules.h"
 
 namespace {
@@ -24,7 +27,7 @@ struct Step {
 };
 
 // Runs steps; the number of ticks that said the result became complete.
-int Run(CWakeSelfTest& test, const std::vector<Step>& steps) {
+int Feed(CWakeSelfTest& test, const std::vector<Step>& steps) {
   int told = 0;
   test.Start(T0(), T0() + kWakeTestAheadSeconds, SleepMode::kStandby, false);
   for (const Step& s : steps) {
@@ -84,7 +87,7 @@ TEST(WakeSelfTest, EventsGiveTheOutcome) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     CWakeSelfTest test;
-    const int told = Run(test, c.steps);
+    const int told = Feed(test, c.steps);
     const WakeTestResult& r = test.Result();
     EXPECT_EQ(test.GetPhase() == CWakeSelfTest::Phase::kDone, c.done);
     EXPECT_EQ(told, c.done ? 1 : 0);
@@ -222,6 +225,45 @@ TEST(WakeSelfTestTexts, TheLeadThatCoversTheResumeAndTheLevelOfEachOutcome) {
   r.outcome = WakeTestOutcome::kTimerWake;
   r.simulated = true;
   EXPECT_TRUE(Has(WakeTestReport(r, 300), "ドライラン: 実際にはスリープしていません"));
+}
+
+}  // namespace
+
+namespace {
+
+// The settings file keeps a real test's result whole, and a file with
+// numbers this version does not know shows no result rather than a wrong one.
+TEST(WakeSelfTestRecord, TheSettingsFileKeepsTheResultAndTakesUnknownNumbersForNone) {
+  WakeTestResult r;
+  r.at = T0();
+  r.mode = SleepMode::kHibernate;
+  r.outcome = WakeTestOutcome::kTimerWake;
+  r.wakeAt = T0() + 120;
+  r.resumedAt = T0() + 130;
+  r.ranAt = T0() + 140;
+  r.stay = WakeTestStay::kSleptAgain;
+
+  CAppMngInfo info;
+  ProfileStore untested;
+  SaveAppSettings(untested, info);
+  info.WakeTest() = WakeTestToRecord(r);
+  ProfileStore store;
+  SaveAppSettings(store, info);
+  EXPECT_LT(untested.Serialize().size(), store.Serialize().size());
+  CAppMngInfo loaded;
+  LoadAppSettings(store, loaded);
+  EXPECT_EQ(WakeTestFromRecord(loaded.WakeTest()), r);
+
+  r.resumedAt = r.ranAt = -1;  // none survives as none
+  EXPECT_EQ(WakeTestFromRecord(WakeTestToRecord(r)), r);
+
+  WakeTestRecord odd = WakeTestToRecord(r);
+  odd.wake_test_result = 7;
+  EXPECT_EQ(WakeTestFromRecord(odd).outcome, WakeTestOutcome::kNone);
+  odd = WakeTestToRecord(r);
+  odd.wake_test_stay = -2;
+  EXPECT_EQ(WakeTestFromRecord(odd).stay, WakeTestStay::kUnknown);
+  EXPECT_EQ(WakeTestFromRecord(WakeTestRecord{}).outcome, WakeTestOutcome::kNone);
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ std::set<std::string> SettingsNames() {
   add(CUserSetParam::SwitchFields());
   add(StoredEntry::Fields());
   add(StoredEntryCount::Fields());
+  add(WakeTestRecord::Fields());
   add(LogSettingsFields());
   add(SMailSettingsFields());
   names.insert(kEpgSection);

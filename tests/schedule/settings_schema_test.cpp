@@ -61,6 +61,7 @@ TEST(SettingsTables, EveryKeyOfEveryTableRoundTrips) {
   ExpectEveryKeyRoundTrips(LogSettingsFields(), -1);
   ExpectEveryKeyRoundTrips(SMailSettingsFields(), -1);
   ExpectEveryKeyRoundTrips(StoredEntryCount::Fields(), -1);
+  ExpectEveryKeyRoundTrips(WakeTestRecord::Fields(), -1);
 }
 
 TEST(SettingsTables, ARecordMadeAnewHoldsItsTablesDefaults) {
