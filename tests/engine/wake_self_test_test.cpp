@@ -91,11 +91,19 @@ TEST(WakeSelfTest, EventsGiveTheOutcome) {
     const WakeTestResult& r = test.Result();
     EXPECT_EQ(test.GetPhase() == CWakeSelfTest::Phase::kDone, c.done);
     EXPECT_EQ(told, c.done ? 1 : 0);
-    if (c.done) EXPECT_EQ(r.outcome, c.outcome);
+    if (c.done) {
+      EXPECT_EQ(r.outcome, c.outcome);
+    }
     EXPECT_EQ(r.stay, c.stay);
-    if (c.late != -999) EXPECT_EQ(r.LateSeconds(), c.late);
-    if (c.run != -999) EXPECT_EQ(r.RunSeconds(), c.run);
-    if (c.late == -999) EXPECT_EQ(r.resumedAt, -1);
+    if (c.late != -999) {
+      EXPECT_EQ(r.LateSeconds(), c.late);
+    }
+    if (c.run != -999) {
+      EXPECT_EQ(r.RunSeconds(), c.run);
+    }
+    if (c.late == -999) {
+      EXPECT_EQ(r.resumedAt, -1);
+    }
     EXPECT_EQ(r.at, T0());
     EXPECT_EQ(r.wakeAt, T0() + kWakeTestAheadSeconds);
   }
