@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -149,6 +150,68 @@ std::string MultiFile(const std::vector<std::string>& records) {
   return f + "--NIMBRA----\r\n";
 }
 
+// "2030-01-07 21:00:00" in local time, as the journal writes it.
+std::string Stamp(int64_t t) {
+  SystemTime d{};
+  SecondsToTime(t, &d);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", d.wYear, d.wMonth, d.wDay,
+                d.wHour, d.wMinute, d.wSecond);
+  return text;
+}
+
+// The last few nights as the program would have journalled them: windows
+// with each verdict the 実行履歴 window shows (fully awake, late after a
+// slow resume, interrupted by the user's sleep, missed while the program was
+// closed). The newest one was fully awake, so the main window carries no
+// shortfall note.
+std::string JournalFile(int64_t now) {
+  std::string file =
+      "# Nimbra 実行履歴: 日時, 種類, コード, 予定の開始, 予定の終了, ウェイクタイマー, 番組名\n";
+  auto line = [&](int64_t at, const char* kind, int code, int64_t from = 0, int64_t to = 0,
+                  int64_t timer = 0, const std::wstring& title = L"") {
+    file += Stamp(at) + '\t' + kind + '\t' + std::to_string(code) + '\t' +
+            (from ? Stamp(from) : "-") + '\t' + (to ? Stamp(to) : "-") + '\t' +
+            (timer ? Stamp(timer) : "-") + '\t' + WideToUtf8(title) + '\n';
+  };
+  const std::wstring news = L"夜のニュース";
+  const std::wstring film = L"映画「遠い約束」";
+  // Codes: window 0 already on, 1 by the timer; end 1 kept awake for the
+  // next, 3 the countdown to the sleep; sleep 1 by the program; resume 1 by
+  // the timer; missed 2 the program was not running.
+  auto timerNight = [&](int day, int woke) {
+    const int64_t start = At(now, day, 22, 59), end = At(now, day, 23, 30);
+    const int64_t timer = start - 120;
+    line(timer + woke, "resume", 1);
+    line(std::max(start, timer + woke), "window", 1, start, end, timer, news);
+    line(end, "end", 3, start, end, 0, news);
+    line(end + 12, "sleep", 1);
+  };
+  line(At(now, -6, 21, 4), "start", 0);
+  line(At(now, -6, 23, 45), "sleep", 1);
+  timerNight(-5, 3);
+  line(At(now, -4, 8, 40), "resume", 0);
+  line(At(now, -4, 18, 2), "exit", 0);
+  // Started again the next evening: the night the program was closed is missed.
+  const int64_t missedStart = At(now, -4, 22, 59);
+  line(At(now, -3, 19, 20), "start", 0);
+  line(At(now, -3, 19, 20), "missed", 2, missedStart, At(now, -4, 23, 30), 0, news);
+  // The film, with the PC put to sleep by hand for a while, then the news
+  // on the PC that stayed on.
+  const int64_t filmStart = At(now, -3, 19, 59), filmEnd = At(now, -3, 21, 54);
+  line(filmStart, "window", 0, filmStart, filmEnd, 0, film);
+  line(At(now, -3, 20, 41) + 5, "sleep", 0);
+  line(At(now, -3, 20, 53) + 40, "resume", 0);
+  line(filmEnd, "end", 1, filmStart, filmEnd, 0, film);
+  const int64_t newsStart = At(now, -3, 22, 59), newsEnd = At(now, -3, 23, 30);
+  line(newsStart, "window", 0, newsStart, newsEnd, 0, news);
+  line(newsEnd, "end", 3, newsStart, newsEnd, 0, news);
+  line(newsEnd + 12, "sleep", 1);
+  timerNight(-2, 168);  // a resume that took nearly three minutes
+  timerNight(-1, 4);
+  return file;
+}
+
 void Copy(const std::wstring& from, const std::wstring& to) {
   Require(CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE,
           "cannot copy " + WideToUtf8(from) + " to " + WideToUtf8(to));
@@ -217,6 +280,7 @@ int wmain(int argc, wchar_t** argv) {
   };
   const std::wstring ini = folder + L"\\Nimbra.ini";
   Write(ini, SettingsFile(table, recorder));
+  Write(folder + L"\\Nimbra-journal.txt", JournalFile(now));
 
   {
     gui::Program nimbra(folder);
@@ -322,6 +386,15 @@ int wmain(int argc, wchar_t** argv) {
             "the iEPG list does not show the three programmes", &nimbra);
     Shot("iepg-list", dlg);
     Close(nimbra, dlg, "iEPG list");
+
+    // The journal of the last nights, newest first, the short ones in red.
+    Post(nimbra.Frame(), ID_MENU_JOURNAL);
+    dlg = nimbra.WaitForCaption(L"実行履歴");
+    Require(dlg != nullptr, "the journal window does not open", &nimbra);
+    Require(WaitUntil([&] { return gui::RemoteListCount(GetDlgItem(dlg, IDC_JOURNAL_LIST)) == 6; }),
+            "the journal window does not list the six windows", &nimbra);
+    Shot("journal-window", dlg);
+    Close(nimbra, dlg, "journal window");
     Require(nimbra.Exit() == 0, "the program does not end cleanly", &nimbra);
   }
 
