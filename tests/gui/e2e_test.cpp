@@ -528,6 +528,8 @@ TEST_F(EndToEndTest, TheJournalWindowListsTheWindowsNewestFirstAndMarksAMissedOn
   ASSERT_NE(nullptr, journal) << WideToUtf8(nimbra.Unexpected());
   HWND list = GetDlgItem(journal, IDC_JOURNAL_LIST);
   EXPECT_EQ(1, static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+  EXPECT_EQ(L"ドラマ", gui::RemoteListText(list, 0, 1));
+  EXPECT_EQ(L"見逃し", gui::RemoteListText(list, 0, 2));
   gui::SaveScreenshot("journal-window", journal);
   PostMessageW(journal, WM_COMMAND, IDOK, 0);
   // Looked at: the note goes.

@@ -87,9 +87,13 @@ bool CJournalDlg::OnNotify(NMHDR* header, LRESULT* result) {
   if (header->code == LVN_GETDISPINFOW) {
     auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
     const size_t row = static_cast<size_t>(info->item.iItem);
-    if ((info->item.mask & LVIF_TEXT) && row < rows_.size() && info->item.iSubItem >= 0 &&
-        info->item.iSubItem < 6)
-      info->item.pszText = const_cast<wchar_t*>(rows_[row].cells[info->item.iSubItem].c_str());
+    // The text goes into the list's own buffer: whoever asked (LVM_GETITEMTEXT,
+    // also from another process) reads it there.
+    if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
+      const bool known = row < rows_.size() && info->item.iSubItem >= 0 && info->item.iSubItem < 6;
+      lstrcpynW(info->item.pszText, known ? rows_[row].cells[info->item.iSubItem].c_str() : L"",
+                info->item.cchTextMax);
+    }
     *result = 0;
     return true;
   }
