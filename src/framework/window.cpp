@@ -1,5 +1,7 @@
 #include "framework/window.h"
 
+#include <cstdint>
+
 #include "framework/message_box.h"
 #include "platform/win32/text_win.h"
 
@@ -86,15 +88,27 @@ namespace {
 // address of a record in this process. One sent from another thread (any
 // other process can only send so) carries an address nobody vouches for:
 // reading it could crash the program, so it is never read.
-bool IsForeignNotification(UINT msg) {
-  return msg == WM_NOTIFY &&
-         (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) != 0;
+// The thread's sent-message state covers the calls made inside such a
+// message too: a list view asked for a row's text by another process asks
+// us for it with a notification that reads as sent from there. Its record
+// lies on this thread's stack, in the frames of the calls that led here,
+// where no other process can point at anything but our own live data.
+bool IsForeignNotification(UINT msg, LPARAM lp) {
+  if (msg != WM_NOTIFY ||
+      (InSendMessageEx(nullptr) & (ISMEX_SEND | ISMEX_NOTIFY | ISMEX_CALLBACK)) == 0)
+    return false;
+  ULONG_PTR low = 0, base = 0;
+  GetCurrentThreadStackLimits(&low, &base);
+  const auto record = static_cast<uintptr_t>(lp);
+  const auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  const bool inCallersFrames = record > here && record < base && base - record >= sizeof(NMHDR);
+  return !inCallersFrames;
 }
 
 }  // namespace
 
 LRESULT CWindow::Route(CWindow* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (IsForeignNotification(msg)) return self->DefaultProc(msg, wp, lp);
+  if (IsForeignNotification(msg, lp)) return self->DefaultProc(msg, wp, lp);
   LRESULT result = 0;
   try {
     result = self->WindowProc(msg, wp, lp);

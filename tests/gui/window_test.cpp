@@ -25,6 +25,12 @@ class NotifiedWindow final : public CWindow {
 
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    // As a control does when another thread asks it for something: it
+    // notifies its parent from within, with a record of its own.
+    if (msg == WM_APP) {
+      NMHDR record{GetHwnd(), 1, static_cast<UINT>(wp)};
+      return SendMessageW(GetHwnd(), WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&record));
+    }
     if (msg == WM_NOTIFY) {
       ++notifications;
       lastCode = reinterpret_cast<const NMHDR*>(lp)->code;
@@ -47,9 +53,10 @@ TEST(WindowRouting, ANotificationFromAnotherThreadIsNeverRead) {
   EXPECT_EQ(42u, window.lastCode);
 
   std::atomic<bool> done{false};
-  LRESULT result = -1;
+  LRESULT result = -1, inner = -1;
   std::thread sender([&] {
     result = SendMessageW(hwnd, WM_NOTIFY, 1, 0x10);  // no record lives there
+    inner = SendMessageW(hwnd, WM_APP, 43, 0);
     done = true;
   });
   const bool answered = WaitUntil([&] {
@@ -60,7 +67,10 @@ TEST(WindowRouting, ANotificationFromAnotherThreadIsNeverRead) {
   sender.join();
   EXPECT_TRUE(answered);
   EXPECT_EQ(0, result);
-  EXPECT_EQ(1, window.notifications);
+  // The notification made in this thread while answering the other one is read.
+  EXPECT_EQ(1, inner);
+  EXPECT_EQ(2, window.notifications);
+  EXPECT_EQ(43u, window.lastCode);
 }
 
 }  // namespace
