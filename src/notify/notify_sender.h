@@ -1,0 +1,98 @@
+#pragma once
+// The sender: one worker thread of its own that posts the webhook
+// notifications one after the other, each bounded by a connect and a total
+// time-out, so that whoever hands one over (the 200 ms tick among them) never
+// waits for a network. A failure is logged with its reason and told once,
+// until a send works again; a failed notification is tried once more after
+// the next resume.
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "notify/webhook.h"
+
+class CDebugLog;
+
+// How long one post may take.
+struct PostLimits {
+  unsigned connect_ms = 10000;
+  unsigned total_ms = 30000;
+};
+
+// What became of one post, in words for the page and the log ("HTTP 204",
+// "接続できませんでした" …).
+struct PostOutcome {
+  bool sent = false;   // a 2xx answer came
+  int status = 0;      // the HTTP status, 0 when none came
+  std::string reason;  // UTF-8; never holds the address
+};
+
+// Posts one request; the system's HTTP client on Windows, a double in tests.
+class IWebhookPoster {
+ public:
+  virtual ~IWebhookPoster() = default;
+  virtual PostOutcome Post(const WebhookUrl& url, const WebhookRequest& request,
+                           const PostLimits& limits) = 0;
+};
+
+// One notification to post.
+struct WebhookJob {
+  std::string url;  // the whole address: a secret, never logged
+  WebhookRequest request;
+  bool test = false;  // the page's test button: its outcome goes back to the page
+  int tries = 0;
+};
+
+// What the sender tells the program, from its worker thread: the receiver
+// posts it on to its window, never shows a box from here.
+struct NotifyReports {
+  // The first failure since the last send that worked.
+  std::function<void(const std::string& reason)> failed;
+  // A test send's outcome.
+  std::function<void(const PostOutcome& outcome)> tested;
+};
+
+class CNotifySender {
+ public:
+  CNotifySender(IWebhookPoster& poster, CDebugLog& log, NotifyReports reports,
+                PostLimits limits = PostLimits());
+  // Stops the worker after the post in flight (bounded by its time-outs);
+  // what is still queued is dropped.
+  ~CNotifySender();
+  CNotifySender(const CNotifySender&) = delete;
+  CNotifySender& operator=(const CNotifySender&) = delete;
+
+  // Queues a notification and returns at once. At most kMaxQueued wait; the
+  // oldest gives way.
+  void Enqueue(WebhookJob job);
+
+  // Waits at most ms for the queue to empty and the post in flight to end
+  // (before the PC sleeps); true when nothing was left.
+  bool WaitIdle(unsigned ms);
+
+  // After a resume: the notifications that failed are tried once more.
+  void Resumed();
+
+  static constexpr size_t kMaxQueued = 16;
+
+ private:
+  void Run();
+  void Finish(WebhookJob& job, const PostOutcome& outcome);
+
+  IWebhookPoster& poster_;
+  CDebugLog& log_;
+  NotifyReports reports_;
+  PostLimits limits_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable idle_;
+  std::deque<WebhookJob> queue_;
+  std::deque<WebhookJob> failed_;  // to try once more after a resume
+  bool busy_ = false;
+  bool stop_ = false;
+  bool failureTold_ = false;  // told once until a send works again
+  std::thread worker_;
+};
