@@ -66,6 +66,10 @@ PostOutcome CWinHttpPoster::Post(const WebhookUrl& url, const WebhookRequest& re
                                         WINHTTP_DEFAULT_ACCEPT_TYPES,
                                         url.https ? WINHTTP_FLAG_SECURE : 0));
   if (!req) return Failed("WinHttpOpenRequest");
+  // The wait for the answer is bounded on its own as well: the receive
+  // time-out alone does not cover the wait for the headers everywhere.
+  DWORD answerMs = limits.total_ms;
+  WinHttpSetOption(req.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerMs, sizeof answerMs);
   // Never follow a redirect: it could carry the message to a plain address.
   DWORD redirect = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
   WinHttpSetOption(req.get(), WINHTTP_OPTION_REDIRECT_POLICY, &redirect, sizeof redirect);

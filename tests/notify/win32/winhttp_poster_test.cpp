@@ -132,7 +132,7 @@ TEST(WinHttpPoster, RefusalAndSilenceAreReportedInWords) {
     const PostOutcome outcome = poster.Post(url.url, WebhookRequest{"text/plain", {}, "b"},
                                             PostLimits{500, 500});
     EXPECT_FALSE(outcome.sent);
-    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.status, 0) << outcome.reason;
     EXPECT_NE(outcome.reason.find("タイムアウト"), std::string::npos) << outcome.reason;
   }
 }
