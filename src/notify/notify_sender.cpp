@@ -96,10 +96,9 @@ void CNotifySender::Finish(WebhookJob& job, const PostOutcome& outcome) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (outcome.sent) {
-      failureTold_ = false;
+      failure_.Worked();
     } else {
-      tell = !failureTold_;
-      failureTold_ = true;
+      tell = failure_.Failed();
       if (job.tries < 2) failed_.push_back(std::move(job));
     }
   }

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "notify/webhook.h"
+#include "platform/tell_once.h"
 
 class CDebugLog;
 
@@ -93,6 +94,6 @@ class CNotifySender {
   std::deque<WebhookJob> failed_;  // to try once more after a resume
   bool busy_ = false;
   bool stop_ = false;
-  bool failureTold_ = false;  // told once until a send works again
+  TellOnce<> failure_;  // told once until a send works again
   std::thread worker_;
 };
