@@ -108,6 +108,7 @@ void CNimbraDoc::LoadSettings() {
 void CNimbraDoc::LoadSettingsFrom(const ProfileStore& store) {
   log_.SetLevel(LoadDebugLevel(store));
   LoadAppSettings(store, appInfo_);
+  LoadFields(store, NotifySettings::Fields(), notify_, -1);
   table_.AllocScheduleTable(appInfo_.GetUserSetting().item_num_max);
   surplus_.clear();
 
@@ -257,4 +258,5 @@ void CNimbraDoc::SaveSettingsTo(ProfileStore& store) const {
   for (size_t k = 0; k < surplus_.size(); ++k)
     WriteStoredEntry(store, count + static_cast<int>(k), surplus_[k]);
   SaveAssociations(store, appInfo_);
+  SaveFields(store, NotifySettings::Fields(), notify_, -1);
 }

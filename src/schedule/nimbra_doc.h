@@ -132,6 +132,8 @@ class CNimbraDoc {
   const ScheduleTable& Table() const { return table_; }
   CAppMngInfo& AppInfo() { return appInfo_; }
   const CAppMngInfo& AppInfo() const { return appInfo_; }
+  NotifySettings& Notify() { return notify_; }
+  const NotifySettings& Notify() const { return notify_; }
   const std::string& SettingsPath() const { return file_.Path(); }
   // The chosen TV listings site's address ("" when none).
   const char* GetListingsUrl() const { return listingsUrl_; }
@@ -162,6 +164,7 @@ class CNimbraDoc {
   CSettingsFile file_;
   ScheduleTable table_;
   CAppMngInfo appInfo_;
+  NotifySettings notify_;
   char listingsUrl_[kPathSize] = {};
   std::vector<StoredEntry> surplus_;
 };

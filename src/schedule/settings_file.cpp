@@ -69,7 +69,25 @@ const SettingsField<StoredEntryCount> kCountFields[] = {
     NumberField("sch_num", &StoredEntryCount::sch_num, 0),
 };
 
+using N = NotifySettings;
+const SettingsField<N> kNotifyFields[] = {
+    SwitchField("balloon_end", &N::balloon_end, 0),
+    SwitchField("balloon_trouble", &N::balloon_trouble, 1),
+    TextField("webhook_url", &N::webhook_url, "", 2047),
+    NumberField("webhook_kind", &N::webhook_kind, 0, 0, kWebhookKindCount - 1),
+    SwitchField("webhook_on_end", &N::webhook_on_end, 1),
+    SwitchField("webhook_on_missed", &N::webhook_on_missed, 1),
+    SwitchField("webhook_on_not_ready", &N::webhook_on_not_ready, 1),
+    TextField("webhook_subject", &N::webhook_subject, "", 1023),
+    TextField("webhook_body", &N::webhook_body, "", 4095),
+};
+
 }  // namespace
+
+const SettingsTable<NotifySettings>& NotifySettings::Fields() {
+  static const SettingsTable<NotifySettings> table = MakeSettingsTable(kNotifySection, kNotifyFields);
+  return table;
+}
 
 const SettingsTable<CAppMngInfo>& CAppMngInfo::Fields() {
   // In the order they are written (the members are the class's own).
@@ -243,7 +261,7 @@ void WriteStoredEntry(ProfileStore& store, int32_t index, const StoredEntry& ent
 namespace {
 
 // The sections whose keys a pending file carries besides the entries.
-const char* const kPendingSettingsSections[] = {kAppSection, kEpgSection};
+const char* const kPendingSettingsSections[] = {kAppSection, kEpgSection, kNotifySection};
 
 // Puts what a pending file holds into store: its settings keys over the
 // store's, its entries after the store's unless stored already.

@@ -23,6 +23,29 @@ class IClock;
 // Section names of the settings file (APP_MNG_INFO is kAppSection).
 inline constexpr const char* kScheduleSection = "TV_REC_SCHEDULE";
 inline constexpr const char* kEpgSection = "EPG_MANEGEMENT";
+inline constexpr const char* kNotifySection = "Notify";
+
+// The program's own notifications (通知): the tray balloon's switches and the
+// webhook. Texts are Shift-JIS as the file keeps them; an empty template
+// stands for the built-in one. The defaults are the table's.
+struct NotifySettings {
+  int32_t balloon_end;           // a balloon at each window's end
+  int32_t balloon_trouble;       // a balloon when something went wrong
+  std::string webhook_url;       // a secret: never logged whole
+  int32_t webhook_kind;          // 0 Discord, 1 Slack, 2 ntfy, 3 generic JSON
+  int32_t webhook_on_end;        // post at each window's end
+  int32_t webhook_on_missed;     // post when a window was missed
+  int32_t webhook_on_not_ready;  // post when the wake readiness turns "not ready"
+  std::string webhook_subject;   // template; empty: the built-in one
+  std::string webhook_body;      // template; empty: the built-in one
+
+  static const SettingsTable<NotifySettings>& Fields();
+  NotifySettings() { DefaultFields(Fields(), *this); }
+  bool operator==(const NotifySettings& o) const { return SameFields(Fields(), *this, o); }
+  bool operator!=(const NotifySettings& o) const { return !(*this == o); }
+};
+// The number of webhook kinds webhook_kind can hold.
+inline constexpr int32_t kWebhookKindCount = 4;
 
 // One schedule entry as the file keeps it, under keys "sch_title[<index>]"
 // and so on; kept as read for the entries that do not fit the table.

@@ -32,6 +32,7 @@ std::set<std::string> SettingsNames() {
   add(WakeTestRecord::Fields());
   add(LogSettingsFields());
   add(SMailSettingsFields());
+  add(NotifySettings::Fields());
   names.insert(kEpgSection);
   return names;
 }

@@ -62,6 +62,7 @@ TEST(SettingsTables, EveryKeyOfEveryTableRoundTrips) {
   ExpectEveryKeyRoundTrips(SMailSettingsFields(), -1);
   ExpectEveryKeyRoundTrips(StoredEntryCount::Fields(), -1);
   ExpectEveryKeyRoundTrips(WakeTestRecord::Fields(), -1);
+  ExpectEveryKeyRoundTrips(NotifySettings::Fields(), -1);
 }
 
 TEST(SettingsTables, ARecordMadeAnewHoldsItsTablesDefaults) {
@@ -136,6 +137,16 @@ const char kFullFile[] =
     ".php3=\r\n"
     ".epg=\r\n"
     ".tvpid=\r\n"
+    "[Notify]\r\n"
+    "balloon_end=1\r\n"
+    "balloon_trouble=0\r\n"
+    "webhook_url=https://ntfy.example.net/nimbra\r\n"
+    "webhook_kind=2\r\n"
+    "webhook_on_end=1\r\n"
+    "webhook_on_missed=0\r\n"
+    "webhook_on_not_ready=1\r\n"
+    "webhook_subject=\x98\x5e\x89\xe6\r\n"
+    "webhook_body=\r\n"
     "[section_smail]\r\n"
     "m_sm_enable_check=1\r\n"
     "m_sm_server=mail.example.jp\r\n";
@@ -173,7 +184,17 @@ TEST_F(SettingsFixture, ANewFileHoldsTheDefaultsInTheirOrder) {
             ".tvpi=\r\n"
             ".php3=\r\n"
             ".epg=\r\n"
-            ".tvpid=\r\n");
+            ".tvpid=\r\n"
+            "[Notify]\r\n"
+            "balloon_end=0\r\n"
+            "balloon_trouble=1\r\n"
+            "webhook_url=\r\n"
+            "webhook_kind=0\r\n"
+            "webhook_on_end=1\r\n"
+            "webhook_on_missed=1\r\n"
+            "webhook_on_not_ready=1\r\n"
+            "webhook_subject=\r\n"
+            "webhook_body=\r\n");
 }
 
 }  // namespace
