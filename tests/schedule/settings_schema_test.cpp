@@ -21,7 +21,12 @@ std::string OtherThanDefault(const SettingsField<R>& f) {
   if (f.kind == FieldKind::kText || f.kind == FieldKind::kCutText)
     return std::string("\x95\x5c ") + f.key;
   if (f.kind == FieldKind::kSwitch) return f.numberDefault ? "0" : "1";
-  return std::to_string(f.numberDefault + 7 <= f.high ? f.numberDefault + 7 : f.numberDefault - 7);
+  // A step of 7 where the range allows it, else of 1 (a short list of kinds).
+  for (int32_t step : {7, -7, 1, -1}) {
+    const int64_t v = int64_t{f.numberDefault} + step;
+    if (v >= f.low && v <= f.high) return std::to_string(v);
+  }
+  return std::to_string(f.numberDefault);
 }
 
 // Each row in turn away from its default: read from a file, written and

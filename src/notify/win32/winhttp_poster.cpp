@@ -12,16 +12,25 @@ namespace {
 
 using UniqueInternet = UniqueAny<HINTERNET, ReleasedBy<HINTERNET, &WinHttpCloseHandle>>;
 
+// Socket errors that some WinHTTP implementations (Wine's) hand on as they
+// are, in place of their WinHTTP counterparts.
+constexpr DWORD kSocketConnectionReset = 10054;  // WSAECONNRESET
+constexpr DWORD kSocketTimedOut = 10060;         // WSAETIMEDOUT
+constexpr DWORD kSocketRefused = 10061;          // WSAECONNREFUSED
+
 // A WinHTTP error in the user's words.
 std::string ReasonOf(DWORD error) {
   switch (error) {
     case ERROR_WINHTTP_TIMEOUT:
+    case kSocketTimedOut:
       return "時間内に応答がありませんでした（タイムアウト）";
     case ERROR_WINHTTP_NAME_NOT_RESOLVED:
       return "サーバー名が見つかりません";
     case ERROR_WINHTTP_CANNOT_CONNECT:
+    case kSocketRefused:
       return "サーバーに接続できませんでした";
     case ERROR_WINHTTP_CONNECTION_ERROR:
+    case kSocketConnectionReset:
       return "接続が切れました";
     case ERROR_WINHTTP_SECURE_FAILURE:
     case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
