@@ -1,6 +1,7 @@
 #include "engine/journal.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/file.h"
@@ -9,8 +10,12 @@
 
 namespace {
 
+// The first line of a journal whose lines end in a check. A file begun
+// before the check existed has the same line without ", 検査"; its lines
+// are read as they are until this line follows.
 constexpr const char* kHeader =
-    "# Nimbra 実行履歴: 日時, 種類, コード, 予定の開始, 予定の終了, ウェイクタイマー, 番組名\n";
+    "# Nimbra 実行履歴: 日時, 種類, コード, 予定の開始, 予定の終了, ウェイクタイマー, 番組名, 検査";
+constexpr size_t kCheckDigits = 8;
 
 struct KindName {
   JournalKind kind;
@@ -52,6 +57,64 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   }
 }
 
+// The check of a line's text before its last tab: 32-bit FNV-1a, in hex.
+std::string LineCheck(const std::string& text, size_t length) {
+  uint32_t hash = 2166136261u;
+  for (size_t i = 0; i < length; ++i) {
+    hash ^= static_cast<unsigned char>(text[i]);
+    hash *= 16777619u;
+  }
+  char digits[kCheckDigits + 1];
+  std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(hash));
+  return digits;
+}
+
+// The event of the seven fields of a line; the title is whatever the last
+// field holds.
+std::optional<JournalEvent> ParseFields(const std::vector<std::string>& f) {
+  JournalEvent e;
+  bool known = false;
+  for (const KindName& k : kKindNames) {
+    if (f[1] == k.name) {
+      e.kind = k.kind;
+      known = true;
+    }
+  }
+  if (!known || f[2].empty() || f[2].size() > 3) return std::nullopt;
+  for (char c : f[2])
+    if (c < '0' || c > '9') return std::nullopt;
+  e.code = std::atoi(f[2].c_str());
+  const auto at = ParseStamp(f[0]);
+  const auto from = ParseStamp(f[3]);
+  const auto to = ParseStamp(f[4]);
+  const auto timer = ParseStamp(f[5]);
+  if (!at || !from || !to || !timer || *at == 0) return std::nullopt;
+  e.at = *at;
+  e.from = *from;
+  e.to = *to;
+  e.timerAt = *timer > 0 ? *timer : -1;
+  e.title = f[6];
+  return e;
+}
+
+std::string WithoutCarriageReturn(const std::string& line) {
+  return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+}
+
+// Whether bytes hold the header line whole, so that its lines carry checks.
+bool HasHeaderLine(const std::string& bytes) {
+  const std::string header = kHeader;
+  for (size_t at = bytes.find(header); at != std::string::npos; at = bytes.find(header, at + 1)) {
+    const size_t end = at + header.size();
+    const bool lineStart = at == 0 || bytes[at - 1] == '\n';
+    const bool lineEnd = end < bytes.size() && (bytes[end] == '\n' ||
+                                                (bytes[end] == '\r' && end + 1 < bytes.size() &&
+                                                 bytes[end + 1] == '\n'));
+    if (lineStart && lineEnd) return true;
+  }
+  return false;
+}
+
 bool IsWindowKind(JournalKind kind) {
   return kind == JournalKind::kWindow || kind == JournalKind::kMissed;
 }
@@ -78,38 +141,23 @@ std::string FormatJournalLine(const JournalEvent& e) {
     if (c == '\t' || c == '\r' || c == '\n') c = ' ';
   char code[16];
   std::snprintf(code, sizeof code, "%d", e.code);
-  return JournalStamp(e.at) + '\t' + name + '\t' + code + '\t' + StampOrDash(e.from) + '\t' +
-         StampOrDash(e.to) + '\t' + StampOrDash(e.timerAt) + '\t' + title;
+  std::string line = JournalStamp(e.at) + '\t' + name + '\t' + code + '\t' +
+                     StampOrDash(e.from) + '\t' + StampOrDash(e.to) + '\t' +
+                     StampOrDash(e.timerAt) + '\t' + title;
+  return line + '\t' + LineCheck(line, line.size());
 }
 
 std::optional<JournalEvent> ParseJournalLine(const std::string& raw) {
-  std::string line = raw;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  const std::vector<std::string> f = SplitTabs(line);
+  const std::string line = WithoutCarriageReturn(raw);
+  // A line is whole only with its check, which covers every byte before it:
+  // a line cut anywhere, even inside the title, does not pass.
+  const size_t tab = line.rfind('\t');
+  if (tab == std::string::npos || line.size() - tab - 1 != kCheckDigits ||
+      line.compare(tab + 1, kCheckDigits, LineCheck(line, tab)) != 0)
+    return std::nullopt;
+  const std::vector<std::string> f = SplitTabs(line.substr(0, tab));
   if (f.size() != 7) return std::nullopt;
-  JournalEvent e;
-  bool known = false;
-  for (const KindName& k : kKindNames) {
-    if (f[1] == k.name) {
-      e.kind = k.kind;
-      known = true;
-    }
-  }
-  if (!known || f[2].empty() || f[2].size() > 3) return std::nullopt;
-  for (char c : f[2])
-    if (c < '0' || c > '9') return std::nullopt;
-  e.code = std::atoi(f[2].c_str());
-  const auto at = ParseStamp(f[0]);
-  const auto from = ParseStamp(f[3]);
-  const auto to = ParseStamp(f[4]);
-  const auto timer = ParseStamp(f[5]);
-  if (!at || !from || !to || !timer || *at == 0) return std::nullopt;
-  e.at = *at;
-  e.from = *from;
-  e.to = *to;
-  e.timerAt = *timer > 0 ? *timer : -1;
-  e.title = f[6];
-  return e;
+  return ParseFields(f);
 }
 
 std::string JournalPathBeside(const std::string& settingsPath) {
@@ -121,12 +169,13 @@ bool CJournalFile::Append(const JournalEvent& event) {
   if (line.empty()) return false;
   line += '\n';
   if (!tailChecked_) {
-    // A line torn by a kill must not swallow the first line of this run.
+    // A line torn by a kill must not swallow the first line of this run. The
+    // header goes first into a new file, and after the lines of a file begun
+    // without checks: from there on, a line without its check is torn.
     const std::optional<std::string> bytes = ReadFileBytes(path_);
-    if (!bytes || bytes->empty())
-      line = kHeader + line;
-    else if (bytes->back() != '\n')
-      line = '\n' + line;
+    const bool empty = !bytes || bytes->empty();
+    if (empty || !HasHeaderLine(*bytes)) line = std::string(kHeader) + '\n' + line;
+    if (!empty && bytes->back() != '\n') line = '\n' + line;
     tailChecked_ = true;
   }
   UniqueFile file(OpenFile(path_, "ab"));
@@ -140,15 +189,23 @@ std::vector<JournalEvent> CJournalFile::Load() const {
   const FileRead read = ReadFileBounded(path_, kMaxBytes);
   if (read.status != FileReadStatus::Read) return events;
   const std::string& bytes = read.bytes;
+  // Lines written before the header are taken without a check.
+  bool checked = false;
   size_t at = 0;
   while (at < bytes.size()) {
     const size_t end = bytes.find('\n', at);
     // The last line without its end was torn by a kill.
     if (end == std::string::npos) break;
-    if (bytes[at] != '#') {
-      if (auto e = ParseJournalLine(bytes.substr(at, end - at))) events.push_back(std::move(*e));
-    }
+    const std::string line = WithoutCarriageReturn(bytes.substr(at, end - at));
     at = end + 1;
+    if (line == kHeader) checked = true;
+    if (line.empty() || line[0] == '#') continue;
+    std::optional<JournalEvent> e = ParseJournalLine(line);
+    if (!e && !checked) {
+      const std::vector<std::string> f = SplitTabs(line);
+      if (f.size() == 7) e = ParseFields(f);
+    }
+    if (e) events.push_back(std::move(*e));
   }
   return events;
 }
@@ -164,7 +221,7 @@ bool CJournalFile::Trim() {
     drop -= IsWindowKind(events[first].kind);
     ++first;
   }
-  std::string bytes = kHeader;
+  std::string bytes = std::string(kHeader) + '\n';
   for (size_t i = first; i < events.size(); ++i) bytes += FormatJournalLine(events[i]) + '\n';
   tailChecked_ = true;
   return WriteFileAtomically(path_, bytes);

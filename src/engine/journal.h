@@ -9,9 +9,12 @@
 // on a quiet tick. Each line is appended whole with one write and the file is
 // never rewritten except to drop the oldest windows, which happens at most at
 // a start and then through a temporary file: a kill at any moment leaves at
-// worst a torn last line, which the reader skips.
+// worst a torn last line. Every line ends in a check of its text, so that a
+// torn line is known as such even after the next run has ended it and
+// written on; the reader skips it. Lines of a file begun before the check
+// existed are read without one.
 //
-//   2030-01-07 20:59:02	window	2030-01-07 21:00:00	2030-01-07 21:54:00	timer	2030-01-07 20:59:00	ニュース
+//   2030-01-07 20:59:02	window	1	2030-01-07 21:00:00	2030-01-07 21:54:00	2030-01-07 20:59:00	ニュース	05275497
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -54,9 +57,10 @@ struct JournalEvent {
   std::string title;     // UTF-8
 };
 
-// One line without its line end; "" for nothing to write.
+// One line, with its check and without its line end; "" for nothing to write.
 std::string FormatJournalLine(const JournalEvent& event);
-// The event of one line; nothing for a torn, foreign or unknown line.
+// The event of one line; nothing for a torn, foreign or unknown line or one
+// whose check does not match.
 std::optional<JournalEvent> ParseJournalLine(const std::string& line);
 
 // The journal file. Events are appended one at a time; Load reads them all.

@@ -97,12 +97,21 @@ JournalEvent Ev(JournalKind kind, int64_t at, int code = 0, int64_t from = 0, in
   return e;
 }
 
+// The header line a new journal starts with, with its line end.
+std::string ReadHeaderOfANewJournal() {
+  ScratchDir dir;
+  const std::string path = dir.File("Nimbra-journal.txt");
+  if (!CJournalFile(path).Append(Ev(JournalKind::kProgramStart, T))) return "";
+  const std::string bytes = ReadAll(path);
+  return bytes.substr(0, bytes.find('\n') + 1);
+}
+
 TEST(JournalLine, RoundTripsAndRefusesTornOrForeignLines) {
   JournalEvent e = Ev(JournalKind::kWindow, T + 1, 1, T, E, "ニュース\t7");
   e.timerAt = T - 60;
   const std::string line = FormatJournalLine(e);
   EXPECT_EQ(line, "2030-01-07 21:00:01\twindow\t1\t2030-01-07 21:00:00\t2030-01-07 22:00:00\t"
-                  "2030-01-07 20:59:00\tニュース 7");
+                  "2030-01-07 20:59:00\tニュース 7\t107bab68");
   const auto back = ParseJournalLine(line);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->kind, JournalKind::kWindow);
@@ -134,6 +143,61 @@ TEST(JournalFile, SkipsATornLastLineAndWritesOnAfterIt) {
   const auto events = file.Load();
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[1].kind, JournalKind::kProgramExit);
+}
+
+// One whole line as the program writes it, and a cut of it at every byte:
+// in a stamp, in a kind, after a tab, inside a character of the title,
+// before the check and inside it. A kill's cut is ended by the next run's
+// line end and followed by its lines; it must never read as an event.
+TEST(JournalFile, ALineCutAnywhereIsSkippedAfterTheNextRunWritesOn) {
+  const std::string whole =
+      "2030-01-07 21:00:01\twindow\t1\t2030-01-07 21:00:00\t2030-01-07 22:00:00\t"
+      "2030-01-07 20:59:00\tニュース 7\t107bab68";
+  ASSERT_TRUE(ParseJournalLine(whole));
+  const std::string header = ReadHeaderOfANewJournal();
+  ScratchDir dir;
+  const std::string path = dir.File("Nimbra-journal.txt");
+  for (size_t cut = 0; cut < whole.size(); ++cut) {
+    const std::string torn = whole.substr(0, cut);
+    EXPECT_FALSE(ParseJournalLine(torn)) << torn;
+    WriteAll(path, header + FormatJournalLine(Ev(JournalKind::kProgramStart, T)) + '\n' + torn);
+    CJournalFile file(path);
+    ASSERT_TRUE(file.Append(Ev(JournalKind::kProgramExit, T + 9)));
+    const auto events = file.Load();
+    ASSERT_EQ(events.size(), 2u) << torn;
+    EXPECT_EQ(events[0].kind, JournalKind::kProgramStart);
+    EXPECT_EQ(events[1].kind, JournalKind::kProgramExit);
+  }
+}
+
+// A journal begun before lines had checks reads as it did; the next run
+// writes its lines with checks after a header, from where a cut line (here
+// one that would read as a window with a shortened title) is skipped.
+TEST(JournalFile, ReadsAJournalWithoutChecksAndWritesOnWithThem) {
+  ScratchDir dir;
+  const std::string path = dir.File("Nimbra-journal.txt");
+  const std::string old =
+      "# Nimbra 実行履歴: 日時, 種類, コード, 予定の開始, 予定の終了, ウェイクタイマー, 番組名\n"
+      "2030-01-07 20:59:02\twindow\t1\t2030-01-07 21:00:00\t2030-01-07 21:54:00\t-\tニュース\n"
+      "2030-01-07 21:54:00\tend\t0\t2030-01-07 21:00:00\t2030-01-07 21:54:00\t-\tニュース\n";
+  WriteAll(path, old);
+  {
+    CJournalFile file(path);
+    ASSERT_EQ(file.Load().size(), 2u);
+    ASSERT_TRUE(file.Append(Ev(JournalKind::kProgramStart, E)));
+  }
+  const std::string line =
+      FormatJournalLine(Ev(JournalKind::kWindow, E + 60, 0, E + 60, E + 120, "ドラマ 12"));
+  const std::string cut = line.substr(0, line.find("ドラマ 12") + std::string("ドラマ 1").size());
+  WriteAll(path, ReadAll(path) + cut);
+  CJournalFile file(path);
+  ASSERT_TRUE(file.Append(Ev(JournalKind::kProgramExit, E + 200)));
+  const auto events = file.Load();
+  ASSERT_EQ(events.size(), 4u);
+  EXPECT_EQ(events[1].kind, JournalKind::kWindowEnd);
+  EXPECT_EQ(events[2].kind, JournalKind::kProgramStart);
+  EXPECT_EQ(events[3].kind, JournalKind::kProgramExit);
+  EXPECT_EQ(ReadAll(path).substr(0, old.size()), old);
 }
 
 TEST(JournalFile, TrimKeepsTheNewestWindowsAndOnlyRewritesPastTheSlack) {
