@@ -2,9 +2,9 @@
 # Builds both targets and runs every test: the native unit tests with g++
 # (with the short kill-during-save run), the same under AddressSanitizer +
 # UndefinedBehaviorSanitizer and (the threaded ones) ThreadSanitizer, each
-# fuzz target for 15 s, then the Windows build's tests (the same unit tests
-# plus the Win32 ones, the GUI tests and the kill-during-save run) under Wine
-# inside a virtual X display; then packs the release (scripts/dist.sh) and
+# fuzz target on the same 30 000 inputs on every machine, then the Windows
+# build's tests (the same unit tests plus the Win32 ones, the GUI tests and
+# the kill-during-save run) under Wine inside a virtual X display; then packs the release (scripts/dist.sh) and
 # installs, upgrades and uninstalls it under Wine. Each step's time is printed.
 # Extra arguments go to the ctest runs, e.g. scripts/test.sh -R Profile; a
 # run narrowed that way leaves the fuzz targets, the packages and the install
@@ -46,9 +46,9 @@ ctest --preset native -j "$jobs" "$@"
 step "native tests under the sanitizers"
 "$root/scripts/sanitize.sh" "$@"
 if (($# == 0)); then
-  step "fuzz targets, ${FUZZ_SECONDS:-15} s each"
+  step "fuzz targets, ${FUZZ_RUNS:-30000} fixed inputs each"
   cmake --preset fuzz -DNIMBRA_WERROR=ON >/dev/null
-  "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-15}"
+  "$root/scripts/fuzz.sh" --runs "${FUZZ_RUNS:-30000}"
 fi
 
 step "Windows tests under Wine"

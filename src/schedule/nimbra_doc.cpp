@@ -116,7 +116,7 @@ void CNimbraDoc::LoadSettingsFrom(const ProfileStore& store) {
   // or finished exactly as the tick would see it.
   const int64_t now = LocalSecondsNow(clock_);
   bool toldFull = false;
-  std::string overlapping;  // the entries kept aside for overlapping, one line each
+  std::vector<StoredEntry> aside;  // overlapping an entry read before them
   for (const StoredEntry& stored : ReadStoredEntries(store)) {
     if (table_.GetScheduleCount() >= table_.GetCapacity()) {
       // Entries beyond the capacity stay stored as they were read and are
@@ -128,70 +128,94 @@ void CNimbraDoc::LoadSettingsFrom(const ProfileStore& store) {
       surplus_.push_back(stored);
       continue;
     }
-    SystemTime s{}, e{};
-    const bool startOk = SecondsToTime(stored.start, &s);
-    const bool endOk = SecondsToTime(stored.end, &e);
-    // A time that cannot be converted (only a hand-edited file has one) takes
-    // the other one, or 1970-01-01, so the entry shows, is finished and can
-    // be deleted.
-    if (!startOk && !endOk) {
-      SecondsToTime(0, &s);
-      e = s;
-    } else if (!startOk) {
-      s = e;
-    } else if (!endOk) {
-      e = s;
+    if (!PlaceStoredEntry(stored, now)) aside.push_back(stored);
+  }
+  RollOnEndedRepeats(now);
+  // A repeat moved on to its next occurrence may have freed the window of an
+  // entry kept aside: it takes its place now, as it would at the next start
+  // (where the moved-on repeat is read first), so a load of what was saved
+  // gives the same table.
+  for (bool placed = true; placed && !aside.empty();) {
+    placed = false;
+    for (auto it = aside.begin(); it != aside.end();) {
+      if (table_.GetScheduleCount() < table_.GetCapacity() && PlaceStoredEntry(*it, now)) {
+        it = aside.erase(it);
+        placed = true;
+      } else {
+        ++it;
+      }
     }
-    // An end before the start (only a hand-edited file has one) would break
-    // the table's order: it takes the start, and the entry is finished.
-    const bool inverted = startOk && endOk && stored.end < stored.start;
-    if (inverted) e = s;
-    // Entries go to their sorted place, so a hand-edited file out of order
-    // still gives the ordered table that the tick and the checked add rely
-    // on (a saved file is in order: each entry then simply goes last). One
-    // whose window overlaps an entry already read is kept like the surplus
-    // above and written back, and the user is told.
-    const int count = table_.GetScheduleCount();
-    int slot = count;
-    if (count > 0 && !(table_.EndSeconds(count - 1) < TimeToSeconds(s))) {
-      ScheduleEntry probe{};
-      probe.s = s;
-      probe.e = e;
-      slot = FindInsertPos(table_, probe);
-    }
-    if (slot < 0) {
-      char when[40];
-      std::snprintf(when, sizeof when, "%04d/%02d/%02d %02d:%02d", s.wYear, s.wMonth, s.wDay,
-                    s.wHour, s.wMinute);
-      overlapping += "\n・" + SjisToUtf8(stored.title) + "（" + when + " 開始）";
-      surplus_.push_back(stored);
-      continue;
-    }
-    ScheduleEntry* entry = table_.InsertSchedule(slot, s, e, stored.title.c_str());
-    if (!startOk || !endOk || inverted) {
-      entry->state = kStateFinished;
-    } else if (now < stored.start) {
-      entry->state = kStateWaiting;
-    } else if (now > stored.end) {
-      entry->state = kStateFinished;
-    } else {
-      entry->state = kStateRunning;
-    }
-    // The period dates reuse the start and end buffers, as they always have:
-    // a value that cannot be converted leaves the start (or end) there.
-    SecondsToTime(stored.kikanS, &s);
-    SecondsToTime(stored.kikanE, &e);
-    SetRepeatFields(entry, stored.loopF, stored.loopMeth, stored.bWday, stored.kikanF, s, e);
+    if (placed) RollOnEndedRepeats(now);
+  }
+  // One whose window still overlaps is kept like the surplus above and
+  // written back, and the user is told.
+  std::string overlapping;  // one line each
+  for (const StoredEntry& stored : aside) {
+    SystemTime s{};
+    if (!SecondsToTime(stored.start, &s) && !SecondsToTime(stored.end, &s)) SecondsToTime(0, &s);
+    char when[40];
+    std::snprintf(when, sizeof when, "%04d/%02d/%02d %02d:%02d", s.wYear, s.wMonth, s.wDay, s.wHour,
+                  s.wMinute);
+    overlapping += "\n・" + SjisToUtf8(stored.title) + "（" + when + " 開始）";
+    surplus_.push_back(stored);
   }
   if (!overlapping.empty())
     ShowMessage("次のスケジュールは既存のスケジュールと重なっているため、予約に入れていません。"
                 "設定ファイルには残してあります（重なっている予約を削除して起動し直すと、"
                 "予約に入ります）。" +
                 overlapping);
-  RollOnEndedRepeats(now);
 
   const char* url = GetSiteUrl(appInfo_.GetTvId());
   (void)SetListingsUrl(url ? url : "");
+}
+
+bool CNimbraDoc::PlaceStoredEntry(const StoredEntry& stored, int64_t now) {
+  SystemTime s{}, e{};
+  const bool startOk = SecondsToTime(stored.start, &s);
+  const bool endOk = SecondsToTime(stored.end, &e);
+  // A time that cannot be converted (only a hand-edited file has one) takes
+  // the other one, or 1970-01-01, so the entry shows, is finished and can
+  // be deleted.
+  if (!startOk && !endOk) {
+    SecondsToTime(0, &s);
+    e = s;
+  } else if (!startOk) {
+    s = e;
+  } else if (!endOk) {
+    e = s;
+  }
+  // An end before the start (only a hand-edited file has one) would break
+  // the table's order: it takes the start, and the entry is finished.
+  const bool inverted = startOk && endOk && stored.end < stored.start;
+  if (inverted) e = s;
+  // Entries go to their sorted place, so a hand-edited file out of order
+  // still gives the ordered table that the tick and the checked add rely
+  // on (a saved file is in order: each entry then simply goes last).
+  const int count = table_.GetScheduleCount();
+  int slot = count;
+  if (count > 0 && !(table_.EndSeconds(count - 1) < TimeToSeconds(s))) {
+    ScheduleEntry probe{};
+    probe.s = s;
+    probe.e = e;
+    slot = FindInsertPos(table_, probe);
+  }
+  if (slot < 0) return false;
+  ScheduleEntry* entry = table_.InsertSchedule(slot, s, e, stored.title.c_str());
+  if (!startOk || !endOk || inverted) {
+    entry->state = kStateFinished;
+  } else if (now < stored.start) {
+    entry->state = kStateWaiting;
+  } else if (now > stored.end) {
+    entry->state = kStateFinished;
+  } else {
+    entry->state = kStateRunning;
+  }
+  // The period dates reuse the start and end buffers, as they always have:
+  // a value that cannot be converted leaves the start (or end) there.
+  SecondsToTime(stored.kikanS, &s);
+  SecondsToTime(stored.kikanE, &e);
+  SetRepeatFields(entry, stored.loopF, stored.loopMeth, stored.bWday, stored.kikanF, s, e);
+  return true;
 }
 
 int CNimbraDoc::SkipClashingOccurrences(ScheduleEntry& entry) const {

@@ -148,6 +148,9 @@ class CNimbraDoc {
   // Moves repeating entries that ended before now on to their next
   // occurrence, where it overlaps nothing (loading).
   void RollOnEndedRepeats(int64_t now);
+  // Puts one stored entry into its sorted place; false when its window
+  // overlaps an entry already there.
+  bool PlaceStoredEntry(const StoredEntry& stored, int64_t now);
   // Where the entry the user chose (as it was when the dialog or question
   // opened) is now: the tick runs on meanwhile and may re-sort the table. -1,
   // after telling the user with refusedText, when it ended meanwhile.

@@ -159,6 +159,32 @@ TEST_F(SettingsFile, EntriesLoadSortedWithStateFromTheClockAndOverlapsAreKeptAsi
   EXPECT_EQ(saved.GetString("TV_REC_SCHEDULE", "sch_title[4]", ""), Utf8ToSjis("番組表"));
 }
 
+// A one-off entry kept aside for overlapping a daily repeat's past
+// occurrence takes its place once the repeat has moved on: the next start
+// would place it (the moved-on repeat is saved first), so the table after a
+// save and a load is the table before it, and nobody is told of an overlap
+// that is gone.
+TEST_F(SettingsFile, AnEntryKeptAsideTakesTheWindowARepeatMovedOnFrom) {
+  const int daily = 1, everyDay = 127;
+  Write("[TV_REC_SCHEDULE]\r\nsch_num=2\r\n" +
+        EntryKeys(0, "daily", T(At(2027, 1, 10, 9, 0)), T(At(2027, 1, 10, 10, 0)), 1, daily,
+                  everyDay) +
+        EntryKeys(1, "once", T(At(2027, 1, 10, 9, 0)), T(At(2027, 1, 10, 10, 0))));
+  for (int load = 0; load < 2; ++load) {
+    CNimbraDoc doc(clock, prompt, debugLog, Path());
+    doc.LoadSettings();
+    const ScheduleTable& t = doc.Table();
+    ASSERT_EQ(t.GetScheduleCount(), 2) << load;
+    EXPECT_STREQ(t.GetSchedule(0)->title, "once");
+    EXPECT_EQ(t.GetSchedule(0)->state, kStateFinished);
+    EXPECT_STREQ(t.GetSchedule(1)->title, "daily");
+    EXPECT_EQ(t.StartSeconds(1), T(At(2027, 1, 11, 9, 0)));
+    EXPECT_EQ(doc.GetSurplusCount(), 0);
+    ASSERT_TRUE(doc.SaveSettings());
+  }
+  EXPECT_TRUE(prompt.Texts().empty());
+}
+
 // The calendar seconds disagree with the local clock (the C runtime's zone
 // is not the system's): the state on loading still follows the local clock,
 // as the scheduler's tick does, in either direction.
