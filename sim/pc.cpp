@@ -1,23 +1,23 @@
 #include "sim/pc.h"
 
-bool SimPc::OpenWakeTimer(const std::string&, uint32_t* error) {
+bool SimPc::OpenWakeTimer(const std::string&, SystemCause* cause) {
   std::lock_guard<std::mutex> lock(mutex_);
   // A second open of the program's own named timer finds it existing, as the
   // system reports it.
-  *error = held_ ? kErrorAlreadyExists : 0;
+  *cause = held_ ? SystemCause::kAlreadyExists : SystemCause::kNone;
   held_ = true;
   return true;
 }
 
-bool SimPc::ArmWakeTimer(int64_t wakeSeconds, const std::string&, uint32_t* error) {
+bool SimPc::ArmWakeTimer(int64_t wakeSeconds, const std::string&, SystemCause* cause) {
   std::lock_guard<std::mutex> lock(mutex_);
   ++armings_;
   const Outcome out = decide_ ? decide_() : Outcome{};
-  *error = out.error;
+  *cause = out.cause;
   // A call that fails arms nothing; one that succeeds with "resume not
   // supported" sets a timer that will not wake the PC.
   armedAt_.reset();
-  if (out.ok && out.error == 0) armedAt_ = wakeSeconds;
+  if (out.ok && out.cause == SystemCause::kNone) armedAt_ = wakeSeconds;
   return out.ok;
 }
 

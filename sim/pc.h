@@ -22,13 +22,13 @@ class SimPc final : public IPower {
   enum class Request { kSuspend, kShutdown };
   struct Outcome {
     bool ok = true;
-    uint32_t error = 0;
+    SystemCause cause = SystemCause::kNone;
   };
 
   explicit SimPc(const FakeClock& clock) : clock_(clock) {}
 
-  bool OpenWakeTimer(const std::string& name, uint32_t* error) override;
-  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) override;
+  bool OpenWakeTimer(const std::string& name, SystemCause* cause) override;
+  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemCause* cause) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
   bool Suspend(SleepMode mode) override;

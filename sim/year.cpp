@@ -63,9 +63,10 @@ void Simulation::Setup() {
     SimPc::Outcome out;
     if (armRng_.Chance(config_.armFailChance)) {
       // Either the call fails, or it succeeds but the PC will not resume by it.
-      out = armRng_.Chance(0.5) ? SimPc::Outcome{false, 5} : SimPc::Outcome{true, 722};
+      out = armRng_.Chance(0.5) ? SimPc::Outcome{false, SystemCause::kAccessDenied}
+                                : SimPc::Outcome{true, SystemCause::kNoResume};
     }
-    armFailed_ = !(out.ok && out.error == 0);
+    armFailed_ = !(out.ok && out.cause == SystemCause::kNone);
     return out;
   });
 

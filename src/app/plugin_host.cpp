@@ -1,7 +1,5 @@
 #include "app/plugin_host.h"
 
-#include <cstdio>
-
 #include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
@@ -23,12 +21,10 @@ void CPluginHost::Show(const std::string& text) {
 }
 
 bool CPluginHost::Load() {
-  unsigned error = 0;
-  library_ = SharedLibrary::Open(path_, &error);
+  SystemCause cause = SystemCause::kOther;
+  library_ = SharedLibrary::Open(path_, &cause);
   if (!library_) {
-    char text[64];
-    std::snprintf(text, sizeof text, "LoadLibrary() error.(%d)", static_cast<int>(error));
-    Show(text);
+    Show(std::string("LoadLibrary() error.(") + SystemCauseText(cause) + ")");
     return false;
   }
   PluginFunctionTable t;

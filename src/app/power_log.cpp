@@ -36,15 +36,15 @@ void CPowerLog::WriteText(const char* what, const std::string& text) {
   WriteLine(std::string(what) + " " + text);
 }
 
-bool CPowerLog::OpenWakeTimer(const std::string& name, uint32_t* error) {
+bool CPowerLog::OpenWakeTimer(const std::string& name, SystemCause* cause) {
   Write("open", 0);
-  return record_.OpenWakeTimer(name, error);
+  return record_.OpenWakeTimer(name, cause);
 }
 
-bool CPowerLog::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) {
+bool CPowerLog::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemCause* cause) {
   Write("arm", wakeSeconds);
   WriteText("arm-reason", reason);
-  return record_.ArmWakeTimer(wakeSeconds, reason, error);
+  return record_.ArmWakeTimer(wakeSeconds, reason, cause);
 }
 
 bool CPowerLog::CancelWakeTimer() {

@@ -176,23 +176,23 @@ StartupChange DecideStartupChange(bool ticked, const StartupReading& now,
 std::string ApplyStartupBox(IStartupEntries& entries, bool ticked, const std::string& command,
                             const std::string& programPath) {
   const StartupReading now = entries.Read(kStartupEntryName);
-  uint32_t error = 0;
+  SystemCause cause = SystemCause::kNone;
   const char* what = "";
   switch (DecideStartupChange(ticked, now, command, programPath)) {
     case StartupChange::kNone:
       return "";
     case StartupChange::kWrite:
-      error = entries.Write(kStartupEntryName, command);
+      cause = entries.Write(kStartupEntryName, command);
       what = "登録";
       break;
     case StartupChange::kRemove:
-      error = entries.Remove(kStartupEntryName);
+      cause = entries.Remove(kStartupEntryName);
       what = "登録の解除";
       break;
   }
-  if (error == 0) return "";
-  return std::string("Windowsの起動時にNimbraを起動する設定の") + what +
-         "ができませんでした（エラー " + std::to_string(error) +
+  if (cause == SystemCause::kNone) return "";
+  return std::string("Windowsの起動時にNimbraを起動する設定の") + what + "ができませんでした（" +
+         SystemCauseText(cause) +
          "）。\nレジストリ HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run "
          "への書き込みが許可されているか確認して下さい。";
 }

@@ -96,8 +96,8 @@ WakeDiagnosis CPowerControl::Diagnose(SleepMode sleepMode, const WakeTestResult&
   std::string unchecked;
   for (const ReadinessFinding& f : d.findings)
     if (!f.unchecked.empty())
-      unchecked += (unchecked.empty() ? "" : "; ") + f.unchecked + " (error=" +
-                   std::to_string(f.error) + ")";
+      unchecked += (unchecked.empty() ? "" : "; ") + f.unchecked + " (" +
+                   SystemCauseText(f.cause) + ")";
   if (unchecked != loggedUnchecked_) {
     loggedUnchecked_ = unchecked;
     if (!unchecked.empty()) log_.Write("wake diagnosis: not read: %s\n", unchecked.c_str());

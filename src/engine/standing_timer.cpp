@@ -1,7 +1,5 @@
 #include "engine/standing_timer.h"
 
-#include <cstdio>
-
 #include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/power.h"
@@ -22,20 +20,20 @@ CStandingTimer::CStandingTimer(IPower& power, IPrompt& prompt, CDebugLog& log,
 
 std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSeconds) {
   if (!power_.HasWakeTimer()) {
-    uint32_t error = 0;
-    bool opened = power_.OpenWakeTimer(name_, &error);
-    if (!opened && error == kErrorAlreadyExists && !name_.empty()) {
+    SystemCause why = SystemCause::kNone;
+    bool opened = power_.OpenWakeTimer(name_, &why);
+    if (!opened && why == SystemCause::kAlreadyExists && !name_.empty()) {
       // Another program holds a timer of this name. Its arming is not ours
       // to cancel; a timer of our own without a name wakes the PC as well.
       log_.Write("ウェイクタイマー名「%s」は他のプログラムが使用中のため、名前のないタイマーを使う\n",
                  name_.c_str());
       name_.clear();
-      opened = power_.OpenWakeTimer(name_, &error);
+      opened = power_.OpenWakeTimer(name_, &why);
     }
     Trace(log_, 14);
     if (!opened) {
       Trace(log_, 27);
-      return Cause{Refusal::OpenFailed, error};
+      return Cause{Refusal::OpenFailed, why == SystemCause::kNone ? SystemCause::kOther : why};
     }
     Trace(log_, 17);
   }
@@ -51,25 +49,18 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
   }
   if (due < 0) due = 0;  // not representable: due at once, like any past time
   Trace(log_, 45);
-  uint32_t error = 0;
-  const bool armed = power_.ArmWakeTimer(due, reason_, &error);
-  if (!armed || error == kErrorNotSupported || error == kErrorTimerResumeIgnored) {
+  SystemCause why = SystemCause::kNone;
+  const bool armed = power_.ArmWakeTimer(due, reason_, &why);
+  if (!armed || why == SystemCause::kNotSupported || why == SystemCause::kNoResume) {
     // A timer that cannot resume the machine is no way back from a sleep.
     power_.CancelWakeTimer();
-    return Cause{Refusal::ArmingRefused, error};
+    return Cause{Refusal::ArmingRefused, why == SystemCause::kNone ? SystemCause::kOther : why};
   }
   return std::nullopt;
 }
 
 std::string CStandingTimer::Text(const Cause& cause) {
-  char text[160];
-  if (cause.kind == Refusal::OpenFailed && cause.error == kErrorInvalidHandle)
-    std::snprintf(text, sizeof text, "ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=%u)",
-                  static_cast<unsigned>(cause.error));
-  else
-    std::snprintf(text, sizeof text, "ウェイクタイマーエラー(error=%u)",
-                  static_cast<unsigned>(cause.error));
-  return text;
+  return std::string("ウェイクタイマーエラー(") + SystemCauseText(cause.why) + ")";
 }
 
 void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds,
@@ -142,7 +133,7 @@ WakeTimerStatus CStandingTimer::Status() const {
   if (!wanted_) return s;
   if (refused_) {
     s.state = WakeTimerState::kRefused;
-    s.error = refused_->error;
+    s.cause = refused_->why;
   } else {
     s.state = WakeTimerState::kAccepted;
   }

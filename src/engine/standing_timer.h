@@ -21,6 +21,7 @@
 #include <string>
 
 #include "engine/wake_readiness.h"
+#include "platform/system_cause.h"
 #include "platform/tell_once.h"
 
 class CDebugLog;
@@ -68,8 +69,8 @@ class CStandingTimer {
   enum class Refusal { OpenFailed, ArmingRefused };
   struct Cause {
     Refusal kind = Refusal::OpenFailed;
-    uint32_t error = 0;
-    bool operator==(const Cause& o) const { return kind == o.kind && error == o.error; }
+    SystemCause why = SystemCause::kOther;
+    bool operator==(const Cause& o) const { return kind == o.kind && why == o.why; }
   };
   // Opens when needed and arms; the cause of a refusal, or none. Lock held.
   std::optional<Cause> ArmLocked(int64_t wakeSeconds);

@@ -1,7 +1,5 @@
 #include "engine/wake_readiness.h"
 
-#include <cstdio>
-
 #include "engine/wake_plan.h"
 
 namespace {
@@ -12,17 +10,11 @@ constexpr const char* kWhere =
 constexpr const char* kHibernateOn =
     "休止状態を使うには、管理者のコマンドプロンプトで「powercfg /hibernate on」を実行してください。";
 
-std::string WithCode(const char* format, uint32_t code) {
-  char text[256];
-  std::snprintf(text, sizeof text, format, static_cast<unsigned>(code));
-  return text;
-}
-
 // The "Allow wake timers" value for one power source. blocking: what a
 // refusing value does there (a battery the PC does not run on only warns).
 // what: the setting for that source in words, should it not be read.
 ReadinessFinding JudgePolicy(WakeTimerPolicy policy, const char* source, const char* what,
-                             uint32_t error, FindingLevel refusing) {
+                             SystemCause cause, FindingLevel refusing) {
   const std::string name = std::string("スリープ解除タイマーの許可（") + source + "）";
   switch (policy) {
     case WakeTimerPolicy::kEnabled:
@@ -40,7 +32,7 @@ ReadinessFinding JudgePolicy(WakeTimerPolicy policy, const char* source, const c
   ReadinessFinding f{FindingLevel::kNote,
                      name + "を読み取れませんでした。" + kWhere + "が「有効」か確かめてください。"};
   f.unchecked = what;
-  f.error = error;
+  f.cause = cause;
   return f;
 }
 
@@ -54,7 +46,7 @@ ReadinessFinding JudgeSleep(const PowerReadings& r, SleepMode sleepMode, const W
   if (!r.capabilitiesRead) {
     ReadinessFinding f{FindingLevel::kNote, "スタンバイと休止状態が使えるかを読み取れませんでした。"};
     f.unchecked = "スタンバイと休止状態が使えるか";
-    f.error = r.capabilitiesError;
+    f.cause = r.capabilitiesCause;
     return f;
   }
   const SleepChoice choice = ChooseSleepState(sleepMode, r);
@@ -91,7 +83,7 @@ ReadinessFinding JudgeUnattended(const PowerReadings& r) {
   if (r.unattendedSleepAc < 0 || (r.hasBattery && r.unattendedSleepDc < 0)) {
     ReadinessFinding f{FindingLevel::kNote, "無人スリープまでの時間を読み取れませんでした。"};
     f.unchecked = "無人スリープまでの時間";
-    f.error = r.unattendedError;
+    f.cause = r.unattendedCause;
     return f;
   }
   std::string text = "無人スリープまでの時間: " + minutes(r.unattendedSleepAc) + "（電源に接続）";
@@ -107,7 +99,8 @@ ReadinessFinding JudgeTimer(const WakeTimerStatus& t) {
       return {FindingLevel::kOk, "ウェイクタイマー: 次の予定に設定済み"};
     case WakeTimerState::kRefused:
       return {FindingLevel::kBlocking,
-              WithCode("ウェイクタイマーがシステムに受け付けられませんでした (error=%u)。", t.error) +
+              std::string("ウェイクタイマーがシステムに受け付けられませんでした (") +
+                  SystemCauseText(t.cause) + ")。" +
                   "この PC はタイマーでスリープから復帰できません。" + kWhere +
                   "と、BIOS（UEFI）の時刻による電源オンの設定を確かめてください。"};
     case WakeTimerState::kNotNeeded:
@@ -188,13 +181,13 @@ WakeDiagnosis DiagnoseWake(const PowerReadings& r, const WakeTimerStatus& timer,
                            const WakeTestResult& lastTest) {
   WakeDiagnosis d;
   d.findings.push_back(JudgePolicy(r.wakeTimersAc, "電源に接続", "電源接続時のスリープ解除タイマーの許可",
-                                   r.schemeError,
+                                   r.schemeCause,
                                    FindingLevel::kBlocking));
   if (r.hasBattery) {
     // On battery now the PC will not wake; on mains only a later unplugging
     // would stop it.
     d.findings.push_back(JudgePolicy(
-        r.wakeTimersDc, "バッテリ駆動", "バッテリ駆動時のスリープ解除タイマーの許可", r.schemeError,
+        r.wakeTimersDc, "バッテリ駆動", "バッテリ駆動時のスリープ解除タイマーの許可", r.schemeCause,
         r.source == PowerSource::kBattery ? FindingLevel::kBlocking : FindingLevel::kWarning));
   }
   d.findings.push_back(JudgeSleep(r, sleepMode, lastTest));

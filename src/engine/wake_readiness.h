@@ -23,7 +23,7 @@ enum class WakeTimerState {
 
 struct WakeTimerStatus {
   WakeTimerState state = WakeTimerState::kNotNeeded;
-  uint32_t error = 0;  // kRefused: the system's code
+  SystemCause cause = SystemCause::kNone;  // kRefused: why
 };
 
 enum class FindingLevel {
@@ -39,10 +39,10 @@ struct ReadinessFinding {
 
   FindingLevel level = FindingLevel::kOk;
   std::string text;
-  // A reading that failed: what could not be checked, in words, and the
-  // system's code (for the debug log only; the texts never show it).
+  // A reading that failed: what could not be checked, in words, and why
+  // (for the debug log only; the texts never show it).
   std::string unchecked;
-  uint32_t error = 0;
+  SystemCause cause = SystemCause::kNone;
 };
 
 // Where the whole diagnosis is, as the menu reads.

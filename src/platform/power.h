@@ -3,11 +3,12 @@
 // schedule, standby, hibernation and shutdown, and the request that keeps the
 // PC awake while a schedule runs. The decisions (which error stops a suspend,
 // what the user is told) belong to the caller; this only does the steps and
-// reports the system's codes.
+// reports why the system refused (its number goes to the debug log).
 #include <cstdint>
 #include <string>
 
 #include "platform/sleep_mode.h"
+#include "platform/system_cause.h"
 
 // How far a shutdown got.
 enum class ShutdownResult {
@@ -25,17 +26,18 @@ class IPower {
   // holds it in place of any timer held before. A timer of that name that
   // exists already (another program's) is not taken: the handle the system
   // gave is closed again without touching its arming, nothing changes here,
-  // and the result is false with *error 183. Returns whether a timer is held
-  // now; *error gets the system's last-error code read right after the call.
-  virtual bool OpenWakeTimer(const std::string& name, uint32_t* error) = 0;
+  // and the result is false with *cause kAlreadyExists. Returns whether a
+  // timer is held now; *cause is what the system said right after the call.
+  virtual bool OpenWakeTimer(const std::string& name, SystemCause* cause) = 0;
   // Arms the held timer to fire once at wakeSeconds, an absolute time in
   // calendar seconds since 1970-01-01 00:00 UTC, and to resume the PC from
   // standby or hibernation then. A time at or before now fires at once.
   // reason (UTF-8) is what the system's list of wake timers shows for it,
-  // where the system keeps one. Returns the system call's result; *error gets
-  // the last-error code after it, cleared before the call (a success can
-  // still carry 50 or 722 when the machine will not resume by timer).
-  virtual bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) = 0;
+  // where the system keeps one. Returns the system call's result; *cause is
+  // what the system said after it (a success can still carry kNotSupported
+  // or kNoResume when the machine will not resume by timer).
+  virtual bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason,
+                            SystemCause* cause) = 0;
   // Cancels and closes the held timer; false when none was held.
   virtual bool CancelWakeTimer() = 0;
   virtual bool HasWakeTimer() const = 0;
@@ -53,12 +55,6 @@ class IPower {
   // switch it on and off on the same one.
   virtual void KeepAwake(bool on, const std::string& reason) = 0;
 };
-
-// System error codes the callers look at.
-inline constexpr uint32_t kErrorInvalidHandle = 6;
-inline constexpr uint32_t kErrorNotSupported = 50;
-inline constexpr uint32_t kErrorAlreadyExists = 183;
-inline constexpr uint32_t kErrorTimerResumeIgnored = 722;
 
 // Calendar seconds as a FILETIME value: 100-ns units since 1601-01-01 UTC.
 constexpr int64_t CalendarSecondsToFileTime(int64_t seconds) {

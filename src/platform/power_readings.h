@@ -3,8 +3,13 @@
 // scheme's "Allow wake timers" setting on mains and on battery, the sleep
 // states the machine offers, and where its power comes from. Only readings:
 // what they mean for the user is decided elsewhere. Anything that could not
-// be read stays "unknown" and carries the system's code.
+// be read stays "unknown" and carries the cause.
 #include <cstdint>
+#include <memory>
+
+#include "platform/system_cause.h"
+
+class CDebugLog;
 
 // The sleep subgroup's "Allow wake timers" value.
 enum class WakeTimerPolicy {
@@ -20,16 +25,16 @@ WakeTimerPolicy WakeTimerPolicyFromValue(uint32_t value);
 enum class PowerSource { kUnknown, kMains, kBattery };
 
 struct PowerReadings {
-  // The active scheme's setting; schemeError is the system's code when the
-  // scheme or a value could not be read (0 when both were).
+  // The active scheme's setting; schemeCause says why the scheme or a value
+  // could not be read (kNone when both were).
   WakeTimerPolicy wakeTimersAc = WakeTimerPolicy::kUnknown;
   WakeTimerPolicy wakeTimersDc = WakeTimerPolicy::kUnknown;
-  uint32_t schemeError = 0;
+  SystemCause schemeCause = SystemCause::kNone;
 
   // The machine's capabilities; when they could not be read the flags below
-  // are all false and capabilitiesError holds the system's code.
+  // are all false and capabilitiesCause says why.
   bool capabilitiesRead = false;
-  uint32_t capabilitiesError = 0;
+  SystemCause capabilitiesCause = SystemCause::kNone;
   bool standbyS1 = false;
   bool standbyS2 = false;
   bool standbyS3 = false;
@@ -42,10 +47,10 @@ struct PowerReadings {
 
   // The sleep subgroup's "System unattended sleep timeout": how long a PC
   // that woke with nobody at it stays on before it sleeps again, in seconds
-  // (0: never); -1 when not read, with unattendedError the system's code.
+  // (0: never); -1 when not read, with unattendedCause saying why.
   int32_t unattendedSleepAc = -1;
   int32_t unattendedSleepDc = -1;
-  uint32_t unattendedError = 0;
+  SystemCause unattendedCause = SystemCause::kNone;
 
   bool CanStandby() const { return standbyS1 || standbyS2 || standbyS3 || modernStandby; }
   bool CanHibernate() const { return hibernateS4 && hiberFilePresent; }
@@ -71,5 +76,6 @@ class FixedPowerReadings final : public IPowerReadings {
   PowerReadings readings_;
 };
 
-// The machine's own readings (on Linux: nothing read).
-IPowerReadings& SystemPowerReadings();
+// The machine's own readings (on Linux: nothing read). A reading that fails
+// is written to log with the system's number, once until it changes.
+std::unique_ptr<IPowerReadings> MakeSystemPowerReadings(CDebugLog& log);

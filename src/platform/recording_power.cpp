@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-bool RecordingPower::OpenWakeTimer(const std::string& name, uint32_t* error) {
+bool RecordingPower::OpenWakeTimer(const std::string& name, SystemCause* cause) {
   std::lock_guard<std::mutex> lock(mutex_);
   calls_.push_back({"open", name, 0, {}});
   if (failOpen_) {
-    *error = openError_;
+    *cause = openCause_;
     return false;
   }
   // A named timer that exists already is not taken.
@@ -14,10 +14,10 @@ bool RecordingPower::OpenWakeTimer(const std::string& name, uint32_t* error) {
       !name.empty() && ((held_ && name == heldName_) ||
                         std::find(elsewhere_.begin(), elsewhere_.end(), name) != elsewhere_.end());
   if (exists) {
-    *error = kErrorAlreadyExists;
+    *cause = SystemCause::kAlreadyExists;
     return false;
   }
-  *error = 0;
+  *cause = SystemCause::kNone;
   armedAt_ = 0;
   held_ = true;
   heldName_ = name;
@@ -25,10 +25,10 @@ bool RecordingPower::OpenWakeTimer(const std::string& name, uint32_t* error) {
 }
 
 bool RecordingPower::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason,
-                                  uint32_t* error) {
+                                  SystemCause* cause) {
   std::lock_guard<std::mutex> lock(mutex_);
   calls_.push_back({"arm", "", wakeSeconds, reason});
-  *error = armError_;
+  *cause = armCause_;
   if (armOk_ && held_) armedAt_ = wakeSeconds;
   return armOk_ && held_;
 }
@@ -70,10 +70,10 @@ void RecordingPower::EndKeepAwakeBySleep() {
   awake_ = false;
 }
 
-void RecordingPower::FailOpen(uint32_t error) {
+void RecordingPower::FailOpen(SystemCause cause) {
   std::lock_guard<std::mutex> lock(mutex_);
   failOpen_ = true;
-  openError_ = error;
+  openCause_ = cause;
 }
 
 void RecordingPower::HoldElsewhere(const std::string& name) {
@@ -81,10 +81,10 @@ void RecordingPower::HoldElsewhere(const std::string& name) {
   elsewhere_.push_back(name);
 }
 
-void RecordingPower::SetArmResult(bool ok, uint32_t error) {
+void RecordingPower::SetArmResult(bool ok, SystemCause cause) {
   std::lock_guard<std::mutex> lock(mutex_);
   armOk_ = ok;
-  armError_ = error;
+  armCause_ = cause;
 }
 
 void RecordingPower::SetShutdownResult(ShutdownResult r) {

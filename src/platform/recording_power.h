@@ -19,8 +19,8 @@ class RecordingPower final : public IPower {
     std::string reason;  // arm, awake: the reason given to the system
   };
 
-  bool OpenWakeTimer(const std::string& name, uint32_t* error) override;
-  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) override;
+  bool OpenWakeTimer(const std::string& name, SystemCause* cause) override;
+  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemCause* cause) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
   bool Suspend(SleepMode mode) override;
@@ -30,12 +30,12 @@ class RecordingPower final : public IPower {
   void EndKeepAwakeBySleep();
 
   // Answers to give. A name opened while this service holds a timer of that
-  // name, or one held elsewhere, reports 183, as the system does for an
-  // existing timer.
-  void FailOpen(uint32_t error);
+  // name, or one held elsewhere, reports kAlreadyExists, as the system does
+  // for an existing timer.
+  void FailOpen(SystemCause cause);
   // Another program holds a timer called name.
   void HoldElsewhere(const std::string& name);
-  void SetArmResult(bool ok, uint32_t error);
+  void SetArmResult(bool ok, SystemCause cause);
   void SetShutdownResult(ShutdownResult r);
 
   std::vector<Call> Calls() const;
@@ -55,9 +55,9 @@ class RecordingPower final : public IPower {
   std::vector<std::string> elsewhere_;
   int64_t armedAt_ = 0;
   bool failOpen_ = false;
-  uint32_t openError_ = 0;
+  SystemCause openCause_ = SystemCause::kNone;
   bool armOk_ = true;
-  uint32_t armError_ = 0;
+  SystemCause armCause_ = SystemCause::kNone;
   ShutdownResult shutdownResult_ = ShutdownResult::Ok;
   bool awake_ = false;
 };

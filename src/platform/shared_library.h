@@ -5,14 +5,15 @@
 // Windows name. A bare or relative name is refused, never searched for.
 #include <string>
 
+#include "platform/system_cause.h"
 #include "platform/unique_any.h"
 
 class SharedLibrary {
  public:
   // Loads the library at path (a full path); an empty object when it cannot
-  // be loaded, and then *error (when given) holds the system's error code
-  // (the one for a missing module when path is not a full path).
-  static SharedLibrary Open(const std::string& path, unsigned* error = nullptr);
+  // be loaded, and then *cause (when given) says why (kNotFound when path is
+  // not a full path).
+  static SharedLibrary Open(const std::string& path, SystemCause* cause = nullptr);
   explicit operator bool() const { return static_cast<bool>(handle_); }
   void Reset() { handle_.reset(); }
 

@@ -330,10 +330,10 @@ TEST(StartWithWindows, ApplyWritesAndRemovesTheValueAndReportsAFailure) {
   EXPECT_EQ("", ApplyStartupBox(entries, false, ours, self));
   EXPECT_FALSE(entries.Read(kStartupEntryName).command);
 
-  entries.FailWith(5);
+  entries.FailWith(SystemCause::kAccessDenied);
   const std::string message = ApplyStartupBox(entries, true, ours, self);
   EXPECT_NE(std::string::npos, message.find("Windowsの起動時にNimbraを起動する")) << message;
-  EXPECT_NE(std::string::npos, message.find("エラー 5")) << message;
+  EXPECT_NE(std::string::npos, message.find("（アクセスが拒否されました）")) << message;
   // An unticked box over a key that cannot be read tries nothing.
   EXPECT_EQ("", ApplyStartupBox(entries, false, ours, self));
 }

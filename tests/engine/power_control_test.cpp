@@ -88,22 +88,23 @@ TEST_F(PowerControlTest, SuspendEntersTheSleepStateTheMachineHas) {
   }
 }
 
-// The texts leave the system's code out: the debug log has it, once for
-// each change of what could not be read.
-TEST_F(PowerControlTest, AFailedReadingGoesToTheDebugLogWithItsCode) {
+// What could not be read goes to the debug log with its cause, once for
+// each change.
+TEST_F(PowerControlTest, AFailedReadingGoesToTheDebugLogWithItsCause) {
   ScopedDebugLog log(debugLog);
   PowerReadings unread;
   unread.wakeTimersAc = WakeTimerPolicy::kUnknown;
-  unread.schemeError = 1168;
-  unread.capabilitiesError = 5;
-  unread.unattendedError = 127;  // a call missing (Wine)
+  unread.schemeCause = SystemCause::kNotFound;
+  unread.capabilitiesCause = SystemCause::kAccessDenied;
+  unread.unattendedCause = SystemCause::kNotSupported;  // a call missing (Wine)
   FixedPowerReadings readings(unread);
   CPowerControl pc(power, prompt, clock, debugLog, "t", &readings);
   (void)pc.Diagnose(SleepMode::kHibernate);
   (void)pc.Diagnose(SleepMode::kHibernate);
   const std::string line =
-      "not read: 電源接続時のスリープ解除タイマーの許可 (error=1168); "
-      "スタンバイと休止状態が使えるか (error=5); 無人スリープまでの時間 (error=127)\n";
+      "not read: 電源接続時のスリープ解除タイマーの許可 (見つかりません); "
+      "スタンバイと休止状態が使えるか (アクセスが拒否されました); 無人スリープまでの時間 "
+      "(このPCでは対応していません)\n";
   const std::string text = log.Text();
   ASSERT_NE(text.find(line), std::string::npos) << text;
   EXPECT_EQ(text.find(line), text.rfind(line)) << text;
@@ -111,15 +112,15 @@ TEST_F(PowerControlTest, AFailedReadingGoesToTheDebugLogWithItsCode) {
 
 TEST_F(PowerControlTest, TimerCreationFailures) {
   const struct {
-    uint32_t error;
+    SystemCause cause;
     const char* text;
   } cases[] = {
-      {6, "ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=6)"},
-      {5, "ウェイクタイマーエラー(error=5)"},
+      {SystemCause::kInvalidHandle, "ウェイクタイマーエラー(無効なハンドルです)"},
+      {SystemCause::kAccessDenied, "ウェイクタイマーエラー(アクセスが拒否されました)"},
   };
   for (const auto& c : cases) {
     RecordingPower failing;
-    failing.FailOpen(c.error);
+    failing.FailOpen(c.cause);
     ScriptedPrompt p;
     CPowerControl pc(failing, p, clock, debugLog, "tz_wakeup_timer");
     EXPECT_FALSE(pc.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
@@ -131,18 +132,18 @@ TEST_F(PowerControlTest, TimerCreationFailures) {
 TEST_F(PowerControlTest, ATimerThatWillNotResumeTheMachineIsAnError) {
   const struct {
     bool ok;
-    uint32_t error;
+    SystemCause cause;
     bool armed;
   } cases[] = {
-      {true, 0, true},
-      {true, kErrorTimerResumeIgnored, false},  // what Wine answers
-      {true, kErrorNotSupported, false},
-      {false, 87, false},
+      {true, SystemCause::kNone, true},
+      {true, SystemCause::kNoResume, false},  // what Wine answers
+      {true, SystemCause::kNotSupported, false},
+      {false, SystemCause::kOther, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.error);
+    SCOPED_TRACE(SystemCauseText(c.cause));
     RecordingPower p;
-    p.SetArmResult(c.ok, c.error);
+    p.SetArmResult(c.ok, c.cause);
     ScriptedPrompt pr;
     CPowerControl pc(p, pr, clock, debugLog, "tz_wakeup_timer");
     EXPECT_EQ(pc.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)), c.armed);
@@ -151,7 +152,8 @@ TEST_F(PowerControlTest, ATimerThatWillNotResumeTheMachineIsAnError) {
       EXPECT_TRUE(p.HasWakeTimer());
     } else {
       EXPECT_EQ(pr.Texts(),
-                std::vector<std::string>{"ウェイクタイマーエラー(error=" + std::to_string(c.error) + ")"});
+                std::vector<std::string>{std::string("ウェイクタイマーエラー(") +
+                                         SystemCauseText(c.cause) + ")"});
       EXPECT_FALSE(p.HasWakeTimer());  // nothing half-armed is left behind
     }
   }

@@ -88,10 +88,10 @@ TEST(WakeReadiness, EachReadingJudged) {
       {"timer refused",
        [](PowerReadings&) {},
        kStandby,
-       {WakeTimerState::kRefused, 722},
+       {WakeTimerState::kRefused, SystemCause::kNoResume},
        false,
        true,
-       "受け付けられませんでした (error=722)"},
+       "受け付けられませんでした (スリープからの復帰に対応していません)"},
       {"nothing ahead",
        [](PowerReadings&) {},
        kStandby,
@@ -146,40 +146,40 @@ TEST(WakeReadiness, AReadingThatFailedIsNamedInTheVerdict) {
       {"mains value",
        [](PowerReadings& r) {
          r.wakeTimersAc = WakeTimerPolicy::kUnknown;
-         r.schemeError = 120;
+         r.schemeCause = SystemCause::kNotSupported;
        },
        std::string("起動準備: 確認できない項目あり（") + kAc + "）"},
       {"battery value",
        [](PowerReadings& r) {
          r.hasBattery = true;
          r.wakeTimersDc = WakeTimerPolicy::kUnknown;
-         r.schemeError = 120;
+         r.schemeCause = SystemCause::kNotSupported;
        },
        std::string("起動準備: 確認できない項目あり（") + kDc + "）"},
       {"no scheme, with a battery",
        [](PowerReadings& r) {
          r.hasBattery = true;
          r.wakeTimersAc = r.wakeTimersDc = WakeTimerPolicy::kUnknown;
-         r.schemeError = 2;
+         r.schemeCause = SystemCause::kNotFound;
        },
        std::string("起動準備: 確認できない項目あり（") + kAc + "、" + kDc + "）"},
       {"sleep states",
        [](PowerReadings& r) {
          r.capabilitiesRead = false;
-         r.capabilitiesError = 5;
+         r.capabilitiesCause = SystemCause::kAccessDenied;
        },
        std::string("起動準備: 確認できない項目あり（") + kSleep + "）"},
       {"sleep states, and a refusing mains value",
        [](PowerReadings& r) {
          r.wakeTimersAc = WakeTimerPolicy::kDisabled;
          r.capabilitiesRead = false;
-         r.capabilitiesError = 5;
+         r.capabilitiesCause = SystemCause::kAccessDenied;
        },
        std::string("起動準備: 問題あり。確認できない項目あり（") + kSleep + "）"},
       {"unattended sleep",
        [](PowerReadings& r) {
          r.unattendedSleepAc = -1;
-         r.unattendedError = 127;
+         r.unattendedCause = SystemCause::kNotSupported;
        },
        "起動準備: 確認できない項目あり（無人スリープまでの時間）"},
       {"all read", [](PowerReadings&) {}, "起動準備: 問題なし"},

@@ -498,17 +498,17 @@ TEST_F(SettingsSheetTest, UserPageStartBoxShowsTheRunKeyAndOkChangesIt) {
   entries.Write("Nimbra", installed);
   // Each round clicks the box (or not) and presses OK.
   const struct {
-    uint32_t failWith;
+    SystemCause failWith;
     bool click;
     bool shownChecked;
     bool noteShown;
     std::string storedAfter;
     size_t messages;
   } rounds[] = {
-      {0, false, false, true, installed, 0},  // another copy's: named, left alone
-      {0, true, false, true, command, 0},     // ticked: taken over
-      {0, true, true, false, "", 0},          // unticked: removed
-      {5, true, false, false, "", 1},         // the key refuses: said so
+      {SystemCause::kNone, false, false, true, installed, 0},  // another copy's: named, left alone
+      {SystemCause::kNone, true, false, true, command, 0},     // ticked: taken over
+      {SystemCause::kNone, true, true, false, "", 0},          // unticked: removed
+      {SystemCause::kAccessDenied, true, false, false, "", 1},  // the key refuses: said so
   };
   for (const auto& r : rounds) {
     entries.FailWith(r.failWith);
@@ -534,11 +534,11 @@ TEST_F(SettingsSheetTest, UserPageStartBoxShowsTheRunKeyAndOkChangesIt) {
       EXPECT_EQ(L"C:\\Users\\u\\AppData\\Local\\Programs\\Nimbra\\Nimbra.exe", path);
     }
     EXPECT_TRUE(enabled);  // whether the user settings are on or not
-    entries.FailWith(0);
+    entries.FailWith(SystemCause::kNone);
     EXPECT_EQ(r.storedAfter, entries.Read("Nimbra").command.value_or(""));
     ASSERT_EQ(r.messages, prompt_.shown.size());
     if (r.messages) {
-      EXPECT_NE(std::string::npos, prompt_.shown[0].text.find("エラー 5"));
+      EXPECT_NE(std::string::npos, prompt_.shown[0].text.find("（アクセスが拒否されました）"));
     }
   }
 }

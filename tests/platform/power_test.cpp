@@ -16,19 +16,19 @@ TEST(Power, LocalWakeTimeBecomesAnAbsoluteUtcFileTime) {
 
 TEST(RecordingPower, NameCollisionAndCancel) {
   RecordingPower p;
-  uint32_t error = 99;
+  SystemCause error = SystemCause::kOther;
   ASSERT_TRUE(p.OpenWakeTimer("t", &error));
-  EXPECT_EQ(error, 0u);
+  EXPECT_EQ(error, SystemCause::kNone);
   ASSERT_TRUE(p.ArmWakeTimer(100, "", &error));
   EXPECT_FALSE(p.OpenWakeTimer("t", &error));  // exists: not taken, ours stays armed
-  EXPECT_EQ(error, kErrorAlreadyExists);
+  EXPECT_EQ(error, SystemCause::kAlreadyExists);
   EXPECT_EQ(p.ArmedAt(), 100);
   EXPECT_TRUE(p.CancelWakeTimer());
   EXPECT_FALSE(p.CancelWakeTimer());
   // Unnamed timers never collide.
   ASSERT_TRUE(p.OpenWakeTimer("", &error));
   ASSERT_TRUE(p.OpenWakeTimer("", &error));
-  EXPECT_EQ(error, 0u);
+  EXPECT_EQ(error, SystemCause::kNone);
 }
 
 }  // namespace

@@ -4,22 +4,28 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
+
 #include <string>
+
+#include "platform/debug_log.h"
 
 namespace {
 
 TEST(RunKey, AValueIsWrittenReadAndRemovedAndRemovingAnAbsentOneSucceeds) {
-  IStartupEntries& entries = SystemStartupEntries();
+  CDebugLog log;
+  const std::unique_ptr<IStartupEntries> run = MakeSystemStartupEntries(log);
+  IStartupEntries& entries = *run;
   // A name of this process only, so that no other value is touched.
   const std::string name = "NimbraTest-" + std::to_string(GetCurrentProcessId());
   const std::string command = "\"C:\\Program Files\\録画\\Nimbra.exe\" /tray";
-  ASSERT_EQ(0u, entries.Write(name, command));
+  ASSERT_EQ(SystemCause::kNone, entries.Write(name, command));
   const StartupReading read = entries.Read(name);
-  EXPECT_EQ(0u, read.error);
+  EXPECT_EQ(SystemCause::kNone, read.cause);
   EXPECT_EQ(command, read.command);
-  EXPECT_EQ(0u, entries.Remove(name));
+  EXPECT_EQ(SystemCause::kNone, entries.Remove(name));
   EXPECT_FALSE(entries.Read(name).command);
-  EXPECT_EQ(0u, entries.Remove(name));
+  EXPECT_EQ(SystemCause::kNone, entries.Remove(name));
 }
 
 }  // namespace

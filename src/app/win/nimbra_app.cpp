@@ -94,6 +94,8 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   const std::unique_ptr<ILauncher> launcher = MakeSystemLauncher(log);
   const DryRun dryRun =
       ResolveDryRun(options.dryRun, powerLogVariable, DryRunUnmarkedVariable(), settingsPath);
+  const std::unique_ptr<IPowerReadings> powerReadings = MakeSystemPowerReadings(log);
+  const std::unique_ptr<IStartupEntries> startupEntries = MakeSystemStartupEntries(log);
   // Every message goes through the board: inside the scheduler's tick and
   // before the window exists it is queued and shown by the window later.
   CNoticeBoard notices(SystemPrompt());
@@ -102,8 +104,8 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   CJournalFileSink journalSink(journalFile);
   CJournalRecorder journal(journalSink);
   const ProgramServices services{SystemClock(),    notices,               *launcher,
-                                 SystemRegistry(),  *power,                SystemPowerReadings(),
-                                 SystemStartupEntries(), log,              programPath,
+                                 SystemRegistry(),  *power,                *powerReadings,
+                                 *startupEntries,   log,                   programPath,
                                  dryRun.on,         &notices,              dryRun.titleMark,
                                  &journal};
 

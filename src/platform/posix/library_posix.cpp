@@ -7,20 +7,27 @@
 #include "platform/shared_library.h"
 #include "platform/text.h"
 
-SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
+SharedLibrary SharedLibrary::Open(const std::string& path, SystemCause* cause) {
   SharedLibrary lib;
   // A bare or relative name would be looked for through the search order:
   // only a full path is loaded.
   if (!IsFullPath(path)) {
-    if (error) *error = ENOENT;
+    if (cause) *cause = SystemCause::kNotFound;
     return lib;
   }
   const std::string file = PlatformLibraryName(path);
   lib.handle_.reset(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL));
-  if (!lib.handle_ && error) {
-    // dlopen gives only a text: a missing or unreadable file gets its errno,
-    // a file that is there but will not load ENOEXEC.
-    *error = access(file.c_str(), R_OK) != 0 ? static_cast<unsigned>(errno) : ENOEXEC;
+  if (!lib.handle_ && cause) {
+    // dlopen gives only a text: a missing or unreadable file is told by its
+    // errno, a file that is there but will not load is another refusal.
+    if (access(file.c_str(), R_OK) == 0)
+      *cause = SystemCause::kOther;
+    else if (errno == ENOENT)
+      *cause = SystemCause::kNotFound;
+    else if (errno == EACCES)
+      *cause = SystemCause::kAccessDenied;
+    else
+      *cause = SystemCause::kOther;
   }
   return lib;
 }

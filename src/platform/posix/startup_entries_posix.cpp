@@ -1,7 +1,6 @@
 #include "platform/startup_entries.h"
 
 // No logon start here: the entries live for the process only.
-IStartupEntries& SystemStartupEntries() {
-  static MemoryStartupEntries entries;
-  return entries;
+std::unique_ptr<IStartupEntries> MakeSystemStartupEntries(CDebugLog&) {
+  return std::make_unique<MemoryStartupEntries>();
 }

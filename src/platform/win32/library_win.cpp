@@ -2,19 +2,23 @@
 
 #include "platform/program_path.h"
 #include "platform/shared_library.h"
+#include "platform/win32/system_cause_win.h"
 #include "platform/win32/text_win.h"
 
-SharedLibrary SharedLibrary::Open(const std::string& path, unsigned* error) {
+SharedLibrary SharedLibrary::Open(const std::string& path, SystemCause* cause) {
   SharedLibrary lib;
   // A bare or relative name would be looked for through the search order,
   // the current folder included: only a full path is loaded.
   if (!IsFullPath(path)) {
-    if (error) *error = ERROR_MOD_NOT_FOUND;
+    if (cause) *cause = SystemCause::kNotFound;
     return lib;
   }
   const std::wstring wpath = Utf8ToWide(path);
   lib.handle_.reset(LoadLibraryW(wpath.c_str()));
-  if (!lib.handle_ && error) *error = GetLastError();
+  if (!lib.handle_ && cause) {
+    const DWORD error = GetLastError();
+    *cause = error == ERROR_SUCCESS ? SystemCause::kOther : SystemCauseOf(error);
+  }
   return lib;
 }
 

@@ -7,9 +7,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
+#include "platform/debug_log.h"
 #include "platform/power_readings.h"
 #include "platform/win32/powrprof_function.h"
+#include "platform/win32/system_cause_win.h"
 
 namespace {
 
@@ -52,52 +55,68 @@ struct LocalGuid {
   }
 };
 
-void ReadScheme(PowerReadings& r) {
+// The first failed call of a reading: its name and the system's number.
+struct Failure {
+  const char* call = nullptr;
+  DWORD error = ERROR_SUCCESS;
+  bool operator==(const Failure& o) const { return call == o.call && error == o.error; }
+};
+
+// The scheme's two readings: "Allow wake timers" and the unattended sleep.
+struct SchemeFailures {
+  Failure wakeTimers;
+  Failure unattended;
+};
+
+SchemeFailures ReadScheme(PowerReadings& r) {
   const SchemeCalls& calls = Scheme();
   if (!calls.active || !calls.readAc || !calls.readDc) {
-    r.schemeError = r.unattendedError = ERROR_PROC_NOT_FOUND;
-    return;
+    const Failure missing{"powrprof", ERROR_PROC_NOT_FOUND};
+    return {missing, missing};
   }
   LocalGuid scheme;
   DWORD error = calls.active(nullptr, &scheme.p);
   if (error != ERROR_SUCCESS || !scheme.p) {
-    r.schemeError = r.unattendedError = error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
-    return;
+    const Failure failed{"PowerGetActiveScheme", error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA};
+    return {failed, failed};
   }
+  SchemeFailures failed;
   DWORD value = 0;
   error = calls.readAc(nullptr, scheme.p, &kSleepSubgroup, &kAllowWakeTimers, &value);
   if (error == ERROR_SUCCESS)
     r.wakeTimersAc = WakeTimerPolicyFromValue(value);
   else
-    r.schemeError = error;
+    failed.wakeTimers = {"PowerReadACValueIndex", error};
   value = 0;
   error = calls.readDc(nullptr, scheme.p, &kSleepSubgroup, &kAllowWakeTimers, &value);
   if (error == ERROR_SUCCESS)
     r.wakeTimersDc = WakeTimerPolicyFromValue(value);
-  else if (r.schemeError == 0)
-    r.schemeError = error;
+  else if (!failed.wakeTimers.call)
+    failed.wakeTimers = {"PowerReadDCValueIndex", error};
   // Reading only: the program never changes a power setting.
   value = 0;
   error = calls.readAc(nullptr, scheme.p, &kSleepSubgroup, &kUnattendedSleep, &value);
   if (error == ERROR_SUCCESS && value <= INT32_MAX)
     r.unattendedSleepAc = static_cast<int32_t>(value);
   else
-    r.unattendedError = error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
+    failed.unattended = {"PowerReadACValueIndex(unattended)",
+                         error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA};
   value = 0;
   error = calls.readDc(nullptr, scheme.p, &kSleepSubgroup, &kUnattendedSleep, &value);
   if (error == ERROR_SUCCESS && value <= INT32_MAX)
     r.unattendedSleepDc = static_cast<int32_t>(value);
-  else if (r.unattendedError == 0)
-    r.unattendedError = error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA;
+  else if (!failed.unattended.call)
+    failed.unattended = {"PowerReadDCValueIndex(unattended)",
+                         error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA};
+  return failed;
 }
 
-void ReadCapabilities(PowerReadings& r) {
+Failure ReadCapabilities(PowerReadings& r) {
   SYSTEM_POWER_CAPABILITIES caps{};
   SetLastError(ERROR_SUCCESS);
   if (!GetPwrCapabilities(&caps)) {
     const DWORD error = GetLastError();
-    r.capabilitiesError = error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
-    return;
+    return {"GetPwrCapabilities", error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE};
   }
   r.capabilitiesRead = true;
   r.standbyS1 = caps.SystemS1 != FALSE;
@@ -107,6 +126,7 @@ void ReadCapabilities(PowerReadings& r) {
   r.hiberFilePresent = caps.HiberFilePresent != FALSE;
   r.modernStandby = reinterpret_cast<const BYTE*>(&caps)[kAoAcOffset] != 0;
   r.hasBattery = caps.SystemBatteriesPresent != FALSE;
+  return {};
 }
 
 void ReadSource(PowerReadings& r) {
@@ -122,18 +142,37 @@ void ReadSource(PowerReadings& r) {
 
 class Win32PowerReadings final : public IPowerReadings {
  public:
+  explicit Win32PowerReadings(CDebugLog& log) : log_(log) {}
+
   PowerReadings Read() const override {
     PowerReadings r;
-    ReadScheme(r);
-    ReadCapabilities(r);
+    const SchemeFailures scheme = ReadScheme(r);
+    r.schemeCause = Cause(scheme.wakeTimers, schemeLogged_);
+    r.unattendedCause = Cause(scheme.unattended, unattendedLogged_);
+    r.capabilitiesCause = Cause(ReadCapabilities(r), capabilitiesLogged_);
     ReadSource(r);
     return r;
   }
+
+ private:
+  // The readings are taken again and again: a failure goes to the log when
+  // it differs from the one logged last.
+  SystemCause Cause(const Failure& failed, Failure& logged) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (failed == logged) return SystemCauseOf(failed.error);
+    logged = failed;
+    return failed.call ? LogSystemCause(log_, failed.call, failed.error) : SystemCause::kNone;
+  }
+
+  CDebugLog& log_;
+  mutable std::mutex mutex_;
+  mutable Failure schemeLogged_;
+  mutable Failure unattendedLogged_;
+  mutable Failure capabilitiesLogged_;
 };
 
 }  // namespace
 
-IPowerReadings& SystemPowerReadings() {
-  static Win32PowerReadings readings;
-  return readings;
+std::unique_ptr<IPowerReadings> MakeSystemPowerReadings(CDebugLog& log) {
+  return std::make_unique<Win32PowerReadings>(log);
 }

@@ -8,6 +8,7 @@
 #include "platform/debug_log.h"
 #include "platform/win32/kernel32_function.h"
 #include "platform/win32/last_error.h"
+#include "platform/win32/system_cause_win.h"
 #include "platform/win32/text_win.h"
 
 namespace {
@@ -57,13 +58,14 @@ PowerRequestCalls PowerRequestCalls::FromKernel32() {
 
 Win32Power::~Win32Power() { ClearRequest(); }
 
-bool Win32Power::OpenWakeTimer(const std::string& name, uint32_t* error) {
+bool Win32Power::OpenWakeTimer(const std::string& name, SystemCause* cause) {
   const std::wstring wname = SjisToWide(name);  // as the settings file keeps it
   SetLastError(ERROR_SUCCESS);
   HANDLE h = CreateWaitableTimerW(nullptr, FALSE, name.empty() ? nullptr : wname.c_str());
-  *error = GetLastError();
+  const DWORD error = GetLastError();
+  *cause = LogSystemCause(log_, "CreateWaitableTimerW", error);
   if (!h) return false;
-  if (*error == ERROR_ALREADY_EXISTS) {
+  if (error == ERROR_ALREADY_EXISTS) {
     // Another program's timer: closing our handle leaves its arming alone;
     // cancelling it would stop that program's wake.
     CloseHandle(h);
@@ -74,10 +76,11 @@ bool Win32Power::OpenWakeTimer(const std::string& name, uint32_t* error) {
   return true;
 }
 
-bool Win32Power::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, uint32_t* error) {
+bool Win32Power::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason,
+                              SystemCause* cause) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!timer_) {
-    *error = ERROR_INVALID_HANDLE;
+    *cause = SystemCause::kInvalidHandle;
     return false;
   }
   // A positive due time is an absolute UTC time. A relative one does not
@@ -86,11 +89,13 @@ bool Win32Power::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, ui
   due.QuadPart = CalendarSecondsToFileTime(wakeSeconds);
   SetLastError(ERROR_SUCCESS);
   const BOOL ok = calls_.setTimer(timer_.get(), &due, 0, nullptr, nullptr, TRUE);
-  *error = GetLastError();
+  const DWORD error = GetLastError();
+  // A success can still say that the timer will not resume the PC.
+  *cause = LogSystemCause(log_, ok ? "SetWaitableTimer's resume" : "SetWaitableTimer", error);
   // Only a timer that will resume the PC is worth naming in the system's
   // list (where the machine cannot resume, the plain call says so and the
   // reasoned one would not).
-  if (ok && *error == ERROR_SUCCESS) NameWakeTimer(due, reason);
+  if (ok && error == ERROR_SUCCESS) NameWakeTimer(due, reason);
   return ok != FALSE;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <memory>
 #include <string>
 
 #include "engine/power_control.h"
@@ -62,7 +63,8 @@ TEST(Win32Power, UnderWineTheTimerCannotResumeSoNothingSleeps) {
   SystemTime wake{};
   SecondsToTime(clock.SecondsNow() + 3600, &wake);
   EXPECT_FALSE(control.TzSetWakeupTimer(wake));
-  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
+  EXPECT_EQ(prompt.Texts(),
+            std::vector<std::string>{"ウェイクタイマーエラー(スリープからの復帰に対応していません)"});
   EXPECT_FALSE(p.HasWakeTimer());
 }
 
@@ -72,13 +74,15 @@ TEST(Win32Power, UnderWineTheStandingTimerIsRefusedOnceAndTheReadinessSaysSo) {
   Win32Power p(log);
   ScriptedPrompt prompt;
   FakeClock clock(static_cast<int64_t>(std::time(nullptr)));
-  CPowerControl control(p, prompt, clock, log, UniqueName("standing"), &SystemPowerReadings());
+  const std::unique_ptr<IPowerReadings> readings = MakeSystemPowerReadings(log);
+  CPowerControl control(p, prompt, clock, log, UniqueName("standing"), readings.get());
   for (int k = 1; k <= 3; ++k) control.WantWakeAt(clock.SecondsNow() + 3600 * k, clock.SecondsNow());
-  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
+  EXPECT_EQ(prompt.Texts(),
+            std::vector<std::string>{"ウェイクタイマーエラー(スリープからの復帰に対応していません)"});
   EXPECT_FALSE(p.HasWakeTimer());
   const WakeDiagnosis d = control.Diagnose(SleepMode::kHibernate);
   EXPECT_FALSE(d.Ready());
-  EXPECT_NE(d.NoticeText().find("(error=722)"), std::string::npos) << d.Report();
+  EXPECT_NE(d.NoticeText().find("(スリープからの復帰に対応していません)"), std::string::npos) << d.Report();
 }
 
 // TZ=UTC in the environment (as some launchers set it) moves the C

@@ -1,0 +1,18 @@
+#pragma once
+// Why the operating system refused a request, as the program tells it. The
+// platform layer turns the system's own numbers into one of these where it
+// makes the call, and writes the number itself to the debug log only; the
+// texts the user sees give the cause in words.
+enum class SystemCause {
+  kNone,           // the request worked
+  kAccessDenied,   // not allowed for this user
+  kNotFound,       // the file, key, value or module is missing
+  kInvalidHandle,  // the system gave no usable handle
+  kNotSupported,   // this PC or system does not offer it
+  kAlreadyExists,  // another program holds that name
+  kNoResume,       // the timer is set but will not resume the PC from sleep
+  kOther,          // any other refusal
+};
+
+// The cause in a few Japanese words, for messages ("アクセスが拒否されました").
+const char* SystemCauseText(SystemCause cause);
