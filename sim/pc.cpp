@@ -1,23 +1,23 @@
 #include "sim/pc.h"
 
-bool SimPc::OpenWakeTimer(const std::string&, SystemCause* cause) {
+bool SimPc::OpenWakeTimer(const std::string&, SystemError* error) {
   std::lock_guard<std::mutex> lock(mutex_);
   // A second open of the program's own named timer finds it existing, as the
   // system reports it.
-  *cause = held_ ? SystemCause::kAlreadyExists : SystemCause::kNone;
+  *error = held_ ? SystemError{SystemCause::kAlreadyExists, 183} : SystemError{};
   held_ = true;
   return true;
 }
 
-bool SimPc::ArmWakeTimer(int64_t wakeSeconds, const std::string&, SystemCause* cause) {
+bool SimPc::ArmWakeTimer(int64_t wakeSeconds, const std::string&, SystemError* error) {
   std::lock_guard<std::mutex> lock(mutex_);
   ++armings_;
   const Outcome out = decide_ ? decide_() : Outcome{};
-  *cause = out.cause;
+  *error = out.error;
   // A call that fails arms nothing; one that succeeds with "resume not
   // supported" sets a timer that will not wake the PC.
   armedAt_.reset();
-  if (out.ok && out.cause == SystemCause::kNone) armedAt_ = wakeSeconds;
+  if (out.ok && out.error.cause == SystemCause::kNone) armedAt_ = wakeSeconds;
   return out.ok;
 }
 

@@ -22,13 +22,13 @@ class SimPc final : public IPower {
   enum class Request { kSuspend, kShutdown };
   struct Outcome {
     bool ok = true;
-    SystemCause cause = SystemCause::kNone;
+    SystemError error;
   };
 
   explicit SimPc(const FakeClock& clock) : clock_(clock) {}
 
-  bool OpenWakeTimer(const std::string& name, SystemCause* cause) override;
-  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemCause* cause) override;
+  bool OpenWakeTimer(const std::string& name, SystemError* error) override;
+  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemError* error) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
   bool Suspend(SleepMode mode) override;

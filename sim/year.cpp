@@ -63,10 +63,10 @@ void Simulation::Setup() {
     SimPc::Outcome out;
     if (armRng_.Chance(config_.armFailChance)) {
       // Either the call fails, or it succeeds but the PC will not resume by it.
-      out = armRng_.Chance(0.5) ? SimPc::Outcome{false, SystemCause::kAccessDenied}
-                                : SimPc::Outcome{true, SystemCause::kNoResume};
+      out = armRng_.Chance(0.5) ? SimPc::Outcome{false, {SystemCause::kAccessDenied, 5}}
+                                : SimPc::Outcome{true, {SystemCause::kNoResume, 722}};
     }
-    armFailed_ = !(out.ok && out.cause == SystemCause::kNone);
+    armFailed_ = !(out.ok && out.error.cause == SystemCause::kNone);
     return out;
   });
 

@@ -1,5 +1,7 @@
 #include "app/plugin_host.h"
 
+#include <cstdio>
+
 #include "platform/program_path.h"
 #include "platform/prompt.h"
 #include "schedule/nimbra_doc.h"
@@ -21,10 +23,12 @@ void CPluginHost::Show(const std::string& text) {
 }
 
 bool CPluginHost::Load() {
-  SystemCause cause = SystemCause::kOther;
-  library_ = SharedLibrary::Open(path_, &cause);
+  SystemError error;
+  library_ = SharedLibrary::Open(path_, &error);
   if (!library_) {
-    Show(std::string("LoadLibrary() error.(") + SystemCauseText(cause) + ")");
+    char text[64];
+    std::snprintf(text, sizeof text, "LoadLibrary() error.(%d)", static_cast<int>(error.number));
+    Show(text);
     return false;
   }
   PluginFunctionTable t;

@@ -36,15 +36,15 @@ void CPowerLog::WriteText(const char* what, const std::string& text) {
   WriteLine(std::string(what) + " " + text);
 }
 
-bool CPowerLog::OpenWakeTimer(const std::string& name, SystemCause* cause) {
+bool CPowerLog::OpenWakeTimer(const std::string& name, SystemError* error) {
   Write("open", 0);
-  return record_.OpenWakeTimer(name, cause);
+  return record_.OpenWakeTimer(name, error);
 }
 
-bool CPowerLog::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemCause* cause) {
+bool CPowerLog::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemError* error) {
   Write("arm", wakeSeconds);
   WriteText("arm-reason", reason);
-  return record_.ArmWakeTimer(wakeSeconds, reason, cause);
+  return record_.ArmWakeTimer(wakeSeconds, reason, error);
 }
 
 bool CPowerLog::CancelWakeTimer() {

@@ -25,8 +25,8 @@ class CPowerLog final : public IPower {
   CPowerLog(std::string path, IPrompt& prompt, CDebugLog& log)
       : path_(std::move(path)), prompt_(prompt), log_(log) {}
 
-  bool OpenWakeTimer(const std::string& name, SystemCause* cause) override;
-  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemCause* cause) override;
+  bool OpenWakeTimer(const std::string& name, SystemError* error) override;
+  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemError* error) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
   bool Suspend(SleepMode mode) override;

@@ -1,5 +1,7 @@
 #include "engine/standing_timer.h"
 
+#include <cstdio>
+
 #include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/power.h"
@@ -20,9 +22,9 @@ CStandingTimer::CStandingTimer(IPower& power, IPrompt& prompt, CDebugLog& log,
 
 std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSeconds) {
   if (!power_.HasWakeTimer()) {
-    SystemCause why = SystemCause::kNone;
+    SystemError why;
     bool opened = power_.OpenWakeTimer(name_, &why);
-    if (!opened && why == SystemCause::kAlreadyExists && !name_.empty()) {
+    if (!opened && why.cause == SystemCause::kAlreadyExists && !name_.empty()) {
       // Another program holds a timer of this name. Its arming is not ours
       // to cancel; a timer of our own without a name wakes the PC as well.
       log_.Write("ウェイクタイマー名「%s」は他のプログラムが使用中のため、名前のないタイマーを使う\n",
@@ -33,7 +35,8 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
     Trace(log_, 14);
     if (!opened) {
       Trace(log_, 27);
-      return Cause{Refusal::OpenFailed, why == SystemCause::kNone ? SystemCause::kOther : why};
+      if (why.cause == SystemCause::kNone) why.cause = SystemCause::kOther;
+      return Cause{Refusal::OpenFailed, why};
     }
     Trace(log_, 17);
   }
@@ -49,18 +52,27 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
   }
   if (due < 0) due = 0;  // not representable: due at once, like any past time
   Trace(log_, 45);
-  SystemCause why = SystemCause::kNone;
+  SystemError why;
   const bool armed = power_.ArmWakeTimer(due, reason_, &why);
-  if (!armed || why == SystemCause::kNotSupported || why == SystemCause::kNoResume) {
+  if (!armed || why.cause == SystemCause::kNotSupported || why.cause == SystemCause::kNoResume) {
     // A timer that cannot resume the machine is no way back from a sleep.
     power_.CancelWakeTimer();
-    return Cause{Refusal::ArmingRefused, why == SystemCause::kNone ? SystemCause::kOther : why};
+    if (why.cause == SystemCause::kNone) why.cause = SystemCause::kOther;
+    return Cause{Refusal::ArmingRefused, why};
   }
   return std::nullopt;
 }
 
 std::string CStandingTimer::Text(const Cause& cause) {
-  return std::string("ウェイクタイマーエラー(") + SystemCauseText(cause.why) + ")";
+  // The message quotes the system's number, as it always has.
+  char text[160];
+  if (cause.kind == Refusal::OpenFailed && cause.why.cause == SystemCause::kInvalidHandle)
+    std::snprintf(text, sizeof text, "ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=%u)",
+                  static_cast<unsigned>(cause.why.number));
+  else
+    std::snprintf(text, sizeof text, "ウェイクタイマーエラー(error=%u)",
+                  static_cast<unsigned>(cause.why.number));
+  return text;
 }
 
 void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds,
@@ -133,7 +145,7 @@ WakeTimerStatus CStandingTimer::Status() const {
   if (!wanted_) return s;
   if (refused_) {
     s.state = WakeTimerState::kRefused;
-    s.cause = refused_->why;
+    s.cause = refused_->why.cause;
   } else {
     s.state = WakeTimerState::kAccepted;
   }

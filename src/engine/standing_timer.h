@@ -69,7 +69,7 @@ class CStandingTimer {
   enum class Refusal { OpenFailed, ArmingRefused };
   struct Cause {
     Refusal kind = Refusal::OpenFailed;
-    SystemCause why = SystemCause::kOther;
+    SystemError why{SystemCause::kOther, 0};
     bool operator==(const Cause& o) const { return kind == o.kind && why == o.why; }
   };
   // Opens when needed and arms; the cause of a refusal, or none. Lock held.

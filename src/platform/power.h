@@ -26,18 +26,18 @@ class IPower {
   // holds it in place of any timer held before. A timer of that name that
   // exists already (another program's) is not taken: the handle the system
   // gave is closed again without touching its arming, nothing changes here,
-  // and the result is false with *cause kAlreadyExists. Returns whether a
-  // timer is held now; *cause is what the system said right after the call.
-  virtual bool OpenWakeTimer(const std::string& name, SystemCause* cause) = 0;
+  // and the result is false with *error kAlreadyExists. Returns whether a
+  // timer is held now; *error is what the system said right after the call.
+  virtual bool OpenWakeTimer(const std::string& name, SystemError* error) = 0;
   // Arms the held timer to fire once at wakeSeconds, an absolute time in
   // calendar seconds since 1970-01-01 00:00 UTC, and to resume the PC from
   // standby or hibernation then. A time at or before now fires at once.
   // reason (UTF-8) is what the system's list of wake timers shows for it,
-  // where the system keeps one. Returns the system call's result; *cause is
+  // where the system keeps one. Returns the system call's result; *error is
   // what the system said after it (a success can still carry kNotSupported
   // or kNoResume when the machine will not resume by timer).
   virtual bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason,
-                            SystemCause* cause) = 0;
+                            SystemError* error) = 0;
   // Cancels and closes the held timer; false when none was held.
   virtual bool CancelWakeTimer() = 0;
   virtual bool HasWakeTimer() const = 0;

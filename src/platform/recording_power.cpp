@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-bool RecordingPower::OpenWakeTimer(const std::string& name, SystemCause* cause) {
+bool RecordingPower::OpenWakeTimer(const std::string& name, SystemError* error) {
   std::lock_guard<std::mutex> lock(mutex_);
   calls_.push_back({"open", name, 0, {}});
   if (failOpen_) {
-    *cause = openCause_;
+    *error = openError_;
     return false;
   }
   // A named timer that exists already is not taken.
@@ -14,10 +14,10 @@ bool RecordingPower::OpenWakeTimer(const std::string& name, SystemCause* cause) 
       !name.empty() && ((held_ && name == heldName_) ||
                         std::find(elsewhere_.begin(), elsewhere_.end(), name) != elsewhere_.end());
   if (exists) {
-    *cause = SystemCause::kAlreadyExists;
+    *error = SystemError{SystemCause::kAlreadyExists, 183};
     return false;
   }
-  *cause = SystemCause::kNone;
+  *error = SystemError{};
   armedAt_ = 0;
   held_ = true;
   heldName_ = name;
@@ -25,10 +25,10 @@ bool RecordingPower::OpenWakeTimer(const std::string& name, SystemCause* cause) 
 }
 
 bool RecordingPower::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason,
-                                  SystemCause* cause) {
+                                  SystemError* error) {
   std::lock_guard<std::mutex> lock(mutex_);
   calls_.push_back({"arm", "", wakeSeconds, reason});
-  *cause = armCause_;
+  *error = armError_;
   if (armOk_ && held_) armedAt_ = wakeSeconds;
   return armOk_ && held_;
 }
@@ -70,10 +70,10 @@ void RecordingPower::EndKeepAwakeBySleep() {
   awake_ = false;
 }
 
-void RecordingPower::FailOpen(SystemCause cause) {
+void RecordingPower::FailOpen(SystemError error) {
   std::lock_guard<std::mutex> lock(mutex_);
   failOpen_ = true;
-  openCause_ = cause;
+  openError_ = error;
 }
 
 void RecordingPower::HoldElsewhere(const std::string& name) {
@@ -81,10 +81,10 @@ void RecordingPower::HoldElsewhere(const std::string& name) {
   elsewhere_.push_back(name);
 }
 
-void RecordingPower::SetArmResult(bool ok, SystemCause cause) {
+void RecordingPower::SetArmResult(bool ok, SystemError error) {
   std::lock_guard<std::mutex> lock(mutex_);
   armOk_ = ok;
-  armCause_ = cause;
+  armError_ = error;
 }
 
 void RecordingPower::SetShutdownResult(ShutdownResult r) {

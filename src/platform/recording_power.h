@@ -19,8 +19,8 @@ class RecordingPower final : public IPower {
     std::string reason;  // arm, awake: the reason given to the system
   };
 
-  bool OpenWakeTimer(const std::string& name, SystemCause* cause) override;
-  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemCause* cause) override;
+  bool OpenWakeTimer(const std::string& name, SystemError* error) override;
+  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemError* error) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
   bool Suspend(SleepMode mode) override;
@@ -32,10 +32,10 @@ class RecordingPower final : public IPower {
   // Answers to give. A name opened while this service holds a timer of that
   // name, or one held elsewhere, reports kAlreadyExists, as the system does
   // for an existing timer.
-  void FailOpen(SystemCause cause);
+  void FailOpen(SystemError error);
   // Another program holds a timer called name.
   void HoldElsewhere(const std::string& name);
-  void SetArmResult(bool ok, SystemCause cause);
+  void SetArmResult(bool ok, SystemError error);
   void SetShutdownResult(ShutdownResult r);
 
   std::vector<Call> Calls() const;
@@ -55,9 +55,9 @@ class RecordingPower final : public IPower {
   std::vector<std::string> elsewhere_;
   int64_t armedAt_ = 0;
   bool failOpen_ = false;
-  SystemCause openCause_ = SystemCause::kNone;
+  SystemError openError_;
   bool armOk_ = true;
-  SystemCause armCause_ = SystemCause::kNone;
+  SystemError armError_;
   ShutdownResult shutdownResult_ = ShutdownResult::Ok;
   bool awake_ = false;
 };

@@ -11,9 +11,9 @@
 class SharedLibrary {
  public:
   // Loads the library at path (a full path); an empty object when it cannot
-  // be loaded, and then *cause (when given) says why (kNotFound when path is
+  // be loaded, and then *error (when given) says why (kNotFound when path is
   // not a full path).
-  static SharedLibrary Open(const std::string& path, SystemCause* cause = nullptr);
+  static SharedLibrary Open(const std::string& path, SystemError* error = nullptr);
   explicit operator bool() const { return static_cast<bool>(handle_); }
   void Reset() { handle_.reset(); }
 

@@ -28,7 +28,7 @@ TEST(PowerLog, ALogThatCannotBeWrittenIsToldOnceUntilItIsWrittenAgain) {
   const std::filesystem::path folder = std::filesystem::u8path(dir.File("dryrun"));
   const std::string path = (folder / "Nimbra-dryrun.log").u8string();
   CPowerLog power(path, prompt, debugLog);
-  SystemCause error = SystemCause::kNone;
+  SystemError error;
 
   power.KeepAwake(true, "r");
   (void)power.ArmWakeTimer(100, "r", &error);

@@ -189,13 +189,13 @@ TEST_F(CountdownTest, KeepsItsOwnCopyOfTheWakeTime) {
 }
 
 TEST_F(CountdownTest, NoSuspendWhenTheWakeTimerCannotBeArmed) {
-  power.SetArmResult(true, SystemCause::kNoResume);
+  power.SetArmResult(true, {SystemCause::kNoResume, 722});
   const SystemTime wake = MakeSystemTime(2030, 5, 11, 6, 0, 0);
   auto c = Start(1, &wake, SuspendAction, SuspendCancelAction);
   ASSERT_EQ(windows.last->WaitEnd(), FakeCountdownWindow::End::kCompleted);
   c->Finish();
   EXPECT_TRUE(power.Calls("suspend").empty());
-  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(スリープからの復帰に対応していません)"});
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
 }
 
 TEST_F(CountdownTest, NoSuspendWhenTheWakeTimeHasComeOrIsAMinuteAway) {

@@ -112,15 +112,15 @@ TEST_F(PowerControlTest, AFailedReadingGoesToTheDebugLogWithItsCause) {
 
 TEST_F(PowerControlTest, TimerCreationFailures) {
   const struct {
-    SystemCause cause;
+    SystemError error;
     const char* text;
   } cases[] = {
-      {SystemCause::kInvalidHandle, "ウェイクタイマーエラー(無効なハンドルです)"},
-      {SystemCause::kAccessDenied, "ウェイクタイマーエラー(アクセスが拒否されました)"},
+      {{SystemCause::kInvalidHandle, 6}, "ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=6)"},
+      {{SystemCause::kAccessDenied, 5}, "ウェイクタイマーエラー(error=5)"},
   };
   for (const auto& c : cases) {
     RecordingPower failing;
-    failing.FailOpen(c.cause);
+    failing.FailOpen(c.error);
     ScriptedPrompt p;
     CPowerControl pc(failing, p, clock, debugLog, "tz_wakeup_timer");
     EXPECT_FALSE(pc.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)));
@@ -132,18 +132,18 @@ TEST_F(PowerControlTest, TimerCreationFailures) {
 TEST_F(PowerControlTest, ATimerThatWillNotResumeTheMachineIsAnError) {
   const struct {
     bool ok;
-    SystemCause cause;
+    SystemError error;
     bool armed;
   } cases[] = {
-      {true, SystemCause::kNone, true},
-      {true, SystemCause::kNoResume, false},  // what Wine answers
-      {true, SystemCause::kNotSupported, false},
-      {false, SystemCause::kOther, false},
+      {true, {}, true},
+      {true, {SystemCause::kNoResume, 722}, false},  // what Wine answers
+      {true, {SystemCause::kNotSupported, 50}, false},
+      {false, {SystemCause::kOther, 87}, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(SystemCauseText(c.cause));
+    SCOPED_TRACE(c.error.number);
     RecordingPower p;
-    p.SetArmResult(c.ok, c.cause);
+    p.SetArmResult(c.ok, c.error);
     ScriptedPrompt pr;
     CPowerControl pc(p, pr, clock, debugLog, "tz_wakeup_timer");
     EXPECT_EQ(pc.TzSetWakeupTimer(MakeSystemTime(2030, 5, 10, 13, 0, 0)), c.armed);
@@ -152,8 +152,8 @@ TEST_F(PowerControlTest, ATimerThatWillNotResumeTheMachineIsAnError) {
       EXPECT_TRUE(p.HasWakeTimer());
     } else {
       EXPECT_EQ(pr.Texts(),
-                std::vector<std::string>{std::string("ウェイクタイマーエラー(") +
-                                         SystemCauseText(c.cause) + ")"});
+                std::vector<std::string>{"ウェイクタイマーエラー(error=" +
+                                         std::to_string(c.error.number) + ")"});
       EXPECT_FALSE(p.HasWakeTimer());  // nothing half-armed is left behind
     }
   }

@@ -680,7 +680,7 @@ TEST_F(SchedulerTest, TheTickGoesOnWhileItsNoticeIsOpen) {
     int posts = 0;
     board.SetPoster([&] { ++posts; });
     RecordingPower pc;
-    if (refuseTimer) pc.SetArmResult(false, SystemCause::kAccessDenied);
+    if (refuseTimer) pc.SetArmResult(false, {SystemCause::kAccessDenied, 5});
     FakeClock c;
     c.SetLocal(refuseTimer ? At(10, 20, 0, 30) : At(10, 20, 3));
     CNimbraDoc d(c, board, debugLog,
@@ -948,17 +948,17 @@ TEST_F(WakeTest, AResumeInsideAWindowTurnsItRunning) {
 TEST_F(WakeTest, RefusedTimerKeepsThePcAwakeUntilAnArmingIsAccepted) {
   ScopedDebugLog scoped(debugLog);
   Add(At(10, 22, 0), At(10, 22, 30));
-  power.SetArmResult(false, SystemCause::kAccessDenied);
+  power.SetArmResult(false, {SystemCause::kAccessDenied, 5});
   clock.SetLocal(At(10, 12, 0));
   sched->Tick();
   EXPECT_TRUE(power.KeepingAwake());  // hours ahead: no idle sleep may outlast the start
   EXPECT_NE(scoped.Text().find("ウェイクタイマーが使えないため、スリープさせずに待機"), std::string::npos);
-  power.SetArmResult(true, SystemCause::kNone);
+  power.SetArmResult(true, {});
   clock.SetLocal(At(10, 12, 1));  // the minute's retry
   sched->Tick();
   EXPECT_EQ(power.ArmedAt(), TimeToSeconds(At(10, 21, 59)));
   EXPECT_FALSE(power.KeepingAwake());
-  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(アクセスが拒否されました)"});
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=5)"});
 }
 
 // Whatever wants the PC awake, a sleep (by the user or by Windows) may end
@@ -980,7 +980,7 @@ TEST_F(WakeTest, KeepAwakeIsAskedAgainAfterEveryResumeNamingTheSchedule) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reason);
     power.SetArmResult(!c.timerRefused,
-                       c.timerRefused ? SystemCause::kAccessDenied : SystemCause::kNone);
+                       c.timerRefused ? SystemError{SystemCause::kAccessDenied, 5} : SystemError{});
     clock.SetLocal(c.now);
     sched->Tick();
     ASSERT_TRUE(power.KeepingAwake());

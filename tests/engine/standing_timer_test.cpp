@@ -64,29 +64,29 @@ TEST_F(StandingTimerTest, CallsThePowerServiceOnlyOnAChange) {
 }
 
 TEST_F(StandingTimerTest, RefusalIsToldOncePerCause) {
-  power.SetArmResult(true, SystemCause::kNoResume);  // armed, but it will not resume the PC
+  power.SetArmResult(true, {SystemCause::kNoResume, 722});  // armed, but it will not resume the PC
   timer.Want(1000, now);
   timer.Want(2000, now);
   timer.Want(3000, now);
-  EXPECT_EQ(prompt.Texts(), Strings{"ウェイクタイマーエラー(スリープからの復帰に対応していません)"});
+  EXPECT_EQ(prompt.Texts(), Strings{"ウェイクタイマーエラー(error=722)"});
   EXPECT_FALSE(power.HasWakeTimer());  // a timer that cannot wake is not kept
   EXPECT_EQ(timer.Status().state, WakeTimerState::kRefused);
   EXPECT_EQ(timer.Status().cause, SystemCause::kNoResume);
   EXPECT_FALSE(timer.ArmedAt());
 
-  power.SetArmResult(false, SystemCause::kAccessDenied);  // another cause
+  power.SetArmResult(false, {SystemCause::kAccessDenied, 5});  // another cause
   timer.Want(4000, now);
-  power.SetArmResult(true, SystemCause::kNone);
+  power.SetArmResult(true, {});
   timer.Want(5000, now);
   EXPECT_EQ(timer.Status().state, WakeTimerState::kAccepted);
-  power.SetArmResult(false, SystemCause::kAccessDenied);  // after a success the same cause is news again
+  power.SetArmResult(false, {SystemCause::kAccessDenied, 5});  // after a success the same cause is news again
   timer.Want(6000, now);
-  EXPECT_EQ(prompt.Texts(), (Strings{"ウェイクタイマーエラー(スリープからの復帰に対応していません)", "ウェイクタイマーエラー(アクセスが拒否されました)",
-                                     "ウェイクタイマーエラー(アクセスが拒否されました)"}));
+  EXPECT_EQ(prompt.Texts(), (Strings{"ウェイクタイマーエラー(error=722)", "ウェイクタイマーエラー(error=5)",
+                                     "ウェイクタイマーエラー(error=5)"}));
 }
 
 TEST_F(StandingTimerTest, RefusedArmingIsTriedAgainSoonThenOnceAMinuteWithoutTellingAgain) {
-  power.SetArmResult(false, SystemCause::kAccessDenied);
+  power.SetArmResult(false, {SystemCause::kAccessDenied, 5});
   timer.Want(1000, now);
   power.Clear();
   timer.Want(1000, now + CStandingTimer::kFirstRetrySeconds - 1);
@@ -100,9 +100,9 @@ TEST_F(StandingTimerTest, RefusedArmingIsTriedAgainSoonThenOnceAMinuteWithoutTel
   EXPECT_EQ(power.Calls("arm").size(), 2u);
   timer.Want(1000, now - 3600);  // the clock set back does not put the retry off
   EXPECT_EQ(power.Calls("arm").size(), 3u);
-  EXPECT_EQ(prompt.Texts(), Strings{"ウェイクタイマーエラー(アクセスが拒否されました)"});
+  EXPECT_EQ(prompt.Texts(), Strings{"ウェイクタイマーエラー(error=5)"});
 
-  power.SetArmResult(true, SystemCause::kNone);  // the refusal passed: armed, and left alone after
+  power.SetArmResult(true, {});  // the refusal passed: armed, and left alone after
   timer.Want(1000, now - 3600 + CStandingTimer::kRetrySeconds);
   EXPECT_EQ(timer.ArmedAt(), 1000);
   power.Clear();
@@ -118,7 +118,7 @@ TEST_F(StandingTimerTest, SuspendFindsTheStandingTimerOrArmsOrRefusesAloud) {
   EXPECT_TRUE(timer.Ensure(1500));  // another target: armed now
   EXPECT_EQ(power.ArmedAt(), 1500);
 
-  power.SetArmResult(true, SystemCause::kNoResume);
+  power.SetArmResult(true, {SystemCause::kNoResume, 722});
   timer.Want(2000, now);  // told once here ...
   EXPECT_FALSE(timer.Ensure(2000));  // ... and at every suspend it stops
   EXPECT_FALSE(timer.Ensure(2000));

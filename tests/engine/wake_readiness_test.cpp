@@ -27,7 +27,7 @@ PowerReadings Good() {
   return r;
 }
 
-const WakeTimerStatus kAccepted{WakeTimerState::kAccepted, 0};
+const WakeTimerStatus kAccepted{WakeTimerState::kAccepted, SystemCause::kNone};
 
 bool Has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 

@@ -16,19 +16,19 @@ TEST(Power, LocalWakeTimeBecomesAnAbsoluteUtcFileTime) {
 
 TEST(RecordingPower, NameCollisionAndCancel) {
   RecordingPower p;
-  SystemCause error = SystemCause::kOther;
+  SystemError error;
   ASSERT_TRUE(p.OpenWakeTimer("t", &error));
-  EXPECT_EQ(error, SystemCause::kNone);
+  EXPECT_EQ(error.cause, SystemCause::kNone);
   ASSERT_TRUE(p.ArmWakeTimer(100, "", &error));
   EXPECT_FALSE(p.OpenWakeTimer("t", &error));  // exists: not taken, ours stays armed
-  EXPECT_EQ(error, SystemCause::kAlreadyExists);
+  EXPECT_EQ(error.cause, SystemCause::kAlreadyExists);
   EXPECT_EQ(p.ArmedAt(), 100);
   EXPECT_TRUE(p.CancelWakeTimer());
   EXPECT_FALSE(p.CancelWakeTimer());
   // Unnamed timers never collide.
   ASSERT_TRUE(p.OpenWakeTimer("", &error));
   ASSERT_TRUE(p.OpenWakeTimer("", &error));
-  EXPECT_EQ(error, SystemCause::kNone);
+  EXPECT_EQ(error.cause, SystemCause::kNone);
 }
 
 }  // namespace

@@ -144,14 +144,14 @@ TEST(Win32Power, TheWakeTimerGetsItsReasonOrStandsWithoutOneLoggedOnce) {
     CDebugLog log(dir.File("dbg_print.log"));
     log.SetLevel(1);
     Win32Power p(log, c.calls);
-    SystemCause error = SystemCause::kNone;
+    SystemError error;
     ASSERT_TRUE(p.OpenWakeTimer(name, &error));
     UniqueHandle watch(OpenWaitableTimerW(SYNCHRONIZE, FALSE, SjisToWide(name).c_str()));
     ASSERT_TRUE(watch);
     const int64_t now = static_cast<int64_t>(std::time(nullptr));
     ASSERT_TRUE(p.ArmWakeTimer(now + 3600, "Nimbra: 「ニュース」の開始に合わせて復帰", &error));
     ASSERT_TRUE(p.ArmWakeTimer(now - 60, "Nimbra: 「ニュース」の開始に合わせて復帰", &error));
-    EXPECT_EQ(error, SystemCause::kNone);
+    EXPECT_EQ(error.cause, SystemCause::kNone);
     EXPECT_EQ(WaitForSingleObject(watch.get(), 30000), WAIT_OBJECT_0);  // armed either way
     EXPECT_EQ(Count(ReadAll(dir.File("dbg_print.log")), "armed without a reason"), c.toldOnce);
     if (c.calls.setTimerEx == named.setTimerEx) {
@@ -168,13 +168,13 @@ TEST(Win32Power, SecondOpenOfANamedTimerReportsThatItExistsAndLeavesItArmed) {
   const std::string name = UniqueName("collide");
   CDebugLog log;
   Win32Power a(log), b(log);
-  SystemCause error = SystemCause::kOther;
+  SystemError error;
   ASSERT_TRUE(a.OpenWakeTimer(name, &error));
-  EXPECT_EQ(error, SystemCause::kNone);
+  EXPECT_EQ(error.cause, SystemCause::kNone);
   const int64_t now = static_cast<int64_t>(std::time(nullptr));
   ASSERT_TRUE(a.ArmWakeTimer(now - 60, "", &error));  // due at once
   EXPECT_FALSE(b.OpenWakeTimer(name, &error));
-  EXPECT_EQ(error, SystemCause::kAlreadyExists);
+  EXPECT_EQ(error.cause, SystemCause::kAlreadyExists);
   EXPECT_FALSE(b.HasWakeTimer());
   EXPECT_FALSE(b.CancelWakeTimer());
   UniqueHandle watch(OpenWaitableTimerW(SYNCHRONIZE, FALSE, SjisToWide(name).c_str()));
@@ -189,7 +189,7 @@ TEST(Win32Power, DueTimeIsAbsolute) {
   const std::string name = UniqueName("due");
   CDebugLog log;
   Win32Power p(log);
-  SystemCause error = SystemCause::kNone;
+  SystemError error;
   ASSERT_TRUE(p.OpenWakeTimer(name, &error));
   UniqueHandle watch(OpenWaitableTimerW(SYNCHRONIZE, FALSE, SjisToWide(name).c_str()));
   ASSERT_TRUE(watch);

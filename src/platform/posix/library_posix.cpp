@@ -7,27 +7,27 @@
 #include "platform/shared_library.h"
 #include "platform/text.h"
 
-SharedLibrary SharedLibrary::Open(const std::string& path, SystemCause* cause) {
+SharedLibrary SharedLibrary::Open(const std::string& path, SystemError* error) {
   SharedLibrary lib;
   // A bare or relative name would be looked for through the search order:
   // only a full path is loaded.
   if (!IsFullPath(path)) {
-    if (cause) *cause = SystemCause::kNotFound;
+    if (error) *error = SystemError{SystemCause::kNotFound, ENOENT};
     return lib;
   }
   const std::string file = PlatformLibraryName(path);
   lib.handle_.reset(dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL));
-  if (!lib.handle_ && cause) {
+  if (!lib.handle_ && error) {
     // dlopen gives only a text: a missing or unreadable file is told by its
-    // errno, a file that is there but will not load is another refusal.
+    // errno, a file that is there but will not load is ENOEXEC.
     if (access(file.c_str(), R_OK) == 0)
-      *cause = SystemCause::kOther;
+      *error = SystemError{SystemCause::kOther, ENOEXEC};
     else if (errno == ENOENT)
-      *cause = SystemCause::kNotFound;
+      *error = SystemError{SystemCause::kNotFound, ENOENT};
     else if (errno == EACCES)
-      *cause = SystemCause::kAccessDenied;
+      *error = SystemError{SystemCause::kAccessDenied, EACCES};
     else
-      *cause = SystemCause::kOther;
+      *error = SystemError{SystemCause::kOther, static_cast<uint32_t>(errno)};
   }
   return lib;
 }

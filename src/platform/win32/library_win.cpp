@@ -5,19 +5,19 @@
 #include "platform/win32/system_cause_win.h"
 #include "platform/win32/text_win.h"
 
-SharedLibrary SharedLibrary::Open(const std::string& path, SystemCause* cause) {
+SharedLibrary SharedLibrary::Open(const std::string& path, SystemError* error) {
   SharedLibrary lib;
   // A bare or relative name would be looked for through the search order,
   // the current folder included: only a full path is loaded.
   if (!IsFullPath(path)) {
-    if (cause) *cause = SystemCause::kNotFound;
+    if (error) *error = SystemError{SystemCause::kNotFound, ERROR_MOD_NOT_FOUND};
     return lib;
   }
   const std::wstring wpath = Utf8ToWide(path);
   lib.handle_.reset(LoadLibraryW(wpath.c_str()));
-  if (!lib.handle_ && cause) {
-    const DWORD error = GetLastError();
-    *cause = error == ERROR_SUCCESS ? SystemCause::kOther : SystemCauseOf(error);
+  if (!lib.handle_ && error) {
+    const DWORD code = GetLastError();
+    *error = SystemError{code == ERROR_SUCCESS ? SystemCause::kOther : SystemCauseOf(code), code};
   }
   return lib;
 }

@@ -58,14 +58,14 @@ PowerRequestCalls PowerRequestCalls::FromKernel32() {
 
 Win32Power::~Win32Power() { ClearRequest(); }
 
-bool Win32Power::OpenWakeTimer(const std::string& name, SystemCause* cause) {
+bool Win32Power::OpenWakeTimer(const std::string& name, SystemError* error) {
   const std::wstring wname = SjisToWide(name);  // as the settings file keeps it
   SetLastError(ERROR_SUCCESS);
   HANDLE h = CreateWaitableTimerW(nullptr, FALSE, name.empty() ? nullptr : wname.c_str());
-  const DWORD error = GetLastError();
-  *cause = LogSystemCause(log_, "CreateWaitableTimerW", error);
+  const DWORD code = GetLastError();
+  *error = SystemError{LogSystemCause(log_, "CreateWaitableTimerW", code), code};
   if (!h) return false;
-  if (error == ERROR_ALREADY_EXISTS) {
+  if (code == ERROR_ALREADY_EXISTS) {
     // Another program's timer: closing our handle leaves its arming alone;
     // cancelling it would stop that program's wake.
     CloseHandle(h);
@@ -77,10 +77,10 @@ bool Win32Power::OpenWakeTimer(const std::string& name, SystemCause* cause) {
 }
 
 bool Win32Power::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason,
-                              SystemCause* cause) {
+                              SystemError* error) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!timer_) {
-    *cause = SystemCause::kInvalidHandle;
+    *error = SystemError{SystemCause::kInvalidHandle, ERROR_INVALID_HANDLE};
     return false;
   }
   // A positive due time is an absolute UTC time. A relative one does not
@@ -89,13 +89,14 @@ bool Win32Power::ArmWakeTimer(int64_t wakeSeconds, const std::string& reason,
   due.QuadPart = CalendarSecondsToFileTime(wakeSeconds);
   SetLastError(ERROR_SUCCESS);
   const BOOL ok = calls_.setTimer(timer_.get(), &due, 0, nullptr, nullptr, TRUE);
-  const DWORD error = GetLastError();
+  const DWORD code = GetLastError();
   // A success can still say that the timer will not resume the PC.
-  *cause = LogSystemCause(log_, ok ? "SetWaitableTimer's resume" : "SetWaitableTimer", error);
+  *error = SystemError{LogSystemCause(log_, ok ? "SetWaitableTimer's resume" : "SetWaitableTimer", code),
+                       code};
   // Only a timer that will resume the PC is worth naming in the system's
   // list (where the machine cannot resume, the plain call says so and the
   // reasoned one would not).
-  if (ok && error == ERROR_SUCCESS) NameWakeTimer(due, reason);
+  if (ok && code == ERROR_SUCCESS) NameWakeTimer(due, reason);
   return ok != FALSE;
 }
 

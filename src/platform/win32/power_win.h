@@ -44,8 +44,8 @@ class Win32Power final : public IPower {
       : log_(log), calls_(calls) {}
   ~Win32Power() override;
 
-  bool OpenWakeTimer(const std::string& name, SystemCause* cause) override;
-  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemCause* cause) override;
+  bool OpenWakeTimer(const std::string& name, SystemError* error) override;
+  bool ArmWakeTimer(int64_t wakeSeconds, const std::string& reason, SystemError* error) override;
   bool CancelWakeTimer() override;
   bool HasWakeTimer() const override;
   bool Suspend(SleepMode mode) override;

@@ -63,8 +63,7 @@ TEST(Win32Power, UnderWineTheTimerCannotResumeSoNothingSleeps) {
   SystemTime wake{};
   SecondsToTime(clock.SecondsNow() + 3600, &wake);
   EXPECT_FALSE(control.TzSetWakeupTimer(wake));
-  EXPECT_EQ(prompt.Texts(),
-            std::vector<std::string>{"ウェイクタイマーエラー(スリープからの復帰に対応していません)"});
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
   EXPECT_FALSE(p.HasWakeTimer());
 }
 
@@ -77,8 +76,7 @@ TEST(Win32Power, UnderWineTheStandingTimerIsRefusedOnceAndTheReadinessSaysSo) {
   const std::unique_ptr<IPowerReadings> readings = MakeSystemPowerReadings(log);
   CPowerControl control(p, prompt, clock, log, UniqueName("standing"), readings.get());
   for (int k = 1; k <= 3; ++k) control.WantWakeAt(clock.SecondsNow() + 3600 * k, clock.SecondsNow());
-  EXPECT_EQ(prompt.Texts(),
-            std::vector<std::string>{"ウェイクタイマーエラー(スリープからの復帰に対応していません)"});
+  EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"ウェイクタイマーエラー(error=722)"});
   EXPECT_FALSE(p.HasWakeTimer());
   const WakeDiagnosis d = control.Diagnose(SleepMode::kHibernate);
   EXPECT_FALSE(d.Ready());
