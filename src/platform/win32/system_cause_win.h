@@ -4,6 +4,12 @@
 
 #include "platform/system_cause.h"
 
+// The system's answer for a timer that is set but will not resume the PC;
+// the cross-compiler's headers lack it.
+#ifndef ERROR_TIMER_RESUME_IGNORED
+#define ERROR_TIMER_RESUME_IGNORED 722L
+#endif
+
 class CDebugLog;
 
 // The cause for a last-error or registry code (ERROR_SUCCESS: kNone).
