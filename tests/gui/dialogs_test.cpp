@@ -301,7 +301,7 @@ TEST_F(DialogTest, RepeatTitleIsMadeUntilTypedAndAnEntrysOwnTitleStays) {
   auto Toggle = [](HWND d, int id) { SendMessageW(GetDlgItem(d, id), BM_CLICK, 0, 0); };
   {
     CRegularTimeDlg dlg(nullptr, clock);
-    static_cast<RepeatValues&>(dlg) = NewRepeatValues(MakeSystemTime(2030, 5, 1, 21, 0, 0));
+    dlg.SetValues(NewRepeatValues(MakeSystemTime(2030, 5, 1, 21, 0, 0)));
     std::vector<std::wstring> shown;
     std::wstring message;
     bool stillOpen = false;
@@ -336,7 +336,7 @@ TEST_F(DialogTest, RepeatTitleIsMadeUntilTypedAndAnEntrysOwnTitleStays) {
     entry.e = MakeSystemTime(2030, 5, 1, 22, 0, 0);
     CopyTitle(entry.title, WideToSjis(L"ドラマ 第3話").c_str());
     CRegularTimeDlg dlg(nullptr, clock);
-    static_cast<RepeatValues&>(dlg) = RepeatValuesFor(entry);
+    dlg.SetValues(RepeatValuesFor(entry));
     std::wstring opened, afterSetting;
     ModalScript script;
     script.Add([&] {
@@ -358,7 +358,7 @@ TEST_F(DialogTest, RepeatTitleIsMadeUntilTypedAndAnEntrysOwnTitleStays) {
     ASSERT_EQ(IDOK, script.Run([&] { return dlg.DoModal(); }));
     EXPECT_EQ(L"ドラマ 第3話", opened);
     EXPECT_EQ(L"ドラマ 第3話", afterSetting);
-    EXPECT_EQ(L"ドラマ 第3話", SjisToWide(EntryFromRepeat(dlg).title));
+    EXPECT_EQ(L"ドラマ 第3話", SjisToWide(EntryFromRepeat(dlg.Values()).title));
   }
 }
 

@@ -219,9 +219,9 @@ bool CNimbraView::ShowReservationDialog(ReservationValues& values) {
 
 bool CNimbraView::ShowRepeatDialog(RepeatValues& values) {
   CRegularTimeDlg dlg(GetHwnd(), services_.clock);
-  static_cast<RepeatValues&>(dlg) = values;
+  dlg.SetValues(values);
   const bool ok = dlg.DoModal() == IDOK;
-  values = dlg;  // a refused setting reopens with what the user left
+  values = dlg.Values();  // a refused setting reopens with what the user left
   return ok;
 }
 

@@ -20,6 +20,36 @@ constexpr int kWeekBoxes[7] = {IDC_WEEK_SUN, IDC_WEEK_MON, IDC_WEEK_TUE, IDC_WEE
 CRegularTimeDlg::CRegularTimeDlg(HWND parent, IClock& clock)
     : CDialog(IDD_REGULAR_TIME), parent_(parent), clock_(clock) {}
 
+void CRegularTimeDlg::SetValues(const RepeatValues& v) {
+  m_start = v.m_start;
+  m_end = v.m_end;
+  m_kikan_s = v.m_kikan_s;
+  m_kikan_e = v.m_kikan_e;
+  m_b_way = v.m_b_way;
+  m_loop_meth = v.m_loop_meth;
+  m_loop = v.m_loop;
+  m_kikan_f = v.m_kikan_f;
+  m_title = v.m_title;
+  m_title_made = v.m_title_made;
+  m_existing = v.m_existing;
+}
+
+RepeatValues CRegularTimeDlg::Values() const {
+  RepeatValues v;
+  v.m_start = m_start;
+  v.m_end = m_end;
+  v.m_kikan_s = m_kikan_s;
+  v.m_kikan_e = m_kikan_e;
+  v.m_b_way = m_b_way;
+  v.m_loop_meth = m_loop_meth;
+  v.m_loop = m_loop;
+  v.m_kikan_f = m_kikan_f;
+  v.m_title = m_title;
+  v.m_title_made = m_title_made;
+  v.m_existing = m_existing;
+  return v;
+}
+
 void CRegularTimeDlg::DoDataExchange(CDataExchange& dx) {
   // The title is exchanged on its own (at opening and OK): a title too long
   // is told at OK, not at every click on a box.
@@ -43,8 +73,8 @@ void CRegularTimeDlg::FollowMadeTitle() {
 }
 
 BOOL CRegularTimeDlg::OnInitDialog() {
-  const RepeatDialogInit init = InitRepeatDialog(*this, clock_.LocalNow());
-  static_cast<RepeatValues&>(*this) = init.values;
+  const RepeatDialogInit init = InitRepeatDialog(Values(), clock_.LocalNow());
+  SetValues(init.values);
   CDialog::OnInitDialog();
   EnableItem(IDC_KIKAN_F, init.periodBoxEnabled);
 
@@ -151,7 +181,9 @@ void CRegularTimeDlg::OnOK() {
   // The members take the boxes' state whatever the answer; the rule shows
   // its messages as boxes of this dialog.
   CWindowPrompt prompt(*this);
-  const bool close = RunRepeatDialogOk(input, *this, clock_.LocalNow(), prompt);
+  RepeatValues values = Values();
+  const bool close = RunRepeatDialogOk(input, values, clock_.LocalNow(), prompt);
+  SetValues(values);
   UpdateData(false);
   if (close) EndDialog(IDOK);
 }
