@@ -4,6 +4,7 @@
 
 #include "framework/message_box.h"
 #include "platform/win32/text_win.h"
+#include "platform/win32/prompt_win.h"
 
 CWindow::~CWindow() {
   if (hwnd_ && FromHandle(hwnd_) == this) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -147,10 +148,5 @@ std::wstring GetWindowTextWide(HWND hwnd) {
 
 PromptAnswer CWindowPrompt::Show(const std::string& text, const std::string& caption,
                                  PromptButtons buttons) {
-  const std::wstring wcaption = Utf8ToWide(caption);
-  const UINT type = buttons == PromptButtons::YesNo ? MB_YESNO | MB_ICONQUESTION : MB_OK;
-  const int r = MessageBoxW(owner_.GetHwnd(), Utf8ToWide(text).c_str(),
-                            caption.empty() ? nullptr : wcaption.c_str(), type);
-  if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
-  return r == IDYES ? PromptAnswer::Yes : PromptAnswer::No;
+  return ShowPromptBox(owner_.GetHwnd(), text, caption, buttons);
 }
