@@ -196,3 +196,19 @@ std::string ApplyStartupBox(IStartupEntries& entries, bool ticked, const std::st
          "）。\nレジストリ HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run "
          "への書き込みが許可されているか確認して下さい。";
 }
+
+// ---- 通知 page ----
+
+std::string WebhookUrlProblem(const std::string& url) {
+  if (url.empty()) return "";
+  for (unsigned char c : url) {
+    if (c >= 0x80) return "URLには半角の英数字と記号だけを使ってください。";
+  }
+  const WebhookUrlCheck check = ParseWebhookUrl(url);
+  return check.ok ? "" : check.error;
+}
+
+std::string TestOutcomeText(const PostOutcome& outcome) {
+  if (outcome.sent) return "送信しました（HTTP " + std::to_string(outcome.status) + "）";
+  return "送信できませんでした: " + outcome.reason;
+}

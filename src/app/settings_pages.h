@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/wake_plan.h"
+#include "notify/notify_sender.h"
 #include "schedule/app_settings.h"
 
 class IPrompt;
@@ -146,3 +147,14 @@ StartupChange DecideStartupChange(bool ticked, const StartupReading& now,
 // Reads the key, makes the change; "" when done, else the message for the user.
 std::string ApplyStartupBox(IStartupEntries& entries, bool ticked, const std::string& command,
                             const std::string& programPath);
+
+// ---- 通知 page: the tray balloon and the webhook ----
+
+// The webhook kinds in the order of the page's list (the stored number).
+inline constexpr std::array<const char*, 4> kWebhookKindNames = {"Discord", "Slack", "ntfy",
+                                                                 "汎用 (JSON)"};
+// Why the address typed on the page cannot be used, "" when it can: empty
+// (no webhook) or one ParseWebhookUrl accepts, in ASCII only.
+std::string WebhookUrlProblem(const std::string& url);
+// A test send's outcome in words for the page.
+std::string TestOutcomeText(const PostOutcome& outcome);

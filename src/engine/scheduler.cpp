@@ -45,7 +45,7 @@ bool RollOnForSleep(ScheduleEntry& running, int64_t now) {
 CScheduler::CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin,
                        CPowerControl& power, ICountdownWindowFactory& windows,
                        const CoreServices& services, CNoticeBoard* notices,
-                       CJournalRecorder* journal)
+                       CJournalRecorder* journal, IWindowNotifier* notifier)
     : doc_(doc),
       view_(view),
       plugin_(plugin),
@@ -54,6 +54,7 @@ CScheduler::CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plug
       services_(services),
       notices_(notices),
       journal_(journal),
+      notifier_(notifier),
       lastWakeTest_(WakeTestFromRecord(doc.AppInfo().WakeTest())) {}
 
 CScheduler::~CScheduler() {
@@ -112,11 +113,11 @@ void CScheduler::Tick() {
     if (RunIfInside(i, tN)) {
       running = true;
       const int64_t tS = table.StartSeconds(i);
-      if (journal_ && journalSeen_ != tS) {
+      if (journalSeen_ != tS) {
         // The plan of the last tick is still the one for this window.
         journalSeen_ = tS;
         const bool timerForIt = plan_.haveWake && plan_.startSeconds == tS;
-        journal_->WindowSeen(tN, WindowOf(table, i), timerForIt ? plan_.wakeSeconds : -1);
+        if (journal_) journal_->WindowSeen(tN, WindowOf(table, i), timerForIt ? plan_.wakeSeconds : -1);
       }
       forecast = ForecastEndOf(i);
     } else if (tN >= tE && tN - tE < kCatchUpSeconds) {
@@ -150,6 +151,7 @@ void CScheduler::Tick() {
       DEBUG_LOG_STAMPED(services_.log, services_.clock,
                         "ウェイクタイマーが使えないため、スリープさせずに待機");
       if (journal_) journal_->TimerRefused(planNow, plan_.startSeconds);
+      if (notifier_) notifier_->WakeTimerRefused();
     }
   }
   // Without this a PC woken by the timer goes back to sleep after a couple of
@@ -386,6 +388,7 @@ void CScheduler::EndProcessing(int index) {
   DEBUG_LOG_STAMPED(services_.log, services_.clock, "終了時刻に入った！");
   const int64_t endSeconds = table.EndSeconds(index);
   const JournalWindowRef window = WindowOf(table, index);
+  const ScheduleEntry ended = *table.GetSchedule(index);
   FinishOrRoll(index);
 
   countdown_.reset();
@@ -405,6 +408,7 @@ void CScheduler::EndProcessing(int index) {
     if (journal_) journal_->WindowEnded(LocalSecondsNow(services_.clock), window, JournalEnd::kStayedAwake);
     view_.RefreshList();
     Save();
+    if (notifier_) notifier_->WindowEnded(ended);
     return;
   }
   if (journal_)
@@ -428,6 +432,8 @@ void CScheduler::EndProcessing(int index) {
     StartCountdown("サスペンドの準備中", 1, &wake, SuspendAction, SuspendCancelAction);
   }
   if (countdown_) countdownFor_ = window;
+  // Handed over last, once the countdown runs: sending never delays it.
+  if (notifier_) notifier_->WindowEnded(ended);
 }
 
 void CScheduler::CloseMissed(int index, int lateSeconds) {
@@ -436,17 +442,25 @@ void CScheduler::CloseMissed(int index, int lateSeconds) {
   // so the scheduler moves on to the following schedules.
   DEBUG_LOG_STAMPED(services_.log, services_.clock,
                     "終了時刻を%d秒過ぎていたため、電源操作なしで終了", lateSeconds);
+  const JournalWindowRef window = WindowOf(doc_.Table(), index);
+  const bool seen = journalSeen_ == window.start;
   if (journal_) {
-    const JournalWindowRef window = WindowOf(doc_.Table(), index);
     const int64_t now = LocalSecondsNow(services_.clock);
-    if (journalSeen_ == window.start)
+    if (seen)
       journal_->WindowEnded(now, window, JournalEnd::kClosedLate);
     else
       journal_->WindowMissed(now, window, JournalMiss::kUnseen);
   }
+  const ScheduleEntry closed = *doc_.Table().GetSchedule(index);
   FinishOrRoll(index);
   view_.RefreshList();
   Save();
+  if (notifier_) {
+    if (seen)
+      notifier_->WindowEnded(closed);
+    else
+      notifier_->WindowMissed(closed);
+  }
 }
 
 void CScheduler::StartCountdown(const char* caption, int wakeFlag, const SystemTime* wakeTime,

@@ -60,6 +60,17 @@ class IPluginRunner {
   virtual void RunPlugin(const char* name, const ScheduleEntry& entry) = 0;
 };
 
+// Told what the program's notifications report: a window's end (after its
+// end processing), a window closed without having run, a wake-up timer the
+// system refused. Each call only hands over; nothing here may wait.
+class IWindowNotifier {
+ public:
+  virtual ~IWindowNotifier() = default;
+  virtual void WindowEnded(const ScheduleEntry& entry) = 0;
+  virtual void WindowMissed(const ScheduleEntry& entry) = 0;
+  virtual void WakeTimerRefused() = 0;
+};
+
 class CScheduler {
  public:
   static constexpr unsigned kTickTimer = 1234;
@@ -78,9 +89,11 @@ class CScheduler {
   // services: the clock the tick reads, the prompt of the manual suspend's
   // questions and the debug log; the countdowns get the same.
   // journal: where the windows seen, ended and missed are told (none: not told).
+  // notifier: the notifications (none: nothing is sent).
   CScheduler(CNimbraDoc& doc, IScheduleView& view, IPluginRunner& plugin, CPowerControl& power,
              ICountdownWindowFactory& windows, const CoreServices& services,
-             CNoticeBoard* notices = nullptr, CJournalRecorder* journal = nullptr);
+             CNoticeBoard* notices = nullptr, CJournalRecorder* journal = nullptr,
+             IWindowNotifier* notifier = nullptr);
   // Drops the keep-awake request, cancels the wake-up timer and ends a
   // running countdown without its actions.
   ~CScheduler();
@@ -199,6 +212,7 @@ class CScheduler {
   const CoreServices services_;
   CNoticeBoard* notices_;
   CJournalRecorder* journal_;
+  IWindowNotifier* notifier_;
   int64_t journalSeen_ = -1;  // the start of the window last told as seen
   int64_t countdownAt_ = -1;  // when the last countdown to a power action started
   std::unique_ptr<CCountdown> countdown_;

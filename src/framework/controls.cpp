@@ -126,6 +126,17 @@ bool CTrayIcon::SetTip(const std::wstring& tip) {
   return Shell_NotifyIconW(NIM_MODIFY, &change) != FALSE;
 }
 
+bool CTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text, bool warning) {
+  if (!added_) return false;
+  NOTIFYICONDATAW change = data_;
+  change.uFlags = NIF_INFO;
+  lstrcpynW(change.szInfoTitle, title.c_str(),
+            static_cast<int>(sizeof(change.szInfoTitle) / sizeof(wchar_t)));
+  lstrcpynW(change.szInfo, text.c_str(), static_cast<int>(sizeof(change.szInfo) / sizeof(wchar_t)));
+  change.dwInfoFlags = warning ? NIIF_WARNING : NIIF_INFO;
+  return Shell_NotifyIconW(NIM_MODIFY, &change) != FALSE;
+}
+
 bool CTrayIcon::Remove() {
   if (!added_) return true;
   added_ = false;

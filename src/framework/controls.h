@@ -69,6 +69,9 @@ class CTrayIcon {
   bool SetTip(const std::wstring& tip);
   bool Remove();
   bool IsAdded() const { return added_; }
+  // Shows a balloon (a notification on Windows 10 and 11) at the icon, which
+  // must be added; warning: with the warning icon.
+  bool ShowBalloon(const std::wstring& title, const std::wstring& text, bool warning);
 
  private:
   NOTIFYICONDATAW data_{};

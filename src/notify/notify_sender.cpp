@@ -89,7 +89,10 @@ void CNotifySender::Finish(WebhookJob& job, const PostOutcome& outcome) {
     log_.Write("notify: not sent to %s: %s", where.c_str(), outcome.reason.c_str());
   }
   if (job.test) {
-    if (reports_.tested) reports_.tested(outcome);
+    if (job.done)
+      job.done(outcome);
+    else if (reports_.tested)
+      reports_.tested(outcome);
     return;
   }
   bool tell = false;

@@ -44,6 +44,8 @@ struct WebhookJob {
   std::string url;  // the whole address: a secret, never logged
   WebhookRequest request;
   bool test = false;  // the page's test button: its outcome goes back to the page
+  // A test send's outcome, from the worker (none: NotifyReports::tested).
+  std::function<void(const PostOutcome& outcome)> done;
   int tries = 0;
 };
 

@@ -338,4 +338,19 @@ TEST(StartWithWindows, ApplyWritesAndRemovesTheValueAndReportsAFailure) {
   EXPECT_EQ("", ApplyStartupBox(entries, false, ours, self));
 }
 
+// ---- 通知 page ----
+
+TEST(NotifyPage, AnAddressIsTakenOnlyWhenItCanBeUsed) {
+  EXPECT_EQ("", WebhookUrlProblem(""));
+  EXPECT_EQ("", WebhookUrlProblem("https://discord.com/api/webhooks/1/x"));
+  EXPECT_EQ("", WebhookUrlProblem("http://127.0.0.1:8080/hook"));
+  for (const char* bad : {"http://example.com/hook", "ftp://example.com/", "https://例え.jp/x",
+                          "discord.com/api"}) {
+    EXPECT_NE("", WebhookUrlProblem(bad)) << bad;
+  }
+  EXPECT_EQ("送信しました（HTTP 204）", TestOutcomeText(PostOutcome{true, 204, "HTTP 204"}));
+  EXPECT_EQ("送信できませんでした: HTTP 404（URLが見つかりません）",
+            TestOutcomeText(PostOutcome{false, 404, "HTTP 404（URLが見つかりません）"}));
+}
+
 }  // namespace

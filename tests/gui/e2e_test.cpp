@@ -4,6 +4,8 @@
 // dry run, so a schedule's end only writes its power steps to
 // Nimbra-dryrun.log and never puts the machine to sleep. Outside programs are
 // recording stand-ins.
+#include "support/loopback_http_server.h"  // winsock2.h before windows.h
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -634,6 +636,28 @@ TEST_F(EndToEndTest, AScheduleThatEndsIsMailedAndRunsTheCountdownToTheSuspend) {
   // The plug-in's section is still there after both saved.
   const std::string ini = ReadAll(Ini());
   EXPECT_NE(std::string::npos, ini.find("m_sm_path=" + WideToSjis(mailer))) << ini;
+}
+
+TEST_F(EndToEndTest, AScheduleThatEndsIsPostedToTheWebhookAfterItsCountdownBegan) {
+  OneRequestServer server(204);
+  const int64_t start = now_ - 600, end = now_ + 4;
+  WriteAll(Ini(), SettingsFile({{L"録画 \"特番\"", start, end}},
+                               "user_enable=1\r\nfinish_act=0\r\nsleep_flag=1\r\n") +
+                      "[Notify]\r\nwebhook_kind=3\r\nwebhook_url=http://127.0.0.1:" +
+                      std::to_string(server.port) + "/hook/SECRET\r\n");
+  Program nimbra(folder_);
+  nimbra.DismissPluginLoadErrors();
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  ASSERT_NE(nullptr, nimbra.WaitForCaption(kCountdown)) << WideToUtf8(nimbra.Unexpected());
+  ASSERT_TRUE(WaitUntil([&] { return server.answered.load(); }));
+  EXPECT_EQ(0u, server.request.rfind("POST /hook/SECRET HTTP/1.1\r\n", 0)) << server.request;
+  EXPECT_TRUE(Contains(server.request, "\"event\":\"window_end\"")) << server.request;
+  EXPECT_TRUE(Contains(server.request, "\"title\":\"録画 \\\"特番\\\"\"")) << server.request;
+  EXPECT_TRUE(WaitUntil([&] { return Contains(ReadAll(powerLog_), "suspend"); }));
+  EXPECT_EQ(0, nimbra.Exit());
+  const std::string ini = ReadAll(Ini());
+  EXPECT_TRUE(Contains(ini, "webhook_kind=3")) << ini;
 }
 
 // The whole road of a schedule: an iEPG file given to the program, the

@@ -1,6 +1,8 @@
 // The settings sheet shown for real, in this process: its own two pages, and
 // the mail page of the real plug-in library beside this test, driven from a
 // timer while the sheet runs modally.
+#include "support/loopback_http_server.h"  // winsock2.h before windows.h
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -19,6 +21,8 @@
 #include "app/win/settings_resource.h"
 #include "boundary/nimbra_boundary.h"
 #include "framework/controls.h"
+#include "notify/win32/winhttp_poster.h"
+#include "platform/debug_log.h"
 #include "gui_driver.h"
 #include "platform/program_path.h"
 #include "platform/settings_path.h"
@@ -175,6 +179,73 @@ TEST_F(SettingsSheetTest, WithoutThePlugInItHasTwoPagesAndOpensOnThePageAsked) {
     EXPECT_EQ(L"EPG設定", first);
     EXPECT_EQ(L"ユーザ設定", second);
   }
+}
+
+// The 通知 page comes last with the sender: its switches and kind show the
+// settings, a test send goes to the address typed and its outcome shows in
+// words, and OK takes the page's values.
+TEST_F(SettingsSheetTest, TheNotifyPageSendsATestAndTakesItsValues) {
+  OneRequestServer server(204);
+  CWinHttpPoster poster;
+  CDebugLog log;
+  CNotifySender sender(poster, log, NotifyReports());
+  CNimbraProperty sheet(nullptr, nullptr, kCaption, nullptr, 2, prompt_, &sender);
+  sheet.m_user.SetAppInfo(&info_);
+  sheet.m_notify.m_settings.webhook_kind = 2;
+  ASSERT_EQ(3, sheet.GetPageCount());
+  const std::string url = "http://127.0.0.1:" + std::to_string(server.port) + "/SECRET";
+  std::wstring tab, result;
+  bool balloonEnd = true, balloonTrouble = false;
+  int kind = -1;
+  SheetScript script;
+  script.Do([&](HWND s, HWND p) {
+    tab = TabText(s, 2);
+    balloonEnd = Checked(p, IDC_NOTIFY_BALLOON_END);
+    balloonTrouble = Checked(p, IDC_NOTIFY_BALLOON_TROUBLE);
+    kind = Selection(p, IDC_NOTIFY_KIND);
+    SetDlgItemTextW(p, IDC_NOTIFY_URL, Utf8ToWide(url).c_str());
+    SendDlgItemMessageW(p, IDC_NOTIFY_KIND, CB_SETCURSEL, 3, 0);
+    Press(p, IDC_NOTIFY_ON_MISSED);
+    Press(p, IDC_NOTIFY_TEST);
+  });
+  script.Add([&](HWND, HWND p) {
+    result = gui::WindowText(GetDlgItem(p, IDC_NOTIFY_TEST_RESULT));
+    return result.find(L"HTTP") != std::wstring::npos;
+  });
+  script.Do([](HWND, HWND) { gui::SaveScreenshot("settings-notify-page"); });
+  script.RunAndClose(sheet, IDOK);
+  EXPECT_EQ(L"通知", tab);
+  EXPECT_FALSE(balloonEnd);
+  EXPECT_TRUE(balloonTrouble);
+  EXPECT_EQ(2, kind);
+  EXPECT_EQ(L"送信しました（HTTP 204）", result);
+  ASSERT_TRUE(server.answered);
+  EXPECT_EQ(0u, server.request.rfind("POST /SECRET HTTP/1.1\r\n", 0)) << server.request;
+  EXPECT_NE(std::string::npos, server.request.find("\"event\":\"test\"")) << server.request;
+  EXPECT_TRUE(sheet.m_notify.m_applied);
+  EXPECT_EQ(url, sheet.m_notify.m_settings.webhook_url);
+  EXPECT_EQ(3, sheet.m_notify.m_settings.webhook_kind);
+  EXPECT_EQ(0, sheet.m_notify.m_settings.webhook_on_missed);
+  EXPECT_TRUE(prompt_.shown.empty());
+}
+
+// An address the page cannot use keeps the sheet open with a message.
+TEST_F(SettingsSheetTest, TheNotifyPageRefusesAPlainHttpAddressToAnotherHost) {
+  CWinHttpPoster poster;
+  CDebugLog log;
+  CNotifySender sender(poster, log, NotifyReports());
+  CNimbraProperty sheet(nullptr, nullptr, kCaption, nullptr, 2, prompt_, &sender);
+  sheet.m_user.SetAppInfo(&info_);
+  SheetScript script;
+  script.Do([](HWND s, HWND p) {
+    SetDlgItemTextW(p, IDC_NOTIFY_URL, L"http://example.com/hook");
+    PressSheet(s, IDOK);
+  });
+  script.Add([&](HWND, HWND) { return !prompt_.shown.empty(); });
+  script.Do([](HWND, HWND p) { SetDlgItemTextW(p, IDC_NOTIFY_URL, L""); });
+  script.RunAndClose(sheet, IDOK);
+  EXPECT_EQ(1u, prompt_.shown.size());
+  EXPECT_TRUE(sheet.m_notify.m_settings.webhook_url.empty());
 }
 
 // A page made "elsewhere": the system page owns it, as a plug-in's page.

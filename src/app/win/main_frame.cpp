@@ -299,7 +299,7 @@ void CMainFrame::OnInitMenuPopup(HMENU menu) {
 void CMainFrame::OpenSettings(int page) {
   CPluginHost& host = parts_.pluginHost;
   CNimbraProperty sheet(host.GetContext(), host.GetFunctionTable(), L"設定", GetHwnd(), 0,
-                        services_.prompt);
+                        services_.prompt, parts_.notifySender);
   if (page >= 0 && page < sheet.GetPageCount()) sheet.SetActivePage(page);
   CAppMngInfo& info = doc_.AppInfo();
   const int32_t tvId = info.GetTvId();
@@ -310,7 +310,13 @@ void CMainFrame::OpenSettings(int page) {
   sheet.m_user.SetAppInfo(&info);
   sheet.m_user.SetStartup(&services_.startup, StartupCommand(services_.programPath),
                           services_.programPath);
+  sheet.m_notify.m_settings = doc_.Notify();
   const bool ok = sheet.DoModal() == IDOK;
+  // Applied notification settings hold even when the sheet closed by Cancel.
+  if (sheet.m_notify.m_applied && sheet.m_notify.m_settings != doc_.Notify()) {
+    doc_.Notify() = sheet.m_notify.m_settings;
+    (void)doc_.CommitEdit();
+  }
   // The sleep state or the wake settings may have changed, by OK or apply.
   if (view_) view_->CheckReadiness();
   if (!ok) return;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/notify_power.h"
 #include "app/plugin_host.h"
 #include "app/power_log.h"
 #include "app/program_options.h"
@@ -19,6 +20,8 @@
 #include "framework/controls.h"
 #include "framework/message_box.h"
 #include "framework/message_loop.h"
+#include "notify/notify_sender.h"
+#include "notify/win32/winhttp_poster.h"
 #include "platform/clock.h"
 #include "platform/debug_log.h"
 #include "platform/launcher.h"
@@ -99,7 +102,21 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
   // Every message goes through the board: inside the scheduler's tick and
   // before the window exists it is queued and shown by the window later.
   CNoticeBoard notices(SystemPrompt());
-  const std::unique_ptr<IPower> power = MakeProgramPower(dryRun, notices, log);
+  const std::unique_ptr<IPower> systemPower = MakeProgramPower(dryRun, notices, log);
+  // The notifications' sender: its worker posts; what it reports reaches the
+  // view through the relay, on the interface thread.
+  CUiRelay notifyRelay;
+  CNimbraView* notifyView = nullptr;
+  NotifyReports notifyReports;
+  notifyReports.failed = [&notifyRelay, &notifyView](const std::string& reason) {
+    notifyRelay.Post([&notifyView, reason] {
+      if (notifyView) notifyView->NotifySendFailed(reason);
+    });
+  };
+  CWinHttpPoster webhookPoster;
+  CNotifySender notifySender(webhookPoster, log, notifyReports);
+  CNotifyingPower notifyingPower(*systemPower, notifySender);
+  IPower* const power = &notifyingPower;
   CJournalFile journalFile(JournalPathBeside(settingsPath));
   CJournalFileSink journalSink(journalFile);
   CJournalRecorder journal(journalSink);
@@ -149,12 +166,13 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
     CPowerControl powerControl(services.power, services.prompt, services.clock, log,
                                timerName ? timerName : "", &services.powerReadings);
     CProgressSubDlgFactory countdownWindows(nullptr, &log);
-    const ViewParts parts{pluginHost, powerControl, countdownWindows};
+    const ViewParts parts{pluginHost, powerControl, countdownWindows, &notifySender, &notifyRelay};
     CMainFrame frame(doc, saver, services, parts);
     countdownWindows.AnchorOn(&frame);
     if (frame.Create()) {
       CNimbraView* view = frame.GetView();
-      if (auto* powerLog = dynamic_cast<CPowerLog*>(power.get())) {
+      notifyView = view;
+      if (auto* powerLog = dynamic_cast<CPowerLog*>(systemPower.get())) {
         // The dry run plays the sleep of the wake self-test (the view looks
         // whether the suspend was the test's).
         HWND viewWindow = view->GetHwnd();
@@ -182,6 +200,7 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
       hooks.acceleratorWindow = frame.GetHwnd();
       hooks.accelerators = frame.GetAccelerators();
       exitCode = RunMessageLoop(hooks);
+      notifyView = nullptr;
     } else {
       AppMessageBox(nullptr, std::wstring(L"メインウインドウを作成できませんでした。"),
                     MB_OK | MB_ICONERROR);

@@ -17,12 +17,16 @@ int32_t AddPluginPage(PluginSheet* sheet, void* page) {
 
 CNimbraProperty::CNimbraProperty(PluginManager* pluginContext, const PluginFunctionTable* functions,
                                  std::wstring caption, HWND parent, UINT startPage,
-                                 IPrompt& prompt)
-    : CPropertySheet(std::move(caption), parent, startPage), m_user(prompt), m_epg(prompt) {
+                                 IPrompt& prompt, CNotifySender* notifySender)
+    : CPropertySheet(std::move(caption), parent, startPage),
+      m_user(prompt),
+      m_epg(prompt),
+      m_notify(prompt, notifySender) {
   AddPage(&m_epg);
   AddPage(&m_user);
   if (pluginContext && functions && functions->PLG_AddPage) {
     PluginSheet sheet{sizeof(PluginSheet), static_cast<CPropertySheet*>(this), &AddPluginPage};
     functions->PLG_AddPage(&sheet, pluginContext);
   }
+  if (notifySender) AddPage(&m_notify);
 }

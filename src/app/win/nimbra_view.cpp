@@ -34,16 +34,25 @@ const wchar_t kViewClass[] = L"NimbraView";
 
 CNimbraView::CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
                          const ProgramServices& services, const ViewParts& parts)
-    : doc_(doc), frame_(frame), saver_(saver), services_(services), pluginHost_(parts.pluginHost) {
-  scheduler_ =
-      std::make_unique<CScheduler>(doc_, *this, pluginHost_, parts.power, parts.countdownWindows,
-                                   services.Core(), services.notices, services.journal);
+    : doc_(doc),
+      frame_(frame),
+      saver_(saver),
+      services_(services),
+      pluginHost_(parts.pluginHost),
+      notifySender_(parts.notifySender),
+      relay_(parts.relay) {
+  if (notifySender_)
+    notifier_ = std::make_unique<CProgramNotifier>(doc_.Notify(), *notifySender_, *this);
+  scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, parts.power,
+                                            parts.countdownWindows, services.Core(),
+                                            services.notices, services.journal, notifier_.get());
   doc_.SetView(this);
 }
 
 CNimbraView::~CNimbraView() {
   if (services_.notices) services_.notices->SetPoster(nullptr);
   if (services_.journal) services_.journal->SetWindowListener(nullptr);
+  if (relay_) relay_->SetPoster(nullptr);
   doc_.SetView(nullptr);
   scheduler_.reset();
   tray_.Remove();
@@ -71,6 +80,10 @@ bool CNimbraView::Create(HWND parent) {
   if (services_.journal) {
     HWND self = GetHwnd();
     services_.journal->SetWindowListener([self] { PostMessageW(self, kJournalMessage, 0, 0); });
+  }
+  if (relay_) {
+    HWND self = GetHwnd();
+    relay_->SetPoster([self] { PostMessageW(self, kRelayMessage, 0, 0); });
   }
   return true;
 }
@@ -130,6 +143,7 @@ void CNimbraView::CheckReadiness() {
   UpdateWakeStatus();
   const std::string notice = notices_.Take(diagnosis_);
   if (notice.empty()) return;
+  if (notifier_) notifier_->NotReady(notice);
   if (services_.dryRun) {
     services_.log.Write("readiness: %s\n", notice.c_str());
     return;
@@ -276,8 +290,37 @@ bool CNimbraView::ChooseIepgPrograms(const std::string& fileTitle, std::vector<I
   return true;
 }
 
+void CNimbraView::ShowBalloon(const std::string& title, const std::string& text, bool warning) {
+  if (!tray_.IsAdded()) {
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+                                                  MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON),
+                                                  GetSystemMetrics(SM_CYSMICON), 0)));
+    if (!tray_.Add(GetHwnd(), 0, kTrayMessage, icon.get(), TrayTip())) {
+      services_.log.Write("balloon: the notification area took no icon");
+      return;
+    }
+    trayIcon_ = std::move(icon);
+    balloonOnly_ = true;
+  }
+  if (!tray_.ShowBalloon(Utf8ToWide(title), Utf8ToWide(text), warning))
+    services_.log.Write("balloon: Shell_NotifyIconW refused it");
+}
+
+void CNimbraView::NotifySendFailed(const std::string& reason) {
+  if (notifier_) notifier_->SendFailed(reason);
+}
+
 void CNimbraView::Go2Tray() {
   if (inTray_) return;
+  if (balloonOnly_) {
+    // The balloon's icon stays, as the tray's.
+    balloonOnly_ = false;
+    hiddenFrame_ = frame_.GetHwnd();
+    ShowWindow(hiddenFrame_, SW_HIDE);
+    inTray_ = 1;
+    return;
+  }
   UniqueIcon icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
                                                 MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                                 GetSystemMetrics(SM_CXSMICON),
@@ -309,6 +352,7 @@ void CNimbraView::OnSleeping() { scheduler_->OnSleeping(); }
 void CNimbraView::OnResume(bool automatic) {
   scheduler_->OnResumeEvent(automatic);
   scheduler_->OnResume();
+  if (notifySender_) notifySender_->Resumed();
   CheckReadiness();
 }
 
@@ -382,6 +426,13 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case kTrayMessage:
+      if (balloonOnly_ && (lp == NIN_BALLOONTIMEOUT || lp == NIN_BALLOONUSERCLICK ||
+                           lp == WM_LBUTTONDBLCLK)) {
+        tray_.Remove();
+        trayIcon_.reset();
+        balloonOnly_ = false;
+        return 0;
+      }
       if (inTray_) {
         POINT pt;
         GetCursorPos(&pt);
@@ -418,6 +469,9 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         PostMessageW(frame_.GetHwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
         PostMessageW(frame_.GetHwnd(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
       }
+      return 0;
+    case kRelayMessage:
+      if (relay_) relay_->RunPending();
       return 0;
     case WM_DESTROY:
       ::KillTimer(GetHwnd(), CScheduler::kTickTimer);

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "app/plugin_host.h"
+#include "app/program_notifier.h"
+#include "app/ui_relay.h"
 #include "app/wake_status.h"
 #include "engine/power_control.h"
 #include "engine/scheduler.h"
@@ -27,9 +29,17 @@ struct ViewParts {
   CPluginHost& pluginHost;
   CPowerControl& power;
   ICountdownWindowFactory& countdownWindows;
+  // The notifications' sender, and the relay its reports reach the view
+  // through (none: nothing is sent).
+  CNotifySender* notifySender = nullptr;
+  CUiRelay* relay = nullptr;
 };
 
-class CNimbraView : public CWindow, public INimbraView, public IScheduleView, public IIepgChooser {
+class CNimbraView : public CWindow,
+                    public INimbraView,
+                    public IScheduleView,
+                    public IIepgChooser,
+                    public IBalloon {
  public:
   static constexpr UINT kTrayMessage = WM_USER + 100;  // 1124
   // Runs the start's readiness check once the window shows.
@@ -47,6 +57,8 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   // A dry run's power log took the test's sleep: the sleep and the resume
   // are played through the frame's power broadcasts.
   static constexpr UINT kPlaySleepMessage = WM_USER + 108;
+  // Runs what the notifications' worker handed to the interface thread.
+  static constexpr UINT kRelayMessage = WM_USER + 109;
 
   // frame: the main frame, whose menu the view shows and which it hides
   // into the tray.
@@ -59,6 +71,12 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   bool Create(HWND parent);
   // First-time set-up: columns, rows, timers, the plug-in's version text.
   void OnInitialUpdate();
+
+  // The tray balloon; where the window is not in the tray, the icon shows
+  // for the balloon's time only.
+  void ShowBalloon(const std::string& title, const std::string& text, bool warning) override;
+  // A notification could not be sent (from the relay).
+  void NotifySendFailed(const std::string& reason);
 
   void Go2Tray();
   void Come2Tray();
@@ -157,11 +175,15 @@ class CNimbraView : public CWindow, public INimbraView, public IScheduleView, pu
   CSettingsSaver& saver_;
   const ProgramServices& services_;
   CPluginHost& pluginHost_;
+  CNotifySender* notifySender_;
+  CUiRelay* relay_;
+  std::unique_ptr<CProgramNotifier> notifier_;
   std::unique_ptr<CScheduler> scheduler_;
 
   CListCtrl list_;
   CTrayIcon tray_;
   UniqueIcon trayIcon_;
+  bool balloonOnly_ = false;  // the icon is there for a balloon, not the tray
   HWND hiddenFrame_ = nullptr;
   int32_t inTray_ = 0;
   int32_t firstUpdate_ = 1;

@@ -1,0 +1,77 @@
+#include "app/program_notifier.h"
+
+#include "platform/text.h"
+
+namespace {
+
+std::string TemplateOr(const std::string& sjis, const char* builtIn) {
+  return sjis.empty() ? std::string(builtIn) : SjisToUtf8(sjis);
+}
+
+WebhookKind KindOf(int32_t stored) {
+  switch (stored) {
+    case 1: return WebhookKind::Slack;
+    case 2: return WebhookKind::Ntfy;
+    case 3: return WebhookKind::Generic;
+    default: return WebhookKind::Discord;
+  }
+}
+
+}  // namespace
+
+WebhookJob MakeWebhookJob(const NotifySettings& settings, const NotifyFacts& facts) {
+  const NotifyText text =
+      ComposeNotifyText(TemplateOr(settings.webhook_subject, kDefaultNotifySubject),
+                        TemplateOr(settings.webhook_body, kDefaultNotifyBody), facts);
+  WebhookJob job;
+  job.url = settings.webhook_url;
+  job.request = BuildWebhookRequest(KindOf(settings.webhook_kind), text, facts);
+  job.test = facts.event == NotifyEvent::Test;
+  return job;
+}
+
+CProgramNotifier::CProgramNotifier(const NotifySettings& settings, CNotifySender& sender,
+                                   IBalloon& balloon)
+    : settings_(settings), sender_(sender), balloon_(balloon) {}
+
+void CProgramNotifier::WindowEnded(const ScheduleEntry& entry) {
+  Notify(NotifyEvent::WindowEnd, entry, settings_.balloon_end != 0, settings_.webhook_on_end != 0,
+         false);
+}
+
+void CProgramNotifier::WindowMissed(const ScheduleEntry& entry) {
+  Notify(NotifyEvent::WindowMissed, entry, settings_.balloon_trouble != 0,
+         settings_.webhook_on_missed != 0, true);
+}
+
+void CProgramNotifier::WakeTimerRefused() {
+  if (settings_.balloon_trouble)
+    balloon_.ShowBalloon("Nimbra",
+                         "ウェイクタイマーを設定できません。次の予定まで、スリープせずに待機します。",
+                         true);
+}
+
+void CProgramNotifier::NotReady(const std::string& cause) {
+  if (!settings_.webhook_on_not_ready || settings_.webhook_url.empty()) return;
+  NotifyFacts facts;
+  facts.event = NotifyEvent::NotReady;
+  facts.cause = cause;
+  sender_.Enqueue(MakeWebhookJob(settings_, facts));
+}
+
+void CProgramNotifier::SendFailed(const std::string& reason) {
+  if (settings_.balloon_trouble)
+    balloon_.ShowBalloon(std::string(NotifyEventText(NotifyEvent::SendFailed)), reason, true);
+}
+
+void CProgramNotifier::Notify(NotifyEvent event, const ScheduleEntry& entry, bool balloon,
+                              bool webhook, bool warning) {
+  NotifyFacts facts;
+  facts.event = event;
+  facts.entry = entry;
+  if (balloon) {
+    const NotifyText text = ComposeNotifyText(kDefaultNotifySubject, kDefaultNotifyBody, facts);
+    balloon_.ShowBalloon(text.subject, text.body, warning);
+  }
+  if (webhook && !settings_.webhook_url.empty()) sender_.Enqueue(MakeWebhookJob(settings_, facts));
+}

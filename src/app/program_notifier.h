@@ -1,0 +1,47 @@
+#pragma once
+// The program's notifications as the scheduler hands them over: the tray
+// balloon and the webhook, each as the 通知 settings switch them, with texts
+// from the templates. Everything here runs on the interface thread and only
+// hands over: the webhook is posted by the sender's worker.
+#include <string>
+
+#include "engine/scheduler.h"
+#include "notify/notify_sender.h"
+#include "schedule/settings_file.h"
+
+// The tray balloon (the notification area's icon); the view shows it.
+class IBalloon {
+ public:
+  virtual ~IBalloon() = default;
+  // title and text in UTF-8; warning: shown with the warning icon.
+  virtual void ShowBalloon(const std::string& title, const std::string& text, bool warning) = 0;
+};
+
+// The webhook job the settings ask for facts: the templates (Shift-JIS as
+// stored, empty for the built-in ones) expanded, the body as the kind wants
+// it. The URL is taken as it is; the sender checks it.
+WebhookJob MakeWebhookJob(const NotifySettings& settings, const NotifyFacts& facts);
+
+class CProgramNotifier : public IWindowNotifier {
+ public:
+  // settings: the document's, read at each event (the page may change them).
+  CProgramNotifier(const NotifySettings& settings, CNotifySender& sender, IBalloon& balloon);
+
+  void WindowEnded(const ScheduleEntry& entry) override;
+  void WindowMissed(const ScheduleEntry& entry) override;
+  void WakeTimerRefused() override;
+  // The wake readiness found something new that keeps the PC from waking
+  // (told by its own notice; here only the webhook, cause in words).
+  void NotReady(const std::string& cause);
+  // A notification could not be sent (the sender tells the first failure
+  // only, until a send works again).
+  void SendFailed(const std::string& reason);
+
+ private:
+  void Notify(NotifyEvent event, const ScheduleEntry& entry, bool balloon, bool webhook,
+              bool warning);
+
+  const NotifySettings& settings_;
+  CNotifySender& sender_;
+  IBalloon& balloon_;
+};
