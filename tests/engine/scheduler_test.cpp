@@ -1042,6 +1042,12 @@ TEST_F(WakeTest, TheWakeSelfTestSleepsWithItsTimerWatchesAndGivesTheTimerBack) {
   const int64_t scheduleWake = TimeToSeconds(At(10, 22, 59));
   ASSERT_EQ(power.ArmedAt(), scheduleWake);
   const int64_t wake = TimeToSeconds(At(10, 20, 2));
+  // The count waits until the tick after the start has run, as the real
+  // ten seconds do: its end arms the timer too.
+  std::atomic<bool> ticked{false};
+  sched->SetCountdownStepWait([&ticked](int) {
+    while (!ticked.load()) std::this_thread::yield();
+  });
 
   ASSERT_EQ(sched->WakeTestRefusal(), "");
   ASSERT_TRUE(sched->StartWakeTest(wake, false));
@@ -1051,6 +1057,7 @@ TEST_F(WakeTest, TheWakeSelfTestSleepsWithItsTimerWatchesAndGivesTheTimerBack) {
   sched->Tick();
   EXPECT_EQ(power.ArmedAt(), wake);
   EXPECT_EQ(power.Calls("arm").back().reason, kWakeTestReason);
+  ticked = true;
   WaitCountdown();
   EXPECT_EQ(power.Calls("suspend").size(), 1u);
   sched->Tick();

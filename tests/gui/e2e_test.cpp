@@ -141,8 +141,11 @@ class EndToEndTest : public ::testing::Test {
   }
   // A schedule's end with the mail on: the mail goes out before the
   // countdown opens, which then runs to the suspend (logged, never real) and
-  // closes. The mailer's arguments, as UTF-16.
-  std::vector<std::wstring> MailedThenSuspended(Program& nimbra, const std::wstring& mailer) {
+  // closes. The mailer's arguments, as UTF-16. sawItRun: the program ran
+  // while the window was open (not only after its end, as a program started
+  // late does), so it kept the PC awake meanwhile.
+  std::vector<std::wstring> MailedThenSuspended(Program& nimbra, const std::wstring& mailer,
+                                                bool sawItRun) {
     std::vector<std::wstring> args;
     HWND countdown = nimbra.WaitForCaption(kCountdown);
     EXPECT_NE(nullptr, countdown) << WideToUtf8(nimbra.Unexpected());
@@ -158,7 +161,9 @@ class EndToEndTest : public ::testing::Test {
     EXPECT_TRUE(Contains(log, "suspend 1")) << log;
     EXPECT_FALSE(Contains(log, "shutdown")) << log;
     // The keep-awake while it ran named the program and the schedule.
-    EXPECT_TRUE(Contains(log, "awake-reason Nimbra: 「")) << log;
+    if (sawItRun) {
+      EXPECT_TRUE(Contains(log, "awake-reason Nimbra: 「")) << log;
+    }
     return args;
   }
 
@@ -380,6 +385,10 @@ TEST_F(EndToEndTest, ASuspendQueryWhileAScheduleRunsIsRefusedAndChangesNothing) 
   ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
   ASSERT_TRUE(nimbra.WaitForRows(2));
   ASSERT_TRUE(WaitUntil([&] { return gui::RemoteListText(nimbra.List(), 0, 4) == L"実行"; }));
+  // The running window keeps the PC awake, named by program and schedule.
+  EXPECT_TRUE(WaitUntil(
+      [&] { return Contains(ReadAll(powerLog_), "awake-reason Nimbra: 「録画中」を実行中"); }))
+      << ReadAll(powerLog_);
 
   DWORD_PTR answer = 0;
   ASSERT_NE(0, SendMessageTimeoutW(nimbra.Frame(), WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0,
@@ -629,7 +638,10 @@ TEST_F(EndToEndTest, AScheduleThatEndsIsMailedAndRunsTheCountdownToTheSuspend) {
   const std::vector<std::wstring> expected = {
       L"-hmail.example.jp", L"-fnimbra@example.jp", L"-s録画終了",
       L"-T" + MailTime(start) + L"--" + MailTime(end) + L"___録画", L"me@example.jp"};
-  EXPECT_EQ(expected, MailedThenSuspended(nimbra, mailer));
+  // The window ends seconds after the program starts; a loaded machine may
+  // start it later than that, so whether it saw the window run is not known
+  // here (the iEPG test below and the suspend-query test check the keep-awake).
+  EXPECT_EQ(expected, MailedThenSuspended(nimbra, mailer, false));
   EXPECT_EQ(L"終了", gui::RemoteListText(nimbra.List(), 0, 4));
 
   EXPECT_EQ(0, nimbra.Exit());
@@ -697,7 +709,7 @@ TEST_F(EndToEndTest, FromAnIepgFileToTheMailTheCountdownAndTheSuspend) {
   gui::Click(dlg, IDOK);
   ExpectRecorderStartedOn(recorder, iepg);
 
-  const std::vector<std::wstring> mail = MailedThenSuspended(nimbra, mailer);
+  const std::vector<std::wstring> mail = MailedThenSuspended(nimbra, mailer, true);
   ASSERT_EQ(5u, mail.size());
   EXPECT_EQ(L"-hmail.example.jp", mail[0]);
   EXPECT_EQ(L"-s録画終了", mail[2]);

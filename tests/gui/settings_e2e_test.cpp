@@ -119,7 +119,7 @@ TEST_F(SettingsEndToEnd, OkAssociatesTheTickedExtensionsBacksUpOnceAndSaves) {
   ASSERT_NE(nullptr, sheet);
   HWND page = CurrentPage(sheet);
   ASSERT_NE(nullptr, page);
-  EXPECT_EQ(2, TabCount(sheet));  // no plug-in beside the program
+  EXPECT_EQ(3, TabCount(sheet));  // no plug-in beside the program: EPG, user and 通知
   EXPECT_EQ(L"C:\\rec\\tv.exe", gui::WindowText(GetDlgItem(page, IDC_EPG_APP_PATH)));
   EXPECT_NE(nullptr, GetDlgItem(page, IDC_EPG_SITE_0));
 
@@ -191,7 +191,7 @@ TEST_F(SettingsEndToEnd, TheMailPageSendsATestMailWithWhatItShows) {
   PostMessageW(nimbra.Frame(), WM_COMMAND, ID_SETTING_USER, 0);
   HWND sheet = nimbra.WaitForCaption(kCaption);
   ASSERT_NE(nullptr, sheet);
-  EXPECT_EQ(3, TabCount(sheet));
+  EXPECT_EQ(4, TabCount(sheet));  // the plug-in's mail page third, 通知 after it
   SendMessageW(sheet, PSM_SETCURSEL, 2, 0);
   HWND page = CurrentPage(sheet);
   ASSERT_NE(nullptr, GetDlgItem(page, IDC_SM_TEST_SEND));
