@@ -20,7 +20,7 @@ namespace {
 class QuietPrompt final : public IPrompt {
  public:
   PromptAnswer Show(const std::string&, const std::string&, PromptButtons) override {
-    return PromptAnswer::Ok;
+    return PromptAnswer::kOk;
   }
 };
 

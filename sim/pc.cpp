@@ -43,7 +43,7 @@ bool SimPc::Suspend(SleepMode) {
 ShutdownResult SimPc::Shutdown() {
   std::lock_guard<std::mutex> lock(mutex_);
   requests_.emplace_back(Request::kShutdown, clock_.Ms());
-  return ShutdownResult::Ok;
+  return ShutdownResult::kOk;
 }
 
 void SimPc::KeepAwake(bool on, const std::string&) {

@@ -94,7 +94,7 @@ void Simulation::Handle(const Event& e) {
       Note(report_.faults, "user suspends in a window");
       present_ = true;
       unattended_ = false;
-      Answer(prompt_, {PromptAnswer::Yes, PromptAnswer::Yes});
+      Answer(prompt_, {PromptAnswer::kYes, PromptAnswer::kYes});
       Call(true, [this] { sched_->SuspendNow(false); });
       prompt_.ClearAnswers();
       tickSoon_ = true;
@@ -124,7 +124,7 @@ void Simulation::Handle(const Event& e) {
       present_ = false;
       if (on && sched_ && rng_.Chance(0.35)) {
         // Suspend, but not in the middle of a recording.
-        Answer(prompt_, {PromptAnswer::Yes, PromptAnswer::No});
+        Answer(prompt_, {PromptAnswer::kYes, PromptAnswer::kNo});
         Call(true, [this] { sched_->SuspendNow(false); });
         prompt_.ClearAnswers();
         tickSoon_ = true;
@@ -173,7 +173,7 @@ void Simulation::Tidy() {
     // might not notice it.
     if (p >= 0 && planned_[static_cast<size_t>(p)].lastStartMs > clock_.Ms()) continue;
     view_.selected = i;
-    Answer(prompt_, {PromptAnswer::Yes});
+    Answer(prompt_, {PromptAnswer::kYes});
     if (doc_->OnScheduleDelete()) {
       Note(report_.events, "entries deleted");
       if (p >= 0) planned_[static_cast<size_t>(p)].live = false;

@@ -19,7 +19,7 @@ CPluginHost::CPluginHost(IPrompt& prompt, std::string libraryPath)
 CPluginHost::~CPluginHost() { Unload(); }
 
 void CPluginHost::Show(const std::string& text) {
-  prompt_.Show(text, kAppTitle, PromptButtons::Ok);
+  prompt_.Show(text, kAppTitle, PromptButtons::kOk);
 }
 
 bool CPluginHost::Load() {

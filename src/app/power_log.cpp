@@ -25,7 +25,7 @@ void CPowerLog::WriteLine(const std::string& line) {
   }
   log_.Write("dry run: cannot write the power log %s (\"%s\" not recorded)\n", path_.c_str(),
              line.c_str());
-  (void)prompt_.Show(PowerLogFailedText(path_), "Nimbra", PromptButtons::Ok);
+  (void)prompt_.Show(PowerLogFailedText(path_), "Nimbra", PromptButtons::kOk);
 }
 
 void CPowerLog::Write(const std::string& what, int64_t value) {

@@ -10,10 +10,10 @@ std::string TemplateOr(const std::string& sjis, const char* builtIn) {
 
 WebhookKind KindOf(int32_t stored) {
   switch (stored) {
-    case 1: return WebhookKind::Slack;
-    case 2: return WebhookKind::Ntfy;
-    case 3: return WebhookKind::Generic;
-    default: return WebhookKind::Discord;
+    case 1: return WebhookKind::kSlack;
+    case 2: return WebhookKind::kNtfy;
+    case 3: return WebhookKind::kGeneric;
+    default: return WebhookKind::kDiscord;
   }
 }
 
@@ -26,7 +26,7 @@ WebhookJob MakeWebhookJob(const NotifySettings& settings, const NotifyFacts& fac
   WebhookJob job;
   job.url = settings.webhook_url;
   job.request = BuildWebhookRequest(KindOf(settings.webhook_kind), text, facts);
-  job.test = facts.event == NotifyEvent::Test;
+  job.test = facts.event == NotifyEvent::kTest;
   return job;
 }
 
@@ -35,12 +35,12 @@ CProgramNotifier::CProgramNotifier(const NotifySettings& settings, CNotifySender
     : settings_(settings), sender_(sender), balloon_(balloon) {}
 
 void CProgramNotifier::WindowEnded(const ScheduleEntry& entry) {
-  Notify(NotifyEvent::WindowEnd, entry, settings_.balloon_end != 0, settings_.webhook_on_end != 0,
+  Notify(NotifyEvent::kWindowEnd, entry, settings_.balloon_end != 0, settings_.webhook_on_end != 0,
          false);
 }
 
 void CProgramNotifier::WindowMissed(const ScheduleEntry& entry) {
-  Notify(NotifyEvent::WindowMissed, entry, settings_.balloon_trouble != 0,
+  Notify(NotifyEvent::kWindowMissed, entry, settings_.balloon_trouble != 0,
          settings_.webhook_on_missed != 0, true);
 }
 
@@ -54,14 +54,14 @@ void CProgramNotifier::WakeTimerRefused() {
 void CProgramNotifier::NotReady(const std::string& cause) {
   if (!settings_.webhook_on_not_ready || settings_.webhook_url.empty()) return;
   NotifyFacts facts;
-  facts.event = NotifyEvent::NotReady;
+  facts.event = NotifyEvent::kNotReady;
   facts.cause = cause;
   sender_.Enqueue(MakeWebhookJob(settings_, facts));
 }
 
 void CProgramNotifier::SendFailed(const std::string& reason) {
   if (settings_.balloon_trouble)
-    balloon_.ShowBalloon(std::string(NotifyEventText(NotifyEvent::SendFailed)), reason, true);
+    balloon_.ShowBalloon(std::string(NotifyEventText(NotifyEvent::kSendFailed)), reason, true);
 }
 
 void CProgramNotifier::Notify(NotifyEvent event, const ScheduleEntry& entry, bool balloon,

@@ -28,12 +28,12 @@ bool TakeTvAppPath(IPrompt& prompt, const std::string& path, std::string* curren
   if (!stored) {
     prompt.Show("録画ソフトのパスに、設定ファイル（Shift-JIS）に保存できない文字が含まれています。\n"
                 "この文字を含まないパスを指定して下さい。\n" + path,
-                "", PromptButtons::Ok);
+                "", PromptButtons::kOk);
     return false;
   }
   if (stored->size() >= kPathSize) {
     prompt.Show("録画ソフトのパスが長すぎます。\n255バイト以内のパスを指定して下さい。", "",
-                PromptButtons::Ok);
+                PromptButtons::kOk);
     return false;
   }
   *current = path;
@@ -42,12 +42,12 @@ bool TakeTvAppPath(IPrompt& prompt, const std::string& path, std::string* curren
 
 BrowseOutcome TakeBrowsedTvAppPath(IPrompt& prompt, const std::optional<std::string>& chosen,
                                    std::string* current) {
-  if (!chosen) return BrowseOutcome::Cancelled;
+  if (!chosen) return BrowseOutcome::kCancelled;
   if (chosen->empty()) {
-    prompt.Show("録画ソフトのexeファイルを指定して下さい", "", PromptButtons::Ok);
-    return BrowseOutcome::Refused;
+    prompt.Show("録画ソフトのexeファイルを指定して下さい", "", PromptButtons::kOk);
+    return BrowseOutcome::kRefused;
   }
-  return TakeTvAppPath(prompt, *chosen, current) ? BrowseOutcome::Taken : BrowseOutcome::Refused;
+  return TakeTvAppPath(prompt, *chosen, current) ? BrowseOutcome::kTaken : BrowseOutcome::kRefused;
 }
 
 bool UserPageValues::operator==(const UserPageValues& o) const {

@@ -47,7 +47,7 @@ uint8_t ExtensionsFromChecks(const std::array<bool, kExtensionChoices>& checked)
 // True when taken.
 bool TakeTvAppPath(IPrompt& prompt, const std::string& path, std::string* current);
 
-enum class BrowseOutcome { Taken, Refused, Cancelled };
+enum class BrowseOutcome { kTaken, kRefused, kCancelled };
 // The file dialog's answer for the recording program: none when cancelled;
 // an empty path is refused with "録画ソフトのexeファイルを指定して下さい".
 BrowseOutcome TakeBrowsedTvAppPath(IPrompt& prompt, const std::optional<std::string>& chosen,

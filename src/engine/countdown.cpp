@@ -186,7 +186,7 @@ int SuspendAction(ThreadObj* obj, const void*) {
       obj->services->log.Write("wake time %d s away: not suspending\n",
                                static_cast<int>(TimeToSeconds(w) - now));
       obj->services->prompt.Show("予約の起動時刻が近いため、サスペンドを中止しました", kAppTitle,
-                                 PromptButtons::Ok);
+                                 PromptButtons::kOk);
       return 0;
     }
     armed = obj->power->TzSetWakeupTimer(w);
@@ -199,7 +199,7 @@ int SuspendAction(ThreadObj* obj, const void*) {
 
 int SuspendCancelAction(ThreadObj* obj, const void*) {
   ActionTrace(obj, "deny suspend mode", 580);
-  obj->services->prompt.Show("サスペンドを中止しました", kAppTitle, PromptButtons::Ok);
+  obj->services->prompt.Show("サスペンドを中止しました", kAppTitle, PromptButtons::kOk);
   return 0;
 }
 
@@ -211,7 +211,7 @@ int ShutdownAction(ThreadObj* obj, const void*) {
 
 int ShutdownCancelAction(ThreadObj* obj, const void*) {
   ActionTrace(obj, "shutdown cancel", 606);
-  obj->services->prompt.Show("シャットダウンを中止しました", kAppTitle, PromptButtons::Ok);
+  obj->services->prompt.Show("シャットダウンを中止しました", kAppTitle, PromptButtons::kOk);
   return 0;
 }
 
@@ -234,7 +234,7 @@ bool CCountdown::Initialize(const char* caption, int seconds, int stepMs, SleepM
                             const void* doneArg, size_t doneLen, ThreadAction cancel,
                             const void* cancelArg, size_t cancelLen) {
   if (wakeFlag && !wakeTime) {
-    services_.prompt.Show("Thread Initialize failed.", kAppTitle, PromptButtons::Ok);
+    services_.prompt.Show("Thread Initialize failed.", kAppTitle, PromptButtons::kOk);
     return false;
   }
   obj_ = ThreadObjInit(this, &power_, &services_, caption, seconds, stepMs, powerMode, wakeFlag,

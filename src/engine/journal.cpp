@@ -187,7 +187,7 @@ bool CJournalFile::Append(const JournalEvent& event) {
 std::vector<JournalEvent> CJournalFile::Load() const {
   std::vector<JournalEvent> events;
   const FileRead read = ReadFileBounded(path_, kMaxBytes);
-  if (read.status != FileReadStatus::Read) return events;
+  if (read.status != FileReadStatus::kRead) return events;
   const std::string& bytes = read.bytes;
   // Lines written before the header are taken without a check.
   bool checked = false;

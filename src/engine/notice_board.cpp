@@ -5,10 +5,10 @@ PromptAnswer CNoticeBoard::Show(const std::string& text, const std::string& capt
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (holds_ > 0) {
-      if (buttons == PromptButtons::YesNo) return PromptAnswer::No;
+      if (buttons == PromptButtons::kYesNo) return PromptAnswer::kNo;
       // Posted when the last hold ends, after what the tick decided is done.
       pending_.push_back({text, caption});
-      return PromptAnswer::Ok;
+      return PromptAnswer::kOk;
     }
   }
   return prompt_.Show(text, caption, buttons);
@@ -56,7 +56,7 @@ void CNoticeBoard::ShowPending() {
       notice = std::move(pending_.front());
       pending_.pop_front();
     }
-    prompt_.Show(notice.text, notice.caption, PromptButtons::Ok);
+    prompt_.Show(notice.text, notice.caption, PromptButtons::kOk);
   }
 }
 

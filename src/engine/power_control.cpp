@@ -47,7 +47,7 @@ bool CPowerControl::SuspendSystem(SleepMode mode) {
     log_.Write("neither standby nor hibernation is available: not suspending\n");
     // Once: the readiness notice says it again whenever it is checked.
     if (!toldNoSleep_.exchange(true))
-      prompt_.Show(SleepChoiceText(choice), kAppTitle, PromptButtons::Ok);
+      prompt_.Show(SleepChoiceText(choice), kAppTitle, PromptButtons::kOk);
     return false;
   }
   if (choice.fellBack)
@@ -60,15 +60,15 @@ bool CPowerControl::SuspendSystem(SleepMode mode) {
 
 void CPowerControl::ShutdownSystem() {
   switch (power_.Shutdown()) {
-    case ShutdownResult::Ok:
+    case ShutdownResult::kOk:
       break;
-    case ShutdownResult::TokenFailed:
+    case ShutdownResult::kTokenFailed:
       log_.Write("OpenProcessToken error\n");
       break;
-    case ShutdownResult::PrivilegeFailed:
+    case ShutdownResult::kPrivilegeFailed:
       log_.Write("AdjustTokenPrivileges error\n");
       break;
-    case ShutdownResult::ExitFailed:
+    case ShutdownResult::kExitFailed:
       log_.Write("ExitWindowsEx error\n");
       break;
   }

@@ -501,8 +501,8 @@ void CScheduler::SuspendNow(bool noConfirm) {
     return;
   }
   if (!noConfirm &&
-      prompt.Show(WithName("%sに入りますか？", name), kAppTitle, PromptButtons::YesNo) !=
-          PromptAnswer::Yes)
+      prompt.Show(WithName("%sに入りますか？", name), kAppTitle, PromptButtons::kYesNo) !=
+          PromptAnswer::kYes)
     return;
 
   // An all-zero target (every entry finished) arms no timer: the PC sleeps
@@ -518,7 +518,7 @@ void CScheduler::SuspendNow(bool noConfirm) {
     } else if (cur->state == kStateRunning) {
       if (!noConfirm &&
           prompt.Show(WithName("実行中ですが%sに入りますか？", name), kAppTitle,
-                      PromptButtons::YesNo) != PromptAnswer::Yes)
+                      PromptButtons::kYesNo) != PromptAnswer::kYes)
         return;
       const ScheduleEntry saved = *cur;
       // Where the current entry is now: -1 when it has ended.

@@ -36,7 +36,7 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
     if (!opened) {
       Trace(log_, 27);
       if (why.cause == SystemCause::kNone) why.cause = SystemCause::kOther;
-      return Cause{Refusal::OpenFailed, why};
+      return Cause{Refusal::kOpenFailed, why};
     }
     Trace(log_, 17);
   }
@@ -58,7 +58,7 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
     // A timer that cannot resume the machine is no way back from a sleep.
     power_.CancelWakeTimer();
     if (why.cause == SystemCause::kNone) why.cause = SystemCause::kOther;
-    return Cause{Refusal::ArmingRefused, why};
+    return Cause{Refusal::kArmingRefused, why};
   }
   return std::nullopt;
 }
@@ -66,7 +66,7 @@ std::optional<CStandingTimer::Cause> CStandingTimer::ArmLocked(int64_t wakeSecon
 std::string CStandingTimer::Text(const Cause& cause) {
   // The message quotes the system's number, as it always has.
   char text[160];
-  if (cause.kind == Refusal::OpenFailed && cause.why.cause == SystemCause::kInvalidHandle)
+  if (cause.kind == Refusal::kOpenFailed && cause.why.cause == SystemCause::kInvalidHandle)
     std::snprintf(text, sizeof text, "ウェイクタイマーエラー ERROR_INVALID_HANDLE (error=%u)",
                   static_cast<unsigned>(cause.why.number));
   else
@@ -102,7 +102,7 @@ void CStandingTimer::Want(std::optional<int64_t> wakeSeconds, int64_t nowSeconds
     else if (told_.Failed(*refused_))
       tell = refused_;
   }
-  if (tell) prompt_.Show(Text(*tell), kAppTitle, PromptButtons::Ok);
+  if (tell) prompt_.Show(Text(*tell), kAppTitle, PromptButtons::kOk);
 }
 
 bool CStandingTimer::Ensure(int64_t wakeSeconds) {
@@ -121,7 +121,7 @@ bool CStandingTimer::Ensure(int64_t wakeSeconds) {
     tell = *refused_;
     told_.Told(*refused_);
   }
-  prompt_.Show(Text(tell), kAppTitle, PromptButtons::Ok);
+  prompt_.Show(Text(tell), kAppTitle, PromptButtons::kOk);
   return false;
 }
 

@@ -66,9 +66,9 @@ class CStandingTimer {
  private:
   // Why the timer does not stand: it could not be opened, or the system
   // refused to arm it (or armed it without the power to resume the PC).
-  enum class Refusal { OpenFailed, ArmingRefused };
+  enum class Refusal { kOpenFailed, kArmingRefused };
   struct Cause {
-    Refusal kind = Refusal::OpenFailed;
+    Refusal kind = Refusal::kOpenFailed;
     SystemError why{SystemCause::kOther, 0};
     bool operator==(const Cause& o) const { return kind == o.kind && why == o.why; }
   };

@@ -16,7 +16,7 @@ void CDataExchange::Text(int id, std::string& value, size_t maxBytes, TextCoding
   }
   const std::wstring w = GetWindowTextWide(ctl);
   std::optional<std::string> exact;
-  if (coding == TextCoding::SjisExact) {
+  if (coding == TextCoding::kSjisExact) {
     exact = WideToSjisExact(w);
     if (!exact) {
       Fail(id, L"設定ファイル（Shift-JIS）に保存できない文字が含まれています。\n"

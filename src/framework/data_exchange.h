@@ -13,8 +13,8 @@
 #include "framework/window.h"
 
 enum class TextCoding {
-  Sjis,       // the product's own data (titles): code page 932, best fit
-  SjisExact,  // paths and addresses kept in Shift-JIS: a character without a
+  kSjis,       // the product's own data (titles): code page 932, best fit
+  kSjisExact,  // paths and addresses kept in Shift-JIS: a character without a
               // Shift-JIS form of its own is refused, never changed
 };
 

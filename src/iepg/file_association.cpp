@@ -81,16 +81,16 @@ std::string BackupDateText(const SystemTime& t) {
 }
 
 bool AppendFile(const std::string& src, const std::string& dst) {
-  return CopyFileContents(src, dst, CopyKind::AppendedBytes);
+  return CopyFileContents(src, dst, CopyKind::kAppendedBytes);
 }
 
 bool IsRestorableHandler(IRegistry& registry, const std::string& progId) {
   if (progId.empty() || progId.find('\\') != std::string::npos ||
       EqualsIgnoringAsciiCase(progId, kProgId) || IsExecutableType(progId))
     return false;
-  if (!registry.KeyExists(RegistryRoot::ClassesRoot, progId)) return false;
+  if (!registry.KeyExists(RegistryRoot::kClassesRoot, progId)) return false;
   const auto command =
-      registry.ReadString(RegistryRoot::ClassesRoot, progId + "\\shell\\open\\command", "");
+      registry.ReadString(RegistryRoot::kClassesRoot, progId + "\\shell\\open\\command", "");
   return command && !CommandRunsTheFile(*command);
 }
 
@@ -103,66 +103,67 @@ CFileAssociation::CFileAssociation(CNimbraDoc& doc, const CoreServices& services
       modulePath_(std::move(modulePath)) {}
 
 AssociationResult CFileAssociation::EnsureProgId(const std::string& command) {
-  const KeyStatus progId = registry_.CreateKey(RegistryRoot::UserClasses, kProgId);
-  if (progId == KeyStatus::Failed) return AssociationResult::WriteFailed;
+  const KeyStatus progId = registry_.CreateKey(RegistryRoot::kUserClasses, kProgId);
+  if (progId == KeyStatus::kFailed) return AssociationResult::kWriteFailed;
   bool ok = true;
   // A new file type gets its description and shell keys; an existing one
   // keeps them, and only a command that no longer names this program (it
   // was moved) is rewritten.
-  if (progId == KeyStatus::Created ||
-      !registry_.ReadString(RegistryRoot::UserClasses, kProgId, "")) {
-    ok = registry_.WriteString(RegistryRoot::UserClasses, kProgId, "", kProgIdDescription) && ok;
+  if (progId == KeyStatus::kCreated ||
+      !registry_.ReadString(RegistryRoot::kUserClasses, kProgId, "")) {
+    ok = registry_.WriteString(RegistryRoot::kUserClasses, kProgId, "", kProgIdDescription) && ok;
   }
   const std::string shell = std::string(kProgId) + "\\shell";
-  if (!registry_.KeyExists(RegistryRoot::UserClasses, shell))
-    ok = registry_.WriteString(RegistryRoot::UserClasses, shell, "", "") && ok;
-  if (registry_.ReadString(RegistryRoot::UserClasses, kCommandKey, "") != command)
-    ok = registry_.WriteString(RegistryRoot::UserClasses, kCommandKey, "", command) && ok;
-  return ok ? AssociationResult::Done : AssociationResult::WriteFailed;
+  if (!registry_.KeyExists(RegistryRoot::kUserClasses, shell))
+    ok = registry_.WriteString(RegistryRoot::kUserClasses, shell, "", "") && ok;
+  if (registry_.ReadString(RegistryRoot::kUserClasses, kCommandKey, "") != command)
+    ok = registry_.WriteString(RegistryRoot::kUserClasses, kCommandKey, "", command) && ok;
+  return ok ? AssociationResult::kDone : AssociationResult::kWriteFailed;
 }
 
 AssociationResult CFileAssociation::AssociateExtension(const std::string& ext,
                                                        const std::string& command) {
-  if (registry_.KeyExists(RegistryRoot::ClassesRoot, ext)) {
-    const auto current = registry_.ReadString(RegistryRoot::ClassesRoot, ext, "");
+  if (registry_.KeyExists(RegistryRoot::kClassesRoot, ext)) {
+    const auto current = registry_.ReadString(RegistryRoot::kClassesRoot, ext, "");
     if (current && !current->empty() && *current != kProgId)
       doc_.AppInfo().Associations().RememberAssociation(ext, *current);
   }
-  if (EnsureProgId(command) != AssociationResult::Done) {
+  if (EnsureProgId(command) != AssociationResult::kDone) {
     services_.log.Write("association: cannot write %s for %s", kProgId, ext.c_str());
-    return AssociationResult::WriteFailed;
+    return AssociationResult::kWriteFailed;
   }
-  if (!registry_.WriteString(RegistryRoot::UserClasses, ext, "", kProgId)) {
+  if (!registry_.WriteString(RegistryRoot::kUserClasses, ext, "", kProgId)) {
     services_.log.Write("association: cannot write %s", ext.c_str());
-    return AssociationResult::WriteFailed;
+    return AssociationResult::kWriteFailed;
   }
-  return AssociationResult::Done;
+  return AssociationResult::kDone;
 }
 
 AssociationResult CFileAssociation::UnassociateExtension(const std::string& ext) {
   const char* previous = doc_.AppInfo().Associations().LookupAssociation(ext);
-  if (!previous) return AssociationResult::Done;
-  if (!registry_.KeyExists(RegistryRoot::ClassesRoot, ext)) return AssociationResult::Done;
+  if (!previous) return AssociationResult::kDone;
+  if (!registry_.KeyExists(RegistryRoot::kClassesRoot, ext)) return AssociationResult::kDone;
   // Only an extension that is still ours is given back: a handler the user
   // chose since then stays.
-  if (registry_.ReadString(RegistryRoot::ClassesRoot, ext, "") != std::string(kProgId))
-    return AssociationResult::Done;
+  if (registry_.ReadString(RegistryRoot::kClassesRoot, ext, "") != std::string(kProgId))
+    return AssociationResult::kDone;
   // A handler that would run a downloaded file as a program, or that no
   // longer exists, is never given back: the extension stays ours.
   if (!IsRestorableHandler(registry_, previous)) {
     services_.log.Write("association: %s is not given back to %s: not a document type", ext.c_str(),
                         previous);
-    return AssociationResult::Done;
+    return AssociationResult::kDone;
   }
-  if (!registry_.WriteString(RegistryRoot::UserClasses, ext, "", previous)) {
+  if (!registry_.WriteString(RegistryRoot::kUserClasses, ext, "", previous)) {
     services_.log.Write("association: cannot give %s back to %s", ext.c_str(), previous);
-    return AssociationResult::WriteFailed;
+    return AssociationResult::kWriteFailed;
   }
-  return AssociationResult::Done;
+  return AssociationResult::kDone;
 }
 
 bool CFileAssociation::IsOverriddenByUserChoice(const std::string& ext) {
-  const auto choice = registry_.ReadString(RegistryRoot::CurrentUser, UserChoiceKey(ext), "ProgId");
+  const auto choice =
+      registry_.ReadString(RegistryRoot::kCurrentUser, UserChoiceKey(ext), "ProgId");
   return choice && !choice->empty() && *choice != kProgId;
 }
 
@@ -188,7 +189,7 @@ bool CFileAssociation::BackupExtRegistry(const std::string& name) {
     const std::string file = ext.substr(1) + ".reg";
     const std::string path = JoinPath(dir, file);
     RemoveFile(path);  // never append a stale export
-    if (!registry_.KeyExists(RegistryRoot::ClassesRoot, ext)) continue;  // nothing to keep
+    if (!registry_.KeyExists(RegistryRoot::kClassesRoot, ext)) continue;  // nothing to keep
     if (ExportRegistryKey(ext, file, dir))
       exported.push_back(path);
     else
@@ -253,7 +254,7 @@ void CFileAssociation::ApplyEpgSettings(int32_t selExt, int32_t tvId,
       const bool selected = (selExt >> i) & 1;
       const AssociationResult r =
           selected ? AssociateExtension(ext, command) : UnassociateExtension(ext);
-      if (r != AssociationResult::Done)
+      if (r != AssociationResult::kDone)
         failed.push_back(ext);
       else if (selected && IsOverriddenByUserChoice(ext))
         overridden.push_back(ext);

@@ -45,8 +45,8 @@ bool AppendFile(const std::string& src, const std::string& dst);
 bool IsRestorableHandler(IRegistry& registry, const std::string& progId);
 
 enum class AssociationResult {
-  Done,
-  WriteFailed,  // a key or value could not be written
+  kDone,
+  kWriteFailed,  // a key or value could not be written
 };
 
 class CFileAssociation {

@@ -79,7 +79,7 @@ std::string FileRefusal(const IepgFile& file) {
 
 // An OK message with the application title as caption.
 void Tell(const CoreServices& services, const std::string& utf8Text) {
-  services.prompt.Show(utf8Text, kAppTitle, PromptButtons::Ok);
+  services.prompt.Show(utf8Text, kAppTitle, PromptButtons::kOk);
 }
 
 constexpr const char* kNoWindowText = "番組の日時を読み取れません。";
@@ -188,7 +188,7 @@ bool ImportCommandLineFile(CNimbraDoc& doc, const CoreServices& services, ILaunc
   // A copy left by an earlier import must never stand in for this file.
   RemoveFile(working);
   // A download far larger than any iEPG file is neither copied nor read.
-  if (ReadFileBounded(path, kMaxIepgFileBytes).status == FileReadStatus::TooLarge) {
+  if (ReadFileBounded(path, kMaxIepgFileBytes).status == FileReadStatus::kTooLarge) {
     log.Write("iEPG: %s is larger than %u bytes", path.c_str(),
               static_cast<unsigned>(kMaxIepgFileBytes));
     Tell(services, "iEPGファイルが大きすぎるため読み込みませんでした（1MBまで）。\n" + path);
@@ -205,7 +205,7 @@ bool ImportCommandLineFile(CNimbraDoc& doc, const CoreServices& services, ILaunc
   FileRead read;
   if (copied) read = ReadFileBounded(working, kMaxIepgFileBytes);
   const std::optional<std::string> bytes =
-      read.status == FileReadStatus::Read ? std::optional<std::string>(std::move(read.bytes))
+      read.status == FileReadStatus::kRead ? std::optional<std::string>(std::move(read.bytes))
                                           : std::nullopt;
   if (!bytes) {
     log.Write("iEPG: cannot copy %s to %s", path.c_str(), working.c_str());

@@ -284,5 +284,5 @@ std::string StationLabel(const IepgProgram& p) {
 }
 
 bool TzCopyFile2File(const std::string& source, const std::string& destination) {
-  return CopyFileContents(source, destination, CopyKind::Text);
+  return CopyFileContents(source, destination, CopyKind::kText);
 }

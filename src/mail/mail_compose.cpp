@@ -106,20 +106,20 @@ bool WriteTemplateBody(const std::string& templatePath, const std::string& bodyP
   // A template is a page of text; a file far larger is not read into memory.
   constexpr size_t kMaxTemplateBytes = 16u << 20;
   FileRead read = ReadFileBounded(SjisToUtf8(templatePath), kMaxTemplateBytes);
-  if (read.status == FileReadStatus::TooLarge) {
+  if (read.status == FileReadStatus::kTooLarge) {
     prompt.Show("テンプレートファイルが大きすぎるため読み込みませんでした（16MBまで）。\n" +
                     SjisToUtf8(templatePath),
-                "file", PromptButtons::Ok);
+                "file", PromptButtons::kOk);
     return false;
   }
-  if (read.status != FileReadStatus::Read) {
-    prompt.Show("error", "file", PromptButtons::Ok);
+  if (read.status != FileReadStatus::kRead) {
+    prompt.Show("error", "file", PromptButtons::kOk);
     return false;
   }
   const std::string body = ExpandTemplate(std::move(read.bytes), data);
   UniqueFile f(OpenPrivateFileForWriting(SjisToUtf8(bodyPath)));
   if (!f) {
-    prompt.Show("error", "file", PromptButtons::Ok);
+    prompt.Show("error", "file", PromptButtons::kOk);
     return false;
   }
   const bool written = std::fwrite(body.data(), 1, body.size(), f.get()) == body.size();
@@ -135,7 +135,7 @@ std::string MailerCommandLine(std::string_view path, std::string_view text) {
 
 MailerRun RunMailer(const std::string& commandLine, ILauncher& launcher, unsigned waitMs) {
   std::vector<std::string> args = SplitCommandLine(commandLine);
-  if (args.empty()) return MailerRun::NotRun;
+  if (args.empty()) return MailerRun::kNotRun;
   // The command line is Shift-JIS, as the plug-in hands it over; the
   // launcher takes our own text.
   const std::string program = SjisToUtf8(args.front());
@@ -143,15 +143,15 @@ MailerRun RunMailer(const std::string& commandLine, ILauncher& launcher, unsigne
   for (std::string& a : args) a = SjisToUtf8(a);
   // Never a bare name that the current folder (a download folder, perhaps)
   // could answer, never a script whose interpreter would run the title.
-  if (CheckProgramFile(program) != ProgramFileCheck::Ok) return MailerRun::NotRun;
+  if (CheckProgramFile(program) != ProgramFileCheck::kOk) return MailerRun::kNotRun;
   const ProgramRun run = launcher.RunInAndWait(program, args, DirectoryOf(program), waitMs);
   switch (run.outcome) {
-    case ProgramRun::Outcome::Ended:
-      return MailerRun::Ended;
-    case ProgramRun::Outcome::StillRunning:
-      return MailerRun::StillRunning;
-    case ProgramRun::Outcome::NotStarted:
+    case ProgramRun::Outcome::kEnded:
+      return MailerRun::kEnded;
+    case ProgramRun::Outcome::kStillRunning:
+      return MailerRun::kStillRunning;
+    case ProgramRun::Outcome::kNotStarted:
       break;
   }
-  return MailerRun::NotRun;
+  return MailerRun::kNotRun;
 }

@@ -50,9 +50,9 @@ constexpr unsigned kMailerWaitMs = 30000;
 
 // What became of a mailer run.
 enum class MailerRun {
-  NotRun,        // refused (see CheckProgramFile) or could not be started
-  Ended,         // ended, whatever its exit status (the mailer's own business)
-  StillRunning,  // started, not ended within the wait, left running
+  kNotRun,        // refused (see CheckProgramFile) or could not be started
+  kEnded,         // ended, whatever its exit status (the mailer's own business)
+  kStillRunning,  // started, not ended within the wait, left running
 };
 
 // Starts the program the command line (Shift-JIS) names, directly and

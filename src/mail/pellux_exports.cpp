@@ -105,7 +105,7 @@ extern "C" int32_t sm_set_schdata2mail(MailObject* mail, const ScheduleEntry* da
   if (mail->sm_flags & kMailFlagTemplate) {
     try {
       if (mail->sm_template == nullptr || mail->sm_template->file == nullptr) {
-        SystemPrompt().Show("error", "file", PromptButtons::Ok);
+        SystemPrompt().Show("error", "file", PromptButtons::kOk);
       } else {
         (void)WriteTemplateBody(mail->sm_template->file, st.file, *data, SystemPrompt());
       }
@@ -119,11 +119,11 @@ extern "C" int32_t sm_sendmail(MailObject* mail, const char* text) {
   if (text == nullptr || !IsLive(mail)) return -1;
   try {
     switch (RunMailer(MailerCommandLine(mail->sm_path, text), SystemLauncher())) {
-      case MailerRun::Ended:
+      case MailerRun::kEnded:
         return 0;
-      case MailerRun::StillRunning:
+      case MailerRun::kStillRunning:
         return 1;  // the mail may yet go; the caller is free again
-      case MailerRun::NotRun:
+      case MailerRun::kNotRun:
         break;
     }
     return -1;

@@ -21,22 +21,22 @@ const char* const kDefaultNotifyBody =
 
 std::string_view NotifyEventName(NotifyEvent event) {
   switch (event) {
-    case NotifyEvent::WindowEnd: return "window_end";
-    case NotifyEvent::WindowMissed: return "window_missed";
-    case NotifyEvent::NotReady: return "not_ready";
-    case NotifyEvent::SendFailed: return "send_failed";
-    case NotifyEvent::Test: return "test";
+    case NotifyEvent::kWindowEnd: return "window_end";
+    case NotifyEvent::kWindowMissed: return "window_missed";
+    case NotifyEvent::kNotReady: return "not_ready";
+    case NotifyEvent::kSendFailed: return "send_failed";
+    case NotifyEvent::kTest: return "test";
   }
   return "unknown";
 }
 
 std::string_view NotifyEventText(NotifyEvent event) {
   switch (event) {
-    case NotifyEvent::WindowEnd: return "予定終了";
-    case NotifyEvent::WindowMissed: return "予定を逃しました";
-    case NotifyEvent::NotReady: return "スリープ復帰の準備ができていません";
-    case NotifyEvent::SendFailed: return "通知を送れませんでした";
-    case NotifyEvent::Test: return "テスト送信";
+    case NotifyEvent::kWindowEnd: return "予定終了";
+    case NotifyEvent::kWindowMissed: return "予定を逃しました";
+    case NotifyEvent::kNotReady: return "スリープ復帰の準備ができていません";
+    case NotifyEvent::kSendFailed: return "通知を送れませんでした";
+    case NotifyEvent::kTest: return "テスト送信";
   }
   return "";
 }
@@ -72,7 +72,7 @@ NotifyText ComposeNotifyText(std::string_view subjectTemplate, std::string_view 
 
 NotifyFacts SampleNotifyFacts() {
   NotifyFacts facts;
-  facts.event = NotifyEvent::Test;
+  facts.event = NotifyEvent::kTest;
   facts.entry.s = SystemTime{2026, 12, 4, 24, 21, 0, 0, 0};
   facts.entry.e = SystemTime{2026, 12, 4, 24, 22, 54, 0, 0};
   const std::string title = Utf8ToSjis("テスト番組");

@@ -12,11 +12,11 @@
 
 // What a notification is about.
 enum class NotifyEvent {
-  WindowEnd,     // a window ended (after the end processing)
-  WindowMissed,  // a window passed while the PC was off or asleep
-  NotReady,      // the wake readiness turned "not ready"
-  SendFailed,    // a notification could not be sent (told by the balloon only)
-  Test,          // the page's test button
+  kWindowEnd,     // a window ended (after the end processing)
+  kWindowMissed,  // a window passed while the PC was off or asleep
+  kNotReady,      // the wake readiness turned "not ready"
+  kSendFailed,    // a notification could not be sent (told by the balloon only)
+  kTest,          // the page's test button
 };
 
 // The event's name as the generic webhook sends it ("window_end" …).
@@ -29,7 +29,7 @@ std::string_view NotifyEventText(NotifyEvent event);
 // empty where they are not known (a verdict only once the journal judged the
 // window).
 struct NotifyFacts {
-  NotifyEvent event = NotifyEvent::WindowEnd;
+  NotifyEvent event = NotifyEvent::kWindowEnd;
   ScheduleEntry entry{};
   std::string verdict;
   std::string cause;

@@ -206,23 +206,23 @@ WebhookRequest BuildWebhookRequest(WebhookKind kind, const NotifyText& text,
                                    const NotifyFacts& facts) {
   WebhookRequest request;
   switch (kind) {
-    case WebhookKind::Discord: {
+    case WebhookKind::kDiscord: {
       const std::string message = "**" + text.subject + "**\n" + text.body;
       request.content_type = "application/json; charset=utf-8";
       request.body =
           "{\"content\":" + JsonString(CutCharacters(message, kDiscordContentLimit)) + "}";
       break;
     }
-    case WebhookKind::Slack:
+    case WebhookKind::kSlack:
       request.content_type = "application/json; charset=utf-8";
       request.body = "{\"text\":" + JsonString("*" + text.subject + "*\n" + text.body) + "}";
       break;
-    case WebhookKind::Ntfy:
+    case WebhookKind::kNtfy:
       request.content_type = "text/plain; charset=utf-8";
       request.headers.push_back({"Title", EncodeHeaderText(text.subject, " ")});
       request.body = text.body;
       break;
-    case WebhookKind::Generic: {
+    case WebhookKind::kGeneric: {
       request.content_type = "application/json; charset=utf-8";
       std::string& b = request.body;
       b = "{\"event\":" + JsonString(NotifyEventName(facts.event));

@@ -11,7 +11,7 @@
 
 #include "notify/notify_message.h"
 
-enum class WebhookKind { Discord, Slack, Ntfy, Generic };
+enum class WebhookKind { kDiscord, kSlack, kNtfy, kGeneric };
 
 // A webhook address taken apart.
 struct WebhookUrl {

@@ -22,9 +22,9 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // cannot be read (another program holds it without sharing it, no right to
 // read it, a folder) is told apart from one that is not there, so that a
 // caller never takes it for an empty file.
-enum class FileReadStatus { Read, Missing, Unreadable, TooLarge };
+enum class FileReadStatus { kRead, kMissing, kUnreadable, kTooLarge };
 struct FileRead {
-  FileReadStatus status = FileReadStatus::Missing;
+  FileReadStatus status = FileReadStatus::kMissing;
   std::string bytes;  // the content when Read
 };
 // Reads the file at path when it holds at most maxBytes bytes; a larger one
@@ -38,12 +38,12 @@ FileRead ReadFileBounded(const std::string& path, size_t maxBytes);
 // How CopyFileContents writes: the bytes as they are, replacing the
 // destination; text (line ends as the platform writes them), replacing it;
 // the bytes appended to it.
-enum class CopyKind { Bytes, Text, AppendedBytes };
+enum class CopyKind { kBytes, kText, kAppendedBytes };
 // Copies the file at from to the file at to; false when either could not be
 // opened or the copy was not completely written (a replacing copy then
 // removes what it wrote).
 [[nodiscard]] bool CopyFileContents(const std::string& from, const std::string& to,
-                                    CopyKind kind = CopyKind::Bytes);
+                                    CopyKind kind = CopyKind::kBytes);
 bool RemoveFile(const std::string& path);
 // Creates path for writing only when nothing (no file, no link) has that name
 // yet; nullptr otherwise.

@@ -39,8 +39,8 @@ FileRead ReadFileBounded(const std::string& path, size_t maxBytes) {
   if (!f) {
     // Only "no such file or folder" means the file is not there; a refusal
     // (sharing, rights) is a file that exists and cannot be read.
-    result.status = (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::Missing
-                                                           : FileReadStatus::Unreadable;
+    result.status = (errno == ENOENT || errno == ENOTDIR) ? FileReadStatus::kMissing
+                                                           : FileReadStatus::kUnreadable;
     return result;
   }
   if (std::fseek(f.get(), 0, SEEK_END) == 0) {
@@ -50,7 +50,7 @@ FileRead ReadFileBounded(const std::string& path, size_t maxBytes) {
       std::rewind(f.get());
       char probe;
       const bool readable = std::fread(&probe, 1, 1, f.get()) == 1 || !std::ferror(f.get());
-      result.status = readable ? FileReadStatus::TooLarge : FileReadStatus::Unreadable;
+      result.status = readable ? FileReadStatus::kTooLarge : FileReadStatus::kUnreadable;
       return result;
     }
     if (size > 0) result.bytes.reserve(static_cast<size_t>(size));
@@ -62,17 +62,17 @@ FileRead ReadFileBounded(const std::string& path, size_t maxBytes) {
   while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) {
     if (result.bytes.size() + n > maxBytes) {
       result.bytes.clear();
-      result.status = FileReadStatus::TooLarge;
+      result.status = FileReadStatus::kTooLarge;
       return result;
     }
     result.bytes.append(buf, n);
   }
   if (std::ferror(f.get())) {
     result.bytes.clear();
-    result.status = FileReadStatus::Unreadable;
+    result.status = FileReadStatus::kUnreadable;
     return result;
   }
-  result.status = FileReadStatus::Read;
+  result.status = FileReadStatus::kRead;
   return result;
 }
 
@@ -111,10 +111,10 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
 }
 
 bool CopyFileContents(const std::string& from, const std::string& to, CopyKind kind) {
-  const bool text = kind == CopyKind::Text;
+  const bool text = kind == CopyKind::kText;
   UniqueFile in(OpenFile(from, text ? "r" : "rb"));
   if (!in) return false;
-  UniqueFile out(OpenFile(to, text ? "w" : kind == CopyKind::AppendedBytes ? "ab" : "wb"));
+  UniqueFile out(OpenFile(to, text ? "w" : kind == CopyKind::kAppendedBytes ? "ab" : "wb"));
   if (!out) return false;
   char buf[65536];
   size_t n;
@@ -124,7 +124,7 @@ bool CopyFileContents(const std::string& from, const std::string& to, CopyKind k
   ok = ok && !std::ferror(in.get());
   ok = FinishFile(out) && ok;
   // A part of a copy is no copy; a file appended to keeps what it held.
-  if (!ok && kind != CopyKind::AppendedBytes) RemoveFile(to);
+  if (!ok && kind != CopyKind::kAppendedBytes) RemoveFile(to);
   return ok;
 }
 

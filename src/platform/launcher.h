@@ -14,7 +14,7 @@ class CDebugLog;
 // folder or along the search path), exist as a file, and not be a command
 // script (".bat", ".cmd"), which Windows hands to its command interpreter
 // with the arguments read as commands.
-enum class ProgramFileCheck { Ok, NotFullPath, Missing, CommandScript };
+enum class ProgramFileCheck { kOk, kNotFullPath, kMissing, kCommandScript };
 ProgramFileCheck CheckProgramFile(const std::string& path);
 // True when the file name at the end of path ends in ".bat" or ".cmd" (any
 // letter case; trailing dots and blanks, which Windows drops, ignored).
@@ -22,8 +22,8 @@ bool IsCommandScriptName(const std::string& path);
 
 // How a started program went.
 struct ProgramRun {
-  enum class Outcome { NotStarted, Ended, StillRunning };
-  Outcome outcome = Outcome::NotStarted;
+  enum class Outcome { kNotStarted, kEnded, kStillRunning };
+  Outcome outcome = Outcome::kNotStarted;
   int exitCode = 0;  // when Ended
 };
 
@@ -57,7 +57,7 @@ class ILauncher {
     (void)directory;
     const std::optional<int> code = RunAndWait(program, args, timeoutMs);
     if (!code) return ProgramRun{};
-    return ProgramRun{ProgramRun::Outcome::Ended, *code};
+    return ProgramRun{ProgramRun::Outcome::kEnded, *code};
   }
 };
 

@@ -18,15 +18,15 @@ std::string Fold(const std::string& path) {
 }  // namespace
 
 RegistryRoot MemoryRegistry::LayerFor(RegistryRoot root, const std::string& folded) const {
-  if (root != RegistryRoot::ClassesRoot) return root;
-  return userClasses_.count(folded) ? RegistryRoot::UserClasses : RegistryRoot::ClassesRoot;
+  if (root != RegistryRoot::kClassesRoot) return root;
+  return userClasses_.count(folded) ? RegistryRoot::kUserClasses : RegistryRoot::kClassesRoot;
 }
 
 MemoryRegistry::Layer& MemoryRegistry::LayerOf(RegistryRoot layer) {
   switch (layer) {
-    case RegistryRoot::ClassesRoot: return machineClasses_;
-    case RegistryRoot::UserClasses: return userClasses_;
-    case RegistryRoot::CurrentUser: break;
+    case RegistryRoot::kClassesRoot: return machineClasses_;
+    case RegistryRoot::kUserClasses: return userClasses_;
+    case RegistryRoot::kCurrentUser: break;
   }
   return currentUser_;
 }
@@ -37,16 +37,16 @@ const MemoryRegistry::Layer& MemoryRegistry::LayerOf(RegistryRoot layer) const {
 
 KeyStatus MemoryRegistry::CreateKey(RegistryRoot root, const std::string& path) {
   const std::string folded = Fold(path);
-  if (folded.empty()) return KeyStatus::Failed;
+  if (folded.empty()) return KeyStatus::kFailed;
   const RegistryRoot layer = LayerFor(root, folded);
   Layer& keys = LayerOf(layer);
-  if (keys.count(folded)) return KeyStatus::Existed;
-  if (denied_.count(layer)) return KeyStatus::Failed;
+  if (keys.count(folded)) return KeyStatus::kExisted;
+  if (denied_.count(layer)) return KeyStatus::kFailed;
   // Parents first, as the registry creates them.
   for (size_t pos = folded.find('\\'); pos != std::string::npos; pos = folded.find('\\', pos + 1))
     keys.emplace(folded.substr(0, pos), Key{});
   keys.emplace(folded, Key{});
-  return KeyStatus::Created;
+  return KeyStatus::kCreated;
 }
 
 bool MemoryRegistry::KeyExists(RegistryRoot root, const std::string& path) {
@@ -65,14 +65,14 @@ std::optional<std::string> MemoryRegistry::ReadString(RegistryRoot root, const s
     if (value == key->second.values.end()) return std::nullopt;
     return value->second;
   };
-  if (root != RegistryRoot::ClassesRoot) return read(root);
-  if (auto user = read(RegistryRoot::UserClasses)) return user;
-  return read(RegistryRoot::ClassesRoot);
+  if (root != RegistryRoot::kClassesRoot) return read(root);
+  if (auto user = read(RegistryRoot::kUserClasses)) return user;
+  return read(RegistryRoot::kClassesRoot);
 }
 
 bool MemoryRegistry::WriteString(RegistryRoot root, const std::string& path,
                                  const std::string& name, const std::string& value) {
-  if (CreateKey(root, path) == KeyStatus::Failed) return false;
+  if (CreateKey(root, path) == KeyStatus::kFailed) return false;
   const std::string folded = Fold(path);
   const RegistryRoot layer = LayerFor(root, folded);
   if (denied_.count(layer)) return false;

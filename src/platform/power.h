@@ -12,10 +12,10 @@
 
 // How far a shutdown got.
 enum class ShutdownResult {
-  Ok,               // the session is ending
-  TokenFailed,      // the process token could not be opened
-  PrivilegeFailed,  // the shutdown privilege could not be enabled
-  ExitFailed,       // the system refused to end the session
+  kOk,               // the session is ending
+  kTokenFailed,      // the process token could not be opened
+  kPrivilegeFailed,  // the shutdown privilege could not be enabled
+  kExitFailed,       // the system refused to end the session
 };
 
 class IPower {

@@ -239,7 +239,7 @@ ProfileStore ProfileStore::Load(const std::string& path, FileReadStatus* status)
   if (status) *status = read.status;
   ProfileStore store = ParseTaking(std::move(read.bytes));
   store.unread_ =
-      read.status == FileReadStatus::Unreadable || read.status == FileReadStatus::TooLarge;
+      read.status == FileReadStatus::kUnreadable || read.status == FileReadStatus::kTooLarge;
   return store;
 }
 

@@ -4,8 +4,8 @@
 // default caption.
 #include <string>
 
-enum class PromptButtons { Ok, YesNo };
-enum class PromptAnswer { Ok, Yes, No };
+enum class PromptButtons { kOk, kYesNo };
+enum class PromptAnswer { kOk, kYes, kNo };
 
 class IPrompt {
  public:

@@ -58,6 +58,6 @@ class RecordingPower final : public IPower {
   SystemError openError_;
   bool armOk_ = true;
   SystemError armError_;
-  ShutdownResult shutdownResult_ = ShutdownResult::Ok;
+  ShutdownResult shutdownResult_ = ShutdownResult::kOk;
   bool awake_ = false;
 };

@@ -7,12 +7,12 @@
 #include <string>
 
 enum class RegistryRoot {
-  ClassesRoot,  // HKEY_CLASSES_ROOT: the per-user classes merged over the machine's
-  UserClasses,  // HKEY_CURRENT_USER\Software\Classes: writable without administrator rights
-  CurrentUser,  // HKEY_CURRENT_USER
+  kClassesRoot,  // HKEY_CLASSES_ROOT: the per-user classes merged over the machine's
+  kUserClasses,  // HKEY_CURRENT_USER\Software\Classes: writable without administrator rights
+  kCurrentUser,  // HKEY_CURRENT_USER
 };
 
-enum class KeyStatus { Created, Existed, Failed };
+enum class KeyStatus { kCreated, kExisted, kFailed };
 
 class IRegistry {
  public:

@@ -7,7 +7,7 @@ bool MailLibrary::Load(const std::string& folder, const std::string& fileName, I
   bound_ = false;
   if (!folder.empty()) module_ = SharedLibrary::Open(JoinPath(folder, fileName));
   if (!module_) {
-    prompt.Show(fileName + " open error.", "", PromptButtons::Ok);
+    prompt.Show(fileName + " open error.", "", PromptButtons::kOk);
     return false;
   }
   initmail = module_.Get<SmInitMailFn>("sm_initmail");
@@ -19,6 +19,6 @@ bool MailLibrary::Load(const std::string& folder, const std::string& fileName, I
       module_.Get<SmTemplateExplainGetAndNextFn>("sm_template_explain_get_and_next");
   bound_ = initmail && destroymail && sendmail && set_schdata2mail && template_explain_top &&
            template_explain_get_and_next;
-  if (!bound_) prompt.Show("Smail function load error.", "", PromptButtons::Ok);
+  if (!bound_) prompt.Show("Smail function load error.", "", PromptButtons::kOk);
   return bound_;
 }

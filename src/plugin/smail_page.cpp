@@ -37,14 +37,14 @@ std::string MailerProblemFor(const std::string& sjisPath) {
   if (sjisPath.empty()) return "SMAILパスが指定されていません。";
   const std::string path = SjisToUtf8(sjisPath);
   switch (CheckProgramFile(path)) {
-    case ProgramFileCheck::Ok:
+    case ProgramFileCheck::kOk:
       return std::string();
-    case ProgramFileCheck::NotFullPath:
+    case ProgramFileCheck::kNotFullPath:
       return "SMAILパスには、メールソフトのexeファイルをフォルダーから指定して下さい"
              "（例：C:\\smail\\smail.exe）。";
-    case ProgramFileCheck::Missing:
+    case ProgramFileCheck::kMissing:
       return "SMAILパスのファイルが見つかりません。\n" + path;
-    case ProgramFileCheck::CommandScript:
+    case ProgramFileCheck::kCommandScript:
       break;
   }
   return "バッチファイル（.bat、.cmd）はSMAILパスに指定できません。"
@@ -127,9 +127,9 @@ std::string SMailPage::MissingFields() const {
 void SMailPage::Run() {
   if (!settings_.m_sm_enable_check || !library_.IsBound()) return;
   const ProgramFileCheck check = CheckProgramFile(SjisToUtf8(settings_.m_sm_path));
-  if (check != ProgramFileCheck::Ok) {
-    const char* why = check == ProgramFileCheck::CommandScript ? "a batch file"
-                      : check == ProgramFileCheck::Missing     ? "no such file"
+  if (check != ProgramFileCheck::kOk) {
+    const char* why = check == ProgramFileCheck::kCommandScript ? "a batch file"
+                      : check == ProgramFileCheck::kMissing     ? "no such file"
                                                                : "not a full path";
     if (log_) log_->Write("smail: mailer not started (%s): %s", why, settings_.m_sm_path.c_str());
     return;
@@ -168,7 +168,7 @@ UniqueMail SMailPage::MakeTestMail() {
   return mail;
 }
 
-void SMailPage::Tell(const std::string& text) { prompt_.Show(text, "", PromptButtons::Ok); }
+void SMailPage::Tell(const std::string& text) { prompt_.Show(text, "", PromptButtons::kOk); }
 
 void SMailPage::SendTestMail() {
   if (!library_.IsBound()) {
@@ -182,8 +182,8 @@ void SMailPage::SendTestMail() {
       return;
     }
   }
-  if (prompt_.Show("テストメールを送信します。送信しますか？", "", PromptButtons::YesNo) !=
-      PromptAnswer::Yes)
+  if (prompt_.Show("テストメールを送信します。送信しますか？", "", PromptButtons::kYesNo) !=
+      PromptAnswer::kYes)
     return;
   UniqueMail mail = MakeTestMail();
   if (!mail) return;
@@ -244,7 +244,7 @@ bool SMailPage::AcceptMailerPath(const std::string& path) {
     Tell("exeファイルを指定して下さい");
     return false;
   }
-  if (CheckProgramFile(SjisToUtf8(path)) == ProgramFileCheck::CommandScript) {
+  if (CheckProgramFile(SjisToUtf8(path)) == ProgramFileCheck::kCommandScript) {
     Tell(MailerProblemFor(path));
     return false;
   }

@@ -39,7 +39,7 @@ bool CNimbraDoc::SetListingsUrl(const std::string& url) {
 }
 
 void CNimbraDoc::ShowMessage(const std::string& utf8Text) {
-  prompt_.Show(utf8Text, kAppTitle, PromptButtons::Ok);
+  prompt_.Show(utf8Text, kAppTitle, PromptButtons::kOk);
 }
 
 std::string AddRefusalText(AddRefusal why) {

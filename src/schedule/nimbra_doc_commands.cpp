@@ -41,7 +41,7 @@ bool CNimbraDoc::CommitEdit() {
     view_->SettingsSaveFailed(SettingsPath());
   else
     prompt_.Show(SettingsSaveFailedText(SettingsPath()), kAppTitle,
-                 PromptButtons::Ok);
+                 PromptButtons::kOk);
   return false;
 }
 
@@ -50,7 +50,7 @@ bool CNimbraDoc::CommitAtExit() {
   // user can also close it before answering.
   while (!SaveSettings()) {
     if (prompt_.Show(SettingsSaveFailedAtExitText(SettingsPath()), kAppTitle,
-                     PromptButtons::YesNo) != PromptAnswer::Yes)
+                     PromptButtons::kYesNo) != PromptAnswer::kYes)
       return false;
   }
   saveFailure_.Worked();
@@ -160,7 +160,7 @@ bool CNimbraDoc::OnScheduleDelete() {
   std::snprintf(text, sizeof text, "No.%03d %s を削除しますか？", k + 1,
                 SjisToUtf8(std::string_view(chosen.title, strnlen(chosen.title, kTitleSize)))
                     .c_str());
-  if (prompt_.Show(text, kAppTitle, PromptButtons::YesNo) != PromptAnswer::Yes) return false;
+  if (prompt_.Show(text, kAppTitle, PromptButtons::kYesNo) != PromptAnswer::kYes) return false;
   const int at = LocateChosen(chosen, kChosenEndedNotDeleted);
   if (at < 0) {
     view_->RefreshList();

@@ -201,7 +201,7 @@ RepeatOkResult RepeatDialogOk(const RepeatDialogInput& in, const RepeatValues& c
   const bool methodKnown = in.methodIndex >= 0 && in.methodIndex < kRepeatMethodCount;
 
   auto refuse = [&r](std::string text) {
-    r.outcome = RepeatOkOutcome::Refused;
+    r.outcome = RepeatOkOutcome::kRefused;
     r.message = std::move(text);
     return r;
   };
@@ -244,11 +244,11 @@ RepeatOkResult RepeatDialogOk(const RepeatDialogInput& in, const RepeatValues& c
   }
 
   if (!v.m_loop) {
-    r.outcome = RepeatOkOutcome::Close;
+    r.outcome = RepeatOkOutcome::kClose;
     return r;
   }
   const std::string periodEndText = v.m_kikan_f ? DateWithWeekday(lastEnd) : std::string("---");
-  r.outcome = RepeatOkOutcome::Confirm;
+  r.outcome = RepeatOkOutcome::kConfirm;
   r.message = Format(
       "繰り返し設定：%s\n繰り返し期間：%s\n繰り返し方法：%s %s\n起動時刻：　　%02d:%02d:%02d\n"
       "終了時刻：　　%02d:%02d:%02d (%s)\n（初回起動日　%02d/%02d/%02d　初回終了日　"
@@ -268,12 +268,12 @@ bool RunRepeatDialogOk(const RepeatDialogInput& input, RepeatValues& values,
   RepeatOkResult r = RepeatDialogOk(input, values, now);
   values = r.values;
   switch (r.outcome) {
-    case RepeatOkOutcome::Refused:
-      prompt.Show(r.message, "", PromptButtons::Ok);
+    case RepeatOkOutcome::kRefused:
+      prompt.Show(r.message, "", PromptButtons::kOk);
       return false;
-    case RepeatOkOutcome::Confirm:
-      return prompt.Show(r.message, kConfirmCaption, PromptButtons::YesNo) == PromptAnswer::Yes;
-    case RepeatOkOutcome::Close:
+    case RepeatOkOutcome::kConfirm:
+      return prompt.Show(r.message, kConfirmCaption, PromptButtons::kYesNo) == PromptAnswer::kYes;
+    case RepeatOkOutcome::kClose:
       return true;
   }
   return false;

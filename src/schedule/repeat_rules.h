@@ -20,12 +20,12 @@ class IPrompt;
 
 // Repeat method indexes (combo box 1001, in item order).
 enum RepeatMethod : int32_t {
-  kMethodWeekly = 0,    // "毎週": the weekday boxes as checked
-  kMethodDaily = 1,     // "毎日": 127
-  kMethodMonWedFri = 2, // "毎週（月、水、金）": 42
-  kMethodTueThu = 3,    // "毎週（火、木）": 20
-  kMethodWeekdays = 4,  // "毎週（月～金）": 62
-  kMethodWeekend = 5,   // "毎週（土、日）": 65
+  kMethodWeekly = 0,     // "毎週": the weekday boxes as checked
+  kMethodDaily = 1,      // "毎日": 127
+  kMethodMonWedFri = 2,  // "毎週（月、水、金）": 42
+  kMethodTueThu = 3,     // "毎週（火、木）": 20
+  kMethodWeekdays = 4,   // "毎週（月～金）": 62
+  kMethodWeekend = 5,    // "毎週（土、日）": 65
 };
 // End-day box (combo box 1008): the first end on the start's day or the next.
 constexpr int kEndDaySame = 0;  // "同"
@@ -126,12 +126,12 @@ struct RepeatDialogInput {
 };
 
 enum class RepeatOkOutcome {
-  Refused,  // show message (E1 or E2) with an OK button and the system's caption; stay open
-  Confirm,  // ask message (the summary) Yes/No captioned kConfirmCaption; Yes closes with IDOK
-  Close,    // close with IDOK at once (repeat box off)
+  kRefused,  // show message (E1 or E2) with an OK button and the system's caption; stay open
+  kConfirm,  // ask message (the summary) Yes/No captioned kConfirmCaption; Yes closes with IDOK
+  kClose,    // close with IDOK at once (repeat box off)
 };
 struct RepeatOkResult {
-  RepeatOkOutcome outcome = RepeatOkOutcome::Refused;
+  RepeatOkOutcome outcome = RepeatOkOutcome::kRefused;
   std::string message;
   // The members from now on, whatever the outcome (the check boxes' state is
   // taken even when the setting is refused); move them back into the boxes.

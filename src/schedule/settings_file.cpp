@@ -307,9 +307,10 @@ std::string CSettingsFile::PendingPath() const {
 }
 
 ProfileStore CSettingsFile::Read(const std::function<void(ProfileStore&)>& writeDefaults) {
-  FileReadStatus status = FileReadStatus::Read;
+  FileReadStatus status = FileReadStatus::kRead;
   ProfileStore store = ProfileStore::Load(path_, &status);
-  for (int attempt = 1; attempt < readAttempts_ && status == FileReadStatus::Unreadable; ++attempt) {
+  for (int attempt = 1; attempt < readAttempts_ && status == FileReadStatus::kUnreadable;
+       ++attempt) {
     if (readPause_) readPause_();
     store = ProfileStore::Load(path_, &status);
   }
@@ -324,12 +325,12 @@ ProfileStore CSettingsFile::Read(const std::function<void(ProfileStore&)>& write
   if (!unread_) known_ = std::make_unique<ProfileStore>(store);
 
   const std::string pendingPath = PendingPath();
-  FileReadStatus pendingStatus = FileReadStatus::Missing;
+  FileReadStatus pendingStatus = FileReadStatus::kMissing;
   const ProfileStore pending = ProfileStore::Load(pendingPath, &pendingStatus);
 
   if (unread_) {
     DEBUG_LOG_STAMPED(log_, clock_, "LoadSettings: cannot read %s (%s); saving to %s", path_.c_str(),
-                      status == FileReadStatus::TooLarge ? "too large" : "unreadable",
+                      status == FileReadStatus::kTooLarge ? "too large" : "unreadable",
                       pendingPath.c_str());
     // The defaults, and what the user entered while the file could not be
     // read before (the settings that differ from the defaults).
@@ -337,7 +338,7 @@ ProfileStore CSettingsFile::Read(const std::function<void(ProfileStore&)>& write
     writeDefaults(*defaults_);
     store = ProfileStore();
   }
-  if (pendingStatus == FileReadStatus::Read) {
+  if (pendingStatus == FileReadStatus::kRead) {
     MergePending(store, pending);
     pendingMerged_ = !unread_;
     if (pendingMerged_) mergedPending_ = pending.Serialize();
@@ -348,7 +349,7 @@ ProfileStore CSettingsFile::Read(const std::function<void(ProfileStore&)>& write
 std::string CSettingsFile::ReadNotice() const {
   if (unread_) {
     const std::string first =
-        readStatus_ == FileReadStatus::TooLarge
+        readStatus_ == FileReadStatus::kTooLarge
             ? "設定ファイルが大きすぎるため読み込みませんでした（16MBまで）。\n"
             : "設定ファイルを読み込めませんでした。ほかのプログラムが開いているか、"
               "読み取りの権限がありません。\n";
@@ -403,12 +404,12 @@ bool CSettingsFile::Write(const std::function<void(ProfileStore&)>& writeOurs) {
   // Start from the file as it is now, so that sections written by others
   // (the plug-in's) and anything we do not know stay as they are. A file
   // that cannot be read now is not written either (the store refuses).
-  FileReadStatus status = FileReadStatus::Read;
+  FileReadStatus status = FileReadStatus::kRead;
   ProfileStore store = ProfileStore::Load(path_, &status);
   const ProfileStore now = store;
   writeOurs(store);
   // A file that is gone holds nothing of anybody's to lose.
-  if (status == FileReadStatus::Read && known_ &&
+  if (status == FileReadStatus::kRead && known_ &&
       ProfileStore::OverwritesChanges(*known_, now, store)) {
     DEBUG_LOG_STAMPED(log_, clock_,
                       "SaveSettings: %s was changed by another program since it was read; "

@@ -139,7 +139,7 @@ class CSettingsFile {
   std::string path_;
   int readAttempts_ = 12;
   std::function<void()> readPause_;
-  FileReadStatus readStatus_ = FileReadStatus::Read;
+  FileReadStatus readStatus_ = FileReadStatus::kRead;
   bool unread_ = false;
   // Writes the pending file: every entry, and the settings keys whose value
   // differs from baseline's (all of them without one).

@@ -140,7 +140,7 @@ TEST(MakeWebhookJob, StoredTemplatesAreShiftJisAndAnEmptyOneIsTheBuiltIn) {
 
   settings.webhook_kind = 0;  // Discord
   settings.webhook_body = "SCH_TITLE \"end\"";
-  facts.event = NotifyEvent::Test;
+  facts.event = NotifyEvent::kTest;
   job = MakeWebhookJob(settings, facts);
   EXPECT_EQ(job.request.body, "{\"content\":\"**録画 ニュース**\\nニュース \\\"end\\\"\"}");
   EXPECT_TRUE(job.test);

@@ -94,20 +94,20 @@ TEST(EpgPage, AnEmptyTypedPathIsTaken) {
 TEST(EpgPage, BrowseTakesAChosenPathRefusesAnEmptyOneAndIgnoresCancel) {
   ScriptedPrompt prompt;
   std::string path = "C:\\old\\rec.exe";
-  EXPECT_EQ(BrowseOutcome::Cancelled, TakeBrowsedTvAppPath(prompt, std::nullopt, &path));
+  EXPECT_EQ(BrowseOutcome::kCancelled, TakeBrowsedTvAppPath(prompt, std::nullopt, &path));
   EXPECT_EQ("C:\\old\\rec.exe", path);
   EXPECT_TRUE(prompt.shown.empty());
 
-  EXPECT_EQ(BrowseOutcome::Refused, TakeBrowsedTvAppPath(prompt, std::string(), &path));
+  EXPECT_EQ(BrowseOutcome::kRefused, TakeBrowsedTvAppPath(prompt, std::string(), &path));
   EXPECT_EQ("C:\\old\\rec.exe", path);
   ASSERT_EQ(1u, prompt.shown.size());
   EXPECT_EQ("録画ソフトのexeファイルを指定して下さい", prompt.shown[0].text);
   EXPECT_EQ("", prompt.shown[0].caption);
 
-  EXPECT_EQ(BrowseOutcome::Refused, TakeBrowsedTvAppPath(prompt, std::string(300, 'x'), &path));
+  EXPECT_EQ(BrowseOutcome::kRefused, TakeBrowsedTvAppPath(prompt, std::string(300, 'x'), &path));
   EXPECT_EQ("C:\\old\\rec.exe", path);
 
-  EXPECT_EQ(BrowseOutcome::Taken, TakeBrowsedTvAppPath(prompt, std::string("D:\\tv.exe"), &path));
+  EXPECT_EQ(BrowseOutcome::kTaken, TakeBrowsedTvAppPath(prompt, std::string("D:\\tv.exe"), &path));
   EXPECT_EQ("D:\\tv.exe", path);
 }
 

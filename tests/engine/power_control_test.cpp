@@ -179,10 +179,10 @@ TEST_F(PowerControlTest, ShutdownFailuresGoToTheDebugLog) {
     ShutdownResult result;
     const char* line;
   } cases[] = {
-      {ShutdownResult::TokenFailed, "OpenProcessToken error\n"},
-      {ShutdownResult::PrivilegeFailed, "AdjustTokenPrivileges error\n"},
-      {ShutdownResult::ExitFailed, "ExitWindowsEx error\n"},
-      {ShutdownResult::Ok, ""},
+      {ShutdownResult::kTokenFailed, "OpenProcessToken error\n"},
+      {ShutdownResult::kPrivilegeFailed, "AdjustTokenPrivileges error\n"},
+      {ShutdownResult::kExitFailed, "ExitWindowsEx error\n"},
+      {ShutdownResult::kOk, ""},
   };
   for (const auto& c : cases) {
     log.Clear();

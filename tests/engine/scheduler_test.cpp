@@ -443,7 +443,7 @@ TEST_F(SchedulerTest, SuspendNowAnsweredNoChangesNothing) {
 
 TEST_F(SchedulerTest, SuspendNowBeforeAWaitingEntryWakesForIt) {
   Add(At(10, 21, 0), At(10, 22, 0));
-  prompt.QueueAnswer(PromptAnswer::Yes);
+  prompt.QueueAnswer(PromptAnswer::kYes);
   sched->SuspendNow(false);
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"スタンバイに入りますか？"});
   ASSERT_EQ(windows.created, 1);
@@ -458,8 +458,8 @@ TEST_F(SchedulerTest, SuspendNowDuringALoneRunningEntryIsCancelled) {
   User().sleep_flag = SleepMode::kHibernate;
   Add(At(10, 21, 0), At(10, 22, 0));
   JumpTo(At(10, 21, 30));
-  prompt.QueueAnswer(PromptAnswer::Yes);
-  prompt.QueueAnswer(PromptAnswer::Yes);
+  prompt.QueueAnswer(PromptAnswer::kYes);
+  prompt.QueueAnswer(PromptAnswer::kYes);
   sched->SuspendNow(false);
   EXPECT_EQ(prompt.Texts(),
             (std::vector<std::string>{"休止モードに入りますか？", "実行中ですが休止モードに入りますか？",
@@ -473,8 +473,8 @@ TEST_F(SchedulerTest, SuspendNowDuringARunningEntryTargetsTheNextOne) {
   Add(At(10, 23, 0), At(10, 23, 30));
   JumpTo(At(10, 21, 30));
 
-  prompt.QueueAnswer(PromptAnswer::Yes);
-  prompt.QueueAnswer(PromptAnswer::No);
+  prompt.QueueAnswer(PromptAnswer::kYes);
+  prompt.QueueAnswer(PromptAnswer::kNo);
   sched->SuspendNow(false);
   EXPECT_EQ(E(0).state, kStateRunning);  // second question answered No
   EXPECT_EQ(windows.created, 0);
@@ -507,7 +507,7 @@ TEST_F(SchedulerTest, SuspendNowWithEveryEntryFinishedArmsNoTimer) {
   JumpTo(At(10, 22, 0));
   WaitCountdown();
   power.Clear();
-  prompt.QueueAnswer(PromptAnswer::Yes);
+  prompt.QueueAnswer(PromptAnswer::kYes);
   sched->SuspendNow(false);
   EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"スタンバイに入りますか？"});
   ASSERT_EQ(windows.created, 2);
@@ -612,7 +612,7 @@ TEST_F(SchedulerTest, ChangeAndDeleteActOnTheChosenEntryWhileTheTickReSortsTheTa
       });
       EXPECT_EQ(doc->OnScheduleChange(), k.message.empty());
     } else {
-      prompt.QueueAnswer(PromptAnswer::Yes);
+      prompt.QueueAnswer(PromptAnswer::kYes);
       prompt.whileAsked = tickMeanwhile;
       EXPECT_EQ(doc->OnScheduleDelete(), k.message.empty());
       prompt.whileAsked = nullptr;

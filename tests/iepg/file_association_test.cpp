@@ -19,8 +19,8 @@
 
 namespace {
 
-constexpr RegistryRoot kHkcr = RegistryRoot::ClassesRoot;
-constexpr RegistryRoot kUser = RegistryRoot::UserClasses;
+constexpr RegistryRoot kHkcr = RegistryRoot::kClassesRoot;
+constexpr RegistryRoot kUser = RegistryRoot::kUserClasses;
 const char* kNotice =
     "拡張子のレジストリをバックアップします。\n【OKボタン】を押すとバックアップを開始します。\n"
     "レジストリのバックアップをDOSコマンドで行うため、\nOKボタンを押した後にDOSプロンプトが表示されます。";
@@ -100,9 +100,9 @@ TEST_F(Association, RemembersThePreviousHandlerAndRestoresItAfterARestart) {
 TEST_F(Association, OurOwnFileTypeIsNeverRemembered) {
   registry.AllowWrites(kHkcr);
   (void)registry.WriteString(kHkcr, ".epg", "", "Tz_auto");  // an earlier install's
-  EXPECT_EQ(assoc->AssociateExtension(".epg", "x"), AssociationResult::Done);
+  EXPECT_EQ(assoc->AssociateExtension(".epg", "x"), AssociationResult::kDone);
   EXPECT_EQ(doc->AppInfo().Associations().LookupAssociation(".epg"), nullptr);
-  EXPECT_EQ(assoc->UnassociateExtension(".epg"), AssociationResult::Done);
+  EXPECT_EQ(assoc->UnassociateExtension(".epg"), AssociationResult::kDone);
   EXPECT_EQ(Handler(".epg"), "Tz_auto");
 }
 
@@ -188,12 +188,12 @@ TEST_F(Association, WriteFailuresAreReportedWithTheExtension) {
 TEST_F(Association, WindowsOwnChoiceIsNamed) {
   const std::string choice =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.tvpi\\UserChoice";
-  (void)registry.WriteString(RegistryRoot::CurrentUser, choice, "ProgId", "Browser.tvpi");
+  (void)registry.WriteString(RegistryRoot::kCurrentUser, choice, "ProgId", "Browser.tvpi");
   assoc->ApplyEpgSettings(0x3, 0, "");
   ASSERT_EQ(prompt.shown.size(), 1u);
   EXPECT_NE(prompt.shown[0].text.find("\n.tvpi\n"), std::string::npos) << prompt.shown[0].text;
   EXPECT_NE(prompt.shown[0].text.find("既定のアプリ"), std::string::npos);
-  (void)registry.WriteString(RegistryRoot::CurrentUser, choice, "ProgId", "Tz_auto");
+  (void)registry.WriteString(RegistryRoot::kCurrentUser, choice, "ProgId", "Tz_auto");
   prompt.shown.clear();
   assoc->ApplyEpgSettings(0x3, 0, "");
   EXPECT_TRUE(prompt.shown.empty());

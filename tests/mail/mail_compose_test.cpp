@@ -118,7 +118,7 @@ TEST_F(RunMailerTest, StartsTheQuotedProgramInItsFolderWithTheSplitArguments) {
   RecordingLauncher launcher;
   launcher.exitCode = 7;  // the mailer's own failure is not ours
   EXPECT_EQ(RunMailer(MailerCommandLine(mailer, R"(-hsmtp -s"Rec done" -Tx___a&b c@d)"), launcher),
-            MailerRun::Ended);
+            MailerRun::kEnded);
   EXPECT_EQ(launcher.program, mailer);
   EXPECT_EQ(launcher.directory, folder);
   EXPECT_THAT(launcher.args, ElementsAre("-hsmtp", "-sRec done", "-Tx___a&b", "c@d"));
@@ -136,11 +136,12 @@ TEST_F(RunMailerTest, RunsNoBareNameNoMissingFileAndNoBatchFile) {
   for (const std::string& program :
        {std::string("smail.exe"), std::string(), Path("missing.exe"), Path("smail.cmd"),
         Path("smail.BAT"), Path("smail.bat. . ")}) {
-    EXPECT_EQ(RunMailer(MailerCommandLine(program, "-hx"), launcher), MailerRun::NotRun) << program;
+    EXPECT_EQ(RunMailer(MailerCommandLine(program, "-hx"), launcher), MailerRun::kNotRun)
+        << program;
   }
   EXPECT_EQ(launcher.program, "");
   launcher.exitCode = std::nullopt;  // exists, but cannot be started
-  EXPECT_EQ(RunMailer(MailerCommandLine(Path("smail.exe"), "-hx"), launcher), MailerRun::NotRun);
+  EXPECT_EQ(RunMailer(MailerCommandLine(Path("smail.exe"), "-hx"), launcher), MailerRun::kNotRun);
 }
 
 // A mailer that does not end (here one held until the test lets it go) gets
@@ -150,7 +151,7 @@ TEST_F(RunMailerTest, AMailerThatDoesNotEndIsLeftRunningAfterTheWait) {
   ClearRecord(recorder);
   HeldRecorder held(recorder);
   EXPECT_EQ(RunMailer(MailerCommandLine(recorder, "-hx c@d"), SystemLauncher(), 0),
-            MailerRun::StillRunning);
+            MailerRun::kStillRunning);
   EXPECT_FALSE(RecordedArguments(recorder));
   held.Release();
   EXPECT_TRUE(WaitUntil([&] { return RecordedArguments(recorder).has_value(); }));

@@ -19,7 +19,7 @@ ScheduleEntry Evening(const std::string& titleUtf8) {
   return e;
 }
 
-NotifyFacts Facts(const std::string& titleUtf8, NotifyEvent event = NotifyEvent::WindowEnd) {
+NotifyFacts Facts(const std::string& titleUtf8, NotifyEvent event = NotifyEvent::kWindowEnd) {
   NotifyFacts f;
   f.event = event;
   f.entry = Evening(titleUtf8);
@@ -43,8 +43,8 @@ TEST(NotifyText, TemplatesExpandTheRecordKeysAndTheProgramsOwn) {
        "予定終了|一部起動|復帰が3分遅れた|12/25 20:59"},
       // Before the window is judged the verdict keys are empty.
       {"[SCH_VERDICT][SCH_CAUSE]", Facts("ニュース"), "[][]"},
-      {"SCH_EVENT", Facts("x", NotifyEvent::WindowMissed), "予定を逃しました"},
-      {"SCH_EVENT", Facts("x", NotifyEvent::NotReady), "スリープ復帰の準備ができていません"},
+      {"SCH_EVENT", Facts("x", NotifyEvent::kWindowMissed), "予定を逃しました"},
+      {"SCH_EVENT", Facts("x", NotifyEvent::kNotReady), "スリープ復帰の準備ができていません"},
       // The record's keys in the mail template's order: a title holding a
       // later key gets it replaced, as in the mail.
       {"SCH_TITLE", Facts("SCH_LOOP_FLAG"), "無し"},
@@ -84,12 +84,12 @@ TEST(WebhookRequest, EachKindGetsItsOwnBody) {
     const char* body;
   };
   const Row rows[] = {
-      {WebhookKind::Discord, "application/json; charset=utf-8",
+      {WebhookKind::kDiscord, "application/json; charset=utf-8",
        R"({"content":"**件名 \"q\"**\n本文\n2行目\t\u0001"})"},
-      {WebhookKind::Slack, "application/json; charset=utf-8",
+      {WebhookKind::kSlack, "application/json; charset=utf-8",
        R"({"text":"*件名 \"q\"*\n本文\n2行目\t\u0001"})"},
-      {WebhookKind::Ntfy, "text/plain; charset=utf-8", "本文\n2行目\t\x01"},
-      {WebhookKind::Generic, "application/json; charset=utf-8",
+      {WebhookKind::kNtfy, "text/plain; charset=utf-8", "本文\n2行目\t\x01"},
+      {WebhookKind::kGeneric, "application/json; charset=utf-8",
        R"({"event":"window_end","subject":"件名 \"q\"","body":"本文\n2行目\t\u0001",)"
        R"("title":"say \"hi\"\\now\n改行","start":"2026-12-24T21:00:00",)"
        R"("end":"2026-12-24T22:54:30","verdict":"全時間起動","cause":"","wake_time":""})"},
@@ -99,7 +99,7 @@ TEST(WebhookRequest, EachKindGetsItsOwnBody) {
     EXPECT_EQ(req.content_type, r.contentType);
     EXPECT_EQ(req.body, r.body);
   }
-  const WebhookRequest ntfy = BuildWebhookRequest(WebhookKind::Ntfy, t, f);
+  const WebhookRequest ntfy = BuildWebhookRequest(WebhookKind::kNtfy, t, f);
   ASSERT_EQ(ntfy.headers.size(), 1u);
   EXPECT_EQ(ntfy.headers[0].first, "Title");
   EXPECT_EQ(ntfy.headers[0].second, "=?UTF-8?B?5Lu25ZCNICJxIg==?=");
@@ -110,7 +110,7 @@ TEST(WebhookRequest, DiscordGetsAtMostItsLimitInWholeCharacters) {
   std::string japanese;
   for (int i = 0; i < 2500; ++i) japanese += "番";
   const WebhookRequest req =
-      BuildWebhookRequest(WebhookKind::Discord, NotifyText{"s", japanese}, Facts("t"));
+      BuildWebhookRequest(WebhookKind::kDiscord, NotifyText{"s", japanese}, Facts("t"));
   const std::string prefix = "{\"content\":\"**s**\\n";
   ASSERT_EQ(req.body.compare(0, prefix.size(), prefix), 0);
   // "**s**\n" is 6 characters, the rest whole "番"s, then the closing quote.

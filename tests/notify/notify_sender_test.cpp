@@ -114,7 +114,7 @@ TEST(NotifySender, FailureIsToldOnceUntilASendWorksAgainAndNeverLogsTheAddress) 
   ASSERT_TRUE(sender.WaitIdle(150000));
   EXPECT_EQ(poster.started, 4);
   const FileRead logged = ReadFileBounded(scratch.File("dbg.log"), 1 << 20);
-  ASSERT_EQ(logged.status, FileReadStatus::Read);
+  ASSERT_EQ(logged.status, FileReadStatus::kRead);
   EXPECT_NE(logged.bytes.find("https://example.com/…"), std::string::npos);
   EXPECT_NE(logged.bytes.find("サーバーに接続できませんでした"), std::string::npos);
   EXPECT_EQ(logged.bytes.find("SECRET"), std::string::npos);

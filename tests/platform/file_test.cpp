@@ -23,11 +23,11 @@ TEST(ReadFileBounded, TellsMissingUnreadableAndTooLargeApart) {
     FileReadStatus status;
     std::string bytes;
   } cases[] = {
-      {"four", 4, FileReadStatus::Read, "1234"},
-      {"four", 3, FileReadStatus::TooLarge, ""},
-      {"missing", 4, FileReadStatus::Missing, ""},
-      {"no-folder/x", 4, FileReadStatus::Missing, ""},
-      {"folder", 4, FileReadStatus::Unreadable, ""},
+      {"four", 4, FileReadStatus::kRead, "1234"},
+      {"four", 3, FileReadStatus::kTooLarge, ""},
+      {"missing", 4, FileReadStatus::kMissing, ""},
+      {"no-folder/x", 4, FileReadStatus::kMissing, ""},
+      {"folder", 4, FileReadStatus::kUnreadable, ""},
   };
   for (const auto& c : cases) {
     const FileRead r = ReadFileBounded(dir.File(c.name), c.bound);
@@ -41,7 +41,7 @@ TEST(ProfileStoreLoad, AStoreOfAFileNotReadIsNeverSaved) {
   fs::create_directory(fs::u8path(dir.File("Nimbra.ini")));
   FileReadStatus status{};
   const ProfileStore unread = ProfileStore::Load(dir.File("Nimbra.ini"), &status);
-  EXPECT_EQ(status, FileReadStatus::Unreadable);
+  EXPECT_EQ(status, FileReadStatus::kUnreadable);
   EXPECT_TRUE(unread.IsUnread());
   EXPECT_FALSE(unread.Save(dir.File("other.ini")));
   EXPECT_FALSE(FileExists(dir.File("other.ini")));

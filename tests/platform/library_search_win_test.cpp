@@ -23,7 +23,7 @@ TEST(LibrarySearch, APlantedLibraryInTheCurrentFolderIsNoLongerFoundByName) {
   EXPECT_NE(nullptr, before) << "the plant is found while the search takes the current folder";
   if (before) FreeLibrary(before);
 
-  EXPECT_EQ(LibrarySearch::SystemAndProgramFolder, RestrictLibrarySearch());
+  EXPECT_EQ(LibrarySearch::kSystemAndProgramFolder, RestrictLibrarySearch());
   HMODULE after = LoadLibraryW(L"nimbra_plant_b.dll");
   EXPECT_EQ(nullptr, after);
   if (after) FreeLibrary(after);

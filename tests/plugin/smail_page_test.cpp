@@ -150,7 +150,7 @@ TEST_F(SMailPageTest, TestMailAsksFirstAndSendsTheTestRecord) {
   EXPECT_THAT(prompt_.Texts(), ElementsAre("テストメールを送信します。送信しますか？"));
   EXPECT_FALSE(RecordedArguments());
 
-  prompt_.QueueAnswer(PromptAnswer::Yes);
+  prompt_.QueueAnswer(PromptAnswer::kYes);
   page.SendTestMail();
   EXPECT_THAT(RecordedArguments().value_or(std::vector<std::string>{}),
               ElementsAre("-hsmtp", "-fa@b", "-sRec done",
@@ -240,7 +240,7 @@ TEST_F(SMailPageTest, AMailerThatMayNotBeStartedIsToldAndNeverRun) {
     prompt_.shown.clear();
     EXPECT_FALSE(page.AcceptMailerPath(script));
     page.Settings().m_sm_path = mailer;
-    prompt_.QueueAnswer(PromptAnswer::Yes);
+    prompt_.QueueAnswer(PromptAnswer::kYes);
     page.SendTestMail();
     page.Run();
     const std::vector<std::string> told = prompt_.Texts();

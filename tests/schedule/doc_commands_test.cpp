@@ -173,12 +173,12 @@ TEST_F(DocCommands, DeleteRowThreeOfFive) {
   EXPECT_FALSE(doc.OnScheduleDelete());  // No
   EXPECT_EQ(doc.Table().GetScheduleCount(), 5);
 
-  prompt.QueueAnswer(PromptAnswer::Yes);
+  prompt.QueueAnswer(PromptAnswer::kYes);
   EXPECT_TRUE(doc.OnScheduleDelete());
   ASSERT_EQ(prompt.shown.size(), 2u);
   EXPECT_EQ(prompt.shown[1].text, "No.003 c を削除しますか？");
   EXPECT_EQ(prompt.shown[1].caption, "Nimbra");
-  EXPECT_EQ(prompt.shown[1].buttons, PromptButtons::YesNo);
+  EXPECT_EQ(prompt.shown[1].buttons, PromptButtons::kYesNo);
   ASSERT_EQ(doc.Table().GetScheduleCount(), 4);
   EXPECT_STREQ(Row(2).title, "d");
   EXPECT_STREQ(Row(3).title, "e");
@@ -336,9 +336,9 @@ TEST_F(DocCommands, AFailedSaveAtExitAsksToTryAgainUntilItWorksOrTheUserGivesUp)
     closing.LoadSettings();
     ASSERT_NE(closing.AddSchedule(Entry(At(2030, 6, 1, 10, 0), At(2030, 6, 1, 11, 0), "a")), -1);
     EXPECT_FALSE(closing.CommitEdit());  // told once while running
-    asked.QueueAnswer(PromptAnswer::Yes);
-    asked.QueueAnswer(PromptAnswer::Yes);
-    asked.QueueAnswer(PromptAnswer::No);
+    asked.QueueAnswer(PromptAnswer::kYes);
+    asked.QueueAnswer(PromptAnswer::kYes);
+    asked.QueueAnswer(PromptAnswer::kNo);
     int retries = 0;
     asked.whileAsked = [&] {
       if (c.freedOnRetry && ++retries == 2) {
@@ -349,7 +349,7 @@ TEST_F(DocCommands, AFailedSaveAtExitAsksToTryAgainUntilItWorksOrTheUserGivesUp)
     const size_t questions = c.saved ? 2u : 3u;
     ASSERT_EQ(asked.shown.size(), 1u + questions);
     for (size_t i = 1; i < asked.shown.size(); ++i) {
-      EXPECT_EQ(asked.shown[i].buttons, PromptButtons::YesNo);
+      EXPECT_EQ(asked.shown[i].buttons, PromptButtons::kYesNo);
       EXPECT_NE(asked.shown[i].text.find(path), std::string::npos);
     }
     if (c.saved) {

@@ -169,32 +169,32 @@ TEST(RepeatOk, OutcomesOfTheChecks) {
     return in;
   };
   const OkCase cases[] = {
-      {"Monday, weekly on Monday and Wednesday", Controls(0, 10), RepeatOkOutcome::Confirm},
-      {"Monday, weekly on Tuesday", Controls(0, 4), RepeatOkOutcome::Refused},
-      {"Monday, weekly on no day", Controls(0, 0), RepeatOkOutcome::Refused},
-      {"Monday, Mon-Wed-Fri", Controls(2, 42), RepeatOkOutcome::Confirm},
+      {"Monday, weekly on Monday and Wednesday", Controls(0, 10), RepeatOkOutcome::kConfirm},
+      {"Monday, weekly on Tuesday", Controls(0, 4), RepeatOkOutcome::kRefused},
+      {"Monday, weekly on no day", Controls(0, 0), RepeatOkOutcome::kRefused},
+      {"Monday, Mon-Wed-Fri", Controls(2, 42), RepeatOkOutcome::kConfirm},
       {"Tuesday, Mon-Wed-Fri",
        with(Controls(2, 42), [](auto& in) { in.periodStart = At(2030, 5, 7); }),
-       RepeatOkOutcome::Refused},
-      {"daily whatever the boxes", Controls(1, 0), RepeatOkOutcome::Confirm},
+       RepeatOkOutcome::kRefused},
+      {"daily whatever the boxes", Controls(1, 0), RepeatOkOutcome::kConfirm},
       {"end before start on the same day",
        with(Controls(1, 127), [](auto& in) { in.endTime = At(2030, 5, 1, 1, 0); }),
-       RepeatOkOutcome::Refused},
+       RepeatOkOutcome::kRefused},
       {"end before start, next day",
        with(Controls(1, 127),
             [](auto& in) {
               in.endTime = At(2030, 5, 1, 1, 0);
               in.endDayIndex = kEndDayNext;
             }),
-       RepeatOkOutcome::Confirm},
+       RepeatOkOutcome::kConfirm},
       {"start equal to end", with(Controls(1, 127), [](auto& in) { in.endTime = in.startTime; }),
-       RepeatOkOutcome::Confirm},
+       RepeatOkOutcome::kConfirm},
       {"period end before period start",
        with(Controls(1, 127), [](auto& in) { in.periodEnd = At(2030, 5, 5); }),
-       RepeatOkOutcome::Refused},
+       RepeatOkOutcome::kRefused},
       {"period end on the start day",
        with(Controls(1, 127), [](auto& in) { in.periodEnd = At(2030, 5, 6); }),
-       RepeatOkOutcome::Confirm},
+       RepeatOkOutcome::kConfirm},
       {"first start earlier today",
        with(Controls(1, 127),
             [](auto& in) {
@@ -202,23 +202,23 @@ TEST(RepeatOk, OutcomesOfTheChecks) {
               in.startTime = At(2030, 5, 1, 9, 0);
               in.endTime = At(2030, 5, 1, 13, 0);
             }),
-       RepeatOkOutcome::Refused},
+       RepeatOkOutcome::kRefused},
       {"repeat box off", with(Controls(0, 4), [](auto& in) { in.loop = 0; }),
-       RepeatOkOutcome::Close},
+       RepeatOkOutcome::kClose},
       {"repeat box off, start past", with(Controls(0, 4),
                                           [](auto& in) {
                                             in.loop = 0;
                                             in.periodStart = At(2030, 5, 1);
                                             in.startTime = At(2030, 5, 1, 9, 0);
                                           }),
-       RepeatOkOutcome::Close},
+       RepeatOkOutcome::kClose},
       {"repeat box off, end before start",
        with(Controls(0, 4),
             [](auto& in) {
               in.loop = 0;
               in.endTime = At(2030, 5, 1, 20, 0);
             }),
-       RepeatOkOutcome::Refused},
+       RepeatOkOutcome::kRefused},
   };
   for (const OkCase& c : cases) {
     const RepeatOkResult r = RepeatDialogOk(c.in, RepeatValues{}, kNow);
@@ -275,7 +275,7 @@ TEST(RepeatOk, TimesPastTheLatestHaveTheirOwnText) {
   };
   for (const auto& c : cases) {
     const RepeatOkResult r = RepeatDialogOk(c.in, RepeatValues{}, kNow);
-    EXPECT_EQ(r.outcome == RepeatOkOutcome::Refused && r.message == kTimeTooLateText, c.tooLate)
+    EXPECT_EQ(r.outcome == RepeatOkOutcome::kRefused && r.message == kTimeTooLateText, c.tooLate)
         << c.what << "\n" << r.message;
   }
 }
@@ -295,7 +295,7 @@ TEST(RepeatOk, StoredValuesAndSummaryForANextDayEnd) {
   in.endTime = At(2030, 5, 1, 1, 0);
   in.endDayIndex = kEndDayNext;
   const RepeatOkResult r = RepeatDialogOk(in, RepeatValues{}, kNow);
-  ASSERT_EQ(r.outcome, RepeatOkOutcome::Confirm) << r.message;
+  ASSERT_EQ(r.outcome, RepeatOkOutcome::kConfirm) << r.message;
   const RepeatValues& v = r.values;
   EXPECT_EQ(v.m_start, At(2030, 5, 6, 23, 0, 5));
   EXPECT_EQ(v.m_kikan_s, v.m_start);
@@ -328,7 +328,7 @@ TEST(RepeatOk, AlreadyPastText) {
   in.endTime = At(2030, 5, 1, 0, 30);
   in.endDayIndex = kEndDayNext;
   const RepeatOkResult r = RepeatDialogOk(in, RepeatValues{}, kNow);
-  EXPECT_EQ(r.outcome, RepeatOkOutcome::Refused);
+  EXPECT_EQ(r.outcome, RepeatOkOutcome::kRefused);
   EXPECT_EQ(r.message,
             "設定した日時は既に過ぎています\n\n現在時刻：　　2030/05/01　12:00:00\n\n"
             "初回起動日　2030/05/01　終了日　2030/05/02\n起動時刻：　　11:00:00\n"
@@ -341,7 +341,7 @@ TEST(RepeatOk, WithoutRepetitionTheDisabledPeriodStartDatesTheEntry) {
   RepeatDialogInput in = Controls(0, 0);
   in.loop = 0;
   const RepeatOkResult r = RepeatDialogOk(in, RepeatValues{}, kNow);
-  EXPECT_EQ(r.outcome, RepeatOkOutcome::Close);
+  EXPECT_EQ(r.outcome, RepeatOkOutcome::kClose);
   EXPECT_TRUE(r.message.empty());
   EXPECT_EQ(r.values.m_start, At(2030, 5, 6, 21, 0));
   EXPECT_EQ(r.values.m_kikan_f, 0);
@@ -357,14 +357,14 @@ TEST(RepeatOk, ThePromptedProcedure) {
   EXPECT_FALSE(RunRepeatDialogOk(Controls(0, 10), v, kNow, prompt));  // No
   ASSERT_EQ(prompt.shown.size(), 1u);
   EXPECT_EQ(prompt.shown[0].caption, "設定の確認");
-  EXPECT_EQ(prompt.shown[0].buttons, PromptButtons::YesNo);
+  EXPECT_EQ(prompt.shown[0].buttons, PromptButtons::kYesNo);
   EXPECT_EQ(v.m_b_way, 10);
-  prompt.QueueAnswer(PromptAnswer::Yes);
+  prompt.QueueAnswer(PromptAnswer::kYes);
   EXPECT_TRUE(RunRepeatDialogOk(Controls(0, 10), v, kNow, prompt));
   EXPECT_FALSE(RunRepeatDialogOk(Controls(0, 4), v, kNow, prompt));
   EXPECT_EQ(prompt.shown.back().text, kE1);
   EXPECT_EQ(prompt.shown.back().caption, "");  // the system's own caption
-  EXPECT_EQ(prompt.shown.back().buttons, PromptButtons::Ok);
+  EXPECT_EQ(prompt.shown.back().buttons, PromptButtons::kOk);
 }
 
 TEST(RepeatEntry, PeriodDatesLoseTheirTimeOrVanishWithoutAPeriod) {

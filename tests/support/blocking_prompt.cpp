@@ -75,9 +75,9 @@ PromptAnswer BlockingPrompt::Show(const std::string& text, const std::string&,
     texts_.push_back(text);
   }
   gate_.Wait(whileOpen);
-  if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
+  if (buttons == PromptButtons::kOk) return PromptAnswer::kOk;
   std::lock_guard<std::mutex> lock(mutex_);
-  if (answers_.empty()) return PromptAnswer::No;
+  if (answers_.empty()) return PromptAnswer::kNo;
   const PromptAnswer a = answers_.front();
   answers_.pop_front();
   return a;

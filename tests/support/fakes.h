@@ -79,10 +79,10 @@ class ScriptedPrompt final : public IPrompt {
       std::lock_guard<std::mutex> lock(mutex_);
       shown.push_back({text, caption, buttons});
     }
-    if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
+    if (buttons == PromptButtons::kOk) return PromptAnswer::kOk;
     if (whileAsked) whileAsked();
     std::lock_guard<std::mutex> lock(mutex_);
-    if (answers_.empty()) return PromptAnswer::No;
+    if (answers_.empty()) return PromptAnswer::kNo;
     const PromptAnswer a = answers_.front();
     answers_.pop_front();
     return a;

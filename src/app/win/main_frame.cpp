@@ -341,9 +341,9 @@ void CMainFrame::OnCommand(UINT id) {
     case ID_HELP_GUIDE: {
       const std::string guide = GuidePath(services_.programPath);
       if (!FileExists(guide))
-        services_.prompt.Show(GuideMissingText(guide), kAppTitle, PromptButtons::Ok);
+        services_.prompt.Show(GuideMissingText(guide), kAppTitle, PromptButtons::kOk);
       else if (!services_.launcher.ShellOpen(guide, ""))
-        services_.prompt.Show(GuideNotOpenedText(guide), kAppTitle, PromptButtons::Ok);
+        services_.prompt.Show(GuideNotOpenedText(guide), kAppTitle, PromptButtons::kOk);
       break;
     }
     case ID_APP_ABOUT: {
@@ -406,7 +406,7 @@ bool CMainFrame::ConfirmClose() {
     PostMessageW(GetHwnd(), WM_CLOSE, 0, 0);
     return false;
   }
-  return services_.prompt.Show(question, kAppTitle, PromptButtons::YesNo) == PromptAnswer::Yes;
+  return services_.prompt.Show(question, kAppTitle, PromptButtons::kYesNo) == PromptAnswer::kYes;
 }
 
 LRESULT CMainFrame::OnPowerBroadcast(WPARAM event) {

@@ -133,9 +133,9 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
     doc.LoadSettings();
   }
   log.Start(services.clock.LocalNow());
-  if (librarySearch == LibrarySearch::WithoutCurrentFolder)
+  if (librarySearch == LibrarySearch::kWithoutCurrentFolder)
     log.Write("library search: SetDefaultDllDirectories missing, current folder left out only");
-  else if (librarySearch == LibrarySearch::Unchanged)
+  else if (librarySearch == LibrarySearch::kUnchanged)
     log.Write("library search: not narrowed (SetDefaultDllDirectories and SetDllDirectoryW missing)");
   if (!inOwnFolder) log.Write("current folder: cannot change to the program's folder");
   if (!options.iepgFile.empty()) doc.AppInfo().SetStartWithFile(1);

@@ -148,7 +148,7 @@ void CNimbraView::CheckReadiness() {
     services_.log.Write("readiness: %s\n", notice.c_str());
     return;
   }
-  services_.prompt.Show(notice, kWakeDiagnosisCaption, PromptButtons::Ok);
+  services_.prompt.Show(notice, kWakeDiagnosisCaption, PromptButtons::kOk);
 }
 
 void CNimbraView::ShowWakeDiagnosis() {
@@ -160,18 +160,18 @@ void CNimbraView::ShowWakeDiagnosis() {
 void CNimbraView::RunWakeTest() {
   const std::string refusal = scheduler_->WakeTestRefusal();
   if (!refusal.empty()) {
-    services_.prompt.Show(refusal, kWakeTestCaption, PromptButtons::Ok);
+    services_.prompt.Show(refusal, kWakeTestCaption, PromptButtons::kOk);
     return;
   }
   const int64_t wakeAt = LocalSecondsNow(services_.clock) + kWakeTestAheadSeconds;
   const SleepMode mode = doc_.AppInfo().GetUserSetting().sleep_flag;
   if (services_.prompt.Show(WakeTestQuestion(mode, wakeAt), kWakeTestCaption,
-                            PromptButtons::YesNo) != PromptAnswer::Yes)
+                            PromptButtons::kYesNo) != PromptAnswer::kYes)
     return;
   // A schedule entered while the question was open is looked at again.
   const std::string late = scheduler_->WakeTestRefusal();
   if (!late.empty()) {
-    services_.prompt.Show(late, kWakeTestCaption, PromptButtons::Ok);
+    services_.prompt.Show(late, kWakeTestCaption, PromptButtons::kOk);
     return;
   }
   if (!scheduler_->StartWakeTest(wakeAt, services_.dryRun))
@@ -184,7 +184,7 @@ void CNimbraView::TellWakeTest() {
   const WakeTestResult& result = scheduler_->LastWakeTest();
   UpdateWakeStatus();
   services_.prompt.Show(WakeTestReport(result, doc_.AppInfo().GetUserSetting().wakeup_lead_sec),
-                        kWakeTestCaption, PromptButtons::Ok);
+                        kWakeTestCaption, PromptButtons::kOk);
 }
 
 void CNimbraView::UpdateJournalNote() {

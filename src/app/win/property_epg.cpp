@@ -81,7 +81,7 @@ void CPropertyEPG::OnBrowse() {
   if (auto path = BrowseForFile(GetHwnd(), L"*.exe", L"exeﾌｧｲﾙ(*.exe)|*.exe||")) {
     chosen = WideToUtf8(*path);
   }
-  if (TakeBrowsedTvAppPath(prompt_, chosen, &m_tv_app_path) == BrowseOutcome::Taken) {
+  if (TakeBrowsedTvAppPath(prompt_, chosen, &m_tv_app_path) == BrowseOutcome::kTaken) {
     SetItemText(IDC_EPG_APP_PATH, Utf8ToWide(m_tv_app_path));
   }
   SetModified();

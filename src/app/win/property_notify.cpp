@@ -33,7 +33,7 @@ void CPropertyNotify::DoDataExchange(CDataExchange& dx) {
   if (dx.IsSaving()) {
     const std::string problem = WebhookUrlProblem(url);
     if (!problem.empty()) {
-      prompt_.Show(problem, kAppTitle, PromptButtons::Ok);
+      prompt_.Show(problem, kAppTitle, PromptButtons::kOk);
       dx.Refuse(IDC_NOTIFY_URL);
       return;
     }
@@ -79,7 +79,7 @@ void CPropertyNotify::OnTest() {
     return;
   }
   NotifyFacts facts = SampleNotifyFacts();
-  facts.event = NotifyEvent::Test;
+  facts.event = NotifyEvent::kTest;
   WebhookJob job = MakeWebhookJob(trial, facts);
   HWND self = GetHwnd();
   job.done = [self](const PostOutcome& outcome) {

@@ -152,7 +152,7 @@ bool CPropertyUser::OnCommand(int id, int code, HWND) {
         OnDefaults();
         return true;
       case IDC_USER_HELP:
-        prompt_.Show(WideToUtf8(kHelpText), WideToUtf8(kHelpCaption), PromptButtons::Ok);
+        prompt_.Show(WideToUtf8(kHelpText), WideToUtf8(kHelpCaption), PromptButtons::kOk);
         return true;
       default:
         return false;
@@ -175,7 +175,7 @@ bool CPropertyUser::OnApply() {
   if (startup_) {
     const std::string failure =
         ApplyStartupBox(*startup_, startWithWindows_, startupCommand_, programPath_);
-    if (!failure.empty()) prompt_.Show(failure, kAppTitle, PromptButtons::Ok);
+    if (!failure.empty()) prompt_.Show(failure, kAppTitle, PromptButtons::kOk);
     // The box goes back to what the key really holds.
     ShowStartup();
   }

@@ -61,7 +61,7 @@ void CRegularTimeDlg::ShowTitle(const std::string& sjis) {
   showingTitle_ = true;
   CDataExchange dx(*this, false);
   std::string text = sjis;
-  dx.Text(IDC_REG_TITLE, text, kReservationTitleLimit, TextCoding::Sjis);
+  dx.Text(IDC_REG_TITLE, text, kReservationTitleLimit, TextCoding::kSjis);
   showingTitle_ = false;
 }
 
@@ -163,7 +163,7 @@ void CRegularTimeDlg::OnOK() {
   // The title's limit and message are the reservation dialog's.
   CDataExchange titleExchange(*this, true);
   std::string title = m_title;
-  titleExchange.Text(IDC_REG_TITLE, title, kReservationTitleLimit, TextCoding::Sjis);
+  titleExchange.Text(IDC_REG_TITLE, title, kReservationTitleLimit, TextCoding::kSjis);
   if (titleExchange.Failed()) return;
   m_title = title;
   UpdateData(true);

@@ -8,7 +8,7 @@
 CScheduleTimeDlg::CScheduleTimeDlg(HWND parent) : CDialog(IDD_SCHEDULE_TIME), parent_(parent) {}
 
 void CScheduleTimeDlg::DoDataExchange(CDataExchange& dx) {
-  dx.Text(IDC_TITLE, m_title, kReservationTitleLimit, TextCoding::Sjis);
+  dx.Text(IDC_TITLE, m_title, kReservationTitleLimit, TextCoding::kSjis);
 }
 
 BOOL CScheduleTimeDlg::OnInitDialog() {

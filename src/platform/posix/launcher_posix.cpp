@@ -55,13 +55,13 @@ ProgramRun SpawnAndWait(const std::string& program, const std::vector<std::strin
     const pid_t r = waitpid(pid, &status, WNOHANG);
     if (r == pid) {
       // posix_spawn reports a missing program through the child's exit 127.
-      return ProgramRun{ProgramRun::Outcome::Ended, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+      return ProgramRun{ProgramRun::Outcome::kEnded, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
     }
     if (r < 0) return ProgramRun{};
     if (std::chrono::steady_clock::now() >= deadline) {
       std::lock_guard<std::mutex> lock(lateMutex);
       latePrograms.push_back(pid);
-      return ProgramRun{ProgramRun::Outcome::StillRunning, 0};
+      return ProgramRun{ProgramRun::Outcome::kStillRunning, 0};
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -103,7 +103,7 @@ class PosixLauncher final : public ILauncher {
   std::optional<int> RunAndWait(const std::string& program, const std::vector<std::string>& args,
                                 unsigned timeoutMs) override {
     const ProgramRun run = SpawnAndWait(program, args, std::string(), false, timeoutMs);
-    if (run.outcome != ProgramRun::Outcome::Ended) return std::nullopt;
+    if (run.outcome != ProgramRun::Outcome::kEnded) return std::nullopt;
     return run.exitCode;
   }
   ProgramRun RunInAndWait(const std::string& program, const std::vector<std::string>& args,
@@ -115,10 +115,10 @@ class PosixLauncher final : public ILauncher {
 }  // namespace
 
 ProgramFileCheck CheckProgramFile(const std::string& path) {
-  if (!IsFullPath(path)) return ProgramFileCheck::NotFullPath;
+  if (!IsFullPath(path)) return ProgramFileCheck::kNotFullPath;
   struct stat st {};
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return ProgramFileCheck::Missing;
-  return IsCommandScriptName(path) ? ProgramFileCheck::CommandScript : ProgramFileCheck::Ok;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return ProgramFileCheck::kMissing;
+  return IsCommandScriptName(path) ? ProgramFileCheck::kCommandScript : ProgramFileCheck::kOk;
 }
 
 std::unique_ptr<ILauncher> MakeSystemLauncher(CDebugLog&) {

@@ -11,7 +11,7 @@ class ConsolePrompt final : public IPrompt {
   PromptAnswer Show(const std::string& text, const std::string& caption,
                     PromptButtons buttons) override {
     std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
-    return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+    return buttons == PromptButtons::kYesNo ? PromptAnswer::kNo : PromptAnswer::kOk;
   }
 };
 

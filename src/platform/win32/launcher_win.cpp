@@ -79,7 +79,7 @@ class WinLauncher final : public ILauncher {
     const std::wstring resolved = SystemProgram(wprogram);
     const ProgramRun run =
         Start(resolved, resolved.empty() ? wprogram : resolved, args, std::wstring(), timeoutMs);
-    if (run.outcome != ProgramRun::Outcome::Ended) return std::nullopt;
+    if (run.outcome != ProgramRun::Outcome::kEnded) return std::nullopt;
     return run.exitCode;
   }
 
@@ -114,13 +114,13 @@ class WinLauncher final : public ILauncher {
     UniqueHandle process(pi.hProcess);
     UniqueHandle thread(pi.hThread);
     const DWORD waited = WaitForSingleObject(process.get(), timeoutMs);
-    if (waited == WAIT_TIMEOUT) return ProgramRun{ProgramRun::Outcome::StillRunning, 0};
+    if (waited == WAIT_TIMEOUT) return ProgramRun{ProgramRun::Outcome::kStillRunning, 0};
     DWORD code = 0;
     if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(process.get(), &code)) {
       if (log_) LogIfFailed(false, *log_, "WaitForSingleObject");
-      return ProgramRun{ProgramRun::Outcome::StillRunning, 0};
+      return ProgramRun{ProgramRun::Outcome::kStillRunning, 0};
     }
-    return ProgramRun{ProgramRun::Outcome::Ended, static_cast<int>(code)};
+    return ProgramRun{ProgramRun::Outcome::kEnded, static_cast<int>(code)};
   }
 
   CDebugLog* log_;
@@ -129,11 +129,11 @@ class WinLauncher final : public ILauncher {
 }  // namespace
 
 ProgramFileCheck CheckProgramFile(const std::string& path) {
-  if (!IsFullPath(path)) return ProgramFileCheck::NotFullPath;
+  if (!IsFullPath(path)) return ProgramFileCheck::kNotFullPath;
   const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    return ProgramFileCheck::Missing;
-  return IsCommandScriptName(path) ? ProgramFileCheck::CommandScript : ProgramFileCheck::Ok;
+    return ProgramFileCheck::kMissing;
+  return IsCommandScriptName(path) ? ProgramFileCheck::kCommandScript : ProgramFileCheck::kOk;
 }
 
 std::unique_ptr<ILauncher> MakeSystemLauncher(CDebugLog& log) {

@@ -16,6 +16,6 @@ LibrarySearch RestrictLibrarySearch() {
   const auto setDefault = Kernel32Function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories");
   if (setDefault &&
       setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_APPLICATION_DIR) != FALSE)
-    return LibrarySearch::SystemAndProgramFolder;
-  return noCurrent ? LibrarySearch::WithoutCurrentFolder : LibrarySearch::Unchanged;
+    return LibrarySearch::kSystemAndProgramFolder;
+  return noCurrent ? LibrarySearch::kWithoutCurrentFolder : LibrarySearch::kUnchanged;
 }

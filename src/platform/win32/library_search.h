@@ -5,9 +5,9 @@
 // name; the search is narrowed to the system's folder and the program's own.
 
 enum class LibrarySearch {
-  SystemAndProgramFolder,  // only those two folders are searched
-  WithoutCurrentFolder,    // the older rule, but never the current folder
-  Unchanged,               // the system offered neither
+  kSystemAndProgramFolder,  // only those two folders are searched
+  kWithoutCurrentFolder,    // the older rule, but never the current folder
+  kUnchanged,               // the system offered neither
 };
 
 // Narrows the search as far as the system allows; call first thing at start.

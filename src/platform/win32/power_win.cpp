@@ -30,19 +30,19 @@ struct Reason {
 ShutdownResult EnableShutdownPrivilege() {
   HANDLE raw = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw))
-    return ShutdownResult::TokenFailed;
+    return ShutdownResult::kTokenFailed;
   UniqueHandle token(raw);
   TOKEN_PRIVILEGES tp{};
   tp.PrivilegeCount = 1;
   tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
   if (!LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &tp.Privileges[0].Luid))
-    return ShutdownResult::PrivilegeFailed;
+    return ShutdownResult::kPrivilegeFailed;
   // Succeeds also when the privilege is not held; then the last error says so.
   SetLastError(ERROR_SUCCESS);
   if (!AdjustTokenPrivileges(token.get(), FALSE, &tp, 0, nullptr, nullptr) ||
       GetLastError() != ERROR_SUCCESS)
-    return ShutdownResult::PrivilegeFailed;
-  return ShutdownResult::Ok;
+    return ShutdownResult::kPrivilegeFailed;
+  return ShutdownResult::kOk;
 }
 
 }  // namespace
@@ -137,9 +137,9 @@ bool Win32Power::Suspend(SleepMode mode) {
 
 ShutdownResult Win32Power::Shutdown() {
   const ShutdownResult r = EnableShutdownPrivilege();
-  if (r != ShutdownResult::Ok) return r;
-  if (!ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, 0)) return ShutdownResult::ExitFailed;
-  return ShutdownResult::Ok;
+  if (r != ShutdownResult::kOk) return r;
+  if (!ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, 0)) return ShutdownResult::kExitFailed;
+  return ShutdownResult::kOk;
 }
 
 void Win32Power::KeepAwake(bool on, const std::string& reason) {

@@ -7,10 +7,10 @@ PromptAnswer ShowPromptBox(HWND owner, const std::string& text, const std::strin
   const std::wstring wtext = Utf8ToWide(text);
   const std::wstring wcaption = Utf8ToWide(caption);
   const UINT type =
-      (buttons == PromptButtons::YesNo ? MB_YESNO | MB_ICONQUESTION : MB_OK) | extraFlags;
+      (buttons == PromptButtons::kYesNo ? MB_YESNO | MB_ICONQUESTION : MB_OK) | extraFlags;
   const int r = MessageBoxW(owner, wtext.c_str(), caption.empty() ? nullptr : wcaption.c_str(), type);
-  if (buttons == PromptButtons::Ok) return PromptAnswer::Ok;
-  return r == IDYES ? PromptAnswer::Yes : PromptAnswer::No;
+  if (buttons == PromptButtons::kOk) return PromptAnswer::kOk;
+  return r == IDYES ? PromptAnswer::kYes : PromptAnswer::kNo;
 }
 
 namespace {

@@ -15,13 +15,13 @@ constexpr const wchar_t kUserClasses[] = L"Software\\Classes\\";
 
 HKEY BaseOf(RegistryRoot root, const std::string& path, std::wstring* subKey) {
   switch (root) {
-    case RegistryRoot::ClassesRoot:
+    case RegistryRoot::kClassesRoot:
       *subKey = Utf8ToWide(path);
       return HKEY_CLASSES_ROOT;
-    case RegistryRoot::UserClasses:
+    case RegistryRoot::kUserClasses:
       *subKey = kUserClasses + Utf8ToWide(path);
       return HKEY_CURRENT_USER;
-    case RegistryRoot::CurrentUser:
+    case RegistryRoot::kCurrentUser:
       break;
   }
   *subKey = Utf8ToWide(path);
@@ -65,20 +65,20 @@ class WinRegistry final : public IRegistry {
   KeyStatus CreateKey(RegistryRoot root, const std::string& path) override {
     UniqueHKey key;
     DWORD disposition = 0;
-    if (Create(root, path, &key, &disposition) != ERROR_SUCCESS) return KeyStatus::Failed;
-    return disposition == REG_CREATED_NEW_KEY ? KeyStatus::Created : KeyStatus::Existed;
+    if (Create(root, path, &key, &disposition) != ERROR_SUCCESS) return KeyStatus::kFailed;
+    return disposition == REG_CREATED_NEW_KEY ? KeyStatus::kCreated : KeyStatus::kExisted;
   }
 
   bool KeyExists(RegistryRoot root, const std::string& path) override {
-    if (root == RegistryRoot::ClassesRoot && OpenExists(RegistryRoot::UserClasses, path))
+    if (root == RegistryRoot::kClassesRoot && OpenExists(RegistryRoot::kUserClasses, path))
       return true;
     return OpenExists(root, path);
   }
 
   std::optional<std::string> ReadString(RegistryRoot root, const std::string& path,
                                         const std::string& name) override {
-    if (root == RegistryRoot::ClassesRoot) {
-      if (auto user = QueryString(RegistryRoot::UserClasses, path, name)) return user;
+    if (root == RegistryRoot::kClassesRoot) {
+      if (auto user = QueryString(RegistryRoot::kUserClasses, path, name)) return user;
     }
     return QueryString(root, path, name);
   }

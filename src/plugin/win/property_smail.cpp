@@ -42,14 +42,14 @@ CPropertySMail::CPropertySMail(SMailPage& page, HINSTANCE module)
 void CPropertySMail::DoDataExchange(CDataExchange& dx) {
   SMailSettings& s = page_.Settings();
   dx.Check(IDC_SM_ENABLE_CHECK, s.m_sm_enable_check);
-  dx.Text(IDC_SM_SERVER, s.m_sm_server, kTextBytes, TextCoding::SjisExact);
-  dx.Text(IDC_SM_PATH, s.m_sm_path, kTextBytes, TextCoding::SjisExact);
-  dx.Text(IDC_SM_SRC_ADDR, s.m_sm_src_addr, kTextBytes, TextCoding::SjisExact);
-  dx.Text(IDC_SM_DST_ADDR, s.m_sm_dst_addr, kTextBytes, TextCoding::SjisExact);
-  dx.Text(IDC_SM_TITLE, s.m_sm_title, kTextBytes, TextCoding::Sjis);
+  dx.Text(IDC_SM_SERVER, s.m_sm_server, kTextBytes, TextCoding::kSjisExact);
+  dx.Text(IDC_SM_PATH, s.m_sm_path, kTextBytes, TextCoding::kSjisExact);
+  dx.Text(IDC_SM_SRC_ADDR, s.m_sm_src_addr, kTextBytes, TextCoding::kSjisExact);
+  dx.Text(IDC_SM_DST_ADDR, s.m_sm_dst_addr, kTextBytes, TextCoding::kSjisExact);
+  dx.Text(IDC_SM_TITLE, s.m_sm_title, kTextBytes, TextCoding::kSjis);
   dx.Check(IDC_SM_TEMP_CHECK, s.m_sm_temp_check);
   dx.Check(IDC_SM_INFO_CHECK, s.m_sm_info_check);
-  dx.Text(IDC_SM_TEMP_PATH, s.m_sm_temp_path, kTextBytes, TextCoding::SjisExact);
+  dx.Text(IDC_SM_TEMP_PATH, s.m_sm_temp_path, kTextBytes, TextCoding::kSjisExact);
 }
 
 BOOL CPropertySMail::OnInitDialog() {

@@ -41,12 +41,12 @@ class WinRegistry : public ::testing::Test {
 };
 
 TEST_F(WinRegistry, CreatesReadsAndWritesUserClasses) {
-  const RegistryRoot user = RegistryRoot::UserClasses;
+  const RegistryRoot user = RegistryRoot::kUserClasses;
   EXPECT_FALSE(registry.KeyExists(user, Name()));
   EXPECT_EQ(registry.ReadString(user, Name(), ""), std::nullopt);
-  EXPECT_EQ(registry.CreateKey(user, Name() + "\\shell\\open"), KeyStatus::Created);
-  EXPECT_EQ(registry.CreateKey(user, Name() + "\\shell\\open"), KeyStatus::Existed);
-  EXPECT_EQ(registry.CreateKey(user, Name()), KeyStatus::Existed);
+  EXPECT_EQ(registry.CreateKey(user, Name() + "\\shell\\open"), KeyStatus::kCreated);
+  EXPECT_EQ(registry.CreateKey(user, Name() + "\\shell\\open"), KeyStatus::kExisted);
+  EXPECT_EQ(registry.CreateKey(user, Name()), KeyStatus::kExisted);
   EXPECT_EQ(registry.ReadString(user, Name(), ""), std::nullopt);  // no default value yet
 
   EXPECT_TRUE(registry.WriteString(user, Name(), "", "nimbra file"));
@@ -68,8 +68,8 @@ TEST_F(WinRegistry, CreatesReadsAndWritesUserClasses) {
   EXPECT_EQ(bytes, (std::wcslen(L"nimbra file") + 1) * sizeof(wchar_t));
 
   // The classes root shows the user's classes.
-  EXPECT_TRUE(registry.KeyExists(RegistryRoot::ClassesRoot, Name()));
-  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, Name(), ""), "nimbra file");
+  EXPECT_TRUE(registry.KeyExists(RegistryRoot::kClassesRoot, Name()));
+  EXPECT_EQ(registry.ReadString(RegistryRoot::kClassesRoot, Name(), ""), "nimbra file");
 }
 
 TEST_F(WinRegistry, AssociatesAnExtensionAndReadsItBack) {
@@ -80,20 +80,20 @@ TEST_F(WinRegistry, AssociatesAnExtensionAndReadsItBack) {
   CNimbraDoc doc(clock, prompt, debugLog, dir.File("Nimbra.ini"));
   doc.LoadSettings();
   RecordingLauncher launcher;
-  const bool hadProgId = registry.KeyExists(RegistryRoot::UserClasses, kProgId);
-  ASSERT_TRUE(registry.WriteString(RegistryRoot::UserClasses, Viewer() + "\\shell\\open\\command",
+  const bool hadProgId = registry.KeyExists(RegistryRoot::kUserClasses, kProgId);
+  ASSERT_TRUE(registry.WriteString(RegistryRoot::kUserClasses, Viewer() + "\\shell\\open\\command",
                                    "", "\"C:\\Viewer\\viewer.exe\" \"%1\""));
-  ASSERT_TRUE(registry.WriteString(RegistryRoot::UserClasses, Name(), "", Viewer()));
+  ASSERT_TRUE(registry.WriteString(RegistryRoot::kUserClasses, Name(), "", Viewer()));
   CFileAssociation assoc(doc, CoreServices{clock, prompt, debugLog}, registry, launcher,
                          ProgramPath());
   EXPECT_EQ(assoc.AssociateExtension(Name(), OpenCommandFor(ProgramPath())),
-            AssociationResult::Done);
-  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, Name(), ""), "Tz_auto");
+            AssociationResult::kDone);
+  EXPECT_EQ(registry.ReadString(RegistryRoot::kClassesRoot, Name(), ""), "Tz_auto");
   EXPECT_EQ(doc.AppInfo().Associations().LookupAssociation(Name()), Viewer());
-  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, "Tz_auto\\shell\\open\\Command", ""),
+  EXPECT_EQ(registry.ReadString(RegistryRoot::kClassesRoot, "Tz_auto\\shell\\open\\Command", ""),
             OpenCommandFor(ProgramPath()));
-  EXPECT_EQ(assoc.UnassociateExtension(Name()), AssociationResult::Done);
-  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, Name(), ""), Viewer());
+  EXPECT_EQ(assoc.UnassociateExtension(Name()), AssociationResult::kDone);
+  EXPECT_EQ(registry.ReadString(RegistryRoot::kClassesRoot, Name(), ""), Viewer());
   if (!hadProgId) RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Tz_auto");
   if (!hadProgId) RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\Tz_auto");
 }
@@ -134,7 +134,7 @@ TEST_F(WinRegistry, TheOpenCommandStartsThisProgramWhenItsFolderHasABlank) {
 TEST_F(WinRegistry, RegExeExportsAKeyAndIsWaitedFor) {
   // A class every Windows (and Wine prefix) has; only read.
   const std::string ext = ".ini";
-  if (!registry.KeyExists(RegistryRoot::ClassesRoot, ext)) GTEST_SKIP() << "no " << ext;
+  if (!registry.KeyExists(RegistryRoot::kClassesRoot, ext)) GTEST_SKIP() << "no " << ext;
   ScratchDir dir;
   FakeClock clock;
   ScriptedPrompt prompt;

@@ -18,8 +18,8 @@ std::string BodyOf(const std::string& request) {
 TEST(WinHttpPoster, EachKindArrivesAsBuilt) {
   NotifyFacts facts = SampleNotifyFacts();
   const NotifyText text = ComposeNotifyText("件名 \"SCH_TITLE\"", "本文\nSCH_TITLE", facts);
-  for (WebhookKind kind : {WebhookKind::Discord, WebhookKind::Slack, WebhookKind::Ntfy,
-                           WebhookKind::Generic}) {
+  for (WebhookKind kind : {WebhookKind::kDiscord, WebhookKind::kSlack, WebhookKind::kNtfy,
+                           WebhookKind::kGeneric}) {
     const WebhookRequest built = BuildWebhookRequest(kind, text, facts);
     OneRequestServer server(204);
     const WebhookUrlCheck url =
