@@ -5,7 +5,7 @@
 namespace {
 
 std::string TemplateOr(const std::string& sjis, const char* builtIn) {
-  return sjis.empty() ? std::string(builtIn) : SjisToUtf8(sjis);
+  return sjis.empty() ? std::string(builtIn) : TemplateFromStored(SjisToUtf8(sjis));
 }
 
 WebhookKind KindOf(int32_t stored) {
@@ -31,16 +31,18 @@ WebhookJob MakeWebhookJob(const NotifySettings& settings, const NotifyFacts& fac
 }
 
 CProgramNotifier::CProgramNotifier(const NotifySettings& settings, CNotifySender& sender,
-                                   IBalloon& balloon)
-    : settings_(settings), sender_(sender), balloon_(balloon) {}
+                                   IBalloon& balloon, IWindowFacts* facts)
+    : settings_(settings), sender_(sender), balloon_(balloon), facts_(facts) {}
 
 void CProgramNotifier::WindowEnded(const ScheduleEntry& entry) {
-  Notify(NotifyEvent::kWindowEnd, entry, settings_.balloon_end != 0, settings_.webhook_on_end != 0,
-         false);
+  bool fullyAwake = true;
+  const NotifyFacts facts = FactsOf(NotifyEvent::kWindowEnd, entry, &fullyAwake);
+  const bool trouble = !fullyAwake && settings_.balloon_trouble;
+  Notify(facts, settings_.balloon_end != 0 || trouble, settings_.webhook_on_end != 0, trouble);
 }
 
 void CProgramNotifier::WindowMissed(const ScheduleEntry& entry) {
-  Notify(NotifyEvent::kWindowMissed, entry, settings_.balloon_trouble != 0,
+  Notify(FactsOf(NotifyEvent::kWindowMissed, entry, nullptr), settings_.balloon_trouble != 0,
          settings_.webhook_on_missed != 0, true);
 }
 
@@ -64,11 +66,25 @@ void CProgramNotifier::SendFailed(const std::string& reason) {
     balloon_.ShowBalloon(std::string(NotifyEventText(NotifyEvent::kSendFailed)), reason, true);
 }
 
-void CProgramNotifier::Notify(NotifyEvent event, const ScheduleEntry& entry, bool balloon,
-                              bool webhook, bool warning) {
+NotifyFacts CProgramNotifier::FactsOf(NotifyEvent event, const ScheduleEntry& entry,
+                                      bool* fullyAwake) {
   NotifyFacts facts;
   facts.event = event;
   facts.entry = entry;
+  if (!facts_) return facts;
+  // The journal has the window's end (or its miss) by now, so the verdict is
+  // final: nothing after the end changes it.
+  const WindowVerdictFacts verdict = facts_->Verdict(entry);
+  if (verdict.judged) {
+    facts.verdict = verdict.verdict;
+    facts.cause = verdict.cause;
+    if (fullyAwake) *fullyAwake = verdict.fullyAwake;
+  }
+  facts.wake_time = facts_->NextWake();
+  return facts;
+}
+
+void CProgramNotifier::Notify(const NotifyFacts& facts, bool balloon, bool webhook, bool warning) {
   if (balloon) {
     const NotifyText text = ComposeNotifyText(kDefaultNotifySubject, kDefaultNotifyBody, facts);
     balloon_.ShowBalloon(text.subject, text.body, warning);

@@ -5,6 +5,7 @@
 // hands over: the webhook is posted by the sender's worker.
 #include <string>
 
+#include "app/window_facts.h"
 #include "engine/scheduler.h"
 #include "notify/notify_sender.h"
 #include "schedule/settings_file.h"
@@ -25,8 +26,12 @@ WebhookJob MakeWebhookJob(const NotifySettings& settings, const NotifyFacts& fac
 class CProgramNotifier : public IWindowNotifier {
  public:
   // settings: the document's, read at each event (the page may change them).
-  CProgramNotifier(const NotifySettings& settings, CNotifySender& sender, IBalloon& balloon);
+  // facts: the window's verdict and the next wake (none: left empty).
+  CProgramNotifier(const NotifySettings& settings, CNotifySender& sender, IBalloon& balloon,
+                   IWindowFacts* facts = nullptr);
 
+  // The end: the balloon when the user asked for one at every end, or as
+  // trouble when the journal found the window not fully awake.
   void WindowEnded(const ScheduleEntry& entry) override;
   void WindowMissed(const ScheduleEntry& entry) override;
   void WakeTimerRefused() override;
@@ -38,10 +43,11 @@ class CProgramNotifier : public IWindowNotifier {
   void SendFailed(const std::string& reason);
 
  private:
-  void Notify(NotifyEvent event, const ScheduleEntry& entry, bool balloon, bool webhook,
-              bool warning);
+  NotifyFacts FactsOf(NotifyEvent event, const ScheduleEntry& entry, bool* fullyAwake);
+  void Notify(const NotifyFacts& facts, bool balloon, bool webhook, bool warning);
 
   const NotifySettings& settings_;
   CNotifySender& sender_;
   IBalloon& balloon_;
+  IWindowFacts* facts_;
 };

@@ -124,40 +124,52 @@ const char* VerdictWord(VerdictKind kind) {
   return "不明";
 }
 
-std::string VerdictText(const JournalVerdict& v) {
+std::string CauseText(const JournalVerdict& v) {
   const std::string at = v.at > 0 ? Clock(v.at) : "";
-  std::string why;
   switch (v.cause) {
-    case VerdictCause::kNone: break;
+    case VerdictCause::kNone: return "";
     case VerdictCause::kSlowResume:
-      why = "タイマーで" + at + "に起動、復帰に時間がかかりました。起動の前倒しを長くしてください";
-      break;
+      return "タイマーで" + at + "に起動、復帰に時間がかかりました。起動の前倒しを長くしてください";
     case VerdictCause::kWokenLate:
-      why = at.empty() ? std::string("タイマーで起動しませんでした") : at + "にタイマー以外で起動";
-      break;
-    case VerdictCause::kProgramLate: why = at + "にNimbraが起動"; break;
-    case VerdictCause::kTickLate: why = "PCは起動中でしたが、処理が遅れました"; break;
-    case VerdictCause::kSleptByProgram: why = at + "にNimbraがスリープ"; break;
-    case VerdictCause::kSleptByOther: why = at + "にユーザーかWindowsがスリープ"; break;
-    case VerdictCause::kNotRunning: why = "Nimbraが起動していませんでした"; break;
-    case VerdictCause::kStalled: why = "処理が止まっていたか、時計が変わりました"; break;
-    case VerdictCause::kAsleep: why = "PCの電源が切れていたか、スリープ中でした"; break;
-    case VerdictCause::kTimerRefused: why = "ウェイクタイマーが拒否されました"; break;
-    case VerdictCause::kNoRecord: why = "Nimbraが異常終了し、記録がありません"; break;
+      return at.empty() ? std::string("タイマーで起動しませんでした") : at + "にタイマー以外で起動";
+    case VerdictCause::kProgramLate: return at + "にNimbraが起動";
+    case VerdictCause::kTickLate: return "PCは起動中でしたが、処理が遅れました";
+    case VerdictCause::kSleptByProgram: return at + "にNimbraがスリープ";
+    case VerdictCause::kSleptByOther: return at + "にユーザーかWindowsがスリープ";
+    case VerdictCause::kNotRunning: return "Nimbraが起動していませんでした";
+    case VerdictCause::kStalled: return "処理が止まっていたか、時計が変わりました";
+    case VerdictCause::kAsleep: return "PCの電源が切れていたか、スリープ中でした";
+    case VerdictCause::kTimerRefused: return "ウェイクタイマーが拒否されました";
+    case VerdictCause::kNoRecord: return "Nimbraが異常終了し、記録がありません";
   }
-  std::string text;
+  return "";
+}
+
+namespace {
+
+// The verdict's words with the cause, when there is one, in brackets after
+// the part it explains.
+std::string VerdictWords(const JournalVerdict& v, bool withCause) {
+  const std::string why = withCause ? "（" + CauseText(v) + "）" : "";
   switch (v.kind) {
     case VerdictKind::kFullyAwake: return "最後まで起動";
-    case VerdictKind::kLate:
-      text = Duration(v.seconds) + "遅れて開始（" + why + "）";
+    case VerdictKind::kLate: {
+      std::string text = Duration(v.seconds) + "遅れて開始" + why;
       if (v.interrupted > 0) text += "、途中" + Duration(v.interrupted) + "中断";
       return text;
-    case VerdictKind::kInterrupted: return Duration(v.seconds) + "中断（" + why + "）";
-    case VerdictKind::kMissed: return "見逃し（" + why + "）";
-    case VerdictKind::kUnknown: return "不明（" + why + "）";
+    }
+    case VerdictKind::kInterrupted: return Duration(v.seconds) + "中断" + why;
+    case VerdictKind::kMissed: return "見逃し" + why;
+    case VerdictKind::kUnknown: return "不明" + why;
   }
-  return text;
+  return "";
 }
+
+}  // namespace
+
+std::string VerdictText(const JournalVerdict& v) { return VerdictWords(v, true); }
+
+std::string VerdictHeadline(const JournalVerdict& v) { return VerdictWords(v, false); }
 
 std::string WakeText(const JournalWindow& w) {
   if (w.seenAt < 0) return "";

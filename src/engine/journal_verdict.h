@@ -67,6 +67,10 @@ struct JournalVerdict {
 JournalVerdict JudgeWindow(const JournalWindow& window);
 // The verdict in plain Japanese ("完全に起動", "12秒遅れて開始（...）").
 std::string VerdictText(const JournalVerdict& verdict);
+// The same without the cause ("12秒遅れて開始", "見逃し"), and the cause
+// alone ("" when the PC was awake throughout).
+std::string VerdictHeadline(const JournalVerdict& verdict);
+std::string CauseText(const JournalVerdict& verdict);
 // The verdict's short word for the list: "正常", "遅れ", "中断", "見逃し", "不明".
 const char* VerdictWord(VerdictKind kind);
 // How the PC came to be awake, in words.

@@ -309,6 +309,10 @@ void CScheduler::OnResume() {
   if (i >= 0) (void)RunIfInside(i, now);
 }
 
+WakePlan CScheduler::PlanNow() const {
+  return PlanWake(doc_.Table(), LocalSecondsNow(services_.clock), Settings());
+}
+
 WakeSettings CScheduler::Settings() const {
   const CUserSetParam& user = doc_.AppInfo().GetUserSetting();
   return WakeSettings{user.wakeup_lead_sec, user.stay_awake_gap_sec};

@@ -127,6 +127,8 @@ class CScheduler {
   const std::string& StatusText() const { return statusText_; }
   // The plan of the last tick.
   const WakePlan& Plan() const { return plan_; }
+  // The plan as the table stands now (after an end, before the next tick).
+  WakePlan PlanNow() const;
   // An end was followed by staying awake instead of a countdown, and the
   // next schedule's lead has not begun.
   bool StayingAwake() const { return stayingAwake_; }

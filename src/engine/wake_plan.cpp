@@ -58,8 +58,12 @@ std::string ShortDateTime(int64_t seconds) {
 
 }  // namespace
 
+std::string NextWakeText(const WakePlan& plan) {
+  return plan.haveWake ? ShortDateTime(plan.wakeSeconds) : "";
+}
+
 std::string NextActionText(const WakePlan& plan) {
-  const std::string when = plan.haveWake ? ShortDateTime(plan.wakeSeconds) : "";
+  const std::string when = NextWakeText(plan);
   return when.empty() ? "次の予定なし" : "次回起動 " + when;
 }
 

@@ -53,6 +53,8 @@ bool StaysAwakeAfterEnd(int64_t endSeconds, const WakePlan& next, const WakeSett
 
 // "次回起動 12/24 20:59" for the plan's wake, or "次の予定なし".
 std::string NextActionText(const WakePlan& plan);
+// The plan's wake as that line writes it ("12/24 20:59"), "" without one.
+std::string NextWakeText(const WakePlan& plan);
 // The status line while an end was followed by staying awake:
 // "次の予定まで待機中（次回起動 12/24 20:59）".
 std::string StayAwakeText(const WakePlan& plan);

@@ -8,7 +8,9 @@
 #include <mutex>
 #include <vector>
 
+#include "engine/journal_recorder.h"
 #include "platform/debug_log.h"
+#include "schedule/time_rules.h"
 
 namespace {
 
@@ -122,6 +124,97 @@ TEST_F(NotifierFixture, NoAddressPostsNothingAndTroubleIsToldOnlyWhenSwitchedOn)
   notifier.SendFailed("HTTP 404");
   notifier.WakeTimerRefused();
   EXPECT_EQ(balloon.shown.size(), 2u);
+}
+
+// The journal's verdict as a script.
+class ScriptedFacts : public IWindowFacts {
+ public:
+  WindowVerdictFacts Verdict(const ScheduleEntry&) override { return verdict; }
+  std::string NextWake() override { return wake; }
+  WindowVerdictFacts verdict;
+  std::string wake;
+};
+
+TEST_F(NotifierFixture, TheVerdictItsCauseAndTheNextWakeAreSaidAndTroubleWarns) {
+  struct Row {
+    const char* name;
+    bool missed;
+    WindowVerdictFacts verdict;
+    int32_t balloonTrouble;
+    size_t balloons;  // 0 or 1, with the warning icon
+    const char* line;  // the body's verdict line
+  };
+  const WindowVerdictFacts awake{true, true, "最後まで起動", ""};
+  const WindowVerdictFacts cut{true, false, "5分00秒中断", "21:10:00にユーザーかWindowsがスリープ"};
+  const WindowVerdictFacts off{true, false, "見逃し", "PCの電源が切れていたか、スリープ中でした"};
+  const Row rows[] = {
+      {"awake to the end", false, awake, 1, 0, "判定: 最後まで起動 \\n"},
+      {"interrupted", false, cut, 1, 1, "判定: 5分00秒中断 21:10:00にユーザーかWindowsがスリープ\\n"},
+      {"interrupted, trouble unwanted", false, cut, 0, 0, "判定: 5分00秒中断 21:10:00に"},
+      {"not in the journal", false, WindowVerdictFacts{}, 1, 0, "判定:  \\n"},
+      {"missed", true, off, 1, 1, "判定: 見逃し PCの電源が切れていたか、スリープ中でした\\n"},
+  };
+  ScriptedFacts facts;
+  facts.wake = "03/06 20:59";
+  CProgramNotifier judged{settings, sender, balloon, &facts};
+  settings.webhook_kind = 3;  // generic: the fields and the body as JSON
+  size_t posted = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    facts.verdict = row.verdict;
+    settings.balloon_trouble = row.balloonTrouble;
+    balloon.shown.clear();
+    if (row.missed)
+      judged.WindowMissed(Entry());
+    else
+      judged.WindowEnded(Entry());
+    ASSERT_EQ(balloon.shown.size(), row.balloons);
+    if (row.balloons) {
+      EXPECT_TRUE(balloon.shown[0].warning);
+      EXPECT_NE(balloon.shown[0].text.find(row.verdict.verdict), std::string::npos);
+    }
+    const std::vector<WebhookRequest> requests = Posted();
+    ASSERT_EQ(requests.size(), ++posted);
+    const std::string& body = requests.back().body;
+    EXPECT_NE(body.find(row.line), std::string::npos) << body;
+    EXPECT_NE(body.find("次回起動: 03/06 20:59"), std::string::npos) << body;
+    EXPECT_NE(body.find("\"verdict\":\"" + row.verdict.verdict + "\""), std::string::npos) << body;
+  }
+}
+
+// A window that passed while the program was not running is found at the
+// start, before the notifications exist; handed over later, it carries the
+// journal's verdict.
+TEST_F(NotifierFixture, AWindowMissedBeforeTheStartIsToldWithTheJournalsVerdict) {
+  struct Sink : IJournalSink {
+    void Record(const JournalEvent& e) override { events.push_back(e); }
+    std::vector<JournalEvent> events;
+  } sink;
+  const ScheduleEntry entry = Entry();
+  const int64_t start = TimeToSeconds(entry.s), end = TimeToSeconds(entry.e);
+  {
+    CJournalRecorder before(sink);
+    (void)before.ProgramStarted(start - 7200, false, {}, {});
+    before.ProgramEnding(start - 3600, false);
+  }
+  CJournalRecorder journal(sink);
+  const std::vector<JournalWindowRef> missed =
+      journal.ProgramStarted(end + 600, false, sink.events, {{start, end, "ニュース"}});
+  ASSERT_EQ(missed.size(), 1u);
+
+  WakePlan plan;
+  plan.haveWake = true;
+  plan.wakeSeconds = TimeToSeconds(SystemTime{2027, 3, 0, 6, 20, 59, 0, 0});
+  CJournalWindowFacts facts(&journal, [&plan] { return plan; });
+  CProgramNotifier judged{settings, sender, balloon, &facts};
+  judged.WindowMissed(entry);
+  const std::vector<WebhookRequest> requests = Posted();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_NE(requests[0].body.find("判定: 見逃し Nimbraが起動していませんでした"), std::string::npos)
+      << requests[0].body;
+  EXPECT_NE(requests[0].body.find("次回起動: 03/06 20:59"), std::string::npos) << requests[0].body;
+  ASSERT_EQ(balloon.shown.size(), 1u);
+  EXPECT_TRUE(balloon.shown[0].warning);
 }
 
 TEST(MakeWebhookJob, StoredTemplatesAreShiftJisAndAnEmptyOneIsTheBuiltIn) {

@@ -83,6 +83,12 @@ TEST(JournalVerdict, TextsNameTheCauseInJapanese) {
             "5分00秒中断（21:10:00にユーザーかWindowsがスリープ）");
   EXPECT_EQ(VerdictText({K::kMissed, C::kTimerRefused, 3600, -1, 0}), "見逃し（ウェイクタイマーが拒否されました）");
   EXPECT_EQ(VerdictText({K::kUnknown, C::kNoRecord, 10, -1, 0}), "不明（Nimbraが異常終了し、記録がありません）");
+  // The notifications say the verdict and its cause apart.
+  const JournalVerdict late{K::kLate, C::kProgramLate, 120, T + 118, 60};
+  EXPECT_EQ(VerdictText(late), "2分00秒遅れて開始（21:01:58にNimbraが起動）、途中1分00秒中断");
+  EXPECT_EQ(VerdictHeadline(late), "2分00秒遅れて開始、途中1分00秒中断");
+  EXPECT_EQ(CauseText(late), "21:01:58にNimbraが起動");
+  EXPECT_EQ(CauseText({K::kFullyAwake, C::kNone, 0, -1, 0}), "");
 }
 
 JournalEvent Ev(JournalKind kind, int64_t at, int code = 0, int64_t from = 0, int64_t to = 0,
@@ -271,7 +277,9 @@ TEST(JournalRecorder, WindowsPassedWhileNotRunningAreMissedAndACrashIsUnknown) {
   const std::vector<JournalWindowRef> passed = {{T - 90000, T - 86400, "old"}, {T, E, "a"}};
   {
     CJournalRecorder r(sink);
-    EXPECT_EQ(r.ProgramStarted(E + 60, false, sink.events, passed), 1);
+    const std::vector<JournalWindowRef> missed = r.ProgramStarted(E + 60, false, sink.events, passed);
+    ASSERT_EQ(missed.size(), 1u);
+    EXPECT_EQ(missed[0].title, "a");
     r.WindowSeen(E + 100, {E + 100, E + 9000, "b"}, -1);  // then killed
   }
   CJournalRecorder r(sink);
