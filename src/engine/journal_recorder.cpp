@@ -32,13 +32,14 @@ void CJournalRecorder::Write(const JournalEvent& event) {
 
 void CJournalRecorder::Looked(int64_t now) { Write(Event(JournalKind::kLooked, now)); }
 
-int CJournalRecorder::ProgramStarted(int64_t now, bool hidden,
+std::vector<JournalWindowRef> CJournalRecorder::ProgramStarted(int64_t now, bool hidden,
                                      const std::vector<JournalEvent>& earlier,
                                      const std::vector<JournalWindowRef>& passed) {
   startedAt_ = now;
   lastTick_ = -1;
   // Without an earlier record nothing is known about the time before.
   std::vector<JournalEvent> missed;
+  std::vector<JournalWindowRef> missedWindows;
   if (!earlier.empty()) {
     const int64_t lastRecord = earlier.back().at;
     bool asleep = false;
@@ -50,13 +51,15 @@ int CJournalRecorder::ProgramStarted(int64_t now, bool hidden,
     }
     const JournalMiss why = asleep ? JournalMiss::kAsleep : JournalMiss::kNotRunning;
     for (const JournalWindowRef& w : passed)
-      if (w.end > lastRecord && w.end <= now && !known.count({w.start, w.title}))
+      if (w.end > lastRecord && w.end <= now && !known.count({w.start, w.title})) {
         missed.push_back(WindowEvent(JournalKind::kMissed, now, w, static_cast<int>(why)));
+        missedWindows.push_back(w);
+      }
   }
   events_ = earlier;
   Write(Event(JournalKind::kProgramStart, now, hidden ? 1 : 0));
   for (const JournalEvent& e : missed) Write(e);
-  return static_cast<int>(missed.size());
+  return missedWindows;
 }
 
 void CJournalRecorder::ProgramEnding(int64_t now, bool sessionEnd) {

@@ -53,8 +53,8 @@ class CJournalRecorder {
   // windows that passed while the program was not running); passed: the
   // table's windows that ended before now. Each passed window that ended
   // after the last record and has none is journalled as missed. Returns
-  // how many were.
-  int ProgramStarted(int64_t now, bool hidden, const std::vector<JournalEvent>& earlier,
+  // those windows.
+  std::vector<JournalWindowRef> ProgramStarted(int64_t now, bool hidden, const std::vector<JournalEvent>& earlier,
                      const std::vector<JournalWindowRef>& passed);
   // Once: the end of the session and the end of the program both say it.
   void ProgramEnding(int64_t now, bool sessionEnd);

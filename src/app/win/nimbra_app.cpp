@@ -139,6 +139,7 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
     log.Write("library search: not narrowed (SetDefaultDllDirectories and SetDllDirectoryW missing)");
   if (!inOwnFolder) log.Write("current folder: cannot change to the program's folder");
   if (!options.iepgFile.empty()) doc.AppInfo().SetStartWithFile(1);
+  std::vector<ScheduleEntry> missedAtStart;
   {
     // The journal learns of the windows that passed while the program was
     // not running, and drops its oldest windows now and then.
@@ -149,9 +150,18 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
     for (int i = 0; i < table.GetScheduleCount(); ++i)
       passed.push_back({table.StartSeconds(i), table.EndSeconds(i),
                         SjisToUtf8(table.GetSchedule(i)->title)});
-    const int missed = journal.ProgramStarted(LocalSecondsNow(services.clock), options.tray,
-                                              earlier, passed);
-    if (missed > 0) log.Write("journal: %d window(s) passed while the program was not running\n", missed);
+    const std::vector<JournalWindowRef> missed =
+        journal.ProgramStarted(LocalSecondsNow(services.clock), options.tray, earlier, passed);
+    if (!missed.empty())
+      log.Write("journal: %d window(s) passed while the program was not running\n",
+                static_cast<int>(missed.size()));
+    // Told by the notifications once the view is up (they are made with it).
+    for (const JournalWindowRef& w : missed)
+      for (size_t i = 0; i < passed.size(); ++i)
+        if (passed[i].start == w.start && passed[i].title == w.title) {
+          missedAtStart.push_back(*table.GetSchedule(static_cast<int>(i)));
+          break;
+        }
   }
   CSettingsSaver saver(doc);
 
@@ -166,7 +176,8 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
     CPowerControl powerControl(services.power, services.prompt, services.clock, log,
                                timerName ? timerName : "", &services.powerReadings);
     CProgressSubDlgFactory countdownWindows(nullptr, &log);
-    const ViewParts parts{pluginHost, powerControl, countdownWindows, &notifySender, &notifyRelay};
+    const ViewParts parts{pluginHost,    powerControl, countdownWindows,
+                          &notifySender, &notifyRelay, std::move(missedAtStart)};
     CMainFrame frame(doc, saver, services, parts);
     countdownWindows.AnchorOn(&frame);
     if (frame.Create()) {

@@ -40,9 +40,15 @@ CNimbraView::CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
       services_(services),
       pluginHost_(parts.pluginHost),
       notifySender_(parts.notifySender),
-      relay_(parts.relay) {
-  if (notifySender_)
-    notifier_ = std::make_unique<CProgramNotifier>(doc_.Notify(), *notifySender_, *this);
+      relay_(parts.relay),
+      missedAtStart_(parts.missedAtStart) {
+  if (notifySender_) {
+    // The plan is asked for only at an event, when the scheduler exists.
+    windowFacts_ = std::make_unique<CJournalWindowFacts>(
+        services.journal, [this] { return scheduler_->PlanNow(); });
+    notifier_ = std::make_unique<CProgramNotifier>(doc_.Notify(), *notifySender_, *this,
+                                                   windowFacts_.get());
+  }
   scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, parts.power,
                                             parts.countdownWindows, services.Core(),
                                             services.notices, services.journal, notifier_.get());
@@ -121,6 +127,10 @@ void CNimbraView::OnInitialUpdate() {
   // The readiness check, once the window shows, also fills the status line.
   PostMessageW(GetHwnd(), kCheckReadinessMessage, 0, 0);
   PostMessageW(GetHwnd(), kJournalMessage, 0, 0);
+  // The windows missed before the start are told now that a balloon can show.
+  if (notifier_)
+    for (const ScheduleEntry& missed : missedAtStart_) notifier_->WindowMissed(missed);
+  missedAtStart_.clear();
 }
 
 void CNimbraView::WakeStatusChanged() { UpdateWakeStatus(); }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/plugin_host.h"
 #include "app/program_notifier.h"
@@ -33,6 +34,9 @@ struct ViewParts {
   // through (none: nothing is sent).
   CNotifySender* notifySender = nullptr;
   CUiRelay* relay = nullptr;
+  // The windows the journal found missed at the start (the PC was off or the
+  // program not running through them): told once the window is up.
+  std::vector<ScheduleEntry> missedAtStart;
 };
 
 class CNimbraView : public CWindow,
@@ -177,8 +181,10 @@ class CNimbraView : public CWindow,
   CPluginHost& pluginHost_;
   CNotifySender* notifySender_;
   CUiRelay* relay_;
+  std::unique_ptr<CJournalWindowFacts> windowFacts_;
   std::unique_ptr<CProgramNotifier> notifier_;
   std::unique_ptr<CScheduler> scheduler_;
+  std::vector<ScheduleEntry> missedAtStart_;
 
   CListCtrl list_;
   CTrayIcon tray_;
