@@ -7,17 +7,34 @@
 CNotifySender::CNotifySender(IWebhookPoster& poster, CDebugLog& log, NotifyReports reports,
                              PostLimits limits)
     : poster_(poster), log_(log), reports_(std::move(reports)), limits_(limits) {
-  worker_ = std::thread([this] { Run(); });
+  worker_ = std::thread([this, flight = flight_] { Run(flight); });
 }
 
 CNotifySender::~CNotifySender() {
+  size_t dropped = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
+    dropped = queue_.size();
     queue_.clear();
   }
   wake_.notify_all();
-  if (worker_.joinable()) worker_.join();
+  if (dropped > 0) log_.Write("notify: %d queued notification(s) dropped at exit", static_cast<int>(dropped));
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    (void)idle_.wait_for(lock, std::chrono::milliseconds(limits_.exit_ms), [this] { return !busy_; });
+  }
+  if (!worker_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(flight_->mutex);
+    if (flight_->posting) {
+      flight_->abandoned = true;
+      log_.Write("notify: a post still in flight after %u ms is left behind at exit", limits_.exit_ms);
+      worker_.detach();
+      return;
+    }
+  }
+  worker_.join();
 }
 
 void CNotifySender::Enqueue(WebhookJob job) {
@@ -49,7 +66,7 @@ void CNotifySender::Resumed() {
   wake_.notify_one();
 }
 
-void CNotifySender::Run() {
+void CNotifySender::Run(const std::shared_ptr<Flight>& flight) {
   for (;;) {
     WebhookJob job;
     {
@@ -65,11 +82,21 @@ void CNotifySender::Run() {
     if (!check.ok) {
       outcome.reason = check.error;
     } else {
+      {
+        std::lock_guard<std::mutex> lock(flight->mutex);
+        flight->posting = true;
+      }
+      // The limits are the worker's own: a post left behind outlives them.
+      const PostLimits limits = limits_;
       try {
-        outcome = poster_.Post(check.url, job.request, limits_);
+        outcome = poster_.Post(check.url, job.request, limits);
       } catch (const std::exception& e) {
         outcome = PostOutcome{false, 0, e.what()};
       }
+      std::lock_guard<std::mutex> lock(flight->mutex);
+      // Left behind at the program's end: the sender has gone.
+      if (flight->abandoned) return;
+      flight->posting = false;
     }
     Finish(job, outcome);
     {

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,6 +22,9 @@ class CDebugLog;
 struct PostLimits {
   unsigned connect_ms = 10000;
   unsigned total_ms = 30000;
+  // How long the program's end waits for a post in flight (as a PC about to
+  // sleep does); a post that takes longer is left to end by itself.
+  unsigned exit_ms = 3000;
 };
 
 // What became of one post, in words for the page and the log ("HTTP 204",
@@ -62,8 +66,9 @@ class CNotifySender {
  public:
   CNotifySender(IWebhookPoster& poster, CDebugLog& log, NotifyReports reports,
                 PostLimits limits = PostLimits());
-  // Stops the worker after the post in flight (bounded by its time-outs);
-  // what is still queued is dropped.
+  // Stops the worker: what is still queued is dropped, and a post in flight
+  // gets exit_ms to end; one that hangs longer is left behind (its outcome
+  // goes nowhere) so that the program's end never waits for a network.
   ~CNotifySender();
   CNotifySender(const CNotifySender&) = delete;
   CNotifySender& operator=(const CNotifySender&) = delete;
@@ -82,7 +87,16 @@ class CNotifySender {
   static constexpr size_t kMaxQueued = 16;
 
  private:
-  void Run();
+  // What the worker and the sender share beyond the sender's life: a worker
+  // left behind in a post finds it abandoned and ends without touching the
+  // sender.
+  struct Flight {
+    std::mutex mutex;
+    bool posting = false;
+    bool abandoned = false;
+  };
+
+  void Run(const std::shared_ptr<Flight>& flight);
   void Finish(WebhookJob& job, const PostOutcome& outcome);
 
   IWebhookPoster& poster_;
@@ -97,5 +111,6 @@ class CNotifySender {
   bool busy_ = false;
   bool stop_ = false;
   TellOnce<> failure_;  // told once until a send works again
+  std::shared_ptr<Flight> flight_ = std::make_shared<Flight>();
   std::thread worker_;
 };

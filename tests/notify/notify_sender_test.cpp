@@ -138,6 +138,31 @@ TEST(NotifySender, WhatFailedIsTriedOnceMoreAfterTheResume) {
   EXPECT_EQ(counts.failures.size(), 1u);
 }
 
+TEST(NotifySender, TheProgramsEndLeavesAHangingPostBehindAndDropsWhatIsQueued) {
+  ScratchDir scratch;
+  // Outlives the worker that the sender leaves behind in it.
+  static ScriptedPoster* const poster = new ScriptedPoster;
+  poster->Hold();
+  CDebugLog log(scratch.File("dbg.log"));
+  log.SetLevel(1);
+  Counts counts;
+  {
+    PostLimits limits;
+    limits.exit_ms = 50;
+    CNotifySender sender(*poster, log, ReportsTo(counts), limits);
+    sender.Enqueue(Job("hangs"));
+    ASSERT_TRUE(WaitUntil([&] { return poster->started == 1; }));
+    sender.Enqueue(Job("queued"));
+  }
+  // The end has come while the post still hangs.
+  EXPECT_EQ(poster->started, 1);
+  const FileRead logged = ReadFileBounded(scratch.File("dbg.log"), 1 << 20);
+  ASSERT_EQ(logged.status, FileReadStatus::kRead);
+  EXPECT_NE(logged.bytes.find("1 queued notification(s) dropped at exit"), std::string::npos);
+  EXPECT_NE(logged.bytes.find("left behind at exit"), std::string::npos);
+  poster->Release();
+}
+
 TEST(NotifySender, TestSendsReportTheirOutcomeToThePageOnly) {
   ScriptedPoster poster;
   poster.outcomes = {PostOutcome{false, 401, "HTTP 401"}};
