@@ -1,6 +1,7 @@
 #include "app/settings_pages.h"
 
 #include "app/program_options.h"
+#include "notify/notify_message.h"
 #include "platform/prompt.h"
 #include "platform/startup_entries.h"
 #include "platform/text.h"
@@ -206,6 +207,36 @@ std::string WebhookUrlProblem(const std::string& url) {
   }
   const WebhookUrlCheck check = ParseWebhookUrl(url);
   return check.ok ? "" : check.error;
+}
+
+std::string TemplateShown(const std::string& stored, const char* builtIn) {
+  const std::string text = stored.empty() ? std::string(builtIn) : TemplateFromStored(SjisToUtf8(stored));
+  std::string shown;
+  for (char c : text) {
+    if (c == '\n') shown += '\r';
+    shown += c;
+  }
+  return shown;
+}
+
+TemplateTaken TakeTemplate(const std::string& text, const char* builtIn, size_t maxBytes) {
+  const std::string stored = TemplateToStored(text);
+  if (stored == TemplateToStored(builtIn)) return {};
+  const std::optional<std::string> sjis = Utf8ToSjisExact(stored);
+  if (!sjis) return {"", "Shift-JISで表せない文字は使えません。"};
+  if (sjis->size() > maxBytes) return {"", "長すぎます（" + std::to_string(maxBytes) + "バイトまで）。"};
+  return {*sjis, ""};
+}
+
+std::string NotifyKeysText() {
+  std::string text;
+  for (const NotifyKeyDescription& k : AllNotifyKeys()) {
+    text += k.key;
+    text += "　";
+    text += k.description;
+    text += "\r\n";
+  }
+  return text;
 }
 
 std::string TestOutcomeText(const PostOutcome& outcome) {

@@ -158,3 +158,16 @@ inline constexpr std::array<const char*, 4> kWebhookKindNames = {"Discord", "Sla
 std::string WebhookUrlProblem(const std::string& url);
 // A test send's outcome in words for the page.
 std::string TestOutcomeText(const PostOutcome& outcome);
+// A template as the page's editor shows it (UTF-8, CR LF lines): the stored
+// one (Shift-JIS, as the settings keep it) or, when none is, the built-in one.
+std::string TemplateShown(const std::string& stored, const char* builtIn);
+// What the settings keep for the editor's text: "" for the built-in one (it
+// then follows the program's), else the stored form in Shift-JIS; problem
+// says why a text cannot be kept (a character Shift-JIS lacks, too long).
+struct TemplateTaken {
+  std::string stored;
+  std::string problem;
+};
+TemplateTaken TakeTemplate(const std::string& text, const char* builtIn, size_t maxBytes);
+// The keys a template can hold, one "KEY　description" a line (CR LF).
+std::string NotifyKeysText();

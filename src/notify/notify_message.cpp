@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/sjis_texts.h"
 #include "platform/text.h"
 
 const std::vector<NotifyKeyDescription> kNotifyKeyDescriptions = {
@@ -10,6 +11,23 @@ const std::vector<NotifyKeyDescription> kNotifyKeyDescriptions = {
     {"SCH_CAUSE", "判定の理由"},
     {"SCH_WAKE_TIME", "次回起動の時刻"},
 };
+
+std::vector<NotifyKeyDescription> AllNotifyKeys() {
+  std::vector<NotifyKeyDescription> keys = kNotifyKeyDescriptions;
+  const NotifyKeyDescription record[] = {
+      {"SCH_TITLE", kSjisTitle.utf8},
+      {"SCH_START_DATE", kSjisStartDate.utf8},
+      {"SCH_START_TIME", kSjisStartTime.utf8},
+      {"SCH_END_DATE", kSjisEndDate.utf8},
+      {"SCH_END_TIME", kSjisEndTime.utf8},
+      {"SCH_LOOP_FLAG", kSjisLoopFlag.utf8},
+      {"SCH_TERM_FLAG", kSjisTermFlag.utf8},
+      {"SCH_TERM_START_DATE", kSjisTermStartDate.utf8},
+      {"SCH_TERM_END_DATE", kSjisTermEndDate.utf8},
+  };
+  keys.insert(keys.end(), std::begin(record), std::end(record));
+  return keys;
+}
 
 const char* const kDefaultNotifySubject = "[Nimbra] SCH_EVENT: SCH_TITLE";
 const char* const kDefaultNotifyBody =
@@ -56,6 +74,37 @@ std::vector<TemplateKeyValue> NotifyKeyValues(const NotifyFacts& facts) {
 
 std::string ExpandNotifyTemplate(std::string_view templ, const NotifyFacts& facts) {
   return ExpandKeys(std::string(templ), NotifyKeyValues(facts));
+}
+
+std::string TemplateToStored(std::string_view text) {
+  std::string stored;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\\') {
+      stored += "\\\\";
+    } else if (c == '\r') {
+      stored += "\\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      stored += "\\n";
+    } else {
+      stored += c;
+    }
+  }
+  return stored;
+}
+
+std::string TemplateFromStored(std::string_view stored) {
+  std::string text;
+  for (size_t i = 0; i < stored.size(); ++i) {
+    if (stored[i] == '\\' && i + 1 < stored.size() && (stored[i + 1] == 'n' || stored[i + 1] == '\\')) {
+      text += stored[i + 1] == 'n' ? '\n' : '\\';
+      ++i;
+    } else {
+      text += stored[i];
+    }
+  }
+  return text;
 }
 
 NotifyText ComposeNotifyText(std::string_view subjectTemplate, std::string_view bodyTemplate,

@@ -42,6 +42,9 @@ struct NotifyKeyDescription {
   const char* description;  // UTF-8
 };
 extern const std::vector<NotifyKeyDescription> kNotifyKeyDescriptions;
+// Every key a template can hold, described: the program's own, then the
+// schedule record's (the mail template's keys, with the mail page's words).
+std::vector<NotifyKeyDescription> AllNotifyKeys();
 
 // Every key with its value in UTF-8, in replacement order: the program's own
 // keys first (their values never hold a key), then the record's.
@@ -49,6 +52,11 @@ std::vector<TemplateKeyValue> NotifyKeyValues(const NotifyFacts& facts);
 
 // A template (UTF-8) with every key replaced.
 std::string ExpandNotifyTemplate(std::string_view templ, const NotifyFacts& facts);
+
+// A template as the settings file keeps it (one line: a line break is
+// written "\n", a backslash "\\"), both sides in UTF-8.
+std::string TemplateToStored(std::string_view text);
+std::string TemplateFromStored(std::string_view stored);
 
 // The default templates, the same for every channel.
 extern const char* const kDefaultNotifySubject;

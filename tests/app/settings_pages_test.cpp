@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/program_options.h"
+#include "notify/notify_message.h"
+#include "platform/text.h"
 #include "platform/startup_entries.h"
 #include "schedule/app_settings.h"
 #include "support/fakes.h"
@@ -351,6 +353,25 @@ TEST(NotifyPage, AnAddressIsTakenOnlyWhenItCanBeUsed) {
   EXPECT_EQ("送信しました（HTTP 204）", TestOutcomeText(PostOutcome{true, 204, "HTTP 204"}));
   EXPECT_EQ("送信できませんでした: HTTP 404（URLが見つかりません）",
             TestOutcomeText(PostOutcome{false, 404, "HTTP 404（URLが見つかりません）"}));
+}
+
+TEST(NotifyPage, TemplatesAreShownAndKeptAsTheSettingsHoldThem) {
+  // Nothing stored: the built-in one shows, with the edit's CR LF lines.
+  const std::string shown = TemplateShown("", kDefaultNotifyBody);
+  EXPECT_NE(shown.find("SCH_EVENT\r\n番組: SCH_TITLE\r\n"), std::string::npos);
+  // Left as it was, it is not stored: it goes on following the program's.
+  EXPECT_EQ(TakeTemplate(shown, kDefaultNotifyBody, 4095).stored, "");
+  EXPECT_EQ(TakeTemplate(shown, kDefaultNotifyBody, 4095).problem, "");
+
+  const TemplateTaken edited = TakeTemplate("録画: SCH_TITLE\r\n表示\r\n", kDefaultNotifyBody, 4095);
+  EXPECT_EQ(edited.problem, "");
+  EXPECT_EQ(edited.stored, Utf8ToSjis("録画: SCH_TITLE\\n表示\\n"));
+  EXPECT_EQ(TemplateShown(edited.stored, kDefaultNotifyBody), "録画: SCH_TITLE\r\n表示\r\n");
+
+  EXPECT_NE(TakeTemplate("録画 \xF0\x9F\x93\xBA", kDefaultNotifySubject, 1023).problem, "");
+  EXPECT_NE(TakeTemplate(std::string(20, 'x'), kDefaultNotifySubject, 19).problem, "");
+  EXPECT_NE(NotifyKeysText().find("SCH_VERDICT　"), std::string::npos);
+  EXPECT_NE(NotifyKeysText().find("SCH_TITLE　タイトル\r\n"), std::string::npos);
 }
 
 }  // namespace

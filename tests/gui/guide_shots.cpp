@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/win/resource.h"
+#include "app/win/settings_resource.h"
 #include "engine/win/progress_resource.h"
 #include "gui_driver.h"
 #include "platform/win32/text_win.h"
@@ -327,14 +328,29 @@ int wmain(int argc, wchar_t** argv) {
     Post(nimbra.Frame(), ID_SETTING_EPG);
     HWND sheet = nimbra.WaitForCaption(L"設定");
     Require(sheet != nullptr, "the settings sheet does not open", &nimbra);
-    const char* pages[] = {"settings-epg-page", "settings-user-page", "settings-smail-page"};
-    for (int page = 0; page < 3; ++page) {
+    const char* pages[] = {"settings-epg-page", "settings-user-page", "settings-smail-page",
+                           "settings-notify-page"};
+    for (int page = 0; page < 4; ++page) {
       SendMessageW(sheet, PSM_SETCURSEL, page, 0);
       HWND tabs = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
       Require(WaitUntil([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == page; }),
               std::string("the sheet does not turn to ") + pages[page], &nimbra);
+      if (page == 3) {
+        // An ntfy topic typed in, as a user trying the page would (the sheet
+        // is cancelled: nothing is kept).
+        HWND notify = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        SetDlgItemTextW(notify, IDC_NOTIFY_URL, L"https://ntfy.sh/nimbra-living-pc-7f3k");
+        SendDlgItemMessageW(notify, IDC_NOTIFY_KIND, CB_SETCURSEL, 2, 0);
+      }
       Shot(pages[page], sheet);
     }
+    // The templates' editor with the keys it offers.
+    HWND notify = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    PostMessageW(GetDlgItem(notify, IDC_NOTIFY_TEMPLATE), BM_CLICK, 0, 0);
+    HWND templates = nimbra.WaitForCaption(L"件名と本文");
+    Require(templates != nullptr, "the templates' editor does not open", &nimbra);
+    Shot("notify-template-dialog", templates);
+    Close(nimbra, templates, "templates' editor");
     Close(nimbra, sheet, "settings sheet");
 
     // The about box, once the plug-in has given its version text.

@@ -27,6 +27,7 @@
 #include "platform/program_path.h"
 #include "platform/settings_path.h"
 #include "platform/startup_entries.h"
+#include "platform/text.h"
 #include "platform/win32/text_win.h"
 #include "plugin/smail_page.h"
 #include "plugin/win/smail_resource.h"
@@ -213,7 +214,28 @@ TEST_F(SettingsSheetTest, TheNotifyPageSendsATestAndTakesItsValues) {
     return result.find(L"HTTP") != std::wstring::npos;
   });
   script.Do([](HWND, HWND) { gui::SaveScreenshot("settings-notify-page"); });
+  // The templates' editor lists the keys and hands back what is typed.
+  const auto templateDialog = [] {
+    for (HWND h : gui::ThreadDialogs())
+      if (GetDlgItem(h, IDC_TEMPLATE_KEYS)) return h;
+    return HWND{};
+  };
+  std::wstring keys;
+  script.Do([](HWND, HWND p) { PostMessageW(GetDlgItem(p, IDC_NOTIFY_TEMPLATE), BM_CLICK, 0, 0); });
+  script.Add([&](HWND, HWND) {
+    HWND d = templateDialog();
+    if (!d) return false;
+    keys = gui::WindowText(GetDlgItem(d, IDC_TEMPLATE_KEYS));
+    SetDlgItemTextW(d, IDC_TEMPLATE_SUBJECT, L"録画 SCH_TITLE");
+    PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+  });
+  script.Add([&](HWND, HWND) { return templateDialog() == nullptr; });
   script.RunAndClose(sheet, IDOK);
+  EXPECT_NE(std::wstring::npos, keys.find(L"SCH_VERDICT")) << keys;
+  EXPECT_NE(std::wstring::npos, keys.find(L"SCH_TITLE")) << keys;
+  EXPECT_EQ(Utf8ToSjis("録画 SCH_TITLE"), sheet.m_notify.m_settings.webhook_subject);
+  EXPECT_EQ("", sheet.m_notify.m_settings.webhook_body);
   EXPECT_EQ(L"通知", tab);
   EXPECT_FALSE(balloonEnd);
   EXPECT_TRUE(balloonTrouble);

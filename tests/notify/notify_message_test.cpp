@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "notify/mail_message.h"
@@ -72,6 +73,40 @@ TEST(NotifyText, DefaultTemplatesSayWhatHappened) {
   EXPECT_EQ(t.body,
             "予定終了\n番組: ニュース\n時間: 2026/12/24 21:00:00 - 2026/12/24 22:54:30\n"
             "判定: 全時間起動 \n次回起動: 12/25 20:59\n");
+}
+
+// The page lists exactly the keys a template is expanded with.
+TEST(NotifyText, ThePagesKeyListIsTheExpansionsKeys) {
+  std::vector<std::string> listed, expanded;
+  for (const NotifyKeyDescription& k : AllNotifyKeys()) {
+    listed.push_back(k.key);
+    EXPECT_STRNE(k.description, "") << k.key;
+  }
+  for (const TemplateKeyValue& kv : NotifyKeyValues(NotifyFacts())) expanded.push_back(kv.key);
+  std::sort(listed.begin(), listed.end());
+  std::sort(expanded.begin(), expanded.end());
+  EXPECT_EQ(listed, expanded);
+}
+
+// The settings file keeps a value on one line; a template's lines and
+// backslashes come back as they were.
+TEST(NotifyText, StoredTemplatesKeepTheirLinesAndBackslashes) {
+  const struct {
+    const char* text;
+    const char* stored;
+  } rows[] = {
+      {"番組: SCH_TITLE\n判定: SCH_VERDICT\n", "番組: SCH_TITLE\\n判定: SCH_VERDICT\\n"},
+      {"表\\n C:\\new", "表\\\\n C:\\\\new"},
+      {"a\r\nb", "a\\nb"},
+      {"", ""},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(TemplateToStored(row.text), row.stored) << row.text;
+    const std::string back = TemplateFromStored(row.stored);
+    EXPECT_EQ(back, std::string(row.text) == "a\r\nb" ? "a\nb" : row.text);
+    // Through Shift-JIS, as the file keeps it: 表's second byte is a backslash.
+    EXPECT_EQ(TemplateFromStored(SjisToUtf8(Utf8ToSjis(row.stored))), back);
+  }
 }
 
 TEST(WebhookRequest, EachKindGetsItsOwnBody) {

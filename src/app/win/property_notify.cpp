@@ -2,6 +2,7 @@
 
 #include "app/program_notifier.h"
 #include "app/settings_pages.h"
+#include "app/win/notify_template_dlg.h"
 #include "app/win/settings_resource.h"
 #include "framework/data_exchange.h"
 #include "platform/app_title.h"
@@ -55,6 +56,10 @@ bool CPropertyNotify::OnCommand(int id, int code, HWND) {
     OnTest();
     return true;
   }
+  if (id == IDC_NOTIFY_TEMPLATE && code == BN_CLICKED) {
+    OnTemplate();
+    return true;
+  }
   if ((id == IDC_NOTIFY_URL && code == EN_CHANGE) || (id == IDC_NOTIFY_KIND && code == CBN_SELCHANGE)) {
     if (!initialising_) SetModified();
     return true;
@@ -65,6 +70,17 @@ bool CPropertyNotify::OnCommand(int id, int code, HWND) {
     }
   }
   return false;
+}
+
+void CPropertyNotify::OnTemplate() {
+  CNotifyTemplateDlg dlg(prompt_);
+  dlg.m_subject = m_settings.webhook_subject;
+  dlg.m_body = m_settings.webhook_body;
+  if (dlg.DoModal(GetHwnd()) != IDOK) return;
+  if (dlg.m_subject == m_settings.webhook_subject && dlg.m_body == m_settings.webhook_body) return;
+  m_settings.webhook_subject = dlg.m_subject;
+  m_settings.webhook_body = dlg.m_body;
+  SetModified();
 }
 
 void CPropertyNotify::OnTest() {

@@ -1,6 +1,6 @@
 #pragma once
 // The settings sheet's 通知 page (dialog 139): the tray balloon's switches,
-// the webhook's address, kind and events, and a test send. The frame fills
+// the webhook's address, kind, events and templates, and a test send. The frame fills
 // m_settings before the sheet shows and takes it after OK or apply.
 #include <string>
 
@@ -33,6 +33,9 @@ class CPropertyNotify : public CPropertyPage {
 
  private:
   void OnTest();
+  // The subject and body templates' editor; what it keeps goes into
+  // m_settings at once and is taken with the page's other values.
+  void OnTemplate();
 
   IPrompt& prompt_;
   CNotifySender* sender_;

@@ -60,3 +60,11 @@
 #define IDC_NOTIFY_ON_NOT_READY 1076
 #define IDC_NOTIFY_TEST 1077
 #define IDC_NOTIFY_TEST_RESULT 1078
+#define IDC_NOTIFY_TEMPLATE 1090
+
+// The subject and body templates of the 通知 page's webhook, with the keys.
+#define IDD_NOTIFY_TEMPLATE 147
+#define IDC_TEMPLATE_SUBJECT 1091
+#define IDC_TEMPLATE_BODY 1092
+#define IDC_TEMPLATE_KEYS 1093
+#define IDC_TEMPLATE_DEFAULT 1094
