@@ -1,6 +1,7 @@
 #include "notify/mail_message.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -70,6 +71,37 @@ std::string Base64(std::string_view bytes, size_t lineLength) {
     put(n > 2 ? kBase64Digits[v & 63] : '=');
   }
   return out;
+}
+
+bool Base64Decode(std::string_view text, std::string& bytes) {
+  bytes.clear();
+  uint32_t bits = 0;
+  int count = 0;
+  size_t padding = 0;
+  for (char c : text) {
+    if (c == '\r' || c == '\n') continue;
+    if (c == '=') {
+      ++padding;
+      continue;
+    }
+    const char* digit = c ? std::strchr(kBase64Digits, c) : nullptr;
+    if (!digit || padding != 0) return false;
+    bits = (bits << 6) | static_cast<uint32_t>(digit - kBase64Digits);
+    if (++count == 4) {
+      bytes += static_cast<char>(bits >> 16);
+      bytes += static_cast<char>(bits >> 8);
+      bytes += static_cast<char>(bits);
+      bits = 0;
+      count = 0;
+    }
+  }
+  if (count == 1 || padding > 2 || (padding != 0 && count + padding != 4)) return false;
+  if (count == 2) bytes += static_cast<char>(bits >> 4);
+  if (count == 3) {
+    bytes += static_cast<char>(bits >> 10);
+    bytes += static_cast<char>(bits >> 2);
+  }
+  return true;
 }
 
 std::string EncodeHeaderText(std::string_view utf8, std::string_view separator) {

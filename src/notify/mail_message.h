@@ -12,6 +12,8 @@
 // bytes in base64; with lineLength > 0, broken into lines of that many
 // characters by CRLF.
 std::string Base64(std::string_view bytes, size_t lineLength = 0);
+// The bytes of base64 text (line breaks allowed); false when it is not base64.
+bool Base64Decode(std::string_view text, std::string& bytes);
 
 // A header text: as it is when it is printable ASCII, otherwise as
 // "=?UTF-8?B?…?=" words of at most 75 characters each, a character never

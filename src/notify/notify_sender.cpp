@@ -6,7 +6,11 @@
 
 CNotifySender::CNotifySender(IWebhookPoster& poster, CDebugLog& log, NotifyReports reports,
                              PostLimits limits)
-    : poster_(poster), log_(log), reports_(std::move(reports)), limits_(limits) {
+    : CNotifySender(poster, nullptr, log, std::move(reports), limits) {}
+
+CNotifySender::CNotifySender(IWebhookPoster& poster, IMailSender* mailer, CDebugLog& log,
+                             NotifyReports reports, PostLimits limits)
+    : poster_(poster), mailer_(mailer), log_(log), reports_(std::move(reports)), limits_(limits) {
   worker_ = std::thread([this, flight = flight_] { Run(flight); });
 }
 
@@ -37,7 +41,7 @@ CNotifySender::~CNotifySender() {
   worker_.join();
 }
 
-void CNotifySender::Enqueue(WebhookJob job) {
+void CNotifySender::Enqueue(NotifyJob job) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (queue_.size() >= kMaxQueued) {
@@ -68,7 +72,7 @@ void CNotifySender::Resumed() {
 
 void CNotifySender::Run(const std::shared_ptr<Flight>& flight) {
   for (;;) {
-    WebhookJob job;
+    NotifyJob job;
     {
       std::unique_lock<std::mutex> lock(mutex_);
       wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
@@ -78,21 +82,18 @@ void CNotifySender::Run(const std::shared_ptr<Flight>& flight) {
       busy_ = true;
     }
     PostOutcome outcome;
-    const WebhookUrlCheck check = ParseWebhookUrl(job.url);
-    if (!check.ok) {
-      outcome.reason = check.error;
-    } else {
-      {
-        std::lock_guard<std::mutex> lock(flight->mutex);
-        flight->posting = true;
-      }
-      // The limits are the worker's own: a post left behind outlives them.
-      const PostLimits limits = limits_;
-      try {
-        outcome = poster_.Post(check.url, job.request, limits);
-      } catch (const std::exception& e) {
-        outcome = PostOutcome{false, 0, e.what()};
-      }
+    {
+      std::lock_guard<std::mutex> lock(flight->mutex);
+      flight->posting = true;
+    }
+    // The limits are the worker's own: a send left behind outlives them.
+    const PostLimits limits = limits_;
+    try {
+      outcome = std::visit([this, &limits](const auto& j) { return Send(j, limits); }, job);
+    } catch (const std::exception& e) {
+      outcome = PostOutcome{false, 0, e.what()};
+    }
+    {
       std::lock_guard<std::mutex> lock(flight->mutex);
       // Left behind at the program's end: the sender has gone.
       if (flight->abandoned) return;
@@ -107,17 +108,36 @@ void CNotifySender::Run(const std::shared_ptr<Flight>& flight) {
   }
 }
 
-void CNotifySender::Finish(WebhookJob& job, const PostOutcome& outcome) {
-  const std::string where = RedactUrl(job.url);
-  ++job.tries;
+PostOutcome CNotifySender::Send(const WebhookJob& job, const PostLimits& limits) {
+  const WebhookUrlCheck check = ParseWebhookUrl(job.url);
+  if (!check.ok) return PostOutcome{false, 0, check.error};
+  return poster_.Post(check.url, job.request, limits);
+}
+
+PostOutcome CNotifySender::Send(const MailJob& job, const PostLimits& limits) {
+  if (!mailer_) return PostOutcome{false, 0, "メールを送る手段がありません"};
+  const std::string problem = CheckMailAccount(job.account);
+  if (!problem.empty()) return PostOutcome{false, 0, problem};
+  return mailer_->Send(job.account, job.message, limits);
+}
+
+void CNotifySender::Finish(NotifyJob& job, const PostOutcome& outcome) {
+  // The log names the webhook by scheme and host, the mail by its server.
+  const WebhookJob* webhook = std::get_if<WebhookJob>(&job);
+  const std::string where = webhook ? RedactUrl(webhook->url)
+                                    : "mail server " + std::get<MailJob>(job).account.server;
+  NotifyJobState& state =
+      webhook ? static_cast<NotifyJobState&>(std::get<WebhookJob>(job)) : std::get<MailJob>(job);
+  ++state.tries;
   if (outcome.sent) {
-    log_.Write("notify: sent to %s (HTTP %d)", where.c_str(), outcome.status);
+    log_.Write("notify: sent to %s (%s %d)", where.c_str(), webhook ? "HTTP" : "curl",
+               outcome.status);
   } else {
     log_.Write("notify: not sent to %s: %s", where.c_str(), outcome.reason.c_str());
   }
-  if (job.test) {
-    if (job.done)
-      job.done(outcome);
+  if (state.test) {
+    if (state.done)
+      state.done(outcome);
     else if (reports_.tested)
       reports_.tested(outcome);
     return;
@@ -129,7 +149,7 @@ void CNotifySender::Finish(WebhookJob& job, const PostOutcome& outcome) {
       failure_.Worked();
     } else {
       tell = failure_.Failed();
-      if (job.tries < 2) failed_.push_back(std::move(job));
+      if (state.tries < 2) failed_.push_back(std::move(job));
     }
   }
   if (tell && reports_.failed) reports_.failed(outcome.reason);

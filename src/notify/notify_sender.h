@@ -1,7 +1,7 @@
 #pragma once
-// The sender: one worker thread of its own that posts the webhook
-// notifications one after the other, each bounded by a connect and a total
-// time-out, so that whoever hands one over (the 200 ms tick among them) never
+// The sender: one worker thread of its own that sends the notifications
+// (webhook posts and mails) one after the other, each bounded by a connect
+// and a total time-out, so that whoever hands one over (the 200 ms tick among them) never
 // waits for a network. A failure is logged with its reason and told once,
 // until a send works again; a failed notification is tried once more after
 // the next resume.
@@ -12,13 +12,15 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <variant>
 
+#include "notify/curl_mail.h"
 #include "notify/webhook.h"
 #include "platform/tell_once.h"
 
 class CDebugLog;
 
-// How long one post may take.
+// How long one send may take.
 struct PostLimits {
   unsigned connect_ms = 10000;
   unsigned total_ms = 30000;
@@ -27,11 +29,11 @@ struct PostLimits {
   unsigned exit_ms = 3000;
 };
 
-// What became of one post, in words for the page and the log ("HTTP 204",
+// What became of one send, in words for the page and the log ("HTTP 204",
 // "接続できませんでした" …).
 struct PostOutcome {
-  bool sent = false;   // a 2xx answer came
-  int status = 0;      // the HTTP status, 0 when none came
+  bool sent = false;   // a 2xx answer came, or the mail server took the mail
+  int status = 0;      // the HTTP status (0 when none came); curl's exit code for a mail
   std::string reason;  // UTF-8; never holds the address
 };
 
@@ -43,15 +45,36 @@ class IWebhookPoster {
                            const PostLimits& limits) = 0;
 };
 
-// One notification to post.
-struct WebhookJob {
-  std::string url;  // the whole address: a secret, never logged
-  WebhookRequest request;
+// Sends one mail; the system's curl on Windows, a double in tests.
+class IMailSender {
+ public:
+  virtual ~IMailSender() = default;
+  // message: the whole Internet message.
+  virtual PostOutcome Send(const MailAccount& account, const std::string& message,
+                           const PostLimits& limits) = 0;
+};
+
+// What every notification job has besides its content.
+struct NotifyJobState {
   bool test = false;  // the page's test button: its outcome goes back to the page
   // A test send's outcome, from the worker (none: NotifyReports::tested).
   std::function<void(const PostOutcome& outcome)> done;
   int tries = 0;
 };
+
+// One notification to post.
+struct WebhookJob : NotifyJobState {
+  std::string url;  // the whole address: a secret, never logged
+  WebhookRequest request;
+};
+
+// One notification to mail.
+struct MailJob : NotifyJobState {
+  MailAccount account;  // holds the password: never logged
+  std::string message;  // the whole Internet message
+};
+
+using NotifyJob = std::variant<WebhookJob, MailJob>;
 
 // What the sender tells the program, from its worker thread: the receiver
 // posts it on to its window, never shows a box from here.
@@ -66,6 +89,9 @@ class CNotifySender {
  public:
   CNotifySender(IWebhookPoster& poster, CDebugLog& log, NotifyReports reports,
                 PostLimits limits = PostLimits());
+  // mailer: null where mails cannot be sent (they then fail with a reason).
+  CNotifySender(IWebhookPoster& poster, IMailSender* mailer, CDebugLog& log,
+                NotifyReports reports, PostLimits limits = PostLimits());
   // Stops the worker: what is still queued is dropped, and a post in flight
   // gets exit_ms to end; one that hangs longer is left behind (its outcome
   // goes nowhere) so that the program's end never waits for a network.
@@ -75,7 +101,7 @@ class CNotifySender {
 
   // Queues a notification and returns at once. At most kMaxQueued wait; the
   // oldest gives way.
-  void Enqueue(WebhookJob job);
+  void Enqueue(NotifyJob job);
 
   // Waits at most ms for the queue to empty and the post in flight to end
   // (before the PC sleeps); true when nothing was left.
@@ -97,17 +123,20 @@ class CNotifySender {
   };
 
   void Run(const std::shared_ptr<Flight>& flight);
-  void Finish(WebhookJob& job, const PostOutcome& outcome);
+  PostOutcome Send(const WebhookJob& job, const PostLimits& limits);
+  PostOutcome Send(const MailJob& job, const PostLimits& limits);
+  void Finish(NotifyJob& job, const PostOutcome& outcome);
 
   IWebhookPoster& poster_;
+  IMailSender* mailer_;
   CDebugLog& log_;
   NotifyReports reports_;
   PostLimits limits_;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable idle_;
-  std::deque<WebhookJob> queue_;
-  std::deque<WebhookJob> failed_;  // to try once more after a resume
+  std::deque<NotifyJob> queue_;
+  std::deque<NotifyJob> failed_;  // to try once more after a resume
   bool busy_ = false;
   bool stop_ = false;
   TellOnce<> failure_;  // told once until a send works again

@@ -70,6 +70,14 @@ const SettingsField<StoredEntryCount> kCountFields[] = {
 };
 
 using N = NotifySettings;
+// The mail port: only the two the page offers; any other number reads as
+// the first.
+SettingsField<N> MailPortField() {
+  SettingsField<N> f = NumberField("mail_port", static_cast<int32_t N::*>(nullptr), 465, 465, 587);
+  f.getNumber = [](const N& n) { return n.mail_port; };
+  f.setNumber = [](N& n, int32_t v) { n.mail_port = v == 587 ? 587 : 465; };
+  return f;
+}
 const SettingsField<N> kNotifyFields[] = {
     SwitchField("balloon_end", &N::balloon_end, 0),
     SwitchField("balloon_trouble", &N::balloon_trouble, 1),
@@ -80,6 +88,17 @@ const SettingsField<N> kNotifyFields[] = {
     SwitchField("webhook_on_not_ready", &N::webhook_on_not_ready, 1),
     TextField("webhook_subject", &N::webhook_subject, "", 1023),
     TextField("webhook_body", &N::webhook_body, "", 4095),
+    TextField("mail_server", &N::mail_server, "", 253),
+    MailPortField(),
+    TextField("mail_user", &N::mail_user, "", 255),
+    TextField("mail_password_dpapi", &N::mail_password, "", 8191),
+    TextField("mail_from", &N::mail_from, "", 255),
+    TextField("mail_to", &N::mail_to, "", 2047),
+    SwitchField("mail_on_end", &N::mail_on_end, 1),
+    SwitchField("mail_on_missed", &N::mail_on_missed, 1),
+    SwitchField("mail_on_not_ready", &N::mail_on_not_ready, 1),
+    TextField("mail_subject", &N::mail_subject, "", 1023),
+    TextField("mail_body", &N::mail_body, "", 4095),
 };
 
 }  // namespace

@@ -25,8 +25,8 @@ inline constexpr const char* kScheduleSection = "TV_REC_SCHEDULE";
 inline constexpr const char* kEpgSection = "EPG_MANEGEMENT";
 inline constexpr const char* kNotifySection = "Notify";
 
-// The program's own notifications (通知): the tray balloon's switches and the
-// webhook. Texts are Shift-JIS as the file keeps them; an empty template
+// The program's own notifications (通知): the tray balloon's switches, the
+// webhook and the mail. Texts are Shift-JIS as the file keeps them; an empty template
 // stands for the built-in one. The defaults are the table's.
 struct NotifySettings {
   int32_t balloon_end;           // a balloon at each window's end
@@ -38,6 +38,17 @@ struct NotifySettings {
   int32_t webhook_on_not_ready;  // post when the wake readiness turns "not ready"
   std::string webhook_subject;   // template; empty: the built-in one
   std::string webhook_body;      // template; empty: the built-in one
+  std::string mail_server;       // empty: no mail
+  int32_t mail_port;             // 465 (TLS) or 587 (STARTTLS); any other number reads as 465
+  std::string mail_user;
+  std::string mail_password;     // sealed for the Windows user (DPAPI), base64; never the typed text
+  std::string mail_from;
+  std::string mail_to;           // addresses separated by commas or semicolons
+  int32_t mail_on_end;
+  int32_t mail_on_missed;
+  int32_t mail_on_not_ready;
+  std::string mail_subject;      // template; empty: the built-in one
+  std::string mail_body;         // template; empty: the built-in one
 
   static const SettingsTable<NotifySettings>& Fields();
   NotifySettings() { DefaultFields(Fields(), *this); }

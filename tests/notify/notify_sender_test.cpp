@@ -181,4 +181,68 @@ TEST(NotifySender, TestSendsReportTheirOutcomeToThePageOnly) {
   EXPECT_EQ(poster.started, 1);
 }
 
+// Records the mails it is given and answers with curl's refusal of a login.
+class RecordingMailer : public IMailSender {
+ public:
+  PostOutcome Send(const MailAccount& account, const std::string& message,
+                   const PostLimits&) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    servers.push_back(account.server);
+    messages.push_back(message);
+    return PostOutcome{false, 67, "ログインできませんでした"};
+  }
+  std::mutex mutex;
+  std::vector<std::string> servers;
+  std::vector<std::string> messages;
+};
+
+TEST(NotifySender, MailsShareTheQueueAndAFailureOfEitherChannelIsToldOnce) {
+  ScratchDir scratch;
+  ScriptedPoster poster;
+  poster.outcomes = {kRefused};
+  RecordingMailer mailer;
+  CDebugLog log(scratch.File("dbg.log"));
+  log.SetLevel(1);
+  Counts counts;
+  CNotifySender sender(poster, &mailer, log, ReportsTo(counts));
+  MailJob mail;
+  mail.account.server = "smtp.example.com";
+  mail.account.user = "taro@example.com";
+  mail.account.password = "SECRET-PASSWORD";
+  mail.account.from = "taro@example.com";
+  mail.account.to = {"hanako@example.jp"};
+  mail.message = "the message";
+  sender.Enqueue(Job("hook"));
+  sender.Enqueue(mail);
+  // An account that cannot send never reaches curl.
+  MailJob broken = mail;
+  broken.account.server = "smtp.example.com/evil";
+  sender.Enqueue(broken);
+  ASSERT_TRUE(sender.WaitIdle(150000));
+  EXPECT_EQ(mailer.servers, (std::vector<std::string>{"smtp.example.com"}));
+  EXPECT_EQ(mailer.messages, (std::vector<std::string>{"the message"}));
+  EXPECT_EQ(counts.failures.size(), 1u);
+  // Both failed notifications (not the test) come again after the resume.
+  sender.Resumed();
+  ASSERT_TRUE(WaitUntil([&] {
+    std::lock_guard<std::mutex> lock(mailer.mutex);
+    return mailer.servers.size() == 2;
+  }));
+  ASSERT_TRUE(sender.WaitIdle(150000));
+  EXPECT_EQ(poster.started, 2);
+  const std::string logged = ReadAll(scratch.File("dbg.log"));
+  EXPECT_NE(logged.find("mail server smtp.example.com"), std::string::npos);
+  EXPECT_EQ(logged.find("SECRET-PASSWORD"), std::string::npos);
+
+  // Without a mailer a mail fails with a reason rather than vanishing.
+  CNotifySender webhookOnly(poster, log, ReportsTo(counts));
+  MailJob test = mail;
+  test.test = true;
+  webhookOnly.Enqueue(test);
+  ASSERT_TRUE(webhookOnly.WaitIdle(150000));
+  ASSERT_EQ(counts.tests.size(), 1u);
+  EXPECT_FALSE(counts.tests[0].sent);
+  EXPECT_FALSE(counts.tests[0].reason.empty());
+}
+
 }  // namespace

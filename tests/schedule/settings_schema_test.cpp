@@ -21,6 +21,8 @@ std::string OtherThanDefault(const SettingsField<R>& f) {
   if (f.kind == FieldKind::kText || f.kind == FieldKind::kCutText)
     return std::string("\x95\x5c ") + f.key;
   if (f.kind == FieldKind::kSwitch) return f.numberDefault ? "0" : "1";
+  // A number held through its own setter is a choice between its two ends.
+  if (f.setNumber) return std::to_string(f.numberDefault == f.low ? f.high : f.low);
   // A step of 7 where the range allows it, else of 1 (a short list of kinds).
   for (int32_t step : {7, -7, 1, -1}) {
     const int64_t v = int64_t{f.numberDefault} + step;
@@ -152,6 +154,17 @@ const char kFullFile[] =
     "webhook_on_not_ready=1\r\n"
     "webhook_subject=\x98\x5e\x89\xe6\r\n"
     "webhook_body=\r\n"
+    "mail_server=smtp.example.jp\r\n"
+    "mail_port=587\r\n"
+    "mail_user=taro\r\n"
+    "mail_password_dpapi=AQID\r\n"
+    "mail_from=taro@example.jp\r\n"
+    "mail_to=hanako@example.jp;jiro@example.jp\r\n"
+    "mail_on_end=0\r\n"
+    "mail_on_missed=1\r\n"
+    "mail_on_not_ready=0\r\n"
+    "mail_subject=\r\n"
+    "mail_body=\r\n"
     "[section_smail]\r\n"
     "m_sm_enable_check=1\r\n"
     "m_sm_server=mail.example.jp\r\n";
@@ -199,7 +212,18 @@ TEST_F(SettingsFixture, ANewFileHoldsTheDefaultsInTheirOrder) {
             "webhook_on_missed=1\r\n"
             "webhook_on_not_ready=1\r\n"
             "webhook_subject=\r\n"
-            "webhook_body=\r\n");
+            "webhook_body=\r\n"
+            "mail_server=\r\n"
+            "mail_port=465\r\n"
+            "mail_user=\r\n"
+            "mail_password_dpapi=\r\n"
+            "mail_from=\r\n"
+            "mail_to=\r\n"
+            "mail_on_end=1\r\n"
+            "mail_on_missed=1\r\n"
+            "mail_on_not_ready=1\r\n"
+            "mail_subject=\r\n"
+            "mail_body=\r\n");
 }
 
 }  // namespace
