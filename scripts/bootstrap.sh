@@ -13,6 +13,7 @@ packages=(
   fonts-wine  # Marlett, the glyphs of the caption buttons Wine draws
   locales fonts-ipafont-gothic
   nsis zip
+  curl openssl python3  # the mail test: the real curl against a loopback mail server
   clang-14 libclang-rt-14-dev
 )
 

@@ -1,6 +1,7 @@
 #include "app/settings_pages.h"
 
 #include "app/program_options.h"
+#include "notify/mail_message.h"
 #include "notify/notify_message.h"
 #include "platform/prompt.h"
 #include "platform/startup_entries.h"
@@ -242,4 +243,27 @@ std::string NotifyKeysText() {
 std::string TestOutcomeText(const PostOutcome& outcome) {
   if (outcome.sent) return "送信しました（HTTP " + std::to_string(outcome.status) + "）";
   return "送信できませんでした: " + outcome.reason;
+}
+
+std::string MailSettingsProblem(const std::string& server, const std::string& from,
+                                const std::string& to) {
+  if (server.empty()) return "";
+  if (!IsPlainServerName(server))
+    return "メールサーバーの名前が正しくありません（例: smtp.example.com）。";
+  if (!IsPlainMailAddress(from)) return "送信元のメールアドレスが正しくありません。";
+  std::vector<std::string> recipients;
+  std::string bad;
+  if (!ParseRecipients(to, recipients, bad))
+    return bad.empty() ? "宛先のメールアドレスを入力してください。"
+                       : "宛先のメールアドレスが正しくありません: " + bad;
+  return "";
+}
+
+std::string MailTestOutcomeText(const PostOutcome& outcome) {
+  if (outcome.sent) return "送信しました（メールサーバーが受け取りました）";
+  return "送信できませんでした: " + outcome.reason;
+}
+
+std::string PasswordNoteText(bool stored) {
+  return stored ? "保存済みです（変えるときだけ入力）" : "";
 }

@@ -171,3 +171,15 @@ struct TemplateTaken {
 TemplateTaken TakeTemplate(const std::string& text, const char* builtIn, size_t maxBytes);
 // The keys a template can hold, one "KEY　description" a line (CR LF).
 std::string NotifyKeysText();
+
+// The mail ports in the order of the page's list.
+inline constexpr std::array<int, 2> kMailPorts = {465, 587};
+inline constexpr std::array<const char*, 2> kMailPortNames = {"465 (SSL/TLS)", "587 (STARTTLS)"};
+// Why the mail settings typed on the page cannot be kept, "" when they can:
+// no server (no mail), or a plain server name, sender and recipients.
+std::string MailSettingsProblem(const std::string& server, const std::string& from,
+                                const std::string& to);
+// A mail test send's outcome in words for the page.
+std::string MailTestOutcomeText(const PostOutcome& outcome);
+// What the page says under the password box.
+std::string PasswordNoteText(bool stored);

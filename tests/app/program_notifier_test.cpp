@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "engine/journal_recorder.h"
+#include "notify/mail_message.h"
 #include "platform/debug_log.h"
 #include "schedule/time_rules.h"
+#include "support/fakes.h"
 
 namespace {
 
@@ -237,6 +239,89 @@ TEST(MakeWebhookJob, StoredTemplatesAreShiftJisAndAnEmptyOneIsTheBuiltIn) {
   job = MakeWebhookJob(settings, facts);
   EXPECT_EQ(job.request.body, "{\"content\":\"**録画 ニュース**\\nニュース \\\"end\\\"\"}");
   EXPECT_TRUE(job.test);
+}
+
+// Seals by marking; opens only what it marked.
+class MarkingSealer : public ISecretSealer {
+ public:
+  bool Seal(std::string_view plain, std::string& sealed) override {
+    sealed = "M" + std::string(plain);
+    return true;
+  }
+  bool Unseal(std::string_view sealed, std::string& plain) override {
+    if (sealed.substr(0, 1) != "M") return false;
+    plain = std::string(sealed.substr(1));
+    return true;
+  }
+};
+
+class RecordingMailer : public IMailSender {
+ public:
+  PostOutcome Send(const MailAccount& account, const std::string& message,
+                   const PostLimits&) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    accounts.push_back(account);
+    messages.push_back(message);
+    return PostOutcome{true, 0, "ok"};
+  }
+  std::mutex mutex;
+  std::vector<MailAccount> accounts;
+  std::vector<std::string> messages;
+};
+
+TEST(MakeMailJob, TheStoredAccountOpensAndTheMessageIsDatedInLocalTime) {
+  MarkingSealer sealer;
+  FakeClock clock;
+  clock.SetLocal(SystemTime{2027, 3, 5, 5, 22, 0, 0, 0});
+  MailTools tools{sealer, clock};
+  NotifySettings settings;
+  settings.mail_server = "smtp.example.jp";
+  settings.mail_port = 587;
+  settings.mail_user = "taro";
+  ASSERT_TRUE(StorePassword(sealer, "pass word", settings.mail_password));
+  settings.mail_from = "taro@example.jp";
+  settings.mail_to = "hanako@example.jp; jiro@example.jp";
+  settings.mail_subject = "\x98\x5e\x89\xe6 SCH_TITLE";  // 録画 SCH_TITLE
+  NotifyFacts facts;
+  facts.entry = Entry();
+  MailJob job;
+  std::string problem;
+  ASSERT_TRUE(MakeMailJob(settings, facts, tools, job, problem)) << problem;
+  EXPECT_EQ(job.account.password, "pass word");
+  EXPECT_EQ(job.account.security, MailSecurity::kStartTls);
+  EXPECT_EQ(job.account.to, (std::vector<std::string>{"hanako@example.jp", "jiro@example.jp"}));
+  EXPECT_NE(job.message.find("Date: Fri, 05 Mar 2027 22:00:00 +0900\r\n"), std::string::npos)
+      << job.message;
+  EXPECT_NE(job.message.find("Subject: " + EncodeHeaderText("録画 ニュース")), std::string::npos);
+  EXPECT_FALSE(job.test);
+
+  // A stored password this user did not seal asks for it again; a list
+  // with a bad address names it.
+  NotifySettings broken = settings;
+  broken.mail_password = "cGFzcw==";
+  EXPECT_FALSE(MakeMailJob(broken, facts, tools, job, problem));
+  EXPECT_NE(problem.find("パスワード"), std::string::npos);
+  broken = settings;
+  broken.mail_to = "hanako@example.jp, jiro";
+  EXPECT_FALSE(MakeMailJob(broken, facts, tools, job, problem));
+  EXPECT_NE(problem.find("jiro"), std::string::npos);
+
+  // The notifier mails at the events its switches name, and not without a server.
+  RecordingPoster poster;
+  RecordingMailer mailer;
+  CDebugLog log;
+  CNotifySender sender(poster, &mailer, log, NotifyReports());
+  RecordingBalloon balloon;
+  CProgramNotifier notifier(settings, sender, balloon, nullptr, &tools);
+  notifier.WindowEnded(Entry());
+  notifier.NotReady("ウェイクタイマーが無効です");
+  settings.mail_on_missed = 0;
+  notifier.WindowMissed(Entry());
+  settings.mail_server.clear();
+  notifier.WindowEnded(Entry());
+  ASSERT_TRUE(sender.WaitIdle(10000));
+  std::lock_guard<std::mutex> lock(mailer.mutex);
+  EXPECT_EQ(mailer.messages.size(), 2u);
 }
 
 }  // namespace

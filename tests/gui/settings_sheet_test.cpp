@@ -16,11 +16,14 @@
 #include <vector>
 
 #include "app/plugin_host.h"
+#include "app/program_notifier.h"
 #include "app/win/nimbra_property.h"
 #include "app/win/regular_time_dlg.h"
 #include "app/win/settings_resource.h"
 #include "boundary/nimbra_boundary.h"
 #include "framework/controls.h"
+#include "notify/win32/curl_mailer.h"
+#include "notify/win32/dpapi_sealer.h"
 #include "notify/win32/winhttp_poster.h"
 #include "platform/debug_log.h"
 #include "gui_driver.h"
@@ -249,6 +252,93 @@ TEST_F(SettingsSheetTest, TheNotifyPageSendsATestAndTakesItsValues) {
   EXPECT_EQ(3, sheet.m_notify.m_settings.webhook_kind);
   EXPECT_EQ(0, sheet.m_notify.m_settings.webhook_on_missed);
   EXPECT_TRUE(prompt_.shown.empty());
+}
+
+// The mail section: typed in, its test send runs the system's curl (the
+// recording stand-in, answering with a refused login) and shows the outcome
+// in words; OK keeps the password only sealed.
+TEST_F(SettingsSheetTest, TheNotifyPagesMailSectionTestsAndKeepsThePasswordSealed) {
+  wchar_t dir[MAX_PATH];
+  const std::wstring systemCurl =
+      std::wstring(dir, GetSystemDirectoryW(dir, MAX_PATH)) + L"\\curl.exe";
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::wstring fake = (std::filesystem::path(self).parent_path() / L"fake_curl.exe").wstring();
+  ASSERT_TRUE(CopyFileW(fake.c_str(), systemCurl.c_str(), FALSE));
+  ScratchDir scratch;
+  SetEnvironmentVariableW(L"NIMBRA_FAKE_CURL_RECORD", Utf8ToWide(scratch.File("curl")).c_str());
+  SetEnvironmentVariableW(L"NIMBRA_FAKE_CURL_EXIT", L"67");
+  SetEnvironmentVariableW(L"NIMBRA_FAKE_CURL_ERROR", L"Login denied");
+
+  CWinHttpPoster poster;
+  CDebugLog log;
+  CCurlMailer mailer(log);
+  CNotifySender sender(poster, &mailer, log, NotifyReports());
+  CDpapiSealer sealer;
+  FakeClock clock(1800000000);
+  MailTools tools{sealer, clock};
+  CNimbraProperty sheet(nullptr, nullptr, kCaption, nullptr, 2, prompt_, &sender);
+  sheet.m_user.SetAppInfo(&info_);
+  sheet.m_notify.m_mailTools = &tools;
+  std::wstring result;
+  SheetScript script;
+  script.Do([&](HWND, HWND p) {
+    SetDlgItemTextW(p, IDC_NOTIFY_MAIL_SERVER, L"smtp.example.com");
+    SendDlgItemMessageW(p, IDC_NOTIFY_MAIL_PORT, CB_SETCURSEL, 1, 0);
+    SetDlgItemTextW(p, IDC_NOTIFY_MAIL_USER, L"taro@example.com");
+    SetDlgItemTextW(p, IDC_NOTIFY_MAIL_PASSWORD, L"typed-secret");
+    SetDlgItemTextW(p, IDC_NOTIFY_MAIL_FROM, L"taro@example.com");
+    SetDlgItemTextW(p, IDC_NOTIFY_MAIL_TO, L"hanako@example.jp; jiro@example.jp");
+    Press(p, IDC_NOTIFY_MAIL_ON_MISSED);
+    Press(p, IDC_NOTIFY_MAIL_TEST);
+  });
+  script.Add([&](HWND, HWND p) {
+    result = gui::WindowText(GetDlgItem(p, IDC_NOTIFY_MAIL_TEST_RESULT));
+    return result.find(L"curl") != std::wstring::npos;
+  });
+  script.RunAndClose(sheet, IDOK);
+  DeleteFileW(systemCurl.c_str());
+  SetEnvironmentVariableW(L"NIMBRA_FAKE_CURL_EXIT", nullptr);
+  EXPECT_EQ(L"送信できませんでした: " + Utf8ToWide(CurlExitText(67, "Login denied")), result);
+  const std::string config = ReadAll(scratch.File("curl.stdin"));
+  EXPECT_NE(std::string::npos, config.find("url = \"smtp://smtp.example.com:587\"")) << config;
+  EXPECT_NE(std::string::npos, config.find("typed-secret"));
+  EXPECT_EQ(std::string::npos, ReadAll(scratch.File("curl.args")).find("typed-secret"));
+  const NotifySettings& kept = sheet.m_notify.m_settings;
+  EXPECT_EQ("smtp.example.com", kept.mail_server);
+  EXPECT_EQ(587, kept.mail_port);
+  EXPECT_EQ("hanako@example.jp; jiro@example.jp", kept.mail_to);
+  EXPECT_EQ(0, kept.mail_on_missed);
+  EXPECT_EQ(std::string::npos, kept.mail_password.find("typed-secret"));
+  std::string opened;
+  ASSERT_TRUE(ReadStoredPassword(sealer, kept.mail_password, opened));
+  EXPECT_EQ("typed-secret", opened);
+  EXPECT_TRUE(prompt_.shown.empty());
+}
+
+// Without curl.exe in the system folder the mail section says so and its
+// test button is off.
+TEST_F(SettingsSheetTest, TheNotifyPagesMailSectionSaysWhenThereIsNoCurl) {
+  CWinHttpPoster poster;
+  CDebugLog log;
+  CNotifySender sender(poster, log, NotifyReports());
+  CDpapiSealer sealer;
+  FakeClock clock;
+  MailTools tools{sealer, clock};
+  CNimbraProperty sheet(nullptr, nullptr, kCaption, nullptr, 2, prompt_, &sender);
+  sheet.m_user.SetAppInfo(&info_);
+  sheet.m_notify.m_mailTools = &tools;
+  sheet.m_notify.m_mailCanSend = false;
+  std::wstring note;
+  bool enabled = true;
+  SheetScript script;
+  script.Do([&](HWND, HWND p) {
+    note = gui::WindowText(GetDlgItem(p, IDC_NOTIFY_MAIL_TEST_RESULT));
+    enabled = Enabled(p, IDC_NOTIFY_MAIL_TEST);
+  });
+  script.RunAndClose(sheet, IDCANCEL);
+  EXPECT_EQ(Utf8ToWide(kNoSystemCurlText), note);
+  EXPECT_FALSE(enabled);
 }
 
 // An address the page cannot use keeps the sheet open with a message.

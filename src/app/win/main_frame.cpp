@@ -16,6 +16,7 @@
 #include "framework/message_box.h"
 #include "framework/on_screen.h"
 #include "iepg/file_association.h"
+#include "notify/win32/curl_mailer.h"
 #include "platform/debug_log.h"
 #include "platform/local_time.h"
 #include "platform/file.h"
@@ -311,6 +312,8 @@ void CMainFrame::OpenSettings(int page) {
   sheet.m_user.SetStartup(&services_.startup, StartupCommand(services_.programPath),
                           services_.programPath);
   sheet.m_notify.m_settings = doc_.Notify();
+  sheet.m_notify.m_mailTools = parts_.mailTools;
+  sheet.m_notify.m_mailCanSend = !FindSystemCurl().empty();
   const bool ok = sheet.DoModal() == IDOK;
   // Applied notification settings hold even when the sheet closed by Cancel.
   if (sheet.m_notify.m_applied && sheet.m_notify.m_settings != doc_.Notify()) {

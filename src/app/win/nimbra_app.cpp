@@ -21,6 +21,8 @@
 #include "framework/message_box.h"
 #include "framework/message_loop.h"
 #include "notify/notify_sender.h"
+#include "notify/win32/curl_mailer.h"
+#include "notify/win32/dpapi_sealer.h"
 #include "notify/win32/winhttp_poster.h"
 #include "platform/clock.h"
 #include "platform/debug_log.h"
@@ -114,7 +116,10 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
     });
   };
   CWinHttpPoster webhookPoster;
-  CNotifySender notifySender(webhookPoster, log, notifyReports);
+  CCurlMailer mailer(log);
+  CNotifySender notifySender(webhookPoster, &mailer, log, notifyReports);
+  CDpapiSealer passwordSealer;
+  MailTools mailTools{passwordSealer, SystemClock()};
   CNotifyingPower notifyingPower(*systemPower, notifySender);
   IPower* const power = &notifyingPower;
   CJournalFile journalFile(JournalPathBeside(settingsPath));
@@ -177,7 +182,8 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
                                timerName ? timerName : "", &services.powerReadings);
     CProgressSubDlgFactory countdownWindows(nullptr, &log);
     const ViewParts parts{pluginHost,    powerControl, countdownWindows,
-                          &notifySender, &notifyRelay, std::move(missedAtStart)};
+                          &notifySender, &notifyRelay, std::move(missedAtStart),
+                          &mailTools};
     CMainFrame frame(doc, saver, services, parts);
     countdownWindows.AnchorOn(&frame);
     if (frame.Create()) {

@@ -47,7 +47,7 @@ CNimbraView::CNimbraView(CNimbraDoc& doc, CWindow& frame, CSettingsSaver& saver,
     windowFacts_ = std::make_unique<CJournalWindowFacts>(
         services.journal, [this] { return scheduler_->PlanNow(); });
     notifier_ = std::make_unique<CProgramNotifier>(doc_.Notify(), *notifySender_, *this,
-                                                   windowFacts_.get());
+                                                   windowFacts_.get(), parts.mailTools);
   }
   scheduler_ = std::make_unique<CScheduler>(doc_, *this, pluginHost_, parts.power,
                                             parts.countdownWindows, services.Core(),

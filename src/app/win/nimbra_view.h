@@ -37,6 +37,8 @@ struct ViewParts {
   // The windows the journal found missed at the start (the PC was off or the
   // program not running through them): told once the window is up.
   std::vector<ScheduleEntry> missedAtStart;
+  // What a mail needs (none: no mail is sent).
+  MailTools* mailTools = nullptr;
 };
 
 class CNimbraView : public CWindow,

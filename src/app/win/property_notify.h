@@ -1,7 +1,8 @@
 #pragma once
 // The settings sheet's 通知 page (dialog 139): the tray balloon's switches,
-// the webhook's address, kind, events and templates, and a test send. The frame fills
-// m_settings before the sheet shows and takes it after OK or apply.
+// the webhook's address, kind, events and templates, the mail's account and
+// events, and a test send for each. The frame fills m_settings (and what a
+// mail needs) before the sheet shows and takes m_settings after OK or apply.
 #include <string>
 
 #include "framework/property_sheet.h"
@@ -9,6 +10,7 @@
 
 class CNotifySender;
 class IPrompt;
+struct MailTools;
 struct PostOutcome;
 
 class CPropertyNotify : public CPropertyPage {
@@ -19,9 +21,14 @@ class CPropertyNotify : public CPropertyPage {
   NotifySettings m_settings;
   // True once an apply took the page's values into m_settings.
   bool m_applied = false;
+  // What seals a typed password and dates a test mail (none: no mail).
+  MailTools* m_mailTools = nullptr;
+  // False where this Windows has no curl.exe: the mail section says so.
+  bool m_mailCanSend = true;
 
   // A test send's outcome arrives (from the sender's worker) as this
-  // message, with a PostOutcome* in lParam that the page deletes.
+  // message, with a PostOutcome* in lParam that the page deletes; wParam is
+  // the control that shows it.
   static constexpr UINT kTestedMessage = WM_APP + 39;
 
  protected:
@@ -36,6 +43,10 @@ class CPropertyNotify : public CPropertyPage {
   // The subject and body templates' editor; what it keeps goes into
   // m_settings at once and is taken with the page's other values.
   void OnTemplate();
+  void OnMailTest();
+  // Sends job from the sender's worker; its outcome comes back to resultId.
+  template <class Job>
+  void SendTest(Job job, int resultId);
 
   IPrompt& prompt_;
   CNotifySender* sender_;
