@@ -94,7 +94,10 @@ TEST(CurlMailer, RunsTheSystemsCurlWithTheSecretsOnItsInputOnlyAndRemovesTheMess
   const DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
   ASSERT_GT(n, 0u);
   const std::wstring folder = std::wstring(local, n) + L"\\Nimbra";
-  EXPECT_NE(config.find(WideToUtf8(folder)), std::string::npos) << config;
+  const std::string quotedFolder = CurlConfigQuote(WideToUtf8(folder + L"\\"));
+  EXPECT_NE(config.find("upload-file = " + quotedFolder.substr(0, quotedFolder.size() - 1)),
+            std::string::npos)
+      << config;
   EXPECT_TRUE(MessageFilesLeft(folder).empty());
 
   // A refused login comes back in words with curl's own message.
