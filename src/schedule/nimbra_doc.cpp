@@ -111,6 +111,7 @@ void CNimbraDoc::LoadSettingsFrom(const ProfileStore& store) {
   LoadFields(store, NotifySettings::Fields(), notify_, -1);
   table_.AllocScheduleTable(appInfo_.GetUserSetting().item_num_max);
   surplus_.clear();
+  endedAtLoad_.clear();
 
   // The same "now" as the scheduler's tick: an entry loads waiting, running
   // or finished exactly as the tick would see it.
@@ -247,8 +248,10 @@ void CNimbraDoc::RollOnEndedRepeats(int64_t now) {
     // Bounded: years of missed days take fewer steps than this.
     for (int step = 0; step < kMaxRollOnSteps && next.state != kStateFinished &&
                        TimeToSeconds(next.e) <= now;
-         ++step)
+         ++step) {
+      endedAtLoad_.push_back(next);
       ::NextOccurrence(next);
+    }
     if (next.state == kStateFinished || TimeToSeconds(next.e) <= now) continue;
     int at = -1;
     for (int i = 0; i < table_.GetScheduleCount() && at < 0; ++i)

@@ -140,6 +140,10 @@ class CNimbraDoc {
   [[nodiscard]] bool SetListingsUrl(const std::string& url);
   // Entries that were stored beyond the table's capacity; kept and saved back.
   int GetSurplusCount() const { return static_cast<int>(surplus_.size()); }
+  // The occurrences of repeating entries that ended while the program was
+  // not running, which the load moved on from (the journal looks for the
+  // windows missed among them, as among the table's finished entries).
+  const std::vector<ScheduleEntry>& EndedAtLoad() const { return endedAtLoad_; }
 
   // Shows an OK message with the application title as caption.
   void ShowMessage(const std::string& utf8Text);
@@ -170,4 +174,5 @@ class CNimbraDoc {
   NotifySettings notify_;
   char listingsUrl_[kPathSize] = {};
   std::vector<StoredEntry> surplus_;
+  std::vector<ScheduleEntry> endedAtLoad_;
 };

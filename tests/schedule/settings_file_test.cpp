@@ -242,6 +242,18 @@ TEST_F(SettingsFile, ARepeatingEntryThatEndedWhileOffMovesOnToItsNextOccurrence)
   EXPECT_EQ(t.StartSeconds(2), T(At(2027, 1, 10, 20, 0)));
   EXPECT_EQ(t.EndSeconds(2), T(At(2027, 1, 10, 21, 0)));
   EXPECT_TRUE(prompt.shown.empty());
+  // Every occurrence moved on from is given for the journal's missed windows.
+  std::vector<std::pair<std::string, int32_t>> ended;
+  for (const ScheduleEntry& e : doc.EndedAtLoad()) ended.emplace_back(e.title, TimeToSeconds(e.s));
+  EXPECT_EQ(ended, (std::vector<std::pair<std::string, int32_t>>{
+                       {"evening", T(At(2027, 1, 7, 20, 0))},
+                       {"evening", T(At(2027, 1, 8, 20, 0))},
+                       {"evening", T(At(2027, 1, 9, 20, 0))},
+                       {"noon", T(At(2027, 1, 8, 11, 0))},
+                       {"noon", T(At(2027, 1, 9, 11, 0))},
+                       {"season over", T(At(2027, 1, 8, 22, 0))},
+                       {"season over", T(At(2027, 1, 9, 22, 0))},  // the period's last day
+                   }));
 }
 
 TEST_F(SettingsFile, RepeatFieldsAndPeriodDatesRoundTrip) {

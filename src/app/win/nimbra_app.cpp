@@ -1,6 +1,8 @@
 #include "app/win/nimbra_app.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "app/notify_power.h"
 #include "app/plugin_host.h"
@@ -41,6 +43,10 @@
 #include "schedule/time_rules.h"
 
 namespace {
+
+// How many windows missed while the program was not running are notified at
+// its start (the latest; the journal keeps every one).
+constexpr size_t kMissedToldAtStart = 5;
 
 // The second start's side of the hand-over: the file's full path as this
 // start resolved it, sent as UTF-16; the process ends without a box when the
@@ -150,23 +156,41 @@ int CNimbraApp::Run(const std::vector<std::wstring>& args) {
     // not running, and drops its oldest windows now and then.
     const std::vector<JournalEvent> earlier = journalFile.Load();
     if (!journalFile.Trim()) log.Write("journal: cannot drop the oldest windows\n");
-    std::vector<JournalWindowRef> passed;
+    // The table's windows and the occurrences the load moved its repeats on from.
+    std::vector<ScheduleEntry> entries;
     const ScheduleTable& table = doc.Table();
-    for (int i = 0; i < table.GetScheduleCount(); ++i)
-      passed.push_back({table.StartSeconds(i), table.EndSeconds(i),
-                        SjisToUtf8(table.GetSchedule(i)->title)});
+    for (int i = 0; i < table.GetScheduleCount(); ++i) entries.push_back(*table.GetSchedule(i));
+    entries.insert(entries.end(), doc.EndedAtLoad().begin(), doc.EndedAtLoad().end());
+    std::vector<JournalWindowRef> passed;
+    std::vector<ScheduleEntry> passedEntries;
+    for (const ScheduleEntry& e : entries) {
+      JournalWindowRef ref{TimeToSeconds(e.s), TimeToSeconds(e.e), SjisToUtf8(e.title)};
+      const bool known = std::any_of(passed.begin(), passed.end(), [&ref](const JournalWindowRef& p) {
+        return p.start == ref.start && p.title == ref.title;
+      });
+      if (known) continue;
+      passed.push_back(std::move(ref));
+      passedEntries.push_back(e);
+    }
     const std::vector<JournalWindowRef> missed =
         journal.ProgramStarted(LocalSecondsNow(services.clock), options.tray, earlier, passed);
     if (!missed.empty())
       log.Write("journal: %d window(s) passed while the program was not running\n",
                 static_cast<int>(missed.size()));
-    // Told by the notifications once the view is up (they are made with it).
+    // Told by the notifications once the view is up (they are made with it):
+    // the latest few, not a post for each day of a long absence.
     for (const JournalWindowRef& w : missed)
       for (size_t i = 0; i < passed.size(); ++i)
         if (passed[i].start == w.start && passed[i].title == w.title) {
-          missedAtStart.push_back(*table.GetSchedule(static_cast<int>(i)));
+          missedAtStart.push_back(passedEntries[i]);
           break;
         }
+    std::sort(missedAtStart.begin(), missedAtStart.end(),
+              [](const ScheduleEntry& a, const ScheduleEntry& b) {
+                return TimeToSeconds(a.s) < TimeToSeconds(b.s);
+              });
+    if (missedAtStart.size() > kMissedToldAtStart)
+      missedAtStart.erase(missedAtStart.begin(), missedAtStart.end() - kMissedToldAtStart);
   }
   CSettingsSaver saver(doc);
 
