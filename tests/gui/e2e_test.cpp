@@ -481,6 +481,7 @@ TEST_F(EndToEndTest, TheWakeSelfTestSleepsThroughThePowerLogAndTellsItsResult) {
   ASSERT_NE(nullptr, question) << WideToUtf8(nimbra.Unexpected());
   EXPECT_NE(std::wstring::npos, gui::MessageBoxText(question).find(L"今すぐ休止状態に入り"));
   PostMessageW(question, WM_COMMAND, IDYES, 0);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }));
 
   HWND result = boxSaying(L"スリープ復帰テストの結果");
   ASSERT_NE(nullptr, result) << WideToUtf8(nimbra.Unexpected());

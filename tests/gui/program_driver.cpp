@@ -82,6 +82,9 @@ bool Program::CheckForMessageBox(const std::function<bool(HWND)>& match, HWND* m
     return true;
   }
   const std::wstring text = MessageBoxText(box);
+  // No text yet, or none any more: a box still being filled in, or one just
+  // answered whose controls are going. Look again.
+  if (text.empty()) return false;
   if (dismissPluginErrors_ && (text.find(L"LoadLibrary") != std::wstring::npos ||
                                text.find(L"ハンドルの取得に失敗しました") != std::wstring::npos)) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
