@@ -106,6 +106,7 @@ void CScheduler::Tick() {
   TickWakeTest(tN);
   ScheduleTable& table = doc_.Table();
   bool running = false;
+  bool ended = false;
   std::optional<EndForecast> forecast;
   const int i = FindCurrentSchedule(table);
   if (i >= 0) {
@@ -122,12 +123,15 @@ void CScheduler::Tick() {
       forecast = ForecastEndOf(i);
     } else if (tN >= tE && tN - tE < kCatchUpSeconds) {
       EndProcessing(i);
+      ended = true;
     } else if (tN > tE) {
       CloseMissed(i, static_cast<int>(tN - tE));
+      ended = true;
     }
   }
-  // The end processing may have changed the table: plan from what it is now.
-  const int64_t planNow = LocalSecondsNow(services_.clock);
+  // The end processing may have changed the table and taken its time: plan
+  // from what it is now. An idle tick reads the clock once.
+  const int64_t planNow = ended ? LocalSecondsNow(services_.clock) : tN;
   plan_ = PlanWake(table, planNow, Settings());
   if (!plan_.keepAwake) stayingAwake_ = false;
   const char* nextTitle = plan_.haveWake ? table.GetSchedule(plan_.index)->title : nullptr;
