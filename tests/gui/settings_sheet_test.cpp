@@ -296,6 +296,21 @@ TEST_F(SettingsSheetTest, TheNotifyPagesMailSectionTestsAndKeepsThePasswordSeale
     result = gui::WindowText(GetDlgItem(p, IDC_NOTIFY_MAIL_TEST_RESULT));
     return result.find(L"curl") != std::wstring::npos;
   });
+  // The mail has templates of its own, in the same editor.
+  const auto templateDialog = [] {
+    for (HWND h : gui::ThreadDialogs())
+      if (GetDlgItem(h, IDC_TEMPLATE_KEYS)) return h;
+    return HWND{};
+  };
+  script.Do([](HWND, HWND p) { PostMessageW(GetDlgItem(p, IDC_NOTIFY_MAIL_TEMPLATE), BM_CLICK, 0, 0); });
+  script.Add([&](HWND, HWND) {
+    HWND d = templateDialog();
+    if (!d) return false;
+    SetDlgItemTextW(d, IDC_TEMPLATE_SUBJECT, L"メール SCH_TITLE");
+    PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+  });
+  script.Add([&](HWND, HWND) { return templateDialog() == nullptr; });
   script.RunAndClose(sheet, IDOK);
   DeleteFileW(systemCurl.c_str());
   SetEnvironmentVariableW(L"NIMBRA_FAKE_CURL_EXIT", nullptr);
@@ -309,6 +324,8 @@ TEST_F(SettingsSheetTest, TheNotifyPagesMailSectionTestsAndKeepsThePasswordSeale
   EXPECT_EQ(587, kept.mail_port);
   EXPECT_EQ("hanako@example.jp; jiro@example.jp", kept.mail_to);
   EXPECT_EQ(0, kept.mail_on_missed);
+  EXPECT_EQ(Utf8ToSjis("メール SCH_TITLE"), kept.mail_subject);
+  EXPECT_EQ("", kept.webhook_subject);
   EXPECT_EQ(std::string::npos, kept.mail_password.find("typed-secret"));
   std::string opened;
   ASSERT_TRUE(ReadStoredPassword(sealer, kept.mail_password, opened));

@@ -108,7 +108,11 @@ bool CPropertyNotify::OnCommand(int id, int code, HWND) {
     return true;
   }
   if (id == IDC_NOTIFY_TEMPLATE && code == BN_CLICKED) {
-    OnTemplate();
+    OnTemplate(m_settings.webhook_subject, m_settings.webhook_body);
+    return true;
+  }
+  if (id == IDC_NOTIFY_MAIL_TEMPLATE && code == BN_CLICKED) {
+    OnTemplate(m_settings.mail_subject, m_settings.mail_body);
     return true;
   }
   if (id == IDC_NOTIFY_MAIL_TEST && code == BN_CLICKED) {
@@ -130,14 +134,14 @@ bool CPropertyNotify::OnCommand(int id, int code, HWND) {
   return false;
 }
 
-void CPropertyNotify::OnTemplate() {
+void CPropertyNotify::OnTemplate(std::string& subject, std::string& body) {
   CNotifyTemplateDlg dlg(prompt_);
-  dlg.m_subject = m_settings.webhook_subject;
-  dlg.m_body = m_settings.webhook_body;
+  dlg.m_subject = subject;
+  dlg.m_body = body;
   if (dlg.DoModal(GetHwnd()) != IDOK) return;
-  if (dlg.m_subject == m_settings.webhook_subject && dlg.m_body == m_settings.webhook_body) return;
-  m_settings.webhook_subject = dlg.m_subject;
-  m_settings.webhook_body = dlg.m_body;
+  if (dlg.m_subject == subject && dlg.m_body == body) return;
+  subject = dlg.m_subject;
+  body = dlg.m_body;
   SetModified();
 }
 

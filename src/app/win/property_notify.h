@@ -42,7 +42,9 @@ class CPropertyNotify : public CPropertyPage {
   void OnTest();
   // The subject and body templates' editor; what it keeps goes into
   // m_settings at once and is taken with the page's other values.
-  void OnTemplate();
+  // The subject and body templates of one channel (the webhook's or the
+  // mail's), in the editor.
+  void OnTemplate(std::string& subject, std::string& body);
   void OnMailTest();
   // Sends job from the sender's worker; its outcome comes back to resultId.
   template <class Job>

@@ -62,7 +62,7 @@
 #define IDC_NOTIFY_TEST_RESULT 1078
 #define IDC_NOTIFY_TEMPLATE 1090
 
-// The subject and body templates of the 通知 page's webhook, with the keys.
+// The subject and body templates of a channel of the 通知 page, with the keys.
 #define IDD_NOTIFY_TEMPLATE 147
 #define IDC_TEMPLATE_SUBJECT 1091
 #define IDC_TEMPLATE_BODY 1092
@@ -82,3 +82,4 @@
 #define IDC_NOTIFY_MAIL_ON_NOT_READY 1209
 #define IDC_NOTIFY_MAIL_TEST 1210
 #define IDC_NOTIFY_MAIL_TEST_RESULT 1211
+#define IDC_NOTIFY_MAIL_TEMPLATE 1212
