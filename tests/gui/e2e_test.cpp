@@ -651,12 +651,26 @@ TEST_F(EndToEndTest, AScheduleThatEndsIsMailedAndRunsTheCountdownToTheSuspend) {
   EXPECT_NE(std::string::npos, ini.find("m_sm_path=" + WideToSjis(mailer))) << ini;
 }
 
+// The text of the first balloon on screen that holds part.
+std::wstring WaitForBalloon(const std::wstring& part) {
+  std::wstring found;
+  WaitUntil([&] {
+    for (const std::wstring& text : gui::ShownBalloonTexts()) {
+      if (text.find(part) == std::wstring::npos) continue;
+      found = text;
+      return true;
+    }
+    return false;
+  });
+  return found;
+}
+
 TEST_F(EndToEndTest, AScheduleThatEndsIsPostedToTheWebhookAfterItsCountdownBegan) {
   OneRequestServer server(204);
   const int64_t start = now_ - 600, end = now_ + 4;
   WriteAll(Ini(), SettingsFile({{L"録画 \"特番\"", start, end}},
                                "user_enable=1\r\nfinish_act=0\r\nsleep_flag=1\r\n") +
-                      "[Notify]\r\nwebhook_kind=3\r\nwebhook_url=http://127.0.0.1:" +
+                      "[Notify]\r\nballoon_end=1\r\nwebhook_kind=3\r\nwebhook_url=http://127.0.0.1:" +
                       std::to_string(server.port) + "/hook/SECRET\r\n");
   Program nimbra(folder_);
   nimbra.DismissPluginLoadErrors();
@@ -667,10 +681,33 @@ TEST_F(EndToEndTest, AScheduleThatEndsIsPostedToTheWebhookAfterItsCountdownBegan
   EXPECT_EQ(0u, server.request.rfind("POST /hook/SECRET HTTP/1.1\r\n", 0)) << server.request;
   EXPECT_TRUE(Contains(server.request, "\"event\":\"window_end\"")) << server.request;
   EXPECT_TRUE(Contains(server.request, "\"title\":\"録画 \\\"特番\\\"\"")) << server.request;
+  // The end balloon, asked for, in the notification area, with the verdict.
+  const std::wstring balloon = WaitForBalloon(L"番組: 録画 \"特番\"");
+  EXPECT_NE(std::wstring::npos, balloon.find(L"判定: ")) << WideToUtf8(balloon);
   EXPECT_TRUE(WaitUntil([&] { return Contains(ReadAll(powerLog_), "suspend"); }));
   EXPECT_EQ(0, nimbra.Exit());
   const std::string ini = ReadAll(Ini());
   EXPECT_TRUE(Contains(ini, "webhook_kind=3")) << ini;
+}
+
+// A notification that cannot be sent is told by a balloon with the reason,
+// from the tray icon that the balloon puts there; the program goes on to
+// the suspend.
+TEST_F(EndToEndTest, ANotificationThatCannotBeSentIsToldByABalloon) {
+  OneRequestServer server(404);
+  const int64_t start = now_ - 600, end = now_ + 4;
+  WriteAll(Ini(), SettingsFile({{L"録画", start, end}},
+                               "user_enable=1\r\nfinish_act=0\r\nsleep_flag=1\r\n") +
+                      "[Notify]\r\nballoon_trouble=1\r\nwebhook_kind=3\r\nwebhook_url=http://127.0.0.1:" +
+                      std::to_string(server.port) + "/gone\r\n");
+  Program nimbra(folder_);
+  nimbra.DismissPluginLoadErrors();
+  ASSERT_TRUE(nimbra.Start());
+  ASSERT_NE(nullptr, nimbra.WaitForFrame()) << WideToUtf8(nimbra.Unexpected());
+  EXPECT_EQ(L"HTTP 404（URLが見つかりません）", WaitForBalloon(L"HTTP 404"))
+      << WideToUtf8(nimbra.Unexpected());
+  EXPECT_TRUE(WaitUntil([&] { return Contains(ReadAll(powerLog_), "suspend"); }));
+  EXPECT_EQ(0, nimbra.Exit());
 }
 
 // The whole road of a schedule: an iEPG file given to the program, the

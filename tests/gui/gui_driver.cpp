@@ -328,6 +328,25 @@ std::wstring RemoteStatusText(HWND statusBar, int pane) {
   return text;
 }
 
+namespace {
+BOOL CALLBACK CollectBalloon(HWND h, LPARAM lp) {
+  wchar_t cls[32] = L"";
+  GetClassNameW(h, cls, 32);
+  if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(h) &&
+      (GetWindowLongW(h, GWL_STYLE) & TTS_BALLOON)) {
+    // A tooltip answers WM_GETTEXT with the text it shows.
+    reinterpret_cast<std::vector<std::wstring>*>(lp)->push_back(WindowText(h));
+  }
+  return TRUE;
+}
+}  // namespace
+
+std::vector<std::wstring> ShownBalloonTexts() {
+  std::vector<std::wstring> shown;
+  EnumWindows(CollectBalloon, reinterpret_cast<LPARAM>(&shown));
+  return shown;
+}
+
 int RemoteListCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 bool RemoteSelectRow(HWND list, int row) {

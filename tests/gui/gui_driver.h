@@ -85,4 +85,9 @@ bool RemoteSetPicker(HWND picker, const SystemTime& t);
 // The picker's value; false when it has none or cannot be read.
 bool RemoteGetPicker(HWND picker, SystemTime* t);
 
+// The texts of the notification balloons on screen (visible balloon
+// tooltips of any process: under Wine, explorer's tray). Their titles cannot
+// be read: Wine's tooltip does not answer TTM_GETTITLE.
+std::vector<std::wstring> ShownBalloonTexts();
+
 }  // namespace gui
