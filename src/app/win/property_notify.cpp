@@ -12,6 +12,13 @@
 
 namespace {
 
+// What a test button sends: the sample schedule, as a test.
+NotifyFacts TestFacts() {
+  NotifyFacts facts = SampleNotifyFacts();
+  facts.event = NotifyEvent::kTest;
+  return facts;
+}
+
 constexpr int kSwitches[] = {IDC_NOTIFY_BALLOON_END,       IDC_NOTIFY_BALLOON_TROUBLE,
                              IDC_NOTIFY_ON_END,            IDC_NOTIFY_ON_MISSED,
                              IDC_NOTIFY_ON_NOT_READY,      IDC_NOTIFY_MAIL_ON_END,
@@ -145,39 +152,36 @@ void CPropertyNotify::OnTemplate(std::string& subject, std::string& body) {
   SetModified();
 }
 
-void CPropertyNotify::OnTest() {
-  if (!sender_) return;
+bool CPropertyNotify::TrialSettings(NotifySettings& trial) {
   // The page's values as they stand, without taking them yet.
   const NotifySettings kept = m_settings;
-  if (!UpdateData(true)) return;
-  NotifySettings trial = m_settings;
+  if (!UpdateData(true)) return false;
+  trial = m_settings;
   m_settings = kept;
+  return true;
+}
+
+void CPropertyNotify::OnTest() {
+  NotifySettings trial;
+  if (!sender_ || !TrialSettings(trial)) return;
   if (trial.webhook_url.empty()) {
     SetItemTextUtf8(IDC_NOTIFY_TEST_RESULT, "URLを入力してください。");
     return;
   }
-  NotifyFacts facts = SampleNotifyFacts();
-  facts.event = NotifyEvent::kTest;
-  SendTest(MakeWebhookJob(trial, facts), IDC_NOTIFY_TEST_RESULT);
+  SendTest(MakeWebhookJob(trial, TestFacts()), IDC_NOTIFY_TEST_RESULT);
 }
 
 void CPropertyNotify::OnMailTest() {
-  if (!sender_ || !m_mailTools || !m_mailCanSend) return;
-  // The page's values as they stand, without taking them yet (a typed
-  // password is sealed into the trial only).
-  const NotifySettings kept = m_settings;
-  if (!UpdateData(true)) return;
-  NotifySettings trial = m_settings;
-  m_settings = kept;
+  // A typed password is sealed into the trial only.
+  NotifySettings trial;
+  if (!sender_ || !m_mailTools || !m_mailCanSend || !TrialSettings(trial)) return;
   if (trial.mail_server.empty()) {
     SetItemTextUtf8(IDC_NOTIFY_MAIL_TEST_RESULT, "メールサーバーを入力してください。");
     return;
   }
-  NotifyFacts facts = SampleNotifyFacts();
-  facts.event = NotifyEvent::kTest;
   MailJob job;
   std::string problem;
-  if (!MakeMailJob(trial, facts, *m_mailTools, job, problem)) {
+  if (!MakeMailJob(trial, TestFacts(), *m_mailTools, job, problem)) {
     SetItemTextUtf8(IDC_NOTIFY_MAIL_TEST_RESULT, "送信できませんでした: " + problem);
     return;
   }

@@ -39,13 +39,15 @@ class CPropertyNotify : public CPropertyPage {
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  // The test buttons: a sample sent at once with the page's values as they
+  // stand (TrialSettings: false when a value is refused), kept or not.
   void OnTest();
-  // The subject and body templates' editor; what it keeps goes into
-  // m_settings at once and is taken with the page's other values.
-  // The subject and body templates of one channel (the webhook's or the
-  // mail's), in the editor.
-  void OnTemplate(std::string& subject, std::string& body);
   void OnMailTest();
+  bool TrialSettings(NotifySettings& trial);
+  // The subject and body templates of one channel (the webhook's or the
+  // mail's), in the editor; what it keeps goes into m_settings at once and
+  // is taken with the page's other values.
+  void OnTemplate(std::string& subject, std::string& body);
   // Sends job from the sender's worker; its outcome comes back to resultId.
   template <class Job>
   void SendTest(Job job, int resultId);
