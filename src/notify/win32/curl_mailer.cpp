@@ -88,6 +88,25 @@ bool WriteWhole(HANDLE file, const std::string& bytes) {
   return true;
 }
 
+bool IsAscii(const std::wstring& text) {
+  return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
+}
+
+// The path as every curl build opens it. A Windows user's folder may hold
+// Japanese characters, and whether curl takes its configuration's path as
+// UTF-8 or in the system's code page depends on how it was built; the short
+// (8.3) form, where the volume keeps one, is plain ASCII.
+std::wstring PortablePath(const std::wstring& path) {
+  if (IsAscii(path)) return path;
+  const DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (size == 0) return path;
+  std::wstring shortPath(size, L'\0');
+  const DWORD n = GetShortPathNameW(path.c_str(), shortPath.data(), size);
+  if (n == 0 || n >= size) return path;
+  shortPath.resize(n);
+  return IsAscii(shortPath) ? shortPath : path;
+}
+
 }  // namespace
 
 std::string FindSystemCurl() {
@@ -145,7 +164,7 @@ PostOutcome CCurlMailer::Send(const MailAccount& account, const std::string& mes
   const CRemovedAfter removed(path, log_);
 
   CurlMailOptions options;
-  options.message_path = WideToUtf8(path);
+  options.message_path = WideToUtf8(PortablePath(path));
   options.connect_ms = limits.connect_ms;
   options.total_ms = limits.total_ms;
   const std::string config = BuildCurlMailConfig(account, options);

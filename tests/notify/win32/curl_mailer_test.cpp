@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "notify/win32/dpapi_sealer.h"
@@ -99,6 +100,22 @@ TEST(CurlMailer, RunsTheSystemsCurlWithTheSecretsOnItsInputOnlyAndRemovesTheMess
             std::string::npos)
       << config;
   EXPECT_TRUE(MessageFilesLeft(folder).empty());
+
+  // A user's folder with a Japanese name reaches curl as a plain ASCII path
+  // that opens the same file.
+  const std::string japanese = scratch.File("ユーザー");
+  CCurlMailer inJapanese(log, "", japanese);
+  const PostOutcome sentFromJapanese = inJapanese.Send(Account(), message, limits);
+  EXPECT_TRUE(sentFromJapanese.sent) << sentFromJapanese.reason;
+  const std::string japaneseConfig = ReadAll(record + ".stdin");
+  const size_t upload = japaneseConfig.find("upload-file = ");
+  ASSERT_NE(upload, std::string::npos) << japaneseConfig;
+  const std::string uploadLine = japaneseConfig.substr(upload, japaneseConfig.find('\n', upload) - upload);
+  EXPECT_TRUE(std::all_of(uploadLine.begin(), uploadLine.end(),
+                          [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+      << uploadLine;
+  EXPECT_EQ(ReadAll(record + ".message"), message);
+  EXPECT_TRUE(MessageFilesLeft(Utf8ToWide(japanese)).empty());
 
   // A refused login comes back in words with curl's own message.
   SetEnvironmentVariableW(L"NIMBRA_FAKE_CURL_EXIT", L"67");
