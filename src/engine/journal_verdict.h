@@ -23,7 +23,7 @@ struct JournalOutage {
 
 // One window as the journal saw it.
 // The seconds are local calendar seconds; a window seen running in its start
-// second (the tick runs five times a second) is in time, a second later is late.
+// second (a tick looks in every second) is in time, a second later is late.
 struct JournalWindow {
   int64_t start = 0, end = 0;  // planned
   std::string title;

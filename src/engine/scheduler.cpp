@@ -277,7 +277,7 @@ void CScheduler::NoteWakeAfterSleep(int64_t now) {
   const int64_t before = lastSeen_;
   lastSeen_ = now;
   // plan_ is still the plan of the last tick before the sleep.
-  // Ticks come five times a second: a gap of seconds is a sleep (or a
+  // A tick looks in every second: a gap of seconds is a sleep (or a
   // stalled machine, which is no wake to judge).
   if (before < 0 || now - before < 5 || !plan_.haveWake || before >= plan_.wakeSeconds) return;
   if (now <= plan_.startSeconds || now - plan_.wakeSeconds > kLongestResumeSeconds) return;

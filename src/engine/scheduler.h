@@ -1,6 +1,8 @@
 #pragma once
-// The scheduler: five times a second it follows the current schedule (the
-// unfinished entry with the earliest start). Inside the schedule's window the
+// The scheduler: at each tick it follows the current schedule (the
+// unfinished entry with the earliest start). The timer ticks five times a
+// second; the view hands on the first tick of every second and any tick
+// after a message (CTickGate). Inside the schedule's window the
 // entry runs and the PC is kept awake; in its end second the plug-in runs for
 // it, the entry is finished or moved on to its next occurrence, and the end
 // countdown starts, which suspends the PC, or shuts it down when nothing

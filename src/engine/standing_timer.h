@@ -1,7 +1,7 @@
 #pragma once
 // The standing wake-up timer: one timer kept armed for the next schedule
 // ahead whatever puts the PC to sleep (the program, the user from the Start
-// menu, Windows' idle timer). The scheduler says five times a second when it
+// menu, Windows' idle timer). The scheduler says at every tick when it
 // wants the PC woken; the power service is called only when that changes.
 //
 // A refusal is told to the user once per cause (the same error at every

@@ -21,7 +21,14 @@ int RunMessageLoop(const MessageLoopHooks& hooks) {
     const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
     if (r == 0) return static_cast<int>(msg.wParam);
     if (r == -1) return -1;
-    if (msg.message != WM_TIMER) idlePending = true;
+    if (msg.message == WM_TIMER) {
+      // Nothing translates a tick: straight to its window, without the
+      // two calls into Wine's or Windows' window manager that the
+      // accelerators and the key translation would cost.
+      DispatchMessageW(&msg);
+      continue;
+    }
+    idlePending = true;
     bool consumed = false;
     try {
       consumed = hooks.preTranslate && hooks.preTranslate(msg);

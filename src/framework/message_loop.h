@@ -5,7 +5,7 @@
 #include <functional>
 
 struct MessageLoopHooks {
-  // Sees every message first; true when it consumed it.
+  // Sees every message but a timer's tick first; true when it consumed it.
   std::function<bool(MSG&)> preTranslate;
   // Runs when the queue has run empty after a message other than a timer's
   // tick (command enabling, indicators).

@@ -1,5 +1,6 @@
 #include "framework/window.h"
 
+#include <atomic>
 #include <cstdint>
 
 #include "framework/message_box.h"
@@ -106,9 +107,14 @@ bool IsForeignNotification(UINT msg, LPARAM lp) {
   return !inCallersFrames;
 }
 
+std::atomic<uint64_t> messagesHandled{0};
+
 }  // namespace
 
+uint64_t CWindow::MessagesHandled() { return messagesHandled.load(std::memory_order_relaxed); }
+
 LRESULT CWindow::Route(CWindow* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_TIMER) messagesHandled.fetch_add(1, std::memory_order_relaxed);
   if (IsForeignNotification(msg, lp)) return self->DefaultProc(msg, wp, lp);
   LRESULT result = 0;
   try {

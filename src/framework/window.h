@@ -9,6 +9,7 @@
 // with DefaultProc as fallback.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/prompt.h"
@@ -39,6 +40,9 @@ class CWindow {
 
   // The object that hwnd routes to, when it routes to one.
   static CWindow* FromHandle(HWND hwnd);
+  // How many messages other than WM_TIMER the program's windows and dialogs
+  // have handled so far: unchanged, nothing has happened to the program.
+  static uint64_t MessagesHandled();
 
   // ---- The controls of this window, by id ----
   HWND GetItem(int id) const { return GetDlgItem(hwnd_, id); }

@@ -418,9 +418,17 @@ LRESULT CNimbraView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS:
       SetFocus(list_.GetHwnd());
       return 0;
-    case WM_TIMER:
-      if (scheduler_->OnTimer(static_cast<unsigned>(wp))) break;
+    case WM_TIMER: {
+      if (wp != CScheduler::kTickTimer) {
+        if (scheduler_->OnTimer(static_cast<unsigned>(wp))) break;
+        return 0;
+      }
+      if (!tickGate_.Open(GetTickCount64(), CWindow::MessagesHandled())) return 0;
+      (void)scheduler_->OnTimer(CScheduler::kTickTimer);
+      tickGate_.Ran(GetTickCount64(), services_.clock.LocalNow().wMilliseconds,
+                    CWindow::MessagesHandled());
       return 0;
+    }
     case WM_NOTIFY: {
       const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
       if (hdr->hwndFrom == list_.GetHwnd() && hdr->code == NM_DBLCLK) {

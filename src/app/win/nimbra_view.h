@@ -15,6 +15,7 @@
 #include "app/wake_status.h"
 #include "engine/power_control.h"
 #include "engine/scheduler.h"
+#include "engine/tick_gate.h"
 #include "framework/controls.h"
 #include "framework/window.h"
 #include "iepg/iepg_import.h"
@@ -186,6 +187,7 @@ class CNimbraView : public CWindow,
   std::unique_ptr<CJournalWindowFacts> windowFacts_;
   std::unique_ptr<CProgramNotifier> notifier_;
   std::unique_ptr<CScheduler> scheduler_;
+  CTickGate tickGate_;  // lets the ticks that have nothing new to look at go
   std::vector<ScheduleEntry> missedAtStart_;
 
   CListCtrl list_;
