@@ -8,7 +8,9 @@
 # machine does. Then one traced run of each counts the Wine server requests
 # per tick: a figure no load can change.
 #   scripts/idle-cost.sh [seconds]        (per round, default 40)
-#   NIMBRA_IDLE_ROUNDS=<n>                rounds (default 3)
+#   NIMBRA_IDLE_ROUNDS=<n>                rounds (default 5)
+#   NIMBRA_IDLE_WARMUP=<s>                seconds before measuring (default 25:
+#                                         the prefix's own programs settle)
 #   NIMBRA_IDLE_BIN=<folder>              measure the Nimbra.exe (with its
 #                                         DLLs) of another build instead
 # Its own Wine prefix (build/wineprefix-idle), so no other Wine program shares
@@ -17,8 +19,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-40}
-rounds=${NIMBRA_IDLE_ROUNDS:-3}
-warmup=${NIMBRA_IDLE_WARMUP:-10}
+rounds=${NIMBRA_IDLE_ROUNDS:-5}
+warmup=${NIMBRA_IDLE_WARMUP:-25}
 
 "$root/scripts/bootstrap.sh" >/dev/null
 cmake --preset windows >/dev/null

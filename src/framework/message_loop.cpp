@@ -1,6 +1,7 @@
 #include "framework/message_loop.h"
 
 #include "framework/message_box.h"
+#include "framework/window.h"
 
 int RunMessageLoop(const MessageLoopHooks& hooks) {
   MSG msg{};
@@ -29,6 +30,7 @@ int RunMessageLoop(const MessageLoopHooks& hooks) {
       continue;
     }
     idlePending = true;
+    CWindow::NoteMessageHandled();
     bool consumed = false;
     try {
       consumed = hooks.preTranslate && hooks.preTranslate(msg);

@@ -113,8 +113,10 @@ std::atomic<uint64_t> messagesHandled{0};
 
 uint64_t CWindow::MessagesHandled() { return messagesHandled.load(std::memory_order_relaxed); }
 
+void CWindow::NoteMessageHandled() { messagesHandled.fetch_add(1, std::memory_order_relaxed); }
+
 LRESULT CWindow::Route(CWindow* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg != WM_TIMER) messagesHandled.fetch_add(1, std::memory_order_relaxed);
+  if (msg != WM_TIMER) NoteMessageHandled();
   if (IsForeignNotification(msg, lp)) return self->DefaultProc(msg, wp, lp);
   LRESULT result = 0;
   try {

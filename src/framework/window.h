@@ -41,8 +41,12 @@ class CWindow {
   // The object that hwnd routes to, when it routes to one.
   static CWindow* FromHandle(HWND hwnd);
   // How many messages other than WM_TIMER the program's windows and dialogs
-  // have handled so far: unchanged, nothing has happened to the program.
+  // and its message loop have handled so far: unchanged, nothing has
+  // happened to the program.
   static uint64_t MessagesHandled();
+  // Counts one that reached none of our windows (a key for a control that
+  // the loop took itself).
+  static void NoteMessageHandled();
 
   // ---- The controls of this window, by id ----
   HWND GetItem(int id) const { return GetDlgItem(hwnd_, id); }
